@@ -1,0 +1,18 @@
+#!/usr/bin/env bash
+# Installs what is needed, builds, and runs every test: the whole suite in build/
+# (under a virtual display, for the window and picture tests), then the unit
+# tests again in build-asan/ under AddressSanitizer and UndefinedBehaviorSanitizer.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/install-deps.sh
+jobs=$(nproc)
+
+scripts/build.sh -DKORVANE_WERROR=ON
+xvfb-run -a -s "-screen 0 1280x1024x24" \
+    ctest --test-dir build --output-on-failure -j "$jobs" --timeout 600
+
+cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DKORVANE_SANITIZE=ON \
+    -DKORVANE_WITH_QT=OFF -DKORVANE_BENCH=OFF -DKORVANE_WERROR=ON
+cmake --build build-asan
+ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+    ctest --test-dir build-asan --output-on-failure -j "$jobs" -L unit --timeout 600

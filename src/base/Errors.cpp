@@ -1,0 +1,20 @@
+#include "base/Errors.h"
+
+#include "base/Format.h"
+
+namespace base {
+
+EReadError::EReadError() : EStreamError("ストリームからの読み込みエラー") {}
+
+EWriteError::EWriteError() : EStreamError("ストリームへの書き込みエラー") {}
+
+EFOpenError::EFOpenError(const std::string& fileName)
+    : EStreamError(Format("ファイル %s は開けません", fileName.c_str())) {}
+
+EFCreateError::EFCreateError(const std::string& fileName)
+    : EStreamError(Format("ファイル %s を作成できません", fileName.c_str())) {}
+
+EListError::EListError(long long index)
+    : Exception(Format("リストのインデックスが範囲を超えています (%lld)", index)) {}
+
+}  // namespace base

@@ -1,0 +1,170 @@
+#include "base/Stream.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+
+#include "base/Errors.h"
+
+namespace base {
+
+namespace {
+mode_t CurrentUmask() {
+    const mode_t mask = umask(0);
+    umask(mask);
+    return mask;
+}
+}  // namespace
+
+void Stream::ReadBuffer(void* buffer, std::size_t count) {
+    if (count != 0 && Read(buffer, count) != count) throw EReadError();
+}
+
+void Stream::WriteBuffer(const void* buffer, std::size_t count) {
+    if (count != 0 && Write(buffer, count) != count) throw EWriteError();
+}
+
+void Stream::CopyFrom(Stream& source, std::uint64_t count) {
+    std::vector<std::uint8_t> chunk(static_cast<std::size_t>(std::min<std::uint64_t>(count, 1 << 20)));
+    while (count > 0) {
+        const auto n = static_cast<std::size_t>(std::min<std::uint64_t>(count, chunk.size()));
+        source.ReadBuffer(chunk.data(), n);
+        WriteBuffer(chunk.data(), n);
+        count -= n;
+    }
+}
+
+std::size_t MemoryStream::Read(void* buffer, std::size_t count) {
+    if (position_ >= bytes_.size()) return 0;
+    const auto n = static_cast<std::size_t>(std::min<std::uint64_t>(count, bytes_.size() - position_));
+    std::memcpy(buffer, bytes_.data() + position_, n);
+    position_ += n;
+    return n;
+}
+
+std::size_t MemoryStream::Write(const void* buffer, std::size_t count) {
+    if (count == 0) return 0;
+    const std::uint64_t end = position_ + count;
+    if (end > bytes_.size()) bytes_.resize(static_cast<std::size_t>(end));
+    std::memcpy(bytes_.data() + position_, buffer, count);
+    position_ = end;
+    return count;
+}
+
+void MemoryStream::Clear() {
+    bytes_.clear();
+    position_ = 0;
+}
+
+void MemoryStream::SetSize(std::size_t size) {
+    bytes_.resize(size);
+    position_ = std::min<std::uint64_t>(position_, size);
+}
+
+void MemoryStream::LoadFromFile(const std::string& fileName) {
+    bytes_ = ReadWholeFile(fileName);
+    position_ = 0;
+}
+
+void MemoryStream::SaveToFile(const std::string& fileName) const {
+    WriteFileAtomically(fileName, bytes_.data(), bytes_.size());
+}
+
+std::vector<std::uint8_t> MemoryStream::TakeBytes() {
+    position_ = 0;
+    return std::move(bytes_);
+}
+
+FileStream::FileStream(const std::string& fileName, Mode mode) {
+    file_ = std::fopen(fileName.c_str(), mode == Mode::Read ? "rb" : "wb");
+    if (file_ == nullptr) {
+        if (mode == Mode::Read) throw EFOpenError(fileName);
+        throw EFCreateError(fileName);
+    }
+    struct stat info {};
+    if (fstat(fileno(file_), &info) == 0 && S_ISDIR(info.st_mode)) {
+        std::fclose(file_);
+        file_ = nullptr;
+        throw EFOpenError(fileName);
+    }
+    if (mode == Mode::Read) size_ = static_cast<std::uint64_t>(info.st_size);
+}
+
+FileStream::~FileStream() {
+    if (file_ != nullptr) std::fclose(file_);
+}
+
+void FileStream::Close() {
+    if (file_ == nullptr) return;
+    const bool failed = std::fflush(file_) != 0 || std::ferror(file_) != 0;
+    const bool closeFailed = std::fclose(file_) != 0;
+    file_ = nullptr;
+    if (failed || closeFailed) throw EWriteError();
+}
+
+std::size_t FileStream::Read(void* buffer, std::size_t count) {
+    if (file_ == nullptr) return 0;
+    if (seekPending_) {
+        if (fseeko(file_, static_cast<off_t>(position_), SEEK_SET) != 0) return 0;
+        seekPending_ = false;
+    }
+    const std::size_t n = std::fread(buffer, 1, count, file_);
+    position_ += n;
+    return n;
+}
+
+std::size_t FileStream::Write(const void* buffer, std::size_t count) {
+    if (file_ == nullptr) return 0;
+    if (seekPending_) {
+        if (fseeko(file_, static_cast<off_t>(position_), SEEK_SET) != 0) return 0;
+        seekPending_ = false;
+    }
+    const std::size_t n = std::fwrite(buffer, 1, count, file_);
+    position_ += n;
+    size_ = std::max(size_, position_);
+    return n;
+}
+
+std::uint64_t FileStream::Size() const { return size_; }
+
+void FileStream::Seek(std::uint64_t position) {
+    // Seeking is deferred to the next transfer so that repeated seeks cost nothing
+    // and a seek to the current position keeps the stdio buffer.
+    if (position == position_ && !seekPending_) return;
+    position_ = position;
+    seekPending_ = true;
+}
+
+std::vector<std::uint8_t> ReadWholeFile(const std::string& fileName) {
+    FileStream file(fileName, FileStream::Mode::Read);
+    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(file.Size()));
+    file.ReadBuffer(bytes.data(), bytes.size());
+    return bytes;
+}
+
+void WriteFileAtomically(const std::string& fileName, const void* data, std::size_t size) {
+    std::string temporary = fileName + ".XXXXXX";
+    const int fd = mkstemp(temporary.data());
+    if (fd < 0) throw EFCreateError(fileName);
+    const auto* bytes = static_cast<const std::uint8_t*>(data);
+    std::size_t written = 0;
+    while (written < size) {
+        const ssize_t n = ::write(fd, bytes + written, size - written);
+        if (n <= 0) break;
+        written += static_cast<std::size_t>(n);
+    }
+    // A new file gets the usual permissions rather than mkstemp's owner-only ones.
+    struct stat existing {};
+    const mode_t mode = stat(fileName.c_str(), &existing) == 0 ? (existing.st_mode & 07777) : 0666 & ~CurrentUmask();
+    fchmod(fd, mode);
+    const bool ok = written == size && fsync(fd) == 0;
+    if (::close(fd) != 0 || !ok || std::rename(temporary.c_str(), fileName.c_str()) != 0) {
+        std::remove(temporary.c_str());
+        throw EWriteError();
+    }
+}
+
+}  // namespace base

@@ -1,0 +1,97 @@
+#pragma once
+// Byte streams: a growable memory buffer with a position, and a file.
+// ReadBuffer/WriteBuffer move exactly the bytes asked for or raise the stream's
+// read or write error; Read/Write move what they can and report how much.
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+namespace base {
+
+class Stream {
+public:
+    virtual ~Stream() = default;
+
+    virtual std::size_t Read(void* buffer, std::size_t count) = 0;
+    virtual std::size_t Write(const void* buffer, std::size_t count) = 0;
+    virtual std::uint64_t Size() const = 0;
+    virtual std::uint64_t Position() const = 0;
+    // Positions past the end are allowed; reading there reads nothing.
+    virtual void Seek(std::uint64_t position) = 0;
+
+    void ReadBuffer(void* buffer, std::size_t count);
+    void WriteBuffer(const void* buffer, std::size_t count);
+
+    // Copies count bytes from source's position into this stream.
+    void CopyFrom(Stream& source, std::uint64_t count);
+
+    template <typename T>
+    T ReadValue() {
+        T value;
+        ReadBuffer(&value, sizeof value);
+        return value;
+    }
+};
+
+class MemoryStream : public Stream {
+public:
+    MemoryStream() = default;
+    explicit MemoryStream(std::vector<std::uint8_t> bytes) : bytes_(std::move(bytes)) {}
+
+    std::size_t Read(void* buffer, std::size_t count) override;
+    std::size_t Write(const void* buffer, std::size_t count) override;
+    std::uint64_t Size() const override { return bytes_.size(); }
+    std::uint64_t Position() const override { return position_; }
+    void Seek(std::uint64_t position) override { position_ = position; }
+
+    void Clear();
+    void SetSize(std::size_t size);
+    void LoadFromFile(const std::string& fileName);
+    void SaveToFile(const std::string& fileName) const;
+
+    const std::vector<std::uint8_t>& Bytes() const { return bytes_; }
+    // Hands the buffer over without a copy; the stream is left empty.
+    std::vector<std::uint8_t> TakeBytes();
+
+private:
+    std::vector<std::uint8_t> bytes_;
+    std::uint64_t position_ = 0;
+};
+
+class FileStream : public Stream {
+public:
+    enum class Mode { Read, Create };
+
+    // Raises EFOpenError (Read) or EFCreateError (Create) when the file cannot be opened.
+    FileStream(const std::string& fileName, Mode mode);
+    ~FileStream() override;
+    FileStream(const FileStream&) = delete;
+    FileStream& operator=(const FileStream&) = delete;
+
+    std::size_t Read(void* buffer, std::size_t count) override;
+    std::size_t Write(const void* buffer, std::size_t count) override;
+    std::uint64_t Size() const override;
+    std::uint64_t Position() const override { return position_; }
+    void Seek(std::uint64_t position) override;
+
+    // Flushes and closes, raising EWriteError if the data could not be written.
+    void Close();
+
+private:
+    std::FILE* file_ = nullptr;
+    std::uint64_t position_ = 0;
+    std::uint64_t size_ = 0;
+    bool seekPending_ = false;
+};
+
+// Reads a whole file into memory; raises EFOpenError or EReadError.
+std::vector<std::uint8_t> ReadWholeFile(const std::string& fileName);
+
+// Writes bytes to a temporary file beside fileName and renames it over fileName,
+// so an existing file is replaced whole or not at all. Raises EFCreateError or
+// EWriteError and leaves fileName untouched on failure.
+void WriteFileAtomically(const std::string& fileName, const void* data, std::size_t size);
+
+}  // namespace base

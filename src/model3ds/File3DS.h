@@ -1,0 +1,91 @@
+#pragma once
+// The model database: a 3D Studio file read into a chunk tree whose payloads are
+// read on demand, with cached lists of meshes and materials on top.
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "base/Errors.h"
+#include "base/Stream.h"
+#include "model3ds/Records.h"
+
+namespace model3ds {
+
+// The reader's error: a corrupt or unsuitable file.
+class E3DSError : public base::Exception {
+public:
+    using base::Exception::Exception;
+};
+
+// Sounds the error beep, then raises E3DSError with the message.
+[[noreturn]] void RaiseError3DS(const std::string& message);
+
+class TFile3DS;
+
+class TObjectList {
+public:
+    explicit TObjectList(TFile3DS& owner);
+    ~TObjectList();
+    TObjectList(const TObjectList&) = delete;
+    TObjectList& operator=(const TObjectList&) = delete;
+
+    void ClearList();
+    int MeshTotal();
+    // Null when the model has no mesh; raises base::EListError for an index out of range.
+    TMesh3DS* GetMesh(int index);
+    long long TotalVertices();
+    long long TotalFaces();
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> impl_;
+};
+
+class TMaterialList {
+public:
+    explicit TMaterialList(TFile3DS& owner);
+    ~TMaterialList();
+    TMaterialList(const TMaterialList&) = delete;
+    TMaterialList& operator=(const TMaterialList&) = delete;
+
+    void ClearList();
+    int MaterialTotal();
+    // Null when the model has no material; raises base::EListError for an index out of range.
+    TMaterial3DS* GetMaterial(int index);
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> impl_;
+};
+
+TVector3DS VectorMin(TVector3DS a, TVector3DS b);
+TVector3DS VectorMax(TVector3DS a, TVector3DS b);
+
+class TFile3DS {
+public:
+    TFile3DS();
+    explicit TFile3DS(const std::string& fileName);
+    ~TFile3DS();
+    TFile3DS(const TFile3DS&) = delete;
+    TFile3DS& operator=(const TFile3DS&) = delete;
+
+    void LoadFromFile(const std::string& fileName);
+    // Copies the stream's bytes from its current position; the stream stays the caller's.
+    void LoadFromStream(base::Stream& stream);
+    void Clear();
+
+    TMaterialList& MaterialList();
+    TObjectList& ObjectList();
+    const std::string& FileName() const;
+
+    // The chunk tree and its payloads; declared in ChunkTree.h for the list readers.
+    struct Database;
+    Database& GetDatabase();
+
+private:
+    std::unique_ptr<Database> database_;
+    std::unique_ptr<TMaterialList> materialList_;
+    std::unique_ptr<TObjectList> objectList_;
+};
+
+}  // namespace model3ds
