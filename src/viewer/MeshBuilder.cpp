@@ -1,0 +1,121 @@
+#include "viewer/MeshBuilder.h"
+
+#include <algorithm>
+
+#include "viewer/XFile.h"
+#include "viewer/XTokenizer.h"
+
+namespace viewer {
+
+// Appends the meshes of a file to a builder: placed by their frames, faces
+// turned into fans of triangles, normals made where the file gives none.
+class MeshBuilderFiller {
+public:
+    explicit MeshBuilderFiller(MeshBuilder& builder) : b_(builder) {}
+
+    void Append(const XMesh& mesh, bool withTextureCoordinates) {
+        const auto positionBase = static_cast<std::uint32_t>(b_.positions_.size());
+        const auto normalBase = static_cast<std::uint32_t>(b_.normals_.size());
+        const auto materialBase = static_cast<std::uint32_t>(b_.materials_.size());
+        for (const Vec3& p : mesh.positions) b_.positions_.push_back(TransformPoint(p, mesh.transform));
+        if (withTextureCoordinates) {
+            if (mesh.textureCoordinates.empty())
+                b_.textureCoordinates_.resize(b_.positions_.size());
+            else
+                b_.textureCoordinates_.insert(b_.textureCoordinates_.end(),
+                                              mesh.textureCoordinates.begin(),
+                                              mesh.textureCoordinates.end());
+        }
+        if (mesh.materials.empty())
+            b_.materials_.emplace_back();
+        else
+            b_.materials_.insert(b_.materials_.end(), mesh.materials.begin(), mesh.materials.end());
+
+        const bool ownNormals = !mesh.normals.empty();
+        const std::size_t firstTriangle = b_.triangles_.size();
+        std::size_t corner = 0;
+        for (std::size_t face = 0; face < mesh.faces.cornerCounts.size(); ++face) {
+            const std::uint32_t corners = mesh.faces.cornerCounts[face];
+            const std::uint32_t material =
+                materialBase + (mesh.faceMaterials.empty() ? 0 : mesh.faceMaterials[face]);
+            for (std::uint32_t k = 2; k < corners; ++k) {
+                Triangle triangle;
+                triangle.material = material;
+                const std::size_t fan[3] = {corner, corner + k - 1, corner + k};
+                for (int i = 0; i < 3; ++i) {
+                    triangle.vertices[i] = positionBase + mesh.faces.indices[fan[i]];
+                    triangle.normals[i] = ownNormals ? normalBase + mesh.normalFaces.indices[fan[i]]
+                                                     : normalBase + mesh.faces.indices[fan[i]];
+                }
+                b_.triangles_.push_back(triangle);
+            }
+            corner += corners;
+        }
+        if (ownNormals) {
+            const Matrix4 normalMatrix = NormalMatrix(mesh.transform);
+            for (const Vec3& n : mesh.normals)
+                b_.normals_.push_back(Normalize(TransformDirection(n, normalMatrix)));
+        } else {
+            AppendSmoothNormals(positionBase, mesh.positions.size(), firstTriangle);
+        }
+    }
+
+private:
+    // One normal per position: the area-weighted mean of the normals of the
+    // triangles around it, for Gouraud shading of meshes without normals.
+    void AppendSmoothNormals(std::uint32_t positionBase, std::size_t count, std::size_t firstTriangle) {
+        const std::size_t normalBase = b_.normals_.size();
+        b_.normals_.resize(normalBase + count);
+        for (std::size_t t = firstTriangle; t < b_.triangles_.size(); ++t) {
+            const auto& v = b_.triangles_[t].vertices;
+            const Vec3 a = b_.positions_[v[0]];
+            const Vec3 faceNormal = Cross(b_.positions_[v[1]] - a, b_.positions_[v[2]] - a);
+            for (std::uint32_t index : v) b_.normals_[normalBase + index - positionBase] += faceNormal;
+        }
+        for (std::size_t i = normalBase; i < b_.normals_.size(); ++i)
+            b_.normals_[i] = Normalize(b_.normals_[i]);
+    }
+
+    MeshBuilder& b_;
+};
+
+std::int32_t MeshBuilder::Load(const void* data, std::size_t size) {
+    positions_.clear();
+    normals_.clear();
+    textureCoordinates_.clear();
+    triangles_.clear();
+    materials_.clear();
+    ++revision_;
+    std::vector<XMesh> meshes;
+    try {
+        meshes = ParseXFile(static_cast<const std::uint8_t*>(data), size);
+    } catch (const XFormatError&) {
+        return LoadErrorBadFile;
+    } catch (const std::bad_alloc&) {
+        return LoadErrorBadFile;
+    }
+    if (meshes.empty()) return LoadErrorNotFound;
+    const bool withTextureCoordinates = std::any_of(
+        meshes.begin(), meshes.end(), [](const XMesh& m) { return !m.textureCoordinates.empty(); });
+    MeshBuilderFiller filler(*this);
+    for (const XMesh& mesh : meshes) filler.Append(mesh, withTextureCoordinates);
+    return 0;
+}
+
+Box MeshBuilder::GetBox() const {
+    if (positions_.empty()) return {};
+    Box box{positions_.front(), positions_.front()};
+    for (const Vec3& p : positions_) {
+        box.min = {std::min(box.min.x, p.x), std::min(box.min.y, p.y), std::min(box.min.z, p.z)};
+        box.max = {std::max(box.max.x, p.x), std::max(box.max.y, p.y), std::max(box.max.z, p.z)};
+    }
+    return box;
+}
+
+// Normals are kept: the viewer scales by the same positive factor on every axis.
+void MeshBuilder::Scale(float sx, float sy, float sz) {
+    for (Vec3& p : positions_) p = {p.x * sx, p.y * sy, p.z * sz};
+    ++revision_;
+}
+
+}  // namespace viewer

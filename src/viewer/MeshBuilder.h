@@ -1,0 +1,81 @@
+#pragma once
+// The mesh builder of the retained-mode scene: triangles with per-corner
+// normals, the materials they are drawn with, and the render quality. Load fills
+// it from .x data in memory, every mesh of the data in its frame's placement.
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "viewer/Frame.h"
+#include "viewer/Math3D.h"
+
+namespace viewer {
+
+// Render qualities, as bit sets of shade mode, lighting and fill mode.
+enum RenderQuality : std::uint32_t {
+    RenderWireframe = 64,  // flat shading, no lighting, wireframe fill
+    RenderFlat = 136,      // flat shading, lighting, solid fill
+    RenderGouraud = 137,   // Gouraud shading, lighting, solid fill
+};
+
+// Result codes of Load besides 0 (success).
+constexpr std::int32_t LoadErrorNotFound = static_cast<std::int32_t>(0x88760311);  // no mesh in the data
+constexpr std::int32_t LoadErrorBadFile = static_cast<std::int32_t>(0x88760314);   // data that cannot be read
+
+struct Material {
+    std::array<float, 4> faceColor{1, 1, 1, 1};  // red, green, blue, alpha
+    float power = 0;
+    Color3 specular;
+    Color3 emissive;
+    std::string textureFileName;
+};
+
+struct Triangle {
+    std::array<std::uint32_t, 3> vertices{};  // indices into Positions
+    std::array<std::uint32_t, 3> normals{};   // indices into Normals
+    std::uint32_t material = 0;               // index into Materials
+};
+
+struct Box {
+    Vec3 min, max;
+};
+
+class MeshBuilder {
+public:
+    // Replaces the contents with the meshes of the .x data; 0 on success, else
+    // one of the LoadError codes, leaving the builder empty.
+    std::int32_t Load(const void* data, std::size_t size);
+
+    // The box of all positions; both corners are 0 when there are none.
+    Box GetBox() const;
+    // Scales every position about the builder's origin.
+    void Scale(float sx, float sy, float sz);
+
+    void SetQuality(std::uint32_t quality) { quality_ = quality; }
+    std::uint32_t GetQuality() const { return quality_; }
+
+    const std::vector<Vec3>& Positions() const { return positions_; }
+    const std::vector<Vec3>& Normals() const { return normals_; }
+    const std::vector<Vec2>& TextureCoordinates() const { return textureCoordinates_; }
+    const std::vector<Triangle>& Triangles() const { return triangles_; }
+    const std::vector<Material>& Materials() const { return materials_; }
+
+    // Counts every change of the geometry, so that a renderer knows when its
+    // copy is stale.
+    std::uint64_t Revision() const { return revision_; }
+
+private:
+    friend class MeshBuilderFiller;
+
+    std::vector<Vec3> positions_;
+    std::vector<Vec3> normals_;
+    std::vector<Vec2> textureCoordinates_;  // one per position, or none
+    std::vector<Triangle> triangles_;
+    std::vector<Material> materials_;
+    std::uint32_t quality_ = RenderGouraud;
+    std::uint64_t revision_ = 0;
+};
+
+}  // namespace viewer

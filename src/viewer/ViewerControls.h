@@ -1,0 +1,29 @@
+#pragma once
+// What the viewer window does to the scene when the user drags, presses the
+// page keys or turns the wheel, kept apart from the window so it can be run
+// without a display.
+#include <cstdint>
+
+#include "viewer/ViewerScene.h"
+
+namespace viewer {
+
+// Turns the model about its own origin for a drag of dx pixels to the right and
+// dy pixels upwards: about the on-screen axis perpendicular to the drag, by
+// e / sqrt(e^2 + 50^2) radians for a drag of length e. False, and nothing
+// turned, for a drag of length 0.
+bool TurnModel(ViewerScene& scene, std::int32_t dx, std::int32_t dy);
+
+// Moves the camera along the line through the model's origin, multiplying its
+// distance by factor (0.9 closer, 1.1 farther) but keeping at least 0.0001.
+void ChangeCameraDistance(ViewerScene& scene, float factor);
+
+// Camera distance factors of the page keys and the wheel.
+constexpr float CloserFactor = 0.9f;
+constexpr float FartherFactor = 1.1f;
+
+// A colour of the colour dialog (red in the low byte, then green, then blue)
+// as the scene's background.
+Color3 BackgroundFromColorRef(std::uint32_t color);
+
+}  // namespace viewer

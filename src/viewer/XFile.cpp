@@ -1,0 +1,294 @@
+#include "viewer/XFile.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <map>
+#include <string>
+#include <string_view>
+
+#include "viewer/XMsZip.h"
+#include "viewer/XTokenizer.h"
+
+namespace viewer {
+
+namespace {
+
+constexpr std::size_t HeaderSize = 16;
+constexpr int MaxFrameDepth = 256;
+
+class XParser {
+public:
+    explicit XParser(XTokenizer& tokens) : tokens_(tokens) {}
+
+    std::vector<XMesh> ParseFile() {
+        for (;;) {
+            const XToken token = tokens_.Next();
+            if (token.kind == XTokenKind::End) break;
+            if (token.kind != XTokenKind::Name) throw XFormatError("object expected");
+            ParseObject(token.text, 0);
+        }
+        return std::move(meshes_);
+    }
+
+private:
+    // Reads what follows an object's type name: the object's name if it has
+    // one, "{" and the object's GUID if it has one.
+    std::string_view OpenObject() {
+        std::string_view name;
+        if (tokens_.Peek().kind == XTokenKind::Name) name = tokens_.Next().text;
+        Expect(XTokenKind::OpenBrace);
+        if (tokens_.Peek().kind == XTokenKind::Guid) tokens_.Next();
+        return name;
+    }
+
+    // Reads an object after its type name, up to and including its "}". Meshes
+    // are placed by the frames around them as those frames end.
+    void ParseObject(std::string_view type, int depth) {
+        const std::string_view name = OpenObject();
+        if (type == "Frame")
+            ParseFrame(depth);
+        else if (type == "Mesh")
+            ParseMesh();
+        else if (type == "Material")
+            namedMaterials_[std::string(name)] = ParseMaterial();
+        else
+            SkipRest();
+    }
+
+    void ParseFrame(int depth) {
+        if (depth >= MaxFrameDepth) throw XFormatError("frames nested too deep");
+        Matrix4 local = Matrix4::Identity();
+        const std::size_t firstMesh = meshes_.size();
+        // Meshes are placed when the frame ends: its matrix may come after them.
+        ForEachChild([&](std::string_view type) {
+            if (type == "FrameTransformMatrix") {
+                OpenObject();
+                for (auto& row : local.m)
+                    for (float& value : row) value = ReadFloat();
+                SkipRest();
+            } else {
+                ParseObject(type, depth + 1);
+            }
+        });
+        for (std::size_t i = firstMesh; i < meshes_.size(); ++i)
+            meshes_[i].transform = meshes_[i].transform * local;
+    }
+
+    void ParseMesh() {
+        XMesh mesh;
+        mesh.positions = ReadVectors();
+        mesh.faces = ReadFaces(mesh.positions.size());
+        ForEachChild([&](std::string_view type) {
+            OpenObject();
+            if (type == "MeshNormals")
+                ParseNormals(mesh);
+            else if (type == "MeshMaterialList")
+                ParseMaterialList(mesh);
+            else if (type == "MeshTextureCoords")
+                ParseTextureCoordinates(mesh);
+            else
+                SkipRest();
+        });
+        meshes_.push_back(std::move(mesh));
+    }
+
+    // Normals that do not match the faces are dropped, and the mesh is then
+    // drawn with normals of its own.
+    void ParseNormals(XMesh& mesh) {
+        std::vector<Vec3> normals = ReadVectors();
+        XFaces faces = ReadFaces(normals.size());
+        SkipRest();
+        if (faces.cornerCounts == mesh.faces.cornerCounts) {
+            mesh.normals = std::move(normals);
+            mesh.normalFaces = std::move(faces);
+        }
+    }
+
+    void ParseMaterialList(XMesh& mesh) {
+        const std::uint32_t materialCount = ReadCount(1);
+        const std::uint32_t indexCount = ReadCount(1);
+        std::vector<std::uint32_t> indices;
+        indices.reserve(indexCount);
+        for (std::uint32_t i = 0; i < indexCount; ++i) indices.push_back(ReadUInt());
+        std::vector<Material> materials;
+        ForEachChild([&](std::string_view type) {
+            OpenObject();
+            if (type == "Material")
+                materials.push_back(ParseMaterial());
+            else
+                SkipRest();
+        }, [&](std::string_view reference) {
+            const auto found = namedMaterials_.find(std::string(reference));
+            materials.push_back(found != namedMaterials_.end() ? found->second : Material{});
+        });
+        materials.resize(std::max<std::size_t>(materialCount, 1));
+        // Fewer indices than faces: the last one holds for the rest (one index
+        // for all faces is common); indices past the materials take the first.
+        const std::size_t faceCount = mesh.faces.cornerCounts.size();
+        mesh.faceMaterials.assign(faceCount, 0);
+        for (std::size_t face = 0; face < faceCount && !indices.empty(); ++face) {
+            const std::uint32_t index = indices[std::min(face, indices.size() - 1)];
+            mesh.faceMaterials[face] = index < materials.size() ? index : 0;
+        }
+        mesh.materials = std::move(materials);
+    }
+
+    Material ParseMaterial() {
+        Material material;
+        for (float& value : material.faceColor) value = ReadFloat();
+        material.power = ReadFloat();
+        material.specular = ReadColor();
+        material.emissive = ReadColor();
+        ForEachChild([&](std::string_view type) {
+            OpenObject();
+            if (type == "TextureFilename" || type == "TextureFileName") {
+                const XToken name = tokens_.Next();
+                if (name.kind != XTokenKind::String) throw XFormatError("texture file name expected");
+                material.textureFileName = std::string(name.text);
+            }
+            SkipRest();
+        });
+        return material;
+    }
+
+    void ParseTextureCoordinates(XMesh& mesh) {
+        const std::uint32_t count = ReadCount(2);
+        std::vector<Vec2> coordinates;
+        coordinates.reserve(count);
+        for (std::uint32_t i = 0; i < count; ++i) {
+            const float u = ReadFloat();
+            coordinates.push_back({u, ReadFloat()});
+        }
+        SkipRest();
+        if (coordinates.size() == mesh.positions.size()) mesh.textureCoordinates = std::move(coordinates);
+    }
+
+    // Reads child objects up to the closing brace; onReference gets the names
+    // of "{ name }" references, which are skipped when it is not given.
+    template <typename OnChild, typename OnReference>
+    void ForEachChild(OnChild onChild, OnReference onReference) {
+        for (;;) {
+            const XToken token = tokens_.Next();
+            if (token.kind == XTokenKind::CloseBrace) return;
+            if (token.kind == XTokenKind::Name) {
+                onChild(token.text);
+            } else if (token.kind == XTokenKind::OpenBrace) {
+                const XToken reference = tokens_.Next();
+                if (reference.kind == XTokenKind::Name) onReference(reference.text);
+                if (reference.kind != XTokenKind::CloseBrace) SkipRest();
+            } else {
+                throw XFormatError("unexpected data in object");
+            }
+        }
+    }
+
+    template <typename OnChild>
+    void ForEachChild(OnChild onChild) {
+        ForEachChild(onChild, [](std::string_view) {});
+    }
+
+    // Skips everything up to and including the brace that closes the object.
+    void SkipRest() {
+        for (int depth = 1; depth > 0;) {
+            const XToken token = tokens_.Next();
+            if (token.kind == XTokenKind::End) throw XFormatError("unexpected end of data");
+            if (token.kind == XTokenKind::OpenBrace) ++depth;
+            if (token.kind == XTokenKind::CloseBrace) --depth;
+        }
+    }
+
+    void Expect(XTokenKind kind) {
+        if (tokens_.Next().kind != kind) throw XFormatError("unexpected token");
+    }
+
+    double ReadNumber() {
+        const XToken token = tokens_.Next();
+        if (token.kind != XTokenKind::Number) throw XFormatError("number expected");
+        return token.number;
+    }
+
+    float ReadFloat() { return static_cast<float>(ReadNumber()); }
+
+    std::uint32_t ReadUInt() {
+        const double value = ReadNumber();
+        if (!(value >= 0 && value <= 4294967295.0) || value != std::floor(value))
+            throw XFormatError("count or index expected");
+        return static_cast<std::uint32_t>(value);
+    }
+
+    // A count of elements of numbersEach numbers; each number takes at least a
+    // byte, so a count the data cannot hold is refused before anything is sized by it.
+    std::uint32_t ReadCount(std::size_t numbersEach) {
+        const std::uint32_t count = ReadUInt();
+        if (static_cast<std::size_t>(count) * numbersEach > tokens_.RemainingBytes())
+            throw XFormatError("count larger than the data");
+        return count;
+    }
+
+    Color3 ReadColor() {
+        Color3 color;
+        color.red = ReadFloat();
+        color.green = ReadFloat();
+        color.blue = ReadFloat();
+        return color;
+    }
+
+    std::vector<Vec3> ReadVectors() {
+        const std::uint32_t count = ReadCount(3);
+        std::vector<Vec3> vectors(count);
+        for (Vec3& v : vectors) {
+            v.x = ReadFloat();
+            v.y = ReadFloat();
+            v.z = ReadFloat();
+        }
+        return vectors;
+    }
+
+    XFaces ReadFaces(std::size_t indexLimit) {
+        const std::uint32_t count = ReadCount(1);
+        XFaces faces;
+        faces.cornerCounts.reserve(count);
+        faces.indices.reserve(static_cast<std::size_t>(count) * 3);
+        for (std::uint32_t face = 0; face < count; ++face) {
+            const std::uint32_t corners = ReadCount(1);
+            faces.cornerCounts.push_back(corners);
+            for (std::uint32_t corner = 0; corner < corners; ++corner) {
+                const std::uint32_t index = ReadUInt();
+                if (index >= indexLimit) throw XFormatError("face index out of range");
+                faces.indices.push_back(index);
+            }
+        }
+        return faces;
+    }
+
+    XTokenizer& tokens_;
+    std::vector<XMesh> meshes_;
+    std::map<std::string, Material> namedMaterials_;
+};
+
+}  // namespace
+
+std::vector<XMesh> ParseXFile(const std::uint8_t* data, std::size_t size) {
+    if (size < HeaderSize || std::memcmp(data, "xof ", 4) != 0) throw XFormatError("not .x data");
+    const std::string_view format(reinterpret_cast<const char*>(data) + 8, 4);
+    const std::string_view floatSize(reinterpret_cast<const char*>(data) + 12, 4);
+    if (floatSize != "0032" && floatSize != "0064") throw XFormatError("unknown float size");
+    const int floatBytes = floatSize == "0064" ? 8 : 4;
+    std::vector<std::uint8_t> unpacked;
+    const std::uint8_t* body = data + HeaderSize;
+    std::size_t bodySize = size - HeaderSize;
+    if (format == "tzip" || format == "bzip") {
+        unpacked = InflateMsZip(body, bodySize);
+        body = unpacked.data();
+        bodySize = unpacked.size();
+    } else if (format != "txt " && format != "bin ") {
+        throw XFormatError("unknown format");
+    }
+    const bool text = format == "txt " || format == "tzip";
+    XTokenizer tokens(body, bodySize, text ? XTokenizer::Encoding::Text : XTokenizer::Encoding::Binary,
+                      floatBytes);
+    return XParser(tokens).ParseFile();
+}
+
+}  // namespace viewer

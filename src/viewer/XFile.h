@@ -1,0 +1,34 @@
+#pragma once
+// Reads .x data into plain mesh records: every Mesh of the data with its
+// normals, materials and texture coordinates, and the placement given by the
+// frames around it. Objects the viewer has no use for are skipped.
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "viewer/Math3D.h"
+#include "viewer/MeshBuilder.h"
+
+namespace viewer {
+
+// Faces as the data gives them: each with its own number of corners.
+struct XFaces {
+    std::vector<std::uint32_t> cornerCounts;
+    std::vector<std::uint32_t> indices;  // all corners, face after face
+};
+
+struct XMesh {
+    std::vector<Vec3> positions;
+    XFaces faces;
+    std::vector<Vec3> normals;        // empty when the mesh gives none, or none that fit
+    XFaces normalFaces;               // corners index normals, face for face with faces
+    std::vector<Material> materials;  // empty when there is no material list
+    std::vector<std::uint32_t> faceMaterials;  // one per face when materials are given
+    std::vector<Vec2> textureCoordinates;      // one per position, or none
+    Matrix4 transform = Matrix4::Identity();   // placement of the mesh's frame in the file
+};
+
+// Parses a whole .x file (header included). Raises XFormatError.
+std::vector<XMesh> ParseXFile(const std::uint8_t* data, std::size_t size);
+
+}  // namespace viewer
