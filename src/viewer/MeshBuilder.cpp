@@ -1,6 +1,7 @@
 #include "viewer/MeshBuilder.h"
 
 #include <algorithm>
+#include <atomic>
 
 #include "viewer/XFile.h"
 #include "viewer/XTokenizer.h"
@@ -85,7 +86,7 @@ std::int32_t MeshBuilder::Load(const void* data, std::size_t size) {
     textureCoordinates_.clear();
     triangles_.clear();
     materials_.clear();
-    ++revision_;
+    revision_ = NextRevision();
     std::vector<XMesh> meshes;
     try {
         meshes = ParseXFile(static_cast<const std::uint8_t*>(data), size);
@@ -115,7 +116,12 @@ Box MeshBuilder::GetBox() const {
 // Normals are kept: the viewer scales by the same positive factor on every axis.
 void MeshBuilder::Scale(float sx, float sy, float sz) {
     for (Vec3& p : positions_) p = {p.x * sx, p.y * sy, p.z * sz};
-    ++revision_;
+    revision_ = NextRevision();
+}
+
+std::uint64_t MeshBuilder::NextRevision() {
+    static std::atomic<std::uint64_t> counter{0};
+    return ++counter;
 }
 
 }  // namespace viewer

@@ -62,8 +62,8 @@ public:
     const std::vector<Triangle>& Triangles() const { return triangles_; }
     const std::vector<Material>& Materials() const { return materials_; }
 
-    // Counts every change of the geometry, so that a renderer knows when its
-    // copy is stale.
+    // Changes with every change of the geometry and differs between builders,
+    // so that a renderer knows when its copy is stale.
     std::uint64_t Revision() const { return revision_; }
 
 private:
@@ -75,7 +75,9 @@ private:
     std::vector<Triangle> triangles_;
     std::vector<Material> materials_;
     std::uint32_t quality_ = RenderGouraud;
-    std::uint64_t revision_ = 0;
+    std::uint64_t revision_ = NextRevision();
+
+    static std::uint64_t NextRevision();
 };
 
 }  // namespace viewer

@@ -1,0 +1,67 @@
+#include "RenderOptions.h"
+
+#include <charconv>
+#include <stdexcept>
+
+namespace render {
+
+const char* const RenderUsage =
+    "usage: korvane-render [--size WxH] [--quality gouraud|flat|wire] [--background RRGGBB]\n"
+    "                      [--turn DX,DY] INPUT OUTPUT.png\n"
+    "INPUT is a .x or .xa file, or a .3ds or .3da model converted with the default options.\n";
+
+namespace {
+
+template <typename T>
+T Number(const std::string& text, int base = 10) {
+    T value{};
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value, base);
+    if (error != std::errc() || end != text.data() + text.size() || text.empty())
+        throw std::invalid_argument("not a number: " + text);
+    return value;
+}
+
+std::pair<int, int> Pair(const std::string& text, char separator) {
+    const auto at = text.find(separator);
+    if (at == std::string::npos) throw std::invalid_argument("expected two numbers: " + text);
+    return {Number<int>(text.substr(0, at)), Number<int>(text.substr(at + 1))};
+}
+
+}  // namespace
+
+RenderOptions ParseRenderOptions(const std::vector<std::string>& arguments) {
+    RenderOptions options;
+    std::vector<std::string> files;
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        const std::string& argument = arguments[i];
+        if (argument.rfind("--", 0) != 0) {
+            files.push_back(argument);
+            continue;
+        }
+        if (i + 1 == arguments.size()) throw std::invalid_argument("missing value for " + argument);
+        const std::string& value = arguments[++i];
+        if (argument == "--size") {
+            std::tie(options.width, options.height) = Pair(value, 'x');
+            if (options.width < 1 || options.height < 1 || options.width > 16384 || options.height > 16384)
+                throw std::invalid_argument("size out of range: " + value);
+        } else if (argument == "--quality") {
+            if (value == "gouraud") options.quality = 137;
+            else if (value == "flat") options.quality = 136;
+            else if (value == "wire") options.quality = 64;
+            else throw std::invalid_argument("unknown quality: " + value);
+        } else if (argument == "--background") {
+            if (value.size() != 6) throw std::invalid_argument("background is RRGGBB: " + value);
+            options.background = Number<std::uint32_t>(value, 16);
+        } else if (argument == "--turn") {
+            std::tie(options.turnX, options.turnY) = Pair(value, ',');
+        } else {
+            throw std::invalid_argument("unknown option: " + argument);
+        }
+    }
+    if (files.size() != 2) throw std::invalid_argument("expected INPUT and OUTPUT.png");
+    options.input = files[0];
+    options.output = files[1];
+    return options;
+}
+
+}  // namespace render

@@ -1,0 +1,26 @@
+#pragma once
+// The command line of korvane-render.
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace render {
+
+struct RenderOptions {
+    int width = 640;
+    int height = 480;
+    std::uint32_t quality = 137;  // Gouraud
+    std::optional<std::uint32_t> background;  // 0xRRGGBB
+    int turnX = 0, turnY = 0;     // one drag: pixels right and up
+    std::string input;
+    std::string output;
+};
+
+// Parses the arguments after the program name; raises std::invalid_argument
+// with a message for the user.
+RenderOptions ParseRenderOptions(const std::vector<std::string>& arguments);
+
+extern const char* const RenderUsage;
+
+}  // namespace render

@@ -1,0 +1,168 @@
+#include "viewer/Draw3DFrm.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QColorDialog>
+#include <QMenu>
+#include <QVBoxLayout>
+#include <QWheelEvent>
+
+#include "viewer/ViewerControls.h"
+
+namespace viewer {
+
+namespace {
+
+constexpr int WheelNotch = 120;  // angle delta of one wheel notch
+
+}  // namespace
+
+TDraw3DFrm::TDraw3DFrm(IViewerOwner* owner, QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                          Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
+      owner_(owner) {
+    setAttribute(Qt::WA_DeleteOnClose);
+    setGeometry(286, 148, 468, 426);
+    QFont font(QStringLiteral("ＭＳ Ｐゴシック"));
+    font.setPixelSize(12);
+    setFont(font);
+    setFocusPolicy(Qt::StrongFocus);
+
+    D3DrawX = new TD3DrawX(this);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(D3DrawX);
+
+    PopupMenu = new QMenu(this);
+    pGraud = PopupMenu->addAction(QStringLiteral("グローモデル"));
+    pFlat = PopupMenu->addAction(QStringLiteral("フラットモデル"));
+    pWire = PopupMenu->addAction(QStringLiteral("ワイアフレームモデル"));
+    N1 = PopupMenu->addSeparator();
+    pBackColor = PopupMenu->addAction(QStringLiteral("背景色変更"));
+    D3DrawX->PopupMenu = PopupMenu;
+    ColorDialog = new QColorDialog(this);
+
+    D3DrawX->OnMouseDown = [this](Qt::MouseButton b, int x, int y) { D3DrawXMouseDown(b, x, y); };
+    D3DrawX->OnMouseMove = [this](Qt::MouseButton b, int x, int y) { D3DrawXMouseMove(b, x, y); };
+    D3DrawX->OnMouseUp = [this](Qt::MouseButton b, int x, int y) { D3DrawXMouseUp(b, x, y); };
+    connect(PopupMenu, &QMenu::triggered, this, [this](QAction* sender) { OnPopMenu(sender); });
+
+    setWindowState(Qt::WindowMaximized);
+    FormCreate();
+}
+
+void TDraw3DFrm::FormCreate() {
+    LastDragPoint = QPoint(0, 0);
+    Dragging = false;
+    setWindowTitle(QString());
+}
+
+void TDraw3DFrm::LoadModel(base::MemoryStream& stream, const QString& caption) {
+    D3DrawX->LoadXFromStream(stream);
+    setWindowTitle(caption);
+    while (QApplication::overrideCursor()) QApplication::restoreOverrideCursor();
+}
+
+void TDraw3DFrm::D3DrawXMouseDown(Qt::MouseButton button, int x, int y) {
+    if (button != Qt::LeftButton) return;
+    LastDragPoint = QPoint(x, y);
+    Dragging = true;
+}
+
+void TDraw3DFrm::D3DrawXMouseMove(Qt::MouseButton, int x, int y) {
+    if (Dragging) RotateByDrag(x, y);
+}
+
+void TDraw3DFrm::D3DrawXMouseUp(Qt::MouseButton, int, int) { Dragging = false; }
+
+void TDraw3DFrm::RotateByDrag(int x, int y) {
+    const int dx = x - LastDragPoint.x();
+    const int dy = LastDragPoint.y() - y;
+    LastDragPoint = QPoint(x, y);
+    if (TurnModel(D3DrawX->Scene(), dx, dy)) D3DrawX->Redraw();
+}
+
+void TDraw3DFrm::ChangeDistance(float factor) {
+    ChangeCameraDistance(D3DrawX->Scene(), factor);
+    D3DrawX->Redraw();
+}
+
+void TDraw3DFrm::keyPressEvent(QKeyEvent* event) {
+    int key = event->key();
+    FormKeyDown(key);
+    if (key == 0) event->accept();
+    else QWidget::keyPressEvent(event);
+}
+
+void TDraw3DFrm::FormKeyDown(int& key) {
+    switch (key) {
+        case Qt::Key_Escape:
+            close();
+            key = 0;
+            break;
+        case Qt::Key_PageUp:
+            ChangeDistance(CloserFactor);
+            break;
+        case Qt::Key_PageDown:
+            ChangeDistance(FartherFactor);
+            break;
+        default:
+            break;
+    }
+}
+
+void TDraw3DFrm::wheelEvent(QWheelEvent* event) {
+    // Turning the wheel towards the user brings the model closer.
+    wheelRemainder_ += event->angleDelta().y();
+    bool handled = false;
+    for (; wheelRemainder_ <= -WheelNotch; wheelRemainder_ += WheelNotch) FormMouseWheelDown(handled);
+    for (; wheelRemainder_ >= WheelNotch; wheelRemainder_ -= WheelNotch) FormMouseWheelUp(handled);
+    event->accept();
+}
+
+void TDraw3DFrm::FormMouseWheelDown(bool& handled) {
+    int key = Qt::Key_PageUp;
+    FormKeyDown(key);
+    handled = true;
+}
+
+void TDraw3DFrm::FormMouseWheelUp(bool& handled) {
+    int key = Qt::Key_PageDown;
+    FormKeyDown(key);
+    handled = true;
+}
+
+void TDraw3DFrm::OnPopMenu(QAction* sender) {
+    viewer::MeshBuilder* builder = D3DrawX->MeshBuilder();
+    if (sender == pGraud || sender == pFlat || sender == pWire) {
+        if (builder)
+            builder->SetQuality(sender == pGraud ? RenderGouraud : sender == pFlat ? RenderFlat : RenderWireframe);
+    } else if (sender == pBackColor) {
+        ColorDialog->setCurrentColor(QColor(lastColor_ & 0xFF, lastColor_ >> 8 & 0xFF, lastColor_ >> 16 & 0xFF));
+        if (ColorDialog->exec() == QDialog::Accepted) {
+            const QColor chosen = ColorDialog->selectedColor();
+            lastColor_ = static_cast<std::uint32_t>(chosen.red() | chosen.green() << 8 | chosen.blue() << 16);
+            const Color3 background = BackgroundFromColorRef(lastColor_);
+            D3DrawX->GetScene().SetSceneBackgroundRGB(background.red, background.green, background.blue);
+        }
+    }
+    D3DrawX->Redraw();
+}
+
+void TDraw3DFrm::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    FormResize();
+}
+
+void TDraw3DFrm::FormResize() { D3DrawX->Redraw(); }
+
+void TDraw3DFrm::closeEvent(QCloseEvent* event) {
+    FormClose();
+    event->accept();
+}
+
+void TDraw3DFrm::FormClose() {
+    if (owner_) owner_->ViewerClosed();
+}
+
+}  // namespace viewer

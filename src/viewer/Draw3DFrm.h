@@ -1,0 +1,66 @@
+#pragma once
+// The viewer window: shows .x data in 3D, turned by dragging with the left
+// button, moved nearer or farther with the page keys and the wheel, shaded
+// three ways from the popup menu, on a background of the user's choice.
+#include <QWidget>
+
+#include <cstdint>
+
+#include "base/Stream.h"
+#include "viewer/D3DrawX.h"
+#include "viewer/ViewerOwner.h"
+
+class QAction;
+class QColorDialog;
+class QMenu;
+
+namespace viewer {
+
+class TDraw3DFrm : public QWidget {
+public:
+    // owner, if given, hears when the window closes. The window deletes
+    // itself when closed.
+    explicit TDraw3DFrm(IViewerOwner* owner, QWidget* parent = nullptr);
+
+    // Shows the stream's .x data (the stream stays the caller's) under the
+    // caption text, and puts the normal mouse cursor back.
+    void LoadModel(base::MemoryStream& stream, const QString& caption);
+
+    TD3DrawX* D3DrawX;
+    QMenu* PopupMenu;
+    QAction* pGraud;
+    QAction* pFlat;
+    QAction* pWire;
+    QAction* N1;
+    QAction* pBackColor;
+    QColorDialog* ColorDialog;
+
+    QPoint LastDragPoint;
+    bool Dragging = false;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void FormCreate();
+    void FormClose();
+    void FormKeyDown(int& key);
+    void FormMouseWheelDown(bool& handled);
+    void FormMouseWheelUp(bool& handled);
+    void FormResize();
+    void D3DrawXMouseDown(Qt::MouseButton button, int x, int y);
+    void D3DrawXMouseMove(Qt::MouseButton button, int x, int y);
+    void D3DrawXMouseUp(Qt::MouseButton button, int x, int y);
+    void RotateByDrag(int x, int y);
+    void ChangeDistance(float factor);
+    void OnPopMenu(QAction* sender);
+
+    IViewerOwner* owner_;
+    std::uint32_t lastColor_ = 0;  // red in the low byte, then green, then blue
+    int wheelRemainder_ = 0;
+};
+
+}  // namespace viewer

@@ -1,0 +1,348 @@
+#include "viewer/GLRenderer.h"
+
+#include <QOpenGLContext>
+#include <QOpenGLVersionFunctionsFactory>
+
+#include <algorithm>
+#include <numeric>
+
+namespace viewer {
+
+namespace {
+
+constexpr int MaxLights = 8;
+
+// Lighting as the retained-mode device does it: ambient plus diffuse light on
+// the face colour, a specular highlight seen from far away, emissive on top.
+const char* LightingSource = R"(
+uniform vec3 ambient;
+uniform int lightCount;
+uniform vec3 lightDirections[8];
+uniform vec3 lightColors[8];
+uniform vec4 faceColor;
+uniform float power;
+uniform vec3 specular;
+uniform vec3 emissive;
+
+vec4 Lit(vec3 n) {
+    vec3 diffuse = ambient;
+    vec3 highlight = vec3(0.0);
+    for (int i = 0; i < lightCount; ++i) {
+        vec3 towardsLight = -lightDirections[i];
+        float d = max(dot(n, towardsLight), 0.0);
+        diffuse += lightColors[i] * d;
+        if (power > 0.0 && d > 0.0) {
+            vec3 h = normalize(towardsLight + vec3(0.0, 0.0, -1.0));
+            highlight += lightColors[i] * pow(max(dot(n, h), 0.0), power);
+        }
+    }
+    return vec4(clamp(emissive + faceColor.rgb * diffuse + specular * highlight, 0.0, 1.0), faceColor.a);
+}
+)";
+
+// shading: 0 Gouraud (lit per vertex), 1 flat (lit per face), 2 unlit.
+const char* VertexSource = R"(
+layout(location = 0) in vec3 position;
+layout(location = 1) in vec3 normal;
+uniform mat4 modelView;
+uniform mat4 normalMatrix;
+uniform mat4 projection;
+uniform int shading;
+out vec3 viewPosition;
+out vec4 vertexColor;
+void main() {
+    vec4 p = modelView * vec4(position, 1.0);
+    viewPosition = p.xyz;
+    gl_Position = projection * p;
+    vertexColor = shading == 0 ? Lit(normalize(mat3(normalMatrix) * normal)) : faceColor;
+}
+)";
+
+const char* FragmentSource = R"(
+uniform int shading;
+in vec3 viewPosition;
+in vec4 vertexColor;
+out vec4 color;
+void main() {
+    if (shading == 1) {
+        vec3 n = normalize(cross(dFdx(viewPosition), dFdy(viewPosition)));
+        if (dot(n, viewPosition) > 0.0) n = -n;
+        color = Lit(n);
+    } else {
+        color = vertexColor;
+    }
+}
+)";
+
+int Shading(std::uint32_t quality) {
+    if (quality == RenderGouraud) return 0;
+    if (quality == RenderFlat) return 1;
+    return 2;
+}
+
+bool IsTransparent(const Material& material) { return material.faceColor[3] < 1.0f; }
+
+}  // namespace
+
+struct GLRenderer::Lighting {
+    Vec3 ambient;
+    std::vector<Vec3> directions, colors;
+};
+
+GLRenderer::~GLRenderer() {
+    if (!gl_ || !QOpenGLContext::currentContext()) return;
+    for (auto& [builder, mesh] : meshes_) Release(mesh);
+}
+
+bool GLRenderer::Initialize() {
+    gl_ = QOpenGLVersionFunctionsFactory::get<QOpenGLFunctions_3_3_Core>(QOpenGLContext::currentContext());
+    if (!gl_) return false;
+    program_ = std::make_unique<QOpenGLShaderProgram>();
+    const QByteArray header = "#version 330 core\n";
+    const bool built =
+        program_->addShaderFromSourceCode(QOpenGLShader::Vertex, header + LightingSource + VertexSource) &&
+        program_->addShaderFromSourceCode(QOpenGLShader::Fragment, header + LightingSource + FragmentSource) &&
+        program_->link();
+    if (!built) {
+        program_.reset();
+        gl_ = nullptr;
+    }
+    return built;
+}
+
+void GLRenderer::Collect(const Frame& frame, const Matrix4& view, Lighting& lighting,
+                         std::vector<Visual>& visuals) const {
+    const Matrix4 world = frame.WorldTransform();
+    for (const Light* light : frame.Lights()) {
+        if (light->type == LightType::Ambient) {
+            lighting.ambient += {light->color.red, light->color.green, light->color.blue};
+        } else if (lighting.directions.size() < MaxLights) {
+            lighting.directions.push_back(Normalize(TransformDirection(world.Row(2), view)));
+            lighting.colors.push_back({light->color.red, light->color.green, light->color.blue});
+        }
+    }
+    for (const MeshBuilder* builder : frame.Visuals())
+        if (!builder->Triangles().empty()) visuals.push_back({builder, world * view});
+    for (const auto& child : frame.Children()) Collect(*child, view, lighting, visuals);
+}
+
+void GLRenderer::Render(const Frame& scene, const Viewport& viewport, const Device& device) {
+    if (!gl_) return;
+    const Color3 background = scene.GetSceneBackground();
+    gl_->glViewport(0, 0, viewport.width, viewport.height);
+    gl_->glClearColor(background.red, background.green, background.blue, 1.0f);
+    gl_->glDepthMask(GL_TRUE);
+    gl_->glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+
+    Lighting lighting;
+    std::vector<Visual> visuals;
+    Collect(scene, viewport.ViewMatrix(), lighting, visuals);
+
+    gl_->glEnable(GL_DEPTH_TEST);
+    gl_->glDepthFunc(GL_LEQUAL);
+    gl_->glEnable(GL_CULL_FACE);
+    gl_->glFrontFace(GL_CW);
+    gl_->glCullFace(GL_BACK);
+    gl_->glDisable(GL_BLEND);
+    program_->bind();
+    program_->setUniformValue("projection", QMatrix4x4(&viewport.ProjectionMatrix().m[0][0]).transposed());
+    program_->setUniformValue("ambient", lighting.ambient.x, lighting.ambient.y, lighting.ambient.z);
+    program_->setUniformValue("lightCount", static_cast<int>(lighting.directions.size()));
+    program_->setUniformValueArray("lightDirections", &lighting.directions.data()->x,
+                                   static_cast<int>(lighting.directions.size()), 3);
+    program_->setUniformValueArray("lightColors", &lighting.colors.data()->x,
+                                   static_cast<int>(lighting.colors.size()), 3);
+
+    for (auto& [builder, mesh] : meshes_) mesh.used = false;
+    for (const Visual& visual : visuals) DrawOpaque(visual, Upload(*visual.builder));
+    if (device.renderMode & RenderModeBlendedTransparency) {
+        gl_->glEnable(GL_BLEND);
+        gl_->glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+        gl_->glDepthMask(GL_FALSE);
+    }
+    for (const Visual& visual : visuals)
+        DrawTransparent(visual, meshes_[visual.builder], device.renderMode & RenderModeSortedTransparency);
+    gl_->glDepthMask(GL_TRUE);
+    gl_->glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
+    gl_->glBindVertexArray(0);
+    program_->release();
+    for (auto it = meshes_.begin(); it != meshes_.end();) {
+        if (it->second.used) {
+            ++it;
+        } else {
+            Release(it->second);
+            it = meshes_.erase(it);
+        }
+    }
+}
+
+void GLRenderer::SetMaterial(const Material& m) {
+    program_->setUniformValue("faceColor", m.faceColor[0], m.faceColor[1], m.faceColor[2], m.faceColor[3]);
+    program_->setUniformValue("power", m.power);
+    program_->setUniformValue("specular", m.specular.red, m.specular.green, m.specular.blue);
+    program_->setUniformValue("emissive", m.emissive.red, m.emissive.green, m.emissive.blue);
+}
+
+namespace {
+
+// The corners of the builder as GL vertices (position, normal) and the vertex
+// of each corner. Corners share a vertex when they share position and normal.
+struct VertexData {
+    std::vector<Vec3> interleaved;
+    std::vector<std::uint32_t> cornerVertices;
+};
+
+VertexData BuildVertices(const MeshBuilder& builder) {
+    VertexData data;
+    const auto& triangles = builder.Triangles();
+    const bool normalPerPosition =
+        builder.Normals().size() == builder.Positions().size() &&
+        std::all_of(triangles.begin(), triangles.end(),
+                    [](const Triangle& t) { return t.normals == t.vertices; });
+    data.cornerVertices.reserve(triangles.size() * 3);
+    if (normalPerPosition) {
+        data.interleaved.reserve(builder.Positions().size() * 2);
+        for (std::size_t i = 0; i < builder.Positions().size(); ++i) {
+            data.interleaved.push_back(builder.Positions()[i]);
+            data.interleaved.push_back(builder.Normals()[i]);
+        }
+        for (const Triangle& t : triangles)
+            data.cornerVertices.insert(data.cornerVertices.end(), t.vertices.begin(), t.vertices.end());
+        return data;
+    }
+    std::unordered_map<std::uint64_t, std::uint32_t> vertices;
+    for (const Triangle& t : triangles)
+        for (int i = 0; i < 3; ++i) {
+            const std::uint64_t key = std::uint64_t{t.vertices[i]} << 32 | t.normals[i];
+            const auto [it, added] =
+                vertices.emplace(key, static_cast<std::uint32_t>(data.interleaved.size() / 2));
+            if (added) {
+                data.interleaved.push_back(builder.Positions()[t.vertices[i]]);
+                data.interleaved.push_back(builder.Normals()[t.normals[i]]);
+            }
+            data.cornerVertices.push_back(it->second);
+        }
+    return data;
+}
+
+}  // namespace
+
+GLRenderer::GpuMesh& GLRenderer::Upload(const MeshBuilder& builder) {
+    GpuMesh& mesh = meshes_[&builder];
+    mesh.used = true;
+    if (mesh.revision == builder.Revision()) return mesh;
+    Release(mesh);
+    mesh.revision = builder.Revision();
+    const VertexData data = BuildVertices(builder);
+    const auto& triangles = builder.Triangles();
+    const auto& materials = builder.Materials();
+
+    // Opaque triangles in runs of one material; transparent ones kept apart
+    // for sorting at every picture.
+    std::vector<std::uint32_t> order(triangles.size());
+    std::iota(order.begin(), order.end(), 0u);
+    std::stable_sort(order.begin(), order.end(), [&](std::uint32_t a, std::uint32_t b) {
+        return triangles[a].material < triangles[b].material;
+    });
+    std::vector<std::uint32_t> opaqueIndices;
+    opaqueIndices.reserve(triangles.size() * 3);
+    for (std::uint32_t t : order) {
+        const bool transparent = IsTransparent(materials[triangles[t].material]);
+        std::vector<std::uint32_t>& target = transparent ? mesh.transparentTriangles : opaqueIndices;
+        target.insert(target.end(), data.cornerVertices.begin() + 3 * t, data.cornerVertices.begin() + 3 * t + 3);
+        if (transparent) {
+            const auto& v = triangles[t].vertices;
+            const auto& p = builder.Positions();
+            mesh.transparentCentres.push_back((p[v[0]] + p[v[1]] + p[v[2]]) * (1.0f / 3));
+            mesh.transparentMaterials.push_back(triangles[t].material);
+        } else if (mesh.opaque.empty() || mesh.opaque.back().material != triangles[t].material) {
+            mesh.opaque.push_back({triangles[t].material, static_cast<std::uint32_t>(opaqueIndices.size() - 3), 3});
+        } else {
+            mesh.opaque.back().count += 3;
+        }
+    }
+
+    gl_->glGenVertexArrays(1, &mesh.vertexArray);
+    gl_->glBindVertexArray(mesh.vertexArray);
+    gl_->glGenBuffers(1, &mesh.vertexBuffer);
+    gl_->glBindBuffer(GL_ARRAY_BUFFER, mesh.vertexBuffer);
+    gl_->glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(data.interleaved.size() * sizeof(Vec3)),
+                      data.interleaved.data(), GL_STATIC_DRAW);
+    gl_->glEnableVertexAttribArray(0);
+    gl_->glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, 2 * sizeof(Vec3), nullptr);
+    gl_->glEnableVertexAttribArray(1);
+    gl_->glVertexAttribPointer(1, 3, GL_FLOAT, GL_FALSE, 2 * sizeof(Vec3),
+                               reinterpret_cast<const void*>(sizeof(Vec3)));
+    gl_->glGenBuffers(1, &mesh.indexBuffer);
+    gl_->glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, mesh.indexBuffer);
+    gl_->glBufferData(GL_ELEMENT_ARRAY_BUFFER,
+                      static_cast<GLsizeiptr>(opaqueIndices.size() * sizeof(std::uint32_t)),
+                      opaqueIndices.data(), GL_STATIC_DRAW);
+    gl_->glGenBuffers(1, &mesh.transparentBuffer);
+    return mesh;
+}
+
+void GLRenderer::Release(GpuMesh& mesh) {
+    if (mesh.vertexArray) gl_->glDeleteVertexArrays(1, &mesh.vertexArray);
+    const unsigned buffers[] = {mesh.vertexBuffer, mesh.indexBuffer, mesh.transparentBuffer};
+    for (unsigned buffer : buffers)
+        if (buffer) gl_->glDeleteBuffers(1, &buffer);
+    const bool used = mesh.used;
+    mesh = GpuMesh{};
+    mesh.used = used;
+}
+
+void GLRenderer::DrawOpaque(const Visual& visual, const GpuMesh& mesh) {
+    const std::uint32_t quality = visual.builder->GetQuality();
+    program_->setUniformValue("shading", Shading(quality));
+    program_->setUniformValue("modelView", QMatrix4x4(&visual.modelView.m[0][0]).transposed());
+    program_->setUniformValue("normalMatrix", QMatrix4x4(&NormalMatrix(visual.modelView).m[0][0]).transposed());
+    gl_->glPolygonMode(GL_FRONT_AND_BACK, quality == RenderWireframe ? GL_LINE : GL_FILL);
+    gl_->glBindVertexArray(mesh.vertexArray);
+    gl_->glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, mesh.indexBuffer);
+    for (const DrawRange& range : mesh.opaque) {
+        SetMaterial(visual.builder->Materials()[range.material]);
+        gl_->glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(range.count), GL_UNSIGNED_INT,
+                            reinterpret_cast<const void*>(std::uintptr_t{range.first} * sizeof(std::uint32_t)));
+    }
+}
+
+void GLRenderer::DrawTransparent(const Visual& visual, GpuMesh& mesh, bool sorted) {
+    const std::size_t count = mesh.transparentCentres.size();
+    if (count == 0) return;
+    const std::uint32_t quality = visual.builder->GetQuality();
+    program_->setUniformValue("shading", Shading(quality));
+    program_->setUniformValue("modelView", QMatrix4x4(&visual.modelView.m[0][0]).transposed());
+    program_->setUniformValue("normalMatrix", QMatrix4x4(&NormalMatrix(visual.modelView).m[0][0]).transposed());
+    gl_->glPolygonMode(GL_FRONT_AND_BACK, quality == RenderWireframe ? GL_LINE : GL_FILL);
+    // Farthest first, by the depth of each triangle's centre.
+    std::vector<std::uint32_t> order(count);
+    std::iota(order.begin(), order.end(), 0u);
+    if (sorted) {
+        std::vector<float> depth(count);
+        for (std::size_t i = 0; i < count; ++i) depth[i] = TransformPoint(mesh.transparentCentres[i], visual.modelView).z;
+        std::stable_sort(order.begin(), order.end(), [&](std::uint32_t a, std::uint32_t b) { return depth[a] > depth[b]; });
+    }
+    std::vector<std::uint32_t> indices;
+    indices.reserve(count * 3);
+    for (std::uint32_t t : order)
+        indices.insert(indices.end(), mesh.transparentTriangles.begin() + 3 * t, mesh.transparentTriangles.begin() + 3 * t + 3);
+    gl_->glBindVertexArray(mesh.vertexArray);
+    gl_->glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, mesh.transparentBuffer);
+    gl_->glBufferData(GL_ELEMENT_ARRAY_BUFFER, static_cast<GLsizeiptr>(indices.size() * sizeof(std::uint32_t)),
+                      indices.data(), GL_STREAM_DRAW);
+    // Runs of one material in drawing order.
+    std::size_t first = 0;
+    while (first < count) {
+        const std::uint32_t material = mesh.transparentMaterials[order[first]];
+        std::size_t last = first + 1;
+        while (last < count && mesh.transparentMaterials[order[last]] == material) ++last;
+        SetMaterial(visual.builder->Materials()[material]);
+        gl_->glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(3 * (last - first)), GL_UNSIGNED_INT,
+                            reinterpret_cast<const void*>(first * 3 * sizeof(std::uint32_t)));
+        first = last;
+    }
+    gl_->glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, mesh.indexBuffer);
+}
+
+}  // namespace viewer

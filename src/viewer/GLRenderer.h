@@ -1,0 +1,65 @@
+#pragma once
+// Draws the retained-mode scene with OpenGL 3.3 core into the framebuffer that
+// is bound: Gouraud and flat shading lit by the scene's lights, wireframe
+// unlit, transparent materials blended after the opaque ones, back to front.
+// Faces wound clockwise on the screen are the front faces, as in the scene's
+// left-handed system. Needs a current OpenGL 3.3 core context for every call.
+#include <QOpenGLFunctions_3_3_Core>
+#include <QOpenGLShaderProgram>
+
+#include <cstdint>
+#include <memory>
+#include <unordered_map>
+#include <vector>
+
+#include "viewer/Frame.h"
+#include "viewer/MeshBuilder.h"
+#include "viewer/Viewport.h"
+
+namespace viewer {
+
+class GLRenderer {
+public:
+    GLRenderer() = default;
+    ~GLRenderer();
+    GLRenderer(const GLRenderer&) = delete;
+    GLRenderer& operator=(const GLRenderer&) = delete;
+
+    // False when the context cannot run the shaders; Render then does nothing.
+    bool Initialize();
+    void Render(const Frame& scene, const Viewport& viewport, const Device& device);
+
+private:
+    struct DrawRange {
+        std::uint32_t material, first, count;
+    };
+    // A builder's geometry on the GPU.
+    struct GpuMesh {
+        std::uint64_t revision = 0;
+        unsigned vertexArray = 0, vertexBuffer = 0, indexBuffer = 0, transparentBuffer = 0;
+        std::vector<DrawRange> opaque;  // runs of one material in indexBuffer
+        std::vector<std::uint32_t> transparentTriangles;  // three vertex indices each
+        std::vector<Vec3> transparentCentres;
+        std::vector<std::uint32_t> transparentMaterials;
+        bool used = false;
+    };
+    struct Lighting;
+    struct Visual {
+        const MeshBuilder* builder;
+        Matrix4 modelView;
+    };
+
+    void Collect(const Frame& frame, const Matrix4& view, Lighting& lighting,
+                 std::vector<Visual>& visuals) const;
+    GpuMesh& Upload(const MeshBuilder& builder);
+    void Release(GpuMesh& mesh);
+    void SetMaterial(const Material& material);
+    void DrawOpaque(const Visual& visual, const GpuMesh& mesh);
+    void DrawTransparent(const Visual& visual, GpuMesh& mesh, bool sorted);
+
+    QOpenGLFunctions_3_3_Core* gl_ = nullptr;
+    std::unique_ptr<QOpenGLShaderProgram> program_;
+    std::unordered_map<const MeshBuilder*, GpuMesh> meshes_;
+};
+
+}  // namespace viewer

@@ -1,0 +1,46 @@
+#include "viewer/OffscreenRenderer.h"
+
+#include <QOpenGLFramebufferObject>
+
+namespace viewer {
+
+QSurfaceFormat ViewerSurfaceFormat() {
+    QSurfaceFormat format;
+    format.setVersion(3, 3);
+    format.setProfile(QSurfaceFormat::CoreProfile);
+    format.setDepthBufferSize(24);
+    return format;
+}
+
+OffscreenRenderer::OffscreenRenderer() {
+    surface_.setFormat(ViewerSurfaceFormat());
+    surface_.create();
+    context_.setFormat(ViewerSurfaceFormat());
+    if (!context_.create() || !context_.makeCurrent(&surface_)) return;
+    renderer_ = std::make_unique<GLRenderer>();
+    valid_ = renderer_->Initialize();
+}
+
+OffscreenRenderer::~OffscreenRenderer() {
+    if (!context_.makeCurrent(&surface_)) return;
+    renderer_.reset();
+    framebuffer_.reset();
+    context_.doneCurrent();
+}
+
+QImage OffscreenRenderer::Render(ViewerScene& scene, int width, int height) {
+    if (!valid_ || !context_.makeCurrent(&surface_)) return {};
+    if (!framebuffer_ || framebuffer_->size() != QSize(width, height))
+        framebuffer_ = std::make_unique<QOpenGLFramebufferObject>(
+            width, height, QOpenGLFramebufferObject::CombinedDepthStencil);
+    framebuffer_->bind();
+    Viewport& viewport = scene.GetViewport();
+    viewport.width = width;
+    viewport.height = height;
+    renderer_->Render(scene.GetScene(), viewport, scene.GetDevice());
+    QImage image = framebuffer_->toImage(false);
+    framebuffer_->release();
+    return image;
+}
+
+}  // namespace viewer
