@@ -177,6 +177,7 @@ private:
     std::size_t EncodeItem(const std::uint8_t* block, std::size_t pos, std::size_t size) {
         const std::size_t run = RunLength(block, pos, size);
         const Match match = finder_.Longest(pos);
+        finder_.Insert(pos);
         std::size_t advance = 1;
         if (run > match.length && RunPays(block, pos, run)) {
             writer_.Run(block[pos], run);
@@ -187,7 +188,7 @@ private:
         } else {
             writer_.Literal(block[pos]);
         }
-        for (std::size_t i = 0; i < advance; ++i) finder_.Insert(pos + i);
+        for (std::size_t i = 1; i < advance; ++i) finder_.Insert(pos + i);
         return advance;
     }
 
