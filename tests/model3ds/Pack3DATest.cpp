@@ -142,20 +142,6 @@ TEST(Pack3DA, RoundTripsTheSharedModels) {
     EXPECT_GT(files, 0);
 }
 
-TEST(Pack3DA, PackedFileUnpacksFromDisk) {
-    testsupport::TempDir dir;
-    const Bytes data = ModelLike(100000, 9);
-    const Bytes packed = Pack(data);
-    const std::string name = dir.File("model.3DA");
-    base::WriteFileAtomically(name, packed.data(), packed.size());
-    model3ds::TPack4Ex pack;
-    pack.LoadFromFile(name);
-    base::MemoryStream output;
-    ASSERT_EQ(pack.Unpack(output), model3ds::kUnpackSuccess);
-    EXPECT_TRUE(output.Bytes() == data);
-    EXPECT_EQ(pack.ConsumedCount(), packed.size());
-}
-
 // Damaged packed files must end in success or failure, never crash, and the
 // output must hold exactly the bytes reported, never more than the stored total.
 TEST(Pack3DA, DamagedFilesNeverWritePastWhatTheyReport) {
