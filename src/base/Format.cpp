@@ -3,6 +3,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdarg>
+#include <cstdint>
 #include <cstdio>
 
 namespace base {
@@ -29,6 +30,23 @@ std::size_t FormatFixed6(char* out, double value) {
     if (!std::isfinite(value)) {
         // to_chars spells these "inf"/"nan" too, but printf adds the sign of a NaN.
         return static_cast<std::size_t>(std::snprintf(out, kMaxFixed6, "%.6f", value));
+    }
+    // When value * 10^6 is exact (always so for a widened 32-bit float below about
+    // 9e9), rounding it to an integer, ties to even, rounds exactly as printf does;
+    // that is several times faster than to_chars with a precision.
+    const double scaled = value * 1e6;
+    if (std::fabs(scaled) < 0x1p53 && std::fma(value, 1e6, -scaled) == 0) {
+        const auto units = static_cast<std::uint64_t>(std::fabs(std::nearbyint(scaled)));
+        char* p = out;
+        if (std::signbit(value)) *p++ = '-';
+        p = std::to_chars(p, p + 20, units / 1000000).ptr;
+        *p++ = '.';
+        auto fraction = static_cast<std::uint32_t>(units % 1000000);
+        for (int i = 5; i >= 0; --i) {
+            p[i] = static_cast<char>('0' + fraction % 10);
+            fraction /= 10;
+        }
+        return static_cast<std::size_t>(p + 6 - out);
     }
     const auto result = std::to_chars(out, out + kMaxFixed6, value, std::chars_format::fixed, 6);
     return static_cast<std::size_t>(result.ptr - out);
