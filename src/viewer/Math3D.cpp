@@ -61,6 +61,10 @@ Vec3 TransformDirection(Vec3 d, const Matrix4& a) {
             d.x * a.m[0][2] + d.y * a.m[1][2] + d.z * a.m[2][2]};
 }
 
+float Determinant(const Matrix4& a) {
+    return Dot(a.Row(0), Cross(a.Row(1), a.Row(2)));
+}
+
 namespace {
 
 // Inverse of the upper 3 x 3 part by cofactors; a singular part gives zeros.

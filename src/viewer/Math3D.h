@@ -53,6 +53,8 @@ struct Matrix4 {
 
 Vec3 TransformPoint(Vec3 point, const Matrix4& matrix);
 Vec3 TransformDirection(Vec3 direction, const Matrix4& matrix);
+// Determinant of the upper 3 x 3 part: negative for a mirroring matrix.
+float Determinant(const Matrix4& matrix);
 // Inverse of an affine matrix (last column 0, 0, 0, 1).
 Matrix4 InverseAffine(const Matrix4& matrix);
 // The matrix that carries normals along with an affine matrix: the inverse

@@ -33,6 +33,9 @@ public:
             b_.materials_.insert(b_.materials_.end(), mesh.materials.begin(), mesh.materials.end());
 
         const bool ownNormals = !mesh.normals.empty();
+        // A mirroring placement would turn the faces inside out; their corners
+        // are taken in reverse order so that they keep facing outwards.
+        const bool mirrored = Determinant(mesh.transform) < 0;
         const std::size_t firstTriangle = b_.triangles_.size();
         std::size_t corner = 0;
         for (std::size_t face = 0; face < mesh.faces.cornerCounts.size(); ++face) {
@@ -42,7 +45,8 @@ public:
             for (std::uint32_t k = 2; k < corners; ++k) {
                 Triangle triangle;
                 triangle.material = material;
-                const std::size_t fan[3] = {corner, corner + k - 1, corner + k};
+                const std::size_t fan[3] = {corner, mirrored ? corner + k : corner + k - 1,
+                                            mirrored ? corner + k - 1 : corner + k};
                 for (int i = 0; i < 3; ++i) {
                     triangle.vertices[i] = positionBase + mesh.faces.indices[fan[i]];
                     triangle.normals[i] = ownNormals ? normalBase + mesh.normalFaces.indices[fan[i]]

@@ -38,7 +38,7 @@ QImage OffscreenRenderer::Render(ViewerScene& scene, int width, int height) {
     viewport.width = width;
     viewport.height = height;
     renderer_->Render(scene.GetScene(), viewport, scene.GetDevice());
-    QImage image = framebuffer_->toImage(false);
+    QImage image = framebuffer_->toImage();
     framebuffer_->release();
     return image;
 }

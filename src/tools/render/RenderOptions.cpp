@@ -45,10 +45,14 @@ RenderOptions ParseRenderOptions(const std::vector<std::string>& arguments) {
             if (options.width < 1 || options.height < 1 || options.width > 16384 || options.height > 16384)
                 throw std::invalid_argument("size out of range: " + value);
         } else if (argument == "--quality") {
-            if (value == "gouraud") options.quality = 137;
-            else if (value == "flat") options.quality = 136;
-            else if (value == "wire") options.quality = 64;
-            else throw std::invalid_argument("unknown quality: " + value);
+            if (value == "gouraud")
+                options.quality = viewer::RenderGouraud;
+            else if (value == "flat")
+                options.quality = viewer::RenderFlat;
+            else if (value == "wire")
+                options.quality = viewer::RenderWireframe;
+            else
+                throw std::invalid_argument("unknown quality: " + value);
         } else if (argument == "--background") {
             if (value.size() != 6) throw std::invalid_argument("background is RRGGBB: " + value);
             options.background = Number<std::uint32_t>(value, 16);

@@ -5,14 +5,16 @@
 #include <string>
 #include <vector>
 
+#include "viewer/MeshBuilder.h"
+
 namespace render {
 
 struct RenderOptions {
     int width = 640;
     int height = 480;
-    std::uint32_t quality = 137;  // Gouraud
+    std::uint32_t quality = viewer::RenderGouraud;
     std::optional<std::uint32_t> background;  // 0xRRGGBB
-    int turnX = 0, turnY = 0;     // one drag: pixels right and up
+    int turnX = 0, turnY = 0;  // one drag of the mouse: pixels right and down
     std::string input;
     std::string output;
 };
