@@ -1,0 +1,147 @@
+#include <gtest/gtest.h>
+
+#include <QImage>
+
+#include <cmath>
+#include <cstdlib>
+#include <sstream>
+
+#include "XSamples.h"
+#include "support/TempDir.h"
+#include "viewer/OffscreenRenderer.h"
+#include "viewer/ViewerScene.h"
+
+using namespace viewer;
+
+namespace {
+
+constexpr int Size = 100;
+
+// Loads a .x text into a new scene and draws it at Size x Size pixels.
+class Picture {
+public:
+    explicit Picture(const std::string& xText) {
+        base::MemoryStream stream(xsamples::TextFile(xText));
+        EXPECT_EQ(scene.LoadXFromStream(stream), 0);
+    }
+    QImage Render() {
+        if (!renderer.IsValid()) ADD_FAILURE() << "no OpenGL 3.3 core context";
+        return renderer.Render(scene, Size, Size);
+    }
+    ViewerScene scene;
+    OffscreenRenderer renderer;
+};
+
+bool IsBlack(QRgb pixel) { return (pixel & 0xFFFFFF) == 0; }
+
+int DifferentPixels(const QImage& a, const QImage& b) {
+    int count = 0;
+    for (int y = 0; y < a.height(); ++y)
+        for (int x = 0; x < a.width(); ++x) count += a.pixel(x, y) != b.pixel(x, y);
+    return count;
+}
+
+// A sphere of rings and segments without normals.
+std::string Sphere() {
+    std::vector<float> positions;
+    std::vector<std::vector<std::uint32_t>> faces;
+    const int rings = 10, segments = 16;
+    for (int r = 0; r <= rings; ++r)
+        for (int s = 0; s < segments; ++s) {
+            const float theta = 3.14159265f * static_cast<float>(r) / rings;
+            const float phi = 2 * 3.14159265f * static_cast<float>(s) / segments;
+            positions.insert(positions.end(), {std::sin(theta) * std::cos(phi), std::cos(theta),
+                                               std::sin(theta) * std::sin(phi)});
+        }
+    for (int r = 0; r < rings; ++r)
+        for (int s = 0; s < segments; ++s) {
+            const auto at = [&](int ring, int segment) {
+                return static_cast<std::uint32_t>(ring * segments + segment % segments);
+            };
+            faces.push_back({at(r, s), at(r, s + 1), at(r + 1, s + 1), at(r + 1, s)});
+        }
+    return xsamples::MeshText(positions, faces);
+}
+
+}  // namespace
+
+// The triangle (-1, -1), (-1, 1), (1, -1) is scaled to 7 units and seen 15
+// units away through a field of 0.5: its corners fall on pixels 26.7 and 73.3.
+TEST(Picture, OneTriangleCoversItsPixels) {
+    const std::vector<float> corners = {-1, -1, 0, -1, 1, 0, 1, -1, 0};
+    Picture front(xsamples::MeshText(corners, {{0, 1, 2}}));
+    const QImage image = front.Render();
+    ASSERT_EQ(image.size(), QSize(Size, Size));
+    for (const QPoint inside : {QPoint(30, 70), QPoint(50, 68), QPoint(30, 40), QPoint(60, 70)})
+        EXPECT_FALSE(IsBlack(image.pixel(inside))) << inside.x() << "," << inside.y();
+    for (const QPoint outside : {QPoint(70, 30), QPoint(20, 50), QPoint(50, 80), QPoint(50, 20), QPoint(0, 0)})
+        EXPECT_TRUE(IsBlack(image.pixel(outside))) << outside.x() << "," << outside.y();
+
+    // Wound the other way it faces away from the camera and is not drawn.
+    Picture back(xsamples::MeshText(corners, {{0, 2, 1}}));
+    const QImage backImage = back.Render();
+    EXPECT_TRUE(IsBlack(backImage.pixel(30, 70)));
+}
+
+TEST(Picture, ShadingModesDiffer) {
+    Picture picture(Sphere());
+    std::vector<QImage> images;
+    for (std::uint32_t quality : {RenderGouraud, RenderFlat, RenderWireframe}) {
+        picture.scene.MeshBuilder->SetQuality(quality);
+        images.push_back(picture.Render());
+    }
+    EXPECT_GT(DifferentPixels(images[0], images[1]), 200);
+    EXPECT_GT(DifferentPixels(images[0], images[2]), 200);
+    EXPECT_GT(DifferentPixels(images[1], images[2]), 200);
+    // Wireframe leaves the inside of the faces to the background.
+    EXPECT_TRUE(IsBlack(images[2].pixel(52, 52)) || IsBlack(images[2].pixel(53, 53)));
+    // Lit from the upper right front: the right side is brighter than the left.
+    EXPECT_GT(qGray(images[0].pixel(62, 45)), qGray(images[0].pixel(38, 55)));
+}
+
+TEST(Picture, BackgroundColourFillsTheCorners) {
+    Picture picture(xsamples::MeshText({-1, -1, 0, -1, 1, 0, 1, -1, 0}, {{0, 1, 2}}));
+    picture.scene.GetScene().SetSceneBackgroundRGB(1, 0, 0);
+    const QImage image = picture.Render();
+    for (const QPoint corner : {QPoint(0, 0), QPoint(Size - 1, 0), QPoint(0, Size - 1), QPoint(Size - 1, Size - 1)})
+        EXPECT_EQ(image.pixel(corner) & 0xFFFFFF, 0xFF0000u);
+}
+
+// A half-transparent red square in front of an opaque green one: where they
+// overlap the picture holds both. The red one comes first in the data.
+TEST(Picture, HalfTransparentMaterialBlends) {
+    const std::vector<float> positions = {-1, -1, -1, -1, 0.5f, -1, 0.5f, 0.5f, -1, 0.5f, -1, -1,
+                                          -0.5f, -0.5f, 1, -0.5f, 1, 1, 1, 1, 1, 1, -0.5f, 1};
+    const std::string materials =
+        "MeshMaterialList { 2; 2; 0, 1;\n"
+        "Material { 1; 0; 0; 0.5;; 0; 0; 0; 0;; 1; 0; 0;; }\n"
+        "Material { 0; 1; 0; 1;; 0; 0; 0; 0;; 0; 1; 0;; } }\n";
+    Picture picture(xsamples::MeshText(positions, {{0, 1, 2, 3}, {4, 5, 6, 7}}, materials));
+    const QImage image = picture.Render();
+    const QRgb overlap = image.pixel(50, 50), redOnly = image.pixel(34, 66), greenOnly = image.pixel(67, 40);
+    EXPECT_EQ(qGreen(redOnly), 0);
+    EXPECT_NEAR(qRed(redOnly), 128, 3);  // half of red on black
+    EXPECT_EQ(qRed(greenOnly), 0);
+    EXPECT_GT(qGreen(greenOnly), 250);
+    EXPECT_NEAR(qRed(overlap), 128, 3);
+    EXPECT_NEAR(qGreen(overlap), 128, 3);
+}
+
+TEST(Picture, RenderToolWritesThePng) {
+    const auto folder = testsupport::SharedModels();
+    if (folder.empty()) GTEST_SKIP() << "shared models folder not found";
+    testsupport::TempDir temp;
+    const std::string output = temp.File("cube.png");
+    const std::string command = std::string(KORVANE_BINARY_DIR) + "/src/tools/render/korvane-render" +
+                                " --size 64x48 --background FF0000 --turn 30,20 " +
+                                (folder / "x" / "test_cube_compressed.x").string() + " " + output;
+    ASSERT_EQ(std::system(command.c_str()), 0);
+    QImage image(QString::fromStdString(output));
+    ASSERT_EQ(image.size(), QSize(64, 48));
+    EXPECT_EQ(image.pixel(0, 0) & 0xFFFFFF, 0xFF0000u);
+    EXPECT_NE(image.pixel(32, 24) & 0xFFFFFF, 0xFF0000u);
+
+    const std::string bad = std::string(KORVANE_BINARY_DIR) + "/src/tools/render/korvane-render " +
+                            (folder / "3ds" / "test1.3ds").string() + " " + temp.File("x.png") + " extra";
+    EXPECT_NE(std::system(bad.c_str()), 0);
+}

@@ -1,0 +1,130 @@
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPointer>
+#include <QWheelEvent>
+
+#include <cmath>
+
+#include "XSamples.h"
+#include "viewer/Draw3DFrm.h"
+
+using namespace viewer;
+
+namespace {
+
+class Owner : public IViewerOwner {
+public:
+    void ViewerClosed() override { ++closed; }
+    int closed = 0;
+};
+
+base::MemoryStream TriangleStream() {
+    return base::MemoryStream(
+        xsamples::TextFile(xsamples::MeshText({-1, -1, 0, -1, 1, 0, 1, -1, 0}, {{0, 1, 2}})));
+}
+
+void Key(QWidget* window, int key) {
+    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
+    QApplication::sendEvent(window, &press);
+}
+
+void Mouse(QWidget* target, QEvent::Type type, Qt::MouseButton button, QPoint at) {
+    QMouseEvent event(type, at, target->mapToGlobal(at), button,
+                      type == QEvent::MouseButtonRelease ? Qt::NoButton : button, Qt::NoModifier);
+    QApplication::sendEvent(target, &event);
+}
+
+void Wheel(QWidget* window, int delta) {
+    QWheelEvent event(QPointF(10, 10), QPointF(10, 10), QPoint(), QPoint(0, delta), Qt::NoButton,
+                      Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(window, &event);
+}
+
+float CameraDistance(TDraw3DFrm* window) {
+    return Length(window->D3DrawX->GetCamera().GetPosition(window->D3DrawX->ModelFrame()));
+}
+
+}  // namespace
+
+TEST(ViewerWindow, OpensMaximizedWithItsMenuAndCaption) {
+    Owner owner;
+    auto* window = new TDraw3DFrm(&owner);
+    EXPECT_TRUE(window->windowTitle().isEmpty());
+    EXPECT_TRUE(window->windowState() & Qt::WindowMaximized);
+    EXPECT_FALSE(window->windowFlags() & Qt::WindowMinimizeButtonHint);
+    EXPECT_FALSE(window->windowFlags() & Qt::WindowMaximizeButtonHint);
+    const QStringList expected = {"グローモデル", "フラットモデル", "ワイアフレームモデル", "", "背景色変更"};
+    QStringList texts;
+    for (QAction* action : window->PopupMenu->actions()) texts << action->text();
+    EXPECT_EQ(texts, expected);
+    EXPECT_TRUE(window->N1->isSeparator());
+    window->show();
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    base::MemoryStream stream = TriangleStream();
+    window->LoadModel(stream, QStringLiteral("Tri"));
+    EXPECT_EQ(window->windowTitle(), "Tri");
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+    ASSERT_NE(window->D3DrawX->MeshBuilder(), nullptr);
+    window->close();
+}
+
+TEST(ViewerWindow, KeysWheelAndDragMoveTheScene) {
+    Owner owner;
+    QPointer<TDraw3DFrm> window = new TDraw3DFrm(&owner);
+    window->show();
+    base::MemoryStream stream = TriangleStream();
+    window->LoadModel(stream, QString());
+
+    for (int i = 0; i < 10; ++i) Key(window, Qt::Key_PageUp);
+    EXPECT_NEAR(CameraDistance(window), 15 * std::pow(0.9f, 10.0f), 1e-3f);
+    Key(window, Qt::Key_PageDown);
+    EXPECT_NEAR(CameraDistance(window), 15 * std::pow(0.9f, 10.0f) * 1.1f, 1e-3f);
+    Wheel(window, -120);  // towards the user: closer
+    EXPECT_NEAR(CameraDistance(window), 15 * std::pow(0.9f, 11.0f) * 1.1f, 1e-3f);
+    Wheel(window, 60);  // half a notch does nothing yet
+    Wheel(window, 60);
+    EXPECT_NEAR(CameraDistance(window), 15 * std::pow(0.9f, 11.0f) * 1.21f, 1e-3f);
+
+    // A right-button drag does not turn the model; a left-button one does.
+    TD3DrawX* control = window->D3DrawX;
+    Mouse(control, QEvent::MouseButtonPress, Qt::RightButton, {10, 10});
+    Mouse(control, QEvent::MouseMove, Qt::RightButton, {60, 10});
+    EXPECT_FALSE(window->Dragging);
+    Mouse(control, QEvent::MouseButtonPress, Qt::LeftButton, {10, 10});
+    Mouse(control, QEvent::MouseMove, Qt::LeftButton, {60, 10});
+    Mouse(control, QEvent::MouseButtonRelease, Qt::LeftButton, {60, 10});
+    EXPECT_FALSE(window->Dragging);
+    const Vec3 x = control->ModelFrame()->WorldTransform().Row(0);
+    EXPECT_NEAR(std::acos(x.x), 50 / std::sqrt(5000.0f), 1e-4f);
+
+    Key(window, Qt::Key_Escape);
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(owner.closed, 1);
+    EXPECT_TRUE(window.isNull());
+}
+
+TEST(ViewerWindow, ShadingItemsActOnTheLoadedModelOnly) {
+    Owner owner;
+    auto* window = new TDraw3DFrm(&owner);
+    base::MemoryStream bad(xsamples::Bytes("xof 0303txt 0032 Mesh {"));
+    window->LoadModel(bad, QString());
+    window->pWire->trigger();  // nothing loaded: nothing to change
+    EXPECT_EQ(window->D3DrawX->MeshBuilder(), nullptr);
+
+    base::MemoryStream good = TriangleStream();
+    window->LoadModel(good, QString());
+    const struct {
+        QAction* item;
+        std::uint32_t quality;
+    } cases[] = {{window->pFlat, RenderFlat}, {window->pWire, RenderWireframe}, {window->pGraud, RenderGouraud}};
+    for (const auto& c : cases) {
+        c.item->trigger();
+        EXPECT_EQ(window->D3DrawX->MeshBuilder()->GetQuality(), c.quality);
+    }
+    window->close();
+    EXPECT_EQ(owner.closed, 1);
+}

@@ -1,0 +1,82 @@
+#include <gtest/gtest.h>
+
+#include <functional>
+
+#include "base/Stream.h"
+#include "model3ds/File3DS.h"
+#include "support/Writer3DS.h"
+#include "viewer/MeshBuilder.h"
+#include "xexport/XBinaryWriter.h"
+#include "xexport/XTextWriter.h"
+
+using namespace viewer;
+using testsupport::MeshSpec;
+
+namespace {
+
+// Two meshes, the second with a quad split in two and a face in no group.
+std::vector<std::uint8_t> Model() {
+    const MeshSpec first{.name = "Tri",
+                         .vertices = {{0, 0, 0}, {1, 0, 0}, {0, 1, 0.5f}},
+                         .faces = {{0, 1, 2}},
+                         .groups = {{"Red", {0}}}};
+    const MeshSpec second{.name = "Quad",
+                          .vertices = {{2, 2, 2}, {3, 2, 2}, {3, 3, 2}, {2, 3, 4}},
+                          .faces = {{0, 1, 2}, {0, 2, 3}},
+                          .groups = {{"Glass", {1}}}};
+    return testsupport::BuildModel({first, second}, {{.name = "Red", .diffuse = testsupport::Rgb{255, 0, 0}},
+                                                     {.name = "Glass", .diffuse = testsupport::Rgb{0, 0, 255}}});
+}
+
+using Writer = std::function<void(model3ds::TFile3DS&, base::MemoryStream&)>;
+
+}  // namespace
+
+// What the writers put out loads back with the model's geometry: coordinates in
+// x, z, y order and faces wound V1, V3, V2.
+TEST(WriterRoundTrip, ExportedDataLoadsWithTheModelsGeometry) {
+    xexport::TExportOptions options;
+    options.Origin = xexport::TOriginMode::NotEncode;
+    const struct {
+        const char* name;
+        Writer write;
+        int mesh;  // -1: all meshes merged
+    } cases[] = {
+        {"text, one mesh", [&](auto& m, auto& s) { xexport::WriteMeshXText(m, options, "", &s, 1); }, 1},
+        {"binary, one mesh", [&](auto& m, auto& s) { xexport::WriteMeshXBinary(m, options, "", s, 1); }, 1},
+        {"text, merged", [&](auto& m, auto& s) { xexport::WriteMergedXText(m, options, "", &s); }, -1},
+        {"binary, merged", [&](auto& m, auto& s) { xexport::WriteMergedXBinary(m, options, "", s); }, -1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        base::MemoryStream source(Model());
+        model3ds::TFile3DS model;
+        model.LoadFromStream(source);
+        base::MemoryStream x;
+        c.write(model, x);
+        MeshBuilder builder;
+        ASSERT_EQ(builder.Load(x.Bytes().data(), x.Bytes().size()), 0);
+
+        std::vector<model3ds::TVector3DS> vertices;
+        std::vector<std::array<std::uint32_t, 3>> faces;
+        for (int m = 0; m < model.ObjectList().MeshTotal(); ++m) {
+            if (c.mesh >= 0 && m != c.mesh) continue;
+            const model3ds::TMesh3DS& mesh = *model.ObjectList().GetMesh(m);
+            const auto base = static_cast<std::uint32_t>(vertices.size());
+            for (const auto& f : mesh.Faces) faces.push_back({base + f.V1, base + f.V3, base + f.V2});
+            vertices.insert(vertices.end(), mesh.Vertices.begin(), mesh.Vertices.end());
+        }
+        ASSERT_EQ(builder.Positions().size(), vertices.size());
+        for (std::size_t i = 0; i < vertices.size(); ++i) {
+            EXPECT_NEAR(builder.Positions()[i].x, vertices[i].x, 2e-6f);
+            EXPECT_NEAR(builder.Positions()[i].y, vertices[i].z, 2e-6f);
+            EXPECT_NEAR(builder.Positions()[i].z, vertices[i].y, 2e-6f);
+        }
+        ASSERT_EQ(builder.Triangles().size(), faces.size());
+        for (std::size_t i = 0; i < faces.size(); ++i) EXPECT_EQ(builder.Triangles()[i].vertices, faces[i]);
+        // The quad's second face is of the blue material in every form.
+        const Material& glass = builder.Materials()[builder.Triangles().back().material];
+        EXPECT_FLOAT_EQ(glass.faceColor[2], 1.0f);
+        EXPECT_FLOAT_EQ(glass.faceColor[0], 0.0f);
+    }
+}
