@@ -14,11 +14,12 @@ constexpr int MaxLights = 8;
 
 // Lighting as the retained-mode device does it: ambient plus diffuse light on
 // the face colour, a specular highlight seen from far away, emissive on top.
+// The number of directional lights is built into each program: a loop of known
+// length runs much faster on a software rasterizer than one of uniform length.
 const char* LightingSource = R"(
 uniform vec3 ambient;
-uniform int lightCount;
-uniform vec3 lightDirections[8];
-uniform vec3 lightColors[8];
+uniform vec3 lightDirections[LIGHT_ARRAY];
+uniform vec3 lightColors[LIGHT_ARRAY];
 uniform vec4 faceColor;
 uniform float power;
 uniform vec3 specular;
@@ -27,7 +28,7 @@ uniform vec3 emissive;
 vec4 Lit(vec3 n) {
     vec3 diffuse = ambient;
     vec3 highlight = vec3(0.0);
-    for (int i = 0; i < lightCount; ++i) {
+    for (int i = 0; i < LIGHT_COUNT; ++i) {
         vec3 towardsLight = -lightDirections[i];
         float d = max(dot(n, towardsLight), 0.0);
         diffuse += lightColors[i] * d;
@@ -40,45 +41,72 @@ vec4 Lit(vec3 n) {
 }
 )";
 
-// shading: 0 Gouraud (lit per vertex), 1 flat (lit per face), 2 unlit.
-const char* VertexSource = R"(
+// One program per render quality. Gouraud lights every vertex; flat lights
+// every face with the normal of its plane, found from the screen-space slopes
+// of the position; wireframe is not lit.
+const char* GouraudVertexSource = R"(
 layout(location = 0) in vec3 position;
 layout(location = 1) in vec3 normal;
-uniform mat4 modelView;
-uniform mat4 normalMatrix;
-uniform mat4 projection;
-uniform int shading;
-out vec3 viewPosition;
+uniform mat4 modelViewProjection;
+uniform mat3 normalMatrix;
 out vec4 vertexColor;
 void main() {
-    vec4 p = modelView * vec4(position, 1.0);
-    viewPosition = p.xyz;
-    gl_Position = projection * p;
-    vertexColor = shading == 0 ? Lit(normalize(mat3(normalMatrix) * normal)) : faceColor;
+    gl_Position = modelViewProjection * vec4(position, 1.0);
+    vertexColor = Lit(normalize(normalMatrix * normal));
 }
 )";
 
-const char* FragmentSource = R"(
-uniform int shading;
-in vec3 viewPosition;
+const char* ColorFragmentSource = R"(
 in vec4 vertexColor;
 out vec4 color;
+void main() { color = vertexColor; }
+)";
+
+const char* FlatVertexSource = R"(
+layout(location = 0) in vec3 position;
+uniform mat4 modelViewProjection;
+uniform mat4 modelView;
+out vec3 viewPosition;
 void main() {
-    if (shading == 1) {
-        vec3 n = normalize(cross(dFdx(viewPosition), dFdy(viewPosition)));
-        if (dot(n, viewPosition) > 0.0) n = -n;
-        color = Lit(n);
-    } else {
-        color = vertexColor;
-    }
+    gl_Position = modelViewProjection * vec4(position, 1.0);
+    viewPosition = (modelView * vec4(position, 1.0)).xyz;
 }
 )";
 
-int Shading(std::uint32_t quality) {
-    if (quality == RenderGouraud) return 0;
-    if (quality == RenderFlat) return 1;
-    return 2;
+const char* FlatFragmentSource = R"(
+in vec3 viewPosition;
+out vec4 color;
+void main() {
+    vec3 n = normalize(cross(dFdx(viewPosition), dFdy(viewPosition)));
+    if (dot(n, viewPosition) > 0.0) n = -n;
+    color = Lit(n);
 }
+)";
+
+const char* UnlitVertexSource = R"(
+layout(location = 0) in vec3 position;
+uniform mat4 modelViewProjection;
+void main() { gl_Position = modelViewProjection * vec4(position, 1.0); }
+)";
+
+const char* UnlitFragmentSource = R"(
+out vec4 color;
+void main() { color = faceColor; }
+)";
+
+struct ProgramSource {
+    const char* vertex;
+    const char* fragment;
+};
+
+// Indexed by GLRenderer::Shading.
+const ProgramSource ProgramSources[] = {
+    {GouraudVertexSource, ColorFragmentSource},
+    {FlatVertexSource, FlatFragmentSource},
+    {UnlitVertexSource, UnlitFragmentSource},
+};
+
+QMatrix4x4 ToQt(const Matrix4& m) { return QMatrix4x4(&m.m[0][0]).transposed(); }
 
 bool IsTransparent(const Material& material) { return material.faceColor[3] < 1.0f; }
 
@@ -96,18 +124,23 @@ GLRenderer::~GLRenderer() {
 
 bool GLRenderer::Initialize() {
     gl_ = QOpenGLVersionFunctionsFactory::get<QOpenGLFunctions_3_3_Core>(QOpenGLContext::currentContext());
-    if (!gl_) return false;
-    program_ = std::make_unique<QOpenGLShaderProgram>();
-    const QByteArray header = "#version 330 core\n";
-    const bool built =
-        program_->addShaderFromSourceCode(QOpenGLShader::Vertex, header + LightingSource + VertexSource) &&
-        program_->addShaderFromSourceCode(QOpenGLShader::Fragment, header + LightingSource + FragmentSource) &&
-        program_->link();
-    if (!built) {
-        program_.reset();
-        gl_ = nullptr;
-    }
-    return built;
+    if (gl_ && !Program(Shading::Gouraud, 1)) gl_ = nullptr;
+    return gl_ != nullptr;
+}
+
+QOpenGLShaderProgram* GLRenderer::Program(Shading shading, int lightCount) {
+    auto& program = programs_[{shading, lightCount}];
+    if (program) return program.get();
+    const QByteArray header = QByteArray("#version 330 core\n#define LIGHT_COUNT ") +
+                              QByteArray::number(lightCount) + "\n#define LIGHT_ARRAY " +
+                              QByteArray::number(std::max(lightCount, 1)) + "\n" + LightingSource;
+    const ProgramSource& source = ProgramSources[static_cast<std::size_t>(shading)];
+    program = std::make_unique<QOpenGLShaderProgram>();
+    const bool built = program->addShaderFromSourceCode(QOpenGLShader::Vertex, header + source.vertex) &&
+                       program->addShaderFromSourceCode(QOpenGLShader::Fragment, header + source.fragment) &&
+                       program->link();
+    if (!built) program.reset();
+    return program.get();
 }
 
 void GLRenderer::Collect(const Frame& frame, const Matrix4& view, Lighting& lighting,
@@ -137,6 +170,7 @@ void GLRenderer::Render(const Frame& scene, const Viewport& viewport, const Devi
     Lighting lighting;
     std::vector<Visual> visuals;
     Collect(scene, viewport.ViewMatrix(), lighting, visuals);
+    const Matrix4 projection = viewport.ProjectionMatrix();
 
     gl_->glEnable(GL_DEPTH_TEST);
     gl_->glDepthFunc(GL_LEQUAL);
@@ -144,28 +178,20 @@ void GLRenderer::Render(const Frame& scene, const Viewport& viewport, const Devi
     gl_->glFrontFace(GL_CW);
     gl_->glCullFace(GL_BACK);
     gl_->glDisable(GL_BLEND);
-    program_->bind();
-    program_->setUniformValue("projection", QMatrix4x4(&viewport.ProjectionMatrix().m[0][0]).transposed());
-    program_->setUniformValue("ambient", lighting.ambient.x, lighting.ambient.y, lighting.ambient.z);
-    program_->setUniformValue("lightCount", static_cast<int>(lighting.directions.size()));
-    program_->setUniformValueArray("lightDirections", &lighting.directions.data()->x,
-                                   static_cast<int>(lighting.directions.size()), 3);
-    program_->setUniformValueArray("lightColors", &lighting.colors.data()->x,
-                                   static_cast<int>(lighting.colors.size()), 3);
-
     for (auto& [builder, mesh] : meshes_) mesh.used = false;
-    for (const Visual& visual : visuals) DrawOpaque(visual, Upload(*visual.builder));
+    for (const Visual& visual : visuals) DrawOpaque(visual, projection, lighting, Upload(*visual.builder));
     if (device.renderMode & RenderModeBlendedTransparency) {
         gl_->glEnable(GL_BLEND);
         gl_->glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
         gl_->glDepthMask(GL_FALSE);
     }
     for (const Visual& visual : visuals)
-        DrawTransparent(visual, meshes_[visual.builder], device.renderMode & RenderModeSortedTransparency);
+        DrawTransparent(visual, projection, lighting, meshes_[visual.builder],
+                        device.renderMode & RenderModeSortedTransparency);
     gl_->glDepthMask(GL_TRUE);
     gl_->glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
     gl_->glBindVertexArray(0);
-    program_->release();
+    gl_->glUseProgram(0);
     for (auto it = meshes_.begin(); it != meshes_.end();) {
         if (it->second.used) {
             ++it;
@@ -176,11 +202,32 @@ void GLRenderer::Render(const Frame& scene, const Viewport& viewport, const Devi
     }
 }
 
-void GLRenderer::SetMaterial(const Material& m) {
-    program_->setUniformValue("faceColor", m.faceColor[0], m.faceColor[1], m.faceColor[2], m.faceColor[3]);
-    program_->setUniformValue("power", m.power);
-    program_->setUniformValue("specular", m.specular.red, m.specular.green, m.specular.blue);
-    program_->setUniformValue("emissive", m.emissive.red, m.emissive.green, m.emissive.blue);
+QOpenGLShaderProgram* GLRenderer::UseProgram(const Visual& visual, const Matrix4& projection,
+                                             const Lighting& lighting) {
+    const std::uint32_t quality = visual.builder->GetQuality();
+    const Shading shading = quality == RenderGouraud ? Shading::Gouraud
+                            : quality == RenderFlat  ? Shading::Flat
+                                                     : Shading::Unlit;
+    const auto lightCount = static_cast<int>(lighting.directions.size());
+    QOpenGLShaderProgram* found = Program(shading, lightCount);
+    if (!found) return nullptr;
+    QOpenGLShaderProgram& program = *found;
+    program.bind();
+    program.setUniformValue("ambient", lighting.ambient.x, lighting.ambient.y, lighting.ambient.z);
+    program.setUniformValueArray("lightDirections", &lighting.directions.data()->x, lightCount, 3);
+    program.setUniformValueArray("lightColors", &lighting.colors.data()->x, lightCount, 3);
+    program.setUniformValue("modelViewProjection", ToQt(visual.modelView * projection));
+    program.setUniformValue("modelView", ToQt(visual.modelView));
+    program.setUniformValue("normalMatrix", ToQt(visual.modelView).normalMatrix());
+    gl_->glPolygonMode(GL_FRONT_AND_BACK, shading == Shading::Unlit ? GL_LINE : GL_FILL);
+    return found;
+}
+
+void GLRenderer::SetMaterial(QOpenGLShaderProgram& program, const Material& m) {
+    program.setUniformValue("faceColor", m.faceColor[0], m.faceColor[1], m.faceColor[2], m.faceColor[3]);
+    program.setUniformValue("power", m.power);
+    program.setUniformValue("specular", m.specular.red, m.specular.green, m.specular.blue);
+    program.setUniformValue("emissive", m.emissive.red, m.emissive.green, m.emissive.blue);
 }
 
 namespace {
@@ -292,29 +339,25 @@ void GLRenderer::Release(GpuMesh& mesh) {
     mesh.used = used;
 }
 
-void GLRenderer::DrawOpaque(const Visual& visual, const GpuMesh& mesh) {
-    const std::uint32_t quality = visual.builder->GetQuality();
-    program_->setUniformValue("shading", Shading(quality));
-    program_->setUniformValue("modelView", QMatrix4x4(&visual.modelView.m[0][0]).transposed());
-    program_->setUniformValue("normalMatrix", QMatrix4x4(&NormalMatrix(visual.modelView).m[0][0]).transposed());
-    gl_->glPolygonMode(GL_FRONT_AND_BACK, quality == RenderWireframe ? GL_LINE : GL_FILL);
+void GLRenderer::DrawOpaque(const Visual& visual, const Matrix4& projection, const Lighting& lighting,
+                            const GpuMesh& mesh) {
+    QOpenGLShaderProgram* program = UseProgram(visual, projection, lighting);
+    if (!program) return;
     gl_->glBindVertexArray(mesh.vertexArray);
     gl_->glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, mesh.indexBuffer);
     for (const DrawRange& range : mesh.opaque) {
-        SetMaterial(visual.builder->Materials()[range.material]);
+        SetMaterial(*program, visual.builder->Materials()[range.material]);
         gl_->glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(range.count), GL_UNSIGNED_INT,
                             reinterpret_cast<const void*>(std::uintptr_t{range.first} * sizeof(std::uint32_t)));
     }
 }
 
-void GLRenderer::DrawTransparent(const Visual& visual, GpuMesh& mesh, bool sorted) {
+void GLRenderer::DrawTransparent(const Visual& visual, const Matrix4& projection, const Lighting& lighting,
+                                 GpuMesh& mesh, bool sorted) {
     const std::size_t count = mesh.transparentCentres.size();
     if (count == 0) return;
-    const std::uint32_t quality = visual.builder->GetQuality();
-    program_->setUniformValue("shading", Shading(quality));
-    program_->setUniformValue("modelView", QMatrix4x4(&visual.modelView.m[0][0]).transposed());
-    program_->setUniformValue("normalMatrix", QMatrix4x4(&NormalMatrix(visual.modelView).m[0][0]).transposed());
-    gl_->glPolygonMode(GL_FRONT_AND_BACK, quality == RenderWireframe ? GL_LINE : GL_FILL);
+    QOpenGLShaderProgram* program = UseProgram(visual, projection, lighting);
+    if (!program) return;
     // Farthest first, by the depth of each triangle's centre.
     std::vector<std::uint32_t> order(count);
     std::iota(order.begin(), order.end(), 0u);
@@ -337,7 +380,7 @@ void GLRenderer::DrawTransparent(const Visual& visual, GpuMesh& mesh, bool sorte
         const std::uint32_t material = mesh.transparentMaterials[order[first]];
         std::size_t last = first + 1;
         while (last < count && mesh.transparentMaterials[order[last]] == material) ++last;
-        SetMaterial(visual.builder->Materials()[material]);
+        SetMaterial(*program, visual.builder->Materials()[material]);
         gl_->glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(3 * (last - first)), GL_UNSIGNED_INT,
                             reinterpret_cast<const void*>(first * 3 * sizeof(std::uint32_t)));
         first = last;

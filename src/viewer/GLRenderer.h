@@ -7,6 +7,7 @@
 #include <QOpenGLFunctions_3_3_Core>
 #include <QOpenGLShaderProgram>
 
+#include <map>
 #include <cstdint>
 #include <memory>
 #include <unordered_map>
@@ -53,12 +54,21 @@ private:
                  std::vector<Visual>& visuals) const;
     GpuMesh& Upload(const MeshBuilder& builder);
     void Release(GpuMesh& mesh);
-    void SetMaterial(const Material& material);
-    void DrawOpaque(const Visual& visual, const GpuMesh& mesh);
-    void DrawTransparent(const Visual& visual, GpuMesh& mesh, bool sorted);
+    enum class Shading { Gouraud, Flat, Unlit };
+
+    // The program for a shading and a number of directional lights, built on
+    // first use; none when it cannot be built.
+    QOpenGLShaderProgram* Program(Shading shading, int lightCount);
+    // Binds the program of the visual's render quality, lit and placed for it.
+    QOpenGLShaderProgram* UseProgram(const Visual& visual, const Matrix4& projection, const Lighting& lighting);
+    static void SetMaterial(QOpenGLShaderProgram& program, const Material& material);
+    void DrawOpaque(const Visual& visual, const Matrix4& projection, const Lighting& lighting,
+                    const GpuMesh& mesh);
+    void DrawTransparent(const Visual& visual, const Matrix4& projection, const Lighting& lighting,
+                         GpuMesh& mesh, bool sorted);
 
     QOpenGLFunctions_3_3_Core* gl_ = nullptr;
-    std::unique_ptr<QOpenGLShaderProgram> program_;
+    std::map<std::pair<Shading, int>, std::unique_ptr<QOpenGLShaderProgram>> programs_;
     std::unordered_map<const MeshBuilder*, GpuMesh> meshes_;
 };
 

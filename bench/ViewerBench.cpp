@@ -1,0 +1,108 @@
+// The viewer with a model of about a million triangles, under the OpenGL of
+// this machine (llvmpipe under a virtual display): loading the binary .x data,
+// the first picture after loading, and one redraw after a drag. Targets: load
+// and first picture within 1.5 s, a redraw within 60 ms. Run under xvfb-run.
+#include <benchmark/benchmark.h>
+
+#include <QGuiApplication>
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+
+#include "XSamples.h"
+#include "viewer/OffscreenRenderer.h"
+#include "viewer/ViewerControls.h"
+#include "viewer/ViewerScene.h"
+
+namespace {
+
+constexpr int Rings = 500, Segments = 1000;  // 1,000,000 triangles
+const int Width = std::getenv("BENCH_W") ? std::atoi(std::getenv("BENCH_W")) : 1280;
+const int Height = std::getenv("BENCH_H") ? std::atoi(std::getenv("BENCH_H")) : 1000;
+
+// A sphere of Rings x Segments quads, split into triangles, in binary .x.
+const std::vector<std::uint8_t>& SphereX() {
+    static const std::vector<std::uint8_t> data = [] {
+        std::vector<double> positions;
+        for (int r = 0; r <= Rings; ++r)
+            for (int s = 0; s < Segments; ++s) {
+                const double theta = M_PI * r / Rings, phi = 2 * M_PI * s / Segments;
+                positions.insert(positions.end(),
+                                 {std::sin(theta) * std::cos(phi), std::cos(theta), std::sin(theta) * std::sin(phi)});
+            }
+        std::vector<std::uint32_t> faces = {2u * Rings * Segments};
+        const auto at = [](int r, int s) { return static_cast<std::uint32_t>(r * Segments + s % Segments); };
+        for (int r = 0; r < Rings; ++r)
+            for (int s = 0; s < Segments; ++s) {
+                faces.insert(faces.end(), {3, at(r, s), at(r, s + 1), at(r + 1, s + 1)});
+                faces.insert(faces.end(), {3, at(r, s), at(r + 1, s + 1), at(r + 1, s)});
+            }
+        xsamples::BinaryWriter x;
+        x.Name("Header").Open().Integers({1, 0, 1}).Close();
+        x.Name("Mesh").Open().Integers({static_cast<std::uint32_t>(positions.size() / 3)});
+        x.Floats(positions).Integers(faces).Close();
+        return x.Data();
+    }();
+    return data;
+}
+
+void Load(viewer::ViewerScene& scene) {
+    base::MemoryStream stream(SphereX());
+    if (scene.LoadXFromStream(stream) != 0) std::abort();
+}
+
+// Made after the application and dropped before it.
+std::unique_ptr<viewer::OffscreenRenderer> renderer;
+
+viewer::OffscreenRenderer& Renderer() { return *renderer; }
+
+void BM_LoadX(benchmark::State& state) {
+    SphereX();
+    for (auto _ : state) {
+        viewer::ViewerScene scene;
+        Load(scene);
+        benchmark::DoNotOptimize(scene.MeshBuilder->Triangles().data());
+    }
+    state.counters["triangles"] = 2.0 * Rings * Segments;
+}
+
+void BM_LoadAndFirstPicture(benchmark::State& state) {
+    SphereX();
+    for (auto _ : state) {
+        viewer::ViewerScene scene;
+        Load(scene);
+        benchmark::DoNotOptimize(Renderer().Render(scene, Width, Height).constBits());
+    }
+}
+
+void BM_RedrawAfterDrag(benchmark::State& state) {
+    viewer::ViewerScene scene;
+    Load(scene);
+    Renderer().Render(scene, Width, Height);
+    for (auto _ : state) {
+        viewer::TurnModel(scene, 5, 3);
+        benchmark::DoNotOptimize(Renderer().Render(scene, Width, Height).constBits());
+    }
+}
+
+BENCHMARK(BM_LoadX)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_LoadAndFirstPicture)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_RedrawAfterDrag)->Unit(benchmark::kMillisecond)->Iterations(10);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QGuiApplication application(argc, argv);
+    renderer = std::make_unique<viewer::OffscreenRenderer>();
+    if (!Renderer().IsValid()) {
+        std::fprintf(stderr, "bench_viewer: no OpenGL 3.3 core context; run it under xvfb-run\n");
+        return 1;
+    }
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    renderer.reset();
+    return 0;
+}
