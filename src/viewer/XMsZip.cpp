@@ -69,6 +69,9 @@ std::vector<std::uint8_t> InflateMsZip(const std::uint8_t* data, std::size_t siz
         if (packedSize < 2 || size - position < packedSize || data[position] != 'C' ||
             data[position + 1] != 'K')
             throw XFormatError("bad compressed block header");
+        // Blocks never unpack to more than the size the data declares.
+        if (HeaderSize + output.size() + unpackedSize > totalSize)
+            throw XFormatError("compressed data larger than declared");
         inflater.Block(data + position + 2, packedSize - 2u, output, unpackedSize);
         position += packedSize;
     }

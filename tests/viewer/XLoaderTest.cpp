@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
 #include <filesystem>
 
 #include "XSamples.h"
@@ -41,6 +42,21 @@ xsamples::BinaryWriter SquareBinary(bool doubles) {
     w.Name("MeshTextureCoords").Open().Integers({4}).Floats({0, 1, 0, 0, 1, 0, 1, 1}).Close();
     w.Close();
     return w;
+}
+
+std::string Repeat(const std::string& text, int times) {
+    std::string result;
+    for (int i = 0; i < times; ++i) result += text;
+    return result;
+}
+
+// A compressed file whose declared unpacked size is one block short.
+std::vector<std::uint8_t> Undersized(std::vector<std::uint8_t> file) {
+    std::uint32_t total;
+    std::memcpy(&total, file.data() + 16, 4);
+    total -= 64;
+    std::memcpy(file.data() + 16, &total, 4);
+    return file;
 }
 
 }  // namespace
@@ -151,7 +167,11 @@ TEST(XLoader, UnreadableDataGivesAnErrorCode) {
         {"unclosed mesh", TextFile(mesh.substr(0, mesh.size() - 2)), LoadErrorBadFile},
         {"unclosed string", TextFile("Material { 1;1;1;1;; 0; 0;0;0;; 0;0;0;; TextureFilename { \"a"),
          LoadErrorBadFile},
-        {"huge binary list", xsamples::BinaryWriter().Name("Mesh").Open().Data(), LoadErrorBadFile},
+        {"binary mesh without data", xsamples::BinaryWriter().Name("Mesh").Open().Data(), LoadErrorBadFile},
+        {"frames nested too deep", TextFile(Repeat("Frame {", 20000)),
+         LoadErrorBadFile},
+        {"compressed data past its declared size", Undersized(xsamples::Compress(TextFile(mesh), 64)),
+         LoadErrorBadFile},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
