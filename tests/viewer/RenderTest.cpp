@@ -4,9 +4,11 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <filesystem>
 #include <sstream>
 
 #include "XSamples.h"
+#include "model3ds/Pack3DA.h"
 #include "support/TempDir.h"
 #include "viewer/OffscreenRenderer.h"
 #include "viewer/ViewerScene.h"
@@ -127,21 +129,32 @@ TEST(Picture, HalfTransparentMaterialBlends) {
     EXPECT_NEAR(qGreen(overlap), 128, 3);
 }
 
+// korvane-render draws .x, packed .x and 3DS files, and fails on bad input.
 TEST(Picture, RenderToolWritesThePng) {
     const auto folder = testsupport::SharedModels();
     if (folder.empty()) GTEST_SKIP() << "shared models folder not found";
     testsupport::TempDir temp;
-    const std::string output = temp.File("cube.png");
-    const std::string command = std::string(KORVANE_BINARY_DIR) + "/src/tools/render/korvane-render" +
-                                " --size 64x48 --background FF0000 --turn 30,20 " +
-                                (folder / "x" / "test_cube_compressed.x").string() + " " + output;
-    ASSERT_EQ(std::system(command.c_str()), 0);
-    QImage image(QString::fromStdString(output));
-    ASSERT_EQ(image.size(), QSize(64, 48));
-    EXPECT_EQ(image.pixel(0, 0) & 0xFFFFFF, 0xFF0000u);
-    EXPECT_NE(image.pixel(32, 24) & 0xFFFFFF, 0xFF0000u);
-
-    const std::string bad = std::string(KORVANE_BINARY_DIR) + "/src/tools/render/korvane-render " +
-                            (folder / "3ds" / "test1.3ds").string() + " " + temp.File("x.png") + " extra";
-    EXPECT_NE(std::system(bad.c_str()), 0);
+    const auto x = base::ReadWholeFile((folder / "x" / "test_cube_binary.x").string());
+    const auto packed = model3ds::Pack3DA(x.data(), x.size());
+    base::WriteFileAtomically(temp.File("cube.xa"), packed.data(), packed.size());
+    const std::string tool = std::string(KORVANE_BINARY_DIR) + "/src/tools/render/korvane-render";
+    const std::string inputs[] = {(folder / "x" / "test_cube_compressed.x").string(), temp.File("cube.xa"),
+                                  (folder / "3ds" / "test1.3ds").string()};
+    for (const std::string& input : inputs) {
+        SCOPED_TRACE(input);
+        const std::string output = temp.File("picture.png");
+        const std::string command = tool + " --size 64x48 --background FF0000 --turn 30,20 " + input + " " + output;
+        ASSERT_EQ(std::system(command.c_str()), 0);
+        QImage image(QString::fromStdString(output));
+        ASSERT_EQ(image.size(), QSize(64, 48));
+        EXPECT_EQ(image.pixel(0, 0) & 0xFFFFFF, 0xFF0000u);
+        EXPECT_NE(image.pixel(32, 24) & 0xFFFFFF, 0xFF0000u);
+    }
+    base::WriteFileAtomically(temp.File("bad.x"), "xof 0303txt 0032 Mesh {", 23);
+    for (const std::string& arguments : {temp.File("bad.x") + " " + temp.File("bad.png"),
+                                         inputs[0] + " " + temp.File("x.png") + " extra",
+                                         "--quality shiny " + inputs[0] + " " + temp.File("x.png")}) {
+        EXPECT_NE(std::system((tool + " " + arguments + " 2>/dev/null").c_str()), 0) << arguments;
+    }
+    EXPECT_FALSE(std::filesystem::exists(temp.File("bad.png")));
 }
