@@ -57,42 +57,42 @@ private:
 };
 
 struct Vertex {
-    float x, y, z;
+    float x = 0, y = 0, z = 0;
 };
 struct TexCoord {
-    float u, v;
+    float u = 0, v = 0;
 };
 struct Face {
-    std::uint16_t v1, v2, v3, flags = 0;
+    std::uint16_t v1 = 0, v2 = 0, v3 = 0, flags = 0;
 };
 struct MaterialGroup {
-    std::string material;
-    std::vector<std::uint16_t> faces;
+    std::string material{};
+    std::vector<std::uint16_t> faces{};
 };
 
 // A named object (0x4000) holding a triangle mesh (0x4100). Empty arrays are left
 // out, except faces: a face list is written when faces, groups or smoothing are given.
 struct MeshSpec {
-    std::string name;
-    std::vector<Vertex> vertices;
-    std::vector<Face> faces;
-    std::vector<TexCoord> texCoords;
-    std::vector<MaterialGroup> groups;    // 0x4130 below the face list
-    std::vector<std::uint32_t> smoothing; // 0x4150 below the face list
+    std::string name{};
+    std::vector<Vertex> vertices{};
+    std::vector<Face> faces{};
+    std::vector<TexCoord> texCoords{};
+    std::vector<MaterialGroup> groups{};    // 0x4130 below the face list
+    std::vector<std::uint32_t> smoothing{}; // 0x4150 below the face list
     bool withMatrix = false;              // an identity 0x4160
 };
 
 struct Rgb {
-    std::uint8_t r, g, b;
+    std::uint8_t r = 0, g = 0, b = 0;
 };
 
 // A material entry (0xAFFF). Colours are written as 0x0011 inside their
 // container; percentages as 0x0030 (whole percent) inside theirs.
 struct MaterialSpec {
-    std::string name;
-    std::optional<Rgb> ambient, diffuse, specular;
-    std::optional<std::int16_t> shininess, transparency, selfIllum;  // percent
-    std::string textureFile;  // a 0xA200 map with this file name when not empty
+    std::string name{};
+    std::optional<Rgb> ambient{}, diffuse{}, specular{};
+    std::optional<std::int16_t> shininess{}, transparency{}, selfIllum{};  // percent
+    std::string textureFile{};  // a 0xA200 map with this file name when not empty
 };
 
 void WriteMesh(Writer3DS& writer, const MeshSpec& mesh);
