@@ -31,11 +31,12 @@ std::size_t FormatFixed6(char* out, double value) {
         // to_chars spells these "inf"/"nan" too, but printf adds the sign of a NaN.
         return static_cast<std::size_t>(std::snprintf(out, kMaxFixed6, "%.6f", value));
     }
-    // When value * 10^6 is exact (always so for a widened 32-bit float below about
-    // 9e9), rounding it to an integer, ties to even, rounds exactly as printf does;
-    // that is several times faster than to_chars with a precision.
+    // When value * 10^6 is exact, rounding it to an integer, ties to even, rounds
+    // exactly as printf does, several times faster than to_chars with a precision.
+    // It is exact for every widened 32-bit float below 2^33: 24 + 20 bits fit in 53.
     const double scaled = value * 1e6;
-    if (std::fabs(scaled) < 0x1p53 && std::fma(value, 1e6, -scaled) == 0) {
+    const bool widenedSingle = std::fabs(value) < 0x1p33 && static_cast<double>(static_cast<float>(value)) == value;
+    if (widenedSingle || (std::fabs(scaled) < 0x1p53 && std::fma(value, 1e6, -scaled) == 0)) {
         const auto units = static_cast<std::uint64_t>(std::fabs(std::nearbyint(scaled)));
         char* p = out;
         if (std::signbit(value)) *p++ = '-';

@@ -1,7 +1,6 @@
 #include "xexport/ExportPreparation.h"
 
 #include <algorithm>
-#include <limits>
 
 #include "base/Format.h"
 
@@ -10,8 +9,6 @@ namespace xexport {
 using model3ds::E3DSError;
 
 namespace {
-
-constexpr std::uint16_t kNoGroup = std::numeric_limits<std::uint16_t>::max();
 
 const TMaterial3DS* FindMaterial(TFile3DS& model, std::string_view name) {
     auto& materials = model.MaterialList();
@@ -110,8 +107,8 @@ void CheckFaceVertices(const TMesh3DS& mesh) {
     }
 }
 
-std::vector<std::uint16_t> FaceGroupTable(const TMesh3DS& mesh) {
-    std::vector<std::uint16_t> table(mesh.Faces.size(), kNoGroup);
+std::vector<std::uint16_t> FirstGroupTable(const TMesh3DS& mesh) {
+    std::vector<std::uint16_t> table(mesh.Faces.size(), kNoFaceGroup);
     for (std::size_t g = 0; g < mesh.MatGroups.size(); ++g) {
         for (const std::uint16_t face : mesh.MatGroups[g].FaceIndices) {
             if (face >= table.size()) {
@@ -119,10 +116,15 @@ std::vector<std::uint16_t> FaceGroupTable(const TMesh3DS& mesh) {
                     "Mesh \"%s\": material group \"%s\" lists face %u, but the mesh has %zu faces",
                     mesh.Name.c_str(), mesh.MatGroups[g].Name.c_str(), unsigned{face}, table.size()));
             }
-            if (table[face] == kNoGroup) table[face] = static_cast<std::uint16_t>(g);
+            if (table[face] == kNoFaceGroup) table[face] = static_cast<std::uint16_t>(g);
         }
     }
-    std::replace(table.begin(), table.end(), kNoGroup, std::uint16_t{0});
+    return table;
+}
+
+std::vector<std::uint16_t> FaceGroupTable(const TMesh3DS& mesh) {
+    std::vector<std::uint16_t> table = FirstGroupTable(mesh);
+    std::replace(table.begin(), table.end(), kNoFaceGroup, std::uint16_t{0});
     return table;
 }
 
@@ -145,8 +147,10 @@ std::vector<int> FaceMaterialTable(const TMesh3DS& mesh, const TMaterialLookup& 
     }
     std::vector<int> table(mesh.Faces.size(), 0);
     if (groupMaterial.empty()) return table;
-    const std::vector<std::uint16_t> groups = FaceGroupTable(mesh);
-    for (std::size_t f = 0; f < table.size(); ++f) table[f] = groupMaterial[groups[f]];
+    const std::vector<std::uint16_t> groups = FirstGroupTable(mesh);
+    for (std::size_t f = 0; f < table.size(); ++f) {
+        if (groups[f] != kNoFaceGroup) table[f] = groupMaterial[groups[f]];
+    }
     return table;
 }
 

@@ -74,8 +74,13 @@ const TMesh3DS* MeshToExport(TFile3DS& model, int meshIndex);
 // Raises E3DSError naming the mesh when a face refers past its vertices.
 void CheckFaceVertices(const TMesh3DS& mesh);
 
-// FaceGroupIndex of every face, built in one pass over the groups. Raises E3DSError
-// naming the mesh when a group lists a face the mesh does not have.
+// The first group holding each face, kNoFaceGroup for a face in none, built in one
+// pass over the groups. Raises E3DSError naming the mesh when a group lists a face
+// the mesh does not have.
+constexpr std::uint16_t kNoFaceGroup = 0xFFFF;  // above any group index (NumMatGroups is 16-bit)
+std::vector<std::uint16_t> FirstGroupTable(const TMesh3DS& mesh);
+
+// FaceGroupIndex of every face: FirstGroupTable with 0 for a face in no group.
 std::vector<std::uint16_t> FaceGroupTable(const TMesh3DS& mesh);
 
 // The first material position of every material name in the model.

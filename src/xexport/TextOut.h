@@ -1,42 +1,58 @@
 #pragma once
 // The text writers' output buffer: the whole .x text is built here and handed to
-// a stream or a file in one piece.
+// a stream or a file in one piece. Each piece is formatted straight into the
+// buffer after one check for room. The buffer is not zero-filled, so reserved
+// room that is never written costs no memory.
+#include <algorithm>
 #include <cstddef>
-#include <string>
+#include <cstring>
+#include <memory>
 #include <string_view>
 
 #include "base/Format.h"
-#include "base/Stream.h"
 
 namespace xexport {
 
 class TTextOut {
 public:
-    explicit TTextOut(std::size_t capacity = 0) { text_.reserve(capacity); }
+    explicit TTextOut(std::size_t capacity = 256)
+        : text_(std::make_unique_for_overwrite<char[]>(capacity)), capacity_(capacity) {}
 
-    void Text(std::string_view text) { text_.append(text); }
-    void Char(char c) { text_.push_back(c); }
-    void EndLine() { text_.append("\r\n", 2); }
+    void Text(std::string_view text) {
+        std::memcpy(Room(text.size()), text.data(), text.size());
+        used_ += text.size();
+    }
+    void Char(char c) {
+        *Room(1) = c;
+        ++used_;
+    }
+    void EndLine() { Text("\r\n"); }
     void Line(std::string_view text) {
         Text(text);
         EndLine();
     }
     // "%.6f" of the 32-bit value widened unchanged.
-    void Fixed6(float value) {
-        char digits[base::kMaxFixed6];
-        text_.append(digits, base::FormatFixed6(digits, value));
-    }
+    void Fixed6(float value) { used_ += base::FormatFixed6(Room(base::kMaxFixed6), value); }
     // "%d".
-    void Int(long long value) {
-        char digits[20];
-        text_.append(digits, base::FormatInt(digits, value));
-    }
+    void Int(long long value) { used_ += base::FormatInt(Room(20), value); }
 
-    const std::string& Str() const { return text_; }
-    std::string TakeStr() { return std::move(text_); }
+    std::string_view View() const { return {text_.get(), used_}; }
 
 private:
-    std::string text_;
+    char* Room(std::size_t count) {
+        if (capacity_ - used_ < count) Grow(count);
+        return text_.get() + used_;
+    }
+    void Grow(std::size_t count) {
+        capacity_ = std::max(capacity_ * 2, used_ + count);
+        auto larger = std::make_unique_for_overwrite<char[]>(capacity_);
+        std::memcpy(larger.get(), text_.get(), used_);
+        text_ = std::move(larger);
+    }
+
+    std::unique_ptr<char[]> text_;
+    std::size_t capacity_;
+    std::size_t used_ = 0;
 };
 
 }  // namespace xexport

@@ -9,9 +9,10 @@ namespace xexport {
 
 namespace {
 
-// Typical line lengths, to reserve the buffer once; it still grows when needed.
+// Generous line lengths, to reserve the buffer once; it still grows when needed.
+// Room reserved but never written is never touched, so it costs no memory.
 std::size_t EstimateSize(std::uint64_t vertices, std::uint64_t faces) {
-    return 256 + vertices * 32 + faces * 24;
+    return 256 + vertices * 40 + faces * 40;
 }
 
 void AppendHeader(TTextOut& out) {
@@ -95,7 +96,7 @@ void AppendMaterialBlock(TTextOut& out, TFile3DS& model, const TExportOptions& o
 }
 
 void Deliver(TTextOut& out, const std::string& fileName, base::Stream* stream) {
-    const std::string& text = out.Str();
+    const std::string_view text = out.View();
     if (stream != nullptr) {
         stream->WriteBuffer(text.data(), text.size());
     } else if (!fileName.empty()) {
@@ -148,7 +149,7 @@ std::string FormatMaterialLine(TFile3DS& model, const TExportOptions& options, s
     GetMaterialValues(model, options, name, part, TPowerRule::AsStored, values);
     TTextOut out;
     AppendMaterialPart(out, values, part);
-    return out.TakeStr();
+    return std::string(out.View());
 }
 
 void WriteMeshXText(TFile3DS& model, const TExportOptions& options, const std::string& fileName,

@@ -103,7 +103,8 @@ TEST(XBinaryWriter, SizeFollowsTheCountsAndNoMeshNameIsWritten) {
         EXPECT_EQ(ListAfter(DecodeTokens(bytes), "Mesh").ints, std::vector<std::uint32_t>{static_cast<std::uint32_t>(c.mesh.vertices.size())});
         const auto tokens = DecodeTokens(bytes);
         EXPECT_EQ(tokens.back().code, 11);
-        EXPECT_EQ(tokens[tokens.size() - 2].code, c.saveMaterial ? 11 : 6);
+        const bool hasList = c.saveMaterial && !c.mesh.groups.empty();
+        EXPECT_EQ(tokens[tokens.size() - 2].code, hasList ? 11 : 6);
     }
 }
 

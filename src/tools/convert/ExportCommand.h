@@ -1,0 +1,18 @@
+#pragma once
+// korvane-convert's export mode: INPUT converted to a DirectX .x file.
+#include <ostream>
+#include <string>
+#include <vector>
+
+namespace convert {
+
+// True when the command line names none of the other modes (--list, --pack,
+// --unpack) nor --help or --version.
+bool IsExportCommand(const std::vector<std::string>& words);
+
+// Parses the words (program name excluded), converts, and returns the exit
+// status. Output "-" goes to out. Usage errors are raised as UsageError, read and
+// write errors as base::Exception.
+int RunExport(const std::vector<std::string>& words, std::ostream& out);
+
+}  // namespace convert
