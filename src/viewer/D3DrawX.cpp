@@ -28,9 +28,11 @@ std::int32_t TD3DrawX::LoadXFromStream(base::MemoryStream& stream) {
     return 0;
 }
 
-void TD3DrawX::Redraw() {
-    if (isVisible()) repaint();
-}
+// The picture is drawn in the next paint of the widget, which Qt makes once the
+// window is on the screen: a drawing swapped into a window not yet mapped can
+// wait forever on some X servers, and requests that come faster than pictures
+// can be drawn (mouse moves over a large model) are drawn once.
+void TD3DrawX::Redraw() { update(); }
 
 void TD3DrawX::initializeGL() {
     auto renderer = std::make_unique<GLRenderer>();

@@ -24,7 +24,7 @@ public:
     // Loads .x data from the stream onto the model frame and draws; 0 when
     // there was nothing to load or the load succeeded, else the loader's code.
     std::int32_t LoadXFromStream(base::MemoryStream& stream);
-    // Draws and shows a new picture when drawing is possible.
+    // Asks for a new picture, drawn and shown when drawing is possible.
     void Redraw();
 
     Frame& GetScene() { return scene_.GetScene(); }

@@ -69,6 +69,11 @@ TEST(ViewerWindow, OpensMaximizedWithItsMenuAndCaption) {
     EXPECT_EQ(window->windowTitle(), "Tri");
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
     ASSERT_NE(window->D3DrawX->MeshBuilder(), nullptr);
+    // The control draws the model: the middle of its picture is not background.
+    const QImage picture = window->D3DrawX->grabFramebuffer();
+    ASSERT_FALSE(picture.isNull());
+    EXPECT_NE(picture.pixel(picture.width() / 2 - 5, picture.height() / 2 + 5) & 0xFFFFFF, 0u);
+    EXPECT_EQ(picture.pixel(2, 2) & 0xFFFFFF, 0u);
     window->close();
 }
 
