@@ -17,6 +17,7 @@ using xexport::TExportOptions;
 using xtest::DecodeTokens;
 using xtest::ListAfter;
 using xtest::LoadModel;
+using xtest::TriangleModel;
 using xtest::MergedBinary;
 using xtest::MeshBinary;
 
@@ -51,16 +52,6 @@ private:
     }
     std::vector<std::uint8_t> bytes_;
 };
-
-std::unique_ptr<model3ds::TFile3DS> TriangleModel() {
-    auto model = LoadModel({{.name = "Tri",
-                             .vertices = {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}},
-                             .faces = {{0, 1, 2}},
-                             .groups = {{"Red", {0}}}}},
-                           {{.name = "Red", .diffuse = testsupport::Rgb{255, 0, 0}}});
-    model->MaterialList().GetMaterial(0)->Specular = {0.9f, 0.9f, 0.9f};
-    return model;
-}
 
 TEST(XBinaryWriter, TriangleExampleIs254BytesExactly) {
     auto model = TriangleModel();
