@@ -1,9 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "XExportTestSupport.h"
+#include "support/TempDir.h"
 #include "xexport/XTextWriter.h"
 
 namespace {
@@ -222,6 +224,16 @@ TEST(XTextWriter, NothingToExportWritesNothing) {
     EXPECT_EQ(stream.Position(), 4u);
     xexport::WriteMeshXText(*model, {}, "", &stream, 1);
     EXPECT_EQ(std::string(reinterpret_cast<const char*>(stream.Bytes().data()), 20), "keepxof 0303txt 0032");
+}
+
+TEST(XTextWriter, AGivenStreamTakesTheTextAndNoFileIsTouched) {
+    testsupport::TempDir dir;
+    auto model = TriangleModel();
+    base::MemoryStream stream;
+    xexport::WriteMergedXText(*model, {}, dir.File("a.x"), &stream);
+    EXPECT_EQ(stream.Position(), stream.Size());
+    EXPECT_GT(stream.Size(), 0u);
+    EXPECT_TRUE(std::filesystem::is_empty(dir.Path()));
 }
 
 TEST(XTextWriter, FormatMaterialLineGivesEachPart) {
