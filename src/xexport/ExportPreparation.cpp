@@ -59,7 +59,7 @@ int FaceMaterialIndex(TFile3DS& model, int meshIndex, int faceIndex) {
 }
 
 void GetMaterialValues(TFile3DS& model, const TExportOptions& options, std::string_view name,
-                       TMaterialPart part, TPowerRule rule, TMaterialValues& values) {
+                       TMaterialPart part, TPowerRule rule, MaterialValues& values) {
     static const TMaterial3DS white = WhiteMaterial();
     const TMaterial3DS* found = FindMaterial(model, name);
     const TMaterial3DS& material = found != nullptr ? *found : white;
