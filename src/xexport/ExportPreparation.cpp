@@ -6,8 +6,6 @@
 
 namespace xexport {
 
-using model3ds::E3DSError;
-
 namespace {
 
 const TMaterial3DS* FindMaterial(TFile3DS& model, std::string_view name) {
@@ -61,7 +59,7 @@ int FaceMaterialIndex(TFile3DS& model, int meshIndex, int faceIndex) {
 }
 
 void GetMaterialValues(TFile3DS& model, const TExportOptions& options, std::string_view name,
-                       TMaterialPart part, TPowerRule rule, TMaterialValues& values) {
+                       TMaterialPart part, TPowerRule rule, MaterialValues& values) {
     static const TMaterial3DS white = WhiteMaterial();
     const TMaterial3DS* found = FindMaterial(model, name);
     const TMaterial3DS& material = found != nullptr ? *found : white;
@@ -101,7 +99,7 @@ void CheckFaceVertices(const TMesh3DS& mesh) {
         const auto& face = mesh.Faces[f];
         const std::uint16_t largest = std::max({face.V1, face.V2, face.V3});
         if (largest >= count) {
-            throw E3DSError(base::Format("Mesh \"%s\": face %zu uses vertex %u, but the mesh has %zu vertices",
+            model3ds::RaiseError3DS(base::Format("Mesh \"%s\": face %zu uses vertex %u, but the mesh has %zu vertices",
                                          mesh.Name.c_str(), f, unsigned{largest}, count));
         }
     }
@@ -112,7 +110,7 @@ std::vector<std::uint16_t> FirstGroupTable(const TMesh3DS& mesh) {
     for (std::size_t g = 0; g < mesh.MatGroups.size(); ++g) {
         for (const std::uint16_t face : mesh.MatGroups[g].FaceIndices) {
             if (face >= table.size()) {
-                throw E3DSError(base::Format(
+                model3ds::RaiseError3DS(base::Format(
                     "Mesh \"%s\": material group \"%s\" lists face %u, but the mesh has %zu faces",
                     mesh.Name.c_str(), mesh.MatGroups[g].Name.c_str(), unsigned{face}, table.size()));
             }

@@ -51,7 +51,7 @@ int FaceMaterialIndex(TFile3DS& model, int meshIndex, int faceIndex);
 
 // The eleven numbers of a .x Material: face colour red, green, blue, alpha; power;
 // specular red, green, blue; emissive red, green, blue.
-using TMaterialValues = std::array<float, 11>;
+using MaterialValues = std::array<float, 11>;
 
 enum class TMaterialPart { Colour, Specular, Emissive };
 
@@ -63,7 +63,7 @@ enum class TPowerRule { AsStored, AtLeastOne };
 // first model material of that name. A name no material carries gives a white,
 // opaque material with power 15.
 void GetMaterialValues(TFile3DS& model, const TExportOptions& options, std::string_view name,
-                       TMaterialPart part, TPowerRule rule, TMaterialValues& values);
+                       TMaterialPart part, TPowerRule rule, MaterialValues& values);
 
 // ---- Used by the writers ----
 

@@ -70,7 +70,7 @@ void WriteFaces(const TMesh3DS& mesh, std::uint64_t offset, TXBuffer& out) {
 }
 
 void WriteMaterial(TFile3DS& model, const TExportOptions& options, std::string_view name, TXBuffer& out) {
-    TMaterialValues values{};
+    MaterialValues values{};
     for (const TMaterialPart part : {TMaterialPart::Colour, TMaterialPart::Specular, TMaterialPart::Emissive})
         GetMaterialValues(model, options, name, part, TPowerRule::AtLeastOne, values);
     WriteName("Material", out);

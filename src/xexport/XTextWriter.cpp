@@ -60,7 +60,7 @@ void AppendFace(TTextOut& out, const model3ds::TFaceEntry3DS& face, std::uint64_
     EndElement(out, last);
 }
 
-void AppendMaterialPart(TTextOut& out, const TMaterialValues& values, TMaterialPart part) {
+void AppendMaterialPart(TTextOut& out, const MaterialValues& values, TMaterialPart part) {
     const auto appendFloats = [&out, &values](int first, int count) {
         for (int i = first; i < first + count; ++i) {
             out.Fixed6(values[i]);
@@ -86,7 +86,7 @@ void AppendMaterialPart(TTextOut& out, const TMaterialValues& values, TMaterialP
 }
 
 void AppendMaterialBlock(TTextOut& out, TFile3DS& model, const TExportOptions& options, std::string_view name) {
-    TMaterialValues values{};
+    MaterialValues values{};
     out.Line("Material {");
     for (const TMaterialPart part : {TMaterialPart::Colour, TMaterialPart::Specular, TMaterialPart::Emissive}) {
         GetMaterialValues(model, options, name, part, TPowerRule::AtLeastOne, values);
@@ -145,7 +145,7 @@ void AppendMergedMaterialList(TTextOut& out, TFile3DS& model, const TExportOptio
 
 std::string FormatMaterialLine(TFile3DS& model, const TExportOptions& options, std::string_view name,
                                TMaterialPart part) {
-    TMaterialValues values{};
+    MaterialValues values{};
     GetMaterialValues(model, options, name, part, TPowerRule::AsStored, values);
     TTextOut out;
     AppendMaterialPart(out, values, part);

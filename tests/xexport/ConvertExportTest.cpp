@@ -126,7 +126,7 @@ TEST_F(ConvertExport, FailuresExitOneAndWriteNothing) {
 
     const std::vector<std::string> failures[] = {
         {"--mesh-name", "Nope", input_}, {"--mesh", "3", input_},          {"--mesh", "2", input_},
-        {"--opacity", "Nope=50", input_}, {dir_.File("missing.3ds")},
+        {"--opacity", "Nope=50", input_}, {dir_.File("missing.3ds")}, {"--mesh-name", "--power", input_},
     };
     for (std::vector<std::string> arguments : failures) {
         arguments.insert(arguments.begin(), {"-o", dir_.File("never.x")});

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "XExportTestSupport.h"
+#include "base/Format.h"
 #include "support/TempDir.h"
 #include "xexport/XBinaryWriter.h"
 
@@ -17,6 +18,7 @@ using xexport::TExportOptions;
 using xtest::DecodeTokens;
 using xtest::ListAfter;
 using xtest::LoadModel;
+using xtest::TriangleModel;
 using xtest::MergedBinary;
 using xtest::MeshBinary;
 
@@ -51,16 +53,6 @@ private:
     }
     std::vector<std::uint8_t> bytes_;
 };
-
-std::unique_ptr<model3ds::TFile3DS> TriangleModel() {
-    auto model = LoadModel({{.name = "Tri",
-                             .vertices = {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}},
-                             .faces = {{0, 1, 2}},
-                             .groups = {{"Red", {0}}}}},
-                           {{.name = "Red", .diffuse = testsupport::Rgb{255, 0, 0}}});
-    model->MaterialList().GetMaterial(0)->Specular = {0.9f, 0.9f, 0.9f};
-    return model;
-}
 
 TEST(XBinaryWriter, TriangleExampleIs254BytesExactly) {
     auto model = TriangleModel();
@@ -156,6 +148,43 @@ TEST(XBinaryWriter, MaterialValuesFollowThePowerAndAlphaRules) {
     TExportOptions opaque;
     opaque.SetTranse = false;
     EXPECT_EQ(ListAfter(DecodeTokens(MeshBinary(*model, opaque, 0)), "Material").floats[3], 1.0f);
+}
+
+std::string Fixed6(float value) {
+    char digits[base::kMaxFixed6];
+    return std::string(digits, base::FormatFixed6(digits, value));
+}
+
+TEST(XBinaryWriter, CarriesTheSameVerticesAndFacesAsTheTextForm) {
+    std::vector<testsupport::Vertex> vertices;
+    for (int i = 0; i < 50; ++i) {
+        const float t = static_cast<float>(i);
+        vertices.push_back({t * 0.37f - 9.0f, i % 7 == 0 ? 0.0f : 1e-7f * t, -t * t * 0.013f});
+    }
+    std::vector<testsupport::Face> faces;
+    for (std::uint16_t i = 0; i + 2 < 50; ++i) faces.push_back({i, static_cast<std::uint16_t>(i + 2), static_cast<std::uint16_t>(i + 1)});
+    auto model = LoadModel({{.name = "Wave", .vertices = vertices, .faces = faces}});
+    for (const auto origin : {xexport::TOriginMode::EncodeZeroCenter, xexport::TOriginMode::EncodeZeroLeft,
+                              xexport::TOriginMode::NotEncode}) {
+        TExportOptions options;
+        options.Origin = origin;
+        const auto lines = xtest::Lines(xtest::MeshText(*model, options, 0));
+        const auto tokens = DecodeTokens(MeshBinary(*model, options, 0));
+        const auto& floats = ListAfter(tokens, "Mesh", 1).floats;
+        const auto& ints = ListAfter(tokens, "Mesh", 2).ints;
+        ASSERT_EQ(floats.size(), 150u);
+        ASSERT_EQ(ints.size(), 4 * faces.size() + 1);
+        for (std::size_t v = 0; v < 50; ++v) {
+            const std::string line = Fixed6(floats[3 * v]) + ";" + Fixed6(floats[3 * v + 1]) + ";" +
+                                     Fixed6(floats[3 * v + 2]) + ";" + (v + 1 == 50 ? ";" : ",");
+            EXPECT_EQ(lines.at(10 + v), line) << v;
+        }
+        for (std::size_t f = 0; f < faces.size(); ++f) {
+            const std::string line = "3;" + std::to_string(ints[4 * f + 2]) + "," + std::to_string(ints[4 * f + 3]) +
+                                     "," + std::to_string(ints[4 * f + 4]) + ";" + (f + 1 == faces.size() ? ";" : ",");
+            EXPECT_EQ(lines.at(61 + f), line) << f;
+        }
+    }
 }
 
 TEST(XBinaryWriter, FileGetsTheWholeStreamAndEmptyNameWritesNoFile) {

@@ -18,6 +18,16 @@ std::unique_ptr<model3ds::TFile3DS> LoadModel(const std::vector<testsupport::Mes
     return model;
 }
 
+std::unique_ptr<model3ds::TFile3DS> TriangleModel() {
+    auto model = LoadModel({{.name = "Tri",
+                             .vertices = {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}},
+                             .faces = {{0, 1, 2}},
+                             .groups = {{"Red", {0}}}}},
+                           {{.name = "Red", .diffuse = testsupport::Rgb{255, 0, 0}}});
+    model->MaterialList().GetMaterial(0)->Specular = {0.9f, 0.9f, 0.9f};
+    return model;
+}
+
 namespace {
 
 std::string AsString(const base::MemoryStream& stream) {

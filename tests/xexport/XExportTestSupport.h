@@ -15,6 +15,10 @@ namespace xtest {
 std::unique_ptr<model3ds::TFile3DS> LoadModel(const std::vector<testsupport::MeshSpec>& meshes,
                                               const std::vector<testsupport::MaterialSpec>& materials = {});
 
+// One mesh "Tri", vertices (0, 0, 0), (1, 0, 0), (0, 1, 0), one face (0, 1, 2) in a
+// group of the material "Red": diffuse 1, 0, 0, specular 0.9, 0.9, 0.9.
+std::unique_ptr<model3ds::TFile3DS> TriangleModel();
+
 std::string MeshText(model3ds::TFile3DS& model, const xexport::TExportOptions& options, int meshIndex);
 std::string MergedText(model3ds::TFile3DS& model, const xexport::TExportOptions& options);
 std::vector<std::uint8_t> MeshBinary(model3ds::TFile3DS& model, const xexport::TExportOptions& options,

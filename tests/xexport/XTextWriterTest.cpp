@@ -1,9 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "XExportTestSupport.h"
+#include "support/TempDir.h"
 #include "xexport/XTextWriter.h"
 
 namespace {
@@ -14,19 +16,9 @@ using xexport::TExportOptions;
 using xexport::TOriginMode;
 using xtest::Lines;
 using xtest::LoadModel;
+using xtest::TriangleModel;
 using xtest::MergedText;
 using xtest::MeshText;
-
-// The one-triangle mesh of the format's documentation, with its material.
-std::unique_ptr<model3ds::TFile3DS> TriangleModel() {
-    auto model = LoadModel({{.name = "Tri",
-                             .vertices = {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}},
-                             .faces = {{0, 1, 2}},
-                             .groups = {{"Red", {0}}}}},
-                           {{.name = "Red", .diffuse = testsupport::Rgb{255, 0, 0}}});
-    model->MaterialList().GetMaterial(0)->Specular = {0.9f, 0.9f, 0.9f};
-    return model;
-}
 
 TEST(XTextWriter, TriangleExampleByteForByte) {
     auto model = TriangleModel();
@@ -148,6 +140,15 @@ TEST(XTextWriter, MergedFaceMaterialIndicesReferToTheModelList) {
     EXPECT_EQ(lines.size(), 26u + 4 * 6 + 2);
 }
 
+TEST(XTextWriter, MergedMaterialsOfOneNameAllTakeTheFirstsValues) {
+    auto model = LoadModel({{.name = "M", .vertices = {{1, 1, 1}}, .faces = {{0, 0, 0}}}},
+                           {{.name = "Twin", .diffuse = testsupport::Rgb{255, 0, 0}},
+                            {.name = "Twin", .diffuse = testsupport::Rgb{0, 255, 0}}});
+    const auto lines = Lines(MergedText(*model, {}));
+    EXPECT_EQ(lines.at(18), "1.000000;0.000000;0.000000;1.000000;;");
+    EXPECT_EQ(lines.at(24), "1.000000;0.000000;0.000000;1.000000;;");
+}
+
 TEST(XTextWriter, PowerAndAlphaRules) {
     struct Case {
         float power, opacity;
@@ -223,6 +224,16 @@ TEST(XTextWriter, NothingToExportWritesNothing) {
     EXPECT_EQ(stream.Position(), 4u);
     xexport::WriteMeshXText(*model, {}, "", &stream, 1);
     EXPECT_EQ(std::string(reinterpret_cast<const char*>(stream.Bytes().data()), 20), "keepxof 0303txt 0032");
+}
+
+TEST(XTextWriter, AGivenStreamTakesTheTextAndNoFileIsTouched) {
+    testsupport::TempDir dir;
+    auto model = TriangleModel();
+    base::MemoryStream stream;
+    xexport::WriteMergedXText(*model, {}, dir.File("a.x"), &stream);
+    EXPECT_EQ(stream.Position(), stream.Size());
+    EXPECT_GT(stream.Size(), 0u);
+    EXPECT_TRUE(std::filesystem::is_empty(dir.Path()));
 }
 
 TEST(XTextWriter, FormatMaterialLineGivesEachPart) {

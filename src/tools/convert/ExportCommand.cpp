@@ -25,7 +25,7 @@ enum class EditKind { Opacity, Power, Diffuse, Specular };
 struct MaterialEdit {
     EditKind kind;
     std::string name;
-    std::string value;
+    long long value;  // percent or power, or a packed colour red + green * 256 + blue * 65536
 };
 
 struct ExportRequest {
@@ -57,34 +57,17 @@ const RepeatableSpec kEdits[] = {
     {"--specular", EditKind::Specular},
 };
 
+bool TakesValue(const std::string& word) {
+    return std::any_of(kSpecs.begin(), kSpecs.end(), [&word](const OptionSpec& spec) {
+        return spec.takesValue && (word == spec.name || word == spec.alias);
+    });
+}
+
 const RepeatableSpec* FindEdit(const std::string& word) {
     for (const RepeatableSpec& spec : kEdits) {
         if (word == spec.name) return &spec;
     }
     return nullptr;
-}
-
-// Takes the repeatable material edits out of the words; the rest goes to the parser.
-std::vector<std::string> TakeEdits(const std::vector<std::string>& words, std::vector<MaterialEdit>& edits) {
-    std::vector<std::string> rest;
-    for (std::size_t i = 0; i < words.size(); ++i) {
-        if (words[i] == "--") {
-            rest.insert(rest.end(), words.begin() + static_cast<long>(i), words.end());
-            break;
-        }
-        const RepeatableSpec* spec = FindEdit(words[i]);
-        if (spec == nullptr) {
-            rest.push_back(words[i]);
-            continue;
-        }
-        if (i + 1 >= words.size()) throw UsageError(std::string("option ") + spec->name + " needs a value");
-        const std::string& assignment = words[++i];
-        const std::size_t equals = assignment.rfind('=');
-        if (equals == std::string::npos)
-            throw UsageError(std::string("option ") + spec->name + " takes NAME=VALUE, not " + assignment);
-        edits.push_back({spec->kind, assignment.substr(0, equals), assignment.substr(equals + 1)});
-    }
-    return rest;
 }
 
 std::optional<long long> ParseInteger(const std::string& text, int base = 10) {
@@ -111,19 +94,39 @@ std::uint32_t ParseColour(const std::string& text) {
     return (rrggbb >> 16) | (rrggbb & 0x00FF00) | (rrggbb & 0xFF) << 16;
 }
 
+// Takes the repeatable material edits out of the words; the rest goes to the parser.
+std::vector<std::string> TakeEdits(const std::vector<std::string>& words, std::vector<MaterialEdit>& edits) {
+    std::vector<std::string> rest;
+    for (std::size_t i = 0; i < words.size(); ++i) {
+        if (words[i] == "--") {
+            rest.insert(rest.end(), words.begin() + static_cast<long>(i), words.end());
+            break;
+        }
+        const RepeatableSpec* spec = FindEdit(words[i]);
+        if (spec == nullptr) {
+            rest.push_back(words[i]);
+            // The value of an option such as --mesh-name is never taken for an edit.
+            if (TakesValue(words[i]) && i + 1 < words.size()) rest.push_back(words[++i]);
+            continue;
+        }
+        if (i + 1 >= words.size()) throw UsageError(std::string("option ") + spec->name + " needs a value");
+        const std::string& assignment = words[++i];
+        const std::size_t equals = assignment.rfind('=');
+        if (equals == std::string::npos)
+            throw UsageError(std::string("option ") + spec->name + " takes NAME=VALUE, not " + assignment);
+        const std::string text = assignment.substr(equals + 1);
+        const bool colour = spec->kind == EditKind::Diffuse || spec->kind == EditKind::Specular;
+        const long long value = colour ? static_cast<long long>(ParseColour(text)) : ParseWholeNumber(spec->name, text);
+        edits.push_back({spec->kind, assignment.substr(0, equals), value});
+    }
+    return rest;
+}
+
 xexport::TOriginMode ParseOrigin(const std::string& text) {
     if (text == "center") return xexport::TOriginMode::EncodeZeroCenter;
     if (text == "min") return xexport::TOriginMode::EncodeZeroLeft;
     if (text == "keep") return xexport::TOriginMode::NotEncode;
     throw UsageError("--origin takes center, min or keep, not " + text);
-}
-
-void CheckEditValues(const std::vector<MaterialEdit>& edits) {
-    for (const MaterialEdit& edit : edits) {
-        if (edit.kind == EditKind::Opacity) ParseWholeNumber("--opacity", edit.value);
-        if (edit.kind == EditKind::Power) ParseWholeNumber("--power", edit.value);
-        if (edit.kind == EditKind::Diffuse || edit.kind == EditKind::Specular) ParseColour(edit.value);
-    }
 }
 
 std::string DefaultOutput(const std::string& input) {
@@ -151,7 +154,6 @@ ExportRequest ParseRequest(const std::vector<std::string>& words) {
     if (request.merge) request.options.Origin = xexport::TOriginMode::NotEncode;
     request.options.SaveMaterial = !arguments.Has("--no-materials");
     request.options.SetTranse = !arguments.Has("--ignore-opacity");
-    CheckEditValues(request.edits);
     return request;
 }
 
@@ -168,16 +170,16 @@ void ApplyEdits(model3ds::TFile3DS& model, const std::vector<MaterialEdit>& edit
         model3ds::TMaterial3DS& material = FindMaterial(model, edit.name);
         switch (edit.kind) {
         case EditKind::Opacity:
-            xexport::SetMaterialOpacity(material, ParseWholeNumber("--opacity", edit.value));
+            xexport::SetMaterialOpacity(material, static_cast<int>(edit.value));
             break;
         case EditKind::Power:
-            xexport::SetMaterialPower(material, ParseWholeNumber("--power", edit.value));
+            xexport::SetMaterialPower(material, static_cast<int>(edit.value));
             break;
         case EditKind::Diffuse:
-            material.Diffuse = xexport::RGBToMaterialColor(ParseColour(edit.value));
+            material.Diffuse = xexport::RGBToMaterialColor(static_cast<std::uint32_t>(edit.value));
             break;
         case EditKind::Specular:
-            material.Specular = xexport::RGBToMaterialColor(ParseColour(edit.value));
+            material.Specular = xexport::RGBToMaterialColor(static_cast<std::uint32_t>(edit.value));
             break;
         }
     }

@@ -19,10 +19,10 @@ constexpr int kExitFailure = 1;
 constexpr int kExitUsage = 2;
 
 constexpr const char* kUsage =
-    "Usage: korvane-convert [OPTIONS] INPUT\n"
-    "       korvane-convert --list INPUT\n"
+    "Usage: korvane-convert --list INPUT\n"
     "       korvane-convert --pack OUT INPUT\n"
     "       korvane-convert --unpack OUT INPUT\n"
+    "       korvane-convert [OPTIONS] INPUT\n"
     "       korvane-convert -h | --help | --version\n";
 
 constexpr const char* kHelp =
