@@ -8,7 +8,10 @@
 #include <sstream>
 
 #include "XSamples.h"
+#include "model3ds/File3DS.h"
 #include "model3ds/Pack3DA.h"
+#include "support/Writer3DS.h"
+#include "xexport/XBinaryWriter.h"
 #include "support/TempDir.h"
 #include "viewer/OffscreenRenderer.h"
 #include "viewer/ViewerScene.h"
@@ -157,4 +160,30 @@ TEST(Picture, RenderToolWritesThePng) {
         EXPECT_NE(std::system((tool + " " + arguments + " 2>/dev/null").c_str()), 0) << arguments;
     }
     EXPECT_FALSE(std::filesystem::exists(temp.File("bad.png")));
+}
+
+// A 3DS triangle standing in the x-z plane (z up), wound counter-clockwise as
+// seen from -y, the front of a 3DS model. Exported as the viewer gets it, it
+// stands upright and faces the camera: a tall triangle, right angle at the
+// lower left, drawn rather than culled.
+TEST(Picture, ExportedModelStandsUprightFacingTheCamera) {
+    const testsupport::MeshSpec mesh{.name = "Up",
+                                     .vertices = {{0, 0, 0}, {1, 0, 0}, {0, 0, 2}},
+                                     .faces = {{0, 1, 2}}};
+    base::MemoryStream source(testsupport::BuildModel({mesh}));
+    model3ds::TFile3DS model;
+    model.LoadFromStream(source);
+    base::MemoryStream x;
+    xexport::WriteMeshXBinary(model, xexport::TExportOptions{}, "", x, 0);
+
+    ViewerScene scene;
+    ASSERT_EQ(scene.LoadXFromStream(x), 0);
+    OffscreenRenderer renderer;
+    const QImage image = renderer.Render(scene, Size, Size);
+    // Scaled to 7 units high and 3.5 wide about the box centre, 15 units away:
+    // x from 38.3 to 61.7, rows from 26.7 to 73.3.
+    for (const QPoint inside : {QPoint(41, 70), QPoint(40, 40), QPoint(58, 70)})
+        EXPECT_FALSE(IsBlack(image.pixel(inside))) << inside.x() << "," << inside.y();
+    for (const QPoint outside : {QPoint(58, 32), QPoint(35, 50), QPoint(50, 78), QPoint(50, 22)})
+        EXPECT_TRUE(IsBlack(image.pixel(outside))) << outside.x() << "," << outside.y();
 }
