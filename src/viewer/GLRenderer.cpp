@@ -281,11 +281,17 @@ GLRenderer::GpuMesh& GLRenderer::Upload(const MeshBuilder& builder) {
     Release(mesh);
     mesh.revision = builder.Revision();
     const VertexData data = BuildVertices(builder);
-    const auto& triangles = builder.Triangles();
-    const auto& materials = builder.Materials();
+    const std::vector<std::uint32_t> opaqueIndices = SplitByMaterial(builder, data.cornerVertices, mesh);
+    CreateBuffers(mesh, data.interleaved, opaqueIndices);
+    return mesh;
+}
 
-    // Opaque triangles in runs of one material; transparent ones kept apart
-    // for sorting at every picture.
+// Opaque triangles go into runs of one material; transparent ones are kept
+// apart, with their centres, for sorting at every picture.
+std::vector<std::uint32_t> GLRenderer::SplitByMaterial(const MeshBuilder& builder,
+                                                       const std::vector<std::uint32_t>& cornerVertices,
+                                                       GpuMesh& mesh) {
+    const auto& triangles = builder.Triangles();
     std::vector<std::uint32_t> order(triangles.size());
     std::iota(order.begin(), order.end(), 0u);
     std::stable_sort(order.begin(), order.end(), [&](std::uint32_t a, std::uint32_t b) {
@@ -294,27 +300,32 @@ GLRenderer::GpuMesh& GLRenderer::Upload(const MeshBuilder& builder) {
     std::vector<std::uint32_t> opaqueIndices;
     opaqueIndices.reserve(triangles.size() * 3);
     for (std::uint32_t t : order) {
-        const bool transparent = IsTransparent(materials[triangles[t].material]);
-        std::vector<std::uint32_t>& target = transparent ? mesh.transparentTriangles : opaqueIndices;
-        target.insert(target.end(), data.cornerVertices.begin() + 3 * t, data.cornerVertices.begin() + 3 * t + 3);
-        if (transparent) {
+        const std::uint32_t material = triangles[t].material;
+        const auto corners = cornerVertices.begin() + 3 * t;
+        if (IsTransparent(builder.Materials()[material])) {
+            mesh.transparentTriangles.insert(mesh.transparentTriangles.end(), corners, corners + 3);
             const auto& v = triangles[t].vertices;
             const auto& p = builder.Positions();
             mesh.transparentCentres.push_back((p[v[0]] + p[v[1]] + p[v[2]]) * (1.0f / 3));
-            mesh.transparentMaterials.push_back(triangles[t].material);
-        } else if (mesh.opaque.empty() || mesh.opaque.back().material != triangles[t].material) {
-            mesh.opaque.push_back({triangles[t].material, static_cast<std::uint32_t>(opaqueIndices.size() - 3), 3});
-        } else {
-            mesh.opaque.back().count += 3;
+            mesh.transparentMaterials.push_back(material);
+            continue;
         }
+        if (mesh.opaque.empty() || mesh.opaque.back().material != material)
+            mesh.opaque.push_back({material, static_cast<std::uint32_t>(opaqueIndices.size()), 0});
+        mesh.opaque.back().count += 3;
+        opaqueIndices.insert(opaqueIndices.end(), corners, corners + 3);
     }
+    return opaqueIndices;
+}
 
+void GLRenderer::CreateBuffers(GpuMesh& mesh, const std::vector<Vec3>& interleaved,
+                               const std::vector<std::uint32_t>& opaqueIndices) {
     gl_->glGenVertexArrays(1, &mesh.vertexArray);
     gl_->glBindVertexArray(mesh.vertexArray);
     gl_->glGenBuffers(1, &mesh.vertexBuffer);
     gl_->glBindBuffer(GL_ARRAY_BUFFER, mesh.vertexBuffer);
-    gl_->glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(data.interleaved.size() * sizeof(Vec3)),
-                      data.interleaved.data(), GL_STATIC_DRAW);
+    gl_->glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(interleaved.size() * sizeof(Vec3)),
+                      interleaved.data(), GL_STATIC_DRAW);
     gl_->glEnableVertexAttribArray(0);
     gl_->glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, 2 * sizeof(Vec3), nullptr);
     gl_->glEnableVertexAttribArray(1);
@@ -326,7 +337,6 @@ GLRenderer::GpuMesh& GLRenderer::Upload(const MeshBuilder& builder) {
                       static_cast<GLsizeiptr>(opaqueIndices.size() * sizeof(std::uint32_t)),
                       opaqueIndices.data(), GL_STATIC_DRAW);
     gl_->glGenBuffers(1, &mesh.transparentBuffer);
-    return mesh;
 }
 
 void GLRenderer::Release(GpuMesh& mesh) {

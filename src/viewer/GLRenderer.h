@@ -53,6 +53,11 @@ private:
     void Collect(const Frame& frame, const Matrix4& view, Lighting& lighting,
                  std::vector<Visual>& visuals) const;
     GpuMesh& Upload(const MeshBuilder& builder);
+    static std::vector<std::uint32_t> SplitByMaterial(const MeshBuilder& builder,
+                                                      const std::vector<std::uint32_t>& cornerVertices,
+                                                      GpuMesh& mesh);
+    void CreateBuffers(GpuMesh& mesh, const std::vector<Vec3>& interleaved,
+                       const std::vector<std::uint32_t>& opaqueIndices);
     void Release(GpuMesh& mesh);
     enum class Shading { Gouraud, Flat, Unlit };
 

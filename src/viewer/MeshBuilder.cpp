@@ -15,57 +15,68 @@ public:
     explicit MeshBuilderFiller(MeshBuilder& builder) : b_(builder) {}
 
     void Append(const XMesh& mesh, bool withTextureCoordinates) {
-        const auto positionBase = static_cast<std::uint32_t>(b_.positions_.size());
-        const auto normalBase = static_cast<std::uint32_t>(b_.normals_.size());
-        const auto materialBase = static_cast<std::uint32_t>(b_.materials_.size());
+        const Bases bases{static_cast<std::uint32_t>(b_.positions_.size()),
+                          static_cast<std::uint32_t>(b_.normals_.size()),
+                          static_cast<std::uint32_t>(b_.materials_.size())};
         for (const Vec3& p : mesh.positions) b_.positions_.push_back(TransformPoint(p, mesh.transform));
-        if (withTextureCoordinates) {
-            if (mesh.textureCoordinates.empty())
-                b_.textureCoordinates_.resize(b_.positions_.size());
-            else
-                b_.textureCoordinates_.insert(b_.textureCoordinates_.end(),
-                                              mesh.textureCoordinates.begin(),
-                                              mesh.textureCoordinates.end());
-        }
+        if (withTextureCoordinates) AppendTextureCoordinates(mesh);
         if (mesh.materials.empty())
             b_.materials_.emplace_back();
         else
             b_.materials_.insert(b_.materials_.end(), mesh.materials.begin(), mesh.materials.end());
+        const std::size_t firstTriangle = b_.triangles_.size();
+        AppendTriangles(mesh, bases);
+        if (mesh.normals.empty()) {
+            AppendSmoothNormals(bases.position, mesh.positions.size(), firstTriangle);
+        } else {
+            const Matrix4 normalMatrix = NormalMatrix(mesh.transform);
+            for (const Vec3& n : mesh.normals)
+                b_.normals_.push_back(Normalize(TransformDirection(n, normalMatrix)));
+        }
+    }
 
+private:
+    // Where the mesh's positions, normals and materials start in the builder.
+    struct Bases {
+        std::uint32_t position, normal, material;
+    };
+
+    // Meshes without coordinates get zeros, so that there is one per position.
+    void AppendTextureCoordinates(const XMesh& mesh) {
+        if (mesh.textureCoordinates.empty())
+            b_.textureCoordinates_.resize(b_.positions_.size());
+        else
+            b_.textureCoordinates_.insert(b_.textureCoordinates_.end(), mesh.textureCoordinates.begin(),
+                                          mesh.textureCoordinates.end());
+    }
+
+    // Each face of n corners becomes the fan of n - 2 triangles around its
+    // first corner. Without normals of its own, a corner's normal is that of
+    // its position, made afterwards.
+    void AppendTriangles(const XMesh& mesh, const Bases& bases) {
         const bool ownNormals = !mesh.normals.empty();
         // A mirroring placement would turn the faces inside out; their corners
         // are taken in reverse order so that they keep facing outwards.
         const bool mirrored = Determinant(mesh.transform) < 0;
-        const std::size_t firstTriangle = b_.triangles_.size();
         std::size_t corner = 0;
         for (std::size_t face = 0; face < mesh.faces.cornerCounts.size(); ++face) {
             const std::uint32_t corners = mesh.faces.cornerCounts[face];
-            const std::uint32_t material =
-                materialBase + (mesh.faceMaterials.empty() ? 0 : mesh.faceMaterials[face]);
+            Triangle triangle;
+            triangle.material = bases.material + (mesh.faceMaterials.empty() ? 0 : mesh.faceMaterials[face]);
             for (std::uint32_t k = 2; k < corners; ++k) {
-                Triangle triangle;
-                triangle.material = material;
                 const std::size_t fan[3] = {corner, mirrored ? corner + k : corner + k - 1,
                                             mirrored ? corner + k - 1 : corner + k};
                 for (int i = 0; i < 3; ++i) {
-                    triangle.vertices[i] = positionBase + mesh.faces.indices[fan[i]];
-                    triangle.normals[i] = ownNormals ? normalBase + mesh.normalFaces.indices[fan[i]]
-                                                     : normalBase + mesh.faces.indices[fan[i]];
+                    triangle.vertices[i] = bases.position + mesh.faces.indices[fan[i]];
+                    triangle.normals[i] = bases.normal + (ownNormals ? mesh.normalFaces.indices[fan[i]]
+                                                                     : mesh.faces.indices[fan[i]]);
                 }
                 b_.triangles_.push_back(triangle);
             }
             corner += corners;
         }
-        if (ownNormals) {
-            const Matrix4 normalMatrix = NormalMatrix(mesh.transform);
-            for (const Vec3& n : mesh.normals)
-                b_.normals_.push_back(Normalize(TransformDirection(n, normalMatrix)));
-        } else {
-            AppendSmoothNormals(positionBase, mesh.positions.size(), firstTriangle);
-        }
     }
 
-private:
     // One normal per position: the area-weighted mean of the normals of the
     // triangles around it, for Gouraud shading of meshes without normals.
     void AppendSmoothNormals(std::uint32_t positionBase, std::size_t count, std::size_t firstTriangle) {

@@ -129,6 +129,18 @@ TEST(XLoader, FramesPlaceTheirMeshesInsideOut) {
     EXPECT_EQ(builder.Triangles()[2].vertices, (std::array<std::uint32_t, 3>{6, 7, 8}));
 }
 
+// A frame that mirrors its meshes would show them inside out; their faces are
+// turned so that they keep facing the way they did.
+TEST(XLoader, MirroringFrameKeepsFacesOutward) {
+    const std::string file = "Frame { FrameTransformMatrix { -1,0,0,0, 0,1,0,0, 0,0,1,0, 0,0,0,1;; }\n" +
+                             xsamples::MeshText({0, 0, 0, 0, 1, 0, 1, 0, 0}, {{0, 1, 2}}) + "}\n";
+    MeshBuilder builder;
+    ASSERT_EQ(Load(builder, TextFile(file)), 0);
+    ExpectNear(builder.Positions()[2], {-1, 0, 0});
+    EXPECT_EQ(builder.Triangles()[0].vertices, (std::array<std::uint32_t, 3>{0, 2, 1}));
+    for (std::uint32_t n : builder.Triangles()[0].normals) ExpectNear(builder.Normals()[n], {0, 0, -1});
+}
+
 TEST(XLoader, NormalsAndMaterialsOfTheData) {
     const std::string children =
         "MeshNormals { 2; 0.0; 0.0; -2.0;, 0.0; 1.0; 0.0;; 2; 3; 0,0,0;, 3; 1,1,1;; }\n"
