@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <limits>
 #include <map>
 #include <string>
 #include <string_view>
@@ -208,7 +209,13 @@ private:
         return token.number;
     }
 
-    float ReadFloat() { return static_cast<float>(ReadNumber()); }
+    // Values past the range of a float become infinite rather than undefined.
+    float ReadFloat() {
+        const double value = ReadNumber();
+        if (value > std::numeric_limits<float>::max()) return std::numeric_limits<float>::infinity();
+        if (value < -std::numeric_limits<float>::max()) return -std::numeric_limits<float>::infinity();
+        return static_cast<float>(value);
+    }
 
     std::uint32_t ReadUInt() {
         const double value = ReadNumber();
