@@ -123,15 +123,21 @@ private:
             const auto found = namedMaterials_.find(std::string(reference));
             materials.push_back(found != namedMaterials_.end() ? found->second : Material{});
         });
-        materials.resize(std::max<std::size_t>(materialCount, 1));
+        if (materials.size() > materialCount) materials.resize(materialCount);
+        // Faces of a material the list declares but does not give, or of an
+        // index past the list, are drawn with one white material added at the end.
+        const auto given = static_cast<std::uint32_t>(materials.size());
+        const auto materialOf = [&](std::uint32_t index) {
+            if (index < given) return index;
+            if (materials.size() == given) materials.emplace_back();
+            return given;
+        };
         // Fewer indices than faces: the last one holds for the rest (one index
-        // for all faces is common); indices past the materials take the first.
+        // for all faces is common).
         const std::size_t faceCount = mesh.faces.cornerCounts.size();
         mesh.faceMaterials.assign(faceCount, 0);
-        for (std::size_t face = 0; face < faceCount && !indices.empty(); ++face) {
-            const std::uint32_t index = indices[std::min(face, indices.size() - 1)];
-            mesh.faceMaterials[face] = index < materials.size() ? index : 0;
-        }
+        for (std::size_t face = 0; face < faceCount; ++face)
+            mesh.faceMaterials[face] = materialOf(indices.empty() ? 0 : indices[std::min(face, indices.size() - 1)]);
         mesh.materials = std::move(materials);
     }
 
