@@ -262,7 +262,7 @@ private:
         const std::uint32_t count = ReadCount(1);
         XFaces faces;
         faces.cornerCounts.reserve(count);
-        faces.indices.reserve(static_cast<std::size_t>(count) * 3);
+        faces.indices.reserve(std::min(static_cast<std::size_t>(count) * 3, tokens_.RemainingBytes()));
         for (std::uint32_t face = 0; face < count; ++face) {
             const std::uint32_t corners = ReadCount(1);
             faces.cornerCounts.push_back(corners);
