@@ -411,6 +411,17 @@ std::string TSocketClient::ReadBytes(std::size_t count) {
     return received_.Take(count == 0 ? received_.Size() : count);
 }
 
+void TSocketClient::AwaitData() {
+    const WaitEnd end = Wait([this] { return !received_.Empty() || !Connected(); });
+    if (Aborted()) throw EAbortError("Socket readln aborted");
+    if (end == WaitEnd::TimedOut) RaiseTimedOut();
+}
+
+void TSocketClient::SetCounting(bool on) {
+    counting_ = on;
+    if (on) BytesReceived = 0;
+}
+
 std::string TSocketClient::Transaction(const std::string& command) {
     Report(kStatusTrace, "Transaction");
     replyNumber_ = 0;

@@ -87,6 +87,8 @@ public:
     std::string ReadLine();
     // count bytes (fewer only when the peer closed first); 0: what is buffered.
     std::string ReadBytes(std::size_t count);
+    // Waits until bytes are buffered or the peer has closed.
+    void AwaitData();
     // Writes command as a line and reads one reply line; sets ReplyNumber.
     std::string Transaction(const std::string& command);
     // Reads until the peer closes (limit < 0) or until limit bytes have come.
@@ -104,6 +106,11 @@ public:
     std::string LocalAddressText() const;
     std::string LocalPortText() const;
 
+    // Lets the abort flag of owner end this socket's waits as well.
+    void LinkAbortFlag(const TSocketClient& owner) { linkedAbort_ = &owner.abort_; }
+    // Counts every received byte in BytesReceived (from 0), not only during a capture.
+    void SetCounting(bool on);
+
     std::size_t BufferedCount() const { return received_.Size(); }
     void DiscardBuffered() { received_.Clear(); }
 
@@ -111,10 +118,9 @@ protected:
     void Report(int level, const std::string& text);
     void ClearAbortFlag();
     void SetAbortFlag() { abort_ = true; }
-    // Lets the abort flag of owner end this socket's waits as well.
-    void LinkAbortFlag(const TSocketClient& owner) { linkedAbort_ = &owner.abort_; }
     std::string_view Buffered() const { return received_.View(); }
     static int LeadingNumber(std::string_view line);
+    void SetReplyNumber(int number) { replyNumber_ = number; }
 
     // The connection has been made; raises OnConnect unless a client means something else by it.
     virtual void ConnectNotified();
