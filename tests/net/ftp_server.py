@@ -5,7 +5,7 @@ Options shape the server's behaviour for one test each:
   --dos                  DOS-style listing lines and a "215 Windows_NT" system reply
   --long-greeting        a greeting of several lines
   --blank-line           a blank line at the top of every listing
-  --silent-noop          NOOP gets no reply; the idle time-out (1 s) then sends 421
+  --silent-noop          NOOP gets no reply; a second later the server sends 421 and closes
 """
 import argparse
 import logging
@@ -64,6 +64,12 @@ def main():
         def ftp_NOOP(self, line):
             if not args.silent_noop:
                 super().ftp_NOOP(line)
+                return
+
+            def close():
+                self.respond("421 Service not available, closing control connection.")
+                self.close_when_done()
+            self.ioloop.call_later(1, close)
 
     Handler.authorizer = authorizer
     if args.dos:
@@ -73,8 +79,6 @@ def main():
     if args.long_greeting:
         Handler.banner = "Korvane test server\r\n220-A greeting of several lines, " \
                          "long enough to be sent as a continued reply."
-    if args.silent_noop:
-        Handler.timeout = 1
 
     server = FTPServer(("127.0.0.1", 0), Handler)
     print(server.socket.getsockname()[1], flush=True)
