@@ -21,6 +21,8 @@ public:
 [[noreturn]] void RaiseError3DS(const std::string& message);
 
 class TFile3DS;
+struct TChunkDatabase3DS;
+struct TChunkNode3DS;
 
 class TObjectList {
 public:
@@ -78,14 +80,20 @@ public:
     TObjectList& ObjectList();
     const std::string& FileName() const;
 
-    // The chunk tree and its payloads; declared in ChunkTree.h for the list readers.
-    struct Database;
-    Database& GetDatabase();
+    // For the list readers: the chunk tree (ChunkTree.h) and its payloads.
+    TChunkDatabase3DS& Database();
+    void ReadChunkData(TChunkNode3DS& node);
+    // The payload stream; valid while a model is loaded.
+    base::Stream& Source();
 
 private:
-    std::unique_ptr<Database> database_;
+    void Load(std::unique_ptr<base::Stream> source);
+
+    std::unique_ptr<TChunkDatabase3DS> database_;
+    std::unique_ptr<base::Stream> source_;
     std::unique_ptr<TMaterialList> materialList_;
     std::unique_ptr<TObjectList> objectList_;
+    std::string fileName_;
 };
 
 }  // namespace model3ds

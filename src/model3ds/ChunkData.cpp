@@ -1,0 +1,249 @@
+#include "model3ds/ChunkData.h"
+
+#include <algorithm>
+#include <bit>
+#include <cstring>
+#include <optional>
+
+#include "model3ds/ChunkIds.h"
+#include "model3ds/ChunkTree.h"
+
+namespace model3ds {
+
+static_assert(std::endian::native == std::endian::little, "payloads are read straight into little-endian records");
+static_assert(sizeof(TVector3DS) == 12 && sizeof(TTexCoord3DS) == 8 && sizeof(TFaceEntry3DS) == 8);
+static_assert(sizeof(TMatrix3DS) == 48);
+
+namespace {
+
+// Reads the payload of one chunk, never past the chunk's end.
+class PayloadReader {
+public:
+    PayloadReader(base::Stream& stream, const TChunkNode3DS& node) : stream_(stream), left_(node.length - 6u) {
+        stream_.Seek(std::uint64_t{node.position} + 6);
+    }
+
+    std::uint64_t Left() const { return left_; }
+
+    template <typename T>
+    T Value() {
+        Take(sizeof(T));
+        return stream_.ReadValue<T>();
+    }
+
+    // count elements of T in one block.
+    template <typename T>
+    std::vector<T> Array(std::uint64_t count) {
+        Take(count * sizeof(T));
+        std::vector<T> values(static_cast<std::size_t>(count));
+        stream_.ReadBuffer(values.data(), values.size() * sizeof(T));
+        return values;
+    }
+
+    std::string String() {
+        std::uint64_t consumed = 0;
+        std::string text = ReadString3DS(stream_, left_, consumed);
+        left_ -= consumed;
+        return text;
+    }
+
+    TColor3DS FloatColor() {
+        TColor3DS color;
+        color.r = Value<float>();
+        color.g = Value<float>();
+        color.b = Value<float>();
+        return color;
+    }
+
+    TVector3DS Vector() {
+        TVector3DS vector;
+        vector.x = Value<float>();
+        vector.y = Value<float>();
+        vector.z = Value<float>();
+        return vector;
+    }
+
+    TMatrix3DS Matrix() {
+        TMatrix3DS matrix;
+        Take(sizeof matrix.m);
+        stream_.ReadBuffer(matrix.m, sizeof matrix.m);
+        return matrix;
+    }
+
+private:
+    void Take(std::uint64_t count) {
+        if (count > left_) RaiseInvalidChunk();
+        left_ -= count;
+    }
+
+    base::Stream& stream_;
+    std::uint64_t left_;
+};
+
+template <typename T>
+std::vector<T> CountedArray(PayloadReader& reader) {
+    const auto count = reader.Value<std::uint16_t>();
+    return reader.Array<T>(count);
+}
+
+TMapInfo3DS ReadMapInfo(PayloadReader& reader) {
+    TMapInfo3DS info;
+    info.MapType = reader.Value<std::int16_t>();
+    info.TileX = reader.Value<float>();
+    info.TileY = reader.Value<float>();
+    info.IconPos = reader.Vector();
+    info.IconScaling = reader.Value<float>();
+    info.IconMatrix = reader.Matrix();
+    info.PlanarIconWidth = reader.Value<float>();
+    info.PlanarIconHeight = reader.Value<float>();
+    info.CylIconHeight = reader.Value<float>();
+    return info;
+}
+
+TFaceMaterialData3DS ReadFaceMaterial(PayloadReader& reader) {
+    TFaceMaterialData3DS group;
+    group.Name = reader.String();
+    group.FaceIndices = CountedArray<std::uint16_t>(reader);
+    return group;
+}
+
+TBoxMapData3DS ReadBoxMap(PayloadReader& reader) {
+    TBoxMapData3DS box;
+    for (std::string& name : box.Names) name = reader.String();
+    return box;
+}
+
+TColor24Data3DS ReadColor24(PayloadReader& reader) {
+    TColor24Data3DS color;
+    color.r = reader.Value<std::uint8_t>();
+    color.g = reader.Value<std::uint8_t>();
+    color.b = reader.Value<std::uint8_t>();
+    return color;
+}
+
+TAutoReflectData3DS ReadAutoReflect(PayloadReader& reader) {
+    TAutoReflectData3DS data;
+    data.Reserved1 = reader.Value<std::uint8_t>();
+    data.Reserved2 = reader.Value<std::uint8_t>();
+    data.Flags = reader.Value<std::uint16_t>();
+    data.Size = reader.Value<std::int32_t>();
+    data.FrameStep = reader.Value<std::int32_t>();
+    return data;
+}
+
+TNodeHeaderData3DS ReadNodeHeader(PayloadReader& reader) {
+    TNodeHeaderData3DS header;
+    header.Name = reader.String();
+    header.Flags1 = reader.Value<std::uint16_t>();
+    header.Flags2 = reader.Value<std::uint16_t>();
+    header.ParentId = reader.Value<std::int16_t>();
+    return header;
+}
+
+// One entry per face; more than a face list can index are never needed.
+std::vector<std::uint32_t> ReadSmoothGroups(PayloadReader& reader) {
+    return reader.Array<std::uint32_t>(std::min<std::uint64_t>(reader.Left() / 4, 0xFFFF));
+}
+
+// Null for chunks without a payload: containers, the parent name (which only the
+// keyframer step fills), and empty chunks of unknown layout such as flags.
+std::optional<TChunkData3DS> ReadPayload(PayloadReader& reader, std::uint16_t tag) {
+    if (IsPureContainer(tag) || tag == CK_PARENT_NAME) return std::nullopt;
+    switch (tag) {
+    case CK_NAMED_OBJECT:
+    case CK_MAT_NAME:
+    case CK_MAP_FILE:
+    case CK_PROC_NAME:
+    case CK_INSTANCE_NAME:
+        return reader.String();
+    case CK_VERTICES:
+        return CountedArray<TVector3DS>(reader);
+    case CK_VERTEX_FLAGS:
+        return CountedArray<std::uint16_t>(reader);
+    case CK_FACES:
+        return CountedArray<TFaceEntry3DS>(reader);
+    case CK_FACE_MATERIAL:
+        return ReadFaceMaterial(reader);
+    case CK_TEXCOORDS:
+        return CountedArray<TTexCoord3DS>(reader);
+    case CK_SMOOTH_GROUPS:
+        return ReadSmoothGroups(reader);
+    case CK_LOCAL_MATRIX:
+        return reader.Matrix();
+    case CK_MESH_COLOR:
+        return reader.Value<std::uint8_t>();
+    case CK_MAP_INFO:
+        return ReadMapInfo(reader);
+    case CK_BOX_MAP:
+        return ReadBoxMap(reader);
+    case CK_COLOR_24:
+    case CK_COLOR_24_LINEAR:
+    case CK_MAP_TINT1:
+    case CK_MAP_TINT2:
+    case CK_MAP_RED_TINT:
+    case CK_MAP_GREEN_TINT:
+    case CK_MAP_BLUE_TINT:
+        return ReadColor24(reader);
+    case CK_COLOR_FLOAT:
+    case CK_COLOR_FLOAT_LINEAR:
+        return reader.FloatColor();
+    case CK_PERCENT_INT:
+    case CK_MAT_SHADING:
+    case CK_MAT_BUMP_PERCENT:
+    case CK_NODE_ID:
+        return reader.Value<std::int16_t>();
+    case CK_MAP_FLAGS:
+        return reader.Value<std::uint16_t>();
+    case CK_PERCENT_FLOAT:
+    case CK_MAT_WIRE_SIZE:
+    case CK_MAP_BLUR:
+    case CK_MAP_USCALE:
+    case CK_MAP_VSCALE:
+    case CK_MAP_UOFFSET:
+    case CK_MAP_VOFFSET:
+    case CK_MAP_ROTATION:
+        return reader.Value<float>();
+    case CK_MAT_AUTO_REFLECT:
+        return ReadAutoReflect(reader);
+    case CK_NODE_HEADER:
+        return ReadNodeHeader(reader);
+    default:
+        if (reader.Left() == 0) return std::nullopt;
+        return reader.Array<std::uint8_t>(reader.Left());
+    }
+}
+
+}  // namespace
+
+void ReadChunkData(base::Stream& stream, TChunkNode3DS& node) {
+    if (node.data) return;
+    PayloadReader reader(stream, node);
+    std::optional<TChunkData3DS> payload = ReadPayload(reader, node.tag);
+    if (payload) node.data = std::make_unique<TChunkData3DS>(std::move(*payload));
+}
+
+void FreeChunkData(TChunkNode3DS& node) { node.data.reset(); }
+
+std::string ReadString3DS(base::Stream& stream, std::uint64_t limit, std::uint64_t& consumed) {
+    constexpr std::size_t kMaxName = 255;
+    const std::uint64_t start = stream.Position();
+    char buffer[256];
+    std::string text;
+    consumed = 0;
+    while (consumed < limit) {
+        const auto want = static_cast<std::size_t>(std::min<std::uint64_t>(sizeof buffer, limit - consumed));
+        stream.ReadBuffer(buffer, want);
+        const void* zero = std::memchr(buffer, 0, want);
+        const std::size_t used = zero ? static_cast<std::size_t>(static_cast<const char*>(zero) - buffer) : want;
+        text.append(buffer, std::min(used, kMaxName - std::min(kMaxName, text.size())));
+        consumed += used;
+        if (zero) {
+            ++consumed;
+            break;
+        }
+    }
+    stream.Seek(start + consumed);
+    return text;
+}
+
+}  // namespace model3ds

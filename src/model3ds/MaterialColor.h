@@ -1,0 +1,17 @@
+#pragma once
+// How material colours are shown: as text and as a packed 24-bit colour.
+#include <cstdint>
+#include <string>
+
+#include "model3ds/Records.h"
+
+namespace model3ds {
+
+// "R: %d; G: %d; B: %d", each component times 255, rounded half to even, not limited to 0..255.
+std::string FormatColorText(const TColor3DS& color);
+
+// red + green * 256 + blue * 65536, each component times 255, rounded half to even,
+// cut to its low 8 bits.
+std::uint32_t MaterialColorToRGB(const TColor3DS& color);
+
+}  // namespace model3ds

@@ -1,0 +1,15 @@
+#pragma once
+// Builds a material record from a material entry of the chunk tree.
+#include <memory>
+
+#include "base/Stream.h"
+#include "model3ds/ChunkTree.h"
+#include "model3ds/Records.h"
+
+namespace model3ds {
+
+// Reads the entry's sub-chunks in file order; the invalid-chunk E3DSError for an
+// entry that is not a material entry or holds a sub-chunk no material may hold.
+std::unique_ptr<TMaterial3DS> ReadMaterial(base::Stream& stream, TChunkNode3DS& entry);
+
+}  // namespace model3ds

@@ -1,0 +1,18 @@
+#pragma once
+// The commands of korvane-convert. Each takes the parsed command line, writes its
+// results to out, and returns the exit status; errors are raised as exceptions
+// (see main.cpp for how they map to exit statuses).
+#include <ostream>
+
+#include "tools/convert/Arguments.h"
+
+namespace convert {
+
+// --list INPUT: one line per mesh, then one per material, fields separated by tabs.
+int RunList(const Arguments& arguments, std::ostream& out);
+// --pack OUT INPUT: writes INPUT packed as a .3da file.
+int RunPack(const Arguments& arguments, std::ostream& out);
+// --unpack OUT INPUT: writes the unpacked bytes of a .3da file.
+int RunUnpack(const Arguments& arguments, std::ostream& out);
+
+}  // namespace convert

@@ -1,0 +1,31 @@
+#include "base/Stream.h"
+#include "model3ds/Pack3DA.h"
+#include "tools/convert/Commands.h"
+#include "tools/convert/OpenModel.h"
+
+namespace convert {
+
+namespace {
+
+void CheckOperands(const Arguments& arguments, const char* command) {
+    if (arguments.operands.size() != 2) throw UsageError(std::string(command) + " takes OUT and INPUT");
+}
+
+}  // namespace
+
+int RunPack(const Arguments& arguments, std::ostream&) {
+    CheckOperands(arguments, "--pack");
+    const std::vector<std::uint8_t> input = base::ReadWholeFile(arguments.operands[1]);
+    const std::vector<std::uint8_t> packed = model3ds::Pack3DA(input.data(), input.size());
+    base::WriteFileAtomically(arguments.operands[0], packed.data(), packed.size());
+    return 0;
+}
+
+int RunUnpack(const Arguments& arguments, std::ostream&) {
+    CheckOperands(arguments, "--unpack");
+    const std::vector<std::uint8_t> unpacked = UnpackFile(arguments.operands[1]);
+    base::WriteFileAtomically(arguments.operands[0], unpacked.data(), unpacked.size());
+    return 0;
+}
+
+}  // namespace convert

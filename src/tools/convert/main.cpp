@@ -1,0 +1,105 @@
+// korvane-convert: reads 3D Studio models from the command line.
+//
+// Exit status: 0 success; 1 when the input cannot be read (or the output not
+// written), with the reader's message on standard error; 2 for a usage error.
+#include <cstdio>
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "base/Errors.h"
+#include "tools/convert/Arguments.h"
+#include "tools/convert/Commands.h"
+
+namespace {
+
+constexpr int kExitSuccess = 0;
+constexpr int kExitFailure = 1;
+constexpr int kExitUsage = 2;
+
+constexpr const char* kUsage =
+    "Usage: korvane-convert --list INPUT\n"
+    "       korvane-convert --pack OUT INPUT\n"
+    "       korvane-convert --unpack OUT INPUT\n"
+    "       korvane-convert -h | --help | --version\n";
+
+constexpr const char* kHelp =
+    "\n"
+    "Reads 3D Studio models (.3ds; .3da, any letter case, is unpacked first).\n"
+    "\n"
+    "  --list INPUT         one line per mesh, then one per material, tab-separated:\n"
+    "                         mesh INDEX NAME VERTICES FACES TEXCOORDS GROUPS\n"
+    "                         material INDEX NAME DIFFUSE SPECULAR OPACITY POWER\n"
+    "  --pack OUT INPUT     write INPUT packed as a .3da file\n"
+    "  --unpack OUT INPUT   write the unpacked bytes of the .3da file INPUT\n"
+    "  -h, --help           show this help\n"
+    "  --version            show the version\n"
+    "\n"
+    "Exit status: 0 success, 1 the input cannot be read, 2 usage error.\n";
+
+struct Command {
+    const char* option;
+    int (*run)(const convert::Arguments&, std::ostream&);
+};
+
+// A mode is chosen by exactly one of these options.
+const Command kCommands[] = {
+    {"--list", convert::RunList},
+    {"--pack", convert::RunPack},
+    {"--unpack", convert::RunUnpack},
+};
+
+const std::vector<convert::OptionSpec> kOptions = {
+    {"--help", "-h", false},
+    {"--version", "", false},
+    {"--list", "", false},
+    {"--pack", "", false},
+    {"--unpack", "", false},
+};
+
+const Command& ChooseCommand(const convert::Arguments& arguments) {
+    const Command* chosen = nullptr;
+    for (const Command& command : kCommands) {
+        if (!arguments.Has(command.option)) continue;
+        if (chosen != nullptr) throw convert::UsageError("choose one of --list, --pack and --unpack");
+        chosen = &command;
+    }
+    if (chosen == nullptr) throw convert::UsageError("no command given");
+    return *chosen;
+}
+
+// Reader messages join their lines with a carriage return; a terminal wants newlines.
+std::string MessageLines(std::string message) {
+    for (char& c : message) {
+        if (c == '\r') c = '\n';
+    }
+    return message;
+}
+
+int Run(const std::vector<std::string>& words) {
+    const convert::Arguments arguments = convert::ParseArguments(words, kOptions);
+    if (arguments.Has("--help")) {
+        std::cout << kUsage << kHelp;
+        return kExitSuccess;
+    }
+    if (arguments.Has("--version")) {
+        std::cout << "korvane-convert " KORVANE_VERSION "\n";
+        return kExitSuccess;
+    }
+    return ChooseCommand(arguments).run(arguments, std::cout);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const std::vector<std::string> words(argv + 1, argv + argc);
+    try {
+        return Run(words);
+    } catch (const convert::UsageError& error) {
+        std::cerr << "korvane-convert: " << error.what() << "\n" << kUsage;
+        return kExitUsage;
+    } catch (const base::Exception& error) {
+        std::cerr << MessageLines(error.what()) << "\n";
+        return kExitFailure;
+    }
+}

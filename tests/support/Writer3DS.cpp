@@ -1,0 +1,205 @@
+#include "support/Writer3DS.h"
+
+#include <cstring>
+#include <fstream>
+#include <stdexcept>
+
+namespace testsupport {
+
+void Writer3DS::Begin(std::uint16_t tag) {
+    open_.push_back(bytes_.size());
+    U16(tag);
+    U32(0);
+}
+
+void Writer3DS::End() {
+    if (open_.empty()) throw std::logic_error("Writer3DS::End without Begin");
+    const std::size_t start = open_.back();
+    open_.pop_back();
+    const auto length = static_cast<std::uint32_t>(bytes_.size() - start);
+    for (int i = 0; i < 4; ++i) bytes_[start + 2 + i] = static_cast<std::uint8_t>(length >> (8 * i));
+}
+
+void Writer3DS::U8(std::uint8_t value) { bytes_.push_back(value); }
+
+void Writer3DS::U16(std::uint16_t value) {
+    U8(static_cast<std::uint8_t>(value));
+    U8(static_cast<std::uint8_t>(value >> 8));
+}
+
+void Writer3DS::I16(std::int16_t value) { U16(static_cast<std::uint16_t>(value)); }
+
+void Writer3DS::U32(std::uint32_t value) {
+    U16(static_cast<std::uint16_t>(value));
+    U16(static_cast<std::uint16_t>(value >> 16));
+}
+
+void Writer3DS::F32(float value) {
+    std::uint32_t bits;
+    std::memcpy(&bits, &value, sizeof bits);
+    U32(bits);
+}
+
+void Writer3DS::String(const std::string& text) {
+    Raw(text.data(), text.size());
+    U8(0);
+}
+
+void Writer3DS::Raw(const void* data, std::size_t size) {
+    const auto* bytes = static_cast<const std::uint8_t*>(data);
+    bytes_.insert(bytes_.end(), bytes, bytes + size);
+}
+
+void Writer3DS::Flag(std::uint16_t tag) { Header(tag, 6); }
+
+void Writer3DS::ChunkU16(std::uint16_t tag, std::uint16_t value) {
+    Begin(tag);
+    U16(value);
+    End();
+}
+
+void Writer3DS::ChunkI16(std::uint16_t tag, std::int16_t value) { ChunkU16(tag, static_cast<std::uint16_t>(value)); }
+
+void Writer3DS::ChunkF32(std::uint16_t tag, float value) {
+    Begin(tag);
+    F32(value);
+    End();
+}
+
+void Writer3DS::ChunkString(std::uint16_t tag, const std::string& text) {
+    Begin(tag);
+    String(text);
+    End();
+}
+
+void Writer3DS::ChunkRgb(std::uint16_t tag, std::uint8_t r, std::uint8_t g, std::uint8_t b) {
+    Begin(tag);
+    U8(r);
+    U8(g);
+    U8(b);
+    End();
+}
+
+void Writer3DS::ChunkRaw(std::uint16_t tag, const std::vector<std::uint8_t>& bytes) {
+    Begin(tag);
+    Raw(bytes.data(), bytes.size());
+    End();
+}
+
+void Writer3DS::Header(std::uint16_t tag, std::uint32_t length) {
+    U16(tag);
+    U32(length);
+}
+
+void Writer3DS::SaveToFile(const std::string& fileName) const {
+    std::ofstream out(fileName, std::ios::binary);
+    out.write(reinterpret_cast<const char*>(bytes_.data()), static_cast<std::streamsize>(bytes_.size()));
+    if (!out) throw std::runtime_error("cannot write " + fileName);
+}
+
+namespace {
+
+void WriteFaces(Writer3DS& w, const MeshSpec& mesh) {
+    w.Begin(0x4120);
+    w.U16(static_cast<std::uint16_t>(mesh.faces.size()));
+    for (const Face& f : mesh.faces) {
+        w.U16(f.v1);
+        w.U16(f.v2);
+        w.U16(f.v3);
+        w.U16(f.flags);
+    }
+    for (const MaterialGroup& group : mesh.groups) {
+        w.Begin(0x4130);
+        w.String(group.material);
+        w.U16(static_cast<std::uint16_t>(group.faces.size()));
+        for (std::uint16_t face : group.faces) w.U16(face);
+        w.End();
+    }
+    if (!mesh.smoothing.empty()) {
+        w.Begin(0x4150);
+        for (std::uint32_t bits : mesh.smoothing) w.U32(bits);
+        w.End();
+    }
+    w.End();
+}
+
+void WriteColor(Writer3DS& w, std::uint16_t tag, const std::optional<Rgb>& color) {
+    if (!color) return;
+    w.Begin(tag);
+    w.ChunkRgb(0x0011, color->r, color->g, color->b);
+    w.End();
+}
+
+void WritePercent(Writer3DS& w, std::uint16_t tag, const std::optional<std::int16_t>& percent) {
+    if (!percent) return;
+    w.Begin(tag);
+    w.ChunkI16(0x0030, *percent);
+    w.End();
+}
+
+}  // namespace
+
+void WriteMesh(Writer3DS& w, const MeshSpec& mesh) {
+    w.Begin(0x4000);
+    w.String(mesh.name);
+    w.Begin(0x4100);
+    if (!mesh.vertices.empty()) {
+        w.Begin(0x4110);
+        w.U16(static_cast<std::uint16_t>(mesh.vertices.size()));
+        for (const Vertex& v : mesh.vertices) {
+            w.F32(v.x);
+            w.F32(v.y);
+            w.F32(v.z);
+        }
+        w.End();
+    }
+    if (!mesh.texCoords.empty()) {
+        w.Begin(0x4140);
+        w.U16(static_cast<std::uint16_t>(mesh.texCoords.size()));
+        for (const TexCoord& t : mesh.texCoords) {
+            w.F32(t.u);
+            w.F32(t.v);
+        }
+        w.End();
+    }
+    if (mesh.withMatrix) {
+        w.Begin(0x4160);
+        const float identity[12] = {1, 0, 0, 0, 1, 0, 0, 0, 1, 0, 0, 0};
+        for (float value : identity) w.F32(value);
+        w.End();
+    }
+    if (!mesh.faces.empty() || !mesh.groups.empty() || !mesh.smoothing.empty()) WriteFaces(w, mesh);
+    w.End();
+    w.End();
+}
+
+void WriteMaterial(Writer3DS& w, const MaterialSpec& material) {
+    w.Begin(0xAFFF);
+    w.ChunkString(0xA000, material.name);
+    WriteColor(w, 0xA010, material.ambient);
+    WriteColor(w, 0xA020, material.diffuse);
+    WriteColor(w, 0xA030, material.specular);
+    WritePercent(w, 0xA040, material.shininess);
+    WritePercent(w, 0xA050, material.transparency);
+    WritePercent(w, 0xA084, material.selfIllum);
+    if (!material.textureFile.empty()) {
+        w.Begin(0xA200);
+        w.ChunkI16(0x0030, 100);
+        w.ChunkString(0xA300, material.textureFile);
+        w.End();
+    }
+    w.End();
+}
+
+std::vector<std::uint8_t> BuildModel(const std::vector<MeshSpec>& meshes, const std::vector<MaterialSpec>& materials) {
+    Writer3DS w;
+    w.Begin(0x4D4D);
+    w.Begin(0x3D3D);
+    for (const MaterialSpec& material : materials) WriteMaterial(w, material);
+    for (const MeshSpec& mesh : meshes) WriteMesh(w, mesh);
+    w.End();
+    w.End();
+    return w.Bytes();
+}
+
+}  // namespace testsupport

@@ -1,0 +1,105 @@
+#pragma once
+// Builds 3D Studio files byte by byte for tests and benchmarks.
+//
+// Chunks nest: Begin(tag) writes a header with a placeholder length, End() patches
+// the length of the innermost open chunk. Values are written little-endian.
+//
+//     testsupport::Writer3DS w;
+//     w.Begin(0x4D4D);
+//     w.Begin(0x3D3D);
+//     testsupport::WriteMaterial(w, {.name = "Red", .diffuse = {255, 0, 0}});
+//     testsupport::WriteMesh(w, {.name = "Box", .vertices = {...}, .faces = {...}});
+//     w.End();
+//     w.End();
+//     w.SaveToFile(path);   // or w.Bytes()
+//
+// BuildModel() does the same for a list of meshes and materials. Helpers that
+// write a whole chunk (Chunk*, Flag) need no End().
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace testsupport {
+
+class Writer3DS {
+public:
+    void Begin(std::uint16_t tag);
+    void End();
+
+    void U8(std::uint8_t value);
+    void U16(std::uint16_t value);
+    void I16(std::int16_t value);
+    void U32(std::uint32_t value);
+    void F32(float value);
+    // The bytes of text followed by a zero byte.
+    void String(const std::string& text);
+    void Raw(const void* data, std::size_t size);
+
+    // A whole chunk of a given payload.
+    void Flag(std::uint16_t tag);  // header only
+    void ChunkU16(std::uint16_t tag, std::uint16_t value);
+    void ChunkI16(std::uint16_t tag, std::int16_t value);
+    void ChunkF32(std::uint16_t tag, float value);
+    void ChunkString(std::uint16_t tag, const std::string& text);
+    void ChunkRgb(std::uint16_t tag, std::uint8_t r, std::uint8_t g, std::uint8_t b);
+    void ChunkRaw(std::uint16_t tag, const std::vector<std::uint8_t>& bytes);
+    // A chunk header with an arbitrary length and no payload, for damaged files.
+    void Header(std::uint16_t tag, std::uint32_t length);
+
+    const std::vector<std::uint8_t>& Bytes() const { return bytes_; }
+    std::size_t Size() const { return bytes_.size(); }
+    void SaveToFile(const std::string& fileName) const;
+
+private:
+    std::vector<std::uint8_t> bytes_;
+    std::vector<std::size_t> open_;
+};
+
+struct Vertex {
+    float x = 0, y = 0, z = 0;
+};
+struct TexCoord {
+    float u = 0, v = 0;
+};
+struct Face {
+    std::uint16_t v1 = 0, v2 = 0, v3 = 0, flags = 0;
+};
+struct MaterialGroup {
+    std::string material{};
+    std::vector<std::uint16_t> faces{};
+};
+
+// A named object (0x4000) holding a triangle mesh (0x4100). Empty arrays are left
+// out, except faces: a face list is written when faces, groups or smoothing are given.
+struct MeshSpec {
+    std::string name{};
+    std::vector<Vertex> vertices{};
+    std::vector<Face> faces{};
+    std::vector<TexCoord> texCoords{};
+    std::vector<MaterialGroup> groups{};    // 0x4130 below the face list
+    std::vector<std::uint32_t> smoothing{}; // 0x4150 below the face list
+    bool withMatrix = false;              // an identity 0x4160
+};
+
+struct Rgb {
+    std::uint8_t r = 0, g = 0, b = 0;
+};
+
+// A material entry (0xAFFF). Colours are written as 0x0011 inside their
+// container; percentages as 0x0030 (whole percent) inside theirs.
+struct MaterialSpec {
+    std::string name{};
+    std::optional<Rgb> ambient{}, diffuse{}, specular{};
+    std::optional<std::int16_t> shininess{}, transparency{}, selfIllum{};  // percent
+    std::string textureFile{};  // a 0xA200 map with this file name when not empty
+};
+
+void WriteMesh(Writer3DS& writer, const MeshSpec& mesh);
+void WriteMaterial(Writer3DS& writer, const MaterialSpec& material);
+
+// 0x4D4D { 0x3D3D { materials..., meshes... } }
+std::vector<std::uint8_t> BuildModel(const std::vector<MeshSpec>& meshes,
+                                     const std::vector<MaterialSpec>& materials = {});
+
+}  // namespace testsupport
