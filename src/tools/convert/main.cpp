@@ -19,6 +19,7 @@ constexpr int kExitUsage = 2;
 
 constexpr const char* kUsage =
     "Usage: korvane-convert --list INPUT\n"
+    "       korvane-convert --remote-list ftp://[USER[:PASSWORD]@]HOST[:PORT]/PATH\n"
     "       korvane-convert --pack OUT INPUT\n"
     "       korvane-convert --unpack OUT INPUT\n"
     "       korvane-convert -h | --help | --version\n";
@@ -30,6 +31,9 @@ constexpr const char* kHelp =
     "  --list INPUT         one line per mesh, then one per material, tab-separated:\n"
     "                         mesh INDEX NAME VERTICES FACES TEXCOORDS GROUPS\n"
     "                         material INDEX NAME DIFFUSE SPECULAR OPACITY POWER\n"
+    "                       INPUT may be an http:// address, fetched into memory first\n"
+    "  --remote-list ADDR   log in (anonymous without USER), change to PATH and list it,\n"
+    "                       one line per entry: NAME SIZE-or-<DIR> DATE KIND, tab-separated\n"
     "  --pack OUT INPUT     write INPUT packed as a .3da file\n"
     "  --unpack OUT INPUT   write the unpacked bytes of the .3da file INPUT\n"
     "  -h, --help           show this help\n"
@@ -45,6 +49,7 @@ struct Command {
 // A mode is chosen by exactly one of these options.
 const Command kCommands[] = {
     {"--list", convert::RunList},
+    {"--remote-list", convert::RunRemoteList},
     {"--pack", convert::RunPack},
     {"--unpack", convert::RunUnpack},
 };
@@ -53,6 +58,7 @@ const std::vector<convert::OptionSpec> kOptions = {
     {"--help", "-h", false},
     {"--version", "", false},
     {"--list", "", false},
+    {"--remote-list", "", false},
     {"--pack", "", false},
     {"--unpack", "", false},
 };
@@ -61,7 +67,7 @@ const Command& ChooseCommand(const convert::Arguments& arguments) {
     const Command* chosen = nullptr;
     for (const Command& command : kCommands) {
         if (!arguments.Has(command.option)) continue;
-        if (chosen != nullptr) throw convert::UsageError("choose one of --list, --pack and --unpack");
+        if (chosen != nullptr) throw convert::UsageError("choose one of --list, --remote-list, --pack and --unpack");
         chosen = &command;
     }
     if (chosen == nullptr) throw convert::UsageError("no command given");
