@@ -139,6 +139,8 @@ void TFtpClient::LogIn() {
 void TFtpClient::Connect() {
     ClearAbortFlag();
     if (Connected()) return;
+    // A session the server ended leaves its parser behind; the new one starts afresh.
+    parser_.reset();
     DiscardBuffered();
     TSocketClient::Connect();
     try {

@@ -246,7 +246,9 @@ void TSocketClient::CloseSocket(bool notify) {
 
 void TSocketClient::Disconnect() {
     Report(kStatusTrace, "Disconnecting");
-    CloseSocket(true);
+    // Raised also when the peer closed first: the owner hears of its own close too.
+    CloseSocket(false);
+    if (!destroying_ && OnDisconnect) OnDisconnect();
 }
 
 void TSocketClient::Cancel() {

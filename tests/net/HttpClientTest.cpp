@@ -49,8 +49,12 @@ TEST_F(HttpSession, WholeFileInMemory) {
         EXPECT_EQ(client.BytesExpected, 300000);
         EXPECT_LE(client.BytesReceived, 300000);
     };
+    int disconnects = 0;
+    client.OnDisconnect = [&] { ++disconnects; };
     client.Get(Url("/model.bin"));
     EXPECT_EQ(client.ReplyNumber(), 200);
+    // Once when the server closes after the content, once when the client closes its side.
+    EXPECT_EQ(disconnects, 2);
     EXPECT_TRUE(client.Body == content);
     EXPECT_EQ(client.Header.rfind("HTTP/1.0 200 OK\r\n", 0), 0u) << client.Header;
     EXPECT_NE(client.Header.find("Content-Length: 300000\r\n"), std::string::npos);
