@@ -1,6 +1,7 @@
 #include "net/FtpClient.h"
 
 #include "net/NetErrors.h"
+#include "net/Text.h"
 
 #include <algorithm>
 #include <cctype>
@@ -14,21 +15,14 @@ bool IsContinued(const std::string& line) {
     return !line.empty() && (line[0] == ' ' || (line.size() >= 4 && line[3] == '-'));
 }
 
-bool InRange(int value, int low, int high) { return value >= low && value <= high; }
-
 // A reply line as an error message: without its line end.
 std::string WithoutLineEnd(std::string line) {
     while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.pop_back();
     return line;
 }
 
-std::string Upper(std::string text) {
-    for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return text;
-}
-
 int OperationOf(const std::string& command) {
-    const std::string word = Upper(command.substr(0, command.find(' ')));
+    const std::string word = UpperCase(command.substr(0, command.find(' ')));
     if (word == "CWD") return kFtpChangeFolder;
     if (word == "DELE") return kFtpDeleteFile;
     if (word == "MKD") return kFtpMakeFolder;
@@ -63,7 +57,7 @@ int VendorFromSystemReply(const std::string& replyText) {
 }
 
 long long BytesFromReply(const std::string& replyText) {
-    const std::string upper = Upper(replyText);
+    const std::string upper = UpperCase(replyText);
     const std::size_t byte = upper.find("BYTE");
     if (byte == std::string::npos) return 0;
     std::size_t end = byte;

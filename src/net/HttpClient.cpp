@@ -2,8 +2,8 @@
 
 #include "base/Errors.h"
 #include "base/Stream.h"
+#include "net/Text.h"
 
-#include <cctype>
 #include <charconv>
 
 namespace net {
@@ -11,8 +11,6 @@ namespace net {
 namespace {
 
 constexpr int kGetCommand = 0;
-
-bool InRange(int value, int low, int high) { return value >= low && value <= high; }
 
 // The reply number of a status line: its second space-separated word, 0 when not a number.
 int StatusNumber(const std::string& statusLine) {
@@ -35,8 +33,7 @@ HeaderField SplitHeaderLine(const std::string& line) {
     while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
     const std::size_t space = text.find(' ');
     HeaderField field;
-    field.name = text.substr(0, space);
-    for (char& c : field.name) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    field.name = UpperCase(text.substr(0, space));
     if (space != std::string::npos) {
         const std::size_t start = text.find_first_not_of(' ', space);
         if (start != std::string::npos) field.value = text.substr(start);

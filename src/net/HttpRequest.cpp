@@ -1,18 +1,13 @@
 #include "net/HttpRequest.h"
 
 #include "base/Errors.h"
+#include "net/Text.h"
 
-#include <cctype>
 #include <cstdlib>
 
 namespace net {
 
 namespace {
-
-std::string Lower(std::string text) {
-    for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return text;
-}
 
 // Position of the n-th (from 1) '/' of text, or npos.
 std::size_t NthSlash(const std::string& text, int n) {
@@ -39,7 +34,7 @@ void AnalyseAddress(std::string& address, std::string& host, int& port, std::str
     }
     const std::size_t colon = address.find(':');
     if (colon != std::string::npos) {
-        const std::string scheme = Lower(address.substr(0, colon));
+        const std::string scheme = LowerCase(address.substr(0, colon));
         port = scheme == "gopher" ? 70 : scheme == "ftp" ? 21 : 80;
     }
     std::string hostPart;

@@ -2,8 +2,8 @@
 
 #include "base/Format.h"
 #include "net/FtpDirectoryList.h"
+#include "net/Text.h"
 
-#include <cctype>
 #include <charconv>
 
 namespace net {
@@ -24,16 +24,6 @@ std::string Trim(const std::string& text) {
     return text.substr(start, end - start);
 }
 
-std::string Lower(std::string text) {
-    for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return text;
-}
-
-std::string Upper(std::string text) {
-    for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return text;
-}
-
 // The size field as a number; 0 when it is empty or not a number.
 long long SizeOf(const std::string& field) {
     long long size = 0;
@@ -43,7 +33,7 @@ long long SizeOf(const std::string& field) {
 
 std::string KindOf(const std::string& name, bool isFolder) {
     std::string kind = isFolder ? kKindFolder : kKindUnknown;
-    const std::string lower = Lower(name);
+    const std::string lower = LowerCase(name);
     if (lower.find(".3ds") != std::string::npos) kind = "3D-Studio File";
     if (lower.find(".3da") != std::string::npos) kind = "3D-Studio Packed File";
     if (lower.find(".x") != std::string::npos) kind = "Direct3D Geometory File";
@@ -87,7 +77,7 @@ TRemoteRow ReadDosLine(const std::string& line) {
         if (++count <= 4) fields[count] = field;
     }
     fields[4] = Trim(rest);
-    const bool isFolder = Upper(line).find("DIR") != std::string::npos;
+    const bool isFolder = UpperCase(line).find("DIR") != std::string::npos;
     return MakeRow(fields[4], SizeOf(fields[3]), fields[1] + " " + fields[2], isFolder);
 }
 
