@@ -68,11 +68,15 @@ TEST_F(FtpSession, AnonymousLoginListsAUnixFolder) {
     std::vector<int> successes;
     client.OnConnect = [&] { ++connects; };
     client.OnSuccess = [&](int operation) { successes.push_back(operation); };
+    std::vector<std::string> transaction;
+    client.OnTransactionStart = [&] { transaction.push_back("start"); };
+    client.OnTransactionStop = [&] { transaction.push_back("stop after " + std::to_string(listLines.size())); };
     client.ParseList = true;
     ConnectAnonymously();
     EXPECT_TRUE(client.Connected());
     EXPECT_EQ(connects, 1);
     client.ListFolder();
+    EXPECT_EQ(transaction, (std::vector<std::string>{"start", "stop after 4"}));
 
     EXPECT_EQ(client.Vendor, kVendorUnix);
     EXPECT_EQ(successes, (std::vector<int>{kFtpOtherCommand, kFtpListFolder}));
@@ -140,6 +144,14 @@ TEST_F(FtpSession, NamedLoginAcceptedOrRefused) {
             EXPECT_EQ(statusTexts.back(), "Disconnected");
         }
     }
+}
+
+TEST_F(FtpSession, MissingPasswordAsksForAuthentication) {
+    StartServer({"--user", "model:secret"});
+    client.UserID = "model";
+    client.OnAuthenticationNeeded = [&](bool&) { client.Password = "secret"; };
+    client.Connect();
+    EXPECT_TRUE(client.Connected());
 }
 
 TEST_F(FtpSession, GreetingOfSeveralLinesIsReadBeforeTheUser) {

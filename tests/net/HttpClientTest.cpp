@@ -96,9 +96,16 @@ TEST_F(HttpSession, RequestHeaderArrivesInItsOrder) {
 
 TEST_F(HttpSession, RedirectionToAnotherHostCarriesTheCookie) {
     int redirects = 0;
+    int resolved = 0;
+    int aboutToSend = 0;
     client.OnRedirect = [&](bool&) { ++redirects; };
+    client.OnHostResolved = [&] { ++resolved; };
+    client.OnAboutToSend = [&] { ++aboutToSend; };
     client.Get(Url("/redirect"));
     EXPECT_EQ(redirects, 1);
+    // The dotted address needs no lookup; the host name of the redirection does.
+    EXPECT_EQ(resolved, 1);
+    EXPECT_EQ(aboutToSend, 2);
     EXPECT_EQ(client.Host, "localhost");
     EXPECT_EQ(client.Address(), "http://localhost:" + std::to_string(server->Port()) + "/echo");
     EXPECT_EQ(client.HeaderInfo.Cookie, "session=abc");
