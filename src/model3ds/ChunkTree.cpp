@@ -94,19 +94,14 @@ public:
 
 private:
     TChunkNode3DS& ReadHeader() {
-        std::uint8_t header[6];
-        stream_.Seek(position_);
-        stream_.ReadBuffer(header, sizeof header);
         TChunkNode3DS& node = database_.NewNode();
         node.position = static_cast<std::uint32_t>(position_);
-        node.tag = static_cast<std::uint16_t>(header[0] | header[1] << 8);
-        node.length = std::uint32_t{header[2]} | std::uint32_t{header[3]} << 8 | std::uint32_t{header[4]} << 16 |
-                      std::uint32_t{header[5]} << 24;
+        PeekHeader(node.tag, node.length);
         position_ += 6;
         return node;
     }
 
-    // Peeks a header without making a node of it.
+    // Reads the header at the current position without making a node of it.
     void PeekHeader(std::uint16_t& tag, std::uint32_t& length) {
         std::uint8_t header[6];
         stream_.Seek(position_);

@@ -1,5 +1,4 @@
 // The material list: one cached record per material entry.
-#include <new>
 #include <vector>
 
 #include "base/Format.h"
@@ -7,6 +6,7 @@
 #include "model3ds/ChunkTree.h"
 #include "model3ds/File3DS.h"
 #include "model3ds/MaterialReader.h"
+#include "model3ds/RecordCache.h"
 
 namespace model3ds {
 
@@ -49,16 +49,7 @@ int TMaterialList::MaterialTotal() {
 
 TMaterial3DS* TMaterialList::GetMaterial(int index) {
     if (MaterialTotal() == 0) return nullptr;
-    if (index < 0 || index >= static_cast<int>(impl_->materials.size())) throw base::EListError(index);
-    std::unique_ptr<TMaterial3DS>& slot = impl_->materials[static_cast<std::size_t>(index)];
-    if (!slot) {
-        try {
-            slot = ReadMaterialAt(impl_->owner, index);
-        } catch (const std::bad_alloc&) {
-            RaiseError3DS(kErrorNoMemory);
-        }
-    }
-    return slot.get();
+    return CachedRecord(impl_->materials, index, [&] { return ReadMaterialAt(impl_->owner, index); });
 }
 
 }  // namespace model3ds

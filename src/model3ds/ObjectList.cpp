@@ -1,12 +1,12 @@
 // The mesh list: one cached record per named object that holds a triangle mesh.
 #include <algorithm>
-#include <new>
 #include <vector>
 
 #include "model3ds/ChunkIds.h"
 #include "model3ds/ChunkTree.h"
 #include "model3ds/File3DS.h"
 #include "model3ds/MeshReader.h"
+#include "model3ds/RecordCache.h"
 
 namespace model3ds {
 
@@ -52,16 +52,7 @@ int TObjectList::MeshTotal() {
 
 TMesh3DS* TObjectList::GetMesh(int index) {
     if (MeshTotal() == 0) return nullptr;
-    if (index < 0 || index >= static_cast<int>(impl_->meshes.size())) throw base::EListError(index);
-    std::unique_ptr<TMesh3DS>& slot = impl_->meshes[static_cast<std::size_t>(index)];
-    if (!slot) {
-        try {
-            slot = ReadMeshAt(impl_->owner, index);
-        } catch (const std::bad_alloc&) {
-            RaiseError3DS(kErrorNoMemory);
-        }
-    }
-    return slot.get();
+    return CachedRecord(impl_->meshes, index, [&] { return ReadMeshAt(impl_->owner, index); });
 }
 
 long long TObjectList::TotalVertices() {

@@ -112,7 +112,7 @@ public:
         Put(byte);
     }
 
-    // Bytes the items take so far; counting goes on past the buffer's end, writing does not.
+    // Bytes the items take so far.
     std::size_t Size() const { return size_; }
     const std::uint8_t* Data() const { return bytes_.data(); }
 
@@ -128,10 +128,12 @@ private:
         ++bitsUsed_;
     }
 
-    void Put(std::uint8_t byte) {
-        if (size_ < bytes_.size()) bytes_[size_] = byte;
-        ++size_;
-    }
+    void Put(std::uint8_t byte) { bytes_[size_++] = byte; }
+
+    // Coding stops once the items reach a stored block's length; one more item
+    // with its control word must still fit.
+    static constexpr std::size_t kLongestItem = 2 + 4;
+    static_assert(kBlockSize + 1 + kLongestItem <= kBlockBufferSize);
 
     std::array<std::uint8_t, kBlockBufferSize> bytes_{};
     std::size_t size_ = 0;
@@ -177,6 +179,7 @@ private:
     std::size_t EncodeItem(const std::uint8_t* block, std::size_t pos, std::size_t size) {
         const std::size_t run = RunLength(block, pos, size);
         const Match match = finder_.Longest(pos);
+        finder_.Insert(pos);
         std::size_t advance = 1;
         if (run > match.length && RunPays(block, pos, run)) {
             writer_.Run(block[pos], run);
@@ -187,7 +190,7 @@ private:
         } else {
             writer_.Literal(block[pos]);
         }
-        for (std::size_t i = 0; i < advance; ++i) finder_.Insert(pos + i);
+        for (std::size_t i = 1; i < advance; ++i) finder_.Insert(pos + i);
         return advance;
     }
 

@@ -52,11 +52,12 @@ std::int32_t TPack4Ex::Unpack(base::Stream& output) {
     } catch (const std::bad_alloc&) {
         return kUnpackNoBuffers;
     }
+    written_ = 0;
+    consumed_ = 0;
     packedData_.Seek(0);
     std::uint16_t word = 0;
     if (!ReadU16(packedData_, word) || word != firstIdentificationWord_) return kUnpackFailed;
     if (!ReadU16(packedData_, word) || word != secondIdentificationWord_) return kUnpackFailed;
-    written_ = 0;
     consumed_ = 4;
     return DecodeBlocks(output, input.data(), block.data()) ? kUnpackSuccess : kUnpackFailed;
 }
