@@ -2,7 +2,9 @@
 
 #include <cfloat>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <random>
 #include <string>
 
@@ -33,6 +35,25 @@ TEST(Format, Fixed6MatchesPrintfOnRandomSingles) {
     std::uniform_real_distribution<float> range(-1000.0f, 1000.0f);
     for (int i = 0; i < 20000; ++i) {
         const double value = range(random);
+        ASSERT_EQ(Fixed6(value), Printf6(value)) << value;
+    }
+}
+
+TEST(Format, Fixed6MatchesPrintfOnExactTiesAndAnySingleOrDouble) {
+    // 1/128 and 3/128 end in an exact half at the seventh decimal.
+    for (double value : {0.0078125, 0.0234375, -0.0078125, 1e-9, -1e-9, 9.5e9, 0x1p53 / 1e6})
+        EXPECT_EQ(Fixed6(value), Printf6(value)) << value;
+    std::mt19937 random(11);
+    std::uniform_int_distribution<std::uint32_t> bits;
+    std::uniform_real_distribution<double> doubles(-1e7, 1e7);
+    for (int i = 0; i < 20000; ++i) {
+        const std::uint32_t pattern = bits(random);
+        float single;
+        std::memcpy(&single, &pattern, sizeof single);
+        if (std::isfinite(single)) {
+            ASSERT_EQ(Fixed6(single), Printf6(single)) << single;
+        }
+        const double value = doubles(random) * (i % 2 ? 1.0 : 1e-9);
         ASSERT_EQ(Fixed6(value), Printf6(value)) << value;
     }
 }

@@ -128,7 +128,6 @@ TEST(ConvertUsage, BadCommandLinesExitWithTwo) {
         {"--pack", "out.3da"},
         {"--unpack", "x"},
         {"--list", "--pack", "a", "b"},
-        {"model.3ds"},
     };
     for (const auto& arguments : cases) {
         const ProcessResult result = Convert(arguments);

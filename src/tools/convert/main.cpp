@@ -1,4 +1,4 @@
-// korvane-convert: reads 3D Studio models from the command line.
+// korvane-convert: reads 3D Studio models and converts them to DirectX .x files.
 //
 // Exit status: 0 success; 1 when the input cannot be read (or the output not
 // written), with the reader's message on standard error; 2 for a usage error.
@@ -10,6 +10,7 @@
 #include "base/Errors.h"
 #include "tools/convert/Arguments.h"
 #include "tools/convert/Commands.h"
+#include "tools/convert/ExportCommand.h"
 
 namespace {
 
@@ -22,12 +23,26 @@ constexpr const char* kUsage =
     "       korvane-convert --remote-list ftp://[USER[:PASSWORD]@]HOST[:PORT]/PATH\n"
     "       korvane-convert --pack OUT INPUT\n"
     "       korvane-convert --unpack OUT INPUT\n"
+    "       korvane-convert [OPTIONS] INPUT\n"
     "       korvane-convert -h | --help | --version\n";
 
 constexpr const char* kHelp =
     "\n"
     "Reads 3D Studio models (.3ds; .3da, any letter case, is unpacked first).\n"
     "\n"
+    "  [OPTIONS] INPUT      convert INPUT to a DirectX .x file:\n"
+    "    -o, --output FILE    target (default: INPUT with the extension .x; - for standard output)\n"
+    "    -b, --binary         binary form (default: text)\n"
+    "    -m, --merge          all meshes merged into one, coordinates kept\n"
+    "    --mesh N             the mesh to export, counted from 0 (default 0)\n"
+    "    --mesh-name NAME     the first mesh of that name\n"
+    "    --origin center|min|keep   move the origin to the mesh's centre (default),\n"
+    "                         to its minimum corner, or keep the coordinates\n"
+    "    --no-materials       write no material list\n"
+    "    --ignore-opacity     write every material opaque\n"
+    "    --opacity NAME=PERCENT, --power NAME=VALUE, --diffuse NAME=RRGGBB,\n"
+    "    --specular NAME=RRGGBB   edit the first material of that name first\n"
+    "                         (opacity 10 to 100, power 0 to 50; repeatable)\n"
     "  --list INPUT         one line per mesh, then one per material, tab-separated:\n"
     "                         mesh INDEX NAME VERTICES FACES TEXCOORDS GROUPS\n"
     "                         material INDEX NAME DIFFUSE SPECULAR OPACITY POWER\n"
@@ -39,7 +54,8 @@ constexpr const char* kHelp =
     "  -h, --help           show this help\n"
     "  --version            show the version\n"
     "\n"
-    "Exit status: 0 success, 1 the input cannot be read, 2 usage error.\n";
+    "Exit status: 0 success, 1 the input cannot be read or the output not written,\n"
+    "2 usage error.\n";
 
 struct Command {
     const char* option;
@@ -82,7 +98,19 @@ std::string MessageLines(std::string message) {
     return message;
 }
 
+// Without any of the mode options the command line asks for a conversion.
+bool IsExportCommand(const std::vector<std::string>& words) {
+    for (const std::string& word : words) {
+        if (word == "--") break;
+        for (const convert::OptionSpec& option : kOptions) {
+            if (word == option.name || (!option.alias.empty() && word == option.alias)) return false;
+        }
+    }
+    return !words.empty();
+}
+
 int Run(const std::vector<std::string>& words) {
+    if (IsExportCommand(words)) return convert::RunExport(words, std::cout);
     const convert::Arguments arguments = convert::ParseArguments(words, kOptions);
     if (arguments.Has("--help")) {
         std::cout << kUsage << kHelp;

@@ -1,0 +1,245 @@
+#include "tools/convert/ExportCommand.h"
+
+#include <algorithm>
+#include <cctype>
+#include <charconv>
+#include <filesystem>
+#include <optional>
+
+#include "base/Format.h"
+#include "base/Stream.h"
+#include "model3ds/File3DS.h"
+#include "tools/convert/Arguments.h"
+#include "tools/convert/OpenModel.h"
+#include "xexport/ExportPreparation.h"
+#include "xexport/MaterialEdit.h"
+#include "xexport/XBinaryWriter.h"
+#include "xexport/XTextWriter.h"
+
+namespace convert {
+
+namespace {
+
+enum class EditKind { Opacity, Power, Diffuse, Specular };
+
+struct MaterialEdit {
+    EditKind kind;
+    std::string name;
+    long long value;  // percent or power, or a packed colour red + green * 256 + blue * 65536
+};
+
+struct ExportRequest {
+    std::string input;
+    std::string output;
+    bool binary = false;
+    bool merge = false;
+    std::optional<int> meshIndex;
+    std::optional<std::string> meshName;
+    xexport::TExportOptions options;
+    std::vector<MaterialEdit> edits;
+};
+
+const std::vector<OptionSpec> kSpecs = {
+    {"--output", "-o", true},  {"--binary", "-b", false},      {"--merge", "-m", false},
+    {"--mesh", "", true},      {"--mesh-name", "", true},      {"--origin", "", true},
+    {"--no-materials", "", false}, {"--ignore-opacity", "", false},
+};
+
+struct RepeatableSpec {
+    const char* name;
+    EditKind kind;
+};
+
+const RepeatableSpec kEdits[] = {
+    {"--opacity", EditKind::Opacity},
+    {"--power", EditKind::Power},
+    {"--diffuse", EditKind::Diffuse},
+    {"--specular", EditKind::Specular},
+};
+
+bool TakesValue(const std::string& word) {
+    return std::any_of(kSpecs.begin(), kSpecs.end(), [&word](const OptionSpec& spec) {
+        return spec.takesValue && (word == spec.name || word == spec.alias);
+    });
+}
+
+const RepeatableSpec* FindEdit(const std::string& word) {
+    for (const RepeatableSpec& spec : kEdits) {
+        if (word == spec.name) return &spec;
+    }
+    return nullptr;
+}
+
+std::optional<long long> ParseInteger(const std::string& text, int base = 10) {
+    long long value = 0;
+    const char* end = text.data() + text.size();
+    const auto result = std::from_chars(text.data(), end, value, base);
+    if (text.empty() || result.ec != std::errc() || result.ptr != end) return std::nullopt;
+    return value;
+}
+
+int ParseWholeNumber(const std::string& option, const std::string& text) {
+    const auto value = ParseInteger(text);
+    if (!value || *value < -1000000 || *value > 1000000) throw UsageError(option + " needs a whole number, not " + text);
+    return static_cast<int>(*value);
+}
+
+// RRGGBB, as colours are usually written, to red + green * 256 + blue * 65536.
+std::uint32_t ParseColour(const std::string& text) {
+    const bool sixHexDigits = text.size() == 6 && std::all_of(text.begin(), text.end(), [](unsigned char c) {
+        return std::isxdigit(c) != 0;
+    });
+    if (!sixHexDigits) throw UsageError("a colour is six hexadecimal digits RRGGBB, not " + text);
+    const auto rrggbb = static_cast<std::uint32_t>(*ParseInteger(text, 16));
+    return (rrggbb >> 16) | (rrggbb & 0x00FF00) | (rrggbb & 0xFF) << 16;
+}
+
+// Takes the repeatable material edits out of the words; the rest goes to the parser.
+std::vector<std::string> TakeEdits(const std::vector<std::string>& words, std::vector<MaterialEdit>& edits) {
+    std::vector<std::string> rest;
+    for (std::size_t i = 0; i < words.size(); ++i) {
+        if (words[i] == "--") {
+            rest.insert(rest.end(), words.begin() + static_cast<long>(i), words.end());
+            break;
+        }
+        const RepeatableSpec* spec = FindEdit(words[i]);
+        if (spec == nullptr) {
+            rest.push_back(words[i]);
+            // The value of an option such as --mesh-name is never taken for an edit.
+            if (TakesValue(words[i]) && i + 1 < words.size()) rest.push_back(words[++i]);
+            continue;
+        }
+        if (i + 1 >= words.size()) throw UsageError(std::string("option ") + spec->name + " needs a value");
+        const std::string& assignment = words[++i];
+        const std::size_t equals = assignment.rfind('=');
+        if (equals == std::string::npos)
+            throw UsageError(std::string("option ") + spec->name + " takes NAME=VALUE, not " + assignment);
+        const std::string text = assignment.substr(equals + 1);
+        const bool colour = spec->kind == EditKind::Diffuse || spec->kind == EditKind::Specular;
+        const long long value = colour ? static_cast<long long>(ParseColour(text)) : ParseWholeNumber(spec->name, text);
+        edits.push_back({spec->kind, assignment.substr(0, equals), value});
+    }
+    return rest;
+}
+
+xexport::TOriginMode ParseOrigin(const std::string& text) {
+    if (text == "center") return xexport::TOriginMode::EncodeZeroCenter;
+    if (text == "min") return xexport::TOriginMode::EncodeZeroLeft;
+    if (text == "keep") return xexport::TOriginMode::NotEncode;
+    throw UsageError("--origin takes center, min or keep, not " + text);
+}
+
+std::string DefaultOutput(const std::string& input) {
+    return std::filesystem::path(input).replace_extension(".x").string();
+}
+
+ExportRequest ParseRequest(const std::vector<std::string>& words) {
+    ExportRequest request;
+    const Arguments arguments = ParseArguments(TakeEdits(words, request.edits), kSpecs);
+    if (arguments.operands.size() != 1) throw UsageError("give exactly one INPUT to convert");
+    request.input = arguments.operands[0];
+    request.output = arguments.Has("--output") ? arguments.Value("--output") : DefaultOutput(request.input);
+    request.binary = arguments.Has("--binary");
+    request.merge = arguments.Has("--merge");
+    if (arguments.Has("--mesh") && arguments.Has("--mesh-name")) throw UsageError("give --mesh or --mesh-name, not both");
+    if (request.merge && (arguments.Has("--mesh") || arguments.Has("--mesh-name")))
+        throw UsageError("--merge exports every mesh; --mesh and --mesh-name do not go with it");
+    if (arguments.Has("--mesh")) {
+        request.meshIndex = ParseWholeNumber("--mesh", arguments.Value("--mesh"));
+        if (*request.meshIndex < 0) throw UsageError("--mesh counts from 0");
+    }
+    if (arguments.Has("--mesh-name")) request.meshName = arguments.Value("--mesh-name");
+    if (arguments.Has("--origin")) request.options.Origin = ParseOrigin(arguments.Value("--origin"));
+    // Merging keeps the coordinates, as checking "全メッシュを合成する" selects "頂点座標を変換しない".
+    if (request.merge) request.options.Origin = xexport::TOriginMode::NotEncode;
+    request.options.SaveMaterial = !arguments.Has("--no-materials");
+    request.options.SetTranse = !arguments.Has("--ignore-opacity");
+    return request;
+}
+
+model3ds::TMaterial3DS& FindMaterial(model3ds::TFile3DS& model, const std::string& name) {
+    auto& materials = model.MaterialList();
+    for (int i = 0; i < materials.MaterialTotal(); ++i) {
+        if (materials.GetMaterial(i)->Name == name) return *materials.GetMaterial(i);
+    }
+    throw base::Exception(base::Format("the model has no material named \"%s\"", name.c_str()));
+}
+
+void ApplyEdits(model3ds::TFile3DS& model, const std::vector<MaterialEdit>& edits) {
+    for (const MaterialEdit& edit : edits) {
+        model3ds::TMaterial3DS& material = FindMaterial(model, edit.name);
+        switch (edit.kind) {
+        case EditKind::Opacity:
+            xexport::SetMaterialOpacity(material, static_cast<int>(edit.value));
+            break;
+        case EditKind::Power:
+            xexport::SetMaterialPower(material, static_cast<int>(edit.value));
+            break;
+        case EditKind::Diffuse:
+            material.Diffuse = xexport::RGBToMaterialColor(static_cast<std::uint32_t>(edit.value));
+            break;
+        case EditKind::Specular:
+            material.Specular = xexport::RGBToMaterialColor(static_cast<std::uint32_t>(edit.value));
+            break;
+        }
+    }
+}
+
+int ResolveMesh(model3ds::TFile3DS& model, const ExportRequest& request) {
+    auto& meshes = model.ObjectList();
+    const int total = meshes.MeshTotal();
+    if (request.meshName) {
+        for (int i = 0; i < total; ++i) {
+            if (meshes.GetMesh(i)->Name == *request.meshName) return i;
+        }
+        throw base::Exception(base::Format("the model has no mesh named \"%s\"", request.meshName->c_str()));
+    }
+    const int index = request.meshIndex.value_or(0);
+    if (index >= total) throw base::Exception(base::Format("the model has no mesh %d; it has %d", index, total));
+    if (xexport::MeshToExport(model, index) == nullptr) {
+        throw base::Exception(
+            base::Format("nothing to export: mesh %d (\"%s\") has no vertices", index, meshes.GetMesh(index)->Name.c_str()));
+    }
+    return index;
+}
+
+// Standard output gets the bytes from memory; a file is written by the writer itself.
+void Write(model3ds::TFile3DS& model, const ExportRequest& request, int meshIndex, std::ostream& out) {
+    const bool toStdout = request.output == "-";
+    const std::string fileName = toStdout ? std::string() : request.output;
+    base::MemoryStream stream;
+    if (request.binary) {
+        if (request.merge) {
+            xexport::WriteMergedXBinary(model, request.options, fileName, stream);
+        } else {
+            xexport::WriteMeshXBinary(model, request.options, fileName, stream, meshIndex);
+        }
+    } else {
+        base::Stream* target = toStdout ? &stream : nullptr;
+        if (request.merge) {
+            xexport::WriteMergedXText(model, request.options, fileName, target);
+        } else {
+            xexport::WriteMeshXText(model, request.options, fileName, target, meshIndex);
+        }
+    }
+    if (toStdout) {
+        out.write(reinterpret_cast<const char*>(stream.Bytes().data()), static_cast<std::streamsize>(stream.Size()));
+        out.flush();
+        if (!out) throw base::EWriteError();
+    }
+}
+
+}  // namespace
+
+int RunExport(const std::vector<std::string>& words, std::ostream& out) {
+    const ExportRequest request = ParseRequest(words);
+    model3ds::TFile3DS model;
+    OpenModelFile(model, request.input);
+    if (model.ObjectList().MeshTotal() == 0) throw base::Exception("READ ERROR : " + request.input);
+    ApplyEdits(model, request.edits);
+    const int meshIndex = request.merge ? -1 : ResolveMesh(model, request);
+    Write(model, request, meshIndex, out);
+    return 0;
+}
+
+}  // namespace convert

@@ -1,0 +1,14 @@
+#pragma once
+// korvane-convert's export mode: INPUT converted to a DirectX .x file.
+#include <ostream>
+#include <string>
+#include <vector>
+
+namespace convert {
+
+// Parses the words (program name excluded), converts, and returns the exit
+// status. Output "-" goes to out. Usage errors are raised as UsageError, read and
+// write errors as base::Exception.
+int RunExport(const std::vector<std::string>& words, std::ostream& out);
+
+}  // namespace convert

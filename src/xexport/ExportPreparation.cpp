@@ -1,0 +1,192 @@
+#include "xexport/ExportPreparation.h"
+
+#include <algorithm>
+
+#include "base/Format.h"
+
+namespace xexport {
+
+namespace {
+
+const TMaterial3DS* FindMaterial(TFile3DS& model, std::string_view name) {
+    auto& materials = model.MaterialList();
+    const int total = materials.MaterialTotal();
+    for (int i = 0; i < total; ++i) {
+        const TMaterial3DS* material = materials.GetMaterial(i);
+        if (material->Name == name) return material;
+    }
+    return nullptr;
+}
+
+// What a group naming no model material is written with.
+TMaterial3DS WhiteMaterial() {
+    TMaterial3DS material;
+    material.Diffuse = {1, 1, 1};
+    material.Specular = {0, 0, 0};
+    return material;
+}
+
+}  // namespace
+
+TMeshBounds GetMeshBounds(TFile3DS& model, int meshIndex) {
+    TMeshBounds bounds;
+    if (meshIndex < 0) return bounds;
+    const TMesh3DS* mesh = model.ObjectList().GetMesh(meshIndex);
+    if (mesh == nullptr || mesh->Vertices.empty()) return bounds;
+    bounds.Min = bounds.Max = mesh->Vertices.front();
+    for (const TVector3DS& v : mesh->Vertices) {
+        bounds.Min = model3ds::VectorMin(bounds.Min, v);
+        bounds.Max = model3ds::VectorMax(bounds.Max, v);
+    }
+    return bounds;
+}
+
+TFaceGroup FaceGroupIndex(TFile3DS& model, int meshIndex, int faceIndex) {
+    const TMesh3DS* mesh = model.ObjectList().GetMesh(meshIndex);
+    if (mesh == nullptr) return {};
+    for (std::size_t g = 0; g < mesh->MatGroups.size(); ++g) {
+        const auto& faces = mesh->MatGroups[g].FaceIndices;
+        if (std::find(faces.begin(), faces.end(), faceIndex) != faces.end())
+            return {static_cast<int>(g), mesh->MatGroups[g].Name};
+    }
+    return {};
+}
+
+int FaceMaterialIndex(TFile3DS& model, int meshIndex, int faceIndex) {
+    const std::string_view name = FaceGroupIndex(model, meshIndex, faceIndex).Name;
+    if (name.empty()) return 0;
+    return std::max(TMaterialLookup(model).IndexOf(name), 0);
+}
+
+void GetMaterialValues(TFile3DS& model, const TExportOptions& options, std::string_view name,
+                       TMaterialPart part, TPowerRule rule, MaterialValues& values) {
+    static const TMaterial3DS white = WhiteMaterial();
+    const TMaterial3DS* found = FindMaterial(model, name);
+    const TMaterial3DS& material = found != nullptr ? *found : white;
+    switch (part) {
+    case TMaterialPart::Colour: {
+        const bool useOpacity = options.SetTranse && material.Opacity > 0;
+        const bool usePower = rule == TPowerRule::AsStored || material.SpecularPower > 1.0f;
+        values[0] = material.Diffuse.r;
+        values[1] = material.Diffuse.g;
+        values[2] = material.Diffuse.b;
+        values[3] = useOpacity ? material.Opacity : 1.0f;
+        values[4] = usePower ? material.SpecularPower : 1.0f;
+        break;
+    }
+    case TMaterialPart::Specular:
+        values[5] = material.Specular.r;
+        values[6] = material.Specular.g;
+        values[7] = material.Specular.b;
+        break;
+    case TMaterialPart::Emissive:
+        values[8] = values[9] = values[10] = 0;
+        break;
+    }
+}
+
+const TMesh3DS* MeshToExport(TFile3DS& model, int meshIndex) {
+    if (meshIndex == -1) return nullptr;
+    const TMesh3DS* mesh = model.ObjectList().GetMesh(meshIndex);
+    if (mesh == nullptr || mesh->Vertices.empty()) return nullptr;
+    CheckFaceVertices(*mesh);
+    return mesh;
+}
+
+void CheckFaceVertices(const TMesh3DS& mesh) {
+    const std::size_t count = mesh.Vertices.size();
+    for (std::size_t f = 0; f < mesh.Faces.size(); ++f) {
+        const auto& face = mesh.Faces[f];
+        const std::uint16_t largest = std::max({face.V1, face.V2, face.V3});
+        if (largest >= count) {
+            model3ds::RaiseError3DS(base::Format("Mesh \"%s\": face %zu uses vertex %u, but the mesh has %zu vertices",
+                                         mesh.Name.c_str(), f, unsigned{largest}, count));
+        }
+    }
+}
+
+std::vector<std::uint16_t> FirstGroupTable(const TMesh3DS& mesh) {
+    std::vector<std::uint16_t> table(mesh.Faces.size(), kNoFaceGroup);
+    for (std::size_t g = 0; g < mesh.MatGroups.size(); ++g) {
+        for (const std::uint16_t face : mesh.MatGroups[g].FaceIndices) {
+            if (face >= table.size()) {
+                model3ds::RaiseError3DS(base::Format(
+                    "Mesh \"%s\": material group \"%s\" lists face %u, but the mesh has %zu faces",
+                    mesh.Name.c_str(), mesh.MatGroups[g].Name.c_str(), unsigned{face}, table.size()));
+            }
+            if (table[face] == kNoFaceGroup) table[face] = static_cast<std::uint16_t>(g);
+        }
+    }
+    return table;
+}
+
+std::vector<std::uint16_t> FaceGroupTable(const TMesh3DS& mesh) {
+    std::vector<std::uint16_t> table = FirstGroupTable(mesh);
+    std::replace(table.begin(), table.end(), kNoFaceGroup, std::uint16_t{0});
+    return table;
+}
+
+TMaterialLookup::TMaterialLookup(TFile3DS& model) {
+    auto& materials = model.MaterialList();
+    const int total = materials.MaterialTotal();
+    for (int i = 0; i < total; ++i) first_.emplace(materials.GetMaterial(i)->Name, i);
+}
+
+int TMaterialLookup::IndexOf(std::string_view name) const {
+    const auto found = first_.find(name);
+    return found == first_.end() ? -1 : found->second;
+}
+
+std::vector<int> FaceMaterialTable(const TMesh3DS& mesh, const TMaterialLookup& materials) {
+    std::vector<int> groupMaterial(mesh.MatGroups.size());
+    for (std::size_t g = 0; g < groupMaterial.size(); ++g) {
+        const std::string& name = mesh.MatGroups[g].Name;
+        groupMaterial[g] = name.empty() ? 0 : std::max(materials.IndexOf(name), 0);
+    }
+    std::vector<int> table(mesh.Faces.size(), 0);
+    if (groupMaterial.empty()) return table;
+    const std::vector<std::uint16_t> groups = FirstGroupTable(mesh);
+    for (std::size_t f = 0; f < table.size(); ++f) {
+        if (groups[f] != kNoFaceGroup) table[f] = groupMaterial[groups[f]];
+    }
+    return table;
+}
+
+TVertexTransform SingleMeshTransform(TFile3DS& model, int meshIndex, const TExportOptions& options) {
+    TVertexTransform transform;
+    if (options.Origin == TOriginMode::NotEncode) return transform;
+    const TMeshBounds bounds = GetMeshBounds(model, meshIndex);
+    const TVector3DS& min = bounds.Min;
+    const TVector3DS& max = bounds.Max;
+    transform.Move = true;
+    if (options.Origin == TOriginMode::EncodeZeroLeft) {
+        transform.Shift[0] = min.x;
+        transform.Shift[1] = min.y;
+        transform.Shift[2] = min.z;
+    } else {
+        transform.Shift[0] = (static_cast<long double>(min.x) + max.x) / 2;
+        transform.Shift[1] = (static_cast<long double>(min.y) + max.y) / 2;
+        transform.Shift[2] = (static_cast<long double>(min.z) + max.z) / 2;
+    }
+    return transform;
+}
+
+TMergedModel CollectMeshes(TFile3DS& model) {
+    TMergedModel merged;
+    auto& meshes = model.ObjectList();
+    const int total = meshes.MeshTotal();
+    for (int i = 0; i < total; ++i) {
+        const TMesh3DS* mesh = meshes.GetMesh(i);
+        CheckFaceVertices(*mesh);
+        merged.Meshes.push_back(mesh);
+        merged.TotalVertices += mesh->Vertices.size();
+        merged.TotalFaces += mesh->Faces.size();
+    }
+    return merged;
+}
+
+bool MergedHasMaterialList(TFile3DS& model, const TExportOptions& options) {
+    return options.SaveMaterial && model.MaterialList().MaterialTotal() > 0;
+}
+
+}  // namespace xexport

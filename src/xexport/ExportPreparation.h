@@ -1,0 +1,137 @@
+#pragma once
+// What the four .x writers share: which mesh data is exported, the vertex
+// pipeline (snapping, moving the origin), the material index of every face and
+// the numbers of a .x Material.
+#include <array>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "model3ds/File3DS.h"
+#include "model3ds/Records.h"
+#include "xexport/ExportOptions.h"
+
+namespace xexport {
+
+using model3ds::TFile3DS;
+using model3ds::TMaterial3DS;
+using model3ds::TMesh3DS;
+using model3ds::TVector3DS;
+
+// Both corners (0, 0, 0) for a mesh without vertices or for the index -1.
+struct TMeshBounds {
+    TVector3DS Max;
+    TVector3DS Min;
+};
+
+TMeshBounds GetMeshBounds(TFile3DS& model, int meshIndex);
+
+// A coordinate of magnitude at most 0.000001 becomes +0.000001 when positive and
+// -0.000001 otherwise, so an exact zero becomes -0.000001. The float 1e-6f lies just
+// below the real 0.000001 and the next float above it, so comparing the float with
+// 1e-6f gives the same answer as comparing the exact value with 0.000001.
+inline void SnapTinyValue(float& value) {
+    if (value <= 1e-6f && value >= -1e-6f) value = value > 0 ? 1e-6f : -1e-6f;
+}
+
+// The first material group holding the face: its position and material name.
+// A face in no group gives 0 and an empty name.
+struct TFaceGroup {
+    int Index = 0;
+    std::string_view Name;
+};
+
+TFaceGroup FaceGroupIndex(TFile3DS& model, int meshIndex, int faceIndex);
+
+// The position in the model's material list of the first material named like the
+// face's group; 0 for a face in no group or a name no material carries.
+int FaceMaterialIndex(TFile3DS& model, int meshIndex, int faceIndex);
+
+// The eleven numbers of a .x Material: face colour red, green, blue, alpha; power;
+// specular red, green, blue; emissive red, green, blue.
+using MaterialValues = std::array<float, 11>;
+
+enum class TMaterialPart { Colour, Specular, Emissive };
+
+// The single-mesh text writer writes SpecularPower as stored; the other three
+// raise it to at least 1.0.
+enum class TPowerRule { AsStored, AtLeastOne };
+
+// Fills the numbers of one part (Colour: the face colour and the power) for the
+// first model material of that name. A name no material carries gives a white,
+// opaque material with power 15.
+void GetMaterialValues(TFile3DS& model, const TExportOptions& options, std::string_view name,
+                       TMaterialPart part, TPowerRule rule, MaterialValues& values);
+
+// ---- Used by the writers ----
+
+// The mesh a single-mesh writer exports: null for the index -1 or a mesh without
+// vertices. Raises E3DSError naming the mesh when a face refers past its vertices.
+const TMesh3DS* MeshToExport(TFile3DS& model, int meshIndex);
+
+// Raises E3DSError naming the mesh when a face refers past its vertices.
+void CheckFaceVertices(const TMesh3DS& mesh);
+
+// The first group holding each face, kNoFaceGroup for a face in none, built in one
+// pass over the groups. Raises E3DSError naming the mesh when a group lists a face
+// the mesh does not have.
+constexpr std::uint16_t kNoFaceGroup = 0xFFFF;  // above any group index (NumMatGroups is 16-bit)
+std::vector<std::uint16_t> FirstGroupTable(const TMesh3DS& mesh);
+
+// FaceGroupIndex of every face: FirstGroupTable with 0 for a face in no group.
+std::vector<std::uint16_t> FaceGroupTable(const TMesh3DS& mesh);
+
+// The first material position of every material name in the model.
+class TMaterialLookup {
+public:
+    explicit TMaterialLookup(TFile3DS& model);
+    // -1 when no material carries the name.
+    int IndexOf(std::string_view name) const;
+
+private:
+    std::unordered_map<std::string_view, int> first_;
+};
+
+// FaceMaterialIndex of every face of the mesh.
+std::vector<int> FaceMaterialTable(const TMesh3DS& mesh, const TMaterialLookup& materials);
+
+// The per-vertex steps before a vertex is written: snapping, then moving the origin.
+struct TVertexTransform {
+    bool Snap = true;
+    bool Move = false;
+    long double Shift[3] = {0, 0, 0};
+
+    TVector3DS Apply(TVector3DS v) const {
+        if (Snap) {
+            SnapTinyValue(v.x);
+            SnapTinyValue(v.y);
+            SnapTinyValue(v.z);
+        }
+        if (Move) {
+            v.x = static_cast<float>(v.x - Shift[0]);
+            v.y = static_cast<float>(v.y - Shift[1]);
+            v.z = static_cast<float>(v.z - Shift[2]);
+        }
+        return v;
+    }
+};
+
+TVertexTransform SingleMeshTransform(TFile3DS& model, int meshIndex, const TExportOptions& options);
+
+// The meshes of a merged export, with their totals; empty when the model has no mesh.
+// Raises E3DSError when a face of any mesh refers past its mesh's vertices.
+struct TMergedModel {
+    std::vector<const TMesh3DS*> Meshes;
+    std::uint64_t TotalVertices = 0;
+    std::uint64_t TotalFaces = 0;
+};
+
+TMergedModel CollectMeshes(TFile3DS& model);
+
+// Whether the merged writers write a MeshMaterialList: never for a model without
+// materials, whose faces would all point at a material that is not there.
+bool MergedHasMaterialList(TFile3DS& model, const TExportOptions& options);
+
+}  // namespace xexport

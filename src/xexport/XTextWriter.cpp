@@ -1,0 +1,202 @@
+#include "xexport/XTextWriter.h"
+
+#include <cstdint>
+#include <vector>
+
+#include "xexport/TextOut.h"
+
+namespace xexport {
+
+namespace {
+
+// Generous line lengths, to reserve the buffer once; it still grows when needed.
+// Room reserved but never written is never touched, so it costs no memory.
+std::size_t EstimateSize(std::uint64_t vertices, std::uint64_t faces) {
+    return 256 + vertices * 40 + faces * 40;
+}
+
+void AppendHeader(TTextOut& out) {
+    out.Line("xof 0303txt 0032");
+    out.Line("");
+    out.Line("Header {");
+    out.Line("1;");
+    out.Line("0;");
+    out.Line("1;");
+    out.Line("}");
+    out.Line("");
+}
+
+void AppendCount(TTextOut& out, std::uint64_t count) {
+    out.Int(static_cast<long long>(count));
+    out.Line(";");
+}
+
+// The list separator after an element: "," for all but the last, ";" for the last.
+void EndElement(TTextOut& out, bool last) {
+    out.Char(last ? ';' : ',');
+    out.EndLine();
+}
+
+// Written in the order x, z, y.
+void AppendVertex(TTextOut& out, const TVector3DS& v, bool last) {
+    out.Fixed6(v.x);
+    out.Char(';');
+    out.Fixed6(v.z);
+    out.Char(';');
+    out.Fixed6(v.y);
+    out.Char(';');
+    EndElement(out, last);
+}
+
+// Wound V1, V3, V2; offset moves a merged mesh's indices past the meshes before it.
+void AppendFace(TTextOut& out, const model3ds::TFaceEntry3DS& face, std::uint64_t offset, bool last) {
+    out.Text("3;");
+    out.Int(static_cast<long long>(face.V1 + offset));
+    out.Char(',');
+    out.Int(static_cast<long long>(face.V3 + offset));
+    out.Char(',');
+    out.Int(static_cast<long long>(face.V2 + offset));
+    out.Char(';');
+    EndElement(out, last);
+}
+
+void AppendMaterialPart(TTextOut& out, const MaterialValues& values, TMaterialPart part) {
+    const auto appendFloats = [&out, &values](int first, int count) {
+        for (int i = first; i < first + count; ++i) {
+            out.Fixed6(values[i]);
+            out.Char(';');
+        }
+    };
+    switch (part) {
+    case TMaterialPart::Colour:
+        appendFloats(0, 4);
+        out.Line(";");
+        appendFloats(4, 1);
+        out.EndLine();
+        break;
+    case TMaterialPart::Specular:
+        appendFloats(5, 3);
+        out.Line(";");
+        break;
+    case TMaterialPart::Emissive:
+        appendFloats(8, 3);
+        out.Line(";");
+        break;
+    }
+}
+
+void AppendMaterialBlock(TTextOut& out, TFile3DS& model, const TExportOptions& options, std::string_view name) {
+    MaterialValues values{};
+    out.Line("Material {");
+    for (const TMaterialPart part : {TMaterialPart::Colour, TMaterialPart::Specular, TMaterialPart::Emissive}) {
+        GetMaterialValues(model, options, name, part, TPowerRule::AtLeastOne, values);
+        AppendMaterialPart(out, values, part);
+    }
+    out.Line("}");
+}
+
+void Deliver(TTextOut& out, const std::string& fileName, base::Stream* stream) {
+    const std::string_view text = out.View();
+    if (stream != nullptr) {
+        stream->WriteBuffer(text.data(), text.size());
+    } else if (!fileName.empty()) {
+        base::WriteFileAtomically(fileName, text.data(), text.size());
+    }
+}
+
+void AppendMeshMaterialList(TTextOut& out, TFile3DS& model, const TExportOptions& options, const TMesh3DS& mesh,
+                            const std::vector<std::uint16_t>& faceGroups) {
+    out.Line("MeshMaterialList {");
+    AppendCount(out, mesh.MatGroups.size());
+    AppendCount(out, faceGroups.size());
+    for (std::size_t f = 0; f < faceGroups.size(); ++f) {
+        out.Int(faceGroups[f]);
+        EndElement(out, f + 1 == faceGroups.size());
+    }
+    for (const auto& group : mesh.MatGroups) {
+        out.Line("Material {");
+        for (const TMaterialPart part : {TMaterialPart::Colour, TMaterialPart::Specular, TMaterialPart::Emissive})
+            out.Text(FormatMaterialLine(model, options, group.Name, part));
+        out.Line("}");
+    }
+    out.Line("}");
+}
+
+void AppendMergedMaterialList(TTextOut& out, TFile3DS& model, const TExportOptions& options,
+                              const TMergedModel& merged) {
+    const TMaterialLookup lookup(model);
+    const int materialTotal = model.MaterialList().MaterialTotal();
+    out.Line("MeshMaterialList {");
+    AppendCount(out, static_cast<std::uint64_t>(materialTotal));
+    AppendCount(out, merged.TotalFaces);
+    std::uint64_t written = 0;
+    for (const TMesh3DS* mesh : merged.Meshes) {
+        for (const int material : FaceMaterialTable(*mesh, lookup)) {
+            out.Int(material);
+            EndElement(out, ++written == merged.TotalFaces);
+        }
+    }
+    for (int i = 0; i < materialTotal; ++i)
+        AppendMaterialBlock(out, model, options, model.MaterialList().GetMaterial(i)->Name);
+    out.Line("}");
+}
+
+}  // namespace
+
+std::string FormatMaterialLine(TFile3DS& model, const TExportOptions& options, std::string_view name,
+                               TMaterialPart part) {
+    MaterialValues values{};
+    GetMaterialValues(model, options, name, part, TPowerRule::AsStored, values);
+    TTextOut out;
+    AppendMaterialPart(out, values, part);
+    return std::string(out.View());
+}
+
+void WriteMeshXText(TFile3DS& model, const TExportOptions& options, const std::string& fileName,
+                    base::Stream* stream, int meshIndex) {
+    const TMesh3DS* mesh = MeshToExport(model, meshIndex);
+    if (mesh == nullptr) return;
+    const TVertexTransform transform = SingleMeshTransform(model, meshIndex, options);
+    const bool withMaterials = options.SaveMaterial && !mesh->MatGroups.empty();
+    const std::vector<std::uint16_t> faceGroups = withMaterials ? FaceGroupTable(*mesh) : std::vector<std::uint16_t>();
+
+    TTextOut out(EstimateSize(mesh->Vertices.size(), mesh->Faces.size()));
+    AppendHeader(out);
+    out.Line(mesh->Name.empty() ? std::string("Mesh {") : "Mesh " + mesh->Name + " {");
+    const std::size_t n = mesh->Vertices.size();
+    AppendCount(out, n);
+    for (std::size_t i = 0; i < n; ++i) AppendVertex(out, transform.Apply(mesh->Vertices[i]), i + 1 == n);
+    const std::size_t m = mesh->Faces.size();
+    AppendCount(out, m);
+    for (std::size_t f = 0; f < m; ++f) AppendFace(out, mesh->Faces[f], 0, f + 1 == m);
+    if (withMaterials) AppendMeshMaterialList(out, model, options, *mesh, faceGroups);
+    out.Line("}");
+    Deliver(out, fileName, stream);
+}
+
+void WriteMergedXText(TFile3DS& model, const TExportOptions& options, const std::string& fileName,
+                      base::Stream* stream) {
+    const TMergedModel merged = CollectMeshes(model);
+    if (merged.Meshes.empty()) return;
+
+    TTextOut out(EstimateSize(merged.TotalVertices, merged.TotalFaces));
+    AppendHeader(out);
+    out.Line("Mesh {");
+    AppendCount(out, merged.TotalVertices);
+    std::uint64_t written = 0;
+    for (const TMesh3DS* mesh : merged.Meshes) {
+        for (const TVector3DS& v : mesh->Vertices) AppendVertex(out, v, ++written == merged.TotalVertices);
+    }
+    AppendCount(out, merged.TotalFaces);
+    std::uint64_t offset = 0;
+    written = 0;
+    for (const TMesh3DS* mesh : merged.Meshes) {
+        for (const auto& face : mesh->Faces) AppendFace(out, face, offset, ++written == merged.TotalFaces);
+        offset += mesh->Vertices.size();
+    }
+    if (MergedHasMaterialList(model, options)) AppendMergedMaterialList(out, model, options, merged);
+    out.Line("}");
+    Deliver(out, fileName, stream);
+}
+
+}  // namespace xexport

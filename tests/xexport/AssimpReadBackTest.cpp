@@ -1,0 +1,67 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <map>
+#include <regex>
+#include <string>
+#include <vector>
+
+#include "RunProcess.h"
+#include "model3ds/File3DS.h"
+#include "support/TempDir.h"
+
+namespace {
+
+// "Faces:  768" and the like from `assimp info FILE -r`.
+std::map<std::string, long> InfoCounts(const std::string& text) {
+    std::map<std::string, long> counts;
+    static const std::regex line(R"((Meshes|Materials|Vertices|Faces):\s+(\d+))");
+    for (auto it = std::sregex_iterator(text.begin(), text.end(), line); it != std::sregex_iterator(); ++it) {
+        counts.emplace((*it)[1].str(), std::stol((*it)[2].str()));
+    }
+    return counts;
+}
+
+TEST(AssimpReadBack, EveryRealModelExportedFourWaysReadsBackWithItsCounts) {
+    const auto models = testsupport::SharedModels();
+    if (models.empty()) GTEST_SKIP() << "the shared model folder is absent";
+    if (!xtest::HaveProgram("assimp")) GTEST_SKIP() << "assimp (Debian assimp-utils) is not installed";
+    testsupport::TempDir dir;
+    int checked = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(models / "3ds")) {
+        const std::string input = entry.path().string();
+        model3ds::TFile3DS model(input);
+        auto& meshes = model.ObjectList();
+        const int materials = model.MaterialList().MaterialTotal();
+        long totalFaces = 0;
+        for (int i = 0; i < meshes.MeshTotal(); ++i) totalFaces += meshes.GetMesh(i)->NumFaces();
+        const auto* first = meshes.GetMesh(0);
+        for (const bool merge : {false, true}) {
+            for (const bool binary : {false, true}) {
+                const std::string output = dir.File("out.x");
+                std::vector<std::string> command = {KORVANE_CONVERT, "-o", output, input};
+                if (merge) command.push_back("-m");
+                if (binary) command.push_back("-b");
+                const auto converted = xtest::RunProcess(command);
+                ASSERT_EQ(converted.exitCode, 0) << input << converted.err;
+                const auto info = xtest::RunProcess({"assimp", "info", output, "-r"});
+                ASSERT_EQ(info.exitCode, 0) << input << info.out << info.err;
+                auto counts = InfoCounts(info.out);
+                const long faces = merge ? totalFaces : first->NumFaces();
+                const long groups = merge ? materials : first->NumMatGroups();
+                const std::string what = input + (merge ? " merged" : " mesh 0") + (binary ? " binary" : " text");
+                // The reader splits one Mesh by material, so only faces and vertices add up.
+                EXPECT_GE(counts["Meshes"], 1) << what;
+                EXPECT_EQ(counts["Faces"], faces) << what;
+                // A raw import gives every face its own three vertices.
+                EXPECT_EQ(counts["Vertices"], 3 * faces) << what;
+                // Without a material list the reader makes up one default material.
+                EXPECT_EQ(counts["Materials"], groups > 0 ? groups : 1) << what;
+                ++checked;
+            }
+        }
+    }
+    EXPECT_GT(checked, 0);
+}
+
+}  // namespace

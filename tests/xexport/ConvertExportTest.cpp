@@ -1,0 +1,154 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "RunProcess.h"
+#include "XExportTestSupport.h"
+#include "support/TempDir.h"
+#include "xexport/MaterialEdit.h"
+
+namespace {
+
+using testsupport::MaterialSpec;
+using testsupport::MeshSpec;
+using xexport::TExportOptions;
+using xexport::TOriginMode;
+using xtest::RunProcess;
+
+const std::vector<MeshSpec> kMeshes = {
+    {.name = "Box A",
+     .vertices = {{0, 0, 0}, {4, 0, 0}, {4, 2, 0}, {0, 2, 6}},
+     .faces = {{0, 1, 2}, {0, 2, 3}},
+     .groups = {{"Red", {0}}, {"Blue", {1}}}},
+    {.name = "Tri", .vertices = {{1, 1, 1}, {3, 1, 1}, {1, 5, 1}}, .faces = {{0, 1, 2}}, .groups = {{"Red", {0}}}},
+    {.name = "Empty"},
+};
+const std::vector<MaterialSpec> kMaterials = {
+    {.name = "Red", .diffuse = testsupport::Rgb{255, 0, 0}, .specular = testsupport::Rgb{255, 255, 255}},
+    {.name = "Blue", .diffuse = testsupport::Rgb{0, 0, 255}},
+    {.name = "Red", .diffuse = testsupport::Rgb{0, 255, 0}},
+};
+
+std::string ReadFile(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    std::ostringstream text;
+    text << file.rdbuf();
+    return text.str();
+}
+
+std::string AsString(const std::vector<std::uint8_t>& bytes) { return std::string(bytes.begin(), bytes.end()); }
+
+class ConvertExport : public ::testing::Test {
+protected:
+    void SetUp() override {
+        input_ = dir_.File("model.3ds");
+        std::ofstream(input_, std::ios::binary) << AsString(testsupport::BuildModel(kMeshes, kMaterials));
+    }
+
+    xtest::ProcessResult Convert(std::vector<std::string> arguments) {
+        arguments.insert(arguments.begin(), KORVANE_CONVERT);
+        return RunProcess(arguments);
+    }
+
+    testsupport::TempDir dir_;
+    std::string input_;
+};
+
+TEST_F(ConvertExport, OptionsReachTheWriters) {
+    using Expected = std::function<std::string(model3ds::TFile3DS&)>;
+    TExportOptions keep, left, bare, opaque;
+    keep.Origin = TOriginMode::NotEncode;
+    left.Origin = TOriginMode::EncodeZeroLeft;
+    bare.SaveMaterial = false;
+    opaque.SetTranse = false;
+    struct Case {
+        std::vector<std::string> arguments;
+        Expected expected;
+    } cases[] = {
+        {{}, [](auto& m) { return xtest::MeshText(m, {}, 0); }},
+        {{"-b"}, [](auto& m) { return AsString(xtest::MeshBinary(m, {}, 0)); }},
+        {{"--merge"}, [&](auto& m) { return xtest::MergedText(m, keep); }},
+        {{"-m", "--binary"}, [&](auto& m) { return AsString(xtest::MergedBinary(m, keep)); }},
+        {{"--mesh", "1", "--origin", "min"}, [&](auto& m) { return xtest::MeshText(m, left, 1); }},
+        {{"--mesh-name", "Tri", "--origin", "keep", "-b"}, [&](auto& m) { return AsString(xtest::MeshBinary(m, keep, 1)); }},
+        {{"--origin", "center", "--no-materials"}, [&](auto& m) { return xtest::MeshText(m, bare, 0); }},
+        {{"--ignore-opacity", "--opacity", "Red=50"}, [&](auto& m) { return xtest::MeshText(m, opaque, 0); }},
+        {{"--opacity", "Red=5", "--power", "Red=80", "--diffuse", "Red=FF8000", "--specular", "Blue=0000ff",
+          "--power", "Blue=-3"},
+         [](auto& m) {
+             auto* red = m.MaterialList().GetMaterial(0);
+             auto* blue = m.MaterialList().GetMaterial(1);
+             red->Opacity = 0.1f;
+             red->SpecularPower = 50;
+             red->Diffuse = xexport::RGBToMaterialColor(0x0080FF);
+             blue->Specular = {0, 0, 1};
+             blue->SpecularPower = 0;
+             return xtest::MeshText(m, {}, 0);
+         }},
+    };
+    for (const Case& c : cases) {
+        std::vector<std::string> arguments = c.arguments;
+        arguments.insert(arguments.end(), {"-o", dir_.File("out.x"), input_});
+        const auto result = Convert(arguments);
+        ASSERT_EQ(result.exitCode, 0) << result.err;
+        auto model = xtest::LoadModel(kMeshes, kMaterials);
+        EXPECT_EQ(ReadFile(dir_.File("out.x")), c.expected(*model)) << ::testing::PrintToString(c.arguments);
+    }
+}
+
+TEST_F(ConvertExport, MaterialEditsAreBoundedLikeThePanel) {
+    const auto result = Convert({"--opacity", "Red=5", "--power", "Red=80", "--diffuse", "Red=FF8000", "-o", "-", input_});
+    ASSERT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_NE(result.out.find("\r\nMaterial {\r\n1.000000;0.501961;0.000000;0.100000;;\r\n50.000000;\r\n"),
+              std::string::npos);
+}
+
+TEST_F(ConvertExport, DefaultTargetAndStandardOutput) {
+    ASSERT_EQ(Convert({input_}).exitCode, 0);
+    auto model = xtest::LoadModel(kMeshes, kMaterials);
+    EXPECT_EQ(ReadFile(dir_.File("model.x")), xtest::MeshText(*model, {}, 0));
+    const auto piped = Convert({"-b", "-o", "-", input_});
+    EXPECT_EQ(piped.exitCode, 0);
+    EXPECT_EQ(piped.out, AsString(xtest::MeshBinary(*model, {}, 0)));
+}
+
+TEST_F(ConvertExport, FailuresExitOneAndWriteNothing) {
+    const std::string empty = dir_.File("empty.3ds");
+    std::ofstream(empty, std::ios::binary) << AsString(testsupport::BuildModel({}, kMaterials));
+    const auto noMesh = Convert({empty});
+    EXPECT_EQ(noMesh.exitCode, 1);
+    EXPECT_EQ(noMesh.err, "READ ERROR : " + empty + "\n");
+
+    const std::vector<std::string> failures[] = {
+        {"--mesh-name", "Nope", input_}, {"--mesh", "3", input_},          {"--mesh", "2", input_},
+        {"--opacity", "Nope=50", input_}, {dir_.File("missing.3ds")}, {"--mesh-name", "--power", input_},
+    };
+    for (std::vector<std::string> arguments : failures) {
+        arguments.insert(arguments.begin(), {"-o", dir_.File("never.x")});
+        const auto result = Convert(arguments);
+        EXPECT_EQ(result.exitCode, 1) << ::testing::PrintToString(arguments);
+        EXPECT_FALSE(result.err.empty());
+        EXPECT_FALSE(std::filesystem::exists(dir_.File("never.x")));
+    }
+}
+
+TEST_F(ConvertExport, UsageErrorsExitTwo) {
+    const std::vector<std::string> usages[] = {
+        {"--origin", "middle", input_}, {"--opacity", "Red", input_},  {"--mesh", "1", "--mesh-name", "Tri", input_},
+        {"-m", "--mesh", "1", input_},  {"--diffuse", "Red=12345", input_}, {"--mesh", "x", input_},
+        {input_, input_},               {"-b"},                          {"--power", "Red=1.5", input_},
+        {"--opacity"},
+    };
+    for (const auto& arguments : usages) {
+        const auto result = Convert(arguments);
+        EXPECT_EQ(result.exitCode, 2) << ::testing::PrintToString(arguments) << result.err;
+        EXPECT_NE(result.err.find("Usage:"), std::string::npos);
+    }
+}
+
+}  // namespace
