@@ -8,6 +8,7 @@
 
 #include "base/Format.h"
 #include "base/Stream.h"
+#include "model3ds/MaterialColor.h"
 #include "model3ds/File3DS.h"
 #include "tools/convert/Arguments.h"
 #include "tools/convert/OpenModel.h"
@@ -176,10 +177,10 @@ void ApplyEdits(model3ds::TFile3DS& model, const std::vector<MaterialEdit>& edit
             xexport::SetMaterialPower(material, static_cast<int>(edit.value));
             break;
         case EditKind::Diffuse:
-            material.Diffuse = xexport::RGBToMaterialColor(static_cast<std::uint32_t>(edit.value));
+            material.Diffuse = model3ds::RGBToMaterialColor(static_cast<std::uint32_t>(edit.value));
             break;
         case EditKind::Specular:
-            material.Specular = xexport::RGBToMaterialColor(static_cast<std::uint32_t>(edit.value));
+            material.Specular = model3ds::RGBToMaterialColor(static_cast<std::uint32_t>(edit.value));
             break;
         }
     }
