@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdlib>
 #include <cstring>
 
@@ -153,6 +154,7 @@ void WriteFileAtomically(const std::string& fileName, const void* data, std::siz
     std::size_t written = 0;
     while (written < size) {
         const ssize_t n = ::write(fd, bytes + written, size - written);
+        if (n < 0 && errno == EINTR) continue;
         if (n <= 0) break;
         written += static_cast<std::size_t>(n);
     }
@@ -160,7 +162,9 @@ void WriteFileAtomically(const std::string& fileName, const void* data, std::siz
     struct stat existing {};
     const mode_t mode = stat(fileName.c_str(), &existing) == 0 ? (existing.st_mode & 07777) : 0666 & ~CurrentUmask();
     fchmod(fd, mode);
-    const bool ok = written == size && fsync(fd) == 0;
+    // No fsync: the rename alone guarantees that readers see the old file or the
+    // whole new one, and forcing the data to disk would cost more than the export.
+    const bool ok = written == size;
     if (::close(fd) != 0 || !ok || std::rename(temporary.c_str(), fileName.c_str()) != 0) {
         std::remove(temporary.c_str());
         throw EWriteError();

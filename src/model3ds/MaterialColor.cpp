@@ -17,4 +17,9 @@ std::uint32_t MaterialColorToRGB(const TColor3DS& color) {
     return low8(Scaled(color.r)) | low8(Scaled(color.g)) << 8 | low8(Scaled(color.b)) << 16;
 }
 
+TColor3DS RGBToMaterialColor(std::uint32_t rgb) {
+    const auto component = [rgb](int shift) { return static_cast<float>(((rgb >> shift) & 0xFF) / 255.0); };
+    return {component(0), component(8), component(16)};
+}
+
 }  // namespace model3ds

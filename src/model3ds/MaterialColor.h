@@ -14,4 +14,7 @@ std::string FormatColorText(const TColor3DS& color);
 // cut to its low 8 bits.
 std::uint32_t MaterialColorToRGB(const TColor3DS& color);
 
+// The reverse: a packed colour to components 0..1, each byte divided by 255.
+TColor3DS RGBToMaterialColor(std::uint32_t rgb);
+
 }  // namespace model3ds

@@ -1,14 +1,9 @@
 #pragma once
 // Edits of a cached material record, with the bounds and conversions of the main
 // window's material panel. Shared by the main window and korvane-convert.
-#include <cstdint>
-
 #include "model3ds/Records.h"
 
 namespace xexport {
-
-// A packed colour red + green * 256 + blue * 65536 to components 0..1.
-model3ds::TColor3DS RGBToMaterialColor(std::uint32_t rgb);
 
 // The opacity spin edit: 10 to 100 percent, stored divided by 100.
 constexpr int kMinOpacityPercent = 10;

@@ -9,6 +9,7 @@
 
 #include "RunProcess.h"
 #include "XExportTestSupport.h"
+#include "model3ds/MaterialColor.h"
 #include "support/TempDir.h"
 #include "xexport/MaterialEdit.h"
 
@@ -85,7 +86,7 @@ TEST_F(ConvertExport, OptionsReachTheWriters) {
              auto* blue = m.MaterialList().GetMaterial(1);
              red->Opacity = 0.1f;
              red->SpecularPower = 50;
-             red->Diffuse = xexport::RGBToMaterialColor(0x0080FF);
+             red->Diffuse = model3ds::RGBToMaterialColor(0x0080FF);
              blue->Specular = {0, 0, 1};
              blue->SpecularPower = 0;
              return xtest::MeshText(m, {}, 0);

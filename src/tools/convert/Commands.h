@@ -10,6 +10,9 @@ namespace convert {
 
 // --list INPUT: one line per mesh, then one per material, fields separated by tabs.
 int RunList(const Arguments& arguments, std::ostream& out);
+// --remote-list ftp://[USER[:PASSWORD]@]HOST[:PORT]/PATH: one line per listing line,
+// with the columns of the remote file grid separated by tabs.
+int RunRemoteList(const Arguments& arguments, std::ostream& out);
 // --pack OUT INPUT: writes INPUT packed as a .3da file.
 int RunPack(const Arguments& arguments, std::ostream& out);
 // --unpack OUT INPUT: writes the unpacked bytes of a .3da file.

@@ -8,6 +8,7 @@
 
 #include "base/Format.h"
 #include "base/Stream.h"
+#include "model3ds/MaterialColor.h"
 #include "model3ds/File3DS.h"
 #include "tools/convert/Arguments.h"
 #include "tools/convert/OpenModel.h"
@@ -176,10 +177,10 @@ void ApplyEdits(model3ds::TFile3DS& model, const std::vector<MaterialEdit>& edit
             xexport::SetMaterialPower(material, static_cast<int>(edit.value));
             break;
         case EditKind::Diffuse:
-            material.Diffuse = xexport::RGBToMaterialColor(static_cast<std::uint32_t>(edit.value));
+            material.Diffuse = model3ds::RGBToMaterialColor(static_cast<std::uint32_t>(edit.value));
             break;
         case EditKind::Specular:
-            material.Specular = xexport::RGBToMaterialColor(static_cast<std::uint32_t>(edit.value));
+            material.Specular = model3ds::RGBToMaterialColor(static_cast<std::uint32_t>(edit.value));
             break;
         }
     }
@@ -230,15 +231,6 @@ void Write(model3ds::TFile3DS& model, const ExportRequest& request, int meshInde
 }
 
 }  // namespace
-
-bool IsExportCommand(const std::vector<std::string>& words) {
-    static const char* const kOtherModes[] = {"--list", "--pack", "--unpack", "--help", "-h", "--version"};
-    for (const std::string& word : words) {
-        if (word == "--") break;
-        if (std::find(std::begin(kOtherModes), std::end(kOtherModes), word) != std::end(kOtherModes)) return false;
-    }
-    return !words.empty();
-}
 
 int RunExport(const std::vector<std::string>& words, std::ostream& out) {
     const ExportRequest request = ParseRequest(words);

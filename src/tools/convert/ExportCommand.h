@@ -6,10 +6,6 @@
 
 namespace convert {
 
-// True when the command line names none of the other modes (--list, --pack,
-// --unpack) nor --help or --version.
-bool IsExportCommand(const std::vector<std::string>& words);
-
 // Parses the words (program name excluded), converts, and returns the exit
 // status. Output "-" goes to out. Usage errors are raised as UsageError, read and
 // write errors as base::Exception.

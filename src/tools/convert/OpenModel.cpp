@@ -5,10 +5,9 @@
 
 #include "base/Format.h"
 #include "model3ds/Pack4Ex.h"
+#include "tools/convert/RemoteInput.h"
 
 namespace convert {
-
-namespace {
 
 std::string UnpackFailure(const std::string& path, std::int32_t code) {
     switch (code) {
@@ -20,8 +19,6 @@ std::string UnpackFailure(const std::string& path, std::int32_t code) {
         return base::Format("cannot unpack %s: not a packed model file, or its packed data is corrupt", path.c_str());
     }
 }
-
-}  // namespace
 
 bool IsPackedName(const std::string& name) {
     const std::size_t dot = name.rfind('.');
@@ -42,6 +39,10 @@ std::vector<std::uint8_t> UnpackFile(const std::string& path) {
 }
 
 void OpenModelFile(model3ds::TFile3DS& model, const std::string& path) {
+    if (IsHttpAddress(path)) {
+        OpenHttpModel(model, path);
+        return;
+    }
     if (!IsPackedName(path)) {
         model.Clear();
         model.LoadFromFile(path);

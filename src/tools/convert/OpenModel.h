@@ -18,10 +18,13 @@ public:
 
 bool IsPackedName(const std::string& name);
 
+// The message for an Unpack result code other than success.
+std::string UnpackFailure(const std::string& path, std::int32_t code);
+
 // The unpacked bytes of a packed file; EUnpackError when unpacking fails.
 std::vector<std::uint8_t> UnpackFile(const std::string& path);
 
-// Loads the model at path into model. Reader and stream errors propagate.
+// Loads the model at path (a file, or an http:// address) into model. Reader and stream errors propagate.
 void OpenModelFile(model3ds::TFile3DS& model, const std::string& path);
 
 }  // namespace convert

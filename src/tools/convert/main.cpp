@@ -20,6 +20,7 @@ constexpr int kExitUsage = 2;
 
 constexpr const char* kUsage =
     "Usage: korvane-convert --list INPUT\n"
+    "       korvane-convert --remote-list ftp://[USER[:PASSWORD]@]HOST[:PORT]/PATH\n"
     "       korvane-convert --pack OUT INPUT\n"
     "       korvane-convert --unpack OUT INPUT\n"
     "       korvane-convert [OPTIONS] INPUT\n"
@@ -45,6 +46,9 @@ constexpr const char* kHelp =
     "  --list INPUT         one line per mesh, then one per material, tab-separated:\n"
     "                         mesh INDEX NAME VERTICES FACES TEXCOORDS GROUPS\n"
     "                         material INDEX NAME DIFFUSE SPECULAR OPACITY POWER\n"
+    "                       INPUT may be an http:// address, fetched into memory first\n"
+    "  --remote-list ADDR   log in (anonymous without USER), change to PATH and list it,\n"
+    "                       one line per entry: NAME SIZE-or-<DIR> DATE KIND, tab-separated\n"
     "  --pack OUT INPUT     write INPUT packed as a .3da file\n"
     "  --unpack OUT INPUT   write the unpacked bytes of the .3da file INPUT\n"
     "  -h, --help           show this help\n"
@@ -61,6 +65,7 @@ struct Command {
 // A mode is chosen by exactly one of these options.
 const Command kCommands[] = {
     {"--list", convert::RunList},
+    {"--remote-list", convert::RunRemoteList},
     {"--pack", convert::RunPack},
     {"--unpack", convert::RunUnpack},
 };
@@ -69,6 +74,7 @@ const std::vector<convert::OptionSpec> kOptions = {
     {"--help", "-h", false},
     {"--version", "", false},
     {"--list", "", false},
+    {"--remote-list", "", false},
     {"--pack", "", false},
     {"--unpack", "", false},
 };
@@ -77,7 +83,7 @@ const Command& ChooseCommand(const convert::Arguments& arguments) {
     const Command* chosen = nullptr;
     for (const Command& command : kCommands) {
         if (!arguments.Has(command.option)) continue;
-        if (chosen != nullptr) throw convert::UsageError("choose one of --list, --pack and --unpack");
+        if (chosen != nullptr) throw convert::UsageError("choose one of --list, --remote-list, --pack and --unpack");
         chosen = &command;
     }
     if (chosen == nullptr) throw convert::UsageError("no command given");
@@ -92,8 +98,19 @@ std::string MessageLines(std::string message) {
     return message;
 }
 
+// Without any of the mode options the command line asks for a conversion.
+bool IsExportCommand(const std::vector<std::string>& words) {
+    for (const std::string& word : words) {
+        if (word == "--") break;
+        for (const convert::OptionSpec& option : kOptions) {
+            if (word == option.name || (!option.alias.empty() && word == option.alias)) return false;
+        }
+    }
+    return !words.empty();
+}
+
 int Run(const std::vector<std::string>& words) {
-    if (convert::IsExportCommand(words)) return convert::RunExport(words, std::cout);
+    if (IsExportCommand(words)) return convert::RunExport(words, std::cout);
     const convert::Arguments arguments = convert::ParseArguments(words, kOptions);
     if (arguments.Has("--help")) {
         std::cout << kUsage << kHelp;

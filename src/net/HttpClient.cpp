@@ -1,0 +1,132 @@
+#include "net/HttpClient.h"
+
+#include "base/Errors.h"
+#include "base/Stream.h"
+#include "net/Text.h"
+
+#include <charconv>
+
+namespace net {
+
+namespace {
+
+constexpr int kGetCommand = 0;
+
+// The reply number of a status line: its second space-separated word, 0 when not a number.
+int StatusNumber(const std::string& statusLine) {
+    const std::size_t start = statusLine.find_first_not_of(' ', statusLine.find(' '));
+    if (statusLine.find(' ') == std::string::npos || start == std::string::npos) return 0;
+    std::size_t end = statusLine.find_first_of(" \r\n", start);
+    if (end == std::string::npos) end = statusLine.size();
+    int number = 0;
+    const auto result = std::from_chars(statusLine.data() + start, statusLine.data() + end, number);
+    return result.ec == std::errc() && result.ptr == statusLine.data() + end ? number : 0;
+}
+
+struct HeaderField {
+    std::string name;   // upper-cased first word, colon included
+    std::string value;  // the rest, without leading spaces and line end
+};
+
+HeaderField SplitHeaderLine(const std::string& line) {
+    std::string text = line;
+    while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
+    const std::size_t space = text.find(' ');
+    HeaderField field;
+    field.name = UpperCase(text.substr(0, space));
+    if (space != std::string::npos) {
+        const std::size_t start = text.find_first_not_of(' ', space);
+        if (start != std::string::npos) field.value = text.substr(start);
+    }
+    return field;
+}
+
+long long FirstNumber(const std::string& text) {
+    const std::size_t start = text.find_first_of("0123456789");
+    if (start == std::string::npos) return 0;
+    long long number = 0;
+    std::from_chars(text.data() + start, text.data() + text.size(), number);
+    return number;
+}
+
+bool IsEmptyLine(const std::string& line) { return line == "\n" || line == "\r\n"; }
+
+}  // namespace
+
+THttpClient::THttpClient() = default;
+
+void THttpClient::Get(const std::string& address) {
+    address_ = address;
+    for (int redirections = 0;; ++redirections) {
+        Request();
+        const int number = ReplyNumber();
+        if (InRange(number, 300, 398)) {
+            if (!receivedCookie_.empty()) HeaderInfo.Cookie = receivedCookie_;
+            bool handled = false;
+            if (OnRedirect) OnRedirect(handled);
+            if (handled) return;
+            if (address_.find('/') == std::string::npos) address_ = "http://" + Host + "/" + address_;
+        }
+        if (number == 401 && OnAuthenticationNeeded) OnAuthenticationNeeded();
+        if (!InRange(number, 299, 399)) return;
+        if (redirections == kMaxRedirections) throw base::Exception("Too many redirections");
+    }
+}
+
+void THttpClient::Request() {
+    AnalyseAddress(address_, Host, Port, path_);
+    const std::string header = GetRequestHeader(Proxy.empty() ? path_ : address_, Host, !Proxy.empty(), HeaderInfo);
+    if (OnAboutToSend) OnAboutToSend();
+    Connect();
+    try {
+        Exchange(header);
+    } catch (...) {
+        Disconnect();
+        throw;
+    }
+    Disconnect();
+}
+
+void THttpClient::Exchange(const std::string& requestHeader) {
+    Write(requestHeader);
+    ReadResponseHeader();
+    ReadContent();
+    const int number = ReplyNumber();
+    if (number < 299) {
+        if (OnSuccess) OnSuccess(kGetCommand);
+        Report(kStatusCompleted, "Transaction Completed");
+    } else if (number > 399 && OnFailure) {
+        OnFailure(kGetCommand);
+    }
+}
+
+void THttpClient::ReadResponseHeader() {
+    BytesExpected = 0;
+    receivedCookie_.clear();
+    std::string lines = ReadLine();
+    SetReplyNumber(StatusNumber(lines));
+    while (Connected() || BufferedCount() > 0) {
+        const std::string line = ReadLine();
+        lines += line;
+        if (IsEmptyLine(line)) break;
+        const HeaderField field = SplitHeaderLine(line);
+        if (field.name == "SET-COOKIE:") receivedCookie_ = field.value;
+        else if (field.name == "LOCATION:") address_ = field.value;
+        else if (field.name == "CONTENT-LENGTH:") BytesExpected = FirstNumber(field.value);
+    }
+    if (OutputFileMode) {
+        base::WriteFileAtomically(Header, lines.data(), lines.size());
+    } else {
+        Header = std::move(lines);
+    }
+}
+
+void THttpClient::ReadContent() {
+    if (InputFileMode) {
+        CaptureFile(Body);
+    } else {
+        Body = CaptureString();
+    }
+}
+
+}  // namespace net

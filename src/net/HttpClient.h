@@ -1,0 +1,55 @@
+#pragma once
+// THttpClient: HTTP/1.0 GET on a fresh connection per request, reading the
+// content until the server closes, following redirections.
+#include "net/HttpRequest.h"
+#include "net/SocketClient.h"
+
+#include <functional>
+#include <string>
+
+namespace net {
+
+// Redirections followed by one Get before it gives up.
+constexpr int kMaxRedirections = 10;
+
+class THttpClient : public TSocketClient {
+public:
+    THttpClient();
+
+    // Memory mode: the content of the last response. File mode: the file that receives it.
+    std::string Body = "Default.htm";
+    // Memory mode: the response header lines as received. File mode: the file that receives them.
+    std::string Header = "Head.txt";
+    bool InputFileMode = false;
+    bool OutputFileMode = false;
+    THeaderInfo HeaderInfo;
+
+    std::function<void(int command)> OnSuccess;
+    std::function<void(int command)> OnFailure;
+    std::function<void()> OnAboutToSend;
+    std::function<void(bool& handled)> OnRedirect;
+    std::function<void()> OnAuthenticationNeeded;
+
+    // Fetches address, following redirections; the reply number of the last
+    // response is ReplyNumber().
+    void Get(const std::string& address);
+
+    // The address of the last request (after redirections) and its path.
+    const std::string& Address() const { return address_; }
+    const std::string& Path() const { return path_; }
+
+protected:
+    void TimerCancel() override { SetAbortFlag(); }
+
+private:
+    void Request();
+    void Exchange(const std::string& requestHeader);
+    void ReadResponseHeader();
+    void ReadContent();
+
+    std::string address_;
+    std::string path_;
+    std::string receivedCookie_;
+};
+
+}  // namespace net

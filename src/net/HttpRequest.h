@@ -1,0 +1,30 @@
+#pragma once
+// The pieces of an HTTP/1.0 request: the address analysis and the header lines.
+#include <string>
+#include <string_view>
+
+namespace net {
+
+// Optional request header values.
+struct THeaderInfo {
+    std::string Cookie;
+    std::string Referer;
+    std::string LocalMailAddress;
+    std::string LocalProgram;
+    std::string UserId;
+    std::string Password;
+};
+
+// Splits address into host, port and path. host and port keep their values where
+// the address does not name them; a port of 0 becomes 80. An address without a
+// path gets "/" appended. Raises "Empty URL" for an empty address.
+void AnalyseAddress(std::string& address, std::string& host, int& port, std::string& path);
+
+// The request header of a GET, ending with the empty line. target is the path,
+// or through a proxy the whole address.
+std::string GetRequestHeader(const std::string& target, const std::string& host, bool viaProxy,
+                             const THeaderInfo& info);
+
+std::string Base64(std::string_view bytes);
+
+}  // namespace net

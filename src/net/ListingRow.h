@@ -1,0 +1,24 @@
+#pragma once
+// One line of an FTP folder listing as a row of the remote file grid: name,
+// size text or "<DIR>", date and time, kind.
+#include <string>
+
+namespace net {
+
+struct TRemoteRow {
+    std::string Name;
+    std::string SizeText;
+    std::string DateText;
+    std::string KindText;
+    bool IsFolder = false;
+};
+
+// Lines of the Unix style ("drwxr-xr-x 2 user group 4096 Dec 7 08:10 name") are
+// read by their permissions, size and date fields; every other line is read as a
+// DOS-style server writes it: date, time, size or <DIR>, name.
+TRemoteRow ListingLineToRow(const std::string& line);
+
+// size / 1024 with two decimals and thousands separators, then " KB" ("1,234.50 KB").
+std::string FormatKilobytes(long long size);
+
+}  // namespace net

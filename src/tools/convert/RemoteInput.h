@@ -1,0 +1,20 @@
+#pragma once
+// Models fetched over HTTP: the whole reply is read into memory, then opened by
+// the address's extension as a local file would be.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "model3ds/File3DS.h"
+
+namespace convert {
+
+bool IsHttpAddress(const std::string& input);
+
+// The content of address; a reply above 399 raises "読み込みできませんでした" with the status line.
+std::vector<std::uint8_t> FetchHttp(const std::string& address);
+
+// Fetches address and loads it into model (".3da", any letter case, unpacked first).
+void OpenHttpModel(model3ds::TFile3DS& model, const std::string& address);
+
+}  // namespace convert

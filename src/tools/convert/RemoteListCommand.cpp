@@ -1,0 +1,105 @@
+#include <iostream>
+#include <string>
+
+#include "net/FtpClient.h"
+#include "net/ListingRow.h"
+#include "tools/convert/Commands.h"
+
+namespace convert {
+
+namespace {
+
+constexpr int kTimeOutMilliseconds = 60000;
+
+struct FtpAddress {
+    std::string user = "anonymous";
+    std::string password = "PubUsr@";
+    std::string host;
+    int port = 21;
+    std::string path;
+};
+
+int HexValue(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+}
+
+// Undoes %XX escapes, so a password may hold "@", ":" or "/".
+std::string Unescape(const std::string& text) {
+    std::string plain;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '%' && i + 2 < text.size() && HexValue(text[i + 1]) >= 0 && HexValue(text[i + 2]) >= 0) {
+            plain += static_cast<char>(HexValue(text[i + 1]) * 16 + HexValue(text[i + 2]));
+            i += 2;
+        } else {
+            plain += text[i];
+        }
+    }
+    return plain;
+}
+
+int ParsePort(const std::string& text) {
+    if (text.empty() || text.size() > 5 || text.find_first_not_of("0123456789") != std::string::npos) {
+        throw UsageError("bad port in the ftp:// address: " + text);
+    }
+    const int port = std::stoi(text);
+    if (port < 1 || port > 65535) throw UsageError("bad port in the ftp:// address: " + text);
+    return port;
+}
+
+// ftp://[USER[:PASSWORD]@]HOST[:PORT]/PATH
+FtpAddress ParseFtpAddress(const std::string& text) {
+    const std::string scheme = "ftp://";
+    if (text.rfind(scheme, 0) != 0) throw UsageError("--remote-list takes an ftp:// address");
+    const std::size_t slash = text.find('/', scheme.size());
+    std::string authority = text.substr(scheme.size(), slash == std::string::npos ? std::string::npos : slash - scheme.size());
+    FtpAddress address;
+    if (slash != std::string::npos) address.path = Unescape(text.substr(slash + 1));
+    const std::size_t at = authority.rfind('@');
+    if (at != std::string::npos) {
+        const std::string userInfo = authority.substr(0, at);
+        const std::size_t colon = userInfo.find(':');
+        address.user = Unescape(userInfo.substr(0, colon));
+        address.password = colon == std::string::npos ? std::string() : Unescape(userInfo.substr(colon + 1));
+        authority = authority.substr(at + 1);
+    }
+    const std::size_t colon = authority.find(':');
+    if (colon != std::string::npos) {
+        address.port = ParsePort(authority.substr(colon + 1));
+        authority.resize(colon);
+    }
+    if (authority.empty()) throw UsageError("no host in the ftp:// address");
+    address.host = authority;
+    return address;
+}
+
+}  // namespace
+
+int RunRemoteList(const Arguments& arguments, std::ostream& out) {
+    if (arguments.operands.size() != 1) throw UsageError("--remote-list takes one ftp:// address");
+    const FtpAddress address = ParseFtpAddress(arguments.operands[0]);
+    net::TFtpClient client;
+    client.Host = address.host;
+    client.Port = address.port;
+    client.UserID = address.user;
+    client.Password = address.password;
+    client.TimeOut = kTimeOutMilliseconds;
+    client.OnError = [](int, const std::string& message) { std::cerr << message << "\n"; };
+    client.OnInvalidHost = [](bool&) { std::cerr << "Webサーバ名が無効です\n"; };
+    std::string text;
+    client.OnListItem = [&text](const std::string& line) {
+        const net::TRemoteRow row = net::ListingLineToRow(line);
+        text += row.Name + "\t" + row.SizeText + "\t" + row.DateText + "\t" + row.KindText + "\n";
+    };
+    client.Connect();
+    if (!address.path.empty()) client.ChangeFolder(address.path);
+    client.ListFolder();
+    client.Disconnect();
+    // Nothing is printed unless the whole listing came.
+    out << text;
+    return 0;
+}
+
+}  // namespace convert

@@ -1,0 +1,62 @@
+#include "net/ListingRow.h"
+
+#include <gtest/gtest.h>
+
+namespace net {
+namespace {
+
+TEST(ListingRow, LinesBecomeGridRows) {
+    const struct {
+        const char* line;
+        const char* name;
+        const char* size;
+        const char* date;
+        const char* kind;
+        bool folder;
+    } cases[] = {
+        // DOS-style lines: date, time, size or <DIR>, name.
+        {"02-10-99  10:30AM       <DIR>          models", "models", "<DIR>", "02-10-99 10:30AM", "フォルダ", true},
+        {"02-10-99  10:31AM             2048 box.3ds", "box.3ds", "2.00 KB", "02-10-99 10:31AM", "3D-Studio File", false},
+        {"02-10-99  10:31AM             many box.3ds", "box.3ds", "0.00 KB", "02-10-99 10:31AM", "3D-Studio File", false},
+        {"02-10-99  10:31AM             1024 Dirt.txt", "Dirt.txt", "1.00 KB", "02-10-99 10:31AM", "フォルダ", true},
+        {"02-10-99  10:31AM             1024 dir.3ds", "dir.3ds", "1.00 KB", "02-10-99 10:31AM", "3D-Studio File", true},
+        {"02-10-99  10:31AM             4096 my model.3da", "model.3da", "4.00 KB", "02-10-99 10:31AM",
+         "3D-Studio Packed File", false},
+        {"02-10-99  10:31AM          1234567 a.xa", "a.xa", "1,205.63 KB", "02-10-99 10:31AM",
+         "Direct3D Pcked Geometory File", false},
+        {"02-10-99  10:31AM              512 b.xyz", "b.xyz", "0.50 KB", "02-10-99 10:31AM", "Direct3D Geometory File", false},
+        {"02-10-99  10:31AM              512 README", "README", "0.50 KB", "02-10-99 10:31AM", "不明", false},
+        {"\r\n", "", "0.00 KB", " ", "不明", false},
+        {"", "", "0.00 KB", " ", "不明", false},
+        // Unix-style lines: folders by their permissions, sizes and dates from their own fields.
+        {"drwxr-xr-x   2 user group     4096 Dec  7 08:10 models", "models", "<DIR>", "Dec 7 08:10", "フォルダ", true},
+        {"-rw-r--r--   1 user group     2048 Jan 15  1999 box.3ds", "box.3ds", "2.00 KB", "Jan 15 1999", "3D-Studio File",
+         false},
+        {"-rw-r--r--   1 user group 3000000000 Jan 15  1999 big.x", "big.x", "2,929,687.50 KB", "Jan 15 1999",
+         "Direct3D Geometory File", false},
+        {"-rw-r--r--   1 user group     100 Jan 15  1999 dirty.txt", "dirty.txt", "0.10 KB", "Jan 15 1999", "不明", false},
+        {"lrwxrwxrwx   1 user group       7 Dec  7 08:10 link.3ds -> box.3ds", "link.3ds", "0.01 KB", "Dec 7 08:10",
+         "3D-Studio File", false},
+        // Not a permissions field: read the DOS way.
+        {"total 1 2 3 4 5 6 7 8", "8", "0.00 KB", "total 1", "不明", false},
+    };
+    for (const auto& c : cases) {
+        const TRemoteRow row = ListingLineToRow(c.line);
+        EXPECT_EQ(row.Name, c.name) << c.line;
+        EXPECT_EQ(row.SizeText, c.size) << c.line;
+        EXPECT_EQ(row.DateText, c.date) << c.line;
+        EXPECT_EQ(row.KindText, c.kind) << c.line;
+        EXPECT_EQ(row.IsFolder, c.folder) << c.line;
+    }
+}
+
+TEST(ListingRow, KilobytesGroupThousands) {
+    EXPECT_EQ(FormatKilobytes(0), "0.00 KB");
+    EXPECT_EQ(FormatKilobytes(1024 * 999), "999.00 KB");
+    EXPECT_EQ(FormatKilobytes(1024 * 1000), "1,000.00 KB");
+    EXPECT_EQ(FormatKilobytes(-2048), "-2.00 KB");
+    EXPECT_EQ(FormatKilobytes(1024LL * 1234567), "1,234,567.00 KB");
+}
+
+}  // namespace
+}  // namespace net

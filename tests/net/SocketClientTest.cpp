@@ -1,0 +1,196 @@
+#include "net/NetErrors.h"
+#include "net/SocketClient.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <string>
+
+namespace net {
+namespace {
+
+// A client whose connection is one end of a local socket pair; the test holds the other.
+class PairedSocket : public ::testing::Test {
+protected:
+    void SetUp() override {
+        int fds[2];
+        ASSERT_EQ(::socketpair(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK, 0, fds), 0);
+        client.AttachAccepted(SocketHandle(fds[0]));
+        peer = SocketHandle(fds[1]);
+        client.TimeOut = 3000;
+    }
+    void PeerSends(const std::string& bytes) {
+        ASSERT_EQ(::send(peer.Get(), bytes.data(), bytes.size(), 0), static_cast<ssize_t>(bytes.size()));
+    }
+    std::string PeerReceives() {
+        std::string bytes;
+        char buffer[4096];
+        ssize_t count;
+        while ((count = ::recv(peer.Get(), buffer, sizeof buffer, 0)) > 0) bytes.append(buffer, count);
+        return bytes;
+    }
+
+    TSocketClient client;
+    SocketHandle peer;
+};
+
+TEST_F(PairedSocket, ReadLineTakesOneLineAndKeepsTheRest) {
+    PeerSends("first\r\nsecond\r\nthird");
+    EXPECT_EQ(client.ReadLine(), "first\r\n");
+    EXPECT_EQ(client.BufferedCount(), std::string("second\r\nthird").size());
+    EXPECT_EQ(client.ReadLine(), "second\r\n");
+    peer.Reset();
+    // A last line without a line feed is still delivered once the peer has closed.
+    EXPECT_EQ(client.ReadLine(), "third");
+    EXPECT_FALSE(client.Connected());
+    EXPECT_THROW(client.ReadLine(), base::Exception);
+}
+
+TEST_F(PairedSocket, TransactionReadsTheReplyNumber) {
+    PeerSends("257 \"/ximg\" is current directory.\r\n");
+    EXPECT_EQ(client.Transaction("PWD"), "257 \"/ximg\" is current directory.\r\n");
+    EXPECT_EQ(client.ReplyNumber(), 257);
+    EXPECT_EQ(PeerReceives(), "PWD\r\n");
+    PeerSends("no number\r\n");
+    client.Transaction("X");
+    EXPECT_EQ(client.ReplyNumber(), 0);
+}
+
+TEST_F(PairedSocket, OverlongLineEndsTheRead) {
+    PeerSends(std::string(kMaxLineLength + 10, 'a'));
+    try {
+        client.ReadLine();
+        FAIL();
+    } catch (const ESockError& error) {
+        EXPECT_STREQ(error.what(), "Line longer than 65536 bytes");
+    }
+}
+
+TEST_F(PairedSocket, SilentPeerTimesOutReadsWithTheTableText) {
+    client.TimeOut = 200;
+    int errorCode = 0;
+    client.OnError = [&](int code, const std::string&) { errorCode = code; };
+    const auto start = std::chrono::steady_clock::now();
+    try {
+        client.ReadLine();
+        FAIL();
+    } catch (const ESockError& error) {
+        EXPECT_STREQ(error.what(), "10060:Connection timed out");
+    }
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
+    EXPECT_EQ(errorCode, 10060);
+    EXPECT_TRUE(client.TimedOut());
+}
+
+TEST_F(PairedSocket, AbortEndsEveryWaitWithItsText) {
+    const struct {
+        const char* text;
+        std::function<void(TSocketClient&)> wait;
+        bool flagStays;
+    } cases[] = {
+        {"Socket readln aborted", [](TSocketClient& c) { c.ReadLine(); }, true},
+        {"Socket send aborted", [](TSocketClient& c) { c.ReadBytes(10); }, false},
+        {"Socket capture aborted", [](TSocketClient& c) { c.CaptureString(); }, false},
+    };
+    for (const auto& c : cases) {
+        client.TimeOut = 0;
+        int rounds = 0;
+        TSocketClient::SetPumpHook([&] {
+            if (++rounds == 5) client.Cancel();
+        });
+        try {
+            c.wait(client);
+            ADD_FAILURE() << c.text;
+        } catch (const EAbortError& error) {
+            EXPECT_STREQ(error.what(), c.text);
+        }
+        EXPECT_EQ(client.Aborted(), c.flagStays) << c.text;
+        TSocketClient::SetPumpHook({});
+        client.ReadBytes(0);  // clears nothing but proves the socket still works
+    }
+}
+
+TEST_F(PairedSocket, CaptureCountsAndReportsPackets) {
+    const std::string content(100000, 'c');
+    int packets = 0;
+    client.OnPacketRecvd = [&] { ++packets; };
+    PeerSends(content.substr(0, 40000));
+    const std::string head = client.ReadBytes(10);
+    PeerSends(content.substr(40000));
+    peer.Reset();
+    const std::string rest = client.CaptureString();
+    EXPECT_EQ(head + rest, content);
+    EXPECT_GT(packets, 0);
+    EXPECT_GT(client.BytesReceived, 0);
+    EXPECT_LE(client.BytesReceived, static_cast<std::int64_t>(content.size()));
+}
+
+TEST_F(PairedSocket, ConnectWhileConnectedIsRefused) {
+    try {
+        client.Connect();
+        FAIL();
+    } catch (const ESockError& error) {
+        EXPECT_STREQ(error.what(), "Already connected");
+    }
+}
+
+TEST(SocketClient, ListenAcceptAndPortText) {
+    TSocketClient listener;
+    listener.TimeOut = 3000;
+    listener.Listen("127.0.0.1");
+    const std::string portText = listener.LocalPortText();
+    unsigned high = 0, low = 0;
+    ASSERT_EQ(std::sscanf(portText.c_str(), ",%u,%u", &high, &low), 2) << portText;
+
+    TSocketClient client;
+    client.TimeOut = 3000;
+    client.Host = "127.0.0.1";
+    client.Port = static_cast<int>(high * 256 + low);
+    bool connected = false;
+    client.OnConnect = [&] { connected = true; };
+    client.Connect();
+    EXPECT_TRUE(connected);
+    EXPECT_EQ(client.LocalAddressText(), "127,0,0,1");
+
+    listener.AttachAccepted(listener.Accept());
+    client.WriteLine("hello");
+    EXPECT_EQ(listener.ReadLine(), "hello\r\n");
+    bool disconnected = false;
+    client.OnDisconnect = [&] { disconnected = true; };
+    client.Disconnect();
+    EXPECT_TRUE(disconnected);
+    EXPECT_FALSE(client.Connected());
+}
+
+TEST(SocketClient, StatusTextsFollowTheReportLevel) {
+    TSocketClient client;
+    std::vector<std::string> texts;
+    client.OnStatus = [&](const std::string& text) { texts.push_back(text); };
+    client.ReportLevel = 4;
+    client.Cancel();
+    EXPECT_TRUE(texts.empty());
+    client.ReportLevel = 8;
+    client.Cancel();
+    ASSERT_EQ(texts.size(), 1u);
+    EXPECT_EQ(texts[0], "Canceling");
+    EXPECT_EQ(client.StatusText, "Canceling");
+}
+
+TEST(SocketClient, NotConnectedUnlessTheRequiredHandlerConnects) {
+    TSocketClient client;
+    int asked = 0;
+    client.OnConnectionRequired = [&](bool&) { ++asked; };
+    try {
+        client.CertifyConnect();
+        FAIL();
+    } catch (const base::Exception& error) {
+        EXPECT_STREQ(error.what(), "Not Connected");
+    }
+    EXPECT_EQ(asked, 1);
+}
+
+}  // namespace
+}  // namespace net

@@ -1,0 +1,68 @@
+"""HTTP/1.0 server for the network tests: serves ROOT on 127.0.0.1 and prints its port.
+
+Besides the files of ROOT it answers these paths:
+  /nolength   100000 bytes without a Content-Length line
+  /redirect   302 to /echo on the host name "localhost", setting a cookie
+  /relative   302 to the relative address /echo
+  /loop       302 to itself, for ever
+  /missing    404 with a page of its own
+  /stall      a header and 10 bytes of a promised 1000, then silence
+  /echo       the request line and header lines as the server received them
+"""
+import http.server
+import sys
+import time
+
+
+class Handler(http.server.SimpleHTTPRequestHandler):
+    def log_message(self, format, *args):
+        pass
+
+    def reply(self, status, body, headers=(), length=True):
+        self.send_response(status)
+        for name, value in headers:
+            self.send_header(name, value)
+        if length:
+            self.send_header("Content-Length", str(len(body)))
+        self.end_headers()
+        self.wfile.write(body)
+
+    def do_GET(self):
+        port = self.server.server_address[1]
+        if self.path == "/nolength":
+            self.reply(200, b"n" * 100000, length=False)
+        elif self.path == "/redirect":
+            self.reply(302, b"moved", [("Location", "http://localhost:%d/echo" % port),
+                                        ("Set-Cookie", "session=abc")])
+        elif self.path == "/relative":
+            self.reply(302, b"moved", [("Location", "/echo")])
+        elif self.path == "/loop":
+            self.reply(302, b"again", [("Location", "http://127.0.0.1:%d/loop" % port)])
+        elif self.path == "/missing":
+            self.reply(404, b"<html><body>No such file</body></html>")
+        elif self.path == "/stall":
+            self.send_response(200)
+            self.send_header("Content-Length", "1000")
+            self.end_headers()
+            self.wfile.write(b"s" * 10)
+            self.wfile.flush()
+            time.sleep(60)
+        elif self.path == "/echo":
+            text = self.requestline + "\r\n" + "".join(
+                "%s: %s\r\n" % (name, value) for name, value in self.headers.items())
+            self.reply(200, text.encode("latin-1"))
+        else:
+            super().do_GET()
+
+
+def main():
+    root = sys.argv[1]
+    handler = lambda *a, **k: Handler(*a, directory=root, **k)
+    server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), handler)
+    server.daemon_threads = True
+    print(server.server_address[1], flush=True)
+    server.serve_forever()
+
+
+if __name__ == "__main__":
+    sys.exit(main())
