@@ -2,18 +2,14 @@
 
 namespace convert {
 
-namespace {
-
-const OptionSpec* FindSpec(const std::vector<OptionSpec>& specs, const std::string& word) {
-    for (const OptionSpec& spec : specs) {
-        if (word == spec.name || (!spec.alias.empty() && word == spec.alias)) return &spec;
+const OptionDef* FindOption(const std::vector<OptionDef>& known, const std::string& word) {
+    for (const OptionDef& option : known) {
+        if (word == option.name || (!option.alias.empty() && word == option.alias)) return &option;
     }
     return nullptr;
 }
 
-}  // namespace
-
-Arguments ParseArguments(const std::vector<std::string>& words, const std::vector<OptionSpec>& specs) {
+Arguments ParseArguments(const std::vector<std::string>& words, const std::vector<OptionDef>& known) {
     Arguments arguments;
     bool optionsEnded = false;
     for (std::size_t i = 0; i < words.size(); ++i) {
@@ -26,15 +22,15 @@ Arguments ParseArguments(const std::vector<std::string>& words, const std::vecto
             optionsEnded = true;
             continue;
         }
-        const OptionSpec* spec = FindSpec(specs, word);
-        if (spec == nullptr) throw UsageError("unknown option " + word);
-        if (arguments.Has(spec->name)) throw UsageError("option " + spec->name + " given twice");
+        const OptionDef* option = FindOption(known, word);
+        if (option == nullptr) throw UsageError("unknown option " + word);
+        if (arguments.Has(option->name)) throw UsageError("option " + option->name + " given twice");
         std::string value;
-        if (spec->takesValue) {
+        if (option->takesValue) {
             if (i + 1 >= words.size()) throw UsageError("option " + word + " needs a value");
             value = words[++i];
         }
-        arguments.options.emplace(spec->name, std::move(value));
+        arguments.options.emplace(option->name, std::move(value));
     }
     return arguments;
 }

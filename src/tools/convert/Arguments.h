@@ -13,7 +13,7 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-struct OptionSpec {
+struct OptionDef {
     std::string name;   // "--list"
     std::string alias;  // "-l", or empty
     bool takesValue = false;
@@ -27,8 +27,11 @@ struct Arguments {
     const std::string& Value(const std::string& name) const { return options.at(name); }
 };
 
+// The definition whose name or alias is word, or null.
+const OptionDef* FindOption(const std::vector<OptionDef>& known, const std::string& word);
+
 // Options may come anywhere; "--" ends them. Raises UsageError for an unknown
 // option, a repeated one, or a missing value.
-Arguments ParseArguments(const std::vector<std::string>& words, const std::vector<OptionSpec>& specs);
+Arguments ParseArguments(const std::vector<std::string>& words, const std::vector<OptionDef>& known);
 
 }  // namespace convert

@@ -40,7 +40,7 @@ struct ExportRequest {
     std::vector<MaterialEdit> edits;
 };
 
-const std::vector<OptionSpec> kSpecs = {
+const std::vector<OptionDef> kSpecs = {
     {"--output", "-o", true},  {"--binary", "-b", false},      {"--merge", "-m", false},
     {"--mesh", "", true},      {"--mesh-name", "", true},      {"--origin", "", true},
     {"--no-materials", "", false}, {"--ignore-opacity", "", false},
@@ -59,14 +59,14 @@ const RepeatableSpec kEdits[] = {
 };
 
 bool TakesValue(const std::string& word) {
-    return std::any_of(kSpecs.begin(), kSpecs.end(), [&word](const OptionSpec& spec) {
-        return spec.takesValue && (word == spec.name || word == spec.alias);
+    return std::any_of(kSpecs.begin(), kSpecs.end(), [&word](const OptionDef& option) {
+        return option.takesValue && (word == option.name || word == option.alias);
     });
 }
 
 const RepeatableSpec* FindEdit(const std::string& word) {
-    for (const RepeatableSpec& spec : kEdits) {
-        if (word == spec.name) return &spec;
+    for (const RepeatableSpec& option : kEdits) {
+        if (word == option.name) return &option;
     }
     return nullptr;
 }
@@ -103,22 +103,22 @@ std::vector<std::string> TakeEdits(const std::vector<std::string>& words, std::v
             rest.insert(rest.end(), words.begin() + static_cast<long>(i), words.end());
             break;
         }
-        const RepeatableSpec* spec = FindEdit(words[i]);
-        if (spec == nullptr) {
+        const RepeatableSpec* option = FindEdit(words[i]);
+        if (option == nullptr) {
             rest.push_back(words[i]);
             // The value of an option such as --mesh-name is never taken for an edit.
             if (TakesValue(words[i]) && i + 1 < words.size()) rest.push_back(words[++i]);
             continue;
         }
-        if (i + 1 >= words.size()) throw UsageError(std::string("option ") + spec->name + " needs a value");
+        if (i + 1 >= words.size()) throw UsageError(std::string("option ") + option->name + " needs a value");
         const std::string& assignment = words[++i];
         const std::size_t equals = assignment.rfind('=');
         if (equals == std::string::npos)
-            throw UsageError(std::string("option ") + spec->name + " takes NAME=VALUE, not " + assignment);
+            throw UsageError(std::string("option ") + option->name + " takes NAME=VALUE, not " + assignment);
         const std::string text = assignment.substr(equals + 1);
-        const bool colour = spec->kind == EditKind::Diffuse || spec->kind == EditKind::Specular;
-        const long long value = colour ? static_cast<long long>(ParseColour(text)) : ParseWholeNumber(spec->name, text);
-        edits.push_back({spec->kind, assignment.substr(0, equals), value});
+        const bool colour = option->kind == EditKind::Diffuse || option->kind == EditKind::Specular;
+        const long long value = colour ? static_cast<long long>(ParseColour(text)) : ParseWholeNumber(option->name, text);
+        edits.push_back({option->kind, assignment.substr(0, equals), value});
     }
     return rest;
 }

@@ -70,7 +70,7 @@ const Command kCommands[] = {
     {"--unpack", convert::RunUnpack},
 };
 
-const std::vector<convert::OptionSpec> kOptions = {
+const std::vector<convert::OptionDef> kOptions = {
     {"--help", "-h", false},
     {"--version", "", false},
     {"--list", "", false},
@@ -102,9 +102,7 @@ std::string MessageLines(std::string message) {
 bool IsExportCommand(const std::vector<std::string>& words) {
     for (const std::string& word : words) {
         if (word == "--") break;
-        for (const convert::OptionSpec& option : kOptions) {
-            if (word == option.name || (!option.alias.empty() && word == option.alias)) return false;
-        }
+        if (convert::FindOption(kOptions, word) != nullptr) return false;
     }
     return !words.empty();
 }
