@@ -1,6 +1,7 @@
 #include "viewer/ViewerControls.h"
 
 #include <cmath>
+#include <limits>
 
 namespace viewer {
 
@@ -18,12 +19,18 @@ bool TurnModel(ViewerScene& scene, std::int32_t dx, std::int32_t dy) {
 }
 
 void ChangeCameraDistance(ViewerScene& scene, float factor) {
+    // Far beyond the back clipping plane the distance stops growing before the
+    // position leaves the range of a float; past it the camera would be lost
+    // for good. The length is taken in double, as its square overflows a float
+    // from a distance of about 2e19.
+    constexpr float MaxDistance = std::numeric_limits<float>::max() / 4;
     Frame& camera = scene.GetCamera();
     const Vec3 p = camera.GetPosition(scene.ModelFrame);
-    const float d = Length(p);
-    const Vec3 u = d > 0 ? p * (1.0f / d) : Vec3{1, 1, 1};
+    const auto d = static_cast<float>(std::hypot(double{p.x}, double{p.y}, double{p.z}));
+    const Vec3 u = d > 0 ? Vec3{p.x / d, p.y / d, p.z / d} : Vec3{1, 1, 1};
     float s = d * factor;
     if (std::fabs(s) < 0.0001f) s = 0.0001f;
+    if (!(s <= MaxDistance)) return;
     camera.SetPosition(scene.ModelFrame, u * s);
 }
 

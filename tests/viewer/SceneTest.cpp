@@ -83,6 +83,30 @@ TEST(ViewerScene, PageKeysMoveTheCameraAlongTheLineToTheModel) {
     EXPECT_NEAR(Length(scene.GetCamera().GetPosition(scene.ModelFrame)), 0.0001f, 1e-5f);
 }
 
+// Holding Page Down long after the model has passed the back clipping plane
+// must not lose the camera: Page Up brings it back again.
+TEST(ViewerScene, FarCameraStillComesBack) {
+    const auto distance = [](ViewerScene& scene) {
+        const Vec3 p = scene.GetCamera().GetPosition(scene.ModelFrame);
+        return static_cast<float>(std::hypot(double{p.x}, double{p.y}, double{p.z}));
+    };
+    ViewerScene scene;
+    TurnModel(scene, 23, 31);
+    for (int i = 0; i < 500; ++i) ChangeCameraDistance(scene, FartherFactor);
+    EXPECT_NEAR(distance(scene) / (15 * std::pow(1.1, 500)), 1.0, 1e-3);
+    for (int i = 0; i < 500; ++i) ChangeCameraDistance(scene, CloserFactor);
+    EXPECT_NEAR(distance(scene), 15 * std::pow(0.99, 500), 1e-3);
+
+    for (int i = 0; i < 3000; ++i) ChangeCameraDistance(scene, FartherFactor);
+    const float far = distance(scene);
+    ASSERT_TRUE(std::isfinite(far));
+    ChangeCameraDistance(scene, CloserFactor);
+    EXPECT_NEAR(distance(scene) / far, 0.9f, 1e-3f);
+    for (int i = 0; i < 3000; ++i) ChangeCameraDistance(scene, CloserFactor);
+    EXPECT_NEAR(distance(scene), 0.0001f, 1e-5f);
+    ExpectNear(scene.GetCamera().WorldTransform().Row(2), {0, 0, 1});
+}
+
 TEST(ViewerScene, LoadScalesTheLargestExtentToSeven) {
     const struct {
         const char* name;
