@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QColorDialog>
+#include <QContextMenuEvent>
+#include <QTimer>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMouseEvent>
@@ -54,6 +57,10 @@ TEST(ViewerWindow, OpensMaximizedWithItsMenuAndCaption) {
     Owner owner;
     auto* window = new TDraw3DFrm(&owner);
     EXPECT_TRUE(window->windowTitle().isEmpty());
+    // Restored, the window's frame is at (286, 148), 468 x 426 with the
+    // original's borders around a 460 x 399 drawing surface.
+    EXPECT_EQ(window->pos(), QPoint(286, 148));
+    EXPECT_EQ(window->size(), QSize(460, 399));
     EXPECT_TRUE(window->windowState() & Qt::WindowMaximized);
     EXPECT_FALSE(window->windowFlags() & Qt::WindowMinimizeButtonHint);
     EXPECT_FALSE(window->windowFlags() & Qt::WindowMaximizeButtonHint);
@@ -132,4 +139,42 @@ TEST(ViewerWindow, ShadingItemsActOnTheLoadedModelOnly) {
     }
     window->close();
     EXPECT_EQ(owner.closed, 1);
+}
+
+// The dialog opens with the colour chosen last time (black at first); a
+// confirmed colour becomes the background, a cancelled dialog changes nothing.
+TEST(ViewerWindow, BackgroundColourFromTheDialog) {
+    Owner owner;
+    auto* window = new TDraw3DFrm(&owner);
+    window->show();
+    const auto answer = [&](QColor expectedAtOpen, QColor chosen, bool confirm) {
+        QTimer::singleShot(0, window, [=] {
+            EXPECT_EQ(window->ColorDialog->currentColor(), expectedAtOpen);
+            window->ColorDialog->setCurrentColor(chosen);
+            if (confirm)
+                window->ColorDialog->accept();
+            else
+                window->ColorDialog->reject();
+        });
+        window->pBackColor->trigger();
+    };
+    const auto background = [&] { return window->D3DrawX->GetScene().GetSceneBackground(); };
+
+    answer(QColor(0, 0, 0), QColor(0x33, 0x66, 0x99), true);
+    EXPECT_FLOAT_EQ(background().red, 0x33 / 255.0f);
+    EXPECT_FLOAT_EQ(background().green, 0x66 / 255.0f);
+    EXPECT_FLOAT_EQ(background().blue, 0x99 / 255.0f);
+    answer(QColor(0x33, 0x66, 0x99), QColor(255, 255, 255), false);
+    EXPECT_FLOAT_EQ(background().red, 0x33 / 255.0f);
+    EXPECT_FLOAT_EQ(background().blue, 0x99 / 255.0f);
+    answer(QColor(0x33, 0x66, 0x99), QColor(255, 0, 0), true);
+    EXPECT_FLOAT_EQ(background().red, 1.0f);
+    EXPECT_FLOAT_EQ(background().blue, 0.0f);
+
+    // A right click on the drawing opens the popup menu.
+    QContextMenuEvent click(QContextMenuEvent::Mouse, QPoint(5, 5), window->D3DrawX->mapToGlobal(QPoint(5, 5)));
+    QApplication::sendEvent(window->D3DrawX, &click);
+    EXPECT_TRUE(window->PopupMenu->isVisible());
+    window->PopupMenu->hide();
+    window->close();
 }
