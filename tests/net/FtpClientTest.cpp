@@ -246,6 +246,22 @@ TEST_F(FtpSession, BlankListingLineArrivesAsItsLineEnd) {
     EXPECT_NE(listLines[1].back(), '\n');
 }
 
+TEST_F(FtpSession, LastListingLineWithoutLineEndKeepsItsName) {
+    StartServer({"--no-final-newline"});
+    client.ParseList = true;
+    ConnectAnonymously();
+    client.ListFolder();
+    ASSERT_EQ(listLines.size(), 4u);
+    std::vector<std::string> names;
+    for (const std::string& line : listLines) names.push_back(ListingLineToRow(line).Name);
+    std::vector<std::string> parsed = client.DirectoryList()->Names;
+    std::sort(names.begin(), names.end());
+    std::sort(parsed.begin(), parsed.end());
+    const std::vector<std::string> expected = {"box.3ds", "many", "models", "readme.txt"};
+    EXPECT_EQ(names, expected);
+    EXPECT_EQ(parsed, expected);
+}
+
 TEST_F(FtpSession, ClosingReplyEndsTheWait) {
     StartServer({"--silent-noop"});
     client.TimeOut = 20000;
