@@ -84,6 +84,24 @@ TEST_F(HttpSession, ContentWithoutLength) {
     EXPECT_EQ(client.Body, std::string(100000, 'n'));
 }
 
+TEST_F(HttpSession, HeaderEndsWithTheData) {
+    client.Get(Url("/headonly"));
+    EXPECT_EQ(client.ReplyNumber(), 200);
+    EXPECT_EQ(client.Header, "HTTP/1.0 200 OK\r\nX-Note: no empty line follows\r\n");
+    EXPECT_EQ(client.Body, "");
+    EXPECT_EQ(successes, std::vector<int>{0});
+}
+
+TEST_F(HttpSession, EndlessHeaderEndsTheRequest) {
+    try {
+        client.Get(Url("/endless"));
+        FAIL();
+    } catch (const ESockError& error) {
+        EXPECT_STREQ(error.what(), "Header larger than 1048576 bytes");
+    }
+    EXPECT_FALSE(client.Connected());
+}
+
 TEST_F(HttpSession, RequestHeaderArrivesInItsOrder) {
     client.Get(Url("/echo"));
     EXPECT_EQ(client.Body,

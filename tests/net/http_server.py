@@ -8,6 +8,8 @@ Besides the files of ROOT it answers these paths:
   /missing    404 with a page of its own
   /stall      a header and 10 bytes of a promised 1000, then silence
   /echo       the request line and header lines as the server received them
+  /headonly   a status line and one header line, then the server closes (no empty line)
+  /endless    header lines without end
 """
 import http.server
 import sys
@@ -47,6 +49,19 @@ class Handler(http.server.SimpleHTTPRequestHandler):
             self.wfile.write(b"s" * 10)
             self.wfile.flush()
             time.sleep(60)
+        elif self.path == "/headonly":
+            self.wfile.write(b"HTTP/1.0 200 OK\r\nX-Note: no empty line follows\r\n")
+            self.close_connection = True
+        elif self.path == "/endless":
+            self.send_response(200)
+            self.flush_headers()
+            line = b"X-Filler: " + b"f" * 1000 + b"\r\n"
+            try:
+                for _ in range(1000000):
+                    self.wfile.write(line)
+            except OSError:
+                pass
+            self.close_connection = True
         elif self.path == "/echo":
             text = self.requestline + "\r\n" + "".join(
                 "%s: %s\r\n" % (name, value) for name, value in self.headers.items())
