@@ -110,6 +110,25 @@ TEST_F(FtpSession, AnonymousLoginListsAUnixFolder) {
     EXPECT_EQ(client.DirectoryList(), nullptr);
 }
 
+TEST_F(FtpSession, StatusTextsFollowTheExchange) {
+    StartServer();
+    client.ParseList = true;
+    ConnectAnonymously();
+    client.ListFolder();
+    client.Disconnect();
+    const char* expected[] = {"220 ", "USER anonymous", "331 ", "PASS ", "230 ", "SYST", "215 UNIX", "PORT 127,0,0,1,",
+                              "200 ", "LIST", "125 ", "Received ", "226 ", "QUIT", "221 "};
+    std::string seen;
+    for (const std::string& text : statusTexts) seen += "[" + text + "]";
+    ASSERT_EQ(statusTexts.size(), std::size(expected)) << seen;
+    for (std::size_t i = 0; i < statusTexts.size(); ++i) {
+        EXPECT_EQ(statusTexts[i].rfind(expected[i], 0), 0u) << i << " " << seen;
+    }
+    std::size_t bytes = 0;
+    for (const std::string& line : listLines) bytes += line.size() + 2;
+    EXPECT_EQ(statusTexts[11], "Received " + std::to_string(bytes) + " Bytes");
+}
+
 TEST_F(FtpSession, NamedLoginAcceptedOrRefused) {
     StartServer({"--user", "model:secret"});
     const struct {
