@@ -97,6 +97,7 @@ TEST_F(PairedSocket, AbortEndsEveryWaitWithItsText) {
         {"Socket readln aborted", [](TSocketClient& c) { c.ReadLine(); }, true},
         {"Socket send aborted", [](TSocketClient& c) { c.ReadBytes(10); }, false},
         {"Socket capture aborted", [](TSocketClient& c) { c.CaptureString(); }, false},
+        {"Socket send aborted", [](TSocketClient& c) { c.Write(std::string(std::size_t{8} << 20, 'w')); }, false},
     };
     for (const auto& c : cases) {
         client.TimeOut = 0;
@@ -211,6 +212,33 @@ TEST(SocketClient, ConnectionWithoutAnswerTimesOut) {
         EXPECT_EQ(failed, 1);
         EXPECT_TRUE(client->TimedOut());
         EXPECT_FALSE(client->Connected());
+    }
+}
+
+TEST(SocketClient, AcceptEndsOnAbortOrTimeOut) {
+    TSocketClient listener;
+    listener.Listen("127.0.0.1");
+    int rounds = 0;
+    TSocketClient::SetPumpHook([&] {
+        if (++rounds == 5) listener.Cancel();
+    });
+    try {
+        listener.Accept();
+        ADD_FAILURE();
+    } catch (const ESockError& error) {
+        EXPECT_STREQ(error.what(), "Accepting Canceled");
+    }
+    TSocketClient::SetPumpHook({});
+    EXPECT_TRUE(listener.Aborted());
+
+    TSocketClient quiet;
+    quiet.TimeOut = 200;
+    quiet.Listen("127.0.0.1");
+    try {
+        quiet.Accept();
+        ADD_FAILURE();
+    } catch (const ESockError& error) {
+        EXPECT_STREQ(error.what(), "10060:Connection timed out");
     }
 }
 
