@@ -258,6 +258,7 @@ void TFtpClient::ReadListing() {
         if (ParseList) parser_->ParseLine(line);
         if (OnListItem) OnListItem(line);
     }
+    data_->CheckReceiveError();
 }
 
 void TFtpClient::ReadClosingReply() {

@@ -102,6 +102,21 @@ TEST_F(HttpSession, EndlessHeaderEndsTheRequest) {
     EXPECT_FALSE(client.Connected());
 }
 
+TEST_F(HttpSession, ResetConnectionIsNoSuccess) {
+    for (const bool fileMode : {false, true}) {
+        client.InputFileMode = fileMode;
+        client.Body = fileMode ? root.File("reset.bin") : std::string();
+        try {
+            client.Get(Url("/reset"));
+            ADD_FAILURE() << fileMode;
+        } catch (const ESockError& error) {
+            EXPECT_STREQ(error.what(), "10054:Connection reset by peer");
+        }
+        EXPECT_TRUE(successes.empty());
+        EXPECT_FALSE(client.Connected());
+    }
+}
+
 TEST_F(HttpSession, RequestHeaderArrivesInItsOrder) {
     client.Get(Url("/echo"));
     EXPECT_EQ(client.Body,

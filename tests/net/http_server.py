@@ -10,8 +10,11 @@ Besides the files of ROOT it answers these paths:
   /echo       the request line and header lines as the server received them
   /headonly   a status line and one header line, then the server closes (no empty line)
   /endless    header lines without end
+  /reset      a header and part of the content, then the connection is reset
 """
 import http.server
+import socket
+import struct
 import sys
 import time
 
@@ -61,6 +64,15 @@ class Handler(http.server.SimpleHTTPRequestHandler):
                     self.wfile.write(line)
             except OSError:
                 pass
+            self.close_connection = True
+        elif self.path == "/reset":
+            self.send_response(200)
+            self.end_headers()
+            self.wfile.write(b"r" * 50000)
+            self.wfile.flush()
+            time.sleep(0.2)
+            self.connection.setsockopt(socket.SOL_SOCKET, socket.SO_LINGER, struct.pack("ii", 1, 0))
+            self.connection.close()
             self.close_connection = True
         elif self.path == "/echo":
             text = self.requestline + "\r\n" + "".join(
