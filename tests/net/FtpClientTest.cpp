@@ -356,6 +356,28 @@ TEST_F(FtpSession, ResetDataConnectionIsNoSuccess) {
     EXPECT_TRUE(successes.empty());
 }
 
+TEST_F(FtpSession, ClosingReplyEndsTheListing) {
+    StartScriptedServer({"--abort-listing"});
+    ConnectAnonymously();
+    const auto start = std::chrono::steady_clock::now();
+    try {
+        client.ListFolder();
+        FAIL();
+    } catch (const EAbortError& error) {
+        EXPECT_STREQ(error.what(), "Socket readln aborted");
+    }
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(3));
+}
+
+TEST_F(FtpSession, ProxyLoginNamesTheHost) {
+    StartScriptedServer({});
+    client.Proxy = "127.0.0.1";
+    client.ProxyPort = server->Port();
+    client.Host = "ftp.example.invalid";
+    ConnectAnonymously();
+    EXPECT_TRUE(StatusSeen("USER anonymous@ftp.example.invalid"));
+}
+
 TEST_F(FtpSession, ClosingReplyEndsTheWait) {
     StartServer({"--silent-noop"});
     client.TimeOut = 20000;

@@ -127,6 +127,29 @@ TEST_F(HttpSession, RequestHeaderArrivesInItsOrder) {
               "Content-type: application/x-www-form-urlencoded\r\n");
 }
 
+TEST_F(HttpSession, ProxyGetsTheWholeAddress) {
+    client.Proxy = "127.0.0.1";
+    client.ProxyPort = server->Port();
+    client.Get("http://www.example.invalid/echo");
+    EXPECT_EQ(client.Body.rfind("GET http://www.example.invalid/echo HTTP/1.0\r\n"
+                                "Proxy-Connection: Keep-Alive\r\n"
+                                "Host: www.example.invalid\r\n",
+                                0),
+              0u)
+        << client.Body;
+}
+
+TEST_F(HttpSession, InvalidHostHandlerMayNameAnotherHost) {
+    client.OnInvalidHost = [&](bool& handled) {
+        client.Host = "127.0.0.1";
+        handled = true;
+    };
+    client.Get("http://nohost.invalid:" + std::to_string(server->Port()) + "/echo");
+    EXPECT_EQ(client.ReplyNumber(), 200);
+    // The request header was made before the connection, with the host of the address.
+    EXPECT_EQ(client.Body.rfind("GET /echo HTTP/1.0\r\nHost: nohost.invalid\r\n", 0), 0u) << client.Body;
+}
+
 TEST_F(HttpSession, RedirectionToAnotherHostCarriesTheCookie) {
     int redirects = 0;
     int resolved = 0;

@@ -3,11 +3,13 @@ prints its port, and answers each command with a fixed reply.
 
 Arguments of the form COMMAND=REPLY replace the reply to COMMAND (for example
 "USER=230 Logged in." or "QUIT=500 No."). With --reset-listing the data connection of
-a listing is reset after its lines instead of closed.
+a listing is reset after its lines instead of closed; with --abort-listing the server
+sends "426" on the control connection and holds the data connection open.
 """
 import socket
 import struct
 import sys
+import time
 
 LISTING = [
     b"drwxr-xr-x   2 user group     4096 Dec  7 08:10 models\r\n",
@@ -30,7 +32,7 @@ def send(control, text):
     control.sendall(text.encode("latin-1") + b"\r\n")
 
 
-def list_folder(control, port_address, reset):
+def list_folder(control, port_address, reset, abort):
     numbers = [int(n) for n in port_address.split(",")]
     host = ".".join(str(n) for n in numbers[:4])
     if host != "127.0.0.1":
@@ -39,13 +41,16 @@ def list_folder(control, port_address, reset):
     send(control, REPLIES["LIST"])
     data = socket.create_connection((host, numbers[4] * 256 + numbers[5]))
     data.sendall(b"".join(LISTING))
+    if abort:
+        send(control, "426 Connection closed; transfer aborted.")
+        time.sleep(5)
     if reset:
         data.setsockopt(socket.SOL_SOCKET, socket.SO_LINGER, struct.pack("ii", 1, 0))
     data.close()
     send(control, "226 Transfer complete.")
 
 
-def serve(control, reset):
+def serve(control, reset, abort):
     send(control, "220 Scripted server ready.")
     reader = control.makefile("rb")
     port_address = None
@@ -56,7 +61,7 @@ def serve(control, reset):
         if command == "PORT":
             port_address = argument
         if command == "LIST" and port_address and REPLIES["LIST"][0] in "12":
-            list_folder(control, port_address, reset)
+            list_folder(control, port_address, reset, abort)
         else:
             send(control, REPLIES.get(command, "502 Command not implemented."))
         if command == "QUIT":
@@ -65,6 +70,7 @@ def serve(control, reset):
 
 def main():
     reset = "--reset-listing" in sys.argv[1:]
+    abort = "--abort-listing" in sys.argv[1:]
     for argument in sys.argv[1:]:
         if "=" in argument:
             command, reply = argument.split("=", 1)
@@ -77,7 +83,7 @@ def main():
         control, _ = listener.accept()
         with control:
             try:
-                serve(control, reset)
+                serve(control, reset, abort)
             except OSError:
                 pass
 

@@ -8,6 +8,7 @@ Besides the files of ROOT it answers these paths:
   /missing    404 with a page of its own
   /stall      a header and 10 bytes of a promised 1000, then silence
   /echo       the request line and header lines as the server received them
+              (also a whole address ending in /echo, as a proxy receives it)
   /headonly   a status line and one header line, then the server closes (no empty line)
   /endless    header lines without end
   /reset      a header and part of the content, then the connection is reset
@@ -74,7 +75,7 @@ class Handler(http.server.SimpleHTTPRequestHandler):
             self.connection.setsockopt(socket.SOL_SOCKET, socket.SO_LINGER, struct.pack("ii", 1, 0))
             self.connection.close()
             self.close_connection = True
-        elif self.path == "/echo":
+        elif self.path.endswith("/echo"):
             text = self.requestline + "\r\n" + "".join(
                 "%s: %s\r\n" % (name, value) for name, value in self.headers.items())
             self.reply(200, text.encode("latin-1"))
