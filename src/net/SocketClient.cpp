@@ -317,6 +317,7 @@ void TSocketClient::ReceivePending() {
         const ssize_t count = ::recv(socket_.Get(), space, kChunkSize, 0);
         received_.Commit(count > 0 ? static_cast<std::size_t>(count) : 0);
         if (count == 0) {
+            Report(kStatusDetail, "Request Close Socket");
             CloseSocket(true);
             return;
         }

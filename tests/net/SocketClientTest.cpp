@@ -52,6 +52,19 @@ TEST_F(PairedSocket, ReadLineTakesOneLineAndKeepsTheRest) {
     EXPECT_THROW(client.ReadLine(), base::Exception);
 }
 
+TEST_F(PairedSocket, PeerCloseIsReportedAndRaised) {
+    std::vector<std::string> texts;
+    int disconnects = 0;
+    client.ReportLevel = 4;
+    client.OnStatus = [&](const std::string& text) { texts.push_back(text); };
+    client.OnDisconnect = [&] { ++disconnects; };
+    PeerSends("last words");
+    peer.Reset();
+    EXPECT_EQ(client.CaptureString(), "last words");
+    EXPECT_EQ(texts, std::vector<std::string>{"Request Close Socket"});
+    EXPECT_EQ(disconnects, 1);
+}
+
 TEST_F(PairedSocket, TransactionReadsTheReplyNumber) {
     PeerSends("257 \"/ximg\" is current directory.\r\n");
     EXPECT_EQ(client.Transaction("PWD"), "257 \"/ximg\" is current directory.\r\n");
