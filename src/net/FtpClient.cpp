@@ -31,8 +31,9 @@ int OperationOf(const std::string& command) {
 }
 
 // A listing line without its line end; lines of one or two characters stay as they are.
+// A last line the server closed without a line feed has no end to remove.
 std::string WithoutListingLineEnd(std::string line) {
-    if (line.size() > 2) {
+    if (line.size() > 2 && line.back() == '\n') {
         const bool crlf = line[line.size() - 2] == '\r';
         line.resize(line.size() - (crlf ? 2 : 1));
     }
@@ -257,6 +258,7 @@ void TFtpClient::ReadListing() {
         if (ParseList) parser_->ParseLine(line);
         if (OnListItem) OnListItem(line);
     }
+    data_->CheckReceiveError();
 }
 
 void TFtpClient::ReadClosingReply() {

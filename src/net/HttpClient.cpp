@@ -1,7 +1,9 @@
 #include "net/HttpClient.h"
 
 #include "base/Errors.h"
+#include "base/Format.h"
 #include "base/Stream.h"
+#include "net/NetErrors.h"
 #include "net/Text.h"
 
 #include <charconv>
@@ -105,9 +107,15 @@ void THttpClient::ReadResponseHeader() {
     receivedCookie_.clear();
     std::string lines = ReadLine();
     SetReplyNumber(StatusNumber(lines));
-    while (Connected() || BufferedCount() > 0) {
+    for (;;) {
+        // A server may close right after its header lines, without the empty line.
+        AwaitData();
+        if (BufferedCount() == 0) break;
         const std::string line = ReadLine();
         lines += line;
+        if (lines.size() > kMaxHeaderSize) {
+            throw ESockError(base::Format("Header larger than %zu bytes", kMaxHeaderSize));
+        }
         if (IsEmptyLine(line)) break;
         const HeaderField field = SplitHeaderLine(line);
         if (field.name == "SET-COOKIE:") receivedCookie_ = field.value;

@@ -11,6 +11,8 @@ namespace net {
 
 // Redirections followed by one Get before it gives up.
 constexpr int kMaxRedirections = 10;
+// A response header (all its lines) may not be larger than this.
+constexpr std::size_t kMaxHeaderSize = 1024 * 1024;
 
 class THttpClient : public TSocketClient {
 public:

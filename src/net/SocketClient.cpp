@@ -185,6 +185,7 @@ void TSocketClient::OpenSocket() {
     ::setsockopt(socket_.Get(), SOL_SOCKET, SO_LINGER, &noLinger, sizeof noLinger);
     errorState_ = false;
     sendError_ = 0;
+    receiveError_ = 0;
     acceptPending_ = false;
     acceptError_ = false;
     sendBuffer_.clear();
@@ -316,12 +317,14 @@ void TSocketClient::ReceivePending() {
         const ssize_t count = ::recv(socket_.Get(), space, kChunkSize, 0);
         received_.Commit(count > 0 ? static_cast<std::size_t>(count) : 0);
         if (count == 0) {
+            Report(kStatusDetail, "Request Close Socket");
             CloseSocket(true);
             return;
         }
         if (count < 0) {
             if (errno == EINTR) continue;
             if (errno == EAGAIN || errno == EWOULDBLOCK) return;
+            receiveError_ = errno;
             RaiseError(SocketErrorCode(errno));
             CloseSocket(true);
             return;
@@ -419,6 +422,10 @@ void TSocketClient::AwaitData() {
     if (end == WaitEnd::TimedOut) RaiseTimedOut();
 }
 
+void TSocketClient::CheckReceiveError() const {
+    if (receiveError_ != 0) throw ESockError(SocketErrorMessage(SocketErrorCode(receiveError_)));
+}
+
 void TSocketClient::SetCounting(bool on) {
     counting_ = on;
     if (on) BytesReceived = 0;
@@ -455,7 +462,10 @@ void TSocketClient::Capture(std::int64_t limit, const std::function<void(std::st
             total += static_cast<std::int64_t>(take);
         }
         if (limit >= 0 && total >= limit) return;
-        if (!Connected() && received_.Empty()) return;
+        if (!Connected() && received_.Empty()) {
+            CheckReceiveError();
+            return;
+        }
         const WaitEnd end = Wait([this] { return !received_.Empty() || !Connected(); });
         if (end == WaitEnd::TimedOut) RaiseTimedOut();
     }
@@ -532,6 +542,7 @@ void TSocketClient::AttachAccepted(SocketHandle accepted) {
     const linger noLinger{1, 0};
     ::setsockopt(socket_.Get(), SOL_SOCKET, SO_LINGER, &noLinger, sizeof noLinger);
     received_.Clear();
+    receiveError_ = 0;
     state_ = State::Connected;
     lastActivity_ = std::chrono::steady_clock::now();
 }

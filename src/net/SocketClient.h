@@ -111,6 +111,10 @@ public:
     // Counts every received byte in BytesReceived (from 0), not only during a capture.
     void SetCounting(bool on);
 
+    // Raises the error that ended the connection while receiving, if one did
+    // (a reset, unlike a close, means the data did not all come).
+    void CheckReceiveError() const;
+
     std::size_t BufferedCount() const { return received_.Size(); }
     void DiscardBuffered() { received_.Clear(); }
 
@@ -159,6 +163,7 @@ private:
     bool timedOut_ = false;
     bool errorState_ = false;
     int sendError_ = 0;
+    int receiveError_ = 0;
     bool acceptPending_ = false;
     bool acceptError_ = false;
     bool counting_ = false;

@@ -36,12 +36,22 @@ protected:
     void StartServer(std::vector<std::string> options = {}) {
         options.insert(options.begin(), root.Path().string());
         server = std::make_unique<ServerProcess>("ftp_server.py", options);
+        StartServer(nullptr);
+    }
+
+    void StartServer(std::nullptr_t) {
         client.Host = "127.0.0.1";
         client.Port = server->Port();
         client.TimeOut = 5000;
         client.ReportLevel = 1;
         client.OnStatus = [this](const std::string& text) { statusTexts.push_back(text); };
         client.OnListItem = [this](const std::string& line) { listLines.push_back(line); };
+    }
+
+    // The scripted server: replies replaced by "COMMAND=reply" arguments.
+    void StartScriptedServer(const std::vector<std::string>& options) {
+        server = std::make_unique<ServerProcess>("ftp_script_server.py", options);
+        StartServer(nullptr);
     }
 
     void ConnectAnonymously() {
@@ -108,6 +118,25 @@ TEST_F(FtpSession, AnonymousLoginListsAUnixFolder) {
     EXPECT_FALSE(client.Connected());
     EXPECT_EQ(client.Vendor, kVendorAutomatic);
     EXPECT_EQ(client.DirectoryList(), nullptr);
+}
+
+TEST_F(FtpSession, StatusTextsFollowTheExchange) {
+    StartServer();
+    client.ParseList = true;
+    ConnectAnonymously();
+    client.ListFolder();
+    client.Disconnect();
+    const char* expected[] = {"220 ", "USER anonymous", "331 ", "PASS ", "230 ", "SYST", "215 UNIX", "PORT 127,0,0,1,",
+                              "200 ", "LIST", "125 ", "Received ", "226 ", "QUIT", "221 "};
+    std::string seen;
+    for (const std::string& text : statusTexts) seen += "[" + text + "]";
+    ASSERT_EQ(statusTexts.size(), std::size(expected)) << seen;
+    for (std::size_t i = 0; i < statusTexts.size(); ++i) {
+        EXPECT_EQ(statusTexts[i].rfind(expected[i], 0), 0u) << i << " " << seen;
+    }
+    std::size_t bytes = 0;
+    for (const std::string& line : listLines) bytes += line.size() + 2;
+    EXPECT_EQ(statusTexts[11], "Received " + std::to_string(bytes) + " Bytes");
 }
 
 TEST_F(FtpSession, NamedLoginAcceptedOrRefused) {
@@ -244,6 +273,109 @@ TEST_F(FtpSession, BlankListingLineArrivesAsItsLineEnd) {
     EXPECT_EQ(listLines[0], "\r\n");
     // Other lines arrive without their line end.
     EXPECT_NE(listLines[1].back(), '\n');
+}
+
+TEST_F(FtpSession, LastListingLineWithoutLineEndKeepsItsName) {
+    StartServer({"--no-final-newline"});
+    client.ParseList = true;
+    ConnectAnonymously();
+    client.ListFolder();
+    ASSERT_EQ(listLines.size(), 4u);
+    std::vector<std::string> names;
+    for (const std::string& line : listLines) names.push_back(ListingLineToRow(line).Name);
+    std::vector<std::string> parsed = client.DirectoryList()->Names;
+    std::sort(names.begin(), names.end());
+    std::sort(parsed.begin(), parsed.end());
+    const std::vector<std::string> expected = {"box.3ds", "many", "models", "readme.txt"};
+    EXPECT_EQ(names, expected);
+    EXPECT_EQ(parsed, expected);
+}
+
+TEST_F(FtpSession, UserReplyDecidesTheLogin) {
+    const struct {
+        const char* userReply;
+        bool loggedIn;
+    } cases[] = {
+        {"USER=230 Logged in without a password.", true},
+        {"USER=530 Not allowed.", false},
+    };
+    for (const auto& c : cases) {
+        StartScriptedServer({c.userReply});
+        int connects = 0;
+        int failures = 0;
+        client.OnConnect = [&] { ++connects; };
+        client.OnConnectionFailed = [&] { ++failures; };
+        statusTexts.clear();
+        try {
+            ConnectAnonymously();
+            EXPECT_TRUE(c.loggedIn) << c.userReply;
+        } catch (const FTPException& error) {
+            EXPECT_FALSE(c.loggedIn) << c.userReply;
+            EXPECT_STREQ(error.what(), "530 Not allowed.");
+            EXPECT_EQ(statusTexts.back(), "Disconnected");
+        }
+        EXPECT_EQ(client.Connected(), c.loggedIn) << c.userReply;
+        EXPECT_EQ(connects, c.loggedIn ? 1 : 0) << c.userReply;
+        EXPECT_EQ(failures, c.loggedIn ? 0 : 1) << c.userReply;
+        EXPECT_FALSE(StatusSeen("PASS")) << c.userReply;
+        client.Disconnect();
+    }
+}
+
+TEST_F(FtpSession, RefusedQuitClosesAndRaises) {
+    StartScriptedServer({"QUIT=500 Not now."});
+    ConnectAnonymously();
+    try {
+        client.Disconnect();
+        FAIL();
+    } catch (const FTPException& error) {
+        EXPECT_STREQ(error.what(), "500 Not now.");
+    }
+    EXPECT_FALSE(client.Connected());
+}
+
+TEST_F(FtpSession, ListReplyAnnouncesTheBytesExpected) {
+    StartScriptedServer({"LIST=150 Opening data connection for /bin/ls (1234 bytes)."});
+    ConnectAnonymously();
+    client.ListFolder();
+    EXPECT_EQ(client.BytesExpected, 1234);
+    EXPECT_EQ(listLines.size(), 2u);
+}
+
+TEST_F(FtpSession, ResetDataConnectionIsNoSuccess) {
+    StartScriptedServer({"--reset-listing"});
+    std::vector<int> successes;
+    client.OnSuccess = [&](int operation) { successes.push_back(operation); };
+    ConnectAnonymously();
+    try {
+        client.ListFolder();
+        FAIL();
+    } catch (const ESockError& error) {
+        EXPECT_STREQ(error.what(), "10054:Connection reset by peer");
+    }
+    EXPECT_TRUE(successes.empty());
+}
+
+TEST_F(FtpSession, ClosingReplyEndsTheListing) {
+    StartScriptedServer({"--abort-listing"});
+    ConnectAnonymously();
+    const auto start = std::chrono::steady_clock::now();
+    try {
+        client.ListFolder();
+        FAIL();
+    } catch (const EAbortError& error) {
+        EXPECT_STREQ(error.what(), "Socket readln aborted");
+    }
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(3));
+}
+
+TEST_F(FtpSession, ProxyLoginNamesTheHost) {
+    StartScriptedServer({});
+    client.Proxy = "127.0.0.1";
+    client.ProxyPort = server->Port();
+    client.Host = "ftp.example.invalid";
+    ConnectAnonymously();
+    EXPECT_TRUE(StatusSeen("USER anonymous@ftp.example.invalid"));
 }
 
 TEST_F(FtpSession, ClosingReplyEndsTheWait) {

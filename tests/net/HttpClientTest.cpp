@@ -84,6 +84,39 @@ TEST_F(HttpSession, ContentWithoutLength) {
     EXPECT_EQ(client.Body, std::string(100000, 'n'));
 }
 
+TEST_F(HttpSession, HeaderEndsWithTheData) {
+    client.Get(Url("/headonly"));
+    EXPECT_EQ(client.ReplyNumber(), 200);
+    EXPECT_EQ(client.Header, "HTTP/1.0 200 OK\r\nX-Note: no empty line follows\r\n");
+    EXPECT_EQ(client.Body, "");
+    EXPECT_EQ(successes, std::vector<int>{0});
+}
+
+TEST_F(HttpSession, EndlessHeaderEndsTheRequest) {
+    try {
+        client.Get(Url("/endless"));
+        FAIL();
+    } catch (const ESockError& error) {
+        EXPECT_STREQ(error.what(), "Header larger than 1048576 bytes");
+    }
+    EXPECT_FALSE(client.Connected());
+}
+
+TEST_F(HttpSession, ResetConnectionIsNoSuccess) {
+    for (const bool fileMode : {false, true}) {
+        client.InputFileMode = fileMode;
+        client.Body = fileMode ? root.File("reset.bin") : std::string();
+        try {
+            client.Get(Url("/reset"));
+            ADD_FAILURE() << fileMode;
+        } catch (const ESockError& error) {
+            EXPECT_STREQ(error.what(), "10054:Connection reset by peer");
+        }
+        EXPECT_TRUE(successes.empty());
+        EXPECT_FALSE(client.Connected());
+    }
+}
+
 TEST_F(HttpSession, RequestHeaderArrivesInItsOrder) {
     client.Get(Url("/echo"));
     EXPECT_EQ(client.Body,
@@ -92,6 +125,29 @@ TEST_F(HttpSession, RequestHeaderArrivesInItsOrder) {
               "Accept: www/source, text/html, video/mpeg, image/jpeg, image/x-tiff\r\n"
               "Accept: image/x-rgb, image/x-xbm, image/gif, */*, application/postscript\r\n"
               "Content-type: application/x-www-form-urlencoded\r\n");
+}
+
+TEST_F(HttpSession, ProxyGetsTheWholeAddress) {
+    client.Proxy = "127.0.0.1";
+    client.ProxyPort = server->Port();
+    client.Get("http://www.example.invalid/echo");
+    EXPECT_EQ(client.Body.rfind("GET http://www.example.invalid/echo HTTP/1.0\r\n"
+                                "Proxy-Connection: Keep-Alive\r\n"
+                                "Host: www.example.invalid\r\n",
+                                0),
+              0u)
+        << client.Body;
+}
+
+TEST_F(HttpSession, InvalidHostHandlerMayNameAnotherHost) {
+    client.OnInvalidHost = [&](bool& handled) {
+        client.Host = "127.0.0.1";
+        handled = true;
+    };
+    client.Get("http://nohost.invalid:" + std::to_string(server->Port()) + "/echo");
+    EXPECT_EQ(client.ReplyNumber(), 200);
+    // The request header was made before the connection, with the host of the address.
+    EXPECT_EQ(client.Body.rfind("GET /echo HTTP/1.0\r\nHost: nohost.invalid\r\n", 0), 0u) << client.Body;
 }
 
 TEST_F(HttpSession, RedirectionToAnotherHostCarriesTheCookie) {

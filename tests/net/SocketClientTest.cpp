@@ -1,8 +1,11 @@
+#include "net/HttpClient.h"
 #include "net/NetErrors.h"
 #include "net/SocketClient.h"
 
 #include <gtest/gtest.h>
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -47,6 +50,19 @@ TEST_F(PairedSocket, ReadLineTakesOneLineAndKeepsTheRest) {
     EXPECT_EQ(client.ReadLine(), "third");
     EXPECT_FALSE(client.Connected());
     EXPECT_THROW(client.ReadLine(), base::Exception);
+}
+
+TEST_F(PairedSocket, PeerCloseIsReportedAndRaised) {
+    std::vector<std::string> texts;
+    int disconnects = 0;
+    client.ReportLevel = 4;
+    client.OnStatus = [&](const std::string& text) { texts.push_back(text); };
+    client.OnDisconnect = [&] { ++disconnects; };
+    PeerSends("last words");
+    peer.Reset();
+    EXPECT_EQ(client.CaptureString(), "last words");
+    EXPECT_EQ(texts, std::vector<std::string>{"Request Close Socket"});
+    EXPECT_EQ(disconnects, 1);
 }
 
 TEST_F(PairedSocket, TransactionReadsTheReplyNumber) {
@@ -94,6 +110,7 @@ TEST_F(PairedSocket, AbortEndsEveryWaitWithItsText) {
         {"Socket readln aborted", [](TSocketClient& c) { c.ReadLine(); }, true},
         {"Socket send aborted", [](TSocketClient& c) { c.ReadBytes(10); }, false},
         {"Socket capture aborted", [](TSocketClient& c) { c.CaptureString(); }, false},
+        {"Socket send aborted", [](TSocketClient& c) { c.Write(std::string(std::size_t{8} << 20, 'w')); }, false},
     };
     for (const auto& c : cases) {
         client.TimeOut = 0;
@@ -163,6 +180,79 @@ TEST(SocketClient, ListenAcceptAndPortText) {
     client.Disconnect();
     EXPECT_TRUE(disconnected);
     EXPECT_FALSE(client.Connected());
+}
+
+// A loopback listener whose queue is full: further connections get no answer.
+class FullListener {
+public:
+    FullListener() {
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t length = sizeof address;
+        EXPECT_EQ(::bind(listener_.Get(), reinterpret_cast<sockaddr*>(&address), length), 0);
+        EXPECT_EQ(::listen(listener_.Get(), 0), 0);
+        EXPECT_EQ(::getsockname(listener_.Get(), reinterpret_cast<sockaddr*>(&address), &length), 0);
+        port_ = ntohs(address.sin_port);
+        EXPECT_EQ(::connect(queued_.Get(), reinterpret_cast<sockaddr*>(&address), length), 0);
+    }
+    int Port() const { return port_; }
+
+private:
+    SocketHandle listener_{::socket(AF_INET, SOCK_STREAM, 0)};
+    SocketHandle queued_{::socket(AF_INET, SOCK_STREAM, 0)};
+    int port_ = 0;
+};
+
+TEST(SocketClient, ConnectionWithoutAnswerTimesOut) {
+    const FullListener listener;
+    TSocketClient socket;
+    THttpClient http;
+    for (TSocketClient* client : {&socket, static_cast<TSocketClient*>(&http)}) {
+        client->Host = "127.0.0.1";
+        client->Port = listener.Port();
+        client->TimeOut = 300;
+        int failed = 0;
+        client->OnConnectionFailed = [&] { ++failed; };
+        const auto start = std::chrono::steady_clock::now();
+        try {
+            client->Connect();
+            ADD_FAILURE();
+        } catch (const ESockError& error) {
+            EXPECT_STREQ(error.what(), "Connection Timed out");
+        }
+        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(3));
+        EXPECT_EQ(failed, 1);
+        EXPECT_TRUE(client->TimedOut());
+        EXPECT_FALSE(client->Connected());
+    }
+}
+
+TEST(SocketClient, AcceptEndsOnAbortOrTimeOut) {
+    TSocketClient listener;
+    listener.Listen("127.0.0.1");
+    int rounds = 0;
+    TSocketClient::SetPumpHook([&] {
+        if (++rounds == 5) listener.Cancel();
+    });
+    try {
+        listener.Accept();
+        ADD_FAILURE();
+    } catch (const ESockError& error) {
+        EXPECT_STREQ(error.what(), "Accepting Canceled");
+    }
+    TSocketClient::SetPumpHook({});
+    EXPECT_TRUE(listener.Aborted());
+
+    TSocketClient quiet;
+    quiet.TimeOut = 200;
+    quiet.Listen("127.0.0.1");
+    try {
+        quiet.Accept();
+        ADD_FAILURE();
+    } catch (const ESockError& error) {
+        EXPECT_STREQ(error.what(), "10060:Connection timed out");
+    }
 }
 
 TEST(SocketClient, StatusTextsFollowTheReportLevel) {

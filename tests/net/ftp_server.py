@@ -5,6 +5,7 @@ Options shape the server's behaviour for one test each:
   --dos                  DOS-style listing lines and a "215 Windows_NT" system reply
   --long-greeting        a greeting of several lines
   --blank-line           a blank line at the top of every listing
+  --no-final-newline     the last listing line ends without its line end
   --silent-noop          NOOP gets no reply; a second later the server sends 421 and closes
 """
 import argparse
@@ -37,6 +38,14 @@ class BlankLineFS(AbstractedFS):
         yield from super().format_list(basedir, listing, ignore_err)
 
 
+class NoFinalNewlineFS(AbstractedFS):
+    def format_list(self, basedir, listing, ignore_err=True):
+        lines = list(super().format_list(basedir, listing, ignore_err))
+        if lines:
+            lines[-1] = lines[-1].rstrip(b"\r\n")
+        yield from lines
+
+
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("root")
@@ -44,6 +53,7 @@ def main():
     parser.add_argument("--dos", action="store_true")
     parser.add_argument("--long-greeting", action="store_true")
     parser.add_argument("--blank-line", action="store_true")
+    parser.add_argument("--no-final-newline", action="store_true")
     parser.add_argument("--silent-noop", action="store_true")
     args = parser.parse_args()
     logging.basicConfig(level=logging.ERROR)
@@ -76,6 +86,8 @@ def main():
         Handler.abstracted_fs = DosFS
     if args.blank_line:
         Handler.abstracted_fs = BlankLineFS
+    if args.no_final_newline:
+        Handler.abstracted_fs = NoFinalNewlineFS
     if args.long_greeting:
         Handler.banner = "Korvane test server\r\n220-A greeting of several lines, " \
                          "long enough to be sent as a continued reply."

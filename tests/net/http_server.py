@@ -8,8 +8,14 @@ Besides the files of ROOT it answers these paths:
   /missing    404 with a page of its own
   /stall      a header and 10 bytes of a promised 1000, then silence
   /echo       the request line and header lines as the server received them
+              (also a whole address ending in /echo, as a proxy receives it)
+  /headonly   a status line and one header line, then the server closes (no empty line)
+  /endless    header lines without end
+  /reset      a header and part of the content, then the connection is reset
 """
 import http.server
+import socket
+import struct
 import sys
 import time
 
@@ -47,7 +53,29 @@ class Handler(http.server.SimpleHTTPRequestHandler):
             self.wfile.write(b"s" * 10)
             self.wfile.flush()
             time.sleep(60)
-        elif self.path == "/echo":
+        elif self.path == "/headonly":
+            self.wfile.write(b"HTTP/1.0 200 OK\r\nX-Note: no empty line follows\r\n")
+            self.close_connection = True
+        elif self.path == "/endless":
+            self.send_response(200)
+            self.flush_headers()
+            line = b"X-Filler: " + b"f" * 1000 + b"\r\n"
+            try:
+                for _ in range(1000000):
+                    self.wfile.write(line)
+            except OSError:
+                pass
+            self.close_connection = True
+        elif self.path == "/reset":
+            self.send_response(200)
+            self.end_headers()
+            self.wfile.write(b"r" * 50000)
+            self.wfile.flush()
+            time.sleep(0.2)
+            self.connection.setsockopt(socket.SOL_SOCKET, socket.SO_LINGER, struct.pack("ii", 1, 0))
+            self.connection.close()
+            self.close_connection = True
+        elif self.path.endswith("/echo"):
             text = self.requestline + "\r\n" + "".join(
                 "%s: %s\r\n" % (name, value) for name, value in self.headers.items())
             self.reply(200, text.encode("latin-1"))
