@@ -128,6 +128,7 @@ TEST_F(ConvertExport, FailuresExitOneAndWriteNothing) {
     const std::vector<std::string> failures[] = {
         {"--mesh-name", "Nope", input_}, {"--mesh", "3", input_},          {"--mesh", "2", input_},
         {"--opacity", "Nope=50", input_}, {dir_.File("missing.3ds")}, {"--mesh-name", "--power", input_},
+        {"--mesh-name", "Empty", input_}, {"--mesh-name", "--list", input_},
     };
     for (std::vector<std::string> arguments : failures) {
         arguments.insert(arguments.begin(), {"-o", dir_.File("never.x")});
