@@ -19,8 +19,8 @@ constexpr std::uint16_t TOKEN_CBRACE = 11;
 
 static_assert(std::endian::native == std::endian::little, "the binary form is little-endian");
 
-// A growable byte buffer that appends without zero-filling in the common case:
-// the writers reserve the exact output size up front.
+// A growable byte buffer. The writers reserve the exact output size up front, so
+// appending never moves the bytes already written.
 class TXBuffer {
 public:
     explicit TXBuffer(std::size_t capacity = 0) { bytes_.reserve(capacity); }

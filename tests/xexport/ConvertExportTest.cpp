@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "RunProcess.h"
 #include "XExportTestSupport.h"
 #include "model3ds/MaterialColor.h"
+#include "support/RunProcess.h"
 #include "support/TempDir.h"
 #include "xexport/MaterialEdit.h"
 
@@ -19,7 +19,7 @@ using testsupport::MaterialSpec;
 using testsupport::MeshSpec;
 using xexport::TExportOptions;
 using xexport::TOriginMode;
-using xtest::RunProcess;
+using testsupport::RunProcess;
 
 const std::vector<MeshSpec> kMeshes = {
     {.name = "Box A",
@@ -51,7 +51,7 @@ protected:
         std::ofstream(input_, std::ios::binary) << AsString(testsupport::BuildModel(kMeshes, kMaterials));
     }
 
-    xtest::ProcessResult Convert(std::vector<std::string> arguments) {
+    testsupport::ProcessResult Convert(std::vector<std::string> arguments) {
         arguments.insert(arguments.begin(), KORVANE_CONVERT);
         return RunProcess(arguments);
     }
@@ -128,6 +128,7 @@ TEST_F(ConvertExport, FailuresExitOneAndWriteNothing) {
     const std::vector<std::string> failures[] = {
         {"--mesh-name", "Nope", input_}, {"--mesh", "3", input_},          {"--mesh", "2", input_},
         {"--opacity", "Nope=50", input_}, {dir_.File("missing.3ds")}, {"--mesh-name", "--power", input_},
+        {"--mesh-name", "Empty", input_}, {"--mesh-name", "--list", input_},
     };
     for (std::vector<std::string> arguments : failures) {
         arguments.insert(arguments.begin(), {"-o", dir_.File("never.x")});

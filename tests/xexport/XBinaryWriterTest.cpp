@@ -74,6 +74,26 @@ TEST(XBinaryWriter, TriangleExampleIs254BytesExactly) {
               (std::vector<std::uint8_t>{1, 0, 6, 0, 0, 0, 'H', 'e', 'a', 'd', 'e', 'r'}));
 }
 
+TEST(XBinaryWriter, MergedTwoMeshesByteForByte) {
+    auto model = LoadModel({{.name = "A", .vertices = {{0, 0, 0}, {1, 2, 3}}, .faces = {{0, 1, 1}}, .groups = {{"M", {0}}}},
+                            {.name = "B", .vertices = {{4, 5, 6}}, .faces = {{0, 0, 0}}}},
+                           {{.name = "N", .diffuse = testsupport::Rgb{0, 0, 255}, .specular = testsupport::Rgb{0, 255, 0}},
+                            {.name = "M", .diffuse = testsupport::Rgb{255, 0, 0}, .specular = testsupport::Rgb{0, 0, 0}}});
+    Bytes expected;
+    expected.Text("xof 0303bin 0032").Name("Header").Word(10).Ints({1, 0, 1}).Word(11);
+    expected.Name("Mesh").Word(10).Ints({3});
+    expected.Floats({-1e-6f, -1e-6f, -1e-6f, 1, 3, 2, 4, 6, 5});
+    expected.Ints({2, 3, 0, 1, 1, 3, 2, 2, 2});
+    expected.Name("MeshMaterialList").Word(10).Ints({2, 2, 1, 0});
+    expected.Name("Material").Word(10).Floats({0, 0, 1, 1, 15, 0, 1, 0, 0, 0, 0}).Word(11);
+    expected.Name("Material").Word(10).Floats({1, 0, 0, 1, 15, 0, 0, 0, 0, 0, 0}).Word(11);
+    expected.Word(11).Word(11);
+
+    const auto bytes = MergedBinary(*model, {});
+    EXPECT_EQ(bytes.size(), 342u);
+    EXPECT_EQ(bytes, expected.Get());
+}
+
 TEST(XBinaryWriter, SizeFollowsTheCountsAndNoMeshNameIsWritten) {
     struct Case {
         MeshSpec mesh;

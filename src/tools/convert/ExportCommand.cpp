@@ -186,7 +186,7 @@ void ApplyEdits(model3ds::TFile3DS& model, const std::vector<MaterialEdit>& edit
     }
 }
 
-int ResolveMesh(model3ds::TFile3DS& model, const ExportRequest& request) {
+int FindMesh(model3ds::TFile3DS& model, const ExportRequest& request) {
     auto& meshes = model.ObjectList();
     const int total = meshes.MeshTotal();
     if (request.meshName) {
@@ -197,6 +197,13 @@ int ResolveMesh(model3ds::TFile3DS& model, const ExportRequest& request) {
     }
     const int index = request.meshIndex.value_or(0);
     if (index >= total) throw base::Exception(base::Format("the model has no mesh %d; it has %d", index, total));
+    return index;
+}
+
+// The writers skip a mesh without vertices silently; here that is a failure.
+int ResolveMesh(model3ds::TFile3DS& model, const ExportRequest& request) {
+    const int index = FindMesh(model, request);
+    auto& meshes = model.ObjectList();
     if (xexport::MeshToExport(model, index) == nullptr) {
         throw base::Exception(
             base::Format("nothing to export: mesh %d (\"%s\") has no vertices", index, meshes.GetMesh(index)->Name.c_str()));
@@ -231,6 +238,8 @@ void Write(model3ds::TFile3DS& model, const ExportRequest& request, int meshInde
 }
 
 }  // namespace
+
+bool IsExportValueOption(const std::string& word) { return TakesValue(word) || FindEdit(word) != nullptr; }
 
 int RunExport(const std::vector<std::string>& words, std::ostream& out) {
     const ExportRequest request = ParseRequest(words);

@@ -6,6 +6,9 @@
 
 namespace convert {
 
+// Whether word is an export option that takes the next word as its value.
+bool IsExportValueOption(const std::string& word);
+
 // Parses the words (program name excluded), converts, and returns the exit
 // status. Output "-" goes to out. Usage errors are raised as UsageError, read and
 // write errors as base::Exception.

@@ -99,10 +99,12 @@ std::string MessageLines(std::string message) {
 }
 
 // Without any of the mode options the command line asks for a conversion.
+// The value of an export option (a mesh named "--list") never chooses a mode.
 bool IsExportCommand(const std::vector<std::string>& words) {
-    for (const std::string& word : words) {
-        if (word == "--") break;
-        if (convert::FindOption(kOptions, word) != nullptr) return false;
+    for (std::size_t i = 0; i < words.size(); ++i) {
+        if (words[i] == "--") break;
+        if (convert::FindOption(kOptions, words[i]) != nullptr) return false;
+        if (convert::IsExportValueOption(words[i])) ++i;
     }
     return !words.empty();
 }
