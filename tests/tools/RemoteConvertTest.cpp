@@ -60,6 +60,18 @@ TEST_F(RemoteConvert, HttpInputIsReadByItsExtension) {
     EXPECT_EQ(missing.err, "読み込みできませんでした\nHTTP/1.0 404 Not Found\n");
 }
 
+TEST_F(RemoteConvert, HttpInputConvertsIntoTheCurrentFolderByDefault) {
+    const nettest::ServerProcess server("http_server.py", {root.Path().string()});
+    const testsupport::TempDir work;
+    const std::filesystem::path previous = std::filesystem::current_path();
+    std::filesystem::current_path(work.Path());
+    const ProcessResult result =
+        Convert({"-b", "http://127.0.0.1:" + std::to_string(server.Port()) + "/box.3da?v=2"});
+    std::filesystem::current_path(previous);
+    EXPECT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_TRUE(std::filesystem::exists(work.Path() / "box.x"));
+}
+
 TEST_F(RemoteConvert, RemoteListPrintsTheGridColumns) {
     const nettest::ServerProcess server("ftp_server.py", {root.Path().string(), "--user", "model:p@ss"});
     const std::string port = std::to_string(server.Port());

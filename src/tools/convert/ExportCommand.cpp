@@ -12,6 +12,7 @@
 #include "model3ds/File3DS.h"
 #include "tools/convert/Arguments.h"
 #include "tools/convert/OpenModel.h"
+#include "tools/convert/RemoteInput.h"
 #include "xexport/ExportPreparation.h"
 #include "xexport/MaterialEdit.h"
 #include "xexport/XBinaryWriter.h"
@@ -130,8 +131,13 @@ xexport::TOriginMode ParseOrigin(const std::string& text) {
     throw UsageError("--origin takes center, min or keep, not " + text);
 }
 
+// INPUT with its extension replaced by ".x"; for an address, its file name in the
+// current folder, since an address is no place to write to.
 std::string DefaultOutput(const std::string& input) {
-    return std::filesystem::path(input).replace_extension(".x").string();
+    std::filesystem::path path(input);
+    if (IsHttpAddress(input)) path = AddressFileName(input);
+    if (path.empty()) path = "model";
+    return path.replace_extension(".x").string();
 }
 
 ExportRequest ParseRequest(const std::vector<std::string>& words) {

@@ -25,6 +25,12 @@ std::string StatusLine(const std::string& header) {
 
 bool IsHttpAddress(const std::string& input) { return input.rfind("http://", 0) == 0; }
 
+std::string AddressFileName(const std::string& address) {
+    const std::string path = address.substr(0, address.find_first_of("?#"));
+    const std::size_t slash = path.rfind('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
 std::vector<std::uint8_t> FetchHttp(const std::string& address) {
     net::THttpClient client;
     client.TimeOut = kTimeOutMilliseconds;
@@ -40,7 +46,7 @@ std::vector<std::uint8_t> FetchHttp(const std::string& address) {
 void OpenHttpModel(model3ds::TFile3DS& model, const std::string& address) {
     base::MemoryStream fetched(FetchHttp(address));
     if (fetched.Size() == 0) throw base::Exception(base::Format("READ ERROR : %s", address.c_str()));
-    if (!IsPackedName(address)) {
+    if (!IsPackedName(AddressFileName(address))) {
         model.Clear();
         model.LoadFromStream(fetched);
         return;

@@ -11,6 +11,10 @@ namespace convert {
 
 bool IsHttpAddress(const std::string& input);
 
+// The last segment of an address's path, without query or fragment: what the
+// address is named by when its kind or a local file name is needed.
+std::string AddressFileName(const std::string& address);
+
 // The content of address; a reply above 399 raises "読み込みできませんでした" with the status line.
 std::vector<std::uint8_t> FetchHttp(const std::string& address);
 
