@@ -38,6 +38,15 @@ std::vector<std::uint8_t> UnpackFile(const std::string& path) {
     return unpacked.TakeBytes();
 }
 
+void LoadPackedModel(model3ds::TFile3DS& model, model3ds::TPack4Ex& pack, const std::string& path) {
+    base::MemoryStream unpacked;
+    pack.Unpack(unpacked);
+    if (unpacked.Size() == 0) throw EUnpackError(base::Format("READ ERROR : %s", path.c_str()));
+    unpacked.Seek(0);
+    model.Clear();
+    model.LoadFromStream(unpacked);
+}
+
 void OpenModelFile(model3ds::TFile3DS& model, const std::string& path) {
     if (IsHttpAddress(path)) {
         OpenHttpModel(model, path);
@@ -48,10 +57,9 @@ void OpenModelFile(model3ds::TFile3DS& model, const std::string& path) {
         model.LoadFromFile(path);
         return;
     }
-    base::MemoryStream unpacked(UnpackFile(path));
-    if (unpacked.Size() == 0) throw EUnpackError(base::Format("READ ERROR : %s", path.c_str()));
-    model.Clear();
-    model.LoadFromStream(unpacked);
+    model3ds::TPack4Ex pack;
+    pack.LoadFromFile(path);
+    LoadPackedModel(model, pack, path);
 }
 
 }  // namespace convert
