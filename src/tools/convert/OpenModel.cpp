@@ -9,6 +9,9 @@
 
 namespace convert {
 
+namespace {
+
+// The message for an Unpack result code other than success.
 std::string UnpackFailure(const std::string& path, std::int32_t code) {
     switch (code) {
     case model3ds::kUnpackNoData:
@@ -19,6 +22,8 @@ std::string UnpackFailure(const std::string& path, std::int32_t code) {
         return base::Format("cannot unpack %s: not a packed model file, or its packed data is corrupt", path.c_str());
     }
 }
+
+}  // namespace
 
 bool IsPackedName(const std::string& name) {
     const std::size_t dot = name.rfind('.');

@@ -19,9 +19,6 @@ public:
 
 bool IsPackedName(const std::string& name);
 
-// The message for an Unpack result code other than success.
-std::string UnpackFailure(const std::string& path, std::int32_t code);
-
 // The unpacked bytes of a packed file; EUnpackError when unpacking fails.
 std::vector<std::uint8_t> UnpackFile(const std::string& path);
 
