@@ -71,6 +71,23 @@ TEST(ConvertList, PackedFilesAreUnpackedFirst) {
     EXPECT_EQ(Convert({"--list", dir.File("plain.3da.bak")}).out, kSampleListing);
 }
 
+// Like the desktop program, --list goes by what comes out of the packed file,
+// not by the unpacker's result: a wrong stored total does not stop a whole model.
+TEST(ConvertList, PackedFileWithAWrongTotalStillLists) {
+    testsupport::TempDir dir;
+    const std::vector<std::uint8_t> model = SampleModel();
+    std::vector<std::uint8_t> packed = model3ds::Pack3DA(model.data(), model.size());
+    packed[5] ^= 0x01;  // the total size, off by 256
+    Save(dir.File("total.3da"), packed);
+    const ProcessResult list = Convert({"--list", dir.File("total.3da")});
+    EXPECT_EQ(list.exitCode, 0) << list.err;
+    EXPECT_EQ(list.out, kSampleListing);
+    const ProcessResult unpack = Convert({"--unpack", dir.File("out.3ds"), dir.File("total.3da")});
+    EXPECT_EQ(unpack.exitCode, 1);
+    EXPECT_EQ(unpack.err, "cannot unpack " + dir.File("total.3da") +
+                              ": not a packed model file, or its packed data is corrupt\n");
+}
+
 TEST(ConvertPack, RoundTripGivesTheSameBytes) {
     testsupport::TempDir dir;
     const std::vector<std::uint8_t> model = SampleModel();
@@ -88,6 +105,12 @@ TEST(ConvertList, UnreadableInputExitsWithOneAndTheReaderMessage) {
     Save(dir.File("cut.3ds"), std::vector<std::uint8_t>(model.begin(), model.begin() + 4));
     Save(dir.File("broken.3da"), {0x53, 0x48, 0x01, 0x20, 0xFF, 0xFF, 0xFF});
     Save(dir.File("text.3da"), {'h', 'e', 'l', 'l', 'o'});
+    // Over one block, so that cutting the last block leaves the first one to read.
+    testsupport::MeshSpec large{.name = "Large"};
+    for (int i = 0; i < 4000; ++i) large.vertices.push_back({static_cast<float>(i), 0, 0});
+    const std::vector<std::uint8_t> largeModel = testsupport::BuildModel({large});
+    const std::vector<std::uint8_t> packed = model3ds::Pack3DA(largeModel.data(), largeModel.size());
+    Save(dir.File("cut.3da"), std::vector<std::uint8_t>(packed.begin(), packed.end() - 5));
     testsupport::Writer3DS damaged;
     damaged.Begin(model3ds::CK_MAIN);
     damaged.Header(model3ds::CK_SCENE, 3);
@@ -103,10 +126,13 @@ TEST(ConvertList, UnreadableInputExitsWithOneAndTheReaderMessage) {
         {dir.File("damaged.3ds"),
          "An invalid Chunk structure was encountered while reading\n"
          "the database. Usually caused by a corrupt database or file.\n"},
-        {dir.File("broken.3da"), "cannot unpack " + dir.File("broken.3da") +
-                                     ": not a packed model file, or its packed data is corrupt\n"},
-        {dir.File("text.3da"), "cannot unpack " + dir.File("text.3da") +
-                                   ": not a packed model file, or its packed data is corrupt\n"},
+        // A packed file that unpacks to nothing gets the desktop program's message.
+        {dir.File("broken.3da"), "READ ERROR : " + dir.File("broken.3da") + "\n"},
+        {dir.File("text.3da"), "READ ERROR : " + dir.File("text.3da") + "\n"},
+        // What a damaged packed file does unpack to is the reader's to judge.
+        {dir.File("cut.3da"),
+         "An invalid Chunk structure was encountered while reading\n"
+         "the database. Usually caused by a corrupt database or file.\n"},
     };
     for (const Case& c : cases) {
         const ProcessResult result = Convert({"--list", c.input});

@@ -9,6 +9,9 @@
 
 namespace convert {
 
+namespace {
+
+// The message for an Unpack result code other than success.
 std::string UnpackFailure(const std::string& path, std::int32_t code) {
     switch (code) {
     case model3ds::kUnpackNoData:
@@ -19,6 +22,8 @@ std::string UnpackFailure(const std::string& path, std::int32_t code) {
         return base::Format("cannot unpack %s: not a packed model file, or its packed data is corrupt", path.c_str());
     }
 }
+
+}  // namespace
 
 bool IsPackedName(const std::string& name) {
     const std::size_t dot = name.rfind('.');
@@ -38,6 +43,15 @@ std::vector<std::uint8_t> UnpackFile(const std::string& path) {
     return unpacked.TakeBytes();
 }
 
+void LoadPackedModel(model3ds::TFile3DS& model, model3ds::TPack4Ex& pack, const std::string& path) {
+    base::MemoryStream unpacked;
+    pack.Unpack(unpacked);
+    if (unpacked.Size() == 0) throw EUnpackError(base::Format("READ ERROR : %s", path.c_str()));
+    unpacked.Seek(0);
+    model.Clear();
+    model.LoadFromStream(unpacked);
+}
+
 void OpenModelFile(model3ds::TFile3DS& model, const std::string& path) {
     if (IsHttpAddress(path)) {
         OpenHttpModel(model, path);
@@ -48,10 +62,9 @@ void OpenModelFile(model3ds::TFile3DS& model, const std::string& path) {
         model.LoadFromFile(path);
         return;
     }
-    base::MemoryStream unpacked(UnpackFile(path));
-    if (unpacked.Size() == 0) throw EUnpackError(base::Format("READ ERROR : %s", path.c_str()));
-    model.Clear();
-    model.LoadFromStream(unpacked);
+    model3ds::TPack4Ex pack;
+    pack.LoadFromFile(path);
+    LoadPackedModel(model, pack, path);
 }
 
 }  // namespace convert

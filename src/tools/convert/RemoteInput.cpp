@@ -53,13 +53,7 @@ void OpenHttpModel(model3ds::TFile3DS& model, const std::string& address) {
     }
     model3ds::TPack4Ex pack;
     pack.LoadFromStream(fetched);
-    base::MemoryStream unpacked;
-    const std::int32_t code = pack.Unpack(unpacked);
-    if (code != model3ds::kUnpackSuccess) throw EUnpackError(UnpackFailure(address, code));
-    if (unpacked.Size() == 0) throw EUnpackError(base::Format("READ ERROR : %s", address.c_str()));
-    unpacked.Seek(0);
-    model.Clear();
-    model.LoadFromStream(unpacked);
+    LoadPackedModel(model, pack, address);
 }
 
 }  // namespace convert
