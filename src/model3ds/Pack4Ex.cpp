@@ -62,9 +62,8 @@ std::int32_t TPack4Ex::Unpack(base::Stream& output) {
     return DecodeBlocks(output, input.data(), block.data()) ? kUnpackSuccess : kUnpackFailed;
 }
 
-// A block that breaks the format's limits fails at once without being written:
-// its bytes cannot be right. A stored total that disagrees with the blocks only
-// fails the result; the blocks themselves are written, so nothing is lost.
+// A block that breaks the format's limits, or whose output would pass the
+// stored total, fails at once without being written: its bytes cannot be right.
 bool TPack4Ex::DecodeBlocks(base::Stream& output, std::uint8_t* input, std::uint8_t* block) {
     std::uint32_t totalSize = 0;
     if (!ReadU32(packedData_, totalSize)) return false;
@@ -75,7 +74,7 @@ bool TPack4Ex::DecodeBlocks(base::Stream& output, std::uint8_t* input, std::uint
         if (packedData_.Read(input, length) != length) break;
         consumed_ += length + 2u;
         const std::uint16_t count = decoder_.DecodeBlock(input, block, length);
-        if (count == TDryICE::kCorruptBlock) return false;
+        if (count == TDryICE::kCorruptBlock || written_ + count > totalSize) return false;
         const std::size_t stored = output.Write(block, count);
         written_ += stored;
         if (stored != count || count != kBlockSize) break;
