@@ -63,7 +63,9 @@ std::int32_t TPack4Ex::Unpack(base::Stream& output) {
 }
 
 // A block that breaks the format's limits, or whose output would pass the
-// stored total, fails at once without being written: its bytes cannot be right.
+// stored total, fails at once without being written: its bytes cannot be right,
+// and the total is what bounds the memory a hostile file can make us fill
+// (a coded block of 37 bytes can unpack to 32768).
 bool TPack4Ex::DecodeBlocks(base::Stream& output, std::uint8_t* input, std::uint8_t* block) {
     std::uint32_t totalSize = 0;
     if (!ReadU32(packedData_, totalSize)) return false;

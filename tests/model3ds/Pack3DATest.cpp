@@ -143,7 +143,8 @@ TEST(Pack3DA, RoundTripsTheSharedModels) {
 }
 
 // Damaged packed files must end in success or failure, never crash; the output
-// holds exactly the bytes reported, and a success exactly the stored total.
+// holds exactly the bytes reported, never more than the stored total, and a
+// success exactly the stored total.
 TEST(Pack3DA, DamagedFilesNeverWritePastWhatTheyReport) {
     Bytes data = ModelLike(60000, 11);
     const Bytes text = Text(30000);
@@ -169,9 +170,12 @@ TEST(Pack3DA, DamagedFilesNeverWritePastWhatTheyReport) {
         ASSERT_TRUE(result.code == model3ds::kUnpackSuccess || result.code == model3ds::kUnpackFailed || result.code == model3ds::kUnpackNoData)
             << "round " << round;
         ASSERT_EQ(result.bytes.size(), result.written) << "round " << round;
-        if (result.code == model3ds::kUnpackSuccess) {
+        if (packed.size() >= 8) {
             const std::uint32_t total = packed[4] | packed[5] << 8 | packed[6] << 16 | static_cast<std::uint32_t>(packed[7]) << 24;
-            ASSERT_EQ(result.written, total) << "round " << round;
+            ASSERT_LE(result.written, total) << "round " << round;
+            if (result.code == model3ds::kUnpackSuccess) {
+                ASSERT_EQ(result.written, total) << "round " << round;
+            }
         }
     }
 }

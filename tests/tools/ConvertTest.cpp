@@ -77,7 +77,7 @@ TEST(ConvertList, PackedFileWithAWrongTotalStillLists) {
     testsupport::TempDir dir;
     const std::vector<std::uint8_t> model = SampleModel();
     std::vector<std::uint8_t> packed = model3ds::Pack3DA(model.data(), model.size());
-    packed[5] ^= 0x01;  // the total size, off by 256
+    packed[6] += 1;  // the stored total, 64 KiB more than the blocks hold
     Save(dir.File("total.3da"), packed);
     const ProcessResult list = Convert({"--list", dir.File("total.3da")});
     EXPECT_EQ(list.exitCode, 0) << list.err;
