@@ -33,10 +33,16 @@ void TFile3DS::LoadFromStream(base::Stream& stream) {
     try {
         std::vector<std::uint8_t> bytes(static_cast<std::size_t>(position < size ? size - position : 0));
         stream.ReadBuffer(bytes.data(), bytes.size());
-        Load(std::make_unique<base::MemoryStream>(std::move(bytes)));
+        LoadFromBytes(std::move(bytes));
     } catch (const std::bad_alloc&) {
         RaiseError3DS(kErrorNoMemory);
     }
+}
+
+void TFile3DS::LoadFromBytes(std::vector<std::uint8_t> bytes) {
+    Clear();
+    fileName_.clear();
+    Load(std::make_unique<base::MemoryStream>(std::move(bytes)));
 }
 
 void TFile3DS::Load(std::unique_ptr<base::Stream> source) {

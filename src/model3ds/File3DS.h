@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "base/Errors.h"
 #include "base/Stream.h"
@@ -74,6 +75,8 @@ public:
     void LoadFromFile(const std::string& fileName);
     // Copies the stream's bytes from its current position; the stream stays the caller's.
     void LoadFromStream(base::Stream& stream);
+    // Reads the model from bytes that are handed over, not copied.
+    void LoadFromBytes(std::vector<std::uint8_t> bytes);
     void Clear();
 
     TMaterialList& MaterialList();

@@ -42,6 +42,8 @@ int TPack4Ex::LoadFromStream(base::Stream& stream) {
     return 0;
 }
 
+void TPack4Ex::LoadFromBytes(std::vector<std::uint8_t> bytes) { packedData_ = base::MemoryStream(std::move(bytes)); }
+
 std::int32_t TPack4Ex::Unpack(base::Stream& output) {
     if (packedData_.Size() == 0) return kUnpackNoData;
     std::vector<std::uint8_t> input;

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "base/Stream.h"
 
@@ -52,6 +53,8 @@ public:
     // Replaces the packed data with the bytes from stream's position to its end.
     // Returns 0. The stream stays the caller's.
     int LoadFromStream(base::Stream& stream);
+    // Replaces the packed data with bytes that are handed over, not copied.
+    void LoadFromBytes(std::vector<std::uint8_t> bytes);
 
     // Writes the unpacked bytes to output at its position and returns one of the
     // kUnpack* codes. On failure the blocks decoded before the fault are already

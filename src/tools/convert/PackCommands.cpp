@@ -1,7 +1,7 @@
 #include "base/Stream.h"
+#include "model3ds/OpenModel.h"
 #include "model3ds/Pack3DA.h"
 #include "tools/convert/Commands.h"
-#include "tools/convert/OpenModel.h"
 
 namespace convert {
 
@@ -23,7 +23,7 @@ int RunPack(const Arguments& arguments, std::ostream&) {
 
 int RunUnpack(const Arguments& arguments, std::ostream&) {
     CheckOperands(arguments, "--unpack");
-    const std::vector<std::uint8_t> unpacked = UnpackFile(arguments.operands[1]);
+    const std::vector<std::uint8_t> unpacked = model3ds::UnpackWhole(base::ReadWholeFile(arguments.operands[1]), arguments.operands[1]);
     base::WriteFileAtomically(arguments.operands[0], unpacked.data(), unpacked.size());
     return 0;
 }

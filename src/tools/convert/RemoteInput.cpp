@@ -2,11 +2,9 @@
 
 #include <iostream>
 
+#include "base/Errors.h"
 #include "base/Format.h"
-#include "base/Stream.h"
-#include "model3ds/Pack4Ex.h"
 #include "net/HttpClient.h"
-#include "tools/convert/OpenModel.h"
 
 namespace convert {
 
@@ -41,19 +39,6 @@ std::vector<std::uint8_t> FetchHttp(const std::string& address) {
         throw base::Exception("読み込みできませんでした\r" + StatusLine(client.Header));
     }
     return std::vector<std::uint8_t>(client.Body.begin(), client.Body.end());
-}
-
-void OpenHttpModel(model3ds::TFile3DS& model, const std::string& address) {
-    base::MemoryStream fetched(FetchHttp(address));
-    if (fetched.Size() == 0) throw base::Exception(base::Format("READ ERROR : %s", address.c_str()));
-    if (!IsPackedName(AddressFileName(address))) {
-        model.Clear();
-        model.LoadFromStream(fetched);
-        return;
-    }
-    model3ds::TPack4Ex pack;
-    pack.LoadFromStream(fetched);
-    LoadPackedModel(model, pack, address);
 }
 
 }  // namespace convert

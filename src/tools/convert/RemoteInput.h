@@ -1,11 +1,10 @@
 #pragma once
-// Models fetched over HTTP: the whole reply is read into memory, then opened by
+// Models fetched over HTTP: the whole reply is read into memory, to be opened by
 // the address's extension as a local file would be.
 #include <cstdint>
 #include <string>
 #include <vector>
 
-#include "model3ds/File3DS.h"
 
 namespace convert {
 
@@ -17,8 +16,5 @@ std::string AddressFileName(const std::string& address);
 
 // The content of address; a reply above 399 raises "読み込みできませんでした" with the status line.
 std::vector<std::uint8_t> FetchHttp(const std::string& address);
-
-// Fetches address and loads it into model (".3da", any letter case, unpacked first).
-void OpenHttpModel(model3ds::TFile3DS& model, const std::string& address);
 
 }  // namespace convert
