@@ -1,0 +1,53 @@
+#include "app/Application.h"
+
+#include <QMessageBox>
+
+#include <exception>
+
+#include "app/DisplayText.h"
+#include "base/Beep.h"
+#include "net/SocketClient.h"
+
+namespace app {
+
+TKorvaneApplication::TKorvaneApplication(int& argc, char** argv) : QApplication(argc, argv) {
+    setApplicationName(QStringLiteral("korvane"));
+    setApplicationDisplayName(QStringLiteral("Velquor Version 2.1"));
+    setDesktopFileName(QStringLiteral("korvane"));
+    setFont(WindowFont());
+    base::SetBeepHook([] { QApplication::beep(); });
+    // The network clients wait synchronously; the window stays alive meanwhile.
+    net::TSocketClient::SetPumpHook([] { QApplication::processEvents(QEventLoop::AllEvents); });
+}
+
+// No exception may unwind through Qt's event loop: one that leaves a handler is
+// reported here and the event counts as handled.
+bool TKorvaneApplication::notify(QObject* receiver, QEvent* event) {
+    try {
+        return QApplication::notify(receiver, event);
+    } catch (const std::exception& error) {
+        ShowException(DisplayText(error.what()));
+    } catch (...) {
+        ShowException(QStringLiteral("Unknown error"));
+    }
+    return true;
+}
+
+void TKorvaneApplication::ShowException(const QString& message) {
+    while (QApplication::overrideCursor()) QApplication::restoreOverrideCursor();
+    QString text = message;
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    QMessageBox box(QMessageBox::Critical, QApplication::applicationDisplayName(), text, QMessageBox::Ok,
+                    QApplication::activeWindow());
+    box.exec();
+}
+
+QFont WindowFont() {
+    QFont font;
+    font.setFamilies({QStringLiteral("IPAPGothic"), QStringLiteral("IPA Pゴシック"), QStringLiteral("Noto Sans CJK JP"),
+                      QStringLiteral("VL PGothic"), QStringLiteral("sans-serif")});
+    font.setPixelSize(12);
+    return font;
+}
+
+}  // namespace app

@@ -1,0 +1,22 @@
+#pragma once
+// The application object: its title, the hooks the Qt-free modules call, and the
+// top-level error report, which shows the text of any error that leaves a
+// command in a message box and lets the program go on.
+#include <QApplication>
+
+namespace app {
+
+class TKorvaneApplication : public QApplication {
+public:
+    TKorvaneApplication(int& argc, char** argv);
+
+    bool notify(QObject* receiver, QEvent* event) override;
+
+    // Shows message as the error report does; CR separates its lines.
+    static void ShowException(const QString& message);
+};
+
+// The window font: a proportional Japanese Gothic at 12 pixels.
+QFont WindowFont();
+
+}  // namespace app

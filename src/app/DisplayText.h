@@ -1,0 +1,12 @@
+#pragma once
+// Model and material names are raw bytes; this is how the window shows them.
+#include <QString>
+
+#include <string_view>
+
+namespace app {
+
+// Valid UTF-8 as it is; anything else read as Shift-JIS (code page 932).
+QString DisplayText(std::string_view raw);
+
+}  // namespace app

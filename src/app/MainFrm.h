@@ -1,0 +1,198 @@
+#pragma once
+// The main window: the loaded model with its browser, the export options, the
+// material editors, the recent files, the remote file grid and the status bar.
+// Every command is one handler; the tool buttons call the menu handlers.
+#include <QMainWindow>
+#include <QPointer>
+
+#include <memory>
+#include <string>
+
+#include "app/RecentFiles.h"
+#include "base/Stream.h"
+#include "model3ds/File3DS.h"
+#include "viewer/Draw3DFrm.h"
+#include "viewer/ViewerOwner.h"
+#include "xexport/ExportOptions.h"
+
+class QAction;
+class QCheckBox;
+class QColorDialog;
+class QFileDialog;
+class QGroupBox;
+class QLabel;
+class QMenu;
+class QRadioButton;
+class QStatusBar;
+class QTabWidget;
+class QTableWidget;
+class QToolBar;
+class QToolButton;
+class QTreeWidget;
+class QTreeWidgetItem;
+class QWidget;
+
+namespace net {
+class TFtpClient;
+class THttpClient;
+}  // namespace net
+
+namespace widgets {
+class TSpinEdit;
+}  // namespace widgets
+
+namespace app {
+
+class TColorSwatch;
+
+class TMainFrm : public QMainWindow, public viewer::IViewerOwner {
+public:
+    // recentFilePath: where the recent-files list is read at start and written at close.
+    explicit TMainFrm(const std::string& recentFilePath, QWidget* parent = nullptr);
+    ~TMainFrm() override;
+
+    // ---- Operations the other parts of the window call ----
+    void UpdateCommandStates();
+    void ResetDisplay(bool keepRemoteList);
+    bool OpenModelFile(const std::string& path);
+    // The top-level node of the selection and the model's index of its mesh; null and -1 with no selection.
+    QTreeWidgetItem* SelectedMeshNode(int& meshIndex) const;
+    void ViewerClosed() override;
+    void BuildModelTree();
+    void MeshNameListClick();
+    void ShowMaterialInfo(const std::string& name);
+    int SelectedMaterialIndex();
+    model3ds::TMaterial3DS* FindMaterialByName(const std::string& name, int& index);
+    void SetSaveFileName(const QString& name);
+
+    // ---- Commands, as the menus and tool buttons run them ----
+    void OnTopMenu(QAction* sender);
+    void OnFileMenu(QAction* sender);
+    void OnShowMenu(QAction* sender);
+    void OnToolButton(QToolButton* sender);
+    // The open command after its dialog: opens path, or shows "READ ERROR" for a file without meshes.
+    void OpenChosenFile(const std::string& path);
+    // The save commands after their dialog.
+    void SaveChosenFile(const std::string& path, bool binary);
+
+    // ---- Controls, by the names the handlers use ----
+    QMenu* MainMenuFile;  // tFile's menu
+    QMenu* MainMenuShow;
+    QMenu* MainMenuFind;
+    QAction* tFile;
+    QAction* fOpen3DS;
+    QAction* fCloseFile;
+    QAction* fSaveAsX;
+    QAction* fSaveXAsText;
+    QAction* fSaveXAsBinally;
+    QAction* fQuit;
+    QAction* tShow;
+    QAction* sDraw3D;
+    QAction* tFind;
+    QAction* fndWeb;
+
+    QToolBar* ToolBar1;
+    QToolButton* bOpen;
+    QToolButton* bClose;
+    QToolButton* bSave;
+    QToolButton* bViewer;
+    QToolButton* bDisConnect;
+    QToolButton* bUpFolder;
+    QMenu* MruPopupMenu;
+
+    QTabWidget* ThePage;
+    QWidget* TabSheet1;
+    QTreeWidget* TreeView;
+    QGroupBox* MeshBox;
+    QLabel* VertexCount;
+    QLabel* FaceCount;
+    QLabel* TextureCoords;
+    QLabel* MaterialCount;
+    QLabel* MeshCount;
+    QLabel* MaxCoord;
+    QLabel* MinCoord;
+
+    QGroupBox* GroupBox1;
+    QCheckBox* SelectAllMesh;
+    QCheckBox* SaveMaterial;
+    QCheckBox* SetTranse;
+    QRadioButton* EncodeZeroCenter;
+    QRadioButton* EncodeZeroLeft;
+    QRadioButton* NotEncode;
+    QCheckBox* SetIndipendentVertex;
+    QCheckBox* CombineMesh;
+
+    QGroupBox* MaterialBox;
+    TColorSwatch* AmbientColor;
+    QLabel* AmbientColorRGB;
+    TColorSwatch* DiffuseColor;
+    QLabel* DiffuseColorRGB;
+    TColorSwatch* SpeculerColor;
+    QLabel* SpeculerColorRGB;
+    QLabel* SelfIlluminate;
+    widgets::TSpinEdit* SpecularCo;
+    widgets::TSpinEdit* RefrectCo;
+
+    QTableWidget* WebListGrig;
+    QStatusBar* StatusBar;
+    QLabel* StatusPanels[2];
+
+    QFileDialog* OpenDialog;
+    QFileDialog* SaveDialog;
+    QColorDialog* ColorDialog;
+
+    // ---- State ----
+    std::unique_ptr<model3ds::TFile3DS> ModelFile;
+    std::string CurrentFileName;
+    QString BaseCaption;
+    bool ViewerShown = false;
+    TRecentFiles RecentFiles;
+    std::string RecentFilePath;
+    std::unique_ptr<base::MemoryStream> DownloadStream;
+    std::string WebServerAddress;
+    std::string WebHttpFolder;
+    std::string WebCurrentPath;
+    std::string WebUserID;
+    std::string WebPassword;
+    int WebPort = 0;
+    int WebTimeOut = 0;
+    int WebListRow = 0;
+    // The viewer window opened last; it deletes itself when closed.
+    QPointer<viewer::TDraw3DFrm> CurrentViewer;
+    std::unique_ptr<net::TFtpClient> FtpClient;
+    std::unique_ptr<net::THttpClient> HttpClient;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
+private:
+    // Building the window, top to bottom.
+    void CreateMenus();
+    void CreateToolBar();
+    void CreatePage();
+    void CreateMeshBox();
+    void CreateExportOptions();
+    void CreateMaterialBox();
+    void CreateRemoteGrid();
+    void CreateStatusBar();
+    void CreateDialogs();
+    void ConnectHandlers();
+
+    void FormCreate();
+    void FormClose();
+    void TreeViewChange(QTreeWidgetItem* node);
+    void SelectAllMeshClick();
+    void OnColor(TColorSwatch* sender);
+    void OnMaterialSet(widgets::TSpinEdit* sender);
+    void MruPopupMenuPopup();
+    void OpenRecentFile(QAction* sender);
+    void SaveCommand(bool binary);
+    // The options of the "Direct3D 変換オプション" group as the writers take them.
+    xexport::TExportOptions ExportOptions() const;
+    void ShowReadError(const std::string& path);
+    int MeshTotal() const;
+};
+
+}  // namespace app

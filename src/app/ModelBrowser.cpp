@@ -1,0 +1,124 @@
+// The model browser: the tree of meshes and their materials, and the panels
+// that show the selected mesh and material.
+#include <QLabel>
+#include <QTreeWidget>
+
+#include <algorithm>
+#include <climits>
+
+#include "app/ColorSwatch.h"
+#include "app/DisplayText.h"
+#include "app/MainFrm.h"
+#include "base/Format.h"
+#include "model3ds/MaterialColor.h"
+#include "widgets/SpinEdit.h"
+#include "xexport/ExportPreparation.h"
+
+namespace app {
+
+namespace {
+
+QString Text(const std::string& formatted) { return QString::fromUtf8(formatted.data(), formatted.size()); }
+
+QString CornerText(const model3ds::TVector3DS& corner) {
+    return Text(base::Format("X:%.6f Y:%.6f Z:%.6f", corner.x, corner.y, corner.z));
+}
+
+// A coefficient as its spin edit takes it: rounded, and within int whatever the file held.
+int SpinValue(double value) {
+    return static_cast<int>(std::clamp<long long>(base::RoundHalfEven(value), INT_MIN, INT_MAX));
+}
+
+// The material name a child node stands for, as the raw bytes of the file.
+std::string NodeMaterialName(const QTreeWidgetItem* node) {
+    return node->data(0, Qt::UserRole).toByteArray().toStdString();
+}
+
+}  // namespace
+
+// A top-level node keeps the index of its mesh in the model's list, so that a
+// mesh without a name, which gets no node, moves no command onto another mesh.
+void TMainFrm::BuildModelTree() {
+    TreeView->clear();
+    model3ds::TObjectList& meshes = ModelFile->ObjectList();
+    const int total = meshes.MeshTotal();
+    QList<QTreeWidgetItem*> nodes;
+    for (int i = 0; i < total; ++i) {
+        const model3ds::TMesh3DS& mesh = *meshes.GetMesh(i);
+        if (mesh.Name.empty()) continue;
+        auto* node = new QTreeWidgetItem({DisplayText(mesh.Name)});
+        node->setData(0, Qt::UserRole, i);
+        for (const model3ds::TObjMat3DS& group : mesh.MatGroups) {
+            auto* child = new QTreeWidgetItem(node, {DisplayText(group.Name)});
+            child->setData(0, Qt::UserRole, QByteArray::fromStdString(group.Name));
+        }
+        nodes.append(node);
+    }
+    TreeView->addTopLevelItems(nodes);
+    TreeView->setCurrentItem(nullptr);
+}
+
+void TMainFrm::TreeViewChange(QTreeWidgetItem* node) {
+    if (node && node->parent()) {
+        ShowMaterialInfo(NodeMaterialName(node));
+    } else {
+        MeshNameListClick();
+    }
+    UpdateCommandStates();
+}
+
+void TMainFrm::MeshNameListClick() {
+    int meshIndex = -1;
+    SelectedMeshNode(meshIndex);
+    if (meshIndex < 0 || meshIndex >= MeshTotal()) return;
+    const model3ds::TMesh3DS* mesh = ModelFile->ObjectList().GetMesh(meshIndex);
+    if (!mesh) return;
+    VertexCount->setText(Text(base::Format("%d 頂点", mesh->NumVertices())));
+    TextureCoords->setText(Text(base::Format("%d Texture 座標系", mesh->NumTexCoords())));
+    FaceCount->setText(Text(base::Format("%d 面", mesh->NumFaces())));
+    MaterialCount->setText(Text(base::Format("%d 個", mesh->NumMatGroups())));
+    const xexport::TMeshBounds bounds = xexport::GetMeshBounds(*ModelFile, meshIndex);
+    MaxCoord->setText(CornerText(bounds.Max));
+    MinCoord->setText(CornerText(bounds.Min));
+}
+
+model3ds::TMaterial3DS* TMainFrm::FindMaterialByName(const std::string& name, int& index) {
+    model3ds::TMaterialList& materials = ModelFile->MaterialList();
+    const int total = materials.MaterialTotal();
+    for (int i = 0; i < total; ++i) {
+        model3ds::TMaterial3DS* material = materials.GetMaterial(i);
+        if (material->Name == name) {
+            index = i;
+            return material;
+        }
+    }
+    index = -1;
+    return nullptr;
+}
+
+int TMainFrm::SelectedMaterialIndex() {
+    const QTreeWidgetItem* node = TreeView->currentItem();
+    if (!node || !node->parent()) return -1;
+    int index = -1;
+    FindMaterialByName(NodeMaterialName(node), index);
+    return index;
+}
+
+void TMainFrm::ShowMaterialInfo(const std::string& name) {
+    int index = -1;
+    const model3ds::TMaterial3DS* material = FindMaterialByName(name, index);
+    if (!material) return;
+    AmbientColor->SetColor(model3ds::MaterialColorToRGB(material->Ambient));
+    DiffuseColorRGB->setText(Text(model3ds::FormatColorText(material->Diffuse)));
+    DiffuseColor->SetColor(model3ds::MaterialColorToRGB(material->Diffuse));
+    SpeculerColorRGB->setText(Text(model3ds::FormatColorText(material->Specular)));
+    SpeculerColor->SetColor(model3ds::MaterialColorToRGB(material->Specular));
+    SelfIlluminate->setText(Text(base::Format("%lld %%", base::RoundHalfEven(100.0 * material->SelfIllumPct))));
+    // Setting the fields stores their shown values back into this material when they differ.
+    const float power = material->SpecularPower;
+    const float opacity = material->Opacity;
+    RefrectCo->SetValue(SpinValue(power));
+    SpecularCo->SetValue(SpinValue(opacity * 100.0));
+}
+
+}  // namespace app

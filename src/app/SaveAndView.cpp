@@ -1,0 +1,113 @@
+// The save commands, which write the selected mesh or all meshes merged as a
+// .x file, and the view command, which shows the same data in a viewer window.
+#include <QApplication>
+#include <QCheckBox>
+#include <QFile>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QRadioButton>
+#include <QTreeWidget>
+
+#include "app/MainFrm.h"
+#include "viewer/Draw3DFrm.h"
+#include "xexport/ExportPreparation.h"
+#include "xexport/XBinaryWriter.h"
+#include "xexport/XTextWriter.h"
+
+namespace app {
+
+namespace {
+
+// Puts the normal cursor back when the command ends, also when an error ends it.
+class WaitCursor {
+public:
+    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~WaitCursor() {
+        while (QApplication::overrideCursor()) QApplication::restoreOverrideCursor();
+    }
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+};
+
+}  // namespace
+
+xexport::TExportOptions TMainFrm::ExportOptions() const {
+    xexport::TExportOptions options;
+    options.SaveMaterial = SaveMaterial->isChecked();
+    options.SetTranse = SetTranse->isChecked();
+    options.Origin = EncodeZeroCenter->isChecked() ? xexport::TOriginMode::EncodeZeroCenter
+                     : EncodeZeroLeft->isChecked() ? xexport::TOriginMode::EncodeZeroLeft
+                                                   : xexport::TOriginMode::NotEncode;
+    return options;
+}
+
+void TMainFrm::SetSaveFileName(const QString& name) { SaveDialog->selectFile(name + ".x"); }
+
+void TMainFrm::SaveCommand(bool binary) {
+    int meshIndex = -1;
+    const QTreeWidgetItem* node = SelectedMeshNode(meshIndex);
+    if (!node) return;
+    SetSaveFileName(node->text(0));
+    if (SaveDialog->exec() != QDialog::Accepted) return;
+    SaveChosenFile(QFile::encodeName(SaveDialog->selectedFiles().value(0)).toStdString(), binary);
+}
+
+void TMainFrm::SaveChosenFile(const std::string& path, bool binary) {
+    int meshIndex = -1;
+    if (!SelectedMeshNode(meshIndex)) return;
+    const xexport::TExportOptions options = ExportOptions();
+    const bool merged = SelectAllMesh->isChecked();
+    // The writers write nothing for a mesh without vertices; the user is told rather than left without a file.
+    if (!merged && !xexport::MeshToExport(*ModelFile, meshIndex)) {
+        QMessageBox box(QMessageBox::Warning, QApplication::applicationDisplayName(),
+                        QString::fromUtf8("このメッシュには頂点がないため保存できません"), QMessageBox::Ok, this);
+        box.exec();
+        return;
+    }
+    if (binary) {
+        base::MemoryStream stream;
+        if (merged) {
+            xexport::WriteMergedXBinary(*ModelFile, options, path, stream);
+        } else {
+            xexport::WriteMeshXBinary(*ModelFile, options, path, stream, meshIndex);
+        }
+    } else if (merged) {
+        xexport::WriteMergedXText(*ModelFile, options, path, nullptr);
+    } else {
+        xexport::WriteMeshXText(*ModelFile, options, path, nullptr, meshIndex);
+    }
+}
+
+void TMainFrm::OnShowMenu(QAction* sender) {
+    if (sender != sDraw3D || ViewerShown) return;
+    int meshIndex = -1;
+    const QTreeWidgetItem* node = SelectedMeshNode(meshIndex);
+    if (!node || meshIndex < 0) return;
+    const QString caption = node->text(0);
+    WaitCursor waiting;
+    base::MemoryStream stream;
+    if (SelectAllMesh->isChecked()) {
+        xexport::WriteMergedXBinary(*ModelFile, ExportOptions(), "", stream);
+    } else {
+        xexport::WriteMeshXBinary(*ModelFile, ExportOptions(), "", stream, meshIndex);
+    }
+    stream.Seek(0);
+    CurrentViewer = new viewer::TDraw3DFrm(this, this);
+    CurrentViewer->show();
+    CurrentViewer->LoadModel(stream, caption);
+    ViewerShown = true;
+}
+
+// Unchecking leaves the other two origin buttons as they were, so none of the
+// three may be checked afterwards; an exclusive group could not do that.
+void TMainFrm::SelectAllMeshClick() {
+    if (SelectAllMesh->isChecked()) {
+        NotEncode->setChecked(true);
+        return;
+    }
+    NotEncode->setAutoExclusive(false);
+    NotEncode->setChecked(false);
+    NotEncode->setAutoExclusive(true);
+}
+
+}  // namespace app

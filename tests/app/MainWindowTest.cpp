@@ -1,0 +1,448 @@
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QCheckBox>
+#include <QColorDialog>
+#include <QFile>
+#include <QFileDialog>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMimeData>
+#include <QRadioButton>
+#include <QTableWidget>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+#include <QTreeWidget>
+
+#include <filesystem>
+
+#include "WindowSupport.h"
+#include "app/ColorSwatch.h"
+#include "app/MainFrm.h"
+#include "base/Stream.h"
+#include "model3ds/Pack3DA.h"
+#include "support/RunProcess.h"
+#include "support/TempDir.h"
+#include "support/Writer3DS.h"
+#include "viewer/Draw3DFrm.h"
+#include "widgets/SpinEdit.h"
+
+using app::TMainFrm;
+using windowtest::AnswerMessageBoxes;
+
+namespace {
+
+const QString kCaption = QString::fromUtf8("Korvane Ver2.2 ( URL 対応版 ) ");
+
+std::string Bytes(const std::string& path) {
+    const std::vector<std::uint8_t> bytes = base::ReadWholeFile(path);
+    return std::string(bytes.begin(), bytes.end());
+}
+
+void Save(const std::string& path, const std::vector<std::uint8_t>& bytes) {
+    base::WriteFileAtomically(path, bytes.data(), bytes.size());
+}
+
+class MainWindow : public ::testing::Test {
+protected:
+    void SetUp() override {
+        sample_ = dir_.File("sample.3ds");
+        Save(sample_, windowtest::SampleModel());
+        const std::vector<std::uint8_t> model = windowtest::SampleModel();
+        Save(dir_.File("SAMPLE.3DA"), model3ds::Pack3DA(model.data(), model.size()));
+        window_ = std::make_unique<TMainFrm>(dir_.File("RecentFile.Mru"));
+        window_->show();
+    }
+
+    void Open(const std::string& path) {
+        EXPECT_TRUE(AnswerMessageBoxes([&] { window_->OpenChosenFile(path); }).empty()) << path;
+        window_->UpdateCommandStates();
+    }
+
+    // The top-level node at position top, or its child at position child.
+    void Select(int top, int child = -1) {
+        QTreeWidgetItem* node = window_->TreeView->topLevelItem(top);
+        window_->TreeView->setCurrentItem(child < 0 ? node : node->child(child));
+    }
+
+    QString Label(QLabel* label) const { return label->text(); }
+
+    testsupport::ProcessResult Convert(std::vector<std::string> arguments) {
+        arguments.insert(arguments.begin(), KORVANE_CONVERT);
+        return testsupport::RunProcess(arguments);
+    }
+
+    testsupport::TempDir dir_;
+    std::string sample_;
+    std::unique_ptr<TMainFrm> window_;
+};
+
+}  // namespace
+
+TEST_F(MainWindow, StartsEmptyWithItsControlsAsLaidOut) {
+    TMainFrm& w = *window_;
+    EXPECT_EQ(w.windowTitle(), kCaption);
+    EXPECT_EQ(w.size(), QSize(802, 578));
+    EXPECT_EQ(w.BaseCaption, kCaption);
+    EXPECT_EQ(w.WebHttpFolder, "ximg");
+    EXPECT_EQ(w.WebTimeOut, 60000);
+    const std::pair<QToolButton*, const char*> buttons[] = {
+        {w.bOpen, "ファイルを開く"},      {w.bClose, "ファイルを閉じる"},
+        {w.bSave, "3DXファイルを保存"},   {w.bViewer, "オブジェクトの表示"},
+        {w.bDisConnect, "Webサーバの接続を切る"}, {w.bUpFolder, "前のフォルダに戻る"}};
+    for (const auto& [button, hint] : buttons) {
+        EXPECT_EQ(button->toolTip(), QString::fromUtf8(hint));
+        EXPECT_EQ(button->accessibleName(), QString::fromUtf8(hint));
+    }
+    EXPECT_EQ(w.bOpen->menu(), w.MruPopupMenu);
+    const std::pair<QAction*, const char*> items[] = {
+        {w.tFile, "ﾌｧｲﾙ(&F)"}, {w.fOpen3DS, ".3dsﾌｧｲﾙを開く"}, {w.fCloseFile, "ﾌｧｲﾙを閉じる"},
+        {w.fSaveAsX, ".3dsﾃﾞｰﾀを .Xﾌｧｲﾙとして保存する"}, {w.fSaveXAsText, "ﾃｷｽﾄ形式"},
+        {w.fSaveXAsBinally, "ﾊﾞｲﾅﾘ形式"}, {w.fQuit, "終了"}, {w.tShow, "表示(&V)"},
+        {w.sDraw3D, "選択メッシュの表示"}, {w.tFind, "検索(&S)"}, {w.fndWeb, "Webサーバのリスト"}};
+    for (const auto& [item, caption] : items) EXPECT_EQ(item->text(), QString::fromUtf8(caption));
+    // Fields without text of their own are named by their captions.
+    EXPECT_EQ(w.RefrectCo->accessibleName(), QString::fromUtf8("反射係数の設定"));
+    EXPECT_TRUE(w.SpecularCo->accessibleName().startsWith(QString::fromUtf8("透明度の設定")));
+    EXPECT_EQ(w.DiffuseColor->accessibleName(), QString::fromUtf8("放射色"));
+    EXPECT_EQ(w.AmbientColor->toolTip(), QString::fromUtf8("設定できません"));
+    EXPECT_FALSE(w.AmbientColor->isEnabled());
+    EXPECT_EQ(w.AmbientColorRGB->text(), QString::fromUtf8("現在考慮していません！"));
+    EXPECT_EQ(w.SpecularCo->text(), "100");
+    EXPECT_EQ(w.RefrectCo->text(), "15");
+    EXPECT_EQ(w.DiffuseColor->Color(), 0xFFFFFFu);
+    EXPECT_TRUE(w.SaveMaterial->isChecked() && w.SetTranse->isChecked() && w.EncodeZeroCenter->isChecked());
+    EXPECT_FALSE(w.SelectAllMesh->isChecked());
+    EXPECT_FALSE(w.WebListGrig->isEnabled());
+    EXPECT_EQ(w.WebListGrig->rowCount() + 1, 5);
+    for (int column = 0; column < 4; ++column) {
+        EXPECT_EQ(w.WebListGrig->columnWidth(column), (std::array{155, 150, 247, 228})[column]);
+    }
+    EXPECT_EQ(w.StatusPanels[0]->width(), 400);
+    EXPECT_EQ(w.StatusPanels[1]->width(), 150);
+    // Every control lies whole inside its parent.
+    for (QWidget* child : w.TabSheet1->findChildren<QWidget*>()) {
+        if (child == w.SetIndipendentVertex || child == w.CombineMesh || !child->isVisible()) continue;
+        EXPECT_TRUE(child->parentWidget()->rect().contains(child->geometry())) << child->metaObject()->className();
+    }
+}
+
+TEST_F(MainWindow, CommandsFollowModelSelectionAndViewer) {
+    TMainFrm& w = *window_;
+    struct Step {
+        const char* name;
+        std::function<void()> action;
+        bool open, close, save, view;
+    };
+    const Step steps[] = {
+        {"start", [] {}, true, false, false, false},
+        {"open", [&] { Open(sample_); }, false, true, false, false},
+        {"mesh", [&] { Select(0); }, false, true, true, true},
+        {"material", [&] { Select(0, 1); }, false, true, true, true},
+        {"viewer", [&] { w.OnToolButton(w.bViewer); }, false, true, true, false},
+        {"second view", [&] {
+             QWidget* first = w.CurrentViewer;
+             w.OnShowMenu(w.sDraw3D);
+             EXPECT_EQ(w.CurrentViewer, first);
+             EXPECT_EQ(first->windowTitle(), QString::fromUtf8("箱"));
+         }, false, true, true, false},
+        {"viewer closed", [&] { w.CurrentViewer->close(); }, false, true, true, true},
+        {"close", [&] { w.OnToolButton(w.bClose); }, true, false, false, false},
+    };
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.name);
+        step.action();
+        QTest::qWait(10);
+        EXPECT_EQ(w.bOpen->isEnabled(), step.open);
+        EXPECT_EQ(w.bClose->isEnabled(), step.close);
+        EXPECT_EQ(w.bSave->isEnabled(), step.save);
+        EXPECT_EQ(w.bViewer->isEnabled(), step.view);
+        w.OnTopMenu(w.tFile);
+        w.OnTopMenu(w.tShow);
+        EXPECT_EQ(w.fOpen3DS->isEnabled(), step.open);
+        EXPECT_EQ(w.fCloseFile->isEnabled(), step.close);
+        EXPECT_EQ(w.fSaveAsX->isEnabled() && w.fSaveXAsText->isEnabled() && w.fSaveXAsBinally->isEnabled(),
+                  step.save);
+        EXPECT_EQ(w.sDraw3D->isEnabled(), step.view);
+        EXPECT_FALSE(w.bDisConnect->isEnabled() || w.bUpFolder->isEnabled());
+    }
+    EXPECT_TRUE(w.CurrentViewer.isNull());
+}
+
+TEST_F(MainWindow, OpenedModelsShowTheirMeshesAndMaterials) {
+    for (const std::string& path : {sample_, dir_.File("SAMPLE.3DA")}) {
+        SCOPED_TRACE(path);
+        TMainFrm w(dir_.File("other.Mru"));
+        window_.reset();
+        auto& tree = *w.TreeView;
+        EXPECT_TRUE(AnswerMessageBoxes([&] { w.OpenChosenFile(path); }).empty());
+        const QString fileName = QString::fromStdString(std::filesystem::path(path).filename().string());
+        EXPECT_EQ(w.windowTitle(), fileName + " - " + kCaption);
+        EXPECT_EQ(w.MeshCount->text(), QString::fromUtf8("3 個"));
+        // The unnamed mesh has no node, and the node after it still stands for the mesh it names.
+        ASSERT_EQ(tree.topLevelItemCount(), 2);
+        EXPECT_EQ(tree.topLevelItem(0)->text(0), QString::fromUtf8("箱"));
+        EXPECT_EQ(tree.topLevelItem(1)->text(0), QString::fromUtf8("立方体"));
+        EXPECT_EQ(tree.topLevelItem(0)->childCount(), 2);
+        EXPECT_EQ(tree.topLevelItem(0)->child(1)->text(0), "Blue");
+        EXPECT_EQ(tree.currentItem(), nullptr);
+
+        tree.setCurrentItem(tree.topLevelItem(1));
+        EXPECT_EQ(w.VertexCount->text(), QString::fromUtf8("1 頂点"));
+        EXPECT_EQ(w.MaxCoord->text(), "X:5.000000 Y:5.000000 Z:5.000000");
+        tree.setCurrentItem(tree.topLevelItem(0));
+        EXPECT_EQ(w.VertexCount->text(), QString::fromUtf8("4 頂点"));
+        EXPECT_EQ(w.FaceCount->text(), QString::fromUtf8("2 面"));
+        EXPECT_EQ(w.TextureCoords->text(), QString::fromUtf8("3 Texture 座標系"));
+        EXPECT_EQ(w.MaterialCount->text(), QString::fromUtf8("2 個"));
+        EXPECT_EQ(w.MaxCoord->text(), "X:1.000000 Y:1.000000 Z:0.500000");
+        EXPECT_EQ(w.MinCoord->text(), "X:0.000000 Y:-1.000000 Z:0.000000");
+
+        // A material keeps the mesh figures and shows its own.
+        tree.setCurrentItem(tree.topLevelItem(0)->child(0));
+        EXPECT_EQ(w.VertexCount->text(), QString::fromUtf8("4 頂点"));
+        EXPECT_EQ(w.DiffuseColorRGB->text(), "R: 255; G: 128; B: 0");
+        EXPECT_EQ(w.DiffuseColor->Color(), 33023u);
+        EXPECT_EQ(w.SpeculerColorRGB->text(), "R: 0; G: 0; B: 255");
+        EXPECT_EQ(w.SelfIlluminate->text(), "35 %");
+        EXPECT_EQ(w.SpecularCo->text(), "100");
+        EXPECT_EQ(w.RefrectCo->text(), "15");
+    }
+}
+
+TEST_F(MainWindow, SharedModelsOpenPlainAndPacked) {
+    const std::filesystem::path models = testsupport::SharedModels() / "3ds";
+    if (!std::filesystem::exists(models)) GTEST_SKIP() << "no shared models";
+    for (const auto& entry : std::filesystem::directory_iterator(models)) {
+        const std::string plain = entry.path().string();
+        const std::vector<std::uint8_t> bytes = base::ReadWholeFile(plain);
+        const std::string packed = dir_.File(entry.path().stem().string() + ".3da");
+        Save(packed, model3ds::Pack3DA(bytes.data(), bytes.size()));
+        model3ds::TFile3DS model(plain);
+        int named = 0;
+        for (int i = 0; i < model.ObjectList().MeshTotal(); ++i) named += !model.ObjectList().GetMesh(i)->Name.empty();
+        for (const std::string& path : {plain, packed}) {
+            SCOPED_TRACE(path);
+            TMainFrm w(dir_.File("other.Mru"));
+            EXPECT_TRUE(AnswerMessageBoxes([&] { w.OpenChosenFile(path); }).empty());
+            EXPECT_EQ(w.TreeView->topLevelItemCount(), named);
+            EXPECT_EQ(w.MeshCount->text(), QString::fromUtf8("%1 個").arg(model.ObjectList().MeshTotal()));
+        }
+    }
+}
+
+TEST_F(MainWindow, FailedOpensAreReportedAndTheProgramGoesOn) {
+    TMainFrm& w = *window_;
+    Save(dir_.File("materials.3ds"), testsupport::BuildModel({}, {{.name = "Only"}}));
+    Save(dir_.File("nothing.3da"), {0x53, 0x48, 0x01, 0x20, 0xFF});
+    testsupport::Writer3DS damaged;
+    damaged.Begin(0x4D4D);
+    damaged.Header(0x3D3D, 3);
+    damaged.End();
+    damaged.SaveToFile(dir_.File("damaged.3ds"));
+    struct Case {
+        std::string path;
+        QString message;
+    };
+    const Case cases[] = {
+        {dir_.File("materials.3ds"), QString::fromStdString("READ ERROR : " + dir_.File("materials.3ds"))},
+        {dir_.File("nothing.3da"), QString::fromStdString("READ ERROR : " + dir_.File("nothing.3da"))},
+        // Errors of the reader leave the command and reach the application's report.
+        {dir_.File("damaged.3ds"), "An invalid Chunk structure was encountered while reading\n"
+                                   "the database. Usually caused by a corrupt database or file."},
+        {dir_.File("missing.3ds"), QString::fromUtf8("ファイル %1 は開けません").arg(dir_.File("missing.3ds").c_str())},
+    };
+    for (const Case& c : cases) {
+        const auto texts = AnswerMessageBoxes([&] { QTimer::singleShot(0, [&] { w.OpenChosenFile(c.path); }); });
+        EXPECT_EQ(texts, std::vector<QString>{c.message});
+        EXPECT_EQ(w.TreeView->topLevelItemCount(), 0);
+        EXPECT_EQ(w.windowTitle(), kCaption);
+    }
+    EXPECT_TRUE(w.RecentFiles.Entries.empty());
+    Open(sample_);
+    EXPECT_EQ(w.TreeView->topLevelItemCount(), 2);
+}
+
+TEST_F(MainWindow, CloseEmptiesTheBrowserButKeepsTheCaption) {
+    TMainFrm& w = *window_;
+    Open(sample_);
+    Select(0, 0);
+    w.OnFileMenu(w.fCloseFile);
+    EXPECT_EQ(w.TreeView->topLevelItemCount(), 0);
+    for (QLabel* label : {w.MeshCount, w.VertexCount, w.MaxCoord, w.DiffuseColorRGB, w.SelfIlluminate}) {
+        EXPECT_TRUE(label->text().isEmpty());
+    }
+    EXPECT_EQ(w.DiffuseColor->Color(), 0xFFFFFFu);
+    EXPECT_EQ(w.SpecularCo->text(), "100");
+    EXPECT_EQ(w.RefrectCo->text(), "15");
+    EXPECT_EQ(w.windowTitle(), "sample.3ds - " + kCaption);
+}
+
+TEST_F(MainWindow, SavedFilesMatchTheConverter) {
+    TMainFrm& w = *window_;
+    Open(sample_);
+    struct Case {
+        bool binary, merged;
+        QRadioButton* origin;
+        bool materials, opacity;
+        std::vector<std::string> arguments;
+    };
+    const Case cases[] = {
+        {false, false, w.EncodeZeroCenter, true, true, {}},
+        {true, false, w.EncodeZeroLeft, true, true, {"-b", "--origin", "min"}},
+        {false, false, w.NotEncode, false, true, {"--origin", "keep", "--no-materials"}},
+        {true, false, w.EncodeZeroCenter, true, false, {"-b", "--ignore-opacity"}},
+        {false, true, w.EncodeZeroCenter, true, true, {"-m"}},
+        {true, true, w.EncodeZeroCenter, false, true, {"-b", "-m", "--no-materials"}},
+    };
+    // Edits made in the window reach every later export.
+    Select(0, 0);
+    w.SpecularCo->lineEdit()->setText("40");
+    w.RefrectCo->lineEdit()->setText("30");
+    const std::vector<std::string> edits = {"--opacity", "Red=40", "--power", "Red=30"};
+    for (const Case& c : cases) {
+        const std::string target = dir_.File("window.x");
+        c.origin->setChecked(true);
+        w.SelectAllMesh->setChecked(c.merged);
+        w.SaveMaterial->setChecked(c.materials);
+        w.SetTranse->setChecked(c.opacity);
+        w.SaveChosenFile(target, c.binary);
+        std::vector<std::string> arguments = edits;
+        arguments.insert(arguments.end(), c.arguments.begin(), c.arguments.end());
+        arguments.insert(arguments.end(), {"-o", dir_.File("convert.x"), sample_});
+        const auto converted = Convert(arguments);
+        ASSERT_EQ(converted.exitCode, 0) << converted.err;
+        EXPECT_EQ(Bytes(target), Bytes(dir_.File("convert.x"))) << testing::PrintToString(c.arguments);
+    }
+}
+
+TEST_F(MainWindow, SaveButtonProposesTheMeshNameAndWritesBinary) {
+    TMainFrm& w = *window_;
+    Open(sample_);
+    Select(1);
+    const QString target = QString::fromStdString(dir_.File("chosen.x"));
+    const auto answers = windowtest::RunAnswering([&] { w.OnToolButton(w.bSave); }, target);
+    EXPECT_TRUE(answers.boxTexts.empty());
+    EXPECT_EQ(QFileInfo(answers.proposed).fileName(), QString::fromUtf8("立方体.x"));
+    EXPECT_EQ(Bytes(target.toStdString()).substr(0, 16), "xof 0303bin 0032");
+    // A material node proposes its mesh, also when all meshes are merged.
+    Select(0, 1);
+    w.SelectAllMesh->click();
+    const QString text = QString::fromStdString(dir_.File("text.x"));
+    EXPECT_EQ(QFileInfo(windowtest::RunAnswering([&] { w.OnFileMenu(w.fSaveXAsText); }, text).proposed).fileName(),
+              QString::fromUtf8("箱.x"));
+    EXPECT_EQ(Bytes(text.toStdString()).substr(0, 16), "xof 0303txt 0032");
+}
+
+TEST_F(MainWindow, MaterialFieldsAndColoursEditTheSelectedMaterial) {
+    TMainFrm& w = *window_;
+    Open(sample_);
+    model3ds::TMaterial3DS& red = *w.ModelFile->MaterialList().GetMaterial(0);
+    // Showing a material stores the shown values back when the fields change.
+    red.Opacity = 0.05f;
+    red.SpecularPower = 80;
+    Select(0, 0);
+    EXPECT_EQ(w.SpecularCo->text(), "10");
+    EXPECT_EQ(w.RefrectCo->text(), "50");
+    EXPECT_FLOAT_EQ(red.Opacity, 0.10f);
+    EXPECT_FLOAT_EQ(red.SpecularPower, 50);
+
+    // Typed text out of range stays until the field loses the focus; the material never leaves the range.
+    w.SpecularCo->lineEdit()->selectAll();
+    QTest::keyClicks(w.SpecularCo, "2x00");
+    EXPECT_EQ(w.SpecularCo->text(), "200");
+    EXPECT_FLOAT_EQ(red.Opacity, 1.0f);
+    QFocusEvent focusOut(QEvent::FocusOut);
+    QApplication::sendEvent(w.SpecularCo, &focusOut);
+    EXPECT_EQ(w.SpecularCo->text(), "100");
+    w.RefrectCo->lineEdit()->clear();
+    EXPECT_FLOAT_EQ(red.SpecularPower, 0);
+    QTest::keyClick(w.RefrectCo, Qt::Key_Up);
+    EXPECT_FLOAT_EQ(red.SpecularPower, 5);
+
+    // A colour chosen in the dialog replaces the diffuse colour of the one record both nodes name.
+    QTimer::singleShot(0, [&] {
+        w.ColorDialog->setCurrentColor(Qt::red);
+        w.ColorDialog->accept();
+    });
+    w.DiffuseColor->OnClick();
+    EXPECT_EQ(w.DiffuseColorRGB->text(), "R: 255; G: 0; B: 0");
+    EXPECT_EQ(red.Diffuse.r, 1.0f);
+    EXPECT_EQ(red.Diffuse.g, 0.0f);
+    QTimer::singleShot(0, [&] { w.ColorDialog->reject(); });
+    w.SpeculerColor->OnClick();
+    EXPECT_EQ(w.SpeculerColorRGB->text(), "R: 0; G: 0; B: 255");
+
+    // With a mesh node selected the fields change no material.
+    Select(0);
+    w.SpecularCo->lineEdit()->setText("55");
+    EXPECT_FLOAT_EQ(red.Opacity, 1.0f);
+}
+
+TEST_F(MainWindow, MergingAllMeshesSelectsUnchangedCoordinates) {
+    TMainFrm& w = *window_;
+    w.EncodeZeroLeft->setChecked(true);
+    w.SelectAllMesh->click();
+    EXPECT_TRUE(w.NotEncode->isChecked());
+    EXPECT_FALSE(w.EncodeZeroLeft->isChecked());
+    w.SelectAllMesh->click();
+    EXPECT_FALSE(w.NotEncode->isChecked() || w.EncodeZeroLeft->isChecked() || w.EncodeZeroCenter->isChecked());
+}
+
+TEST_F(MainWindow, RecentFilesAreKeptAcrossARestart) {
+    const std::string list = dir_.File("RecentFile.Mru");
+    std::vector<std::string> paths;
+    for (int i = 0; i < 13; ++i) {
+        paths.push_back(dir_.File("m" + std::to_string(i) + ".3ds"));
+        Save(paths.back(), windowtest::SampleModel());
+    }
+    // Nine entries at start, the second of them gone by the time the drop-down opens.
+    std::string text = paths[0] + "\r\n" + dir_.File("gone.3ds") + "\r\n\r\n";
+    for (int i = 1; i < 7; ++i) text += paths[i] + "\r\n";
+    base::WriteFileAtomically(list, text.data(), text.size());
+    window_ = std::make_unique<TMainFrm>(list);
+    TMainFrm& w = *window_;
+    EXPECT_EQ(w.RecentFiles.Entries.size(), 9u);
+    emit w.MruPopupMenu->aboutToShow();
+    ASSERT_EQ(w.MruPopupMenu->actions().size(), 7);
+    EXPECT_EQ(w.MruPopupMenu->actions().at(1)->text().toStdString(), paths[1]);
+
+    // Opening from the list, then new files, one of them again in other capitals.
+    w.MruPopupMenu->actions().at(2)->trigger();
+    EXPECT_EQ(w.windowTitle(), "m2.3ds - " + kCaption);
+    for (int i = 7; i < 13; ++i) {
+        w.OnFileMenu(w.fCloseFile);
+        Open(paths[i]);
+    }
+    w.OnFileMenu(w.fCloseFile);
+    std::string upper = paths[12];
+    upper.replace(upper.size() - 3, 3, "3DS");
+    std::filesystem::copy_file(paths[12], upper);
+    Open(upper);
+    w.close();
+
+    std::vector<std::string> expected(paths.begin() + 3, paths.end());
+    TMainFrm restarted(list);
+    EXPECT_EQ(restarted.RecentFiles.Entries, expected);
+    EXPECT_EQ(Bytes(list).substr(0, paths[3].size() + 2), paths[3] + "\r\n");
+}
+
+TEST_F(MainWindow, DroppedModelFileOpens) {
+    TMainFrm& w = *window_;
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(QString::fromStdString(sample_))});
+    QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&w, &enter);
+    EXPECT_TRUE(enter.isAccepted());
+    QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&w, &drop);
+    EXPECT_EQ(w.TreeView->topLevelItemCount(), 2);
+    // With a model loaded, nothing more is taken.
+    QDragEnterEvent again(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    again.setAccepted(false);
+    QApplication::sendEvent(&w, &again);
+    EXPECT_FALSE(again.isAccepted());
+}

@@ -1,0 +1,32 @@
+#pragma once
+// Driving the main window in tests: the application object, answering the
+// message boxes a command opens, and the sample model the tests open.
+#include <QString>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace windowtest {
+
+struct ModalAnswers {
+    std::vector<QString> boxTexts;  // the texts of the message boxes, in order
+    QString proposed;               // the file a file dialog proposed before path was chosen
+};
+
+// Runs action, then lets posted events run. Every message box that opens
+// meanwhile is closed with OK; a file dialog is accepted with path chosen.
+ModalAnswers RunAnswering(const std::function<void()>& action, const QString& path = {});
+
+// The texts of the message boxes that action opened.
+std::vector<QString> AnswerMessageBoxes(const std::function<void()>& action);
+
+// A model of three meshes, the second unnamed, and two materials:
+//   mesh 0 "箱" (Shift-JIS bytes): 4 vertices from (0, -1, 0) to (1, 1, 0.5), 2 faces,
+//     3 texture coordinates, groups "Red" (face 0) and "Blue" (face 1);
+//   mesh 1 "": one vertex;   mesh 2 "立方体" (UTF-8): one vertex at (5, 5, 5);
+//   material "Red": diffuse (255, 128, 0), specular (0, 0, 255), self-illumination 35 %;
+//   material "Blue": no colours.
+std::vector<std::uint8_t> SampleModel();
+
+}  // namespace windowtest
