@@ -10,50 +10,12 @@
 #include "base/Format.h"
 #include "base/Stream.h"
 #include "model3ds/File3DS.h"
+#include "LargeModel.h"
 #include "support/TempDir.h"
-#include "support/Writer3DS.h"
 
 namespace {
 
-constexpr int kMeshes = 150;
-constexpr std::uint16_t kVertices = 60000;
-constexpr std::uint16_t kFaces = 60000;
-
 std::string g_path;
-
-testsupport::MeshSpec LargeMesh(int index) {
-    testsupport::MeshSpec mesh;
-    mesh.name = "Mesh" + std::to_string(index);
-    mesh.vertices.resize(kVertices);
-    mesh.texCoords.resize(kVertices);
-    for (std::uint16_t i = 0; i < kVertices; ++i) {
-        mesh.vertices[i] = {static_cast<float>(i), static_cast<float>(index), static_cast<float>(i % 7)};
-        mesh.texCoords[i] = {static_cast<float>(i % 13), 0.5f};
-    }
-    mesh.faces.resize(kFaces);
-    testsupport::MaterialGroup group{"Material" + std::to_string(index % 10), {}};
-    for (std::uint16_t i = 0; i < kFaces; ++i) {
-        mesh.faces[i] = {i, static_cast<std::uint16_t>((i + 1) % kVertices), static_cast<std::uint16_t>((i + 2) % kVertices), 7};
-        group.faces.push_back(i);
-    }
-    mesh.groups = {group};
-    mesh.smoothing.assign(kFaces, 1);
-    mesh.withMatrix = true;
-    return mesh;
-}
-
-void WriteLargeModel(const std::string& path) {
-    testsupport::Writer3DS w;
-    w.Begin(0x4D4D);
-    w.Begin(0x3D3D);
-    for (int i = 0; i < 10; ++i) {
-        testsupport::WriteMaterial(w, {.name = "Material" + std::to_string(i), .diffuse = testsupport::Rgb{200, 10, 10}});
-    }
-    for (int i = 0; i < kMeshes; ++i) testsupport::WriteMesh(w, LargeMesh(i));
-    w.End();
-    w.End();
-    w.SaveToFile(path);
-}
 
 void BM_ReadBytes(benchmark::State& state) {
     for (auto _ : state) {
@@ -101,7 +63,7 @@ public:
         if (bytes == seconds_.end() || bytes->second <= 0) return;
         std::ostream& out = GetOutputStream();
         out << base::Format("\nfile: %.1f MB, %d meshes\n", static_cast<double>(std::filesystem::file_size(g_path)) / 1e6,
-                            kMeshes);
+                            largemodel::kMeshes);
         if (auto load = seconds_.find("BM_LoadTree"); load != seconds_.end()) {
             out << base::Format("load (tree only) / read bytes: %.2f%%  (target: under 2%%)\n",
                                 100 * load->second / bytes->second);
@@ -124,7 +86,7 @@ int main(int argc, char** argv) {
     testsupport::TempDir dir;
     g_path = dir.File("large.3ds");
     std::cout << "writing " << g_path << " ..." << std::endl;
-    WriteLargeModel(g_path);
+    largemodel::WriteLargeModel(g_path);
     RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     reporter.PrintRatios();

@@ -182,20 +182,25 @@ void TMainFrm::CreateMeshBox() {
         value->setAccessibleName(name->text());
         return value;
     };
-    VertexCount = row("頂点個数", 24);
-    FaceCount = row("FACE個数", 44);
-    TextureCoords = row("ﾃｸｽﾁｬ座標個数", 64);
-    MaterialCount = row("ﾏﾃﾘｱﾙ使用数", 84);
-    MeshCount = row("メッシュ個数", 104);
-    AddLabel(MeshBox, Text("頂点座標"), 14, 130);
-    QLabel* maxCaption = AddLabel(MeshBox, Text("(最大値)"), 72, 130);
-    MaxCoord = AddLabel(MeshBox, QString(), 20, 148, 250);
-    QLabel* minCaption = AddLabel(MeshBox, Text("(最小値)"), 72, 166);
-    MinCoord = AddLabel(MeshBox, QString(), 20, 184, 250);
-    MaxCoord->setAccessibleName(Text("頂点座標 (最大値)"));
-    MinCoord->setAccessibleName(Text("頂点座標 (最小値)"));
-    maxCaption->setBuddy(MaxCoord);
-    minCaption->setBuddy(MinCoord);
+    VertexCount = row("頂点個数", 22);
+    FaceCount = row("FACE個数", 40);
+    TextureCoords = row("ﾃｸｽﾁｬ座標個数", 58);
+    MaterialCount = row("ﾏﾃﾘｱﾙ使用数", 76);
+    MeshCount = row("メッシュ個数", 94);
+    AddLabel(MeshBox, Text("頂点座標"), 14, 116);
+    // A corner takes two lines when its numbers are long; it wraps between them.
+    const auto corner = [this](const char* caption, int y) {
+        QLabel* name = AddLabel(MeshBox, Text(caption), 14, y);
+        auto* value = new QLabel(MeshBox);
+        value->setGeometry(66, y, 202, 30);
+        value->setWordWrap(true);
+        value->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+        value->setAccessibleName(Text("頂点座標 ") + name->text());
+        name->setBuddy(value);
+        return value;
+    };
+    MaxCoord = corner("(最大値)", 134);
+    MinCoord = corner("(最小値)", 166);
 }
 
 void TMainFrm::CreateExportOptions() {
@@ -235,7 +240,7 @@ void TMainFrm::CreateMaterialBox() {
     const auto colourRow = [this](const char* caption, int y, const char* hint) {
         QLabel* name = AddLabel(MaterialBox, Text(caption), 12, y + 6);
         auto* swatch = new TColorSwatch(MaterialBox);
-        swatch->setGeometry(88, y, 50, 26);
+        swatch->setGeometry(96, y, 50, 26);
         swatch->setToolTip(Text(hint));
         swatch->setAccessibleName(name->text());
         swatch->setAccessibleDescription(Text(hint));
@@ -246,14 +251,14 @@ void TMainFrm::CreateMaterialBox() {
     ambientCaption->setStyleSheet(QStringLiteral("color: grey;"));
     AmbientColor = ambient;
     AmbientColor->setEnabled(false);
-    AmbientColorRGB = AddLabel(MaterialBox, Text("現在考慮していません！"), 146, 26, 144);
+    AmbientColorRGB = AddLabel(MaterialBox, Text("現在考慮していません！"), 152, 26, 138);
     AmbientColorRGB->setStyleSheet(QStringLiteral("color: maroon;"));
     DiffuseColor = colourRow("放射色", 52, "クリックで変更").second;
-    DiffuseColorRGB = AddLabel(MaterialBox, QString(), 146, 58, 144);
+    DiffuseColorRGB = AddLabel(MaterialBox, QString(), 152, 58, 138);
     SpeculerColor = colourRow("反射色", 84, "クリックで変更").second;
-    SpeculerColorRGB = AddLabel(MaterialBox, QString(), 146, 90, 144);
+    SpeculerColorRGB = AddLabel(MaterialBox, QString(), 152, 90, 138);
     QLabel* brightness = AddLabel(MaterialBox, Text("色の明るさ"), 12, 120);
-    SelfIlluminate = AddLabel(MaterialBox, QString(), 88, 120, 100);
+    SelfIlluminate = AddLabel(MaterialBox, QString(), 96, 120, 100);
     SelfIlluminate->setAccessibleName(brightness->text());
     brightness->setBuddy(SelfIlluminate);
 

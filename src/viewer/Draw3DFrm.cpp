@@ -22,8 +22,8 @@ TDraw3DFrm::TDraw3DFrm(IViewerOwner* owner, QWidget* parent)
                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
       owner_(owner) {
     setAttribute(Qt::WA_DeleteOnClose);
-    // The original's 468 x 426 window: its frame at (286, 148) around a
-    // 460 x 399 client area, the drawing control's surface.
+    // A 468 x 426 window: its frame at (286, 148) around a 460 x 399 client
+    // area, the drawing control's surface.
     move(286, 148);
     resize(460, 399);
     QFont font(QStringLiteral("ＭＳ Ｐゴシック"));

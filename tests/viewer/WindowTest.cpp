@@ -57,8 +57,8 @@ TEST(ViewerWindow, OpensMaximizedWithItsMenuAndCaption) {
     Owner owner;
     auto* window = new TDraw3DFrm(&owner);
     EXPECT_TRUE(window->windowTitle().isEmpty());
-    // Restored, the window's frame is at (286, 148), 468 x 426 with the
-    // original's borders around a 460 x 399 drawing surface.
+    // Restored, the window's frame is at (286, 148), 468 x 426 with its
+    // borders around a 460 x 399 drawing surface.
     EXPECT_EQ(window->pos(), QPoint(286, 148));
     EXPECT_EQ(window->size(), QSize(460, 399));
     EXPECT_TRUE(window->windowState() & Qt::WindowMaximized);
