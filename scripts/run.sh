@@ -1,10 +1,8 @@
 #!/usr/bin/env bash
-# Installs what is needed, builds, and starts the desktop program.
+# Installs what is needed, builds, and starts the desktop program (arguments, such
+# as a model file to open, are passed on to it).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
 scripts/build.sh
-if [ -x build/src/app/korvane ]; then
-    exec build/src/app/korvane
-fi
-exec build/src/tools/korvane-convert --help
+exec build/src/app/korvane "$@"
