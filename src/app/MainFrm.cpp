@@ -52,10 +52,10 @@ const QColor kFixedCellColor(217, 217, 217);
 
 QString Text(const char* utf8) { return QString::fromUtf8(utf8); }
 
+// A label at (x, y), as wide as its text or, for a value label, the width given.
 QLabel* AddLabel(QWidget* parent, const QString& text, int x, int y, int width = 0) {
     auto* label = new QLabel(text, parent);
     label->move(x, y);
-    if (width > 0) label->setFixedWidth(width);
     label->adjustSize();
     if (width > 0) label->resize(width, label->height());
     return label;

@@ -5,6 +5,8 @@
 #include <QColorDialog>
 #include <QFile>
 #include <QFileDialog>
+#include <QFontDatabase>
+#include <QFontInfo>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -85,7 +87,12 @@ protected:
 TEST_F(MainWindow, StartsEmptyWithItsControlsAsLaidOut) {
     TMainFrm& w = *window_;
     EXPECT_EQ(w.windowTitle(), kCaption);
+    EXPECT_EQ(QApplication::applicationDisplayName(), "Velquor Version 2.1");
     EXPECT_EQ(w.size(), QSize(802, 578));
+    EXPECT_EQ(QFontInfo(w.VertexCount->font()).pixelSize(), 12);
+    if (QFontDatabase::hasFamily(QStringLiteral("IPAPGothic"))) {
+        EXPECT_EQ(QFontInfo(w.VertexCount->font()).family(), "IPAPGothic");
+    }
     EXPECT_EQ(w.BaseCaption, kCaption);
     EXPECT_EQ(w.WebHttpFolder, "ximg");
     EXPECT_EQ(w.WebTimeOut, 60000);
