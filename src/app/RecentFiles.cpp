@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <cwctype>
 #include <filesystem>
 #include <system_error>
 
@@ -16,30 +15,37 @@ namespace {
 
 constexpr const char* kFileName = "RecentFile.Mru";
 
-// The next code point of UTF-8 text, or the byte itself where the text is not UTF-8.
-char32_t NextCodePoint(std::string_view text, std::size_t& i) {
-    const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(text[k]); };
-    const unsigned char lead = byte(i);
-    const int length = lead < 0x80 ? 1 : (lead >> 5) == 0x6 ? 2 : (lead >> 4) == 0xE ? 3 : (lead >> 3) == 0x1E ? 4 : 0;
-    if (length <= 1 || i + length > text.size()) {
-        ++i;
-        return lead;
-    }
-    char32_t code = lead & (0x7F >> length);
-    for (int k = 1; k < length; ++k) {
-        if ((byte(i + k) & 0xC0) != 0x80) {
-            ++i;
-            return lead;
+// The code points of UTF-8 text; false when the text is not UTF-8.
+bool DecodeUtf8(std::string_view text, std::u32string& out) {
+    out.clear();
+    for (std::size_t i = 0; i < text.size();) {
+        const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(text[k]); };
+        const unsigned char lead = byte(i);
+        const int length = lead < 0x80 ? 1 : (lead >> 5) == 0x6 ? 2 : (lead >> 4) == 0xE ? 3 : (lead >> 3) == 0x1E ? 4 : 0;
+        if (length == 0 || i + length > text.size()) return false;
+        char32_t code = length == 1 ? lead : lead & (0x7F >> length);
+        for (int k = 1; k < length; ++k) {
+            if ((byte(i + k) & 0xC0) != 0x80) return false;
+            code = code << 6 | (byte(i + k) & 0x3F);
         }
-        code = code << 6 | (byte(i + k) & 0x3F);
+        out.push_back(code);
+        i += length;
     }
-    i += length;
-    return code;
+    return true;
 }
 
+// The lower-case letter for the capitals of the scripts file names are mostly
+// written in (Latin, Greek, Cyrillic, full-width Latin), whatever the process
+// locale; other characters stand as they are.
 char32_t FoldCase(char32_t c) {
-    if (c < 0x80) return static_cast<char32_t>(std::tolower(static_cast<int>(c)));
-    return static_cast<char32_t>(std::towlower(static_cast<std::wint_t>(c)));
+    const auto in = [c](char32_t first, char32_t last) { return c >= first && c <= last; };
+    const bool latin1 = in(0xC0, 0xDE) && c != 0xD7;
+    const bool greek = in(0x391, 0x3AB) && c != 0x3A2;
+    if (in('A', 'Z') || latin1 || greek || in(0x410, 0x42F) || in(0xFF21, 0xFF3A)) return c + 0x20;
+    if (in(0x400, 0x40F)) return c + 0x50;
+    if (in(0x100, 0x137) || in(0x14A, 0x177)) return c | 1;
+    if (in(0x139, 0x148) || in(0x179, 0x17E)) return (c & 1) ? c + 1 : c;
+    return c;
 }
 
 }  // namespace
@@ -77,13 +83,13 @@ void TRecentFiles::Trim() {
     if (Entries.size() > kKeptAtClose) Entries.erase(Entries.begin(), Entries.end() - kKeptAtClose);
 }
 
+// Names in another encoding compare byte for byte: their trail bytes may look like ASCII letters.
 bool SamePathIgnoringCase(std::string_view a, std::string_view b) {
-    std::size_t i = 0;
-    std::size_t j = 0;
-    while (i < a.size() && j < b.size()) {
-        if (FoldCase(NextCodePoint(a, i)) != FoldCase(NextCodePoint(b, j))) return false;
-    }
-    return i == a.size() && j == b.size();
+    std::u32string x;
+    std::u32string y;
+    if (!DecodeUtf8(a, x) || !DecodeUtf8(b, y)) return a == b;
+    return std::equal(x.begin(), x.end(), y.begin(), y.end(),
+                      [](char32_t p, char32_t q) { return FoldCase(p) == FoldCase(q); });
 }
 
 std::string RecentFileLocation(const std::string& executableFolder, const std::string& configFolder) {

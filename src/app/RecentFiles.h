@@ -29,7 +29,8 @@ public:
     void Trim();
 };
 
-// Whether two paths are equal when letter case is ignored (UTF-8 aware).
+// Whether two paths are equal when letter case is ignored. Paths that are not
+// UTF-8 are compared byte for byte.
 bool SamePathIgnoringCase(std::string_view a, std::string_view b);
 
 // Where the list is kept: beside the executable when that folder can be written,

@@ -55,14 +55,16 @@ TEST(RecentFiles, FileLinesParseAndWriteBack) {
 
 TEST(RecentFiles, AddIgnoresCaseAndTrimKeepsTheNewestTen) {
     TRecentFiles files;
-    for (const char* path : {"/m/Box.3ds", "/m/BOX.3DS", "/m/ÄRGER.3ds", "/m/ärger.3ds", "/m/box.3da", "/m/Box.3ds"}) {
+    for (const char* path : {"/m/Box.3ds", "/m/BOX.3DS", "/m/ÄRGER.3ds", "/m/ärger.3ds", "/m/box.3da", "/m/Box.3ds",
+                             "/m/ＡＢ.3ds", "/m/ａｂ.3ds", "/m/Ђак.3ds", "/m/ђАК.3ds", "/m/ŁÓDŹ.3ds", "/m/łódź.3ds"}) {
         files.Add(path);
     }
-    EXPECT_EQ(files.Entries, (std::vector<std::string>{"/m/Box.3ds", "/m/ÄRGER.3ds", "/m/box.3da"}));
+    EXPECT_EQ(files.Entries, (std::vector<std::string>{"/m/Box.3ds", "/m/ÄRGER.3ds", "/m/box.3da", "/m/ＡＢ.3ds",
+                                                       "/m/Ђак.3ds", "/m/ŁÓDŹ.3ds"}));
     // Bytes that are not UTF-8 compare as they stand.
     files.Add("/m/\x83\x41.3ds");
     files.Add("/m/\x83\x61.3ds");
-    EXPECT_EQ(files.Entries.size(), 5u);
+    EXPECT_EQ(files.Entries.size(), 8u);
 
     TRecentFiles fourteen;
     for (int i = 1; i <= 14; ++i) fourteen.Entries.push_back(std::to_string(i));
