@@ -48,6 +48,8 @@ public:
 
     void Clear();
     void SetSize(std::size_t size);
+    // Room for size bytes in all, so writes up to that size move nothing.
+    void Reserve(std::size_t size) { bytes_.reserve(size); }
     void LoadFromFile(const std::string& fileName);
     void SaveToFile(const std::string& fileName) const;
 

@@ -15,6 +15,16 @@ bool IsContinued(const std::string& line) {
     return !line.empty() && (line[0] == ' ' || (line.size() >= 4 && line[3] == '-'));
 }
 
+// A line end inside a command would end it early and send the rest as a command of
+// its own; a NUL ends it early on many servers.
+void CheckSendable(const std::string& command) {
+    constexpr std::string_view kUnsendable("\r\n\0", 3);
+    constexpr std::string_view kWordEnds(" \r\n\0", 4);
+    if (command.find_first_of(kUnsendable) == std::string::npos) return;
+    const std::string word = command.substr(0, command.find_first_of(kWordEnds));
+    throw FTPException("Command " + word + " not sent: its text holds a CR, LF or NUL character");
+}
+
 // A reply line as an error message: without its line end.
 std::string WithoutLineEnd(std::string line) {
     while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.pop_back();
@@ -102,6 +112,7 @@ std::string TFtpClient::ReadContinuation(std::string line) {
 
 std::string TFtpClient::Exchange(const std::string& command, const std::string& shownAs,
                                  bool discardWaiting) {
+    CheckSendable(command);
     if (discardWaiting) DiscardBuffered();
     if (!shownAs.empty()) Report(kStatusProtocol, shownAs);
     replyLine_ = Transaction(command);
@@ -117,6 +128,8 @@ void TFtpClient::CheckLoginReply(const std::string& replyText) {
     throw FTPException(WithoutLineEnd(replyText));
 }
 
+std::string TFtpClient::LoginUser() const { return Proxy.empty() ? UserID : UserID + "@" + Host; }
+
 void TFtpClient::LogIn() {
     replyLine_ = ReadLine();
     Report(kStatusProtocol, replyLine_);
@@ -125,7 +138,7 @@ void TFtpClient::LogIn() {
         bool handled = false;
         OnAuthenticationNeeded(handled);
     }
-    const std::string user = Proxy.empty() ? UserID : UserID + "@" + Host;
+    const std::string user = LoginUser();
     CheckLoginReply(Exchange("USER " + user, "USER " + user, false));
     if (ReplyNumber() == 331) CheckLoginReply(Exchange("PASS " + Password, "PASS ", false));
     if (OnConnect) OnConnect();
@@ -134,6 +147,9 @@ void TFtpClient::LogIn() {
 void TFtpClient::Connect() {
     ClearAbortFlag();
     if (Connected()) return;
+    // Login texts that cannot be sent stop the session before it starts.
+    CheckSendable("USER " + LoginUser());
+    CheckSendable("PASS " + Password);
     // A session the server ended leaves its parser behind; the new one starts afresh.
     parser_.reset();
     DiscardBuffered();
@@ -227,6 +243,7 @@ void TFtpClient::DetectVendor() {
 // Announces the data port and asks for the listing; false when a failure was handled.
 bool TFtpClient::OpenDataConnection() {
     data_->TimeOut = TimeOut;
+    data_->Deadline = Deadline;
     data_->Port = 0;
     std::string address = LocalAddressText();
     std::replace(address.begin(), address.end(), ',', '.');

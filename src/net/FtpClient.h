@@ -55,6 +55,9 @@ public:
     std::function<void()> OnTransactionStart;
     std::function<void()> OnTransactionStop;
 
+    // Connect, Disconnect and every command raise FTPException, sending nothing, when
+    // a text they would send (the user name, the password, a folder, a command) holds
+    // a CR, LF or NUL character.
     void Connect();
     void Disconnect();
     void SendCommand(const std::string& command);
@@ -78,6 +81,7 @@ private:
     std::string Exchange(const std::string& command, const std::string& shownAs, bool discardWaiting);
     std::string ReadContinuation(std::string line);
     void CheckLoginReply(const std::string& replyText);
+    std::string LoginUser() const;
     bool Fail(int operation, const std::string& replyText);
     void LogIn();
     void DetectVendor();

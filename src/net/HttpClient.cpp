@@ -7,6 +7,7 @@
 #include "net/Text.h"
 
 #include <charconv>
+#include <string_view>
 
 namespace net {
 
@@ -14,15 +15,23 @@ namespace {
 
 constexpr int kGetCommand = 0;
 
-// The reply number of a status line: its second space-separated word, 0 when not a number.
-int StatusNumber(const std::string& statusLine) {
-    const std::size_t start = statusLine.find_first_not_of(' ', statusLine.find(' '));
-    if (statusLine.find(' ') == std::string::npos || start == std::string::npos) return 0;
-    std::size_t end = statusLine.find_first_of(" \r\n", start);
-    if (end == std::string::npos) end = statusLine.size();
-    int number = 0;
-    const auto result = std::from_chars(statusLine.data() + start, statusLine.data() + end, number);
-    return result.ec == std::errc() && result.ptr == statusLine.data() + end ? number : 0;
+// The reply number of a status line "HTTP/" version " " code [" " reason], the
+// version being a decimal number ("1.1") and the code three digits from 100 to
+// 599; kMalformedReply for any other line.
+int StatusNumber(std::string_view line) {
+    while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.remove_suffix(1);
+    constexpr std::string_view kPrefix = "HTTP/";
+    if (line.substr(0, kPrefix.size()) != kPrefix) return kMalformedReply;
+    const std::size_t space = line.find(' ', kPrefix.size());
+    if (space == std::string_view::npos || !IsDecimalNumber(line.substr(kPrefix.size(), space - kPrefix.size()))) {
+        return kMalformedReply;
+    }
+    const std::string_view rest = line.substr(space + 1);
+    if (rest.size() < 3 || !IsDigits(rest.substr(0, 3)) || (rest.size() > 3 && rest[3] != ' ')) {
+        return kMalformedReply;
+    }
+    const int number = (rest[0] - '0') * 100 + (rest[1] - '0') * 10 + (rest[2] - '0');
+    return InRange(number, 100, 599) ? number : kMalformedReply;
 }
 
 struct HeaderField {
@@ -55,6 +64,8 @@ bool IsEmptyLine(const std::string& line) { return line == "\n" || line == "\r\n
 
 }  // namespace
 
+bool ReplyFailed(int replyNumber) { return replyNumber == kMalformedReply || replyNumber > 399; }
+
 THttpClient::THttpClient() = default;
 
 void THttpClient::Get(const std::string& address) {
@@ -67,7 +78,6 @@ void THttpClient::Get(const std::string& address) {
             bool handled = false;
             if (OnRedirect) OnRedirect(handled);
             if (handled) return;
-            if (address_.find('/') == std::string::npos) address_ = "http://" + Host + "/" + address_;
         }
         if (number == 401 && OnAuthenticationNeeded) OnAuthenticationNeeded();
         if (!InRange(number, 299, 399)) return;
@@ -94,11 +104,11 @@ void THttpClient::Exchange(const std::string& requestHeader) {
     ReadResponseHeader();
     ReadContent();
     const int number = ReplyNumber();
-    if (number < 299) {
+    if (ReplyFailed(number)) {
+        if (OnFailure) OnFailure(kGetCommand);
+    } else if (number < 299) {
         if (OnSuccess) OnSuccess(kGetCommand);
         Report(kStatusCompleted, "Transaction Completed");
-    } else if (number > 399 && OnFailure) {
-        OnFailure(kGetCommand);
     }
 }
 
@@ -119,7 +129,7 @@ void THttpClient::ReadResponseHeader() {
         if (IsEmptyLine(line)) break;
         const HeaderField field = SplitHeaderLine(line);
         if (field.name == "SET-COOKIE:") receivedCookie_ = field.value;
-        else if (field.name == "LOCATION:") address_ = field.value;
+        else if (field.name == "LOCATION:") address_ = ResolveLocation(field.value, Host, Port, path_);
         else if (field.name == "CONTENT-LENGTH:") BytesExpected = FirstNumber(field.value);
     }
     if (OutputFileMode) {
@@ -132,6 +142,8 @@ void THttpClient::ReadResponseHeader() {
 void THttpClient::ReadContent() {
     if (InputFileMode) {
         CaptureFile(Body);
+    } else if (ContentStream != nullptr) {
+        CaptureStream(*ContentStream);
     } else {
         Body = CaptureString();
     }

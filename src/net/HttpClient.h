@@ -1,6 +1,7 @@
 #pragma once
 // THttpClient: HTTP/1.0 GET on a fresh connection per request, reading the
 // content until the server closes, following redirections.
+#include "base/Stream.h"
 #include "net/HttpRequest.h"
 #include "net/SocketClient.h"
 
@@ -11,6 +12,9 @@ namespace net {
 
 // Redirections followed by one Get before it gives up.
 constexpr int kMaxRedirections = 10;
+// The reply number of a response whose status line is not "HTTP/" + version +
+// space + three digits (from 100 to 599).
+constexpr int kMalformedReply = 0;
 // A response header (all its lines) may not be larger than this.
 constexpr std::size_t kMaxHeaderSize = 1024 * 1024;
 
@@ -24,6 +28,10 @@ public:
     std::string Header = "Head.txt";
     bool InputFileMode = false;
     bool OutputFileMode = false;
+    // Memory mode: when set, the content goes into this stream instead of Body, so a
+    // caller that reads it as a stream holds it once. Each response empties it first;
+    // it is left positioned at its start.
+    base::MemoryStream* ContentStream = nullptr;
     THeaderInfo HeaderInfo;
 
     std::function<void(int command)> OnSuccess;
@@ -32,8 +40,10 @@ public:
     std::function<void(bool& handled)> OnRedirect;
     std::function<void()> OnAuthenticationNeeded;
 
-    // Fetches address, following redirections; the reply number of the last
-    // response is ReplyNumber().
+    // Fetches address, following redirections (a relative Location is resolved
+    // against the address requested); the reply number of the last response is
+    // ReplyNumber(). A failed response (see ReplyFailed) raises OnFailure, not an
+    // error, and its content is still delivered.
     void Get(const std::string& address);
 
     // The address of the last request (after redirections) and its path.
@@ -53,5 +63,8 @@ private:
     std::string path_;
     std::string receivedCookie_;
 };
+
+// Whether a reply number means a failed request: one above 399, or kMalformedReply.
+bool ReplyFailed(int replyNumber);
 
 }  // namespace net

@@ -3,7 +3,9 @@
 #include "base/Errors.h"
 #include "net/Text.h"
 
-#include <cstdlib>
+#include <algorithm>
+#include <cctype>
+#include <optional>
 
 namespace net {
 
@@ -17,6 +19,25 @@ std::size_t NthSlash(const std::string& text, int n) {
         if (at == std::string::npos) break;
     }
     return at;
+}
+
+// Whether address begins with a scheme name and its colon ("http:", "ftp:"), which
+// makes it absolute.
+bool HasScheme(const std::string& address) {
+    const std::size_t colon = address.find(':');
+    if (colon == 0 || colon == std::string::npos || !std::isalpha(static_cast<unsigned char>(address[0]))) return false;
+    return std::all_of(address.begin(), address.begin() + static_cast<std::ptrdiff_t>(colon), [](char c) {
+        return std::isalnum(static_cast<unsigned char>(c)) || c == '+' || c == '-' || c == '.';
+    });
+}
+
+// The port an address names after the host's colon.
+int PortOfAddress(const std::string& text) {
+    const std::optional<int> port = PortFromText(text);
+    if (!port) {
+        throw base::Exception("Invalid port \"" + text + "\" in the address: a port is a whole number from 1 to 65535");
+    }
+    return *port;
 }
 
 }  // namespace
@@ -48,7 +69,7 @@ void AnalyseAddress(std::string& address, std::string& host, int& port, std::str
     }
     const std::size_t portColon = hostPart.find(':');
     if (portColon != std::string::npos) {
-        port = std::atoi(hostPart.c_str() + portColon + 1);
+        port = PortOfAddress(hostPart.substr(portColon + 1));
         hostPart.resize(portColon);
     }
     if (!hostPart.empty()) host = hostPart;
@@ -56,6 +77,17 @@ void AnalyseAddress(std::string& address, std::string& host, int& port, std::str
         path = "/";
         address += "/";
     }
+}
+
+std::string ResolveLocation(const std::string& location, const std::string& host, int port, const std::string& path) {
+    if (HasScheme(location)) return location;
+    if (location.rfind("//", 0) == 0) return "http:" + location;
+    const std::string origin = "http://" + host + (port == 80 ? std::string() : ":" + std::to_string(port));
+    if (location.rfind('/', 0) == 0) return origin + location;
+    const std::string document = path.substr(0, path.find_first_of("?#"));
+    if (location.empty() || location[0] == '?' || location[0] == '#') return origin + document + location;
+    const std::size_t slash = document.rfind('/');
+    return origin + (slash == std::string::npos ? "/" : document.substr(0, slash + 1)) + location;
 }
 
 std::string GetRequestHeader(const std::string& target, const std::string& host, bool viaProxy,

@@ -17,8 +17,16 @@ struct THeaderInfo {
 
 // Splits address into host, port and path. host and port keep their values where
 // the address does not name them; a port of 0 becomes 80. An address without a
-// path gets "/" appended. Raises "Empty URL" for an empty address.
+// path gets "/" appended. Raises "Empty URL" for an empty address, and an error
+// naming the port when the address names one that is not a whole number from 1
+// to 65535.
 void AnalyseAddress(std::string& address, std::string& host, int& port, std::string& path);
+
+// The address a redirection's Location value names, given the host, port and path
+// of the request that got it. An address with a scheme stands as it is; "//H/p"
+// takes the scheme "http"; "/p" keeps the host and port; "?q", "#f" and an empty
+// value keep the path too; any other value is relative to the folder of the path.
+std::string ResolveLocation(const std::string& location, const std::string& host, int port, const std::string& path);
 
 // The request header of a GET, ending with the empty line. target is the path,
 // or through a proxy the whole address.

@@ -16,7 +16,8 @@ public:
     using base::Exception::Exception;
 };
 
-// An FTP reply that refused a command; the message is the server's reply line.
+// An FTP command refused: by the server (the message is its reply line), or by the
+// client before sending, when its text could not be sent as one command.
 class FTPException : public base::Exception {
 public:
     using base::Exception::Exception;

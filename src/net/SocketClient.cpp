@@ -5,6 +5,7 @@
 #include "net/HostLookup.h"
 #include "net/NetErrors.h"
 #include "net/SocketErrorTable.h"
+#include "net/Text.h"
 
 #include <arpa/inet.h>
 #include <poll.h>
@@ -42,6 +43,14 @@ public:
 private:
     bool& flag_;
 };
+
+// A port outside lowest to 65535 would wrap around when it is narrowed for the socket.
+void CheckPort(int port, int lowest) {
+    if (!InRange(port, lowest, kMaxPort)) {
+        throw ESockError(base::Format("Invalid port number %d: a port is a whole number from %d to %d", port, lowest,
+                                      kMaxPort));
+    }
+}
 
 }  // namespace
 
@@ -125,6 +134,7 @@ TSocketClient::WaitEnd TSocketClient::Wait(const std::function<bool()>& done) {
     for (;;) {
         if (done()) return WaitEnd::Done;
         if (Aborted()) return WaitEnd::Aborted;
+        if (DeadlinePassed()) return WaitEnd::TimedOut;
         if (TimeOut > 0) {
             const auto quietSince = std::max(start, lastActivity_);
             if (std::chrono::steady_clock::now() - quietSince >= std::chrono::milliseconds(TimeOut)) {
@@ -133,6 +143,10 @@ TSocketClient::WaitEnd TSocketClient::Wait(const std::function<bool()>& done) {
         }
         SocketRounds::Serve();
     }
+}
+
+bool TSocketClient::DeadlinePassed() const {
+    return Deadline && std::chrono::steady_clock::now() >= *Deadline;
 }
 
 void TSocketClient::RaiseError(int code) {
@@ -150,6 +164,7 @@ void TSocketClient::RaiseSocketError(int systemError) {
 void TSocketClient::RaiseTimedOut() {
     timedOut_ = true;
     Report(kStatusTrace, "Timer Triggered");
+    if (DeadlinePassed()) throw ESockError(kDeadlineMessage);
     RaiseSocketError(ETIMEDOUT);
 }
 
@@ -196,6 +211,8 @@ void TSocketClient::Connect() {
     Report(kStatusTrace, "Connecting");
     ClearAbortFlag();
     if (Connected()) throw ESockError("Already connected");
+    const int port = Proxy.empty() ? Port : ProxyPort;
+    CheckPort(port, 1);
     std::optional<in_addr> address = LookUpHost();
     if (!address && OnInvalidHost) {
         bool handled = false;
@@ -208,7 +225,7 @@ void TSocketClient::Connect() {
     sockaddr_in remote{};
     remote.sin_family = AF_INET;
     remote.sin_addr = *address;
-    remote.sin_port = htons(static_cast<std::uint16_t>(Proxy.empty() ? Port : ProxyPort));
+    remote.sin_port = htons(static_cast<std::uint16_t>(port));
     if (::connect(socket_.Get(), reinterpret_cast<const sockaddr*>(&remote), sizeof remote) == 0) {
         state_ = State::Connected;
         ConnectNotified();
@@ -481,6 +498,16 @@ std::string TSocketClient::CaptureString(std::int64_t limit) {
     return target;
 }
 
+void TSocketClient::CaptureStream(base::MemoryStream& target) {
+    Report(kStatusTrace, "Capture Stream");
+    target.Clear();
+    if (BytesExpected > 0 && BytesExpected <= kMaxCaptureSize) {
+        target.Reserve(static_cast<std::size_t>(BytesExpected));
+    }
+    Capture(-1, [&](std::string_view bytes) { target.WriteBuffer(bytes.data(), bytes.size()); });
+    target.Seek(0);
+}
+
 void TSocketClient::CaptureFile(const std::string& fileName) {
     Report(kStatusTrace, "CaptureFile");
     base::FileStream file(fileName, base::FileStream::Mode::Create);
@@ -503,6 +530,7 @@ void TSocketClient::SendFile(const std::string& fileName) {
 
 void TSocketClient::Listen(const std::string& localAddress) {
     Report(kStatusTrace, "Listening");
+    CheckPort(Port, 0);
     OpenSocket();
     sockaddr_in local{};
     local.sin_family = AF_INET;

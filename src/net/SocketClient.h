@@ -4,6 +4,7 @@
 // readiness of every socket of this thread (in order, on this thread), sleeps at
 // most 2 ms in poll() and calls the application's pump hook, so the window stays
 // alive while a network call is pending.
+#include "base/Stream.h"
 #include "net/ByteQueue.h"
 #include "net/SocketHandle.h"
 
@@ -25,6 +26,8 @@ constexpr std::size_t kChunkSize = 16383;
 constexpr std::size_t kMaxLineLength = 64 * 1024;
 // Captured content may not be larger than this.
 constexpr std::int64_t kMaxCaptureSize = std::int64_t{1} << 30;
+// The error text of a read, send or accept that Deadline ended.
+constexpr const char* kDeadlineMessage = "Operation time limit reached";
 
 // Levels of the status texts: a text is reported when ReportLevel is at least its level.
 enum StatusLevel : int {
@@ -50,6 +53,11 @@ public:
     // Milliseconds; bounds host lookup, connecting, and any read, send or accept
     // that sees no traffic for this long. 0: no limit.
     int TimeOut = 0;
+    // When set, every wait ends as timed out once this moment has passed, however
+    // busy the connection: an overall bound on the operations that follow, where
+    // TimeOut bounds only silence. Reads, sends and accepts then raise
+    // kDeadlineMessage; host lookup and connecting raise their time-out texts.
+    std::optional<std::chrono::steady_clock::time_point> Deadline;
     int ReportLevel = 0;
     std::string Proxy;
     int ProxyPort = 0;
@@ -93,6 +101,8 @@ public:
     std::string Transaction(const std::string& command);
     // Reads until the peer closes (limit < 0) or until limit bytes have come.
     std::string CaptureString(std::int64_t limit = -1);
+    // Empties target and reads into it until the peer closes; target is then at position 0.
+    void CaptureStream(base::MemoryStream& target);
     void CaptureFile(const std::string& fileName);
     void SendFile(const std::string& fileName);
 
@@ -140,6 +150,7 @@ private:
     friend struct SocketRounds;
 
     WaitEnd Wait(const std::function<bool()>& done);
+    bool DeadlinePassed() const;
     [[noreturn]] void RaiseTimedOut();
     [[noreturn]] void RaiseSocketError(int systemError);
     void RaiseError(int code);

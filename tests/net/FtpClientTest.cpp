@@ -4,12 +4,15 @@
 #include "net/ServerProcess.h"
 #include "support/TempDir.h"
 
+#include "base/Stream.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <memory>
 
 namespace net {
@@ -367,6 +370,85 @@ TEST_F(FtpSession, ClosingReplyEndsTheListing) {
         EXPECT_STREQ(error.what(), "Socket readln aborted");
     }
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(3));
+}
+
+// A CR, LF or NUL in a text the client would send (a folder name from a listing, a
+// decoded address) would let the rest through as a command of its own: it is refused
+// with nothing sent, and the session stays usable.
+TEST_F(FtpSession, LineBreaksInCommandTextsAreRefusedUnsent) {
+    const std::string log = root.File("commands.log");
+    StartScriptedServer({"--log=" + log});
+    const auto received = [&] {
+        const std::vector<std::uint8_t> bytes = std::filesystem::exists(log) ? base::ReadWholeFile(log)
+                                                                                : std::vector<std::uint8_t>();
+        return std::string(bytes.begin(), bytes.end());
+    };
+    const struct {
+        const char* name;
+        std::function<void(TFtpClient&)> run;
+        bool beforeLogin;
+        const char* command;
+    } cases[] = {
+        {"user", [](TFtpClient& c) { c.UserID = "anonymous\r\nDELE x"; }, true, "USER"},
+        {"password", [](TFtpClient& c) { c.Password = "PubUsr@\nDELE x"; }, true, "PASS"},
+        {"proxy host", [&](TFtpClient& c) {
+             c.Proxy = "127.0.0.1";
+             c.ProxyPort = server->Port();
+             c.Host = "h\rDELE x";
+         }, true, "USER"},
+        {"folder", [](TFtpClient& c) { c.ChangeFolder("a\r\nDELE x"); }, false, "CWD"},
+        {"folder with NUL", [](TFtpClient& c) { c.ChangeFolder(std::string("a\0DELE x", 8)); }, false, "CWD"},
+        {"command", [](TFtpClient& c) { c.SendCommand("NOOP\nDELE x"); }, false, "NOOP"},
+    };
+    for (const auto& c : cases) {
+        client.Proxy.clear();
+        client.Host = "127.0.0.1";
+        client.UserID = "anonymous";
+        client.Password = "PubUsr@";
+        if (!c.beforeLogin) client.Connect();
+        const std::string before = received();
+        try {
+            c.run(client);
+            if (c.beforeLogin) client.Connect();
+            ADD_FAILURE() << c.name;
+        } catch (const FTPException& error) {
+            EXPECT_EQ(std::string(error.what()),
+                      std::string("Command ") + c.command + " not sent: its text holds a CR, LF or NUL character");
+        }
+        EXPECT_EQ(client.Connected(), !c.beforeLogin) << c.name;
+        EXPECT_EQ(received(), before) << c.name;
+        if (!c.beforeLogin) {
+            EXPECT_EQ(client.CurrentFolder(), "/") << c.name;
+            client.Disconnect();
+        }
+    }
+    EXPECT_EQ(received().find("DELE"), std::string::npos) << received();
+}
+
+// A server that sends a byte every 0.1 s never stays silent for TimeOut; the
+// deadline ends the login or the listing all the same.
+TEST_F(FtpSession, DeadlineEndsATricklingServer) {
+    for (const char* option : {"--trickle-greeting", "--trickle-listing"}) {
+        StartScriptedServer({option});
+        const bool inListing = std::string(option) == "--trickle-listing";
+        if (inListing) ConnectAnonymously();
+        client.Deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(500);
+        const auto start = std::chrono::steady_clock::now();
+        try {
+            if (inListing) {
+                client.ListFolder();
+            } else {
+                ConnectAnonymously();
+            }
+            ADD_FAILURE() << option;
+        } catch (const ESockError& error) {
+            EXPECT_STREQ(error.what(), kDeadlineMessage) << option;
+        }
+        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(3)) << option;
+        EXPECT_EQ(client.Connected(), inListing) << option;
+        client.Deadline.reset();
+        client.TSocketClient::Disconnect();
+    }
 }
 
 TEST_F(FtpSession, ProxyLoginNamesTheHost) {

@@ -3,6 +3,7 @@
 #include "net/ServerProcess.h"
 #include "support/TempDir.h"
 
+#include "base/Format.h"
 #include "base/Stream.h"
 
 #include <gtest/gtest.h>
@@ -174,6 +175,100 @@ TEST_F(HttpSession, RelativeRedirectionStaysOnTheServer) {
     client.Get(Url("/relative"));
     EXPECT_EQ(client.ReplyNumber(), 200);
     EXPECT_EQ(client.Body.rfind("GET /echo HTTP/1.0\r\n", 0), 0u) << client.Body;
+}
+
+// A relative Location keeps the scheme, host and port of the request; a path
+// without a leading "/" is relative to the requested folder.
+TEST_F(HttpSession, RelativeRedirectionKeepsTheServerAndItsPort) {
+    const std::string origin = Url("");
+    const struct {
+        std::string requested;
+        std::string requestLine;
+    } cases[] = {
+        {"/dir/goto?echo", "GET /dir/echo HTTP/1.0\r\n"},
+        {"/dir/goto?sub%2Fecho", "GET /dir/sub/echo HTTP/1.0\r\n"},
+        {"/dir/goto?%2Fecho", "GET /echo HTTP/1.0\r\n"},
+        {"/dir/goto?%2F%2F127.0.0.1:" + std::to_string(server->Port()) + "%2Fecho", "GET /echo HTTP/1.0\r\n"},
+    };
+    for (const auto& c : cases) {
+        client.Get(origin + c.requested);
+        EXPECT_EQ(client.ReplyNumber(), 200) << c.requested;
+        EXPECT_EQ(client.Body.rfind(c.requestLine, 0), 0u) << c.requested << ": " << client.Body;
+        const std::string path = c.requestLine.substr(4, c.requestLine.find(' ', 4) - 4);
+        EXPECT_EQ(client.Address(), origin + path) << c.requested;
+    }
+}
+
+// Anything but "HTTP/" + version + space + three digits (100 to 599) fails the
+// request: reply number kMalformedReply, OnFailure, the content still delivered.
+TEST_F(HttpSession, MalformedStatusLineFailsTheRequest) {
+    const struct {
+        std::string statusLine;
+        int replyNumber;
+    } cases[] = {
+        {"HTTP/1.1 200 OK", 200},
+        {"HTTP/1.0 204", 204},
+        {"HTTP/2 404 Not Found", 404},
+        {"HTP/1.1 2OO OK", kMalformedReply},
+        {"HTTP/1.1 2OO OK", kMalformedReply},
+        {std::string("\x01\xfe\x00\x7f garbage", 12), kMalformedReply},
+        {"HTTP/1.1", kMalformedReply},
+        {"HTTP/1.1 ", kMalformedReply},
+        {"HTTP/1.1 2000 OK", kMalformedReply},
+        {"HTTP/1.1 -200 OK", kMalformedReply},
+        {"HTTP/1.1 20 OK", kMalformedReply},
+        {"HTTP/1.1 200OK", kMalformedReply},
+        {"HTTP/1.1  200 OK", kMalformedReply},
+        {"HTTP/x 200 OK", kMalformedReply},
+        {"http/1.1 200 OK", kMalformedReply},
+        {"HTTP/1.1 099 Low", kMalformedReply},
+        {"HTTP/1.1 600 High", kMalformedReply},
+    };
+    for (const auto& c : cases) {
+        std::string hex;
+        for (const unsigned char byte : c.statusLine) hex += base::Format("%02x", byte);
+        successes.clear();
+        failures.clear();
+        client.Get(Url("/raw?" + hex));
+        EXPECT_EQ(client.ReplyNumber(), c.replyNumber) << c.statusLine;
+        const bool failed = c.replyNumber == kMalformedReply || c.replyNumber > 399;
+        EXPECT_EQ(ReplyFailed(client.ReplyNumber()), failed) << c.statusLine;
+        EXPECT_EQ(failures, failed ? std::vector<int>{0} : std::vector<int>{}) << c.statusLine;
+        EXPECT_EQ(successes, failed ? std::vector<int>{} : std::vector<int>{0}) << c.statusLine;
+        EXPECT_EQ(client.Body, "body") << c.statusLine;
+    }
+}
+
+TEST_F(HttpSession, ContentGoesIntoTheGivenStream) {
+    base::MemoryStream content(std::vector<std::uint8_t>(10, 'z'));
+    client.ContentStream = &content;
+    client.Get(Url("/model.bin"));
+    EXPECT_TRUE(content.Bytes() == std::vector<std::uint8_t>(this->content.begin(), this->content.end()));
+    EXPECT_EQ(content.Position(), 0u);
+    EXPECT_EQ(client.Body, "Default.htm");
+    // Each response empties it: only the last one of a redirection is left.
+    client.Get(Url("/redirect"));
+    const std::string echo(content.Bytes().begin(), content.Bytes().end());
+    EXPECT_EQ(echo.rfind("GET /echo HTTP/1.0\r\n", 0), 0u) << echo;
+}
+
+// A server that sends a byte every 0.1 s never stays silent for TimeOut; the
+// deadline ends the request however far it got.
+TEST_F(HttpSession, DeadlineEndsATricklingResponse) {
+    for (const char* path : {"/trickle", "/trickle-header"}) {
+        client.Deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(500);
+        const auto start = std::chrono::steady_clock::now();
+        try {
+            client.Get(Url(path));
+            ADD_FAILURE() << path;
+        } catch (const ESockError& error) {
+            EXPECT_STREQ(error.what(), kDeadlineMessage) << path;
+        }
+        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(3)) << path;
+        EXPECT_TRUE(client.TimedOut()) << path;
+        EXPECT_FALSE(client.Connected()) << path;
+        EXPECT_TRUE(successes.empty()) << path;
+    }
 }
 
 TEST_F(HttpSession, HandledRedirectionStops) {

@@ -38,6 +38,66 @@ TEST(HttpAddress, AnalysisSplitsHostPortAndPath) {
     }
 }
 
+// A port is a whole number from 1 to 65535; anything else fails the address before
+// any connection, instead of wrapping around or being read up to its first non-digit.
+TEST(HttpAddress, PortIsAWholeNumberFrom1To65535) {
+    const struct {
+        const char* address;
+        int port;  // 0: refused
+    } cases[] = {
+        {"http://H:1/a", 1},           {"http://H:65535/a", 65535}, {"http://H:08080/a", 8080},
+        {"http://H:83616/a", 0},       {"http://H:65536/a", 0},     {"http://H:18080x/a", 0},
+        {"http://H:0/a", 0},           {"http://H:-1/a", 0},        {"http://H:+80/a", 0},
+        {"http://H:/a", 0},            {"http://H: 80/a", 0},       {"http://H:8080:81/a", 0},
+        {"http://H:99999999999999999999/a", 0}, {"K:70000/b.3ds", 0},
+    };
+    for (const auto& c : cases) {
+        std::string address = c.address;
+        std::string host = "old";
+        int port = 0;
+        std::string path;
+        if (c.port != 0) {
+            AnalyseAddress(address, host, port, path);
+            EXPECT_EQ(port, c.port) << c.address;
+            continue;
+        }
+        try {
+            AnalyseAddress(address, host, port, path);
+            ADD_FAILURE() << c.address << " gave port " << port;
+        } catch (const base::Exception& error) {
+            EXPECT_EQ(std::string(error.what()).rfind("Invalid port \"", 0), 0u) << error.what();
+            EXPECT_NE(std::string(error.what()).find("1 to 65535"), std::string::npos) << error.what();
+        }
+        EXPECT_EQ(host, "old") << c.address;
+    }
+}
+
+TEST(HttpAddress, LocationIsResolvedAgainstTheRequest) {
+    const struct {
+        const char* location;
+        const char* host;
+        int port;
+        const char* path;
+        const char* resolved;
+    } cases[] = {
+        {"http://K/b.3ds", "H", 8080, "/a/x.3ds", "http://K/b.3ds"},
+        {"HTTP://K:81/b", "H", 8080, "/a/x.3ds", "HTTP://K:81/b"},
+        {"//K/b.3ds", "H", 8080, "/a/x.3ds", "http://K/b.3ds"},
+        {"/b.3ds", "H", 8080, "/a/x.3ds", "http://H:8080/b.3ds"},
+        {"ok.3ds", "H", 8080, "/a/x.3ds", "http://H:8080/a/ok.3ds"},
+        {"ok.3ds", "H", 8080, "/a/", "http://H:8080/a/ok.3ds"},
+        {"ok.3ds", "H", 80, "/x.3ds", "http://H/ok.3ds"},
+        {"sub/ok.3ds", "H", 8080, "/a/x.3ds?from=/q/r", "http://H:8080/a/sub/ok.3ds"},
+        {"?v=2", "H", 8080, "/a/x.3ds?v=1", "http://H:8080/a/x.3ds?v=2"},
+        {"", "H", 8080, "/a/x.3ds", "http://H:8080/a/x.3ds"},
+        {"ok:3ds", "H", 8080, "/a/x.3ds", "ok:3ds"},
+        {"a/b:c", "H", 8080, "/x", "http://H:8080/a/b:c"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(ResolveLocation(c.location, c.host, c.port, c.path), c.resolved) << c.location << " " << c.path;
+    }
+}
+
 TEST(HttpAddress, LongPathsAreKeptWhole) {
     std::string address = "http://H/" + std::string(400, 'a');
     std::string host;

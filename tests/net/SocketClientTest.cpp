@@ -145,6 +145,42 @@ TEST_F(PairedSocket, CaptureCountsAndReportsPackets) {
     EXPECT_LE(client.BytesReceived, static_cast<std::int64_t>(content.size()));
 }
 
+// A peer that sends a byte every round keeps TimeOut from ever firing; the deadline
+// still ends every kind of wait.
+TEST_F(PairedSocket, DeadlineEndsWaitsOnABusyConnection) {
+    const struct {
+        const char* name;
+        std::function<void(TSocketClient&)> wait;
+    } cases[] = {
+        {"ReadLine", [](TSocketClient& c) { c.ReadLine(); }},
+        {"ReadBytes", [](TSocketClient& c) { c.ReadBytes(1 << 20); }},
+        {"CaptureString", [](TSocketClient& c) { c.CaptureString(); }},
+        {"Write", [](TSocketClient& c) { c.Write(std::string(std::size_t{8} << 20, 'w')); }},
+    };
+    for (const auto& c : cases) {
+        const auto start = std::chrono::steady_clock::now();
+        // Should the deadline not hold, the abort flag ends the wait instead of the test hanging.
+        TSocketClient::SetPumpHook([&] {
+            ::send(peer.Get(), "x", 1, MSG_NOSIGNAL);
+            if (std::chrono::steady_clock::now() - start > std::chrono::seconds(3)) client.Cancel();
+        });
+        client.Deadline = start + std::chrono::milliseconds(200);
+        try {
+            c.wait(client);
+            ADD_FAILURE() << c.name;
+        } catch (const base::Exception& error) {
+            EXPECT_NE(dynamic_cast<const ESockError*>(&error), nullptr) << c.name;
+            EXPECT_STREQ(error.what(), kDeadlineMessage) << c.name;
+        }
+        TSocketClient::SetPumpHook({});
+        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2)) << c.name;
+        EXPECT_TRUE(client.TimedOut()) << c.name;
+        client.Deadline.reset();
+        client.ReadBytes(0);
+        PeerReceives();
+    }
+}
+
 TEST_F(PairedSocket, ConnectWhileConnectedIsRefused) {
     try {
         client.Connect();
@@ -152,6 +188,43 @@ TEST_F(PairedSocket, ConnectWhileConnectedIsRefused) {
     } catch (const ESockError& error) {
         EXPECT_STREQ(error.what(), "Already connected");
     }
+}
+
+// A port outside 1 to 65535 is refused before any connection: narrowed to 16 bits,
+// the port 65536 above the listener's would reach the listener.
+TEST(SocketClient, PortOutsideTheRangeIsRefusedWithoutConnecting) {
+    TSocketClient listener;
+    listener.TimeOut = 200;
+    listener.Listen("127.0.0.1");
+    unsigned high = 0, low = 0;
+    ASSERT_EQ(std::sscanf(listener.LocalPortText().c_str(), ",%u,%u", &high, &low), 2);
+    const int port = static_cast<int>(high * 256 + low);
+    const struct {
+        int port;
+        bool viaProxy;
+    } cases[] = {{port + 65536, false}, {port - 65536, false}, {0, false}, {port + 65536, true}, {-1, true}};
+    for (const auto& c : cases) {
+        TSocketClient client;
+        client.TimeOut = 3000;
+        client.Host = "127.0.0.1";
+        client.Port = c.viaProxy ? port : c.port;
+        if (c.viaProxy) {
+            client.Proxy = "127.0.0.1";
+            client.ProxyPort = c.port;
+        }
+        try {
+            client.Connect();
+            ADD_FAILURE() << c.port;
+        } catch (const ESockError& error) {
+            EXPECT_EQ(std::string(error.what()),
+                      "Invalid port number " + std::to_string(c.port) + ": a port is a whole number from 1 to 65535");
+        }
+        EXPECT_FALSE(client.Connected());
+    }
+    EXPECT_THROW(listener.Accept(), ESockError);
+    TSocketClient wide;
+    wide.Port = 65536;
+    EXPECT_THROW(wide.Listen("127.0.0.1"), ESockError);
 }
 
 TEST(SocketClient, ListenAcceptAndPortText) {

@@ -4,7 +4,9 @@ prints its port, and answers each command with a fixed reply.
 Arguments of the form COMMAND=REPLY replace the reply to COMMAND (for example
 "USER=230 Logged in." or "QUIT=500 No."). With --reset-listing the data connection of
 a listing is reset after its lines instead of closed; with --abort-listing the server
-sends "426" on the control connection and holds the data connection open.
+sends "426" on the control connection and holds the data connection open. With
+--trickle-greeting or --trickle-listing the greeting or the listing is sent one byte
+every 0.1 s. With --log=FILE every command line received is appended to FILE.
 """
 import socket
 import struct
@@ -28,8 +30,24 @@ REPLIES = {
 }
 
 
+OPTIONS = {}
+TRICKLE_PAUSE = 0.1
+
+
+def trickle(connection, data):
+    for value in data:
+        connection.sendall(bytes([value]))
+        time.sleep(TRICKLE_PAUSE)
+
+
 def send(control, text):
     control.sendall(text.encode("latin-1") + b"\r\n")
+
+
+def log(line):
+    if "--log" in OPTIONS:
+        with open(OPTIONS["--log"], "a", encoding="latin-1") as file:
+            file.write(line + "\n")
 
 
 def list_folder(control, port_address, reset, abort):
@@ -40,7 +58,10 @@ def list_folder(control, port_address, reset, abort):
         return
     send(control, REPLIES["LIST"])
     data = socket.create_connection((host, numbers[4] * 256 + numbers[5]))
-    data.sendall(b"".join(LISTING))
+    if "--trickle-listing" in OPTIONS:
+        trickle(data, b"".join(LISTING))
+    else:
+        data.sendall(b"".join(LISTING))
     if abort:
         send(control, "426 Connection closed; transfer aborted.")
         time.sleep(5)
@@ -51,11 +72,16 @@ def list_folder(control, port_address, reset, abort):
 
 
 def serve(control, reset, abort):
-    send(control, "220 Scripted server ready.")
+    greeting = "220 Scripted server ready."
+    if "--trickle-greeting" in OPTIONS:
+        trickle(control, greeting.encode("latin-1") + b"\r\n")
+    else:
+        send(control, greeting)
     reader = control.makefile("rb")
     port_address = None
     for raw in reader:
         line = raw.decode("latin-1").rstrip("\r\n")
+        log(line)
         command, _, argument = line.partition(" ")
         command = command.upper()
         if command == "PORT":
@@ -72,7 +98,10 @@ def main():
     reset = "--reset-listing" in sys.argv[1:]
     abort = "--abort-listing" in sys.argv[1:]
     for argument in sys.argv[1:]:
-        if "=" in argument:
+        if argument.startswith("--"):
+            name, _, value = argument.partition("=")
+            OPTIONS[name] = value
+        elif "=" in argument:
             command, reply = argument.split("=", 1)
             REPLIES[command.upper()] = reply
     listener = socket.socket()

@@ -12,12 +12,20 @@ Besides the files of ROOT it answers these paths:
   /headonly   a status line and one header line, then the server closes (no empty line)
   /endless    header lines without end
   /reset      a header and part of the content, then the connection is reset
+  /raw?HEX    the hex-decoded bytes as the status line, then a header and the content "body"
+  .../goto?L  302 to the location L (percent-decoded), relative or not
+  /trickle    a header promising 600 bytes, then one byte every 0.1 s (a minute at most)
+  /trickle-header   a status line, then a header line one byte every 0.1 s
 """
 import http.server
 import socket
 import struct
 import sys
 import time
+import urllib.parse
+
+TRICKLE_BYTES = 600
+TRICKLE_PAUSE = 0.1
 
 
 class Handler(http.server.SimpleHTTPRequestHandler):
@@ -33,9 +41,33 @@ class Handler(http.server.SimpleHTTPRequestHandler):
         self.end_headers()
         self.wfile.write(body)
 
+    def trickle(self, data):
+        try:
+            for value in data[:TRICKLE_BYTES]:
+                self.wfile.write(bytes([value]))
+                self.wfile.flush()
+                time.sleep(TRICKLE_PAUSE)
+        except OSError:
+            pass
+        self.close_connection = True
+
     def do_GET(self):
         port = self.server.server_address[1]
-        if self.path == "/nolength":
+        address = urllib.parse.urlsplit(self.path)
+        if address.path == "/raw":
+            self.wfile.write(bytes.fromhex(address.query) + b"\r\nContent-Length: 4\r\n\r\nbody")
+            self.close_connection = True
+        elif address.path.endswith("/goto"):
+            self.reply(302, b"moved", [("Location", urllib.parse.unquote(address.query))])
+        elif self.path == "/trickle":
+            self.send_response(200)
+            self.send_header("Content-Length", str(TRICKLE_BYTES))
+            self.end_headers()
+            self.trickle(b"t" * TRICKLE_BYTES)
+        elif self.path == "/trickle-header":
+            self.wfile.write(b"HTTP/1.0 200 OK\r\n")
+            self.trickle(b"X-Slow: " + b"s" * TRICKLE_BYTES)
+        elif self.path == "/nolength":
             self.reply(200, b"n" * 100000, length=False)
         elif self.path == "/redirect":
             self.reply(302, b"moved", [("Location", "http://localhost:%d/echo" % port),
