@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "base/Format.h"
 #include "base/Stream.h"
 #include "model3ds/Pack3DA.h"
 #include "net/ServerProcess.h"
@@ -21,6 +22,13 @@ ProcessResult Convert(const std::vector<std::string>& arguments) {
     std::vector<std::string> words = {KORVANE_CONVERT};
     words.insert(words.end(), arguments.begin(), arguments.end());
     return testsupport::RunProcess(words);
+}
+
+// The bytes of text as hexadecimal digits, for the test server's /raw replies.
+std::string Hex(const std::string& text) {
+    std::string hex;
+    for (const unsigned char byte : text) hex += base::Format("%02x", byte);
+    return hex;
 }
 
 class RemoteConvert : public ::testing::Test {
@@ -91,8 +99,115 @@ TEST_F(RemoteConvert, RemoteListPrintsTheGridColumns) {
     EXPECT_EQ(missing.err.substr(0, 4), "550 ") << missing.err;
 }
 
+// Hostile addresses and replies: each fails with its reason, and nothing but the
+// server that was named is asked.
+TEST_F(RemoteConvert, HttpInputFailsOnHostileAddressesAndReplies) {
+    const nettest::ServerProcess server("http_server.py", {root.Path().string()});
+    const std::string port = std::to_string(server.Port());
+    const std::string base = "http://127.0.0.1:" + port;
+    const std::string wrapped = std::to_string(server.Port() + 65536);
+    const std::string noStatusLine = "読み込みできませんでした\nThe reply has no valid HTTP status line\n";
+    const ProcessResult local = Convert({"--list", root.File("box.3ds")});
+    ASSERT_EQ(local.exitCode, 0) << local.err;
+    const struct {
+        std::vector<std::string> arguments;
+        int exitCode;
+        std::string err;
+    } cases[] = {
+        {{"--list", base + "/goto?box.3ds"}, 0, ""},
+        {{"--list", "http://127.0.0.1:" + wrapped + "/box.3ds"}, 1,
+         "Invalid port \"" + wrapped + "\" in the address: a port is a whole number from 1 to 65535\n"},
+        {{"--list", base + "x/box.3ds"}, 1,
+         "Invalid port \"" + port + "x\" in the address: a port is a whole number from 1 to 65535\n"},
+        {{"--list", base + "/raw?" + Hex("HTP/1.1 2OO OK")}, 1, noStatusLine},
+        {{"--list", base + "/raw?" + Hex("HTTP/1.1")}, 1, noStatusLine},
+        {{"--list", base + "/raw?" + Hex("HTTP/1.1 2000 OK")}, 1, noStatusLine},
+        {{"--list", base + "/raw?" + Hex("HTTP/1.1 -200 OK")}, 1, noStatusLine},
+        {{"--list", base + "/raw?" + Hex("\x89PNG\x1a\x01\x02")}, 1, noStatusLine},
+        {{"--list", "--max-time", "0.5", base + "/trickle"}, 1, "Operation time limit reached\n"},
+    };
+    for (const auto& c : cases) {
+        const ProcessResult result = Convert(c.arguments);
+        const std::string shown = testing::PrintToString(c.arguments);
+        EXPECT_EQ(result.exitCode, c.exitCode) << shown;
+        EXPECT_EQ(result.err, c.err) << shown;
+        EXPECT_EQ(result.out, c.exitCode == 0 ? local.out : "") << shown;
+    }
+}
+
+// Folder and user names that would smuggle a command in are refused unsent; a QUIT
+// refused after a complete listing only earns a warning; --max-time ends a listing
+// that trickles in.
+TEST_F(RemoteConvert, RemoteListRefusesSmuggledCommandsAndEndsInTime) {
+    const std::string log = root.File("commands.log");
+    const nettest::ServerProcess scripted("ftp_script_server.py", {"--log=" + log, "QUIT=500 Not now."});
+    const nettest::ServerProcess trickling("ftp_script_server.py", {"--trickle-listing"});
+    const std::string at = "127.0.0.1:" + std::to_string(scripted.Port());
+    const auto notSent = [](const std::string& command) {
+        return "Command " + command + " not sent: its text holds a CR, LF or NUL character\n";
+    };
+    const struct {
+        std::vector<std::string> arguments;
+        int exitCode;
+        std::string err;
+    } cases[] = {
+        {{"--remote-list", "ftp://" + at + "/"}, 0,
+         "warning: the listing is complete, but logging out failed: 500 Not now.\n"},
+        {{"--remote-list", "ftp://" + at + "/a%0D%0ADELE%20x"}, 1, notSent("CWD")},
+        {{"--remote-list", "ftp://" + at + "/a%00DELE%20x"}, 1, notSent("CWD")},
+        {{"--remote-list", "ftp://a%0D%0ADELE%20x@" + at + "/"}, 1, notSent("USER")},
+        {{"--remote-list", "ftp://user:p%0ADELE%20x@" + at + "/"}, 1, notSent("PASS")},
+        {{"--remote-list", "--max-time", "0.5", "ftp://127.0.0.1:" + std::to_string(trickling.Port()) + "/"}, 1,
+         "Operation time limit reached\n"},
+    };
+    for (const auto& c : cases) {
+        const ProcessResult result = Convert(c.arguments);
+        const std::string shown = testing::PrintToString(c.arguments);
+        EXPECT_EQ(result.exitCode, c.exitCode) << shown;
+        EXPECT_EQ(result.err, c.err) << shown;
+        if (c.exitCode == 0) {
+            EXPECT_NE(result.out.find("models\t<DIR>\t"), std::string::npos) << result.out;
+            EXPECT_NE(result.out.find("box.3ds\t2.00 KB\t"), std::string::npos) << result.out;
+        } else {
+            EXPECT_EQ(result.out, "") << shown;
+        }
+    }
+    const std::vector<std::uint8_t> received = base::ReadWholeFile(log);
+    EXPECT_EQ(std::string(received.begin(), received.end()).find("DELE"), std::string::npos);
+}
+
+TEST(RemoteConvertUsage, MaxTimeTakesSecondsAboveZero) {
+    const testsupport::TempDir dir;
+    const std::vector<std::uint8_t> model = testsupport::BuildModel(
+        {testsupport::MeshSpec{.name = "Box", .vertices = {{0, 0, 0}}}}, {});
+    base::WriteFileAtomically(dir.File("box.3ds"), model.data(), model.size());
+    for (const char* seconds : {"0.5", "2", "604800"}) {
+        const ProcessResult result = Convert({"--list", "--max-time", seconds, dir.File("box.3ds")});
+        EXPECT_EQ(result.exitCode, 0) << seconds << ": " << result.err;
+    }
+    for (const char* seconds : {"0", "0.0", "-1", "abc", "1e3", "", "nan", "inf", ".5", "5.", "1,5", " 1", "604801"}) {
+        const ProcessResult result = Convert({"--list", "--max-time", seconds, dir.File("box.3ds")});
+        EXPECT_EQ(result.exitCode, 2) << seconds;
+        EXPECT_EQ(result.err.rfind("korvane-convert: --max-time takes a number of seconds above 0 and at most 604800: " +
+                                       std::string(seconds) + "\n",
+                                   0),
+                  0u)
+            << result.err;
+    }
+    const std::vector<std::vector<std::string>> elsewhere = {
+        {"--pack", dir.File("out.3da"), dir.File("box.3ds"), "--max-time", "1"},
+        {"--max-time", "1", dir.File("box.3ds")},
+        {"--list", dir.File("box.3ds"), "--max-time"},
+    };
+    for (const auto& arguments : elsewhere) {
+        EXPECT_EQ(Convert(arguments).exitCode, 2) << testing::PrintToString(arguments);
+    }
+    EXPECT_NE(Convert({"--help"}).out.find("  --max-time SECONDS "), std::string::npos);
+}
+
 TEST(RemoteConvertUsage, BadAddressesAreUsageErrors) {
-    for (const char* address : {"http://127.0.0.1/", "ftp://", "ftp://h:99999/", "ftp://h:x/"}) {
+    for (const char* address : {"http://127.0.0.1/", "ftp://", "ftp://h:99999/", "ftp://h:x/", "ftp://h:83616/",
+                                "ftp://h:18080x/", "ftp://h:0/", "ftp://h:/"}) {
         const ProcessResult result = Convert({"--remote-list", address});
         EXPECT_EQ(result.exitCode, 2) << address;
     }

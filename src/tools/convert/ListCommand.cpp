@@ -4,6 +4,7 @@
 #include "model3ds/File3DS.h"
 #include "model3ds/MaterialColor.h"
 #include "tools/convert/Commands.h"
+#include "tools/convert/MaxTime.h"
 #include "tools/convert/OpenModel.h"
 
 namespace convert {
@@ -40,8 +41,9 @@ void AppendMaterialLines(model3ds::TFile3DS& model, std::string& text) {
 
 int RunList(const Arguments& arguments, std::ostream& out) {
     if (arguments.operands.size() != 1) throw UsageError("--list takes one INPUT");
+    const Deadline deadline = DeadlineFromArguments(arguments);
     model3ds::TFile3DS model;
-    OpenModelFile(model, arguments.operands[0]);
+    OpenModelFile(model, arguments.operands[0], deadline);
     // Nothing is printed unless the whole model reads.
     std::string text;
     AppendMeshLines(model, text);

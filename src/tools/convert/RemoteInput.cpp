@@ -4,6 +4,7 @@
 
 #include "base/Errors.h"
 #include "base/Format.h"
+#include "base/Stream.h"
 #include "net/HttpClient.h"
 
 namespace convert {
@@ -29,16 +30,22 @@ std::string AddressFileName(const std::string& address) {
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-std::vector<std::uint8_t> FetchHttp(const std::string& address) {
+std::vector<std::uint8_t> FetchHttp(const std::string& address, const Deadline& deadline) {
     net::THttpClient client;
     client.TimeOut = kTimeOutMilliseconds;
+    client.Deadline = deadline;
     client.OnError = [](int, const std::string& message) { std::cerr << message << "\n"; };
     client.OnInvalidHost = [](bool&) { std::cerr << "ホスト名が無効です\n"; };
+    base::MemoryStream content;
+    client.ContentStream = &content;
     client.Get(address);
-    if (client.ReplyNumber() > 399) {
+    if (client.ReplyNumber() == net::kMalformedReply) {
+        throw base::Exception("読み込みできませんでした\rThe reply has no valid HTTP status line");
+    }
+    if (net::ReplyFailed(client.ReplyNumber())) {
         throw base::Exception("読み込みできませんでした\r" + StatusLine(client.Header));
     }
-    return std::vector<std::uint8_t>(client.Body.begin(), client.Body.end());
+    return content.TakeBytes();
 }
 
 }  // namespace convert

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "tools/convert/MaxTime.h"
 
 namespace convert {
 
@@ -14,7 +15,9 @@ bool IsHttpAddress(const std::string& input);
 // address is named by when its kind or a local file name is needed.
 std::string AddressFileName(const std::string& address);
 
-// The content of address; a reply above 399 raises "読み込みできませんでした" with the status line.
-std::vector<std::uint8_t> FetchHttp(const std::string& address);
+// The content of address, received once (no copy is made after receiving). A
+// failed reply raises "読み込みできませんでした" with the status line, or with a
+// note that there was no valid one.
+std::vector<std::uint8_t> FetchHttp(const std::string& address, const Deadline& deadline);
 
 }  // namespace convert

@@ -1,9 +1,13 @@
 #include <iostream>
+#include <optional>
 #include <string>
 
+#include "base/Errors.h"
 #include "net/FtpClient.h"
 #include "net/ListingRow.h"
+#include "net/Text.h"
 #include "tools/convert/Commands.h"
+#include "tools/convert/MaxTime.h"
 
 namespace convert {
 
@@ -41,12 +45,9 @@ std::string Unescape(const std::string& text) {
 }
 
 int ParsePort(const std::string& text) {
-    if (text.empty() || text.size() > 5 || text.find_first_not_of("0123456789") != std::string::npos) {
-        throw UsageError("bad port in the ftp:// address: " + text);
-    }
-    const int port = std::stoi(text);
-    if (port < 1 || port > 65535) throw UsageError("bad port in the ftp:// address: " + text);
-    return port;
+    const std::optional<int> port = net::PortFromText(text);
+    if (!port) throw UsageError("bad port in the ftp:// address (a whole number from 1 to 65535): " + text);
+    return *port;
 }
 
 // ftp://[USER[:PASSWORD]@]HOST[:PORT]/PATH
@@ -75,12 +76,24 @@ FtpAddress ParseFtpAddress(const std::string& text) {
     return address;
 }
 
+// Ends the session; the reason when that failed (a refused "QUIT", a server that
+// closed first), which spoils nothing once the listing is complete.
+std::string LogOut(net::TFtpClient& client) {
+    try {
+        client.Disconnect();
+    } catch (const base::Exception& error) {
+        return error.what();
+    }
+    return {};
+}
+
 }  // namespace
 
 int RunRemoteList(const Arguments& arguments, std::ostream& out) {
     if (arguments.operands.size() != 1) throw UsageError("--remote-list takes one ftp:// address");
     const FtpAddress address = ParseFtpAddress(arguments.operands[0]);
     net::TFtpClient client;
+    client.Deadline = DeadlineFromArguments(arguments);
     client.Host = address.host;
     client.Port = address.port;
     client.UserID = address.user;
@@ -96,9 +109,12 @@ int RunRemoteList(const Arguments& arguments, std::ostream& out) {
     client.Connect();
     if (!address.path.empty()) client.ChangeFolder(address.path);
     client.ListFolder();
-    client.Disconnect();
+    const std::string logoutError = LogOut(client);
     // Nothing is printed unless the whole listing came.
     out << text;
+    if (!logoutError.empty()) {
+        std::cerr << "warning: the listing is complete, but logging out failed: " << logoutError << "\n";
+    }
     return 0;
 }
 

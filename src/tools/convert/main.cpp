@@ -49,6 +49,9 @@ constexpr const char* kHelp =
     "                       INPUT may be an http:// address, fetched into memory first\n"
     "  --remote-list ADDR   log in (anonymous without USER), change to PATH and list it,\n"
     "                       one line per entry: NAME SIZE-or-<DIR> DATE KIND, tab-separated\n"
+    "  --max-time SECONDS   with --list or --remote-list: give up when the whole network\n"
+    "                       exchange takes longer than this, however steadily the server\n"
+    "                       sends (a number above 0, fractions allowed, at most 604800)\n"
     "  --pack OUT INPUT     write INPUT packed as a .3da file\n"
     "  --unpack OUT INPUT   write the unpacked bytes of the .3da file INPUT\n"
     "  -h, --help           show this help\n"
@@ -60,14 +63,15 @@ constexpr const char* kHelp =
 struct Command {
     const char* option;
     int (*run)(const convert::Arguments&, std::ostream&);
+    bool takesMaxTime;
 };
 
 // A mode is chosen by exactly one of these options.
 const Command kCommands[] = {
-    {"--list", convert::RunList},
-    {"--remote-list", convert::RunRemoteList},
-    {"--pack", convert::RunPack},
-    {"--unpack", convert::RunUnpack},
+    {"--list", convert::RunList, true},
+    {"--remote-list", convert::RunRemoteList, true},
+    {"--pack", convert::RunPack, false},
+    {"--unpack", convert::RunUnpack, false},
 };
 
 const std::vector<convert::OptionDef> kOptions = {
@@ -77,6 +81,7 @@ const std::vector<convert::OptionDef> kOptions = {
     {"--remote-list", "", false},
     {"--pack", "", false},
     {"--unpack", "", false},
+    {"--max-time", "", true},
 };
 
 const Command& ChooseCommand(const convert::Arguments& arguments) {
@@ -87,6 +92,9 @@ const Command& ChooseCommand(const convert::Arguments& arguments) {
         chosen = &command;
     }
     if (chosen == nullptr) throw convert::UsageError("no command given");
+    if (arguments.Has("--max-time") && !chosen->takesMaxTime) {
+        throw convert::UsageError("--max-time goes with --list or --remote-list");
+    }
     return *chosen;
 }
 

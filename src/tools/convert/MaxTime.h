@@ -1,0 +1,22 @@
+#pragma once
+// --max-time SECONDS: an overall time limit on the network work of a command, which
+// a server that sends a byte now and then cannot stretch (the time-out counts only
+// silence).
+#include <chrono>
+#include <optional>
+
+#include "tools/convert/Arguments.h"
+
+namespace convert {
+
+using Deadline = std::optional<std::chrono::steady_clock::time_point>;
+
+// Seconds --max-time allows at most: a week.
+constexpr double kMaxTimeLimitSeconds = 7 * 24 * 3600;
+
+// The moment by which the network work must have ended, counted from now; empty
+// without --max-time. Raises UsageError for a value that is not a decimal number
+// of seconds (digits, optionally a dot and digits) above 0 and at most the limit.
+Deadline DeadlineFromArguments(const Arguments& arguments);
+
+}  // namespace convert
