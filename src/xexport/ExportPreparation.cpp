@@ -60,8 +60,12 @@ int FaceMaterialIndex(TFile3DS& model, int meshIndex, int faceIndex) {
 
 void GetMaterialValues(TFile3DS& model, const TExportOptions& options, std::string_view name,
                        TMaterialPart part, TPowerRule rule, MaterialValues& values) {
+    GetMaterialValues(FindMaterial(model, name), options, part, rule, values);
+}
+
+void GetMaterialValues(const TMaterial3DS* found, const TExportOptions& options, TMaterialPart part,
+                       TPowerRule rule, MaterialValues& values) {
     static const TMaterial3DS white = WhiteMaterial();
-    const TMaterial3DS* found = FindMaterial(model, name);
     const TMaterial3DS& material = found != nullptr ? *found : white;
     switch (part) {
     case TMaterialPart::Colour: {
@@ -129,12 +133,22 @@ std::vector<std::uint16_t> FaceGroupTable(const TMesh3DS& mesh) {
 TMaterialLookup::TMaterialLookup(TFile3DS& model) {
     auto& materials = model.MaterialList();
     const int total = materials.MaterialTotal();
-    for (int i = 0; i < total; ++i) first_.emplace(materials.GetMaterial(i)->Name, i);
+    materials_.reserve(static_cast<std::size_t>(total));
+    first_.reserve(static_cast<std::size_t>(total));
+    for (int i = 0; i < total; ++i) {
+        materials_.push_back(materials.GetMaterial(i));
+        first_.emplace(materials_.back()->Name, i);
+    }
 }
 
 int TMaterialLookup::IndexOf(std::string_view name) const {
     const auto found = first_.find(name);
     return found == first_.end() ? -1 : found->second;
+}
+
+const TMaterial3DS* TMaterialLookup::Find(std::string_view name) const {
+    const int index = IndexOf(name);
+    return index < 0 ? nullptr : materials_[static_cast<std::size_t>(index)];
 }
 
 std::vector<int> FaceMaterialTable(const TMesh3DS& mesh, const TMaterialLookup& materials) {

@@ -65,6 +65,11 @@ enum class TPowerRule { AsStored, AtLeastOne };
 void GetMaterialValues(TFile3DS& model, const TExportOptions& options, std::string_view name,
                        TMaterialPart part, TPowerRule rule, MaterialValues& values);
 
+// The same for a material already looked up (TMaterialLookup::Find); null stands
+// for a name no material carries.
+void GetMaterialValues(const TMaterial3DS* material, const TExportOptions& options, TMaterialPart part,
+                       TPowerRule rule, MaterialValues& values);
+
 // ---- Used by the writers ----
 
 // The mesh a single-mesh writer exports: null for the index -1 or a mesh without
@@ -83,14 +88,18 @@ std::vector<std::uint16_t> FirstGroupTable(const TMesh3DS& mesh);
 // FaceGroupIndex of every face: FirstGroupTable with 0 for a face in no group.
 std::vector<std::uint16_t> FaceGroupTable(const TMesh3DS& mesh);
 
-// The first material position of every material name in the model.
+// The first material of every material name in the model, indexed once, so that
+// a writer looks up any number of names in time proportional to their number.
 class TMaterialLookup {
 public:
     explicit TMaterialLookup(TFile3DS& model);
     // -1 when no material carries the name.
     int IndexOf(std::string_view name) const;
+    // Null when no material carries the name.
+    const TMaterial3DS* Find(std::string_view name) const;
 
 private:
+    std::vector<const TMaterial3DS*> materials_;  // the model's list, in order
     std::unordered_map<std::string_view, int> first_;
 };
 

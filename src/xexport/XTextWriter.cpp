@@ -85,11 +85,12 @@ void AppendMaterialPart(TTextOut& out, const MaterialValues& values, TMaterialPa
     }
 }
 
-void AppendMaterialBlock(TTextOut& out, TFile3DS& model, const TExportOptions& options, std::string_view name) {
+void AppendMaterialBlock(TTextOut& out, const TMaterial3DS* material, const TExportOptions& options,
+                         TPowerRule rule) {
     MaterialValues values{};
     out.Line("Material {");
     for (const TMaterialPart part : {TMaterialPart::Colour, TMaterialPart::Specular, TMaterialPart::Emissive}) {
-        GetMaterialValues(model, options, name, part, TPowerRule::AtLeastOne, values);
+        GetMaterialValues(material, options, part, rule, values);
         AppendMaterialPart(out, values, part);
     }
     out.Line("}");
@@ -113,12 +114,9 @@ void AppendMeshMaterialList(TTextOut& out, TFile3DS& model, const TExportOptions
         out.Int(faceGroups[f]);
         EndElement(out, f + 1 == faceGroups.size());
     }
-    for (const auto& group : mesh.MatGroups) {
-        out.Line("Material {");
-        for (const TMaterialPart part : {TMaterialPart::Colour, TMaterialPart::Specular, TMaterialPart::Emissive})
-            out.Text(FormatMaterialLine(model, options, group.Name, part));
-        out.Line("}");
-    }
+    const TMaterialLookup lookup(model);
+    for (const auto& group : mesh.MatGroups)
+        AppendMaterialBlock(out, lookup.Find(group.Name), options, TPowerRule::AsStored);
     out.Line("}");
 }
 
@@ -136,8 +134,10 @@ void AppendMergedMaterialList(TTextOut& out, TFile3DS& model, const TExportOptio
             EndElement(out, ++written == merged.TotalFaces);
         }
     }
-    for (int i = 0; i < materialTotal; ++i)
-        AppendMaterialBlock(out, model, options, model.MaterialList().GetMaterial(i)->Name);
+    for (int i = 0; i < materialTotal; ++i) {
+        const TMaterial3DS* first = lookup.Find(model.MaterialList().GetMaterial(i)->Name);
+        AppendMaterialBlock(out, first, options, TPowerRule::AtLeastOne);
+    }
     out.Line("}");
 }
 
