@@ -3,6 +3,7 @@
 // pipeline (snapping, moving the origin), the material index of every face and
 // the numbers of a .x Material.
 #include <array>
+#include <cmath>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -20,7 +21,9 @@ using model3ds::TMaterial3DS;
 using model3ds::TMesh3DS;
 using model3ds::TVector3DS;
 
-// Both corners (0, 0, 0) for a mesh without vertices or for the index -1.
+// The box of the finite coordinates: a coordinate that is NaN or infinite is left
+// out. Both corners (0, 0, 0) for a mesh without vertices or for the index -1; an
+// axis without any finite coordinate is 0 on both corners.
 struct TMeshBounds {
     TVector3DS Max;
     TVector3DS Min;
@@ -106,7 +109,12 @@ private:
 // FaceMaterialIndex of every face of the mesh.
 std::vector<int> FaceMaterialTable(const TMesh3DS& mesh, const TMaterialLookup& materials);
 
-// The per-vertex steps before a vertex is written: snapping, then moving the origin.
+// How many coordinates of the mesh's vertices are NaN or infinite.
+std::size_t CountNonFiniteCoordinates(const TMesh3DS& mesh);
+
+// The per-vertex steps before a vertex is written: snapping, then moving the
+// origin. A coordinate that is NaN or infinite is written as 0, which every
+// reader can parse.
 struct TVertexTransform {
     bool Snap = true;
     bool Move = false;
@@ -122,6 +130,9 @@ struct TVertexTransform {
             v.x = static_cast<float>(v.x - Shift[0]);
             v.y = static_cast<float>(v.y - Shift[1]);
             v.z = static_cast<float>(v.z - Shift[2]);
+        }
+        for (float* value : {&v.x, &v.y, &v.z}) {
+            if (!std::isfinite(*value)) *value = 0;
         }
         return v;
     }

@@ -162,6 +162,22 @@ TEST(XLoader, NormalsAndMaterialsOfTheData) {
     EXPECT_FLOAT_EQ(builder.Materials()[2].faceColor[0], 1.0f);  // not given
 }
 
+// A Shift-JIS name is one word even when its trail byte is a bracket or a
+// backslash: the material of that name is found by reference.
+TEST(XLoader, ShiftJisNamesStayWhole) {
+    for (const std::string name : {"\x83[", "\x83]", "\x83{", "\x83}", "\x83\\", "\x82\xA0\x83}\x83["}) {
+        SCOPED_TRACE(name);
+        const std::string file = "Material " + name + " { 0; 1; 0; 1;; 5; 0; 0; 0;; 0; 0; 0;; }\n" +
+                                 xsamples::MeshText(SquarePositions, {{0, 1, 2}},
+                                                    "MeshMaterialList { 1; 1; 0; { " + name + " } }\n");
+        MeshBuilder builder;
+        ASSERT_EQ(Load(builder, TextFile(file)), 0);
+        ASSERT_EQ(builder.Materials().size(), 1u);
+        EXPECT_FLOAT_EQ(builder.Materials()[0].faceColor[0], 0.0f);  // green, not the white of a missing material
+        EXPECT_FLOAT_EQ(builder.Materials()[0].faceColor[1], 1.0f);
+    }
+}
+
 TEST(XLoader, UnreadableDataGivesAnErrorCode) {
     const std::string mesh = xsamples::MeshText({0, 0, 0, 0, 1, 0, 1, 0, 0}, {{0, 1, 2}});
     const struct {
