@@ -39,7 +39,7 @@ void Stream::CopyFrom(Stream& source, std::uint64_t count) {
 }
 
 std::size_t MemoryStream::Read(void* buffer, std::size_t count) {
-    if (position_ >= bytes_.size()) return 0;
+    if (count == 0 || position_ >= bytes_.size()) return 0;
     const auto n = static_cast<std::size_t>(std::min<std::uint64_t>(count, bytes_.size() - position_));
     std::memcpy(buffer, bytes_.data() + position_, n);
     position_ += n;
