@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <string>
 
 #include "base/Errors.h"
 #include "base/Stream.h"
@@ -58,6 +60,59 @@ TEST(Stream, AtomicWriteReplacesWholeOrLeavesTheOldFile) {
     EXPECT_EQ(base::ReadWholeFile(name).size(), 5u);
     EXPECT_THROW(base::WriteFileAtomically(dir.File("missing/out.x"), "x", 1), base::EStreamError);
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), {}), 1);
+}
+
+// Through a symbolic link, however many, the file it points to is replaced and
+// the link stays a link.
+TEST(Stream, AtomicWriteThroughLinksReplacesTheFileTheyPointTo) {
+    namespace fs = std::filesystem;
+    testsupport::TempDir dir;
+    fs::create_directory(dir.Path() / "sub");
+    base::WriteFileAtomically(dir.File("sub/model.x"), "old", 3);
+    fs::create_symlink("sub/model.x", dir.Path() / "direct");
+    fs::create_symlink("direct", dir.Path() / "chained");
+    fs::create_symlink(dir.Path() / "sub" / "new.x", dir.Path() / "dangling");
+    const struct {
+        const char* link;
+        const char* file;
+    } cases[] = {{"direct", "sub/model.x"}, {"chained", "sub/model.x"}, {"dangling", "sub/new.x"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.link);
+        base::WriteFileAtomically(dir.File(c.link), c.link, std::strlen(c.link));
+        EXPECT_TRUE(fs::is_symlink(dir.Path() / c.link));
+        const auto bytes = base::ReadWholeFile(dir.File(c.file));
+        EXPECT_EQ(std::string(bytes.begin(), bytes.end()), c.link);
+    }
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.Path() / "sub"), {}), 2);
+}
+
+// The documented text stays; Detail() adds the file where the text does not name
+// it, and the system's reason.
+TEST(Stream, AtomicWriteFailureSaysWhy) {
+    namespace fs = std::filesystem;
+    testsupport::TempDir dir;
+    fs::create_directory(dir.Path() / "folder");
+    fs::create_symlink("loop2", dir.Path() / "loop1");
+    fs::create_symlink("loop1", dir.Path() / "loop2");
+    const struct {
+        std::string name, message, detail;
+    } cases[] = {
+        {dir.File("folder"), "ストリームへの書き込みエラー", dir.File("folder") + ": Is a directory"},
+        {dir.File("missing/out.x"), "ファイル " + dir.File("missing/out.x") + " を作成できません",
+         "No such file or directory"},
+        {dir.File("loop1"), "ファイル " + dir.File("loop1") + " を作成できません", "Too many levels of symbolic links"},
+    };
+    for (const auto& c : cases) {
+        try {
+            base::WriteFileAtomically(c.name, "x", 1);
+            ADD_FAILURE() << c.name << " did not raise";
+        } catch (const base::EStreamError& error) {
+            EXPECT_EQ(error.what(), c.message);
+            EXPECT_EQ(error.Detail(), c.detail);
+        }
+    }
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.Path()), {}), 3);
+    EXPECT_TRUE(fs::is_empty(dir.Path() / "folder"));
 }
 
 TEST(Stream, ListErrorCarriesTheIndex) {
