@@ -94,41 +94,37 @@ void BM_ReadEveryMaterial(benchmark::State& state) {
     state.SetComplexityN(state.range(0));
 }
 
-void BM_MergedTextManyMaterials(benchmark::State& state) {
+// Loads the model of ManyMaterials and writes it into memory with write.
+template <typename Write>
+void ExportManyMaterials(benchmark::State& state, Write write) {
     const std::vector<std::uint8_t> bytes = ManyMaterials(static_cast<int>(state.range(0)));
     for (auto _ : state) {
         TFile3DS model;
         Load(model, bytes);
         base::MemoryStream out;
-        xexport::WriteMergedXText(model, {}, "", &out);
+        write(model, out);
         benchmark::DoNotOptimize(out.Bytes().data());
     }
     state.SetComplexityN(state.range(0));
+}
+
+void BM_MergedTextManyMaterials(benchmark::State& state) {
+    ExportManyMaterials(state, [](TFile3DS& model, base::MemoryStream& out) {
+        xexport::WriteMergedXText(model, {}, "", &out);
+    });
 }
 
 void BM_MergedBinaryManyMaterials(benchmark::State& state) {
-    const std::vector<std::uint8_t> bytes = ManyMaterials(static_cast<int>(state.range(0)));
-    for (auto _ : state) {
-        TFile3DS model;
-        Load(model, bytes);
-        base::MemoryStream out;
+    ExportManyMaterials(state, [](TFile3DS& model, base::MemoryStream& out) {
         xexport::WriteMergedXBinary(model, {}, "", out);
-        benchmark::DoNotOptimize(out.Bytes().data());
-    }
-    state.SetComplexityN(state.range(0));
+    });
 }
 
-// One mesh whose material groups each name another material.
+// The one mesh, whose material groups each name another material.
 void BM_MeshTextManyGroups(benchmark::State& state) {
-    const std::vector<std::uint8_t> bytes = ManyMaterials(static_cast<int>(state.range(0)));
-    for (auto _ : state) {
-        TFile3DS model;
-        Load(model, bytes);
-        base::MemoryStream out;
+    ExportManyMaterials(state, [](TFile3DS& model, base::MemoryStream& out) {
         xexport::WriteMeshXText(model, {}, "", &out, 0);
-        benchmark::DoNotOptimize(out.Bytes().data());
-    }
-    state.SetComplexityN(state.range(0));
+    });
 }
 
 void BM_LoadKeyframer(benchmark::State& state) {

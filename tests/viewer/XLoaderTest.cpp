@@ -5,8 +5,6 @@
 #include <filesystem>
 #include <random>
 
-#include <zlib.h>
-
 #include "XSamples.h"
 #include "base/Stream.h"
 #include "support/TempDir.h"
@@ -68,27 +66,9 @@ std::vector<std::uint8_t> CompressedPastOneGiB(const std::string& mesh) {
     constexpr std::size_t kBlock = 65535;  // the largest a block's 16-bit size can say
     std::vector<std::uint8_t> file = xsamples::Compress(TextFile(mesh), kBlock);
     const std::vector<std::uint8_t> zeros(kBlock, 0);
-    std::vector<std::uint8_t> packed(compressBound(kBlock));
-    z_stream z{};
-    deflateInit2(&z, 9, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY);
-    z.next_in = const_cast<Bytef*>(zeros.data());
-    z.avail_in = kBlock;
-    z.next_out = packed.data();
-    z.avail_out = static_cast<uInt>(packed.size());
-    deflate(&z, Z_FINISH);
-    packed.resize(z.total_out);
-    deflateEnd(&z);
+    const std::vector<std::uint8_t> packed = xsamples::DeflateBlock(zeros.data(), zeros.size());
     const std::size_t blocks = (std::size_t{1} << 30) / kBlock + 1;
-    for (std::size_t i = 0; i < blocks; ++i) {
-        const std::size_t withMagic = packed.size() + 2;
-        for (std::size_t v : {kBlock, withMagic}) {
-            file.push_back(static_cast<std::uint8_t>(v));
-            file.push_back(static_cast<std::uint8_t>(v >> 8));
-        }
-        file.push_back('C');
-        file.push_back('K');
-        file.insert(file.end(), packed.begin(), packed.end());
-    }
+    for (std::size_t i = 0; i < blocks; ++i) xsamples::AppendBlock(file, kBlock, packed);
     std::uint32_t total;
     std::memcpy(&total, file.data() + 16, 4);
     total += static_cast<std::uint32_t>(blocks * kBlock);
