@@ -86,35 +86,6 @@ TEST(Stream, AtomicWriteThroughLinksReplacesTheFileTheyPointTo) {
     EXPECT_EQ(std::distance(fs::directory_iterator(dir.Path() / "sub"), {}), 2);
 }
 
-// The documented text stays; Detail() adds the file where the text does not name
-// it, and the system's reason.
-TEST(Stream, AtomicWriteFailureSaysWhy) {
-    namespace fs = std::filesystem;
-    testsupport::TempDir dir;
-    fs::create_directory(dir.Path() / "folder");
-    fs::create_symlink("loop2", dir.Path() / "loop1");
-    fs::create_symlink("loop1", dir.Path() / "loop2");
-    const struct {
-        std::string name, message, detail;
-    } cases[] = {
-        {dir.File("folder"), "ストリームへの書き込みエラー", dir.File("folder") + ": Is a directory"},
-        {dir.File("missing/out.x"), "ファイル " + dir.File("missing/out.x") + " を作成できません",
-         "No such file or directory"},
-        {dir.File("loop1"), "ファイル " + dir.File("loop1") + " を作成できません", "Too many levels of symbolic links"},
-    };
-    for (const auto& c : cases) {
-        try {
-            base::WriteFileAtomically(c.name, "x", 1);
-            ADD_FAILURE() << c.name << " did not raise";
-        } catch (const base::EStreamError& error) {
-            EXPECT_EQ(error.what(), c.message);
-            EXPECT_EQ(error.Detail(), c.detail);
-        }
-    }
-    EXPECT_EQ(std::distance(fs::directory_iterator(dir.Path()), {}), 3);
-    EXPECT_TRUE(fs::is_empty(dir.Path() / "folder"));
-}
-
 TEST(Stream, ListErrorCarriesTheIndex) {
     EXPECT_STREQ(base::EListError(-1).what(), "リストのインデックスが範囲を超えています (-1)");
 }

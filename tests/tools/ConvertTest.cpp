@@ -194,24 +194,6 @@ TEST(ConvertOutput, FailedWritesSayWhereAndWhy) {
     EXPECT_TRUE(std::filesystem::is_empty(dir.Path() / "folder"));
 }
 
-// Through a symbolic link the converter writes the file the link points to, and
-// the link stays.
-TEST(ConvertOutput, LinkedTargetIsWrittenThroughTheLink) {
-    testsupport::TempDir dir;
-    Save(dir.File("sample.3ds"), SampleModel());
-    Save(dir.File("real.x"), {'o', 'l', 'd'});
-    std::filesystem::create_symlink("real.x", dir.Path() / "link.x");
-    for (const std::string command : {"-o", "--pack"}) {
-        std::vector<std::string> arguments = {command, dir.File("link.x"), dir.File("sample.3ds")};
-        if (command == "-o") arguments.push_back("-b");
-        const ProcessResult result = Convert(arguments);
-        ASSERT_EQ(result.exitCode, 0) << result.err;
-        EXPECT_TRUE(std::filesystem::is_symlink(dir.Path() / "link.x")) << command;
-        EXPECT_GT(std::filesystem::file_size(dir.File("real.x")), 3u) << command;
-    }
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), {}), 3);
-}
-
 // A NaN or infinite coordinate is written as 0, with one warning per mesh that
 // holds any, naming the mesh and the count.
 TEST(ConvertExport, NonFiniteCoordinatesAreWrittenAsZeroWithAWarning) {
