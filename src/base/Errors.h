@@ -11,10 +11,19 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-// Stream failures.
+// Stream failures. A failure on a file may carry what the documented text leaves
+// out, for callers that report more than it: Detail() names the file where the
+// text does not, and the system's reason.
 class EStreamError : public Exception {
 public:
     using Exception::Exception;
+    EStreamError(const std::string& message, std::string detail);
+
+    // For example "out.x: No space left on device"; empty when nothing is known.
+    const std::string& Detail() const { return detail_; }
+
+private:
+    std::string detail_;
 };
 
 class EReadError : public EStreamError {
@@ -25,6 +34,8 @@ public:
 class EWriteError : public EStreamError {
 public:
     EWriteError();
+    // Writing to target (a file name, or "standard output") failed with errno systemError.
+    EWriteError(const std::string& target, int systemError);
 };
 
 class EFOpenError : public EStreamError {
@@ -35,6 +46,8 @@ public:
 class EFCreateError : public EStreamError {
 public:
     explicit EFCreateError(const std::string& fileName);
+    // Creating the file failed with errno systemError.
+    EFCreateError(const std::string& fileName, int systemError);
 };
 
 // Index out of range in one of the record lists.

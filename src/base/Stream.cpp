@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 
 #include "base/Errors.h"
 
@@ -39,7 +40,7 @@ void Stream::CopyFrom(Stream& source, std::uint64_t count) {
 }
 
 std::size_t MemoryStream::Read(void* buffer, std::size_t count) {
-    if (position_ >= bytes_.size()) return 0;
+    if (count == 0 || position_ >= bytes_.size()) return 0;
     const auto n = static_cast<std::size_t>(std::min<std::uint64_t>(count, bytes_.size() - position_));
     std::memcpy(buffer, bytes_.data() + position_, n);
     position_ += n;
@@ -146,28 +147,58 @@ std::vector<std::uint8_t> ReadWholeFile(const std::string& fileName) {
     return bytes;
 }
 
-void WriteFileAtomically(const std::string& fileName, const void* data, std::size_t size) {
-    std::string temporary = fileName + ".XXXXXX";
-    const int fd = mkstemp(temporary.data());
-    if (fd < 0) throw EFCreateError(fileName);
-    const auto* bytes = static_cast<const std::uint8_t*>(data);
+namespace {
+
+// Symbolic links are followed at most this many times, as the system does.
+constexpr int kMaxLinkHops = 40;
+
+// The file that fileName stands for: the end of its chain of symbolic links, or
+// fileName itself. A link that points nowhere yet gives the file it would point to.
+std::string LinkTarget(const std::string& fileName) {
+    std::filesystem::path path(fileName);
+    for (int hop = 0; hop < kMaxLinkHops; ++hop) {
+        std::error_code error;
+        if (!std::filesystem::is_symlink(std::filesystem::symlink_status(path, error))) return path.string();
+        const std::filesystem::path target = std::filesystem::read_symlink(path, error);
+        if (error) throw EFCreateError(fileName, error.value());
+        path = target.is_absolute() ? target : path.parent_path() / target;
+    }
+    throw EFCreateError(fileName, ELOOP);
+}
+
+// Writes all bytes to fd; 0 on success, else the system's error number.
+int WriteAll(int fd, const std::uint8_t* bytes, std::size_t size) {
     std::size_t written = 0;
     while (written < size) {
         const ssize_t n = ::write(fd, bytes + written, size - written);
         if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) break;
+        if (n < 0) return errno;
+        if (n == 0) return EIO;
         written += static_cast<std::size_t>(n);
     }
+    return 0;
+}
+
+}  // namespace
+
+void WriteFileAtomically(const std::string& fileName, const void* data, std::size_t size) {
+    // Through a symbolic link the file it points to is replaced; the link stays.
+    const std::string target = LinkTarget(fileName);
+    std::string temporary = target + ".XXXXXX";
+    const int fd = mkstemp(temporary.data());
+    if (fd < 0) throw EFCreateError(fileName, errno);
+    int error = WriteAll(fd, static_cast<const std::uint8_t*>(data), size);
     // A new file gets the usual permissions rather than mkstemp's owner-only ones.
     struct stat existing {};
-    const mode_t mode = stat(fileName.c_str(), &existing) == 0 ? (existing.st_mode & 07777) : 0666 & ~CurrentUmask();
+    const mode_t mode = stat(target.c_str(), &existing) == 0 ? (existing.st_mode & 07777) : 0666 & ~CurrentUmask();
     fchmod(fd, mode);
     // No fsync: the rename alone guarantees that readers see the old file or the
     // whole new one, and forcing the data to disk would cost more than the export.
-    const bool ok = written == size;
-    if (::close(fd) != 0 || !ok || std::rename(temporary.c_str(), fileName.c_str()) != 0) {
+    if (::close(fd) != 0 && error == 0) error = errno;
+    if (error == 0 && std::rename(temporary.c_str(), target.c_str()) != 0) error = errno;
+    if (error != 0) {
         std::remove(temporary.c_str());
-        throw EWriteError();
+        throw EWriteError(fileName, error);
     }
 }
 

@@ -1,5 +1,7 @@
 // The last step of a load: every keyframer node learns the name of its parent
 // node, as "name" or "name.instance", in a parent-name chunk below its header.
+#include <unordered_map>
+
 #include "model3ds/ChunkIds.h"
 #include "model3ds/ChunkTree.h"
 
@@ -51,12 +53,22 @@ TKFNodeEntry3DS ReadEntry(base::Stream& stream, TChunkNode3DS& node) {
     return entry;
 }
 
-const TKFNodeEntry3DS* FindEntry(const std::vector<TKFNodeEntry3DS>& entries, std::int16_t id) {
-    for (const TKFNodeEntry3DS& entry : entries) {
-        if (entry.id == id) return &entry;
+// The entries by node id; of entries with the same id, the first in file order.
+class TKFNodeIndex3DS {
+public:
+    explicit TKFNodeIndex3DS(const std::vector<TKFNodeEntry3DS>& entries) {
+        byId_.reserve(entries.size());
+        for (const TKFNodeEntry3DS& entry : entries) byId_.emplace(entry.id, &entry);
     }
-    return nullptr;
-}
+
+    const TKFNodeEntry3DS* Find(std::int16_t id) const {
+        const auto found = byId_.find(id);
+        return found == byId_.end() ? nullptr : found->second;
+    }
+
+private:
+    std::unordered_map<std::int16_t, const TKFNodeEntry3DS*> byId_;
+};
 
 void StoreParentName(TChunkDatabase3DS& database, TChunkNode3DS& header, const std::string& text) {
     TChunkNode3DS* last = nullptr;
@@ -75,14 +87,14 @@ void StoreParentName(TChunkDatabase3DS& database, TChunkNode3DS& header, const s
     (last ? last->next : header.children) = &name;
 }
 
-void NameNode(base::Stream& stream, TChunkDatabase3DS& database, const std::vector<TKFNodeEntry3DS>& entries,
+void NameNode(base::Stream& stream, TChunkDatabase3DS& database, const TKFNodeIndex3DS& entries,
               TChunkNode3DS& node) {
     TChunkNode3DS* header = SearchTree(&node, CK_NODE_HEADER);
     TChunkNode3DS* idChunk = SearchTree(&node, CK_NODE_ID);
     if (header == nullptr || idChunk == nullptr) return;
-    const TKFNodeEntry3DS* entry = FindEntry(entries, ReadNodeId(stream, *idChunk));
+    const TKFNodeEntry3DS* entry = entries.Find(ReadNodeId(stream, *idChunk));
     if (entry == nullptr || entry->parent == -1) return;
-    const TKFNodeEntry3DS* parent = FindEntry(entries, entry->parent);
+    const TKFNodeEntry3DS* parent = entries.Find(entry->parent);
     if (parent == nullptr || parent->name.empty()) return;
     StoreParentName(database, *header, parent->instance.empty() ? parent->name : parent->name + "." + parent->instance);
 }
@@ -101,8 +113,9 @@ void NameKeyframerNodes(base::Stream& stream, TChunkDatabase3DS& database) {
     if (unnumbered) {
         for (std::size_t i = 0; i < entries.size(); ++i) entries[i].id = static_cast<std::int16_t>(i);
     }
+    const TKFNodeIndex3DS index(entries);
     for (std::uint16_t tag : kNodeTags) {
-        for (TChunkNode3DS* node : ChunksOfTag(keyframer, tag)) NameNode(stream, database, entries, *node);
+        for (TChunkNode3DS* node : ChunksOfTag(keyframer, tag)) NameNode(stream, database, index, *node);
     }
 }
 

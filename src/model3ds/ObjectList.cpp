@@ -12,47 +12,55 @@ namespace model3ds {
 
 struct TObjectList::Impl {
     TFile3DS& owner;
-    std::vector<std::unique_ptr<TMesh3DS>> meshes;  // a null slot is not read yet
+    std::vector<TChunkNode3DS*> objects;            // the named objects that hold a mesh, in file order
+    std::vector<std::unique_ptr<TMesh3DS>> meshes;  // one slot per object; a null slot is not read yet
 };
 
 namespace {
 
 bool HoldsMesh(const TNameEntry3DS& entry) { return SearchTree(entry.chunk, CK_TRIMESH) != nullptr; }
 
-std::unique_ptr<TMesh3DS> ReadMeshAt(TFile3DS& file, int index) {
+std::vector<TChunkNode3DS*> MeshObjects(TFile3DS& file) {
     TChunkDatabase3DS& database = file.Database();
+    UpdateObjectNames(file.Source(), database);
+    std::vector<TChunkNode3DS*> objects;
+    for (const TNameEntry3DS& entry : database.objectNames.Entries) {
+        if (HoldsMesh(entry)) objects.push_back(entry.chunk);
+    }
+    return objects;
+}
+
+std::unique_ptr<TMesh3DS> ReadMeshOf(TFile3DS& file, TChunkNode3DS& object) {
+    const TChunkDatabase3DS& database = file.Database();
     if (database.top == nullptr) RaiseError3DS(kErrorNoDatabase);
     if (database.top->tag != CK_MAIN && database.top->tag != CK_PROJECT) RaiseError3DS(kErrorWrongDatabase);
-    UpdateObjectNames(file.Source(), database);
-    int position = 0;
-    for (const TNameEntry3DS& entry : database.objectNames.Entries) {
-        if (!HoldsMesh(entry)) continue;
-        if (position++ == index) return ReadMesh(file.Source(), *entry.chunk);
-    }
-    return std::make_unique<TMesh3DS>();
+    return ReadMesh(file.Source(), object);
 }
 
 }  // namespace
 
-TObjectList::TObjectList(TFile3DS& owner) : impl_(new Impl{owner, {}}) {}
+TObjectList::TObjectList(TFile3DS& owner) : impl_(new Impl{owner, {}, {}}) {}
 
 TObjectList::~TObjectList() = default;
 
-void TObjectList::ClearList() { impl_->meshes.clear(); }
+void TObjectList::ClearList() {
+    impl_->objects.clear();
+    impl_->meshes.clear();
+}
 
+// The objects are found once per load, so that reading mesh i costs the same for every i.
 int TObjectList::MeshTotal() {
     if (impl_->meshes.empty()) {
-        TChunkDatabase3DS& database = impl_->owner.Database();
-        UpdateObjectNames(impl_->owner.Source(), database);
-        const auto& entries = database.objectNames.Entries;
-        impl_->meshes.resize(static_cast<std::size_t>(std::count_if(entries.begin(), entries.end(), HoldsMesh)));
+        impl_->objects = MeshObjects(impl_->owner);
+        impl_->meshes.resize(impl_->objects.size());
     }
     return static_cast<int>(impl_->meshes.size());
 }
 
 TMesh3DS* TObjectList::GetMesh(int index) {
     if (MeshTotal() == 0) return nullptr;
-    return CachedRecord(impl_->meshes, index, [&] { return ReadMeshAt(impl_->owner, index); });
+    return CachedRecord(impl_->meshes, index,
+                        [&] { return ReadMeshOf(impl_->owner, *impl_->objects[static_cast<std::size_t>(index)]); });
 }
 
 long long TObjectList::TotalVertices() {

@@ -13,6 +13,10 @@ namespace {
 
 constexpr std::size_t HeaderSize = 16;
 constexpr std::size_t WindowSize = 32768;
+// The most unpacked data accepted. Deflate packs a block of 64 KiB into a few
+// dozen bytes, so a small file could otherwise declare, and fill, up to 4 GiB;
+// no model the viewer can show comes near this size.
+constexpr std::size_t MaxUnpackedSize = std::size_t{1} << 30;
 
 class Inflater {
 public:
@@ -55,6 +59,9 @@ std::vector<std::uint8_t> InflateMsZip(const std::uint8_t* data, std::size_t siz
     if (size < 4) throw XFormatError("missing compressed size");
     std::uint32_t totalSize;
     std::memcpy(&totalSize, data, 4);
+    // The output never grows past the declared size (checked block by block
+    // below), so refusing a larger declaration bounds what is allocated.
+    if (totalSize > HeaderSize + MaxUnpackedSize) throw XFormatError("compressed data larger than 1 GiB");
     std::vector<std::uint8_t> output;
     // A block of n packed bytes never unpacks to more than 64 KiB, so the size
     // given in the data is trusted only as far as the data can back it.
@@ -72,6 +79,10 @@ std::vector<std::uint8_t> InflateMsZip(const std::uint8_t* data, std::size_t siz
         // Blocks never unpack to more than the size the data declares.
         if (HeaderSize + output.size() + unpackedSize > totalSize)
             throw XFormatError("compressed data larger than declared");
+        // Growing by doubling could take twice the declared size.
+        if (output.capacity() < output.size() + unpackedSize)
+            output.reserve(std::min<std::size_t>(std::max(output.capacity() * 2, output.size() + unpackedSize),
+                                                 totalSize - HeaderSize));
         inflater.Block(data + position + 2, packedSize - 2u, output, unpackedSize);
         position += packedSize;
     }

@@ -3,6 +3,8 @@
 #include <charconv>
 #include <cstring>
 
+#include "base/ShiftJis.h"
+
 namespace viewer {
 
 namespace {
@@ -84,9 +86,15 @@ XToken XTokenizer::ReadText() {
     return ReadTextWord();
 }
 
+// A Shift-JIS character is taken whole: its trail byte may be an ASCII character
+// such as "[" or "}", which would otherwise end the word.
 XToken XTokenizer::ReadTextWord() {
     const auto* start = position_;
-    while (position_ < end_ && !EndsTextWord(*position_)) ++position_;
+    while (position_ < end_ && !EndsTextWord(*position_)) {
+        const bool doubleByte =
+            base::IsShiftJisLeadByte(*position_) && end_ - position_ > 1 && base::IsShiftJisTrailByte(position_[1]);
+        position_ += doubleByte ? 2 : 1;
+    }
     if (position_ == start) throw XFormatError("unexpected character");
     XToken token;
     token.kind = XTokenKind::Name;

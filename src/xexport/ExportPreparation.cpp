@@ -1,6 +1,8 @@
 #include "xexport/ExportPreparation.h"
 
 #include <algorithm>
+#include <cmath>
+#include <limits>
 
 #include "base/Format.h"
 
@@ -18,6 +20,14 @@ const TMaterial3DS* FindMaterial(TFile3DS& model, std::string_view name) {
     return nullptr;
 }
 
+// v with each coordinate that is NaN or infinite replaced by fill.
+TVector3DS FiniteOr(TVector3DS v, float fill) {
+    for (float* value : {&v.x, &v.y, &v.z}) {
+        if (!std::isfinite(*value)) *value = fill;
+    }
+    return v;
+}
+
 // What a group naming no model material is written with.
 TMaterial3DS WhiteMaterial() {
     TMaterial3DS material;
@@ -32,11 +42,19 @@ TMeshBounds GetMeshBounds(TFile3DS& model, int meshIndex) {
     TMeshBounds bounds;
     if (meshIndex < 0) return bounds;
     const TMesh3DS* mesh = model.ObjectList().GetMesh(meshIndex);
-    if (mesh == nullptr || mesh->Vertices.empty()) return bounds;
-    bounds.Min = bounds.Max = mesh->Vertices.front();
+    if (mesh == nullptr) return bounds;
+    constexpr float kInfinity = std::numeric_limits<float>::infinity();
+    TVector3DS low{kInfinity, kInfinity, kInfinity};
+    TVector3DS high{-kInfinity, -kInfinity, -kInfinity};
     for (const TVector3DS& v : mesh->Vertices) {
-        bounds.Min = model3ds::VectorMin(bounds.Min, v);
-        bounds.Max = model3ds::VectorMax(bounds.Max, v);
+        low = model3ds::VectorMin(low, FiniteOr(v, kInfinity));
+        high = model3ds::VectorMax(high, FiniteOr(v, -kInfinity));
+    }
+    for (auto axis : {&TVector3DS::x, &TVector3DS::y, &TVector3DS::z}) {
+        if (low.*axis <= high.*axis) {
+            bounds.Min.*axis = low.*axis;
+            bounds.Max.*axis = high.*axis;
+        }
     }
     return bounds;
 }
@@ -60,8 +78,12 @@ int FaceMaterialIndex(TFile3DS& model, int meshIndex, int faceIndex) {
 
 void GetMaterialValues(TFile3DS& model, const TExportOptions& options, std::string_view name,
                        TMaterialPart part, TPowerRule rule, MaterialValues& values) {
+    GetMaterialValues(FindMaterial(model, name), options, part, rule, values);
+}
+
+void GetMaterialValues(const TMaterial3DS* found, const TExportOptions& options, TMaterialPart part,
+                       TPowerRule rule, MaterialValues& values) {
     static const TMaterial3DS white = WhiteMaterial();
-    const TMaterial3DS* found = FindMaterial(model, name);
     const TMaterial3DS& material = found != nullptr ? *found : white;
     switch (part) {
     case TMaterialPart::Colour: {
@@ -83,6 +105,14 @@ void GetMaterialValues(TFile3DS& model, const TExportOptions& options, std::stri
         values[8] = values[9] = values[10] = 0;
         break;
     }
+}
+
+std::size_t CountNonFiniteCoordinates(const TMesh3DS& mesh) {
+    std::size_t count = 0;
+    for (const TVector3DS& v : mesh.Vertices) {
+        count += !std::isfinite(v.x) + !std::isfinite(v.y) + !std::isfinite(v.z);
+    }
+    return count;
 }
 
 const TMesh3DS* MeshToExport(TFile3DS& model, int meshIndex) {
@@ -129,12 +159,22 @@ std::vector<std::uint16_t> FaceGroupTable(const TMesh3DS& mesh) {
 TMaterialLookup::TMaterialLookup(TFile3DS& model) {
     auto& materials = model.MaterialList();
     const int total = materials.MaterialTotal();
-    for (int i = 0; i < total; ++i) first_.emplace(materials.GetMaterial(i)->Name, i);
+    materials_.reserve(static_cast<std::size_t>(total));
+    first_.reserve(static_cast<std::size_t>(total));
+    for (int i = 0; i < total; ++i) {
+        materials_.push_back(materials.GetMaterial(i));
+        first_.emplace(materials_.back()->Name, i);
+    }
 }
 
 int TMaterialLookup::IndexOf(std::string_view name) const {
     const auto found = first_.find(name);
     return found == first_.end() ? -1 : found->second;
+}
+
+const TMaterial3DS* TMaterialLookup::Find(std::string_view name) const {
+    const int index = IndexOf(name);
+    return index < 0 ? nullptr : materials_[static_cast<std::size_t>(index)];
 }
 
 std::vector<int> FaceMaterialTable(const TMesh3DS& mesh, const TMaterialLookup& materials) {

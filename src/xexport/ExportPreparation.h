@@ -3,6 +3,7 @@
 // pipeline (snapping, moving the origin), the material index of every face and
 // the numbers of a .x Material.
 #include <array>
+#include <cmath>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -20,7 +21,9 @@ using model3ds::TMaterial3DS;
 using model3ds::TMesh3DS;
 using model3ds::TVector3DS;
 
-// Both corners (0, 0, 0) for a mesh without vertices or for the index -1.
+// The box of the finite coordinates: a coordinate that is NaN or infinite is left
+// out. Both corners (0, 0, 0) for a mesh without vertices or for the index -1; an
+// axis without any finite coordinate is 0 on both corners.
 struct TMeshBounds {
     TVector3DS Max;
     TVector3DS Min;
@@ -65,6 +68,11 @@ enum class TPowerRule { AsStored, AtLeastOne };
 void GetMaterialValues(TFile3DS& model, const TExportOptions& options, std::string_view name,
                        TMaterialPart part, TPowerRule rule, MaterialValues& values);
 
+// The same for a material already looked up (TMaterialLookup::Find); null stands
+// for a name no material carries.
+void GetMaterialValues(const TMaterial3DS* material, const TExportOptions& options, TMaterialPart part,
+                       TPowerRule rule, MaterialValues& values);
+
 // ---- Used by the writers ----
 
 // The mesh a single-mesh writer exports: null for the index -1 or a mesh without
@@ -83,21 +91,30 @@ std::vector<std::uint16_t> FirstGroupTable(const TMesh3DS& mesh);
 // FaceGroupIndex of every face: FirstGroupTable with 0 for a face in no group.
 std::vector<std::uint16_t> FaceGroupTable(const TMesh3DS& mesh);
 
-// The first material position of every material name in the model.
+// The first material of every material name in the model, indexed once, so that
+// a writer looks up any number of names in time proportional to their number.
 class TMaterialLookup {
 public:
     explicit TMaterialLookup(TFile3DS& model);
     // -1 when no material carries the name.
     int IndexOf(std::string_view name) const;
+    // Null when no material carries the name.
+    const TMaterial3DS* Find(std::string_view name) const;
 
 private:
+    std::vector<const TMaterial3DS*> materials_;  // the model's list, in order
     std::unordered_map<std::string_view, int> first_;
 };
 
 // FaceMaterialIndex of every face of the mesh.
 std::vector<int> FaceMaterialTable(const TMesh3DS& mesh, const TMaterialLookup& materials);
 
-// The per-vertex steps before a vertex is written: snapping, then moving the origin.
+// How many coordinates of the mesh's vertices are NaN or infinite.
+std::size_t CountNonFiniteCoordinates(const TMesh3DS& mesh);
+
+// The per-vertex steps before a vertex is written: snapping, then moving the
+// origin. A coordinate that is NaN or infinite is written as 0, which every
+// reader can parse.
 struct TVertexTransform {
     bool Snap = true;
     bool Move = false;
@@ -113,6 +130,9 @@ struct TVertexTransform {
             v.x = static_cast<float>(v.x - Shift[0]);
             v.y = static_cast<float>(v.y - Shift[1]);
             v.z = static_cast<float>(v.z - Shift[2]);
+        }
+        for (float* value : {&v.x, &v.y, &v.z}) {
+            if (!std::isfinite(*value)) *value = 0;
         }
         return v;
     }

@@ -19,6 +19,7 @@ public:
         : text_(std::make_unique_for_overwrite<char[]>(capacity)), capacity_(capacity) {}
 
     void Text(std::string_view text) {
+        if (text.empty()) return;  // an empty view's data() may be null, which memcpy must not get
         std::memcpy(Room(text.size()), text.data(), text.size());
         used_ += text.size();
     }

@@ -69,10 +69,10 @@ void WriteFaces(const TMesh3DS& mesh, std::uint64_t offset, TXBuffer& out) {
     }
 }
 
-void WriteMaterial(TFile3DS& model, const TExportOptions& options, std::string_view name, TXBuffer& out) {
+void WriteMaterial(const TMaterial3DS* material, const TExportOptions& options, TXBuffer& out) {
     MaterialValues values{};
     for (const TMaterialPart part : {TMaterialPart::Colour, TMaterialPart::Specular, TMaterialPart::Emissive})
-        GetMaterialValues(model, options, name, part, TPowerRule::AtLeastOne, values);
+        GetMaterialValues(material, options, part, TPowerRule::AtLeastOne, values);
     WriteName("Material", out);
     WriteWord(TOKEN_OBRACE, out);
     WriteListStart(TOKEN_FLOAT_LIST, values.size(), out);
@@ -88,7 +88,8 @@ void WriteMeshMaterialList(TFile3DS& model, const TExportOptions& options, const
     WriteDword(static_cast<std::uint32_t>(mesh.MatGroups.size()), out);
     WriteDword(static_cast<std::uint32_t>(faceGroups.size()), out);
     for (const std::uint16_t group : faceGroups) WriteDword(group, out);
-    for (const auto& group : mesh.MatGroups) WriteMaterial(model, options, group.Name, out);
+    const TMaterialLookup lookup(model);
+    for (const auto& group : mesh.MatGroups) WriteMaterial(lookup.Find(group.Name), options, out);
     WriteWord(TOKEN_CBRACE, out);
 }
 
@@ -106,7 +107,7 @@ void WriteMergedMaterialList(TFile3DS& model, const TExportOptions& options, con
         out.Append(materials.data(), materials.size() * sizeof(int));
     }
     for (int i = 0; i < materialTotal; ++i)
-        WriteMaterial(model, options, model.MaterialList().GetMaterial(i)->Name, out);
+        WriteMaterial(lookup.Find(model.MaterialList().GetMaterial(i)->Name), options, out);
     WriteWord(TOKEN_CBRACE, out);
 }
 

@@ -25,7 +25,10 @@ class TXBuffer {
 public:
     explicit TXBuffer(std::size_t capacity = 0) { bytes_.reserve(capacity); }
 
+    // An empty span may come with a null pointer (an empty vector's data()),
+    // which memcpy must not be given even for zero bytes.
     void Append(const void* data, std::size_t count) {
+        if (count == 0) return;
         const std::size_t used = bytes_.size();
         bytes_.resize(used + count);
         std::memcpy(bytes_.data() + used, data, count);

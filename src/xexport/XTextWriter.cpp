@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "base/ShiftJis.h"
 #include "xexport/TextOut.h"
 
 namespace xexport {
@@ -13,6 +14,33 @@ namespace {
 // Room reserved but never written is never touched, so it costs no memory.
 std::size_t EstimateSize(std::uint64_t vertices, std::uint64_t faces) {
     return 256 + vertices * 40 + faces * 40;
+}
+
+bool IsAsciiDigit(unsigned char c) { return c >= '0' && c <= '9'; }
+
+bool IsNameByte(unsigned char c) {
+    return IsAsciiDigit(c) || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_' || c >= 0x80;
+}
+
+// The name as one word that every reader of the text form takes for a name:
+// letters, digits and "_", not starting with a digit, and bytes from 0x80 up (a
+// Shift-JIS character whole, even when its trail byte is ASCII). Any other byte
+// becomes "_", and a name starting with a digit gets a "_" in front.
+std::string TextFormName(std::string_view name) {
+    std::string word;
+    word.reserve(name.size() + 1);
+    if (!name.empty() && IsAsciiDigit(static_cast<unsigned char>(name.front()))) word += '_';
+    for (std::size_t i = 0; i < name.size(); ++i) {
+        const auto c = static_cast<unsigned char>(name[i]);
+        if (base::IsShiftJisLeadByte(c) && i + 1 < name.size() &&
+            base::IsShiftJisTrailByte(static_cast<unsigned char>(name[i + 1]))) {
+            word += name.substr(i, 2);
+            ++i;
+        } else {
+            word += IsNameByte(c) ? name[i] : '_';
+        }
+    }
+    return word;
 }
 
 void AppendHeader(TTextOut& out) {
@@ -85,11 +113,12 @@ void AppendMaterialPart(TTextOut& out, const MaterialValues& values, TMaterialPa
     }
 }
 
-void AppendMaterialBlock(TTextOut& out, TFile3DS& model, const TExportOptions& options, std::string_view name) {
+void AppendMaterialBlock(TTextOut& out, const TMaterial3DS* material, const TExportOptions& options,
+                         TPowerRule rule) {
     MaterialValues values{};
     out.Line("Material {");
     for (const TMaterialPart part : {TMaterialPart::Colour, TMaterialPart::Specular, TMaterialPart::Emissive}) {
-        GetMaterialValues(model, options, name, part, TPowerRule::AtLeastOne, values);
+        GetMaterialValues(material, options, part, rule, values);
         AppendMaterialPart(out, values, part);
     }
     out.Line("}");
@@ -113,12 +142,9 @@ void AppendMeshMaterialList(TTextOut& out, TFile3DS& model, const TExportOptions
         out.Int(faceGroups[f]);
         EndElement(out, f + 1 == faceGroups.size());
     }
-    for (const auto& group : mesh.MatGroups) {
-        out.Line("Material {");
-        for (const TMaterialPart part : {TMaterialPart::Colour, TMaterialPart::Specular, TMaterialPart::Emissive})
-            out.Text(FormatMaterialLine(model, options, group.Name, part));
-        out.Line("}");
-    }
+    const TMaterialLookup lookup(model);
+    for (const auto& group : mesh.MatGroups)
+        AppendMaterialBlock(out, lookup.Find(group.Name), options, TPowerRule::AsStored);
     out.Line("}");
 }
 
@@ -136,8 +162,10 @@ void AppendMergedMaterialList(TTextOut& out, TFile3DS& model, const TExportOptio
             EndElement(out, ++written == merged.TotalFaces);
         }
     }
-    for (int i = 0; i < materialTotal; ++i)
-        AppendMaterialBlock(out, model, options, model.MaterialList().GetMaterial(i)->Name);
+    for (int i = 0; i < materialTotal; ++i) {
+        const TMaterial3DS* first = lookup.Find(model.MaterialList().GetMaterial(i)->Name);
+        AppendMaterialBlock(out, first, options, TPowerRule::AtLeastOne);
+    }
     out.Line("}");
 }
 
@@ -162,7 +190,7 @@ void WriteMeshXText(TFile3DS& model, const TExportOptions& options, const std::s
 
     TTextOut out(EstimateSize(mesh->Vertices.size(), mesh->Faces.size()));
     AppendHeader(out);
-    out.Line(mesh->Name.empty() ? std::string("Mesh {") : "Mesh " + mesh->Name + " {");
+    out.Line(mesh->Name.empty() ? std::string("Mesh {") : "Mesh " + TextFormName(mesh->Name) + " {");
     const std::size_t n = mesh->Vertices.size();
     AppendCount(out, n);
     for (std::size_t i = 0; i < n; ++i) AppendVertex(out, transform.Apply(mesh->Vertices[i]), i + 1 == n);
@@ -183,9 +211,12 @@ void WriteMergedXText(TFile3DS& model, const TExportOptions& options, const std:
     AppendHeader(out);
     out.Line("Mesh {");
     AppendCount(out, merged.TotalVertices);
+    TVertexTransform asStored;
+    asStored.Snap = false;
     std::uint64_t written = 0;
     for (const TMesh3DS* mesh : merged.Meshes) {
-        for (const TVector3DS& v : mesh->Vertices) AppendVertex(out, v, ++written == merged.TotalVertices);
+        for (const TVector3DS& v : mesh->Vertices)
+            AppendVertex(out, asStored.Apply(v), ++written == merged.TotalVertices);
     }
     AppendCount(out, merged.TotalFaces);
     std::uint64_t offset = 0;

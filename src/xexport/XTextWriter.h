@@ -1,6 +1,8 @@
 #pragma once
 // The text form of .x ("xof 0303txt 0032"): one Mesh with its vertices, triangles
-// and, optionally, its MeshMaterialList.
+// and, optionally, its MeshMaterialList. A mesh name that readers would not take
+// for one word is written with "_" for each byte they stop at (Shift-JIS bytes
+// stay as they are), and with a "_" in front when it starts with a digit.
 #include <string>
 #include <string_view>
 

@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <string>
 
 #include "base/Errors.h"
 #include "base/Stream.h"
@@ -58,6 +60,30 @@ TEST(Stream, AtomicWriteReplacesWholeOrLeavesTheOldFile) {
     EXPECT_EQ(base::ReadWholeFile(name).size(), 5u);
     EXPECT_THROW(base::WriteFileAtomically(dir.File("missing/out.x"), "x", 1), base::EStreamError);
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), {}), 1);
+}
+
+// Through a symbolic link, however many, the file it points to is replaced and
+// the link stays a link.
+TEST(Stream, AtomicWriteThroughLinksReplacesTheFileTheyPointTo) {
+    namespace fs = std::filesystem;
+    testsupport::TempDir dir;
+    fs::create_directory(dir.Path() / "sub");
+    base::WriteFileAtomically(dir.File("sub/model.x"), "old", 3);
+    fs::create_symlink("sub/model.x", dir.Path() / "direct");
+    fs::create_symlink("direct", dir.Path() / "chained");
+    fs::create_symlink(dir.Path() / "sub" / "new.x", dir.Path() / "dangling");
+    const struct {
+        const char* link;
+        const char* file;
+    } cases[] = {{"direct", "sub/model.x"}, {"chained", "sub/model.x"}, {"dangling", "sub/new.x"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.link);
+        base::WriteFileAtomically(dir.File(c.link), c.link, std::strlen(c.link));
+        EXPECT_TRUE(fs::is_symlink(dir.Path() / c.link));
+        const auto bytes = base::ReadWholeFile(dir.File(c.file));
+        EXPECT_EQ(std::string(bytes.begin(), bytes.end()), c.link);
+    }
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.Path() / "sub"), {}), 2);
 }
 
 TEST(Stream, ListErrorCarriesTheIndex) {

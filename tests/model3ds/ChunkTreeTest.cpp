@@ -228,6 +228,23 @@ TEST(ChunkReader, KeyframerNodesLearnTheirParentNames) {
     }
 }
 
+// Of nodes that share an id, the first in the file is the one a child names.
+TEST(ChunkReader, KeyframerParentOfARepeatedIdIsTheFirstNode) {
+    Writer3DS w;
+    w.Begin(CK_MAIN);
+    w.Begin(CK_KEYFRAMER);
+    WriteKeyframerNode(w, 5, "First", -1);
+    WriteKeyframerNode(w, 5, "Second", -1);
+    WriteKeyframerNode(w, 6, "Child", 5);
+    w.End();
+    w.End();
+    TFile3DS model;
+    LoadBytes(model, w);
+    const auto nodes = ChunksOfTag(SearchTree(model.Database().top, CK_KEYFRAMER), CK_NODE_OBJECT);
+    ASSERT_EQ(nodes.size(), 3u);
+    EXPECT_EQ(ParentNameOf(nodes[2]), "First");
+}
+
 TEST(ChunkReader, KeyframerParentWithoutInstanceGivesItsName) {
     Writer3DS w;
     w.Begin(CK_MAIN);

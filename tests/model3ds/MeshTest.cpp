@@ -85,6 +85,26 @@ TEST(MeshList, LightsGetNoMeshIndex) {
     EXPECT_EQ(model.ObjectList().GetMesh(1)->Name, "Second");
 }
 
+// Meshes are found once per load; each index, read in any order, still gives
+// its own mesh, past lights and across a reload.
+TEST(MeshList, MeshesReadInAnyOrderAreTheirOwn) {
+    const auto scene = [](const std::string& prefix) {
+        return Scene([&](Writer3DS& w) {
+            for (int i = 0; i < 40; ++i) {
+                if (i % 3 == 0) WriteLight(w, "Lamp" + std::to_string(i));
+                testsupport::WriteMesh(w, {.name = prefix + std::to_string(i)});
+            }
+        });
+    };
+    TFile3DS model;
+    for (const std::string prefix : {"A", "B"}) {
+        LoadBytes(model, scene(prefix));
+        ASSERT_EQ(model.ObjectList().MeshTotal(), 40);
+        for (int i = 39; i >= 0; i -= 2) EXPECT_EQ(model.ObjectList().GetMesh(i)->Name, prefix + std::to_string(i));
+        for (int i = 0; i < 40; i += 2) EXPECT_EQ(model.ObjectList().GetMesh(i)->Name, prefix + std::to_string(i));
+    }
+}
+
 TEST(MeshList, MeshWithoutFacesHasNoFacesAndNoGroups) {
     TFile3DS model;
     LoadBytes(model, testsupport::BuildModel({{.name = "Points", .vertices = {{1, 2, 3}, {4, 5, 6}}}}));

@@ -1,6 +1,9 @@
 // korvane-convert as a user runs it: output, exit status and messages.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <limits>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -90,6 +93,141 @@ TEST(ConvertList, PackedFileWithAWrongTotalIsRefusedAsUnpackingRefusesIt) {
     }
 }
 
+// A file that yields neither a mesh nor a material is no model, for listing as
+// for export; a material library still lists its materials.
+TEST(ConvertList, FileWithNothingInItIsAReadError) {
+    testsupport::TempDir dir;
+    std::mt19937 random(9);
+    std::vector<std::uint8_t> noise(4096);
+    for (std::uint8_t& byte : noise) byte = static_cast<std::uint8_t>(random());
+    testsupport::Writer3DS emptyScene;
+    emptyScene.Begin(model3ds::CK_MAIN);
+    emptyScene.Begin(model3ds::CK_SCENE);
+    emptyScene.End();
+    emptyScene.End();
+    const struct {
+        const char* name;
+        std::vector<std::uint8_t> bytes;
+    } nothing[] = {
+        {"text.3ds", {'h', 'e', 'l', 'l', 'o', ' ', 'w', 'o', 'r', 'l', 'd', '\n'}},
+        {"zeros.3ds", std::vector<std::uint8_t>(1000, 0)},
+        {"noise.3ds", noise},
+        {"empty-scene.3ds", emptyScene.Bytes()},
+    };
+    for (const auto& c : nothing) {
+        Save(dir.File(c.name), c.bytes);
+        for (const std::vector<std::string>& command : {std::vector<std::string>{"--list", dir.File(c.name)},
+                                                        {"-o", dir.File("out.x"), dir.File(c.name)}}) {
+            const ProcessResult result = Convert(command);
+            EXPECT_EQ(result.exitCode, 1) << c.name << " " << command[0];
+            EXPECT_EQ(result.err, "READ ERROR : " + dir.File(c.name) + "\n");
+            EXPECT_EQ(result.out, "");
+        }
+    }
+    testsupport::Writer3DS library;
+    library.Begin(model3ds::CK_MATLIB);
+    testsupport::WriteMaterial(library, {.name = "Gold", .diffuse = testsupport::Rgb{255, 200, 0}});
+    library.End();
+    const struct {
+        const char* name;
+        std::vector<std::uint8_t> bytes;
+    } libraries[] = {
+        {"library.mli", library.Bytes()},
+        {"materials.3ds", testsupport::BuildModel({}, {{.name = "Gold", .diffuse = testsupport::Rgb{255, 200, 0}}})},
+    };
+    for (const auto& c : libraries) {
+        Save(dir.File(c.name), c.bytes);
+        const ProcessResult result = Convert({"--list", dir.File(c.name)});
+        EXPECT_EQ(result.exitCode, 0) << c.name << ": " << result.err;
+        EXPECT_EQ(result.out, "material\t0\tGold\tR: 255; G: 200; B: 0\tR: 0; G: 0; B: 0\t100\t15\n") << c.name;
+    }
+}
+
+// A name cannot forge a line or a field, nor send control sequences to the
+// terminal; Shift-JIS bytes pass, and every backslash is doubled.
+TEST(ConvertList, ControlCharactersInNamesAreEscaped) {
+    testsupport::TempDir dir;
+    const testsupport::MeshSpec forged{.name = "Box\t9\t9\t9\t9\nmesh\t1\tFake"};
+    const testsupport::MaterialSpec escape{.name = "\x1b[2JRed\\\r\x7f\x01\x83\x5c\xA5"};
+    Save(dir.File("forged.3ds"), testsupport::BuildModel({forged}, {escape}));
+    const ProcessResult result = Convert({"--list", dir.File("forged.3ds")});
+    EXPECT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_EQ(result.out,
+              "mesh\t0\tBox\\t9\\t9\\t9\\t9\\nmesh\\t1\\tFake\t0\t0\t0\t0\n"
+              "material\t0\t\\x1B[2JRed\\\\\\r\\x7F\\x01\x83\\\\\xA5\tR: 0; G: 0; B: 0\tR: 0; G: 0; B: 0\t100\t15\n");
+    const ProcessResult help = Convert({"--help"});
+    EXPECT_NE(help.out.find("\\xNN"), std::string::npos);
+}
+
+// Standard output and files alike: a failed write exits 1 and says where and why.
+TEST(ConvertOutput, FailedWritesSayWhereAndWhy) {
+    testsupport::TempDir dir;
+    Save(dir.File("sample.3ds"), SampleModel());
+    std::filesystem::create_directory(dir.Path() / "folder");
+    const std::string input = dir.File("sample.3ds");
+    const std::string full = "ストリームへの書き込みエラー: standard output: No space left on device\n";
+    const struct {
+        std::vector<std::string> arguments;
+        bool toFullDevice;
+        std::string message;
+    } cases[] = {
+        {{"--list", input}, true, full},
+        {{"--help"}, true, full},
+        {{"--version"}, true, full},
+        {{"-o", "-", input}, true, full},
+        {{"-o", "-", "-b", "-m", input}, true, full},
+        {{"-o", dir.File("folder"), input}, false,
+         "ストリームへの書き込みエラー: " + dir.File("folder") + ": Is a directory\n"},
+        {{"--pack", dir.File("folder"), input}, false,
+         "ストリームへの書き込みエラー: " + dir.File("folder") + ": Is a directory\n"},
+        {{"-o", dir.File("missing/out.x"), input}, false,
+         "ファイル " + dir.File("missing/out.x") + " を作成できません: No such file or directory\n"},
+    };
+    for (const auto& c : cases) {
+        std::vector<std::string> words = {KORVANE_CONVERT};
+        if (c.toFullDevice) words = {"/bin/sh", "-c", "exec \"$0\" \"$@\" >/dev/full", KORVANE_CONVERT};
+        words.insert(words.end(), c.arguments.begin(), c.arguments.end());
+        const ProcessResult result = RunProcess(words);
+        EXPECT_EQ(result.exitCode, 1) << testing::PrintToString(c.arguments);
+        EXPECT_EQ(result.err, c.message) << testing::PrintToString(c.arguments);
+    }
+    EXPECT_TRUE(std::filesystem::is_empty(dir.Path() / "folder"));
+}
+
+// A NaN or infinite coordinate is written as 0, with one warning per mesh that
+// holds any, naming the mesh and the count.
+TEST(ConvertExport, NonFiniteCoordinatesAreWrittenAsZeroWithAWarning) {
+    testsupport::TempDir dir;
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    const float inf = std::numeric_limits<float>::infinity();
+    const testsupport::MeshSpec spoilt{.name = "Spoilt\n", .vertices = {{nan, 1, 1}, {2, inf, -inf}, {0, 0, 0}}};
+    const testsupport::MeshSpec clean{.name = "Clean", .vertices = {{1, 1, 1}}};
+    const testsupport::MeshSpec half{.name = "Half", .vertices = {{1, nan, 1}}};
+    Save(dir.File("nan.3ds"), testsupport::BuildModel({spoilt, clean, half}));
+    const std::string spoiltWarning =
+        "korvane-convert: warning: mesh \"Spoilt\\n\": 3 coordinates are not a finite number; written as 0\n";
+    const std::string halfWarning =
+        "korvane-convert: warning: mesh \"Half\": 1 coordinate is not a finite number; written as 0\n";
+    const struct {
+        std::vector<std::string> arguments;
+        std::string warnings;
+    } cases[] = {
+        {{}, spoiltWarning},
+        {{"--mesh", "1"}, ""},
+        {{"-b", "--mesh-name", "Half"}, halfWarning},
+        {{"-m"}, spoiltWarning + halfWarning},
+    };
+    for (const auto& c : cases) {
+        std::vector<std::string> arguments = c.arguments;
+        arguments.insert(arguments.end(), {"-o", "-", dir.File("nan.3ds")});
+        const ProcessResult result = Convert(arguments);
+        EXPECT_EQ(result.exitCode, 0) << testing::PrintToString(c.arguments);
+        EXPECT_EQ(result.err, c.warnings) << testing::PrintToString(c.arguments);
+        EXPECT_EQ(result.out.find("nan"), std::string::npos);
+        EXPECT_EQ(result.out.find("inf"), std::string::npos);
+    }
+}
+
 TEST(ConvertPack, RoundTripGivesTheSameBytes) {
     testsupport::TempDir dir;
     const std::vector<std::uint8_t> model = SampleModel();
@@ -163,6 +301,8 @@ TEST(ConvertUsage, BadCommandLinesExitWithTwo) {
         {"--pack", "out.3da"},
         {"--unpack", "x"},
         {"--list", "--pack", "a", "b"},
+        {"-o", "", "a.3ds"},
+        {"--output", "", "-b", "a.3ds"},
     };
     for (const auto& arguments : cases) {
         const ProcessResult result = Convert(arguments);

@@ -205,6 +205,18 @@ TEST(RemoteConvertUsage, MaxTimeTakesSecondsAboveZero) {
     EXPECT_NE(Convert({"--help"}).out.find("  --max-time SECONDS "), std::string::npos);
 }
 
+// A server's names are escaped like model names: no forged column, no control
+// sequence reaching the terminal.
+TEST_F(RemoteConvert, RemoteListEscapesControlCharacters) {
+    Save("models/t\tab\x1b[31m.x", {'x'});
+    const nettest::ServerProcess server("ftp_server.py", {root.Path().string()});
+    const ProcessResult result =
+        Convert({"--remote-list", "ftp://127.0.0.1:" + std::to_string(server.Port()) + "/models"});
+    EXPECT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_NE(result.out.find("\nt\\tab\\x1B[31m.x\t0.00 KB\t"), std::string::npos) << result.out;
+    EXPECT_EQ(result.out.find('\x1b'), std::string::npos);
+}
+
 TEST(RemoteConvertUsage, BadAddressesAreUsageErrors) {
     for (const char* address : {"http://127.0.0.1/", "ftp://", "ftp://h:99999/", "ftp://h:x/", "ftp://h:83616/",
                                 "ftp://h:18080x/", "ftp://h:0/", "ftp://h:/"}) {

@@ -7,6 +7,8 @@
 #include <filesystem>
 #include <sstream>
 
+#include <sys/wait.h>
+
 #include "XSamples.h"
 #include "model3ds/File3DS.h"
 #include "model3ds/Pack3DA.h"
@@ -160,6 +162,34 @@ TEST(Picture, RenderToolWritesThePng) {
         EXPECT_NE(std::system((tool + " " + arguments + " 2>/dev/null").c_str()), 0) << arguments;
     }
     EXPECT_FALSE(std::filesystem::exists(temp.File("bad.png")));
+}
+
+// Sizes past 8192 x 8192 are a usage error; a picture that cannot be written
+// whole (here: past the process's file size limit) leaves the old one as it was.
+TEST(Picture, RenderToolRefusesHugeSizesAndKeepsTheOldPictureOnFailure) {
+    const auto folder = testsupport::SharedModels();
+    if (folder.empty()) GTEST_SKIP() << "shared models folder not found";
+    testsupport::TempDir temp;
+    const std::string tool = std::string(KORVANE_BINARY_DIR) + "/src/tools/render/korvane-render";
+    const std::string input = (folder / "3ds" / "test1.3ds").string();
+    const std::string output = temp.File("picture.png");
+    for (const char* size : {"8193x10", "10x8193", "16384x16384", "0x10"}) {
+        const std::string command = tool + " --size " + size + " " + input + " " + output + " 2>" + temp.File("err");
+        EXPECT_EQ(WEXITSTATUS(std::system(command.c_str())), 2) << size;
+        const auto err = base::ReadWholeFile(temp.File("err"));
+        EXPECT_NE(std::string(err.begin(), err.end()).find("from 1x1 to 8192x8192"), std::string::npos) << size;
+    }
+    EXPECT_FALSE(std::filesystem::exists(output));
+
+    ASSERT_EQ(std::system((tool + " --size 8x8 " + input + " " + output).c_str()), 0);
+    const auto old = base::ReadWholeFile(output);
+    // The picture takes several KiB; files are limited to one block (512 or 1024
+    // bytes), and with the limit's signal ignored a write past it fails.
+    const std::string limited = "sh -c \"trap '' XFSZ; ulimit -f 1; exec " + tool + " --size 1000x1000 " + input +
+                                " " + output + "\" 2>/dev/null";
+    EXPECT_NE(std::system(limited.c_str()), 0);
+    EXPECT_EQ(base::ReadWholeFile(output), old);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(temp.Path()), {}), 2);  // the picture and err
 }
 
 // A 3DS triangle standing in the x-z plane (z up), wound counter-clockwise as

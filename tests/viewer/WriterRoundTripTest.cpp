@@ -80,3 +80,21 @@ TEST(WriterRoundTrip, ExportedDataLoadsWithTheModelsGeometry) {
         EXPECT_FLOAT_EQ(glass.faceColor[0], 0.0f);
     }
 }
+
+// A mesh of any name exported as text loads back.
+TEST(WriterRoundTrip, MeshesOfAnyNameLoadBack) {
+    const std::string names[] = {"my mesh", "a{b}", "semi;colon", "com,ma", "quo\"te", "#hash", "//slashes",
+                                 "a/b<c>[d]", "tab\tnew\nline", "12345", "-1.5", "\x83[\x83}\x83\\"};
+    for (const std::string& name : names) {
+        SCOPED_TRACE(name);
+        base::MemoryStream source(testsupport::BuildModel(
+            {{.name = name, .vertices = {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}}, .faces = {{0, 1, 2}}}}));
+        model3ds::TFile3DS model;
+        model.LoadFromStream(source);
+        base::MemoryStream x;
+        xexport::WriteMeshXText(model, {}, "", &x, 0);
+        MeshBuilder builder;
+        ASSERT_EQ(builder.Load(x.Bytes().data(), x.Bytes().size()), 0);
+        EXPECT_EQ(builder.Triangles().size(), 1u);
+    }
+}

@@ -60,6 +60,22 @@ std::vector<std::uint8_t> Undersized(std::vector<std::uint8_t> file) {
     return file;
 }
 
+// The mesh in a compressed file whose blocks of zeros unpack to more than 1 GiB
+// in all. Deflate packs such a block into a few bytes, so the file stays small.
+std::vector<std::uint8_t> CompressedPastOneGiB(const std::string& mesh) {
+    constexpr std::size_t kBlock = 65535;  // the largest a block's 16-bit size can say
+    std::vector<std::uint8_t> file = xsamples::Compress(TextFile(mesh), kBlock);
+    const std::vector<std::uint8_t> zeros(kBlock, 0);
+    const std::vector<std::uint8_t> packed = xsamples::DeflateBlock(zeros.data(), zeros.size());
+    const std::size_t blocks = (std::size_t{1} << 30) / kBlock + 1;
+    for (std::size_t i = 0; i < blocks; ++i) xsamples::AppendBlock(file, kBlock, packed);
+    std::uint32_t total;
+    std::memcpy(&total, file.data() + 16, 4);
+    total += static_cast<std::uint32_t>(blocks * kBlock);
+    std::memcpy(file.data() + 16, &total, 4);
+    return file;
+}
+
 }  // namespace
 
 TEST(XLoader, EveryEncodingGivesTheSameSquare) {
@@ -162,6 +178,22 @@ TEST(XLoader, NormalsAndMaterialsOfTheData) {
     EXPECT_FLOAT_EQ(builder.Materials()[2].faceColor[0], 1.0f);  // not given
 }
 
+// A Shift-JIS name is one word even when its trail byte is a bracket or a
+// backslash: the material of that name is found by reference.
+TEST(XLoader, ShiftJisNamesStayWhole) {
+    for (const std::string name : {"\x83[", "\x83]", "\x83{", "\x83}", "\x83\\", "\x82\xA0\x83}\x83["}) {
+        SCOPED_TRACE(name);
+        const std::string file = "Material " + name + " { 0; 1; 0; 1;; 5; 0; 0; 0;; 0; 0; 0;; }\n" +
+                                 xsamples::MeshText(SquarePositions, {{0, 1, 2}},
+                                                    "MeshMaterialList { 1; 1; 0; { " + name + " } }\n");
+        MeshBuilder builder;
+        ASSERT_EQ(Load(builder, TextFile(file)), 0);
+        ASSERT_EQ(builder.Materials().size(), 1u);
+        EXPECT_FLOAT_EQ(builder.Materials()[0].faceColor[0], 0.0f);  // green, not the white of a missing material
+        EXPECT_FLOAT_EQ(builder.Materials()[0].faceColor[1], 1.0f);
+    }
+}
+
 TEST(XLoader, UnreadableDataGivesAnErrorCode) {
     const std::string mesh = xsamples::MeshText({0, 0, 0, 0, 1, 0, 1, 0, 0}, {{0, 1, 2}});
     const struct {
@@ -185,6 +217,7 @@ TEST(XLoader, UnreadableDataGivesAnErrorCode) {
          LoadErrorBadFile},
         {"compressed data past its declared size", Undersized(xsamples::Compress(TextFile(mesh), 64)),
          LoadErrorBadFile},
+        {"compressed data past 1 GiB", CompressedPastOneGiB(mesh), LoadErrorBadFile},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);

@@ -85,6 +85,34 @@ BinaryWriter& BinaryWriter::Floats(const std::vector<double>& values) {
     return *this;
 }
 
+std::vector<std::uint8_t> DeflateBlock(const std::uint8_t* data, std::size_t size,
+                                       const std::uint8_t* history, std::size_t historySize) {
+    z_stream z{};
+    if (deflateInit2(&z, 9, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY) != Z_OK)
+        throw std::runtime_error("deflateInit2");
+    if (historySize > 0) deflateSetDictionary(&z, history, static_cast<uInt>(historySize));
+    std::vector<std::uint8_t> packed(deflateBound(&z, static_cast<uLong>(size)));
+    z.next_in = const_cast<Bytef*>(data);
+    z.avail_in = static_cast<uInt>(size);
+    z.next_out = packed.data();
+    z.avail_out = static_cast<uInt>(packed.size());
+    deflate(&z, Z_FINISH);
+    packed.resize(z.total_out);
+    deflateEnd(&z);
+    return packed;
+}
+
+void AppendBlock(std::vector<std::uint8_t>& file, std::size_t unpackedSize, const std::vector<std::uint8_t>& packed) {
+    const std::size_t withMagic = packed.size() + 2;
+    for (std::size_t v : {unpackedSize, withMagic}) {
+        file.push_back(static_cast<std::uint8_t>(v));
+        file.push_back(static_cast<std::uint8_t>(v >> 8));
+    }
+    file.push_back('C');
+    file.push_back('K');
+    file.insert(file.end(), packed.begin(), packed.end());
+}
+
 std::vector<std::uint8_t> Compress(const std::vector<std::uint8_t>& file, std::size_t blockSize) {
     std::vector<std::uint8_t> out(file.begin(), file.begin() + 16);
     std::memcpy(out.data() + 8, std::memcmp(file.data() + 8, "txt ", 4) == 0 ? "tzip" : "bzip", 4);
@@ -92,30 +120,9 @@ std::vector<std::uint8_t> Compress(const std::vector<std::uint8_t>& file, std::s
     for (int i = 0; i < 4; ++i) out.push_back(static_cast<std::uint8_t>(total >> (8 * i)));
     for (std::size_t start = 16; start < file.size(); start += blockSize) {
         const std::size_t length = std::min(blockSize, file.size() - start);
-        z_stream z{};
-        if (deflateInit2(&z, 9, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY) != Z_OK)
-            throw std::runtime_error("deflateInit2");
         // Each block may refer back to the bytes of the block before it.
-        if (start > 16) {
-            const std::size_t history = std::min<std::size_t>(start - 16, 32768);
-            deflateSetDictionary(&z, file.data() + start - history, static_cast<uInt>(history));
-        }
-        std::vector<std::uint8_t> packed(deflateBound(&z, static_cast<uLong>(length)));
-        z.next_in = const_cast<Bytef*>(file.data() + start);
-        z.avail_in = static_cast<uInt>(length);
-        z.next_out = packed.data();
-        z.avail_out = static_cast<uInt>(packed.size());
-        deflate(&z, Z_FINISH);
-        packed.resize(z.total_out);
-        deflateEnd(&z);
-        const std::size_t withMagic = packed.size() + 2;
-        for (std::size_t v : {length, withMagic}) {
-            out.push_back(static_cast<std::uint8_t>(v));
-            out.push_back(static_cast<std::uint8_t>(v >> 8));
-        }
-        out.push_back('C');
-        out.push_back('K');
-        out.insert(out.end(), packed.begin(), packed.end());
+        const std::size_t history = std::min<std::size_t>(start - 16, 32768);
+        AppendBlock(out, length, DeflateBlock(file.data() + start, length, file.data() + start - history, history));
     }
     return out;
 }

@@ -36,6 +36,14 @@ private:
     bool doubles_;
 };
 
+// size bytes deflated as the data of one MSZIP block, with the history bytes
+// before them as the dictionary.
+std::vector<std::uint8_t> DeflateBlock(const std::uint8_t* data, std::size_t size,
+                                       const std::uint8_t* history = nullptr, std::size_t historySize = 0);
+
+// Appends one MSZIP block: its unpacked size, its packed size, "CK" and the packed bytes.
+void AppendBlock(std::vector<std::uint8_t>& file, std::size_t unpackedSize, const std::vector<std::uint8_t>& packed);
+
 // The given .x file with its body packed in MSZIP blocks of at most blockSize
 // bytes; its format "txt " or "bin " becomes "tzip" or "bzip".
 std::vector<std::uint8_t> Compress(const std::vector<std::uint8_t>& file, std::size_t blockSize);

@@ -10,9 +10,11 @@
 
 #include <unistd.h>
 
+#include "XExportTestSupport.h"
 #include "model3ds/File3DS.h"
 #include "support/RunProcess.h"
 #include "support/TempDir.h"
+#include "xexport/XTextWriter.h"
 
 namespace {
 
@@ -79,6 +81,26 @@ TEST(AssimpReadBack, EveryRealModelExportedFourWaysReadsBackWithItsCounts) {
         }
     }
     EXPECT_GT(checked, 0);
+}
+
+// Mesh names that the text form cannot hold as they are still give files that
+// another reader parses.
+TEST(AssimpReadBack, MeshesOfAnyNameReadBack) {
+    const std::string assimp = FindProgram("assimp");
+    if (assimp.empty()) GTEST_SKIP() << "assimp (Debian assimp-utils) is not installed";
+    testsupport::TempDir dir;
+    const std::string names[] = {"my mesh", "a{b}", "semi;colon", "com,ma", "quo\"te", "#hash",
+                                 "//slashes", "tab\there", "12345", "\x83\x8c\x83\x66"};
+    for (const std::string& name : names) {
+        SCOPED_TRACE(name);
+        const std::string output = dir.File("out.x");
+        auto model = xtest::LoadModel(
+            {{.name = name, .vertices = {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}}, .faces = {{0, 1, 2}}}});
+        xexport::WriteMeshXText(*model, {}, output, nullptr, 0);
+        const auto info = testsupport::RunProcess({assimp, "info", output, "-r"});
+        ASSERT_EQ(info.exitCode, 0) << info.out << info.err;
+        EXPECT_EQ(InfoCounts(info.out)["Faces"], 1);
+    }
 }
 
 }  // namespace

@@ -79,8 +79,8 @@ TEST_F(ConvertExport, OptionsReachTheWriters) {
         {{"--mesh-name", "Tri", "--origin", "keep", "-b"}, [&](auto& m) { return AsString(xtest::MeshBinary(m, keep, 1)); }},
         {{"--origin", "center", "--no-materials"}, [&](auto& m) { return xtest::MeshText(m, bare, 0); }},
         {{"--ignore-opacity", "--opacity", "Red=50"}, [&](auto& m) { return xtest::MeshText(m, opaque, 0); }},
-        {{"--opacity", "Red=5", "--power", "Red=80", "--diffuse", "Red=FF8000", "--specular", "Blue=0000ff",
-          "--power", "Blue=-3"},
+        {{"--opacity", "Red=10", "--power", "Red=50", "--diffuse", "Red=FF8000", "--specular", "Blue=0000ff",
+          "--power", "Blue=0"},
          [](auto& m) {
              auto* red = m.MaterialList().GetMaterial(0);
              auto* blue = m.MaterialList().GetMaterial(1);
@@ -102,11 +102,29 @@ TEST_F(ConvertExport, OptionsReachTheWriters) {
     }
 }
 
+// The panel's bounds hold on the command line: values at the bounds are taken,
+// values past them refused with a usage error that names the range.
 TEST_F(ConvertExport, MaterialEditsAreBoundedLikeThePanel) {
-    const auto result = Convert({"--opacity", "Red=5", "--power", "Red=80", "--diffuse", "Red=FF8000", "-o", "-", input_});
+    const auto result = Convert({"--opacity", "Red=10", "--power", "Red=50", "--diffuse", "Red=FF8000", "-o", "-", input_});
     ASSERT_EQ(result.exitCode, 0) << result.err;
     EXPECT_NE(result.out.find("\r\nMaterial {\r\n1.000000;0.501961;0.000000;0.100000;;\r\n50.000000;\r\n"),
               std::string::npos);
+    const struct {
+        const char* option;
+        const char* assignment;
+        const char* range;
+    } outside[] = {
+        {"--opacity", "Red=5", "from 10 to 100"},  {"--opacity", "Red=101", "from 10 to 100"},
+        {"--opacity", "Red=0", "from 10 to 100"},  {"--power", "Red=51", "from 0 to 50"},
+        {"--power", "Red=-1", "from 0 to 50"},     {"--power", "Red=80", "from 0 to 50"},
+    };
+    for (const auto& c : outside) {
+        const auto refused = Convert({c.option, c.assignment, "-o", dir_.File("never.x"), input_});
+        EXPECT_EQ(refused.exitCode, 2) << c.assignment;
+        EXPECT_NE(refused.err.find(std::string(c.option) + " takes a whole number " + c.range), std::string::npos)
+            << refused.err;
+    }
+    EXPECT_FALSE(std::filesystem::exists(dir_.File("never.x")));
 }
 
 TEST_F(ConvertExport, DefaultTargetAndStandardOutput) {

@@ -127,6 +127,13 @@ TEST(XBinaryWriter, MeshWithoutFacesWritesFaceListOfOneZero) {
     const auto tokens = DecodeTokens(MeshBinary(*model, options, 0));
     EXPECT_EQ(ListAfter(tokens, "Mesh", 1).floats, (std::vector<float>{-1e-6f, -1e-6f, -1e-6f}));
     EXPECT_EQ(ListAfter(tokens, "Mesh", 2).ints, std::vector<std::uint32_t>{0});
+
+    // Merged with materials, a mesh without faces adds no face material index.
+    auto merged = LoadModel({{.name = "P", .vertices = {{0, 0, 0}}},
+                             {.name = "T", .vertices = {{1, 1, 1}}, .faces = {{0, 0, 0}}, .groups = {{"B", {0}}}}},
+                            {{.name = "A"}, {.name = "B"}});
+    const auto mergedTokens = DecodeTokens(MergedBinary(*merged, {}));
+    EXPECT_EQ(ListAfter(mergedTokens, "MeshMaterialList").ints, (std::vector<std::uint32_t>{2, 1, 1}));
 }
 
 TEST(XBinaryWriter, MergedSnapsButDoesNotMoveAndOffsetsFaces) {

@@ -1,11 +1,14 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
+#include <limits>
 #include <string>
 #include <vector>
 
 #include "XExportTestSupport.h"
 #include "support/TempDir.h"
+#include "xexport/ExportPreparation.h"
 #include "xexport/XTextWriter.h"
 
 namespace {
@@ -102,13 +105,78 @@ TEST(XTextWriter, ListsEndRightForOneVertexNoFacesAndTrailingEmptyMesh) {
     EXPECT_EQ(lines.at(12), "3;0,0,0;;");
 }
 
-TEST(XTextWriter, MeshNameIsCopiedByteForByte) {
-    const std::string names[] = {"Big Box 2", "\x83\x8c\x83\x66\x83\x42", ""};
-    const std::string lines[] = {"Mesh Big Box 2 {", "Mesh \x83\x8c\x83\x66\x83\x42 {", "Mesh {"};
-    for (int i = 0; i < 3; ++i) {
-        auto model = LoadModel({{.name = names[i], .vertices = {{1, 1, 1}}}});
-        EXPECT_EQ(Lines(MeshText(*model, {}, 0)).at(8), lines[i]);
+// A name stays byte for byte when readers take it for one word; otherwise each
+// byte they would stop at becomes "_". Shift-JIS characters stay whole, even
+// when their trail byte is a bracket or a backslash.
+TEST(XTextWriter, MeshNameIsWrittenAsOneWord) {
+    const struct {
+        std::string name, line;
+    } cases[] = {
+        {"Box_01", "Mesh Box_01 {"},
+        {"\x83\x8c\x83\x66\x83\x42", "Mesh \x83\x8c\x83\x66\x83\x42 {"},
+        {"\x83[\x83]\x83{\x83}\x83\\\xB1", "Mesh \x83[\x83]\x83{\x83}\x83\\\xB1 {"},
+        {"", "Mesh {"},
+        {"Big Box 2", "Mesh Big_Box_2 {"},
+        {"a{b}c;d,e", "Mesh a_b_c_d_e {"},
+        {"q\"x#y//z", "Mesh q_x_y__z {"},
+        {"tab\tnew\nline\x01\x7F", "Mesh tab_new_line__ {"},
+        {"123", "Mesh _123 {"},
+        {"9 lives", "Mesh _9_lives {"},
+        {"Box.01-a", "Mesh Box_01_a {"},
+        {"\x83 x\x83", "Mesh \x83_x\x83 {"},  // a lead byte without its trail byte
+    };
+    for (const auto& c : cases) {
+        auto model = LoadModel({{.name = c.name, .vertices = {{1, 1, 1}}}});
+        EXPECT_EQ(Lines(MeshText(*model, {}, 0)).at(8), c.line) << c.name;
     }
+}
+
+// A NaN or infinite coordinate is written as 0 and leaves the box alone: every
+// other coordinate is written as if the value were not there.
+TEST(XTextWriter, NonFiniteCoordinatesAreWrittenAsZero) {
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    const float inf = std::numeric_limits<float>::infinity();
+    const MeshSpec finite{.name = "F", .vertices = {{0, 0, 0}, {2, 6, 4}}};
+    MeshSpec spoilt = finite;
+    spoilt.vertices.insert(spoilt.vertices.begin() + 1, {{nan, inf, -inf}, {1, nan, nan}});
+    using Write = std::function<std::string(model3ds::TFile3DS&, TOriginMode)>;
+    const struct {
+        const char* what;
+        Write write;
+    } writers[] = {
+        {"mesh", [](auto& m, TOriginMode origin) {
+             TExportOptions options;
+             options.Origin = origin;
+             return MeshText(m, options, 0);
+         }},
+        {"merged", [](auto& m, TOriginMode) { return MergedText(m, {}); }},
+    };
+    for (const auto& writer : writers) {
+        for (const TOriginMode origin :
+             {TOriginMode::EncodeZeroCenter, TOriginMode::EncodeZeroLeft, TOriginMode::NotEncode}) {
+            SCOPED_TRACE(testing::Message() << writer.what << " origin " << static_cast<int>(origin));
+            auto clean = LoadModel({finite});
+            auto model = LoadModel({spoilt});
+            const auto expected = VertexLines(writer.write(*clean, origin));
+            const auto lines = VertexLines(writer.write(*model, origin));
+            ASSERT_EQ(lines.size(), 4u);
+            EXPECT_EQ(lines[0], expected[0]);
+            EXPECT_EQ(lines[1], "0.000000;0.000000;0.000000;,");
+            EXPECT_EQ(lines[2].substr(lines[2].find(';')), ";0.000000;0.000000;,");
+            EXPECT_EQ(lines[3], expected[1]);
+        }
+    }
+    auto clean = LoadModel({finite});
+    auto model = LoadModel({spoilt});
+    EXPECT_EQ(xexport::CountNonFiniteCoordinates(*model->ObjectList().GetMesh(0)), 5u);
+    const auto box = xexport::GetMeshBounds(*model, 0);
+    const auto cleanBox = xexport::GetMeshBounds(*clean, 0);
+    for (auto axis : {&model3ds::TVector3DS::x, &model3ds::TVector3DS::y, &model3ds::TVector3DS::z}) {
+        EXPECT_EQ(box.Min.*axis, cleanBox.Min.*axis);
+        EXPECT_EQ(box.Max.*axis, cleanBox.Max.*axis);
+    }
+    auto nothingFinite = LoadModel({{.name = "N", .vertices = {{nan, 1, 1}, {inf, 3, 3}}}});
+    EXPECT_EQ(xexport::GetMeshBounds(*nothingFinite, 0).Max.x, 0);
 }
 
 TEST(XTextWriter, FaceMaterialIndicesOfOneMeshFollowTheFirstGroup) {

@@ -8,10 +8,11 @@
 
 namespace convert {
 
-// --list INPUT: one line per mesh, then one per material, fields separated by tabs.
+// --list INPUT: one line per mesh, then one per material, fields separated by tabs
+// and escaped (TabSeparated.h). A file with neither raises "READ ERROR : INPUT".
 int RunList(const Arguments& arguments, std::ostream& out);
 // --remote-list ftp://[USER[:PASSWORD]@]HOST[:PORT]/PATH: one line per listing line,
-// with the columns of the remote file grid separated by tabs.
+// with the columns of the remote file grid separated by tabs and escaped.
 int RunRemoteList(const Arguments& arguments, std::ostream& out);
 // --pack OUT INPUT: writes INPUT packed as a .3da file.
 int RunPack(const Arguments& arguments, std::ostream& out);

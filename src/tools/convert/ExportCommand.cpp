@@ -2,8 +2,10 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <charconv>
 #include <filesystem>
+#include <iostream>
 #include <optional>
 
 #include "base/Format.h"
@@ -13,6 +15,7 @@
 #include "tools/convert/Arguments.h"
 #include "tools/convert/OpenModel.h"
 #include "tools/convert/RemoteInput.h"
+#include "tools/convert/TabSeparated.h"
 #include "xexport/ExportPreparation.h"
 #include "xexport/MaterialEdit.h"
 #include "xexport/XBinaryWriter.h"
@@ -86,6 +89,19 @@ int ParseWholeNumber(const std::string& option, const std::string& text) {
     return static_cast<int>(*value);
 }
 
+// The material panel's bounds: a value outside them is refused, not clamped.
+int ParseEditValue(const RepeatableSpec& option, const std::string& text) {
+    const bool opacity = option.kind == EditKind::Opacity;
+    const int low = opacity ? xexport::kMinOpacityPercent : xexport::kMinSpecularPower;
+    const int high = opacity ? xexport::kMaxOpacityPercent : xexport::kMaxSpecularPower;
+    const auto value = ParseInteger(text);
+    if (!value || *value < low || *value > high) {
+        throw UsageError(base::Format("%s takes a whole number from %d to %d, not %s", option.name, low, high,
+                                      text.c_str()));
+    }
+    return static_cast<int>(*value);
+}
+
 // RRGGBB, as colours are usually written, to red + green * 256 + blue * 65536.
 std::uint32_t ParseColour(const std::string& text) {
     const bool sixHexDigits = text.size() == 6 && std::all_of(text.begin(), text.end(), [](unsigned char c) {
@@ -118,7 +134,7 @@ std::vector<std::string> TakeEdits(const std::vector<std::string>& words, std::v
             throw UsageError(std::string("option ") + option->name + " takes NAME=VALUE, not " + assignment);
         const std::string text = assignment.substr(equals + 1);
         const bool colour = option->kind == EditKind::Diffuse || option->kind == EditKind::Specular;
-        const long long value = colour ? static_cast<long long>(ParseColour(text)) : ParseWholeNumber(option->name, text);
+        const long long value = colour ? static_cast<long long>(ParseColour(text)) : ParseEditValue(*option, text);
         edits.push_back({option->kind, assignment.substr(0, equals), value});
     }
     return rest;
@@ -146,6 +162,7 @@ ExportRequest ParseRequest(const std::vector<std::string>& words) {
     if (arguments.operands.size() != 1) throw UsageError("give exactly one INPUT to convert");
     request.input = arguments.operands[0];
     request.output = arguments.Has("--output") ? arguments.Value("--output") : DefaultOutput(request.input);
+    if (request.output.empty()) throw UsageError("--output needs a file name, or - for standard output");
     request.binary = arguments.Has("--binary");
     request.merge = arguments.Has("--merge");
     if (arguments.Has("--mesh") && arguments.Has("--mesh-name")) throw UsageError("give --mesh or --mesh-name, not both");
@@ -239,7 +256,22 @@ void Write(model3ds::TFile3DS& model, const ExportRequest& request, int meshInde
     if (toStdout) {
         out.write(reinterpret_cast<const char*>(stream.Bytes().data()), static_cast<std::streamsize>(stream.Size()));
         out.flush();
-        if (!out) throw base::EWriteError();
+        if (!out) throw base::EWriteError("standard output", errno != 0 ? errno : EIO);
+    }
+}
+
+// Once for each exported mesh (every mesh for the index -1, a merged export)
+// that holds NaN or infinite coordinates, which the writers write as 0.
+void WarnNonFiniteCoordinates(model3ds::TFile3DS& model, int meshIndex) {
+    auto& meshes = model.ObjectList();
+    const int first = meshIndex < 0 ? 0 : meshIndex;
+    const int end = meshIndex < 0 ? meshes.MeshTotal() : meshIndex + 1;
+    for (int i = first; i < end; ++i) {
+        const model3ds::TMesh3DS& mesh = *meshes.GetMesh(i);
+        const std::size_t count = xexport::CountNonFiniteCoordinates(mesh);
+        if (count == 0) continue;
+        std::cerr << "korvane-convert: warning: mesh \"" << EscapeField(mesh.Name) << "\": " << count
+                  << (count == 1 ? " coordinate is" : " coordinates are") << " not a finite number; written as 0\n";
     }
 }
 
@@ -254,6 +286,7 @@ int RunExport(const std::vector<std::string>& words, std::ostream& out) {
     if (model.ObjectList().MeshTotal() == 0) throw base::Exception("READ ERROR : " + request.input);
     ApplyEdits(model, request.edits);
     const int meshIndex = request.merge ? -1 : ResolveMesh(model, request);
+    WarnNonFiniteCoordinates(model, meshIndex);
     Write(model, request, meshIndex, out);
     return 0;
 }

@@ -6,6 +6,7 @@
 #include "tools/convert/Commands.h"
 #include "tools/convert/MaxTime.h"
 #include "tools/convert/OpenModel.h"
+#include "tools/convert/TabSeparated.h"
 
 namespace convert {
 
@@ -16,10 +17,9 @@ void AppendMeshLines(model3ds::TFile3DS& model, std::string& text) {
     const int total = meshes.MeshTotal();
     for (int i = 0; i < total; ++i) {
         const model3ds::TMesh3DS& mesh = *meshes.GetMesh(i);
-        text += base::Format("mesh\t%d\t", i);
-        text += mesh.Name;
-        text += base::Format("\t%d\t%d\t%d\t%d\n", mesh.NumVertices(), mesh.NumFaces(), mesh.NumTexCoords(),
-                             mesh.NumMatGroups());
+        text += TabSeparatedLine({"mesh", std::to_string(i), mesh.Name, std::to_string(mesh.NumVertices()),
+                                  std::to_string(mesh.NumFaces()), std::to_string(mesh.NumTexCoords()),
+                                  std::to_string(mesh.NumMatGroups())});
     }
 }
 
@@ -28,12 +28,11 @@ void AppendMaterialLines(model3ds::TFile3DS& model, std::string& text) {
     const int total = materials.MaterialTotal();
     for (int i = 0; i < total; ++i) {
         const model3ds::TMaterial3DS& material = *materials.GetMaterial(i);
-        text += base::Format("material\t%d\t", i);
-        text += material.Name;
-        text += "\t" + model3ds::FormatColorText(material.Diffuse);
-        text += "\t" + model3ds::FormatColorText(material.Specular);
-        text += base::Format("\t%lld\t%lld\n", base::RoundHalfEven(material.Opacity * 100.0),
-                             base::RoundHalfEven(material.SpecularPower));
+        text += TabSeparatedLine({"material", std::to_string(i), material.Name,
+                                  model3ds::FormatColorText(material.Diffuse),
+                                  model3ds::FormatColorText(material.Specular),
+                                  std::to_string(base::RoundHalfEven(material.Opacity * 100.0)),
+                                  std::to_string(base::RoundHalfEven(material.SpecularPower))});
     }
 }
 
@@ -41,9 +40,14 @@ void AppendMaterialLines(model3ds::TFile3DS& model, std::string& text) {
 
 int RunList(const Arguments& arguments, std::ostream& out) {
     if (arguments.operands.size() != 1) throw UsageError("--list takes one INPUT");
+    const std::string& input = arguments.operands[0];
     const Deadline deadline = DeadlineFromArguments(arguments);
     model3ds::TFile3DS model;
-    OpenModelFile(model, arguments.operands[0], deadline);
+    OpenModelFile(model, input, deadline);
+    // A material library lists its materials; a file with neither meshes nor
+    // materials is no model.
+    if (model.ObjectList().MeshTotal() == 0 && model.MaterialList().MaterialTotal() == 0)
+        throw base::Exception("READ ERROR : " + input);
     // Nothing is printed unless the whole model reads.
     std::string text;
     AppendMeshLines(model, text);

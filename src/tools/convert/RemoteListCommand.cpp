@@ -8,6 +8,7 @@
 #include "net/Text.h"
 #include "tools/convert/Commands.h"
 #include "tools/convert/MaxTime.h"
+#include "tools/convert/TabSeparated.h"
 
 namespace convert {
 
@@ -104,7 +105,7 @@ int RunRemoteList(const Arguments& arguments, std::ostream& out) {
     std::string text;
     client.OnListItem = [&text](const std::string& line) {
         const net::TRemoteRow row = net::ListingLineToRow(line);
-        text += row.Name + "\t" + row.SizeText + "\t" + row.DateText + "\t" + row.KindText + "\n";
+        text += TabSeparatedLine({row.Name, row.SizeText, row.DateText, row.KindText});
     };
     client.Connect();
     if (!address.path.empty()) client.ChangeFolder(address.path);

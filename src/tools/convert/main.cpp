@@ -2,6 +2,7 @@
 //
 // Exit status: 0 success; 1 when the input cannot be read (or the output not
 // written), with the reader's message on standard error; 2 for a usage error.
+#include <cerrno>
 #include <cstdio>
 #include <iostream>
 #include <string>
@@ -49,6 +50,9 @@ constexpr const char* kHelp =
     "                       INPUT may be an http:// address, fetched into memory first\n"
     "  --remote-list ADDR   log in (anonymous without USER), change to PATH and list it,\n"
     "                       one line per entry: NAME SIZE-or-<DIR> DATE KIND, tab-separated\n"
+    "                       In both listings a field's tab, line feed, carriage return and\n"
+    "                       backslash are written \\t, \\n, \\r and \\\\, other control\n"
+    "                       characters \\xNN (hexadecimal); other bytes as they are\n"
     "  --max-time SECONDS   with --list or --remote-list: give up when the whole network\n"
     "                       exchange takes longer than this, however steadily the server\n"
     "                       sends (a number above 0, fractions allowed, at most 604800)\n"
@@ -57,8 +61,8 @@ constexpr const char* kHelp =
     "  -h, --help           show this help\n"
     "  --version            show the version\n"
     "\n"
-    "Exit status: 0 success, 1 the input cannot be read or the output not written,\n"
-    "2 usage error.\n";
+    "Exit status: 0 success, 1 the input cannot be read or the output (standard output\n"
+    "included) not written, 2 usage error.\n";
 
 struct Command {
     const char* option;
@@ -117,6 +121,13 @@ bool IsExportCommand(const std::vector<std::string>& words) {
     return !words.empty();
 }
 
+// What was printed must reach standard output whole: a full device is a failure.
+void FlushStandardOutput() {
+    std::cout.flush();
+    if (!std::cout || std::fflush(stdout) != 0 || std::ferror(stdout) != 0)
+        throw base::EWriteError("standard output", errno != 0 ? errno : EIO);
+}
+
 int Run(const std::vector<std::string>& words) {
     if (IsExportCommand(words)) return convert::RunExport(words, std::cout);
     const convert::Arguments arguments = convert::ParseArguments(words, kOptions);
@@ -136,10 +147,16 @@ int Run(const std::vector<std::string>& words) {
 int main(int argc, char** argv) {
     const std::vector<std::string> words(argv + 1, argv + argc);
     try {
-        return Run(words);
+        const int status = Run(words);
+        FlushStandardOutput();
+        return status;
     } catch (const convert::UsageError& error) {
         std::cerr << "korvane-convert: " << error.what() << "\n" << kUsage;
         return kExitUsage;
+    } catch (const base::EStreamError& error) {
+        // The documented text alone does not say which file, or why.
+        std::cerr << MessageLines(error.what()) << (error.Detail().empty() ? "" : ": " + error.Detail()) << "\n";
+        return kExitFailure;
     } catch (const base::Exception& error) {
         std::cerr << MessageLines(error.what()) << "\n";
         return kExitFailure;

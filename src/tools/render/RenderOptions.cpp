@@ -8,9 +8,13 @@ namespace render {
 const char* const RenderUsage =
     "usage: korvane-render [--size WxH] [--quality gouraud|flat|wire] [--background RRGGBB]\n"
     "                      [--turn DX,DY] INPUT OUTPUT.png\n"
+    "--size is at most 8192x8192 (default 640x480).\n"
     "INPUT is a .x or .xa file, or a .3ds or .3da model converted with the default options.\n";
 
 namespace {
+
+// A picture of 8192 x 8192 pixels already takes 256 MB in each of its copies.
+constexpr int MaxPictureSide = 8192;
 
 template <typename T>
 T Number(const std::string& text, int base = 10) {
@@ -42,8 +46,9 @@ RenderOptions ParseRenderOptions(const std::vector<std::string>& arguments) {
         const std::string& value = arguments[++i];
         if (argument == "--size") {
             std::tie(options.width, options.height) = Pair(value, 'x');
-            if (options.width < 1 || options.height < 1 || options.width > 16384 || options.height > 16384)
-                throw std::invalid_argument("size out of range: " + value);
+            if (options.width < 1 || options.height < 1 || options.width > MaxPictureSide ||
+                options.height > MaxPictureSide)
+                throw std::invalid_argument("--size takes WxH from 1x1 to 8192x8192, not " + value);
         } else if (argument == "--quality") {
             if (value == "gouraud")
                 options.quality = viewer::RenderGouraud;

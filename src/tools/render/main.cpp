@@ -1,4 +1,5 @@
 // korvane-render: draws a model with the viewer's own scene into a PNG file.
+#include <QBuffer>
 #include <QGuiApplication>
 #include <QImage>
 
@@ -8,6 +9,8 @@
 #include <stdexcept>
 
 #include "ModelInput.h"
+#include "base/Errors.h"
+#include "base/Stream.h"
 #include "RenderOptions.h"
 #include "viewer/OffscreenRenderer.h"
 #include "viewer/ViewerControls.h"
@@ -62,7 +65,15 @@ int main(int argc, char** argv) {
     viewer::OffscreenRenderer renderer;
     if (!renderer.IsValid()) return Fail("OpenGL 3.3 core is not available on this display");
     const QImage picture = renderer.Render(scene, options.width, options.height);
-    if (!picture.save(QString::fromStdString(options.output), "PNG"))
-        return Fail("cannot write " + options.output);
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    if (!picture.save(&buffer, "PNG")) return Fail("cannot encode the picture as PNG");
+    // Through a temporary file: a failed write leaves an existing picture whole.
+    try {
+        base::WriteFileAtomically(options.output, png.constData(), static_cast<std::size_t>(png.size()));
+    } catch (const base::EStreamError& error) {
+        return Fail(error.what() + (error.Detail().empty() ? std::string() : ": " + error.Detail()));
+    }
     return 0;
 }
