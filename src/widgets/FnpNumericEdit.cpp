@@ -30,6 +30,13 @@ bool IsOtherEditingKey(const QKeyEvent* event) {
     return false;
 }
 
+// Characters typed, as opposed to a command with Ctrl held.
+bool IsTypedText(const QKeyEvent* event) {
+    const QString text = event->text();
+    return !text.isEmpty() && text.front().isPrint() &&
+           !(event->modifiers() & (Qt::ControlModifier | Qt::MetaModifier));
+}
+
 // Focus that moves between controls, as opposed to the window being
 // activated or a popup menu opening and closing over the field.
 bool MovesBetweenControls(Qt::FocusReason reason) {
@@ -74,7 +81,6 @@ void TFnpNumericEdit::Paste() {
 }
 
 void TFnpNumericEdit::keyPressEvent(QKeyEvent* event) {
-    const QString text = event->text();
     if (isReadOnly()) {
         QLineEdit::keyPressEvent(event);
         return;
@@ -95,8 +101,8 @@ void TFnpNumericEdit::keyPressEvent(QKeyEvent* event) {
         Type(QString(QChar(TNumericEditRules::kBackspace)));
     } else if (IsOtherEditingKey(event)) {
         // Swallowed: the rules know no such edit.
-    } else if (!text.isEmpty() && text.front().isPrint()) {
-        Type(text);
+    } else if (IsTypedText(event)) {
+        Type(event->text());
     } else {
         QLineEdit::keyPressEvent(event);
         return;
