@@ -162,6 +162,7 @@ TEST(NumericEditRules, ValuesAreShownWithTheFieldsDecimalsAndReadBack) {
         EXPECT_EQ(rules.Format(c.value), U32(c.text)) << c.value << ", decimals " << c.decimals;
     }
 
+    const std::string tooLarge(400, '9');
     struct ReadCase {
         char separator;
         const char* text;
@@ -171,7 +172,7 @@ TEST(NumericEditRules, ValuesAreShownWithTheFieldsDecimalsAndReadBack) {
         {'.', "12.34", 12.34}, {'.', "-0", 0.0},         {'.', "007", 7.0},        {',', "-12,5", -12.5},
         {'.', "-", {}},        {'.', "", {}},            {'.', "1.2.3", {}},       {'.', "1e5", {}},
         {'.', "5-", {}},       {'.', "12,5", {}},        {'.', " 5", {}},          {'.', "+5", {}},
-        {'.', std::string(400, '9').c_str(), {}},
+        {'.', tooLarge.c_str(), {}},
     };
     for (const ReadCase& c : reads) {
         const TNumericEditRules rules(2, static_cast<char32_t>(c.separator));
