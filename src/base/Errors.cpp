@@ -29,4 +29,7 @@ EFCreateError::EFCreateError(const std::string& fileName, int systemError)
 EListError::EListError(long long index)
     : Exception(Format("リストのインデックスが範囲を超えています (%lld)", index)) {}
 
+EConvertError::EConvertError(const std::string& text)
+    : Exception(Format("'%s' は正しい浮動小数点数ではありません", text.c_str())) {}
+
 }  // namespace base

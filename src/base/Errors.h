@@ -56,4 +56,10 @@ public:
     explicit EListError(long long index);
 };
 
+// A text read as a number that is not one.
+class EConvertError : public Exception {
+public:
+    explicit EConvertError(const std::string& text);
+};
+
 }  // namespace base

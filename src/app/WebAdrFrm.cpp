@@ -1,0 +1,150 @@
+#include "app/WebAdrFrm.h"
+
+#include <QComboBox>
+#include <QFrame>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QStyle>
+
+#include <initializer_list>
+
+#include "app/MainFrm.h"
+#include "base/Format.h"
+#include "widgets/FnpNumericEdit.h"
+#include "widgets/SpinEdit.h"
+
+namespace app {
+
+namespace {
+
+// The dialog's fixed geometry: a 369 x 182 client area; fields 21 pixels high
+// with their captions 4 pixels lower, so that the texts share a baseline.
+constexpr int kClientWidth = 369;
+constexpr int kClientHeight = 182;
+constexpr int kFieldHeight = 21;
+constexpr int kCaptionX = 5;
+constexpr int kCaptionDrop = 4;
+constexpr int kButtonWidth = 75;
+constexpr int kButtonHeight = 25;
+
+constexpr int kMillisecondsPerMinute = 60000;
+// The TCP ports a server can listen on.
+constexpr double kLowestPort = 1;
+constexpr double kHighestPort = 65535;
+
+const QString kAnonymousUser = QStringLiteral("匿名");
+
+// Places field at (x, y) with the width given, and its caption label level
+// with it at captionX; the caption names the field for screen readers.
+void PlaceField(QWidget* field, const QString& caption, int captionX, int x, int y, int width) {
+    field->setGeometry(x, y, width, kFieldHeight);
+    field->setAccessibleName(caption);
+    auto* label = new QLabel(caption, field->parentWidget());
+    label->move(captionX, y + kCaptionDrop);
+    label->adjustSize();
+    label->setBuddy(field);
+}
+
+void ChainTabOrder(std::initializer_list<QWidget*> widgets) {
+    QWidget* previous = nullptr;
+    for (QWidget* widget : widgets) {
+        if (previous) QWidget::setTabOrder(previous, widget);
+        previous = widget;
+    }
+}
+
+}  // namespace
+
+TWebAdrFrm::TWebAdrFrm(TMainFrm& owner)
+    : QDialog(&owner, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                          Qt::WindowCloseButtonHint | Qt::WindowStaysOnTopHint),
+      owner_(owner) {
+    setWindowTitle(QStringLiteral("Web サーバアドレスの指定"));
+    setFixedSize(kClientWidth, kClientHeight);
+    CreateServerFields();
+    CreateAccountFields();
+    CreateButtons();
+    ChainTabOrder({URLEdit, PortNo, TimeOutEdit, HttpFolderEdit, UseNameCombo, PassWordEdit, LoninBtn, CancelBtn});
+    ConnectHandlers();
+}
+
+void TWebAdrFrm::CreateServerFields() {
+    URLEdit = new QLineEdit(this);
+    PlaceField(URLEdit, QStringLiteral("サーバアドレス"), kCaptionX, 86, 16, 274);
+    PortNo = new widgets::TFnpNumericEdit(this);
+    PortNo->SetDecimals(0);
+    PlaceField(PortNo, QStringLiteral("ポートNo."), kCaptionX, 86, 39, 36);
+    TimeOutEdit = new widgets::TSpinEdit({.MinValue = 1, .MaxValue = 10, .Increment = 1}, 5, this);
+    // Changed by the arrows only: its text cannot be typed.
+    TimeOutEdit->lineEdit()->setReadOnly(true);
+    PlaceField(TimeOutEdit, QStringLiteral("ﾀｲﾑｱｳﾄ(分)"), 237, 306, 39, 51);
+    HttpFolderEdit = new QLineEdit(this);
+    PlaceField(HttpFolderEdit, QStringLiteral("HTTPフォルダ"), kCaptionX, 86, 62, 274);
+
+    auto* bevel = new QFrame(this);
+    bevel->setFrameShape(QFrame::HLine);
+    bevel->setFrameShadow(QFrame::Sunken);
+    bevel->setGeometry(0, 88, kClientWidth, 2);
+}
+
+void TWebAdrFrm::CreateAccountFields() {
+    UseNameCombo = new QComboBox(this);
+    UseNameCombo->setEditable(true);
+    UseNameCombo->setInsertPolicy(QComboBox::NoInsert);
+    // The text is the name as typed, never completed from the list.
+    UseNameCombo->setCompleter(nullptr);
+    UseNameCombo->addItem(kAnonymousUser);
+    UseNameCombo->setCurrentIndex(-1);
+    UseNameCombo->setEditText(QString());
+    PlaceField(UseNameCombo, QStringLiteral("ユーザ名"), kCaptionX, 85, 96, 113);
+    PassWordEdit = new QLineEdit(this);
+    PassWordEdit->setEchoMode(QLineEdit::Password);
+    PassWordEdit->setStyleSheet(QStringLiteral("lineedit-password-character: 42;"));
+    PlaceField(PassWordEdit, QStringLiteral("パスワード"), kCaptionX, 85, 120, 274);
+}
+
+void TWebAdrFrm::CreateButtons() {
+    LoninBtn = new QPushButton(style()->standardIcon(QStyle::SP_DialogOkButton), QStringLiteral("ログイン"), this);
+    LoninBtn->setGeometry(104, 152, kButtonWidth, kButtonHeight);
+    LoninBtn->setDefault(true);
+    CancelBtn =
+        new QPushButton(style()->standardIcon(QStyle::SP_DialogCancelButton), QStringLiteral("キャンセル"), this);
+    CancelBtn->setGeometry(192, 152, kButtonWidth, kButtonHeight);
+}
+
+void TWebAdrFrm::ConnectHandlers() {
+    connect(UseNameCombo, &QComboBox::editTextChanged, this, [this] { UseNameComboChange(); });
+    connect(LoninBtn, &QPushButton::clicked, this, [this] { LoninBtnClick(); });
+    connect(CancelBtn, &QPushButton::clicked, this, &QDialog::reject);
+}
+
+// Centred on the screen at every showing.
+void TWebAdrFrm::showEvent(QShowEvent* event) {
+    move(screen()->availableGeometry().center() - rect().center());
+    QDialog::showEvent(event);
+}
+
+void TWebAdrFrm::UseNameComboChange() { PassWordEdit->setEnabled(UseNameCombo->currentText() != kAnonymousUser); }
+
+// Every check comes before the first write: an incomplete form changes no
+// setting and stays open, without a message.
+void TWebAdrFrm::LoninBtnClick() {
+    if (URLEdit->text().isEmpty() || HttpFolderEdit->text().isEmpty()) return;
+    const double port = PortNo->Value();
+    // Port 0 names no server, nor does a number past the TCP ports, which would wrap to another port.
+    if (port < kLowestPort || port > kHighestPort) return;
+    const QString user = UseNameCombo->currentText();
+    const bool anonymous = user == kAnonymousUser;
+    if (!anonymous && (user.isEmpty() || PassWordEdit->text().isEmpty())) return;
+    owner_.WebUserID = anonymous ? "anonymous" : user.toStdString();
+    owner_.WebPassword = anonymous ? "PubUsr@" : PassWordEdit->text().toStdString();
+    owner_.WebServerAddress = URLEdit->text().toStdString();
+    owner_.WebHttpFolder = HttpFolderEdit->text().toStdString();
+    owner_.WebPort = static_cast<int>(base::RoundHalfEven(port));
+    owner_.WebTimeOut = TimeOutEdit->Value() * kMillisecondsPerMinute;
+    accept();
+}
+
+}  // namespace app

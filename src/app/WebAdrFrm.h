@@ -1,0 +1,50 @@
+#pragma once
+// The server login dialog: the address, port, HTTP folder, time-out, user and
+// password of a remote session. Logging in writes them into the main window's
+// web settings; cancelling writes nothing. The fields keep what was typed
+// between showings.
+#include <QDialog>
+
+class QComboBox;
+class QLineEdit;
+class QPushButton;
+
+namespace widgets {
+class TFnpNumericEdit;
+class TSpinEdit;
+}  // namespace widgets
+
+namespace app {
+
+class TMainFrm;
+
+class TWebAdrFrm : public QDialog {
+public:
+    explicit TWebAdrFrm(TMainFrm& owner);
+
+    // ---- Controls, in tab order ----
+    QLineEdit* URLEdit;
+    widgets::TFnpNumericEdit* PortNo;
+    widgets::TSpinEdit* TimeOutEdit;  // minutes, changed by the arrows only
+    QLineEdit* HttpFolderEdit;
+    QComboBox* UseNameCombo;
+    QLineEdit* PassWordEdit;
+    QPushButton* LoninBtn;
+    QPushButton* CancelBtn;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void CreateServerFields();
+    void CreateAccountFields();
+    void CreateButtons();
+    void ConnectHandlers();
+
+    void UseNameComboChange();
+    void LoninBtnClick();
+
+    TMainFrm& owner_;
+};
+
+}  // namespace app

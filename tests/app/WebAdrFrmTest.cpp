@@ -1,0 +1,261 @@
+#include <gtest/gtest.h>
+
+#include <QComboBox>
+#include <QApplication>
+#include <QFontMetrics>
+#include <QInputMethodEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+
+#include <memory>
+
+#include "app/MainFrm.h"
+#include "app/WebAdrFrm.h"
+#include "support/TempDir.h"
+#include "widgets/FnpNumericEdit.h"
+#include "widgets/SpinEdit.h"
+
+using app::TWebAdrFrm;
+
+namespace {
+
+// The session settings the dialog writes.
+struct Settings {
+    std::string address;
+    std::string folder;
+    int port;
+    int timeOut;
+    std::string user;
+    std::string password;
+
+    bool operator==(const Settings&) const = default;
+};
+
+std::ostream& operator<<(std::ostream& out, const Settings& s) {
+    return out << s.address << " /" << s.folder << " :" << s.port << " " << s.timeOut << "ms " << s.user << " "
+               << s.password;
+}
+
+// What the user fills in; user "匿名 (list)" chooses the list item instead of typing.
+struct Form {
+    const char* address = "models.example";
+    const char* port = "21";
+    int timeOutSteps = 0;  // arrow presses from the 5 minutes shown, negative: down
+    const char* folder = "ximg";
+    const char* user = "taro";
+    const char* password = "secret";
+};
+
+const char* const kChosenAnonymous = "匿名 (list)";
+
+// ASCII is typed key by key; other text arrives as an input method commits it.
+void Type(QWidget* widget, const char* utf8) {
+    const QString text = QString::fromUtf8(utf8);
+    for (const QChar c : text) {
+        if (c.unicode() < 0x80) {
+            QTest::keyClicks(widget, QString(c));
+        } else {
+            QInputMethodEvent commit;
+            commit.setCommitString(QString(c));
+            QApplication::sendEvent(widget, &commit);
+        }
+    }
+}
+
+class LoginDialog : public ::testing::Test {
+protected:
+    void SetUp() override {
+        window_ = std::make_unique<app::TMainFrm>(dir_.File("RecentFile.Mru"));
+        dialog_ = std::make_unique<TWebAdrFrm>(*window_);
+        dialog_->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(dialog_.get()));
+    }
+
+    Settings Current() const {
+        const app::TMainFrm& w = *window_;
+        return {w.WebServerAddress, w.WebHttpFolder, w.WebPort, w.WebTimeOut, w.WebUserID, w.WebPassword};
+    }
+
+    void Fill(const Form& form) {
+        TWebAdrFrm& d = *dialog_;
+        Type(d.URLEdit, form.address);
+        Type(d.PortNo, form.port);
+        for (int step = 0; step < std::abs(form.timeOutSteps); ++step) {
+            QTest::keyClick(d.TimeOutEdit, form.timeOutSteps > 0 ? Qt::Key_Up : Qt::Key_Down);
+        }
+        Type(d.HttpFolderEdit, form.folder);
+        if (std::string(form.user) == kChosenAnonymous) {
+            d.UseNameCombo->setCurrentIndex(0);
+        } else {
+            Type(d.UseNameCombo, form.user);
+        }
+        if (d.PassWordEdit->isEnabled()) Type(d.PassWordEdit, form.password);
+    }
+
+    testsupport::TempDir dir_;
+    std::unique_ptr<app::TMainFrm> window_;
+    std::unique_ptr<TWebAdrFrm> dialog_;
+};
+
+QLabel* CaptionOf(const QWidget* field) {
+    for (QLabel* label : field->parentWidget()->findChildren<QLabel*>()) {
+        if (label->buddy() == field) return label;
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+TEST_F(LoginDialog, ShowsItsFieldsAsLaidOutAndEmpty) {
+    TWebAdrFrm& d = *dialog_;
+    EXPECT_EQ(d.windowTitle(), QString::fromUtf8("Web サーバアドレスの指定"));
+    EXPECT_EQ(d.size(), QSize(369, 182));
+    EXPECT_EQ(d.parentWidget(), window_.get());
+    EXPECT_TRUE(d.windowFlags() & Qt::WindowStaysOnTopHint);
+    EXPECT_FALSE(d.windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint));
+
+    struct Field {
+        QWidget* widget;
+        const char* caption;
+        QRect geometry;  // height aside
+    };
+    const Field fields[] = {
+        {d.URLEdit, "サーバアドレス", {86, 16, 274, 0}},  {d.PortNo, "ポートNo.", {86, 39, 36, 0}},
+        {d.TimeOutEdit, "ﾀｲﾑｱｳﾄ(分)", {306, 39, 51, 0}}, {d.HttpFolderEdit, "HTTPフォルダ", {86, 62, 274, 0}},
+        {d.UseNameCombo, "ユーザ名", {85, 96, 113, 0}},   {d.PassWordEdit, "パスワード", {85, 120, 274, 0}},
+    };
+    QWidget* expectedNext = d.URLEdit;
+    for (const Field& f : fields) {
+        const QString caption = QString::fromUtf8(f.caption);
+        EXPECT_EQ(f.widget->accessibleName(), caption);
+        EXPECT_EQ(f.widget->pos(), f.geometry.topLeft()) << f.caption;
+        EXPECT_EQ(f.widget->width(), f.geometry.width()) << f.caption;
+        EXPECT_EQ(f.widget, expectedNext) << "tab order at " << f.caption;
+        expectedNext = f.widget->nextInFocusChain();
+        while (expectedNext->focusPolicy() == Qt::NoFocus || expectedNext->focusProxy()) {
+            expectedNext = expectedNext->nextInFocusChain();
+        }
+        const QLabel* label = CaptionOf(f.widget);
+        ASSERT_NE(label, nullptr) << f.caption;
+        EXPECT_EQ(label->text(), caption);
+        // The caption is shown whole, inside the dialog, and clear of every field.
+        EXPECT_GE(label->width(), label->fontMetrics().horizontalAdvance(caption)) << f.caption;
+        EXPECT_TRUE(d.rect().contains(label->geometry())) << f.caption;
+        for (const Field& other : fields) {
+            EXPECT_FALSE(label->geometry().intersects(other.widget->geometry())) << f.caption << " / " << other.caption;
+        }
+    }
+    EXPECT_EQ(expectedNext, d.LoninBtn);
+    EXPECT_EQ(d.LoninBtn->nextInFocusChain(), d.CancelBtn);
+    EXPECT_EQ(CaptionOf(d.TimeOutEdit)->pos(), QPoint(237, 43));
+
+    const std::pair<QPushButton*, const char*> buttons[] = {{d.LoninBtn, "ログイン"}, {d.CancelBtn, "キャンセル"}};
+    for (const auto& [button, caption] : buttons) {
+        EXPECT_EQ(button->text(), QString::fromUtf8(caption));
+        EXPECT_EQ(button->size(), QSize(75, 25));
+        EXPECT_FALSE(button->icon().isNull());
+    }
+    EXPECT_EQ(d.LoninBtn->pos(), QPoint(104, 152));
+    EXPECT_EQ(d.CancelBtn->pos(), QPoint(192, 152));
+    EXPECT_TRUE(d.LoninBtn->isDefault());
+
+    EXPECT_TRUE(d.URLEdit->text().isEmpty());
+    EXPECT_EQ(d.PortNo->text(), "0");
+    EXPECT_EQ(d.PortNo->Decimals(), 0);
+    EXPECT_EQ(d.TimeOutEdit->Value(), 5);
+    EXPECT_TRUE(d.HttpFolderEdit->text().isEmpty());
+    EXPECT_TRUE(d.UseNameCombo->currentText().isEmpty());
+    EXPECT_EQ(d.UseNameCombo->count(), 1);
+    EXPECT_EQ(d.UseNameCombo->itemText(0), QString::fromUtf8("匿名"));
+    EXPECT_TRUE(d.PassWordEdit->isEnabled());
+    EXPECT_EQ(d.PassWordEdit->echoMode(), QLineEdit::Password);
+}
+
+TEST_F(LoginDialog, LoginWritesTheSettingsOnlyFromACompleteForm) {
+    const Settings before{"localhost", "ximg", 0, 60000, "", ""};
+    struct Case {
+        const char* name;
+        Form form;
+        bool accepted;
+        Settings after;
+    };
+    const Case cases[] = {
+        {"named user", {}, true, {"models.example", "ximg", 21, 300000, "taro", "secret"}},
+        {"anonymous from the list, no password", {.user = kChosenAnonymous, .password = ""}, true,
+         {"models.example", "ximg", 21, 300000, "anonymous", "PubUsr@"}},
+        {"anonymous typed by hand", {.user = "匿名"}, true,
+         {"models.example", "ximg", 21, 300000, "anonymous", "PubUsr@"}},
+        {"one minute", {.timeOutSteps = -6}, true, {"models.example", "ximg", 21, 60000, "taro", "secret"}},
+        {"ten minutes at most", {.timeOutSteps = 9}, true, {"models.example", "ximg", 21, 600000, "taro", "secret"}},
+        {"texts as typed", {.address = " host ", .port = "65535", .folder = "a/b", .user = " jiro", .password = "p w"},
+         true, {" host ", "a/b", 65535, 300000, " jiro", "p w"}},
+        {"no address", {.address = ""}, false, before},
+        {"no folder", {.folder = ""}, false, before},
+        {"port 0", {.port = "0"}, false, before},
+        {"port past the TCP ports", {.port = "65536"}, false, before},
+        {"negative port", {.port = "-21"}, false, before},
+        {"no user", {.user = ""}, false, before},
+        {"named user without password", {.password = ""}, false, before},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        dialog_ = std::make_unique<TWebAdrFrm>(*window_);
+        dialog_->show();
+        Fill(c.form);
+        QTest::keyClick(dialog_->UseNameCombo, Qt::Key_Return);
+        EXPECT_EQ(dialog_->isVisible(), !c.accepted);
+        EXPECT_EQ(dialog_->result(), c.accepted ? QDialog::Accepted : QDialog::Rejected);
+        EXPECT_EQ(Current(), c.after);
+        window_->WebServerAddress = before.address;
+        window_->WebHttpFolder = before.folder;
+        window_->WebPort = before.port;
+        window_->WebTimeOut = before.timeOut;
+        window_->WebUserID = before.user;
+        window_->WebPassword = before.password;
+    }
+}
+
+TEST_F(LoginDialog, AnonymousUserNeedsNoPassword) {
+    TWebAdrFrm& d = *dialog_;
+    d.UseNameCombo->setCurrentIndex(0);
+    EXPECT_FALSE(d.PassWordEdit->isEnabled());
+    QTest::keyClick(d.UseNameCombo, Qt::Key_Backspace);
+    EXPECT_TRUE(d.PassWordEdit->isEnabled());
+    Type(d.UseNameCombo, "名");
+    EXPECT_FALSE(d.PassWordEdit->isEnabled());
+    QTest::keyClicks(d.UseNameCombo, "x");
+    EXPECT_TRUE(d.PassWordEdit->isEnabled());
+}
+
+TEST_F(LoginDialog, TimeOutChangesByArrowsOnly) {
+    TWebAdrFrm& d = *dialog_;
+    QTest::keyClicks(d.TimeOutEdit, "9");
+    QTest::keyClick(d.TimeOutEdit, Qt::Key_Backspace);
+    EXPECT_EQ(d.TimeOutEdit->Value(), 5);
+    QTest::keyClick(d.TimeOutEdit, Qt::Key_Up);
+    EXPECT_EQ(d.TimeOutEdit->Value(), 6);
+}
+
+TEST_F(LoginDialog, CancelKeepsThePreviousSessionAndTheTypedFields) {
+    TWebAdrFrm& d = *dialog_;
+    Fill({});
+    QTest::mouseClick(d.LoninBtn, Qt::LeftButton);
+    ASSERT_EQ(d.result(), QDialog::Accepted);
+    const Settings first = Current();
+
+    d.show();
+    QTest::keyClicks(d.URLEdit, "2");
+    QTest::keyClick(d.URLEdit, Qt::Key_Escape);
+    EXPECT_FALSE(d.isVisible());
+    EXPECT_EQ(d.result(), QDialog::Rejected);
+    EXPECT_EQ(Current(), first);
+
+    d.show();
+    EXPECT_EQ(d.URLEdit->text(), "models.example2");
+    EXPECT_EQ(d.PortNo->text(), "21");
+    QTest::mouseClick(d.CancelBtn, Qt::LeftButton);
+    EXPECT_EQ(d.result(), QDialog::Rejected);
+    EXPECT_EQ(Current(), first);
+}
