@@ -5,6 +5,7 @@ namespace app {
 TCommandStates CommandStates(const TCommandInputs& in) {
     const bool loaded = in.MeshCount > 0;
     TCommandStates states;
+    if (in.NetworkBusy) return states;
     // One model at a time: a second can be opened only after closing the first.
     states.Open = !loaded;
     states.Close = loaded;

@@ -10,6 +10,7 @@ struct TCommandInputs {
     bool ViewerShown = false;   // a viewer window opened from the main window is open
     bool InRemoteFolder = false;  // the remote browser is below the server's root
     bool Connected = false;     // the FTP client is connected
+    bool NetworkBusy = false;   // a network command is running: no other command starts
 };
 
 struct TCommandStates {

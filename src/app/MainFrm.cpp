@@ -26,6 +26,8 @@
 #include "app/ColorSwatch.h"
 #include "app/CommandStates.h"
 #include "app/Icons.h"
+#include "app/RemoteGrid.h"
+#include "app/WebAdrFrm.h"
 #include "base/Format.h"
 #include "model3ds/OpenModel.h"
 #include "net/FtpClient.h"
@@ -90,9 +92,18 @@ TMainFrm::TMainFrm(const std::string& recentFilePath, QWidget* parent)
     CreateDialogs();
     FtpClient = std::make_unique<net::TFtpClient>();
     HttpClient = std::make_unique<net::THttpClient>();
+    ConfigureNetworkClients();
+    // Esc ends a running network command from any window of the program; it is
+    // enabled only while one runs, so Esc keeps its meaning everywhere else.
+    AbortAction = new QAction(this);
+    AbortAction->setShortcut(Qt::Key_Escape);
+    AbortAction->setShortcutContext(Qt::ApplicationShortcut);
+    AbortAction->setEnabled(false);
+    addAction(AbortAction);
     ConnectHandlers();
     setFixedSize(kClientWidth, kClientHeight);
     FormCreate();
+    WebAdrFrm = new TWebAdrFrm(*this);
 }
 
 TMainFrm::~TMainFrm() = default;
@@ -314,6 +325,7 @@ void TMainFrm::CreateRemoteGrid() {
     WebListGrig->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     WebListGrig->setToolTip(Text("Web ファイルを選択"));
     WebListGrig->setAccessibleName(Text("Web ファイルを選択"));
+    WebListGrig->setItemDelegate(new TRemoteGridDelegate(WebListGrig));
     WebListGrig->setEnabled(false);
 }
 
@@ -356,6 +368,9 @@ void TMainFrm::ConnectHandlers() {
         connect(item, &QAction::triggered, this, [this, item] { OnFileMenu(item); });
     }
     connect(sDraw3D, &QAction::triggered, this, [this] { OnShowMenu(sDraw3D); });
+    connect(fndWeb, &QAction::triggered, this, [this] { OnFindMenu(fndWeb); });
+    connect(AbortAction, &QAction::triggered, this, [this] { AbortNetworkCommand(); });
+    connect(WebListGrig, &QTableWidget::cellDoubleClicked, this, [this] { WebListGrigDblClick(); });
     for (QToolButton* button : {bOpen, bClose, bSave, bViewer, bDisConnect, bUpFolder}) {
         connect(button, &QToolButton::clicked, this, [this, button] { OnToolButton(button); });
     }
@@ -386,7 +401,15 @@ void TMainFrm::FormCreate() {
     UpdateCommandStates();
 }
 
+// A close during a network command ends that command first; the window closes
+// once it has returned.
 void TMainFrm::closeEvent(QCloseEvent* event) {
+    if (networkBusy_) {
+        closeWhenIdle_ = true;
+        AbortNetworkCommand();
+        event->ignore();
+        return;
+    }
     FormClose();
     QMainWindow::closeEvent(event);
 }
@@ -411,7 +434,8 @@ void TMainFrm::UpdateCommandStates() {
                                                  .NodeSelected = TreeView->currentItem() != nullptr,
                                                  .ViewerShown = ViewerShown,
                                                  .InRemoteFolder = !WebCurrentPath.empty(),
-                                                 .Connected = FtpClient->Connected()});
+                                                 .Connected = FtpClient->Connected(),
+                                                 .NetworkBusy = networkBusy_});
     bOpen->setEnabled(states.Open);
     bClose->setEnabled(states.Close);
     bSave->setEnabled(states.Save);
@@ -423,7 +447,8 @@ void TMainFrm::UpdateCommandStates() {
 void TMainFrm::OnTopMenu(QAction* sender) {
     const TCommandStates states = CommandStates({.MeshCount = MeshTotal(),
                                                  .NodeSelected = TreeView->currentItem() != nullptr,
-                                                 .ViewerShown = ViewerShown});
+                                                 .ViewerShown = ViewerShown,
+                                                 .NetworkBusy = networkBusy_});
     if (sender == tFile) {
         fOpen3DS->setEnabled(states.Open);
         fCloseFile->setEnabled(states.Close);
@@ -482,6 +507,7 @@ void TMainFrm::ViewerClosed() {
 }
 
 void TMainFrm::OnFileMenu(QAction* sender) {
+    if (networkBusy_) return;
     if (sender == fOpen3DS) {
         if (OpenDialog->exec() == QDialog::Accepted) {
             OpenChosenFile(QFile::encodeName(OpenDialog->selectedFiles().value(0)).toStdString());
@@ -511,6 +537,7 @@ void TMainFrm::ShowReadError(const std::string& path) {
 }
 
 void TMainFrm::OnToolButton(QToolButton* sender) {
+    if (networkBusy_) return;
     if (sender == bOpen) {
         OnFileMenu(fOpen3DS);
     } else if (sender == bClose) {
@@ -519,6 +546,8 @@ void TMainFrm::OnToolButton(QToolButton* sender) {
         OnFileMenu(fSaveXAsBinally);
     } else if (sender == bViewer) {
         OnShowMenu(sDraw3D);
+    } else if (sender == bUpFolder) {
+        GoUpRemoteFolder();
     } else if (sender == bDisConnect) {
         if (FtpClient->Connected()) FtpClient->Disconnect();
         OnFileMenu(fCloseFile);
@@ -526,8 +555,16 @@ void TMainFrm::OnToolButton(QToolButton* sender) {
     UpdateCommandStates();
 }
 
+void TMainFrm::AbortNetworkCommand() {
+    if (!networkBusy_) return;
+    abortRequested_ = true;
+    FtpClient->Cancel();
+    HttpClient->Cancel();
+}
+
 void TMainFrm::dragEnterEvent(QDragEnterEvent* event) {
     const QList<QUrl> urls = event->mimeData()->urls();
+    if (networkBusy_) return;
     if (bOpen->isEnabled() && urls.size() == 1 && urls.front().isLocalFile() &&
         IsModelFileName(urls.front().toLocalFile())) {
         event->acceptProposedAction();

@@ -44,6 +44,8 @@ class TSpinEdit;
 namespace app {
 
 class TColorSwatch;
+class TNetworkCommand;
+class TWebAdrFrm;
 
 class TMainFrm : public QMainWindow, public viewer::IViewerOwner {
 public:
@@ -74,6 +76,18 @@ public:
     void OpenChosenFile(const std::string& path);
     // The save commands after their dialog.
     void SaveChosenFile(const std::string& path, bool binary);
+
+    // ---- Remote browsing ----
+    void OnFindMenu(QAction* sender);
+    void ChangeRemoteFolder(const std::string& folder);
+    void GoUpRemoteFolder();
+    void WebListGrigDblClick();
+    void OpenDownloadedFile(const std::string& fileName, int kind);
+    void ShowStreamInViewer(base::MemoryStream& stream);
+    // A network command is running; the window takes no other command meanwhile.
+    bool NetworkBusy() const { return networkBusy_; }
+    // Ends the running network command as a failed one.
+    void AbortNetworkCommand();
 
     // ---- Controls, by the names the handlers use ----
     QMenu* MainMenuFile;  // tFile's menu
@@ -137,6 +151,9 @@ public:
     QStatusBar* StatusBar;
     QLabel* StatusPanels[2];
 
+    QAction* AbortAction;  // Esc: ends a running network command
+    TWebAdrFrm* WebAdrFrm = nullptr;
+
     QFileDialog* OpenDialog;
     QFileDialog* SaveDialog;
     QColorDialog* ColorDialog;
@@ -193,6 +210,31 @@ private:
     xexport::TExportOptions ExportOptions() const;
     void ShowReadError(const std::string& path);
     int MeshTotal() const;
+
+    // Remote browsing: the FTP and HTTP clients' events.
+    void ConfigureNetworkClients();
+    void ConfigureHttpClient();
+    void FtpClientConnect();
+    void FtpClientConnectionFailed();
+    void FtpClientInvalidHost(bool& handled);
+    void FtpClientStatus(const std::string& text);
+    void FtpClientError(int code, const std::string& message);
+    void FtpClientSuccess(int operation);
+    void FtpClientListItem(const std::string& line);
+    void HttpClientStatus(const std::string& text);
+    void HttpClientPacketRecvd();
+    void HttpClientFailure(int command);
+    void HttpClientInvalidHost(bool& handled);
+    void HttpClientConnectionFailed();
+    void HttpClientDisconnect();
+    void HttpClientSuccess(int command);
+    void SetStatusText(int panel, const QString& text);
+    void LoadDownloadedModel(std::vector<std::uint8_t> bytes, const std::string& name, const std::string& address);
+
+    friend class TNetworkCommand;
+    bool networkBusy_ = false;
+    bool abortRequested_ = false;  // the running command was ended by the user
+    bool closeWhenIdle_ = false;
 };
 
 }  // namespace app

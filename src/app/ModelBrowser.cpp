@@ -18,10 +18,8 @@ namespace app {
 
 namespace {
 
-QString Text(const std::string& formatted) { return QString::fromUtf8(formatted.data(), formatted.size()); }
-
 QString CornerText(const model3ds::TVector3DS& corner) {
-    return Text(base::Format("X:%.6f Y:%.6f Z:%.6f", corner.x, corner.y, corner.z));
+    return DisplayText(base::Format("X:%.6f Y:%.6f Z:%.6f", corner.x, corner.y, corner.z));
 }
 
 // A coefficient as its spin edit takes it: rounded, and within int whatever the file held.
@@ -73,10 +71,10 @@ void TMainFrm::MeshNameListClick() {
     if (meshIndex < 0 || meshIndex >= MeshTotal()) return;
     const model3ds::TMesh3DS* mesh = ModelFile->ObjectList().GetMesh(meshIndex);
     if (!mesh) return;
-    VertexCount->setText(Text(base::Format("%d 頂点", mesh->NumVertices())));
-    TextureCoords->setText(Text(base::Format("%d Texture 座標系", mesh->NumTexCoords())));
-    FaceCount->setText(Text(base::Format("%d 面", mesh->NumFaces())));
-    MaterialCount->setText(Text(base::Format("%d 個", mesh->NumMatGroups())));
+    VertexCount->setText(DisplayText(base::Format("%d 頂点", mesh->NumVertices())));
+    TextureCoords->setText(DisplayText(base::Format("%d Texture 座標系", mesh->NumTexCoords())));
+    FaceCount->setText(DisplayText(base::Format("%d 面", mesh->NumFaces())));
+    MaterialCount->setText(DisplayText(base::Format("%d 個", mesh->NumMatGroups())));
     const xexport::TMeshBounds bounds = xexport::GetMeshBounds(*ModelFile, meshIndex);
     MaxCoord->setText(CornerText(bounds.Max));
     MinCoord->setText(CornerText(bounds.Min));
@@ -109,11 +107,11 @@ void TMainFrm::ShowMaterialInfo(const std::string& name) {
     const model3ds::TMaterial3DS* material = FindMaterialByName(name, index);
     if (!material) return;
     AmbientColor->SetColor(model3ds::MaterialColorToRGB(material->Ambient));
-    DiffuseColorRGB->setText(Text(model3ds::FormatColorText(material->Diffuse)));
+    DiffuseColorRGB->setText(DisplayText(model3ds::FormatColorText(material->Diffuse)));
     DiffuseColor->SetColor(model3ds::MaterialColorToRGB(material->Diffuse));
-    SpeculerColorRGB->setText(Text(model3ds::FormatColorText(material->Specular)));
+    SpeculerColorRGB->setText(DisplayText(model3ds::FormatColorText(material->Specular)));
     SpeculerColor->SetColor(model3ds::MaterialColorToRGB(material->Specular));
-    SelfIlluminate->setText(Text(base::Format("%lld %%", base::RoundHalfEven(100.0 * material->SelfIllumPct))));
+    SelfIlluminate->setText(DisplayText(base::Format("%lld %%", base::RoundHalfEven(100.0 * material->SelfIllumPct))));
     // Setting the fields stores their shown values back into this material when they differ.
     const float power = material->SpecularPower;
     const float opacity = material->Opacity;

@@ -32,6 +32,7 @@ void TMainFrm::MruPopupMenuPopup() {
 }
 
 void TMainFrm::OpenRecentFile(QAction* sender) {
+    if (networkBusy_) return;
     const qsizetype position = MruPopupMenu->actions().indexOf(sender);
     if (position < 0 || position >= static_cast<qsizetype>(RecentFiles.Entries.size())) return;
     const std::string path = RecentFiles.Entries[static_cast<std::size_t>(position)];

@@ -79,7 +79,7 @@ void TMainFrm::SaveChosenFile(const std::string& path, bool binary) {
 }
 
 void TMainFrm::OnShowMenu(QAction* sender) {
-    if (sender != sDraw3D || ViewerShown) return;
+    if (sender != sDraw3D || ViewerShown || networkBusy_) return;
     int meshIndex = -1;
     const QTreeWidgetItem* node = SelectedMeshNode(meshIndex);
     if (!node || meshIndex < 0) return;

@@ -47,10 +47,11 @@ bool IsPackedName(const std::string& name) {
     return extension == ".3da";
 }
 
-std::vector<std::uint8_t> UnpackWhole(std::vector<std::uint8_t> packed, const std::string& name) {
+std::vector<std::uint8_t> UnpackBytes(std::vector<std::uint8_t> packed, const std::string& name,
+                                      TUnpackPolicy policy) {
     TPack4Ex pack;
     pack.LoadFromBytes(std::move(packed));
-    return Unpack(pack, name, TUnpackPolicy::Complete);
+    return Unpack(pack, name, policy);
 }
 
 bool OpenModelFile(TFile3DS& model, const std::string& path, TUnpackPolicy policy) {

@@ -29,8 +29,10 @@ enum class TUnpackPolicy {
 // Whether name ends in ".3da", in any letter case (only the last dot counts).
 bool IsPackedName(const std::string& name);
 
-// The unpacked bytes of packed data; EUnpackError naming `name` unless it unpacks whole.
-std::vector<std::uint8_t> UnpackWhole(std::vector<std::uint8_t> packed, const std::string& name);
+// The unpacked bytes of packed data under policy: AnyOutput gives what came out
+// (maybe nothing); Complete raises EUnpackError naming `name` unless it unpacks whole.
+std::vector<std::uint8_t> UnpackBytes(std::vector<std::uint8_t> packed, const std::string& name,
+                                      TUnpackPolicy policy);
 
 // Loads the file at path into model: unpacked first when IsPackedName(path),
 // else read as a plain 3DS file. Returns false, with model untouched, when a

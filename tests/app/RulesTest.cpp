@@ -22,6 +22,8 @@ TEST(CommandStates, EachStateEnablesItsCommands) {
         {{.MeshCount = 3, .NodeSelected = true}, false, true, true, true, false, false},
         {{.MeshCount = 1, .NodeSelected = true, .ViewerShown = true}, false, true, true, false, false, false},
         {{.InRemoteFolder = true, .Connected = true}, true, false, false, false, true, true},
+        {{.MeshCount = 1, .NodeSelected = true, .InRemoteFolder = true, .Connected = true, .NetworkBusy = true},
+         false, false, false, false, false, false},
     };
     for (const Case& c : cases) {
         const TCommandStates s = CommandStates(c.in);

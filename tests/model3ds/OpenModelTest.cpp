@@ -63,7 +63,7 @@ TEST(OpenModel, PackedAndPlainBytesOpenUnderEachPolicy) {
             EXPECT_EQ(OpenedMeshes(c.bytes, c.name, TUnpackPolicy::Complete), c.anyOutput);
         } else {
             EXPECT_THROW(OpenedMeshes(c.bytes, c.name, TUnpackPolicy::Complete), EUnpackError);
-            EXPECT_THROW(UnpackWhole(c.bytes, c.name), EUnpackError);
+            EXPECT_THROW(UnpackBytes(c.bytes, c.name, TUnpackPolicy::Complete), EUnpackError);
         }
         // A file opens as its bytes do.
         const std::string path = dir.File(std::string(c.name).substr(std::string(c.name).rfind('/') + 1));

@@ -41,7 +41,8 @@ std::string ReadPortLine(int fd) {
 ServerProcess::ServerProcess(const std::string& script, const std::vector<std::string>& args) {
     int pipeFds[2];
     if (::pipe(pipeFds) != 0) throw std::runtime_error("pipe failed");
-    std::vector<std::string> words = {KORVANE_PYTHON, std::string(KORVANE_NET_SCRIPTS) + "/" + script};
+    const std::string path = script.front() == '/' ? script : std::string(KORVANE_NET_SCRIPTS) + "/" + script;
+    std::vector<std::string> words = {KORVANE_PYTHON, path};
     words.insert(words.end(), args.begin(), args.end());
     std::vector<char*> argv;
     for (std::string& word : words) argv.push_back(word.data());

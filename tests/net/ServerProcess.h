@@ -9,7 +9,8 @@ namespace nettest {
 
 class ServerProcess {
 public:
-    // script: file name under tests/net; args follow it on the command line.
+    // script: file name under tests/net, or an absolute path; args follow it on the
+    // command line. The script's first line of output begins with its port.
     ServerProcess(const std::string& script, const std::vector<std::string>& args);
     ~ServerProcess();
     ServerProcess(const ServerProcess&) = delete;

@@ -23,7 +23,9 @@ int RunPack(const Arguments& arguments, std::ostream&) {
 
 int RunUnpack(const Arguments& arguments, std::ostream&) {
     CheckOperands(arguments, "--unpack");
-    const std::vector<std::uint8_t> unpacked = model3ds::UnpackWhole(base::ReadWholeFile(arguments.operands[1]), arguments.operands[1]);
+    const std::string& input = arguments.operands[1];
+    const std::vector<std::uint8_t> unpacked =
+        model3ds::UnpackBytes(base::ReadWholeFile(input), input, model3ds::TUnpackPolicy::Complete);
     base::WriteFileAtomically(arguments.operands[0], unpacked.data(), unpacked.size());
     return 0;
 }

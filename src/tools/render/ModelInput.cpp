@@ -28,7 +28,10 @@ std::string Extension(const std::string& path) {
 base::MemoryStream ReadModelAsX(const std::string& path) {
     const std::string extension = Extension(path);
     if (extension == ".x") return base::MemoryStream(base::ReadWholeFile(path));
-    if (extension == ".xa") return base::MemoryStream(model3ds::UnpackWhole(base::ReadWholeFile(path), path));
+    if (extension == ".xa") {
+        return base::MemoryStream(
+            model3ds::UnpackBytes(base::ReadWholeFile(path), path, model3ds::TUnpackPolicy::Complete));
+    }
     if (extension != ".3ds" && extension != ".3da")
         throw base::Exception(base::Format("%s: not a .x, .xa, .3ds or .3da file", path.c_str()));
     model3ds::TFile3DS model;

@@ -1,0 +1,227 @@
+// Remote browsing from end to end: the real main window against a model server
+// on loopback (FTP for the folders, HTTP on port 80 for the files).
+#include <gtest/gtest.h>
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+#include <QTreeWidget>
+
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <optional>
+
+#include "WindowSupport.h"
+#include "app/MainFrm.h"
+#include "app/WebAdrFrm.h"
+#include "base/Stream.h"
+#include "model3ds/Pack3DA.h"
+#include "net/FtpClient.h"
+#include "net/ServerProcess.h"
+#include "support/TempDir.h"
+#include "widgets/FnpNumericEdit.h"
+
+using app::TMainFrm;
+
+namespace {
+
+const QString kCaption = QString::fromUtf8("Korvane Ver2.2 ( URL 対応版 ) ");
+
+void Save(const std::string& path, const std::vector<std::uint8_t>& bytes) {
+    std::filesystem::create_directories(std::filesystem::path(path).parent_path());
+    base::WriteFileAtomically(path, bytes.data(), bytes.size());
+}
+
+std::vector<std::uint8_t> Packed(const std::vector<std::uint8_t>& bytes) {
+    return model3ds::Pack3DA(bytes.data(), bytes.size());
+}
+
+// A folder tree of each kind of file the browser opens, and one it does not.
+void FillModelFolder(const testsupport::TempDir& dir) {
+    const std::vector<std::uint8_t> model = windowtest::SampleModel();
+    Save(dir.File("models/box.3ds"), model);
+    Save(dir.File("models/packed.3da"), Packed(model));
+    const std::vector<std::uint8_t> cube = base::ReadWholeFile(std::string(KORVANE_SHARED_MODELS) + "/x/test_cube_text.x");
+    Save(dir.File("cube.x"), cube);
+    Save(dir.File("cube.xa"), Packed(cube));
+    Save(dir.File("readme.txt"), {'h', 'i'});
+}
+
+// Fills the login dialog when it shows and presses its login button.
+void AnswerLogin(TMainFrm& window, int port, const QString& user, const QString& password) {
+    QTimer::singleShot(0, [=, &window] {
+        app::TWebAdrFrm* dialog = window.WebAdrFrm;
+        ASSERT_EQ(QApplication::activeModalWidget(), dialog);
+        dialog->URLEdit->setText("127.0.0.1");
+        dialog->PortNo->SetValue(port);
+        dialog->HttpFolderEdit->setText("ximg");
+        dialog->UseNameCombo->setCurrentText(user);
+        dialog->PassWordEdit->setText(password);
+        dialog->LoninBtn->click();
+    });
+}
+
+std::string Status(const TMainFrm& window, int panel) { return window.StatusPanels[panel]->text().toStdString(); }
+
+int RowNamed(const QTableWidget& grid, const QString& name) {
+    for (int row = 0; row < grid.rowCount(); ++row) {
+        if (grid.item(row, 0) && grid.item(row, 0)->text() == name) return row;
+    }
+    return -1;
+}
+
+// Double-clicks the grid row of that name; returns the texts of the message boxes it opened.
+std::vector<QString> DoubleClick(TMainFrm& window, const QString& name) {
+    const int row = RowNamed(*window.WebListGrig, name);
+    EXPECT_GE(row, 0) << name.toStdString();
+    window.WebListGrig->selectRow(row);
+    return windowtest::AnswerMessageBoxes([&] { QTimer::singleShot(0, [&] { window.WebListGrigDblClick(); }); });
+}
+
+// The model server of the scripts folder, or nothing when port 80 cannot be had.
+std::optional<nettest::ServerProcess> StartModelServer(const testsupport::TempDir& dir) {
+    try {
+        return std::optional<nettest::ServerProcess>(
+            std::in_place, std::string(KORVANE_SOURCE_DIR) + "/scripts/model-server",
+            std::vector<std::string>{dir.Path().string(), "--ftp-port", "0"});
+    } catch (const std::exception&) {
+        return std::nullopt;
+    }
+}
+
+}  // namespace
+
+TEST(RemoteBrowsing, LogInWalkFoldersAndOpenEveryKind) {
+    testsupport::TempDir dir;
+    FillModelFolder(dir);
+    std::optional<nettest::ServerProcess> server = StartModelServer(dir);
+    if (!server) GTEST_SKIP() << "the model server could not start: HTTP needs port 80 (root or CAP_NET_BIND_SERVICE)";
+    TMainFrm w(dir.File("RecentFile.Mru"));
+    w.show();
+
+    AnswerLogin(w, server->Port(), QString::fromUtf8("匿名"), QString());
+    EXPECT_TRUE(windowtest::AnswerMessageBoxes([&] { w.OnFindMenu(w.fndWeb); }).empty());
+    EXPECT_EQ(w.WebPort, server->Port());
+    EXPECT_EQ(w.WebUserID, "anonymous");
+    EXPECT_EQ(w.WebPassword, "PubUsr@");
+    EXPECT_EQ(Status(w, 1), "Webサーバに接続しました");
+    EXPECT_EQ(Status(w, 0), "4 ﾌｧｲﾙを取得しました");
+    EXPECT_TRUE(w.WebListGrig->isEnabled());
+    EXPECT_TRUE(w.bDisConnect->isEnabled());
+    EXPECT_FALSE(w.bUpFolder->isEnabled());
+    EXPECT_EQ(w.WebListGrig->horizontalHeaderItem(0)->text(), QString::fromUtf8("ファイル名"));
+    const int models = RowNamed(*w.WebListGrig, "models");
+    ASSERT_GE(models, 0);
+    EXPECT_EQ(w.WebListGrig->item(models, 1)->text(), "<DIR>");
+    EXPECT_EQ(w.WebListGrig->item(models, 3)->text(), QString::fromUtf8("フォルダ"));
+
+    // Into a folder, and a model of each kind from it.
+    DoubleClick(w, "models");
+    EXPECT_EQ(w.WebCurrentPath, "/models");
+    EXPECT_TRUE(w.bUpFolder->isEnabled());
+    EXPECT_EQ(w.WebListGrig->rowCount(), 4);  // the grid keeps its five rows, header included
+    for (const char* name : {"box.3ds", "packed.3da"}) {
+        SCOPED_TRACE(name);
+        EXPECT_TRUE(DoubleClick(w, name).empty());
+        const QString address = QStringLiteral("http://127.0.0.1/ximg/models/") + name;
+        EXPECT_EQ(w.TreeView->topLevelItemCount(), 2);
+        EXPECT_EQ(w.windowTitle(), address + " - " + kCaption);
+        EXPECT_EQ(Status(w, 0), address.toStdString());
+        EXPECT_EQ(Status(w, 1), "接続を解除しました");
+    }
+    EXPECT_TRUE(w.RecentFiles.Entries.empty());
+
+    // Back up to the root, then the DirectX files go to viewer windows of their own.
+    w.OnToolButton(w.bUpFolder);
+    EXPECT_EQ(w.WebCurrentPath, "");
+    EXPECT_FALSE(w.bUpFolder->isEnabled());
+    DoubleClick(w, "cube.x");
+    QPointer<viewer::TDraw3DFrm> first = w.CurrentViewer;
+    ASSERT_FALSE(first.isNull());
+    EXPECT_NE(first->D3DrawX->MeshBuilder(), nullptr);
+    EXPECT_EQ(w.TreeView->topLevelItemCount(), 0);
+    DoubleClick(w, "cube.xa");
+    ASSERT_FALSE(w.CurrentViewer.isNull());
+    EXPECT_NE(w.CurrentViewer, first);
+    EXPECT_FALSE(first.isNull());
+    EXPECT_NE(w.CurrentViewer->D3DrawX->MeshBuilder(), nullptr);
+    DoubleClick(w, "readme.txt");
+    EXPECT_TRUE(w.ViewerShown);
+
+    // Disconnecting clears the grid and the model.
+    DoubleClick(w, "models");
+    DoubleClick(w, "box.3ds");
+    w.OnToolButton(w.bDisConnect);
+    EXPECT_FALSE(w.FtpClient->Connected());
+    EXPECT_EQ(w.TreeView->topLevelItemCount(), 0);
+    EXPECT_EQ(w.WebListGrig->item(0, 0), nullptr);
+    EXPECT_TRUE(w.WebListGrig->horizontalHeaderItem(0) == nullptr ||
+                w.WebListGrig->horizontalHeaderItem(0)->text().isEmpty());
+    EXPECT_FALSE(w.bDisConnect->isEnabled());
+}
+
+TEST(RemoteBrowsing, RefusedLoginIsReportedInTheStatusBar) {
+    testsupport::TempDir dir;
+    FillModelFolder(dir);
+    nettest::ServerProcess ftp("ftp_server.py", {dir.Path().string()});
+    TMainFrm w(dir.File("RecentFile.Mru"));
+    w.show();
+    AnswerLogin(w, ftp.Port(), "nobody", "wrong");
+    EXPECT_TRUE(windowtest::AnswerMessageBoxes([&] { w.OnFindMenu(w.fndWeb); }).empty());
+    EXPECT_EQ(Status(w, 1), "Webサーバに接続出来ませんでした");
+    EXPECT_FALSE(w.FtpClient->Connected());
+    EXPECT_FALSE(w.WebListGrig->isEnabled());
+}
+
+// An HTTP server that takes the connection and never answers: Esc ends the fetch.
+TEST(RemoteBrowsing, EscapeEndsAFetchThatGetsNoAnswer) {
+    const int silent = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(80);
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    const int one = 1;
+    ::setsockopt(silent, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
+    if (::bind(silent, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 || ::listen(silent, 4) != 0) {
+        ::close(silent);
+        GTEST_SKIP() << "port 80 cannot be bound here (needs root or CAP_NET_BIND_SERVICE)";
+    }
+    testsupport::TempDir dir;
+    FillModelFolder(dir);
+    nettest::ServerProcess ftp("ftp_server.py", {dir.Path().string()});
+    TMainFrm w(dir.File("RecentFile.Mru"));
+    w.show();
+    w.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
+    AnswerLogin(w, ftp.Port(), QString::fromUtf8("匿名"), QString());
+    w.OnFindMenu(w.fndWeb);
+    DoubleClick(w, "models");
+
+    QTimer::singleShot(300, [&] {
+        EXPECT_TRUE(w.NetworkBusy());
+        EXPECT_FALSE(w.bOpen->isEnabled());
+        QTest::keyClick(&w, Qt::Key_Escape);
+    });
+    // Should Esc fail, the test ends the fetch itself rather than wait for ever.
+    QTimer::singleShot(10000, [&] {
+        if (!w.NetworkBusy()) return;
+        ADD_FAILURE() << "Esc did not end the fetch";
+        w.AbortNetworkCommand();
+    });
+    const std::vector<QString> texts = DoubleClick(w, "packed.3da");
+    ::close(silent);
+    EXPECT_TRUE(texts.empty());
+    EXPECT_EQ(Status(w, 1), "読み込みできませんでした");
+    EXPECT_FALSE(w.NetworkBusy());
+    EXPECT_EQ(w.TreeView->topLevelItemCount(), 0);
+    EXPECT_EQ(w.windowTitle(), kCaption);
+    EXPECT_TRUE(w.FtpClient->Connected());
+}
