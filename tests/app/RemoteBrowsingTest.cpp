@@ -181,7 +181,7 @@ TEST(RemoteBrowsing, RefusedLoginIsReportedInTheStatusBar) {
     EXPECT_FALSE(w.WebListGrig->isEnabled());
 }
 
-// An HTTP server that takes the connection and never answers: Esc ends the fetch.
+// An HTTP server that takes the connection and stops sending: Esc ends the fetch.
 TEST(RemoteBrowsing, EscapeEndsAFetchThatGetsNoAnswer) {
     const int silent = ::socket(AF_INET, SOCK_STREAM, 0);
     sockaddr_in address{};
@@ -205,9 +205,20 @@ TEST(RemoteBrowsing, EscapeEndsAFetchThatGetsNoAnswer) {
     w.OnFindMenu(w.fndWeb);
     DoubleClick(w, "models");
 
+    // The server sends a header without a content length and part of a body, then nothing.
+    int connection = -1;
+    const auto send = [&](const std::string& bytes) {
+        EXPECT_EQ(::write(connection, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size()));
+    };
     QTimer::singleShot(300, [&] {
+        connection = ::accept(silent, nullptr, nullptr);
+        send("HTTP/1.0 200 OK\r\n\r\n");
+    });
+    QTimer::singleShot(500, [&] { send(std::string(100, 'x')); });
+    QTimer::singleShot(900, [&] {
         EXPECT_TRUE(w.NetworkBusy());
         EXPECT_FALSE(w.bOpen->isEnabled());
+        EXPECT_EQ(Status(w, 1), "100 / ? ﾊﾞｲﾄ受信( ? ％)");
         QTest::keyClick(&w, Qt::Key_Escape);
     });
     // Should Esc fail, the test ends the fetch itself rather than wait for ever.
@@ -217,11 +228,24 @@ TEST(RemoteBrowsing, EscapeEndsAFetchThatGetsNoAnswer) {
         w.AbortNetworkCommand();
     });
     const std::vector<QString> texts = DoubleClick(w, "packed.3da");
-    ::close(silent);
     EXPECT_TRUE(texts.empty());
     EXPECT_EQ(Status(w, 1), "読み込みできませんでした");
     EXPECT_FALSE(w.NetworkBusy());
     EXPECT_EQ(w.TreeView->topLevelItemCount(), 0);
     EXPECT_EQ(w.windowTitle(), kCaption);
     EXPECT_TRUE(w.FtpClient->Connected());
+    ::close(connection);
+
+    // Closing the window while a fetch waits ends the fetch first, then closes.
+    QTimer::singleShot(300, [&] {
+        EXPECT_TRUE(w.NetworkBusy());
+        w.close();
+        EXPECT_TRUE(w.isVisible());
+    });
+    EXPECT_TRUE(DoubleClick(w, "box.3ds").empty());
+    QTest::qWait(50);
+    ::close(silent);
+    EXPECT_FALSE(w.isVisible());
+    EXPECT_FALSE(w.FtpClient->Connected());
+    EXPECT_TRUE(std::filesystem::exists(dir.File("RecentFile.Mru")));
 }
