@@ -415,7 +415,13 @@ void TMainFrm::closeEvent(QCloseEvent* event) {
 }
 
 void TMainFrm::FormClose() {
-    if (FtpClient->Connected()) FtpClient->Disconnect();
+    // A server that refuses the logout cannot keep the window open or cost the
+    // recent-files list; the session ends with the program either way.
+    try {
+        if (FtpClient->Connected()) FtpClient->Disconnect();
+    } catch (const base::Exception& error) {
+        qWarning("%s", error.what());
+    }
     if (ModelFile) ModelFile->Clear();
     ModelFile.reset();
     RecentFiles.Trim();

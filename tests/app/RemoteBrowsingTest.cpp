@@ -249,3 +249,19 @@ TEST(RemoteBrowsing, EscapeEndsAFetchThatGetsNoAnswer) {
     EXPECT_FALSE(w.FtpClient->Connected());
     EXPECT_TRUE(std::filesystem::exists(dir.File("RecentFile.Mru")));
 }
+
+// A server that refuses the logout: the window still closes and writes its recent files.
+TEST(RemoteBrowsing, RefusedLogoutAtCloseKeepsTheRecentFiles) {
+    testsupport::TempDir dir;
+    nettest::ServerProcess ftp("ftp_script_server.py", {"QUIT=500 No."});
+    TMainFrm w(dir.File("RecentFile.Mru"));
+    w.show();
+    AnswerLogin(w, ftp.Port(), QString::fromUtf8("匿名"), QString());
+    EXPECT_TRUE(windowtest::AnswerMessageBoxes([&] { w.OnFindMenu(w.fndWeb); }).empty());
+    ASSERT_TRUE(w.FtpClient->Connected());
+    ASSERT_GE(RowNamed(*w.WebListGrig, "box.3ds"), 0);
+    w.RecentFiles.Entries = {"/models/kept.3ds"};
+    EXPECT_TRUE(windowtest::AnswerMessageBoxes([&] { w.close(); }).empty());
+    EXPECT_FALSE(w.isVisible());
+    EXPECT_EQ(app::LoadRecentFiles(dir.File("RecentFile.Mru")).Entries, std::vector<std::string>{"/models/kept.3ds"});
+}
