@@ -6,12 +6,14 @@
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
+#include <memory>
 #include <stdexcept>
 
 #include "ModelInput.h"
 #include "base/Errors.h"
 #include "base/Stream.h"
 #include "RenderOptions.h"
+#include "viewer/HeadlessGL.h"
 #include "viewer/OffscreenRenderer.h"
 #include "viewer/ViewerControls.h"
 #include "viewer/ViewerScene.h"
@@ -46,8 +48,6 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "korvane-render: %s\n%s", error.what(), render::RenderUsage);
         return 2;
     }
-    if (!std::getenv("DISPLAY"))
-        return Fail("no X display; run it under xvfb-run or in a desktop session");
 
     viewer::ViewerScene scene;
     try {
@@ -61,10 +61,17 @@ int main(int argc, char** argv) {
     }
     Configure(scene, options);
 
+    // With no X display, OpenGL runs on Mesa without any window system.
+    if (!std::getenv("DISPLAY")) viewer::SelectHeadlessPlatform();
     QGuiApplication application(argc, argv);
-    viewer::OffscreenRenderer renderer;
-    if (!renderer.IsValid()) return Fail("OpenGL 3.3 core is not available on this display");
-    const QImage picture = renderer.Render(scene, options.width, options.height);
+    std::unique_ptr<viewer::OffscreenRenderer> renderer;
+    try {
+        renderer = std::make_unique<viewer::OffscreenRenderer>();
+    } catch (const std::runtime_error& error) {
+        return Fail(error.what());
+    }
+    if (!renderer->IsValid()) return Fail("OpenGL 3.3 core is not available");
+    const QImage picture = renderer->Render(scene, options.width, options.height);
     QByteArray png;
     QBuffer buffer(&png);
     buffer.open(QIODevice::WriteOnly);
