@@ -7,8 +7,10 @@
 #include <string>
 #include <vector>
 
+#include "base/Stream.h"
 #include "support/RunProcess.h"
 #include "support/TempDir.h"
+#include "support/Writer3DS.h"
 
 namespace {
 
@@ -42,6 +44,64 @@ int CountNot(const QImage& image, QRgb background) {
     for (int y = 0; y < image.height(); ++y)
         for (int x = 0; x < image.width(); ++x) count += (image.pixel(x, y) & 0xFFFFFF) != background;
     return count;
+}
+
+// The bounds of the pixels that are not the background.
+QRect ModelBounds(const QImage& image, QRgb background) {
+    QRect bounds;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if ((image.pixel(x, y) & 0xFFFFFF) != background) bounds |= QRect(x, y, 1, 1);
+    return bounds;
+}
+
+// A 3DS box from the origin to (sx, sy, sz), z up, its faces drawn from both sides.
+std::vector<std::uint8_t> Box3DS(float sx, float sy, float sz) {
+    testsupport::MeshSpec box{.name = "Box"};
+    for (int i = 0; i < 8; ++i) box.vertices.push_back({i & 1 ? sx : 0, i & 2 ? sy : 0, i & 4 ? sz : 0});
+    const std::uint16_t quads[6][4] = {{0, 1, 3, 2}, {4, 5, 7, 6}, {0, 1, 5, 4}, {2, 3, 7, 6}, {0, 2, 6, 4}, {1, 3, 7, 5}};
+    for (const auto& q : quads) {
+        box.faces.push_back({q[0], q[1], q[2]});
+        box.faces.push_back({q[0], q[2], q[3]});
+        box.faces.push_back({q[2], q[1], q[0]});
+        box.faces.push_back({q[3], q[2], q[0]});
+    }
+    return testsupport::BuildModel({box});
+}
+
+// --fit: a tall thin model reaches the top and bottom of the picture and a
+// wide flat one its left and right, each leaving the other two sides free;
+// --size N is a square picture.
+TEST(RenderTool, FitFillsThePictureWithTheModel) {
+    testsupport::TempDir temp;
+    const struct {
+        const char* name;
+        float sx, sy, sz;
+        bool tall;
+    } cases[] = {{"tall", 1, 1, 10, true}, {"wide", 10, 2, 1.5f, false}};
+    constexpr int Side = 128, Near = 6;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const auto model = Box3DS(c.sx, c.sy, c.sz);
+        const std::string input = temp.File(std::string(c.name) + ".3ds");
+        base::WriteFileAtomically(input, model.data(), model.size());
+        const auto run =
+            Render({"--fit", "--size", std::to_string(Side), "--background", "FF00FF", input, temp.File("fit.png")}, true);
+        ASSERT_EQ(run.exitCode, 0) << run.err;
+        const QImage image(QString::fromStdString(temp.File("fit.png")));
+        ASSERT_EQ(image.size(), QSize(Side, Side));
+        const QRect bounds = ModelBounds(image, 0xFF00FF);
+        const bool reachesTopAndBottom = bounds.top() <= Near && bounds.bottom() >= Side - 1 - Near;
+        const bool reachesLeftAndRight = bounds.left() <= Near && bounds.right() >= Side - 1 - Near;
+        EXPECT_EQ(reachesTopAndBottom, c.tall) << bounds.top() << ".." << bounds.bottom();
+        EXPECT_EQ(reachesLeftAndRight, !c.tall) << bounds.left() << ".." << bounds.right();
+        EXPECT_GT(bounds.top(), 0);
+        EXPECT_GT(bounds.left(), 0);
+        EXPECT_LT(bounds.bottom(), Side - 1);
+        EXPECT_LT(bounds.right(), Side - 1);
+    }
+    for (const char* size : {"0", "8193", "12x"})
+        EXPECT_EQ(Render({"--size", size, temp.File("tall.3ds"), temp.File("bad.png")}, true).exitCode, 2) << size;
 }
 
 // Drawn with no display, each shared model shows and looks as it does on the

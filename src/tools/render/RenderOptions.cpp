@@ -6,9 +6,10 @@
 namespace render {
 
 const char* const RenderUsage =
-    "usage: korvane-render [--size WxH] [--quality gouraud|flat|wire] [--background RRGGBB]\n"
-    "                      [--turn DX,DY] INPUT OUTPUT.png\n"
-    "--size is at most 8192x8192 (default 640x480).\n"
+    "usage: korvane-render [--size WxH|N] [--quality gouraud|flat|wire] [--background RRGGBB]\n"
+    "                      [--turn DX,DY] [--fit] INPUT OUTPUT.png\n"
+    "--size is at most 8192x8192 (default 640x480); --size N is NxN.\n"
+    "--fit moves the camera so that the whole model fills the picture.\n"
     "INPUT is a .x or .xa file, or a .3ds or .3da model converted with the default options.\n";
 
 namespace {
@@ -42,13 +43,20 @@ RenderOptions ParseRenderOptions(const std::vector<std::string>& arguments) {
             files.push_back(argument);
             continue;
         }
+        if (argument == "--fit") {
+            options.fit = true;
+            continue;
+        }
         if (i + 1 == arguments.size()) throw std::invalid_argument("missing value for " + argument);
         const std::string& value = arguments[++i];
         if (argument == "--size") {
-            std::tie(options.width, options.height) = Pair(value, 'x');
+            if (value.find('x') == std::string::npos)
+                options.width = options.height = Number<int>(value);
+            else
+                std::tie(options.width, options.height) = Pair(value, 'x');
             if (options.width < 1 || options.height < 1 || options.width > MaxPictureSide ||
                 options.height > MaxPictureSide)
-                throw std::invalid_argument("--size takes WxH from 1x1 to 8192x8192, not " + value);
+                throw std::invalid_argument("--size takes WxH or N, from 1x1 to 8192x8192, not " + value);
         } else if (argument == "--quality") {
             if (value == "gouraud")
                 options.quality = viewer::RenderGouraud;

@@ -15,6 +15,7 @@ struct RenderOptions {
     std::uint32_t quality = viewer::RenderGouraud;
     std::optional<std::uint32_t> background;  // 0xRRGGBB
     int turnX = 0, turnY = 0;  // one drag of the mouse: pixels right and down
+    bool fit = false;          // the camera moved so that the model fills the picture
     std::string input;
     std::string output;
 };

@@ -36,6 +36,7 @@ void Configure(viewer::ViewerScene& scene, const render::RenderOptions& options)
     // --turn gives the mouse's movement in window pixels, y downwards; the
     // drag counts y upwards.
     viewer::TurnModel(scene, options.turnX, -options.turnY);
+    if (options.fit) viewer::FitCameraToModel(scene, options.width, options.height);
 }
 
 }  // namespace
