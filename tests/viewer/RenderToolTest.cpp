@@ -4,8 +4,12 @@
 #include <QImage>
 
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
+
+#include <sys/stat.h>
 
 #include "base/Stream.h"
 #include "support/RunProcess.h"
@@ -102,6 +106,52 @@ TEST(RenderTool, FitFillsThePictureWithTheModel) {
     }
     for (const char* size : {"0", "8193", "12x"})
         EXPECT_EQ(Render({"--size", size, temp.File("tall.3ds"), temp.File("bad.png")}, true).exitCode, 2) << size;
+}
+
+// Damaged, endless and huge inputs, as a thumbnailer meets them: each ends
+// with status 1, a message, and no picture, not even a temporary file.
+TEST(RenderTool, HostileInputEndsWithoutAPicture) {
+    const auto folder = testsupport::SharedModels();
+    if (folder.empty()) GTEST_SKIP() << "shared models folder not found";
+    testsupport::TempDir temp;
+    const auto head = [&](const std::filesystem::path& source, std::size_t size, const std::string& name) {
+        std::vector<char> bytes(size);
+        std::ifstream(source, std::ios::binary).read(bytes.data(), static_cast<std::streamsize>(size));
+        std::ofstream(temp.File(name), std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(size));
+        return temp.File(name);
+    };
+    const std::string never = temp.File("never-written.x");
+    ASSERT_EQ(mkfifo(never.c_str(), 0600), 0);
+    const std::string huge = temp.File("huge.x");
+    std::ofstream(huge).close();
+    std::filesystem::resize_file(huge, std::uintmax_t{3} << 30);  // sparse: no disk taken
+    const struct {
+        const char* name;
+        std::string input;
+        std::vector<std::string> limits;
+        const char* message;
+    } cases[] = {
+        {"cut 3DS", head(folder / "3ds" / "fels.3ds", 3000, "cut.3ds"), {}, "Chunk"},
+        {"cut binary .x", head(folder / "x" / "test_cube_binary.x", 300, "cut.x"), {}, ".x data"},
+        {"cut compressed .x", head(folder / "x" / "test_cube_compressed.x", 200, "cutz.x"), {}, ".x data"},
+        {"noise as .xa", head("/dev/urandom", 5000, "noise.xa"), {}, "unpack"},
+        {"a pipe nobody writes", never, {"--timeout", "1"}, "time-out"},
+        {"3 GiB file", huge, {"--memory", "600"}, "out of memory"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::vector<std::string> arguments = c.limits;
+        arguments.insert(arguments.end(), {c.input, temp.File("picture.png")});
+        const auto run = Render(arguments, true);
+        EXPECT_EQ(run.exitCode, 1);
+        EXPECT_NE(run.err.find(c.message), std::string::npos) << run.err;
+        for (const auto& entry : std::filesystem::directory_iterator(temp.Path()))
+            EXPECT_EQ(entry.path().filename().string().find("picture"), std::string::npos) << entry.path();
+    }
+    const std::pair<const char*, const char*> badLimits[] = {
+        {"--timeout", "0"}, {"--timeout", "3601"}, {"--memory", "100"}, {"--memory", "lots"}};
+    for (const auto& [option, value] : badLimits)
+        EXPECT_EQ(Render({option, value, huge, temp.File("picture.png")}, true).exitCode, 2) << option << value;
 }
 
 // Drawn with no display, each shared model shows and looks as it does on the
