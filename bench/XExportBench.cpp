@@ -4,10 +4,6 @@
 //
 //     bench_xexport [MESHES [MODEL]]   (default 8 meshes of 32,000 vertices, 63,282
 //                                     faces; MODEL keeps a copy of the model built)
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -20,6 +16,7 @@
 #include "model3ds/File3DS.h"
 #include "support/TempDir.h"
 #include "support/Writer3DS.h"
+#include "TimedProcess.h"
 #include "xexport/XBinaryWriter.h"
 #include "xexport/XTextWriter.h"
 
@@ -64,46 +61,6 @@ std::vector<std::uint8_t> SyntheticModel(int meshes) {
                                            {.name = "Moss 0", .diffuse = testsupport::Rgb{40, 120, 30}},
                                            {.name = "Moss 1", .diffuse = testsupport::Rgb{50, 110, 40}},
                                            {.name = "Moss 2", .diffuse = testsupport::Rgb{60, 100, 50}}});
-}
-
-struct Run {
-    double seconds = 0;
-    long peakKiB = 0;
-    bool ok = false;
-};
-
-// Runs the command with output discarded; wall time and peak resident memory.
-Run RunProcess(const std::vector<std::string>& command) {
-    std::vector<char*> argv;
-    for (const auto& arg : command) argv.push_back(const_cast<char*>(arg.c_str()));
-    argv.push_back(nullptr);
-    std::fflush(stdout);  // or the child's redirection would print the buffer again
-    const auto start = Clock::now();
-    const pid_t pid = fork();
-    if (pid == 0) {
-        std::freopen("/dev/null", "w", stdout);
-        std::freopen("/dev/null", "w", stderr);
-        execvp(argv[0], argv.data());
-        _exit(127);
-    }
-    int status = 0;
-    rusage usage{};
-    wait4(pid, &status, 0, &usage);
-    Run run;
-    run.seconds = std::chrono::duration<double>(Clock::now() - start).count();
-    run.peakKiB = usage.ru_maxrss;
-    run.ok = WIFEXITED(status) && WEXITSTATUS(status) == 0;
-    return run;
-}
-
-Run Best(const std::vector<std::string>& command, int repeats) {
-    Run best;
-    for (int i = 0; i < repeats; ++i) {
-        const Run run = RunProcess(command);
-        if (!run.ok) return run;
-        if (!best.ok || run.seconds < best.seconds) best = run;
-    }
-    return best;
 }
 
 double MB(std::uint64_t bytes) { return static_cast<double>(bytes) / 1e6; }
@@ -167,7 +124,7 @@ int main(int argc, char** argv) {
     double assimpSeconds = 0;
     std::vector<double> seconds;
     for (const Tool& tool : tools) {
-        const Run run = Best(tool.command, 3);
+        const benchsupport::Run run = benchsupport::Best(tool.command, 3);
         if (!run.ok) {
             std::printf("%-28s failed or not installed\n", tool.label);
             seconds.push_back(0);

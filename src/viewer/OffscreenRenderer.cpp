@@ -2,6 +2,8 @@
 
 #include <QOpenGLFramebufferObject>
 
+#include "viewer/HeadlessGL.h"
+
 namespace viewer {
 
 QSurfaceFormat ViewerSurfaceFormat() {
@@ -15,21 +17,27 @@ QSurfaceFormat ViewerSurfaceFormat() {
 OffscreenRenderer::OffscreenRenderer() {
     surface_.setFormat(ViewerSurfaceFormat());
     surface_.create();
-    context_.setFormat(ViewerSurfaceFormat());
-    if (!context_.create() || !context_.makeCurrent(&surface_)) return;
+    if (IsHeadlessPlatform()) {
+        context_ = CreateHeadlessContext(ViewerSurfaceFormat());
+    } else {
+        context_ = std::make_unique<QOpenGLContext>();
+        context_->setFormat(ViewerSurfaceFormat());
+        if (!context_->create()) return;
+    }
+    if (!context_->makeCurrent(&surface_)) return;
     renderer_ = std::make_unique<GLRenderer>();
     valid_ = renderer_->Initialize();
 }
 
 OffscreenRenderer::~OffscreenRenderer() {
-    if (!context_.makeCurrent(&surface_)) return;
+    if (!context_ || !context_->makeCurrent(&surface_)) return;
     renderer_.reset();
     framebuffer_.reset();
-    context_.doneCurrent();
+    context_->doneCurrent();
 }
 
 QImage OffscreenRenderer::Render(ViewerScene& scene, int width, int height) {
-    if (!valid_ || !context_.makeCurrent(&surface_)) return {};
+    if (!valid_ || !context_->makeCurrent(&surface_)) return {};
     if (!framebuffer_ || framebuffer_->size() != QSize(width, height))
         framebuffer_ = std::make_unique<QOpenGLFramebufferObject>(
             width, height, QOpenGLFramebufferObject::CombinedDepthStencil);

@@ -1,7 +1,7 @@
 #pragma once
 // Renders the viewer's scene without a window, into an image: for thumbnails,
-// picture tests and benchmarks. Needs a display with OpenGL 3.3 core (an X
-// server, virtual or not) and a QGuiApplication.
+// picture tests and benchmarks. Needs a QGuiApplication with OpenGL 3.3 core:
+// an X server, virtual or not, or the headless platform (HeadlessGL.h).
 #include <QImage>
 #include <QOffscreenSurface>
 #include <QOpenGLContext>
@@ -29,7 +29,7 @@ public:
 
 private:
     QOffscreenSurface surface_;
-    QOpenGLContext context_;
+    std::unique_ptr<QOpenGLContext> context_;
     std::unique_ptr<QOpenGLFramebufferObject> framebuffer_;
     std::unique_ptr<GLRenderer> renderer_;
     bool valid_ = false;

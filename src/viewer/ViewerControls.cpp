@@ -1,5 +1,6 @@
 #include "viewer/ViewerControls.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -32,6 +33,30 @@ void ChangeCameraDistance(ViewerScene& scene, float factor) {
     if (std::fabs(s) < 0.0001f) s = 0.0001f;
     if (!(s <= MaxDistance)) return;
     camera.SetPosition(scene.ModelFrame, u * s);
+}
+
+void FitCameraToModel(ViewerScene& scene, int width, int height, float margin) {
+    if (!scene.MeshBuilder || scene.MeshBuilder->Positions().empty()) return;
+    const Viewport& viewport = scene.GetViewport();
+    const Box box = scene.MeshBuilder->GetBox();
+    const Matrix4 toView = scene.ModelFrame->WorldTransform() * viewport.ViewMatrix();
+    const Vec3 centre = TransformPoint((box.min + box.max) * 0.5f, toView);
+    // Half the view's width and height at distance 1, less the margin.
+    const auto longer = static_cast<float>(std::max(width, height));
+    const float halfWidth = viewport.field * static_cast<float>(width) / longer * (1 - margin);
+    const float halfHeight = viewport.field * static_cast<float>(height) / longer * (1 - margin);
+    // The camera moves along its own axis to distance d before the centre; a
+    // vertex at (x, y, z) from the centre is then inside when |x| <= halfWidth
+    // * (d + z), and likewise for y.
+    float distance = 0;
+    for (const Vec3 position : scene.MeshBuilder->Positions()) {
+        const Vec3 p = TransformPoint(position, toView) - centre;
+        distance = std::max({distance, std::fabs(p.x) / halfWidth - p.z, std::fabs(p.y) / halfHeight - p.z,
+                             viewport.front * 1.01f - p.z});
+    }
+    // In the camera's own coordinates: straight back from the centre.
+    Frame& camera = scene.GetCamera();
+    camera.SetPosition(&camera, {centre.x, centre.y, centre.z - distance});
 }
 
 Color3 BackgroundFromColorRef(std::uint32_t color) {

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <limits>
 
 #include "XSamples.h"
 #include "viewer/ViewerControls.h"
@@ -163,5 +165,53 @@ TEST(ViewerScene, ColourDialogValuesBecomeTheBackground) {
         EXPECT_FLOAT_EQ(color.red, c.expected.red);
         EXPECT_FLOAT_EQ(color.green, c.expected.green);
         EXPECT_FLOAT_EQ(color.blue, c.expected.blue);
+    }
+}
+
+// Fitted, the camera keeps looking along +z; every vertex lies inside the
+// picture less the margin, and along one of its axes the model reaches the margin.
+TEST(ViewerScene, FitFillsThePictureWithTheWholeModel) {
+    const auto box = [](float sx, float sy, float sz, Vec3 at) {
+        std::vector<float> corners;
+        for (int i = 0; i < 8; ++i)
+            for (const float c : {at.x + (i & 1 ? sx : 0), at.y + (i & 2 ? sy : 0), at.z + (i & 4 ? sz : 0)})
+                corners.push_back(c);
+        return corners;
+    };
+    const struct {
+        const char* name;
+        std::vector<float> positions;
+        int width, height;
+        std::int32_t turnX, turnY;
+    } cases[] = {
+        {"tall thin, square picture", box(1, 20, 1, {0, 0, 0}), 256, 256, 0, 0},
+        {"wide flat, square picture", box(20, 1, 2, {0, 0, 0}), 256, 256, 0, 0},
+        {"far from its origin, wide picture", box(3, 2, 1, {100, -40, 70}), 200, 100, 0, 0},
+        {"turned cube, tall picture", box(1, 1, 1, {-0.5f, -0.5f, -0.5f}), 100, 200, 40, 25},
+        {"deep box seen end on", box(2, 2, 5, {0, 0, 0}), 128, 128, 0, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        ViewerScene scene;
+        auto stream = Stream(xsamples::TextFile(xsamples::MeshText(c.positions, {{0, 1, 2}})));
+        ASSERT_EQ(scene.LoadXFromStream(stream), 0);
+        TurnModel(scene, c.turnX, c.turnY);
+        FitCameraToModel(scene, c.width, c.height);
+        ExpectNear(scene.GetCamera().WorldTransform().Row(2), {0, 0, 1});
+        Viewport& viewport = scene.GetViewport();
+        viewport.width = c.width;
+        viewport.height = c.height;
+        const Matrix4 projection = viewport.ProjectionMatrix();
+        float reachX = 0, reachY = 0, nearest = std::numeric_limits<float>::max();
+        for (const Vec3 position : scene.MeshBuilder->Positions()) {
+            const Vec3 p = TransformPoint(position, ModelInCamera(scene));
+            nearest = std::min(nearest, p.z);
+            reachX = std::max(reachX, std::fabs(p.x * projection.m[0][0] / p.z));
+            reachY = std::max(reachY, std::fabs(p.y * projection.m[1][1] / p.z));
+        }
+        EXPECT_GT(nearest, viewport.front);
+        EXPECT_LE(reachX, 1 - FitMargin + 1e-4f);
+        EXPECT_LE(reachY, 1 - FitMargin + 1e-4f);
+        EXPECT_NEAR(std::max(reachX, reachY), 1 - FitMargin, 1e-3f);
     }
 }

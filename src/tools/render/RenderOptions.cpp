@@ -6,15 +6,21 @@
 namespace render {
 
 const char* const RenderUsage =
-    "usage: korvane-render [--size WxH] [--quality gouraud|flat|wire] [--background RRGGBB]\n"
-    "                      [--turn DX,DY] INPUT OUTPUT.png\n"
-    "--size is at most 8192x8192 (default 640x480).\n"
+    "usage: korvane-render [--size WxH|N] [--quality gouraud|flat|wire] [--background RRGGBB]\n"
+    "                      [--turn DX,DY] [--fit] [--timeout SECONDS] [--memory MB] INPUT OUTPUT.png\n"
+    "--size is at most 8192x8192 (default 640x480); --size N is NxN.\n"
+    "--fit moves the camera so that the whole model fills the picture.\n"
+    "--timeout (default 30, at most 3600) and --memory (default 4096, from 512) bound the run:\n"
+    "past either, it ends with status 1 and writes no picture.\n"
     "INPUT is a .x or .xa file, or a .3ds or .3da model converted with the default options.\n";
 
 namespace {
 
 // A picture of 8192 x 8192 pixels already takes 256 MB in each of its copies.
 constexpr int MaxPictureSide = 8192;
+constexpr int MaxTimeOutSeconds = 3600;
+// Below this the libraries that draw cannot even start.
+constexpr int MinMemoryMegabytes = 512;
 
 template <typename T>
 T Number(const std::string& text, int base = 10) {
@@ -42,13 +48,20 @@ RenderOptions ParseRenderOptions(const std::vector<std::string>& arguments) {
             files.push_back(argument);
             continue;
         }
+        if (argument == "--fit") {
+            options.fit = true;
+            continue;
+        }
         if (i + 1 == arguments.size()) throw std::invalid_argument("missing value for " + argument);
         const std::string& value = arguments[++i];
         if (argument == "--size") {
-            std::tie(options.width, options.height) = Pair(value, 'x');
+            if (value.find('x') == std::string::npos)
+                options.width = options.height = Number<int>(value);
+            else
+                std::tie(options.width, options.height) = Pair(value, 'x');
             if (options.width < 1 || options.height < 1 || options.width > MaxPictureSide ||
                 options.height > MaxPictureSide)
-                throw std::invalid_argument("--size takes WxH from 1x1 to 8192x8192, not " + value);
+                throw std::invalid_argument("--size takes WxH or N, from 1x1 to 8192x8192, not " + value);
         } else if (argument == "--quality") {
             if (value == "gouraud")
                 options.quality = viewer::RenderGouraud;
@@ -61,6 +74,14 @@ RenderOptions ParseRenderOptions(const std::vector<std::string>& arguments) {
         } else if (argument == "--background") {
             if (value.size() != 6) throw std::invalid_argument("background is RRGGBB: " + value);
             options.background = Number<std::uint32_t>(value, 16);
+        } else if (argument == "--timeout") {
+            options.timeOutSeconds = Number<int>(value);
+            if (options.timeOutSeconds < 1 || options.timeOutSeconds > MaxTimeOutSeconds)
+                throw std::invalid_argument("--timeout takes 1 to 3600 seconds, not " + value);
+        } else if (argument == "--memory") {
+            options.memoryMegabytes = Number<int>(value);
+            if (options.memoryMegabytes < MinMemoryMegabytes)
+                throw std::invalid_argument("--memory takes at least 512 MB, not " + value);
         } else if (argument == "--turn") {
             std::tie(options.turnX, options.turnY) = Pair(value, ',');
         } else {

@@ -15,6 +15,9 @@ struct RenderOptions {
     std::uint32_t quality = viewer::RenderGouraud;
     std::optional<std::uint32_t> background;  // 0xRRGGBB
     int turnX = 0, turnY = 0;  // one drag of the mouse: pixels right and down
+    bool fit = false;          // the camera moved so that the model fills the picture
+    int timeOutSeconds = 30;   // of real time, for the whole run
+    int memoryMegabytes = 4096;  // address space of the whole process
     std::string input;
     std::string output;
 };

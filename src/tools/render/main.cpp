@@ -6,12 +6,16 @@
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
+#include <new>
+#include <string>
 #include <stdexcept>
 
+#include "Limits.h"
 #include "ModelInput.h"
 #include "base/Errors.h"
 #include "base/Stream.h"
 #include "RenderOptions.h"
+#include "viewer/HeadlessGL.h"
 #include "viewer/OffscreenRenderer.h"
 #include "viewer/ViewerControls.h"
 #include "viewer/ViewerScene.h"
@@ -34,6 +38,31 @@ void Configure(viewer::ViewerScene& scene, const render::RenderOptions& options)
     // --turn gives the mouse's movement in window pixels, y downwards; the
     // drag counts y upwards.
     viewer::TurnModel(scene, options.turnX, -options.turnY);
+    if (options.fit) viewer::FitCameraToModel(scene, options.width, options.height);
+}
+
+void LoadModel(viewer::ViewerScene& scene, const std::string& input) {
+    base::MemoryStream x = render::ReadModelAsX(input);
+    const std::int32_t result = scene.LoadXFromStream(x);
+    if (result != 0)
+        throw std::runtime_error(input + ": cannot read the .x data (code 0x" +
+                                 QString::number(static_cast<std::uint32_t>(result), 16).toStdString() + ")");
+    if (!scene.MeshBuilder) throw std::runtime_error(input + ": the file is empty");
+}
+
+// The picture of the scene, encoded as PNG.
+QByteArray DrawPng(viewer::ViewerScene& scene, const render::RenderOptions& options, int argc, char** argv) {
+    // With no X display, OpenGL runs on Mesa without any window system.
+    if (!std::getenv("DISPLAY")) viewer::SelectHeadlessPlatform();
+    QGuiApplication application(argc, argv);
+    viewer::OffscreenRenderer renderer;
+    if (!renderer.IsValid()) throw std::runtime_error("OpenGL 3.3 core is not available");
+    const QImage picture = renderer.Render(scene, options.width, options.height);
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    if (!picture.save(&buffer, "PNG")) throw std::runtime_error("cannot draw or encode the picture");
+    return png;
 }
 
 }  // namespace
@@ -46,34 +75,22 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "korvane-render: %s\n%s", error.what(), render::RenderUsage);
         return 2;
     }
-    if (!std::getenv("DISPLAY"))
-        return Fail("no X display; run it under xvfb-run or in a desktop session");
-
-    viewer::ViewerScene scene;
     try {
-        base::MemoryStream x = render::ReadModelAsX(options.input);
-        const std::int32_t result = scene.LoadXFromStream(x);
-        if (result != 0) return Fail(options.input + ": cannot read the .x data (code 0x" +
-                                     QString::number(static_cast<std::uint32_t>(result), 16).toStdString() + ")");
-        if (!scene.MeshBuilder) return Fail(options.input + ": the file is empty");
-    } catch (const std::exception& error) {
-        return Fail(error.what());
-    }
-    Configure(scene, options);
-
-    QGuiApplication application(argc, argv);
-    viewer::OffscreenRenderer renderer;
-    if (!renderer.IsValid()) return Fail("OpenGL 3.3 core is not available on this display");
-    const QImage picture = renderer.Render(scene, options.width, options.height);
-    QByteArray png;
-    QBuffer buffer(&png);
-    buffer.open(QIODevice::WriteOnly);
-    if (!picture.save(&buffer, "PNG")) return Fail("cannot encode the picture as PNG");
-    // Through a temporary file: a failed write leaves an existing picture whole.
-    try {
+        render::LimitRunTime(static_cast<unsigned>(options.timeOutSeconds));
+        render::LimitMemory(static_cast<std::size_t>(options.memoryMegabytes));
+        viewer::ViewerScene scene;
+        LoadModel(scene, options.input);
+        Configure(scene, options);
+        const QByteArray png = DrawPng(scene, options, argc, argv);
+        // Through a temporary file: a failed write leaves an existing picture whole.
+        render::HoldTimeOut();
         base::WriteFileAtomically(options.output, png.constData(), static_cast<std::size_t>(png.size()));
+    } catch (const std::bad_alloc&) {
+        return Fail("out of memory (the limit is " + std::to_string(options.memoryMegabytes) + " MB)");
     } catch (const base::EStreamError& error) {
         return Fail(error.what() + (error.Detail().empty() ? std::string() : ": " + error.Detail()));
+    } catch (const std::exception& error) {
+        return Fail(error.what());
     }
     return 0;
 }

@@ -1,0 +1,53 @@
+#include "Limits.h"
+
+#include <csignal>
+#include <cerrno>
+#include <cstring>
+#include <stdexcept>
+#include <string>
+
+#include <sys/resource.h>
+#include <unistd.h>
+
+namespace render {
+
+namespace {
+
+// Set once the last steps have begun; the signal may reach any thread, so a
+// blocked signal mask in one of them would not do.
+volatile std::sig_atomic_t timeOutHeld = 0;
+
+void OnTimeOut(int) {
+    if (timeOutHeld) return;
+    static const char message[] = "korvane-render: the time-out has passed; no picture written\n";
+    const ssize_t written = write(STDERR_FILENO, message, sizeof message - 1);
+    static_cast<void>(written);  // nothing more can be done about a lost message here
+    _exit(1);
+}
+
+}  // namespace
+
+void LimitRunTime(unsigned seconds) {
+    struct sigaction action {};
+    action.sa_handler = OnTimeOut;
+    action.sa_flags = SA_RESTART;  // a held time-out must not break off the writing
+    sigemptyset(&action.sa_mask);
+    if (sigaction(SIGALRM, &action, nullptr) != 0)
+        throw std::runtime_error(std::string("cannot set the time-out: ") + std::strerror(errno));
+    alarm(seconds);
+}
+
+void HoldTimeOut() { timeOutHeld = 1; }
+
+void LimitMemory(std::size_t megabytes) {
+    rlimit limit{};
+    if (getrlimit(RLIMIT_AS, &limit) != 0)
+        throw std::runtime_error(std::string("cannot read the memory limit: ") + std::strerror(errno));
+    const rlim_t bytes = static_cast<rlim_t>(megabytes) << 20;
+    if (limit.rlim_max != RLIM_INFINITY && limit.rlim_max < bytes) return;
+    limit.rlim_cur = bytes;
+    if (setrlimit(RLIMIT_AS, &limit) != 0)
+        throw std::runtime_error(std::string("cannot limit the memory: ") + std::strerror(errno));
+}
+
+}  // namespace render

@@ -1,0 +1,21 @@
+#pragma once
+// Bounds on a run of korvane-render, which meets untrusted files first when a
+// file manager asks it for thumbnails.
+#include <cstddef>
+
+namespace render {
+
+// Ends the process with exit status 1 and a message once the given number of
+// seconds of real time has passed, unless HoldTimeOut was called before.
+void LimitRunTime(unsigned seconds);
+
+// From here on the time-out waits: for the last steps, which must not be cut
+// off half-way (writing the picture). The process should end soon after.
+void HoldTimeOut();
+
+// Caps the process's address space; allocations past it fail with
+// std::bad_alloc. A hard limit set from outside that is lower stays.
+// Raises std::runtime_error when the system refuses.
+void LimitMemory(std::size_t megabytes);
+
+}  // namespace render

@@ -1,0 +1,77 @@
+#include "viewer/HeadlessGL.h"
+
+#include <EGL/egl.h>
+#include <EGL/eglext.h>
+
+#include <QGuiApplication>
+
+#include <array>
+#include <cstdlib>
+#include <stdexcept>
+#include <string>
+
+#include "base/Format.h"
+
+namespace viewer {
+
+namespace {
+
+// Qt's EGL platform reads the screen from a framebuffer device; a headless
+// machine has none, so it is given an empty one and the screen's figures.
+void SetIfUnset(const char* name, const char* value) {
+    if (!std::getenv(name)) setenv(name, value, 0);
+}
+
+std::string EglError(const char* what) {
+    return base::Format("%s failed (EGL error 0x%04X)", what, static_cast<unsigned>(eglGetError()));
+}
+
+EGLConfig ChooseConfig(EGLDisplay display, const QSurfaceFormat& format) {
+    const std::array<EGLint, 15> attributes{EGL_SURFACE_TYPE, EGL_PBUFFER_BIT,
+                                            EGL_RENDERABLE_TYPE, EGL_OPENGL_BIT,
+                                            EGL_RED_SIZE, 8, EGL_GREEN_SIZE, 8, EGL_BLUE_SIZE, 8,
+                                            EGL_DEPTH_SIZE, format.depthBufferSize(),
+                                            EGL_ALPHA_SIZE, 0, EGL_NONE};
+    EGLConfig config = nullptr;
+    EGLint count = 0;
+    if (!eglChooseConfig(display, attributes.data(), &config, 1, &count) || count == 0)
+        throw std::runtime_error(EglError("choosing a surfaceless EGL configuration"));
+    return config;
+}
+
+}  // namespace
+
+void SelectHeadlessPlatform() {
+    setenv("QT_QPA_PLATFORM", "eglfs", 1);
+    setenv("QT_QPA_EGLFS_INTEGRATION", "none", 1);
+    setenv("EGL_PLATFORM", "surfaceless", 1);
+    SetIfUnset("QT_QPA_EGLFS_FB", "/dev/null");
+    SetIfUnset("QT_QPA_EGLFS_DISABLE_INPUT", "1");
+    SetIfUnset("QT_QPA_EGLFS_WIDTH", "1024");
+    SetIfUnset("QT_QPA_EGLFS_HEIGHT", "768");
+    SetIfUnset("QT_QPA_EGLFS_DEPTH", "32");
+    SetIfUnset("QT_QPA_EGLFS_PHYSICAL_WIDTH", "270");
+    SetIfUnset("QT_QPA_EGLFS_PHYSICAL_HEIGHT", "200");
+}
+
+bool IsHeadlessPlatform() { return QGuiApplication::platformName() == QLatin1String("eglfs"); }
+
+std::unique_ptr<QOpenGLContext> CreateHeadlessContext(const QSurfaceFormat& format) {
+    EGLDisplay display = eglGetDisplay(EGL_DEFAULT_DISPLAY);
+    if (display == EGL_NO_DISPLAY || !eglInitialize(display, nullptr, nullptr))
+        throw std::runtime_error(EglError("opening the surfaceless EGL display"));
+    if (!eglBindAPI(EGL_OPENGL_API)) throw std::runtime_error(EglError("choosing the OpenGL API"));
+    const EGLConfig config = ChooseConfig(display, format);
+    const std::array<EGLint, 7> attributes{EGL_CONTEXT_MAJOR_VERSION, format.majorVersion(),
+                                           EGL_CONTEXT_MINOR_VERSION, format.minorVersion(),
+                                           EGL_CONTEXT_OPENGL_PROFILE_MASK,
+                                           EGL_CONTEXT_OPENGL_CORE_PROFILE_BIT, EGL_NONE};
+    // Qt does not own an adopted context: it lives as long as the process.
+    EGLContext context = eglCreateContext(display, config, EGL_NO_CONTEXT, attributes.data());
+    if (context == EGL_NO_CONTEXT) throw std::runtime_error(EglError("creating an OpenGL context"));
+    std::unique_ptr<QOpenGLContext> adopted(QNativeInterface::QEGLContext::fromNative(context, display));
+    if (!adopted) throw std::runtime_error("Qt cannot use the surfaceless EGL context");
+    return adopted;
+}
+
+}  // namespace viewer

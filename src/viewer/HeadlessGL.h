@@ -1,0 +1,22 @@
+#pragma once
+// OpenGL without a window system: Qt's EGL platform over Mesa's surfaceless
+// EGL display, for drawing pictures on a machine with no display at all.
+#include <QOpenGLContext>
+
+#include <memory>
+
+namespace viewer {
+
+// Chooses the headless platform for the QGuiApplication made next. Call it
+// before that application exists.
+void SelectHeadlessPlatform();
+
+// True when the running application uses the headless platform.
+bool IsHeadlessPlatform();
+
+// An OpenGL context of the given format on the surfaceless EGL display, for a
+// pbuffer-backed QOffscreenSurface. Raises std::runtime_error when EGL cannot
+// make one.
+std::unique_ptr<QOpenGLContext> CreateHeadlessContext(const QSurfaceFormat& format);
+
+}  // namespace viewer
