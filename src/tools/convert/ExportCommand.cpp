@@ -4,6 +4,7 @@
 #include <cctype>
 #include <cerrno>
 #include <charconv>
+#include <cmath>
 #include <filesystem>
 #include <iostream>
 #include <optional>
@@ -48,6 +49,8 @@ const std::vector<OptionDef> kSpecs = {
     {"--output", "-o", true},  {"--binary", "-b", false},      {"--merge", "-m", false},
     {"--mesh", "", true},      {"--mesh-name", "", true},      {"--origin", "", true},
     {"--no-materials", "", false}, {"--ignore-opacity", "", false},
+    {"--texcoords", "", false}, {"--textures", "", false}, {"--normals", "", false},
+    {"--frames", "", false},    {"--scale", "", true},          {"--flip-winding", "", false},
 };
 
 struct RepeatableSpec {
@@ -140,6 +143,17 @@ std::vector<std::string> TakeEdits(const std::vector<std::string>& words, std::v
     return rest;
 }
 
+// A positive, finite factor that stays finite as a 32-bit float.
+float ParseScale(const std::string& text) {
+    double value = 0;
+    const char* end = text.data() + text.size();
+    const auto result = std::from_chars(text.data(), end, value);
+    const bool ok = !text.empty() && result.ec == std::errc() && result.ptr == end && std::isfinite(value) &&
+                    value > 0 && std::isfinite(static_cast<float>(value)) && static_cast<float>(value) > 0;
+    if (!ok) throw UsageError("--scale takes a positive, finite number, not " + text);
+    return static_cast<float>(value);
+}
+
 xexport::TOriginMode ParseOrigin(const std::string& text) {
     if (text == "center") return xexport::TOriginMode::EncodeZeroCenter;
     if (text == "min") return xexport::TOriginMode::EncodeZeroLeft;
@@ -178,6 +192,12 @@ ExportRequest ParseRequest(const std::vector<std::string>& words) {
     if (request.merge) request.options.Origin = xexport::TOriginMode::NotEncode;
     request.options.SaveMaterial = !arguments.Has("--no-materials");
     request.options.SetTranse = !arguments.Has("--ignore-opacity");
+    request.options.TexCoords = arguments.Has("--texcoords");
+    request.options.Textures = arguments.Has("--textures");
+    request.options.Normals = arguments.Has("--normals");
+    request.options.Frames = arguments.Has("--frames");
+    request.options.FlipWinding = arguments.Has("--flip-winding");
+    if (arguments.Has("--scale")) request.options.Scale = ParseScale(arguments.Value("--scale"));
     return request;
 }
 
