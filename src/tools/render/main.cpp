@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
+#include <filesystem>
 #include <stdexcept>
 
 #include "ModelInput.h"
@@ -56,6 +57,8 @@ int main(int argc, char** argv) {
         if (result != 0) return Fail(options.input + ": cannot read the .x data (code 0x" +
                                      QString::number(static_cast<std::uint32_t>(result), 16).toStdString() + ")");
         if (!scene.MeshBuilder) return Fail(options.input + ": the file is empty");
+        // Texture file names are relative to the file's folder.
+        scene.MeshBuilder->SetTextureFolder(std::filesystem::absolute(options.input).parent_path().string());
     } catch (const std::exception& error) {
         return Fail(error.what());
     }
