@@ -1,5 +1,9 @@
 #include "viewer/GLRenderer.h"
 
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QImage>
 #include <QOpenGLContext>
 #include <QOpenGLVersionFunctionsFactory>
 
@@ -44,42 +48,58 @@ vec4 Lit(vec3 n) {
 // One program per render quality. Gouraud lights every vertex; flat lights
 // every face with the normal of its plane, found from the screen-space slopes
 // of the position; wireframe is not lit.
+// A textured material's texel modulates the lit colour (texture coordinates as
+// in .x: (0, 0) is the image's top-left corner, its first row).
+const char* TextureSource = R"(
+uniform bool textured;
+uniform sampler2D image;
+vec4 Texel(vec2 uv) { return textured ? texture(image, uv) : vec4(1.0); }
+)";
+
 const char* GouraudVertexSource = R"(
 layout(location = 0) in vec3 position;
 layout(location = 1) in vec3 normal;
+layout(location = 2) in vec2 texCoord;
 uniform mat4 modelViewProjection;
 uniform mat3 normalMatrix;
 out vec4 vertexColor;
+out vec2 uv;
 void main() {
     gl_Position = modelViewProjection * vec4(position, 1.0);
     vertexColor = Lit(normalize(normalMatrix * normal));
+    uv = texCoord;
 }
 )";
 
 const char* ColorFragmentSource = R"(
 in vec4 vertexColor;
+in vec2 uv;
 out vec4 color;
-void main() { color = vertexColor; }
+void main() { color = vertexColor * Texel(uv); }
 )";
 
 const char* FlatVertexSource = R"(
 layout(location = 0) in vec3 position;
+layout(location = 2) in vec2 texCoord;
 uniform mat4 modelViewProjection;
 uniform mat4 modelView;
 out vec3 viewPosition;
+out vec2 uv;
 void main() {
     gl_Position = modelViewProjection * vec4(position, 1.0);
     viewPosition = (modelView * vec4(position, 1.0)).xyz;
+    uv = texCoord;
 }
 )";
 
 const char* FlatFragmentSource = R"(
 in vec3 viewPosition;
+in vec2 uv;
 out vec4 color;
 void main() {
     vec3 n = normalize(cross(dFdx(viewPosition), dFdy(viewPosition)));
     if (dot(n, viewPosition) > 0.0) n = -n;
-    color = Lit(n);
+    color = Lit(n) * Texel(uv);
 }
 )";
 
@@ -133,7 +153,7 @@ QOpenGLShaderProgram* GLRenderer::Program(Shading shading, int lightCount) {
     if (program) return program.get();
     const QByteArray header = QByteArray("#version 330 core\n#define LIGHT_COUNT ") +
                               QByteArray::number(lightCount) + "\n#define LIGHT_ARRAY " +
-                              QByteArray::number(std::max(lightCount, 1)) + "\n" + LightingSource;
+                              QByteArray::number(std::max(lightCount, 1)) + "\n" + LightingSource + TextureSource;
     const ProgramSource& source = ProgramSources[static_cast<std::size_t>(shading)];
     program = std::make_unique<QOpenGLShaderProgram>();
     const bool built = program->addShaderFromSourceCode(QOpenGLShader::Vertex, header + source.vertex) &&
@@ -232,11 +252,21 @@ void GLRenderer::SetMaterial(QOpenGLShaderProgram& program, const Material& m) {
 
 namespace {
 
-// The corners of the builder as GL vertices (position, normal) and the vertex
-// of each corner. Corners share a vertex when they share position and normal.
+// The corners of the builder as GL vertices (position, normal, texture
+// coordinates) and the vertex of each corner. Corners share a vertex when they
+// share position and normal.
+constexpr int VertexFloats = 8;
+
 struct VertexData {
-    std::vector<Vec3> interleaved;
+    std::vector<float> interleaved;
     std::vector<std::uint32_t> cornerVertices;
+
+    void Add(const MeshBuilder& builder, std::uint32_t position, const Vec3& normal) {
+        const Vec3& p = builder.Positions()[position];
+        const auto& uvs = builder.TextureCoordinates();
+        const Vec2 uv = position < uvs.size() ? uvs[position] : Vec2{};
+        interleaved.insert(interleaved.end(), {p.x, p.y, p.z, normal.x, normal.y, normal.z, uv.u, uv.v});
+    }
 };
 
 VertexData BuildVertices(const MeshBuilder& builder) {
@@ -248,11 +278,9 @@ VertexData BuildVertices(const MeshBuilder& builder) {
                     [](const Triangle& t) { return t.normals == t.vertices; });
     data.cornerVertices.reserve(triangles.size() * 3);
     if (normalPerPosition) {
-        data.interleaved.reserve(builder.Positions().size() * 2);
-        for (std::size_t i = 0; i < builder.Positions().size(); ++i) {
-            data.interleaved.push_back(builder.Positions()[i]);
-            data.interleaved.push_back(builder.Normals()[i]);
-        }
+        data.interleaved.reserve(builder.Positions().size() * VertexFloats);
+        for (std::size_t i = 0; i < builder.Positions().size(); ++i)
+            data.Add(builder, static_cast<std::uint32_t>(i), builder.Normals()[i]);
         for (const Triangle& t : triangles)
             data.cornerVertices.insert(data.cornerVertices.end(), t.vertices.begin(), t.vertices.end());
         return data;
@@ -262,11 +290,8 @@ VertexData BuildVertices(const MeshBuilder& builder) {
         for (int i = 0; i < 3; ++i) {
             const std::uint64_t key = std::uint64_t{t.vertices[i]} << 32 | t.normals[i];
             const auto [it, added] =
-                vertices.emplace(key, static_cast<std::uint32_t>(data.interleaved.size() / 2));
-            if (added) {
-                data.interleaved.push_back(builder.Positions()[t.vertices[i]]);
-                data.interleaved.push_back(builder.Normals()[t.normals[i]]);
-            }
+                vertices.emplace(key, static_cast<std::uint32_t>(data.interleaved.size() / VertexFloats));
+            if (added) data.Add(builder, t.vertices[i], builder.Normals()[t.normals[i]]);
             data.cornerVertices.push_back(it->second);
         }
     return data;
@@ -283,6 +308,7 @@ GLRenderer::GpuMesh& GLRenderer::Upload(const MeshBuilder& builder) {
     const VertexData data = BuildVertices(builder);
     const std::vector<std::uint32_t> opaqueIndices = SplitByMaterial(builder, data.cornerVertices, mesh);
     CreateBuffers(mesh, data.interleaved, opaqueIndices);
+    LoadTextures(builder, mesh);
     return mesh;
 }
 
@@ -318,19 +344,21 @@ std::vector<std::uint32_t> GLRenderer::SplitByMaterial(const MeshBuilder& builde
     return opaqueIndices;
 }
 
-void GLRenderer::CreateBuffers(GpuMesh& mesh, const std::vector<Vec3>& interleaved,
+void GLRenderer::CreateBuffers(GpuMesh& mesh, const std::vector<float>& interleaved,
                                const std::vector<std::uint32_t>& opaqueIndices) {
     gl_->glGenVertexArrays(1, &mesh.vertexArray);
     gl_->glBindVertexArray(mesh.vertexArray);
     gl_->glGenBuffers(1, &mesh.vertexBuffer);
     gl_->glBindBuffer(GL_ARRAY_BUFFER, mesh.vertexBuffer);
-    gl_->glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(interleaved.size() * sizeof(Vec3)),
+    gl_->glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(interleaved.size() * sizeof(float)),
                       interleaved.data(), GL_STATIC_DRAW);
+    constexpr GLsizei stride = VertexFloats * sizeof(float);
     gl_->glEnableVertexAttribArray(0);
-    gl_->glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, 2 * sizeof(Vec3), nullptr);
+    gl_->glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, stride, nullptr);
     gl_->glEnableVertexAttribArray(1);
-    gl_->glVertexAttribPointer(1, 3, GL_FLOAT, GL_FALSE, 2 * sizeof(Vec3),
-                               reinterpret_cast<const void*>(sizeof(Vec3)));
+    gl_->glVertexAttribPointer(1, 3, GL_FLOAT, GL_FALSE, stride, reinterpret_cast<const void*>(3 * sizeof(float)));
+    gl_->glEnableVertexAttribArray(2);
+    gl_->glVertexAttribPointer(2, 2, GL_FLOAT, GL_FALSE, stride, reinterpret_cast<const void*>(6 * sizeof(float)));
     gl_->glGenBuffers(1, &mesh.indexBuffer);
     gl_->glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, mesh.indexBuffer);
     gl_->glBufferData(GL_ELEMENT_ARRAY_BUFFER,
@@ -344,6 +372,11 @@ void GLRenderer::Release(GpuMesh& mesh) {
     const unsigned buffers[] = {mesh.vertexBuffer, mesh.indexBuffer, mesh.transparentBuffer};
     for (unsigned buffer : buffers)
         if (buffer) gl_->glDeleteBuffers(1, &buffer);
+    std::vector<unsigned> textures = mesh.textures;  // materials of one image share its texture
+    std::sort(textures.begin(), textures.end());
+    textures.erase(std::unique(textures.begin(), textures.end()), textures.end());
+    for (unsigned texture : textures)
+        if (texture) gl_->glDeleteTextures(1, &texture);
     const bool used = mesh.used;
     mesh = GpuMesh{};
     mesh.used = used;
@@ -357,6 +390,7 @@ void GLRenderer::DrawOpaque(const Visual& visual, const Matrix4& projection, con
     gl_->glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, mesh.indexBuffer);
     for (const DrawRange& range : mesh.opaque) {
         SetMaterial(*program, visual.builder->Materials()[range.material]);
+        UseTexture(*program, mesh, range.material);
         gl_->glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(range.count), GL_UNSIGNED_INT,
                             reinterpret_cast<const void*>(std::uintptr_t{range.first} * sizeof(std::uint32_t)));
     }
@@ -391,11 +425,76 @@ void GLRenderer::DrawTransparent(const Visual& visual, const Matrix4& projection
         std::size_t last = first + 1;
         while (last < count && mesh.transparentMaterials[order[last]] == material) ++last;
         SetMaterial(*program, visual.builder->Materials()[material]);
+        UseTexture(*program, mesh, material);
         gl_->glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(3 * (last - first)), GL_UNSIGNED_INT,
                             reinterpret_cast<const void*>(first * 3 * sizeof(std::uint32_t)));
         first = last;
     }
     gl_->glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, mesh.indexBuffer);
+}
+
+namespace {
+
+// The image file of a texture name in folder: as named, else the one entry of
+// the folder whose name matches it in any letter case (3D Studio stores names in
+// capitals). Empty when there is none.
+QString FindImage(const QString& folder, const std::string& name) {
+    const QString wanted = QFile::decodeName(QByteArray::fromStdString(name));
+    const QDir dir(folder);
+    if (QFileInfo(dir.filePath(wanted)).isFile()) return dir.filePath(wanted);
+    const QFileInfo asNamed(wanted);
+    const QDir inner(dir.filePath(asNamed.path()));
+    for (const QString& entry : inner.entryList(QDir::Files)) {
+        if (entry.compare(asNamed.fileName(), Qt::CaseInsensitive) == 0) return inner.filePath(entry);
+    }
+    return {};
+}
+
+}  // namespace
+
+void GLRenderer::LoadTextures(const MeshBuilder& builder, GpuMesh& mesh) {
+    const auto& materials = builder.Materials();
+    mesh.textures.assign(materials.size(), 0);
+    if (builder.TextureFolder().empty() || builder.TextureCoordinates().size() != builder.Positions().size()) return;
+    const QString folder = QFile::decodeName(QByteArray::fromStdString(builder.TextureFolder()));
+    std::map<std::string, unsigned> loaded;  // one texture for every material of one image
+    for (std::size_t m = 0; m < materials.size(); ++m) {
+        const std::string& name = materials[m].textureFileName;
+        if (name.empty()) continue;
+        const auto known = loaded.find(name);
+        if (known != loaded.end()) {
+            mesh.textures[m] = known->second;
+            continue;
+        }
+        // A missing or unreadable image leaves the material colour alone.
+        const QString path = FindImage(folder, name);
+        const QImage image = path.isEmpty() ? QImage() : QImage(path).convertToFormat(QImage::Format_RGBA8888);
+        unsigned texture = 0;
+        if (!image.isNull()) {
+            gl_->glGenTextures(1, &texture);
+            gl_->glBindTexture(GL_TEXTURE_2D, texture);
+            gl_->glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+            gl_->glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, image.width(), image.height(), 0, GL_RGBA,
+                              GL_UNSIGNED_BYTE, image.constBits());
+            gl_->glGenerateMipmap(GL_TEXTURE_2D);
+            gl_->glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
+            gl_->glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+            gl_->glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
+            gl_->glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
+            gl_->glBindTexture(GL_TEXTURE_2D, 0);
+        }
+        loaded.emplace(name, texture);
+        mesh.textures[m] = texture;
+    }
+}
+
+void GLRenderer::UseTexture(QOpenGLShaderProgram& program, const GpuMesh& mesh, std::uint32_t material) {
+    const unsigned texture = material < mesh.textures.size() ? mesh.textures[material] : 0;
+    program.setUniformValue("textured", static_cast<GLint>(texture != 0));
+    if (texture == 0) return;
+    gl_->glActiveTexture(GL_TEXTURE0);
+    gl_->glBindTexture(GL_TEXTURE_2D, texture);
+    program.setUniformValue("image", 0);
 }
 
 }  // namespace viewer

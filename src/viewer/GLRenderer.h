@@ -3,7 +3,9 @@
 // is bound: Gouraud and flat shading lit by the scene's lights, wireframe
 // unlit, transparent materials blended after the opaque ones, back to front.
 // Faces wound clockwise on the screen are the front faces, as in the scene's
-// left-handed system. Needs a current OpenGL 3.3 core context for every call.
+// left-handed system. A material's texture (an image file in the builder's texture
+// folder, read by Qt's image readers) is modulated by its lit colour, as
+// Direct3D does by default. Needs a current OpenGL 3.3 core context for every call.
 #include <QOpenGLFunctions_3_3_Core>
 #include <QOpenGLShaderProgram>
 
@@ -42,6 +44,7 @@ private:
         std::vector<std::uint32_t> transparentTriangles;  // three vertex indices each
         std::vector<Vec3> transparentCentres;
         std::vector<std::uint32_t> transparentMaterials;
+        std::vector<unsigned> textures;  // per material; 0 for none
         bool used = false;
     };
     struct Lighting;
@@ -56,8 +59,12 @@ private:
     static std::vector<std::uint32_t> SplitByMaterial(const MeshBuilder& builder,
                                                       const std::vector<std::uint32_t>& cornerVertices,
                                                       GpuMesh& mesh);
-    void CreateBuffers(GpuMesh& mesh, const std::vector<Vec3>& interleaved,
+    void CreateBuffers(GpuMesh& mesh, const std::vector<float>& interleaved,
                        const std::vector<std::uint32_t>& opaqueIndices);
+    // A texture for each material whose image loads; none without texture coordinates.
+    void LoadTextures(const MeshBuilder& builder, GpuMesh& mesh);
+    // Binds the material's texture, or tells the program that there is none.
+    void UseTexture(QOpenGLShaderProgram& program, const GpuMesh& mesh, std::uint32_t material);
     void Release(GpuMesh& mesh);
     enum class Shading { Gouraud, Flat, Unlit };
 

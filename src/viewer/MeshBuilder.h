@@ -62,6 +62,14 @@ public:
     const std::vector<Triangle>& Triangles() const { return triangles_; }
     const std::vector<Material>& Materials() const { return materials_; }
 
+    // The folder that the materials' texture file names are relative to: the
+    // .x file's folder; empty (no textures drawn) for data that came from no file.
+    void SetTextureFolder(std::string folder) {
+        textureFolder_ = std::move(folder);
+        revision_ = NextRevision();
+    }
+    const std::string& TextureFolder() const { return textureFolder_; }
+
     // Changes with every change of the geometry and differs between builders,
     // so that a renderer knows when its copy is stale.
     std::uint64_t Revision() const { return revision_; }
@@ -74,6 +82,7 @@ private:
     std::vector<Vec2> textureCoordinates_;  // one per position, or none
     std::vector<Triangle> triangles_;
     std::vector<Material> materials_;
+    std::string textureFolder_;
     std::uint32_t quality_ = RenderGouraud;
     std::uint64_t revision_ = NextRevision();
 

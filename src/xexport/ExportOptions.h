@@ -16,6 +16,14 @@ struct TExportOptions {
     bool SaveMaterial = true;  // write the MeshMaterialList
     bool SetTranse = true;     // a material's Opacity becomes the alpha of its face colour
     TOriginMode Origin = TOriginMode::EncodeZeroCenter;
+
+    // korvane-convert's extras; the window leaves them off, and off they change no byte.
+    bool TexCoords = false;    // a MeshTextureCoords block, v flipped (1 - v)
+    bool Textures = false;     // a TextureFilename in each material with a texture map
+    bool Normals = false;      // a MeshNormals block from the smoothing groups
+    bool Frames = false;       // the single mesh inside a Frame with its local matrix
+    float Scale = 1.0f;        // every coordinate multiplied after the origin is moved
+    bool FlipWinding = false;  // every face's vertex order reversed, and the normals with it
 };
 
 }  // namespace xexport

@@ -194,6 +194,7 @@ std::vector<int> FaceMaterialTable(const TMesh3DS& mesh, const TMaterialLookup& 
 
 TVertexTransform SingleMeshTransform(TFile3DS& model, int meshIndex, const TExportOptions& options) {
     TVertexTransform transform;
+    AddScale(transform, options);
     if (options.Origin == TOriginMode::NotEncode) return transform;
     const TMeshBounds bounds = GetMeshBounds(model, meshIndex);
     const TVector3DS& min = bounds.Min;
@@ -209,6 +210,12 @@ TVertexTransform SingleMeshTransform(TFile3DS& model, int meshIndex, const TExpo
         transform.Shift[2] = (static_cast<long double>(min.z) + max.z) / 2;
     }
     return transform;
+}
+
+void AddScale(TVertexTransform& transform, const TExportOptions& options) {
+    if (options.Scale == 1.0f) return;
+    transform.Scaled = true;
+    transform.Scale = options.Scale;
 }
 
 TMergedModel CollectMeshes(TFile3DS& model) {

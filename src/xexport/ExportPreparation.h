@@ -119,6 +119,13 @@ struct TVertexTransform {
     bool Snap = true;
     bool Move = false;
     long double Shift[3] = {0, 0, 0};
+    // --scale: after the origin is moved.
+    bool Scaled = false;
+    double Scale = 1;
+    // --frames: into the frame's space, (v - Origin) times Inverse (row vector).
+    bool ToLocal = false;
+    double Origin[3] = {0, 0, 0};
+    double Inverse[3][3] = {{1, 0, 0}, {0, 1, 0}, {0, 0, 1}};
 
     TVector3DS Apply(TVector3DS v) const {
         if (Snap) {
@@ -131,6 +138,17 @@ struct TVertexTransform {
             v.y = static_cast<float>(v.y - Shift[1]);
             v.z = static_cast<float>(v.z - Shift[2]);
         }
+        if (Scaled) {
+            v.x = static_cast<float>(v.x * Scale);
+            v.y = static_cast<float>(v.y * Scale);
+            v.z = static_cast<float>(v.z * Scale);
+        }
+        if (ToLocal) {
+            const double d[3] = {v.x - Origin[0], v.y - Origin[1], v.z - Origin[2]};
+            v.x = static_cast<float>(d[0] * Inverse[0][0] + d[1] * Inverse[1][0] + d[2] * Inverse[2][0]);
+            v.y = static_cast<float>(d[0] * Inverse[0][1] + d[1] * Inverse[1][1] + d[2] * Inverse[2][1]);
+            v.z = static_cast<float>(d[0] * Inverse[0][2] + d[1] * Inverse[1][2] + d[2] * Inverse[2][2]);
+        }
         for (float* value : {&v.x, &v.y, &v.z}) {
             if (!std::isfinite(*value)) *value = 0;
         }
@@ -139,6 +157,9 @@ struct TVertexTransform {
 };
 
 TVertexTransform SingleMeshTransform(TFile3DS& model, int meshIndex, const TExportOptions& options);
+
+// Adds the options' scale to a transform (nothing for the scale 1).
+void AddScale(TVertexTransform& transform, const TExportOptions& options);
 
 // The meshes of a merged export, with their totals; empty when the model has no mesh.
 // Raises E3DSError when a face of any mesh refers past its mesh's vertices.

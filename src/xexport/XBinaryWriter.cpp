@@ -1,9 +1,11 @@
 #include "xexport/XBinaryWriter.h"
 
+#include <array>
 #include <cstdint>
 #include <string_view>
 #include <vector>
 
+#include "xexport/ExportBlocks.h"
 #include "xexport/ExportPreparation.h"
 #include "xexport/XMem.h"
 
@@ -34,8 +36,20 @@ void WriteListStart(std::uint16_t token, std::uint64_t count, TXBuffer& out) {
     WriteDword(static_cast<std::uint32_t>(count), out);
 }
 
-// Signature, Header, and the opening of the Mesh with its vertex count.
-void WriteStart(std::uint64_t vertices, TXBuffer& out) {
+void WriteFrameStart(const TFrame& frame, TXBuffer& out) {
+    WriteName("Frame", out);
+    WriteName(frame.Name, out);
+    WriteWord(TOKEN_OBRACE, out);
+    WriteName("FrameTransformMatrix", out);
+    WriteWord(TOKEN_OBRACE, out);
+    WriteListStart(TOKEN_FLOAT_LIST, frame.Matrix.size(), out);
+    for (const float value : frame.Matrix) WriteFloat(out, value);
+    WriteWord(TOKEN_CBRACE, out);
+}
+
+// Signature, Header, the frame when there is one, and the opening of the Mesh
+// with its vertex count.
+void WriteStart(std::uint64_t vertices, TXBuffer& out, const TFrame* frame = nullptr) {
     WriteRawText("xof 0303bin 0032", out);
     WriteName("Header", out);
     WriteWord(TOKEN_OBRACE, out);
@@ -44,6 +58,7 @@ void WriteStart(std::uint64_t vertices, TXBuffer& out) {
     WriteDword(0, out);
     WriteDword(1, out);
     WriteWord(TOKEN_CBRACE, out);
+    if (frame != nullptr) WriteFrameStart(*frame, out);
     WriteName("Mesh", out);
     WriteWord(TOKEN_OBRACE, out);
     WriteListStart(TOKEN_INTEGER_LIST, 1, out);
@@ -59,14 +74,66 @@ void WriteVertices(const TMesh3DS& mesh, const TVertexTransform& transform, TXBu
     }
 }
 
-// Wound V1, V3, V2; offset moves a merged mesh's indices past the meshes before it.
-void WriteFaces(const TMesh3DS& mesh, std::uint64_t offset, TXBuffer& out) {
-    for (const auto& face : mesh.Faces) {
-        const std::uint32_t entry[4] = {3, static_cast<std::uint32_t>(face.V1 + offset),
-                                        static_cast<std::uint32_t>(face.V3 + offset),
-                                        static_cast<std::uint32_t>(face.V2 + offset)};
-        out.Append(entry, sizeof entry);
+template <typename Index>
+void WriteTriangle(const std::array<Index, 3>& corners, std::uint64_t offset, TXBuffer& out) {
+    const std::uint32_t entry[4] = {3, static_cast<std::uint32_t>(corners[0] + offset),
+                                    static_cast<std::uint32_t>(corners[1] + offset),
+                                    static_cast<std::uint32_t>(corners[2] + offset)};
+    out.Append(entry, sizeof entry);
+}
+
+// Wound V1, V3, V2 (V1, V2, V3 flipped); offset moves a merged mesh's indices
+// past the meshes before it.
+void WriteFaces(const TMesh3DS& mesh, std::uint64_t offset, bool flip, TXBuffer& out) {
+    for (const auto& face : mesh.Faces) WriteTriangle(FaceCorners(face, flip), offset, out);
+}
+
+void WriteTexCoords(const std::vector<model3ds::TTexCoord3DS>& coords, TXBuffer& out) {
+    if (coords.empty()) return;
+    WriteName("MeshTextureCoords", out);
+    WriteWord(TOKEN_OBRACE, out);
+    WriteListStart(TOKEN_INTEGER_LIST, 1, out);
+    WriteDword(static_cast<std::uint32_t>(coords.size()), out);
+    WriteListStart(TOKEN_FLOAT_LIST, 2 * coords.size(), out);
+    for (const auto& coord : coords) {
+        WriteFloat(out, coord.u);
+        WriteFloat(out, coord.v);
     }
+    WriteWord(TOKEN_CBRACE, out);
+}
+
+void WriteNormals(const TMeshNormals& normals, TXBuffer& out) {
+    WriteName("MeshNormals", out);
+    WriteWord(TOKEN_OBRACE, out);
+    WriteListStart(TOKEN_INTEGER_LIST, 1, out);
+    WriteDword(static_cast<std::uint32_t>(normals.Normals.size()), out);
+    WriteListStart(TOKEN_FLOAT_LIST, 3 * normals.Normals.size(), out);
+    for (const TVector3DS& n : normals.Normals) {
+        const float xzy[3] = {n.x, n.z, n.y};
+        out.Append(xzy, sizeof xzy);
+    }
+    WriteListStart(TOKEN_INTEGER_LIST, 4 * normals.FaceNormals.size() + 1, out);
+    WriteDword(static_cast<std::uint32_t>(normals.FaceNormals.size()), out);
+    for (const auto& face : normals.FaceNormals) WriteTriangle(face, 0, out);
+    WriteWord(TOKEN_CBRACE, out);
+}
+
+// The optional blocks after the faces and the material list.
+void WriteExtraBlocks(const std::vector<const TMesh3DS*>& meshes, const TVertexTransform& transform,
+                      const TExportOptions& options, TXBuffer& out) {
+    if (options.Normals) WriteNormals(ComputeNormals(meshes, transform, options.FlipWinding), out);
+    if (options.TexCoords) WriteTexCoords(ExportTexCoords(meshes), out);
+}
+
+// A string token ends with its separator token.
+void WriteTextureFileName(std::string_view name, TXBuffer& out) {
+    WriteName("TextureFilename", out);
+    WriteWord(TOKEN_OBRACE, out);
+    WriteWord(TOKEN_STRING, out);
+    WriteDword(static_cast<std::uint32_t>(name.size()), out);
+    WriteRawText(name, out);
+    WriteWord(TOKEN_SEMICOLON, out);
+    WriteWord(TOKEN_CBRACE, out);
 }
 
 void WriteMaterial(const TMaterial3DS* material, const TExportOptions& options, TXBuffer& out) {
@@ -77,6 +144,8 @@ void WriteMaterial(const TMaterial3DS* material, const TExportOptions& options, 
     WriteWord(TOKEN_OBRACE, out);
     WriteListStart(TOKEN_FLOAT_LIST, values.size(), out);
     for (const float value : values) WriteFloat(out, value);
+    const std::string_view texture = TextureFileName(material, options);
+    if (!texture.empty()) WriteTextureFileName(texture, out);
     WriteWord(TOKEN_CBRACE, out);
 }
 
@@ -146,21 +215,24 @@ void WriteMeshXBinary(TFile3DS& model, const TExportOptions& options, const std:
                       base::Stream& stream, int meshIndex) {
     const TMesh3DS* mesh = MeshToExport(model, meshIndex);
     if (mesh == nullptr) return;
-    const TVertexTransform transform = SingleMeshTransform(model, meshIndex, options);
+    TVertexTransform transform = SingleMeshTransform(model, meshIndex, options);
+    const TFrame frame = options.Frames ? MeshFrame(*mesh, transform) : TFrame();
     const bool withMaterials = options.SaveMaterial && !mesh->MatGroups.empty();
     const std::vector<std::uint16_t> faceGroups = withMaterials ? FaceGroupTable(*mesh) : std::vector<std::uint16_t>();
     const std::uint64_t n = mesh->Vertices.size();
     const std::uint64_t m = mesh->Faces.size();
 
     TXBuffer out(MeshSize(n, m) + (withMaterials ? MaterialListSize(m, mesh->MatGroups.size()) : 0));
-    WriteStart(n, out);
+    WriteStart(n, out, options.Frames ? &frame : nullptr);
     WriteListStart(TOKEN_FLOAT_LIST, 3 * n, out);
     WriteVertices(*mesh, transform, out);
     WriteListStart(TOKEN_INTEGER_LIST, 4 * m + 1, out);
     WriteDword(static_cast<std::uint32_t>(m), out);
-    WriteFaces(*mesh, 0, out);
+    WriteFaces(*mesh, 0, options.FlipWinding, out);
     if (withMaterials) WriteMeshMaterialList(model, options, *mesh, faceGroups, out);
+    WriteExtraBlocks({mesh}, transform, options, out);
     WriteWord(TOKEN_CBRACE, out);
+    if (options.Frames) WriteWord(TOKEN_CBRACE, out);
     Deliver(out, fileName, stream);
 }
 
@@ -176,16 +248,18 @@ void WriteMergedXBinary(TFile3DS& model, const TExportOptions& options, const st
     TXBuffer out(MeshSize(n, m) + (withMaterials ? MaterialListSize(m, materialTotal) : 0));
     WriteStart(n, out);
     WriteListStart(TOKEN_FLOAT_LIST, 3 * n, out);
-    const TVertexTransform snapOnly;
+    TVertexTransform snapOnly;
+    AddScale(snapOnly, options);
     for (const TMesh3DS* mesh : merged.Meshes) WriteVertices(*mesh, snapOnly, out);
     WriteListStart(TOKEN_INTEGER_LIST, 4 * m + 1, out);
     WriteDword(static_cast<std::uint32_t>(m), out);
     std::uint64_t offset = 0;
     for (const TMesh3DS* mesh : merged.Meshes) {
-        WriteFaces(*mesh, offset, out);
+        WriteFaces(*mesh, offset, options.FlipWinding, out);
         offset += mesh->Vertices.size();
     }
     if (withMaterials) WriteMergedMaterialList(model, options, merged, out);
+    WriteExtraBlocks(merged.Meshes, snapOnly, options, out);
     WriteWord(TOKEN_CBRACE, out);
     Deliver(out, fileName, stream);
 }

@@ -12,10 +12,12 @@
 namespace xexport::XMem {
 
 constexpr std::uint16_t TOKEN_NAME = 1;
+constexpr std::uint16_t TOKEN_STRING = 2;
 constexpr std::uint16_t TOKEN_INTEGER_LIST = 6;
 constexpr std::uint16_t TOKEN_FLOAT_LIST = 7;
 constexpr std::uint16_t TOKEN_OBRACE = 10;
 constexpr std::uint16_t TOKEN_CBRACE = 11;
+constexpr std::uint16_t TOKEN_SEMICOLON = 20;
 
 static_assert(std::endian::native == std::endian::little, "the binary form is little-endian");
 

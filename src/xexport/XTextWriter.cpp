@@ -1,9 +1,10 @@
 #include "xexport/XTextWriter.h"
 
+#include <array>
 #include <cstdint>
 #include <vector>
 
-#include "base/ShiftJis.h"
+#include "xexport/ExportBlocks.h"
 #include "xexport/TextOut.h"
 
 namespace xexport {
@@ -14,33 +15,6 @@ namespace {
 // Room reserved but never written is never touched, so it costs no memory.
 std::size_t EstimateSize(std::uint64_t vertices, std::uint64_t faces) {
     return 256 + vertices * 40 + faces * 40;
-}
-
-bool IsAsciiDigit(unsigned char c) { return c >= '0' && c <= '9'; }
-
-bool IsNameByte(unsigned char c) {
-    return IsAsciiDigit(c) || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_' || c >= 0x80;
-}
-
-// The name as one word that every reader of the text form takes for a name:
-// letters, digits and "_", not starting with a digit, and bytes from 0x80 up (a
-// Shift-JIS character whole, even when its trail byte is ASCII). Any other byte
-// becomes "_", and a name starting with a digit gets a "_" in front.
-std::string TextFormName(std::string_view name) {
-    std::string word;
-    word.reserve(name.size() + 1);
-    if (!name.empty() && IsAsciiDigit(static_cast<unsigned char>(name.front()))) word += '_';
-    for (std::size_t i = 0; i < name.size(); ++i) {
-        const auto c = static_cast<unsigned char>(name[i]);
-        if (base::IsShiftJisLeadByte(c) && i + 1 < name.size() &&
-            base::IsShiftJisTrailByte(static_cast<unsigned char>(name[i + 1]))) {
-            word += name.substr(i, 2);
-            ++i;
-        } else {
-            word += IsNameByte(c) ? name[i] : '_';
-        }
-    }
-    return word;
 }
 
 void AppendHeader(TTextOut& out) {
@@ -76,16 +50,66 @@ void AppendVertex(TTextOut& out, const TVector3DS& v, bool last) {
     EndElement(out, last);
 }
 
-// Wound V1, V3, V2; offset moves a merged mesh's indices past the meshes before it.
-void AppendFace(TTextOut& out, const model3ds::TFaceEntry3DS& face, std::uint64_t offset, bool last) {
+// Three indices "3;a,b,c;" in written order; offset moves a merged mesh's indices
+// past the meshes before it.
+template <typename Index>
+void AppendTriangle(TTextOut& out, const std::array<Index, 3>& corners, std::uint64_t offset, bool last) {
     out.Text("3;");
-    out.Int(static_cast<long long>(face.V1 + offset));
+    out.Int(static_cast<long long>(corners[0] + offset));
     out.Char(',');
-    out.Int(static_cast<long long>(face.V3 + offset));
+    out.Int(static_cast<long long>(corners[1] + offset));
     out.Char(',');
-    out.Int(static_cast<long long>(face.V2 + offset));
+    out.Int(static_cast<long long>(corners[2] + offset));
     out.Char(';');
     EndElement(out, last);
+}
+
+// Wound V1, V3, V2 (V1, V2, V3 flipped).
+void AppendFace(TTextOut& out, const model3ds::TFaceEntry3DS& face, std::uint64_t offset, bool flip, bool last) {
+    AppendTriangle(out, FaceCorners(face, flip), offset, last);
+}
+
+void AppendTexCoords(TTextOut& out, const std::vector<model3ds::TTexCoord3DS>& coords) {
+    if (coords.empty()) return;
+    out.Line("MeshTextureCoords {");
+    AppendCount(out, coords.size());
+    for (std::size_t i = 0; i < coords.size(); ++i) {
+        out.Fixed6(coords[i].u);
+        out.Char(';');
+        out.Fixed6(coords[i].v);
+        out.Char(';');
+        EndElement(out, i + 1 == coords.size());
+    }
+    out.Line("}");
+}
+
+void AppendNormals(TTextOut& out, const TMeshNormals& normals) {
+    out.Line("MeshNormals {");
+    AppendCount(out, normals.Normals.size());
+    for (std::size_t i = 0; i < normals.Normals.size(); ++i)
+        AppendVertex(out, normals.Normals[i], i + 1 == normals.Normals.size());
+    AppendCount(out, normals.FaceNormals.size());
+    for (std::size_t f = 0; f < normals.FaceNormals.size(); ++f)
+        AppendTriangle(out, normals.FaceNormals[f], 0, f + 1 == normals.FaceNormals.size());
+    out.Line("}");
+}
+
+// The optional blocks after the faces and the material list.
+void AppendExtraBlocks(TTextOut& out, const std::vector<const TMesh3DS*>& meshes, const TVertexTransform& transform,
+                       const TExportOptions& options) {
+    if (options.Normals) AppendNormals(out, ComputeNormals(meshes, transform, options.FlipWinding));
+    if (options.TexCoords) AppendTexCoords(out, ExportTexCoords(meshes));
+}
+
+void AppendFrameStart(TTextOut& out, const TFrame& frame) {
+    out.Line("Frame " + frame.Name + " {");
+    out.Line("FrameTransformMatrix {");
+    for (std::size_t i = 0; i < frame.Matrix.size(); ++i) {
+        out.Fixed6(frame.Matrix[i]);
+        out.Char(i + 1 == frame.Matrix.size() ? ';' : ',');
+    }
+    out.Line(";");
+    out.Line("}");
 }
 
 void AppendMaterialPart(TTextOut& out, const MaterialValues& values, TMaterialPart part) {
@@ -120,6 +144,14 @@ void AppendMaterialBlock(TTextOut& out, const TMaterial3DS* material, const TExp
     for (const TMaterialPart part : {TMaterialPart::Colour, TMaterialPart::Specular, TMaterialPart::Emissive}) {
         GetMaterialValues(material, options, part, rule, values);
         AppendMaterialPart(out, values, part);
+    }
+    const std::string_view texture = TextureFileName(material, options);
+    if (!texture.empty()) {
+        out.Line("TextureFilename {");
+        out.Char('"');
+        out.Text(texture);
+        out.Line("\";");
+        out.Line("}");
     }
     out.Line("}");
 }
@@ -184,21 +216,25 @@ void WriteMeshXText(TFile3DS& model, const TExportOptions& options, const std::s
                     base::Stream* stream, int meshIndex) {
     const TMesh3DS* mesh = MeshToExport(model, meshIndex);
     if (mesh == nullptr) return;
-    const TVertexTransform transform = SingleMeshTransform(model, meshIndex, options);
+    TVertexTransform transform = SingleMeshTransform(model, meshIndex, options);
+    const TFrame frame = options.Frames ? MeshFrame(*mesh, transform) : TFrame();
     const bool withMaterials = options.SaveMaterial && !mesh->MatGroups.empty();
     const std::vector<std::uint16_t> faceGroups = withMaterials ? FaceGroupTable(*mesh) : std::vector<std::uint16_t>();
 
     TTextOut out(EstimateSize(mesh->Vertices.size(), mesh->Faces.size()));
     AppendHeader(out);
+    if (options.Frames) AppendFrameStart(out, frame);
     out.Line(mesh->Name.empty() ? std::string("Mesh {") : "Mesh " + TextFormName(mesh->Name) + " {");
     const std::size_t n = mesh->Vertices.size();
     AppendCount(out, n);
     for (std::size_t i = 0; i < n; ++i) AppendVertex(out, transform.Apply(mesh->Vertices[i]), i + 1 == n);
     const std::size_t m = mesh->Faces.size();
     AppendCount(out, m);
-    for (std::size_t f = 0; f < m; ++f) AppendFace(out, mesh->Faces[f], 0, f + 1 == m);
+    for (std::size_t f = 0; f < m; ++f) AppendFace(out, mesh->Faces[f], 0, options.FlipWinding, f + 1 == m);
     if (withMaterials) AppendMeshMaterialList(out, model, options, *mesh, faceGroups);
+    AppendExtraBlocks(out, {mesh}, transform, options);
     out.Line("}");
+    if (options.Frames) out.Line("}");
     Deliver(out, fileName, stream);
 }
 
@@ -213,6 +249,7 @@ void WriteMergedXText(TFile3DS& model, const TExportOptions& options, const std:
     AppendCount(out, merged.TotalVertices);
     TVertexTransform asStored;
     asStored.Snap = false;
+    AddScale(asStored, options);
     std::uint64_t written = 0;
     for (const TMesh3DS* mesh : merged.Meshes) {
         for (const TVector3DS& v : mesh->Vertices)
@@ -222,10 +259,12 @@ void WriteMergedXText(TFile3DS& model, const TExportOptions& options, const std:
     std::uint64_t offset = 0;
     written = 0;
     for (const TMesh3DS* mesh : merged.Meshes) {
-        for (const auto& face : mesh->Faces) AppendFace(out, face, offset, ++written == merged.TotalFaces);
+        for (const auto& face : mesh->Faces)
+            AppendFace(out, face, offset, options.FlipWinding, ++written == merged.TotalFaces);
         offset += mesh->Vertices.size();
     }
     if (MergedHasMaterialList(model, options)) AppendMergedMaterialList(out, model, options, merged);
+    AppendExtraBlocks(out, merged.Meshes, asStored, options);
     out.Line("}");
     Deliver(out, fileName, stream);
 }

@@ -162,10 +162,10 @@ void WriteMesh(Writer3DS& w, const MeshSpec& mesh) {
         }
         w.End();
     }
-    if (mesh.withMatrix) {
+    if (mesh.withMatrix || !mesh.matrix.empty()) {
         w.Begin(0x4160);
-        const float identity[12] = {1, 0, 0, 0, 1, 0, 0, 0, 1, 0, 0, 0};
-        for (float value : identity) w.F32(value);
+        const std::vector<float> identity = {1, 0, 0, 0, 1, 0, 0, 0, 1, 0, 0, 0};
+        for (float value : mesh.matrix.empty() ? identity : mesh.matrix) w.F32(value);
         w.End();
     }
     if (!mesh.faces.empty() || !mesh.groups.empty() || !mesh.smoothing.empty()) WriteFaces(w, mesh);

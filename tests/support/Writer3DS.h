@@ -80,6 +80,7 @@ struct MeshSpec {
     std::vector<MaterialGroup> groups{};    // 0x4130 below the face list
     std::vector<std::uint32_t> smoothing{}; // 0x4150 below the face list
     bool withMatrix = false;              // an identity 0x4160
+    std::vector<float> matrix{};          // these twelve values as the 0x4160 when given
 };
 
 struct Rgb {

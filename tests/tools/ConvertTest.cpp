@@ -303,6 +303,13 @@ TEST(ConvertUsage, BadCommandLinesExitWithTwo) {
         {"--list", "--pack", "a", "b"},
         {"-o", "", "a.3ds"},
         {"--output", "", "-b", "a.3ds"},
+        {"--scale", "0", "a.3ds"},
+        {"--scale", "-2", "a.3ds"},
+        {"--scale", "nan", "a.3ds"},
+        {"--scale", "inf", "a.3ds"},
+        {"--scale", "1e39", "a.3ds"},
+        {"--scale", "1e-50", "a.3ds"},
+        {"--scale", "2x", "a.3ds"},
     };
     for (const auto& arguments : cases) {
         const ProcessResult result = Convert(arguments);

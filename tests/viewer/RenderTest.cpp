@@ -217,3 +217,68 @@ TEST(Picture, ExportedModelStandsUprightFacingTheCamera) {
     for (const QPoint outside : {QPoint(58, 32), QPoint(35, 50), QPoint(50, 78), QPoint(50, 22)})
         EXPECT_TRUE(IsBlack(image.pixel(outside))) << outside.x() << "," << outside.y();
 }
+
+namespace {
+
+// A quad facing the camera, texture coordinates from the image's top-left corner
+// at its top-left corner, in a material of the given colour and texture file.
+std::string TexturedQuad(const std::string& colour, const std::string& texture) {
+    return "xof 0303txt 0032\nMesh {\n4;\n-1;-1;0;, -1;1;0;, 1;-1;0;, 1;1;0;;\n2;\n3;0,1,2;, 3;2,1,3;;\n"
+           "MeshMaterialList {\n1;\n2;\n0,0;;\nMaterial {\n" + colour + ";;\n0;\n0;0;0;;\n0;0;0;;\n"
+           "TextureFilename {\n\"" + texture + "\";\n}\n}\n}\n"
+           "MeshTextureCoords {\n4;\n0;1;, 0;0;, 1;1;, 1;0;;\n}\n}\n";
+}
+
+enum Hue { Red, Green, Blue, Yellow, White, Dark };
+
+// The colour a lit pixel shows most.
+Hue HueOf(QRgb pixel) {
+    const int r = qRed(pixel), g = qGreen(pixel), b = qBlue(pixel);
+    if (std::max({r, g, b}) < 30) return Dark;
+    const auto strong = [](int c, int top) { return c * 2 > top; };
+    const int top = std::max({r, g, b});
+    if (strong(r, top) && strong(g, top) && strong(b, top)) return White;
+    if (strong(r, top) && strong(g, top)) return Yellow;
+    if (strong(r, top)) return Red;
+    if (strong(g, top)) return Green;
+    return Blue;
+}
+
+}  // namespace
+
+// korvane-render draws a material's texture, read from the .x file's folder,
+// modulated by the material colour; a missing image leaves the colour.
+TEST(Picture, TexturedQuadShowsTheImageModulatedByTheMaterial) {
+    testsupport::TempDir temp;
+    QImage quadrants(16, 16, QImage::Format_RGB32);
+    for (int y = 0; y < 16; ++y)
+        for (int x = 0; x < 16; ++x)
+            quadrants.setPixel(x, y, y < 8 ? (x < 8 ? 0xFF0000 : 0x00FF00) : (x < 8 ? 0x0000FF : 0xFFFF00));
+    ASSERT_TRUE(quadrants.save(QString::fromStdString(temp.File("quads.png"))));
+    const std::string tool = std::string(KORVANE_BINARY_DIR) + "/src/tools/render/korvane-render";
+    const struct {
+        const char* what;
+        std::string colour, texture;
+        Hue topLeft, topRight, bottomLeft, bottomRight;
+    } cases[] = {
+        {"white material", "1;1;1;1", "quads.png", Red, Green, Blue, Yellow},
+        {"name in other capitals", "1;1;1;1", "QUADS.PNG", Red, Green, Blue, Yellow},
+        {"green material", "0;1;0;1", "quads.png", Dark, Green, Dark, Green},
+        {"missing image", "1;1;1;1", "none.png", White, White, White, White},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const std::string x = temp.File("quad.x");
+        const std::string text = TexturedQuad(c.colour, c.texture);
+        base::WriteFileAtomically(x, text.data(), text.size());
+        const std::string output = temp.File("quad.png");
+        const std::string command = tool + " --size 100x100 " + x + " " + output;
+        ASSERT_EQ(std::system(command.c_str()), 0);
+        const QImage image(QString::fromStdString(output));
+        ASSERT_EQ(image.size(), QSize(100, 100));
+        EXPECT_EQ(HueOf(image.pixel(38, 38)), c.topLeft);
+        EXPECT_EQ(HueOf(image.pixel(62, 38)), c.topRight);
+        EXPECT_EQ(HueOf(image.pixel(38, 62)), c.bottomLeft);
+        EXPECT_EQ(HueOf(image.pixel(62, 62)), c.bottomRight);
+    }
+}

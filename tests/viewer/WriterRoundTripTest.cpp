@@ -6,6 +6,7 @@
 #include "model3ds/File3DS.h"
 #include "support/Writer3DS.h"
 #include "viewer/MeshBuilder.h"
+#include "viewer/XFile.h"
 #include "xexport/XBinaryWriter.h"
 #include "xexport/XTextWriter.h"
 
@@ -96,5 +97,51 @@ TEST(WriterRoundTrip, MeshesOfAnyNameLoadBack) {
         MeshBuilder builder;
         ASSERT_EQ(builder.Load(x.Bytes().data(), x.Bytes().size()), 0);
         EXPECT_EQ(builder.Triangles().size(), 1u);
+    }
+}
+
+// Every combination of korvane-convert's extra options, in all four writers,
+// loads back in the viewer's loader with its counts.
+TEST(WriterRoundTrip, EveryExtraOptionCombinationLoadsBack) {
+    const MeshSpec quad{.name = "Quad",
+                        .vertices = {{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 1}},
+                        .faces = {{0, 1, 2}, {0, 2, 3}},
+                        .texCoords = {{0, 0}, {1, 0}, {1, 1}, {0, 1}},
+                        .groups = {{"Skin", {0, 1}}},
+                        .smoothing = {1, 2},
+                        .matrix = {0, 1, 0, -1, 0, 0, 0, 0, 1, 2, 0, 0}};
+    const std::vector<std::uint8_t> bytes =
+        testsupport::BuildModel({quad}, {{.name = "Skin", .diffuse = testsupport::Rgb{0, 255, 0}, .textureFile = "skin.png"}});
+    for (int bits = 0; bits < 64 * 4; ++bits) {
+        xexport::TExportOptions options;
+        options.TexCoords = (bits & 1) != 0;
+        options.Textures = (bits & 2) != 0;
+        options.Normals = (bits & 4) != 0;
+        options.Frames = (bits & 8) != 0;
+        options.FlipWinding = (bits & 16) != 0;
+        if ((bits & 32) != 0) options.Scale = 2.5f;
+        const bool binary = (bits & 64) != 0;
+        const bool merged = (bits & 128) != 0;
+        SCOPED_TRACE(bits);
+        base::MemoryStream source(bytes);
+        model3ds::TFile3DS model;
+        model.LoadFromStream(source);
+        base::MemoryStream x;
+        if (binary) {
+            merged ? xexport::WriteMergedXBinary(model, options, "", x) : xexport::WriteMeshXBinary(model, options, "", x, 0);
+        } else {
+            merged ? xexport::WriteMergedXText(model, options, "", &x) : xexport::WriteMeshXText(model, options, "", &x, 0);
+        }
+        const std::vector<XMesh> meshes = ParseXFile(x.Bytes().data(), x.Bytes().size());
+        ASSERT_EQ(meshes.size(), 1u);
+        const XMesh& mesh = meshes[0];
+        EXPECT_EQ(mesh.positions.size(), 4u);
+        EXPECT_EQ(mesh.faces.cornerCounts.size(), 2u);
+        EXPECT_EQ(mesh.normalFaces.cornerCounts.size(), options.Normals ? 2u : 0u);
+        EXPECT_EQ(mesh.normals.size(), options.Normals ? 2u : 0u);  // no smoothing bit shared: flat
+        EXPECT_EQ(mesh.textureCoordinates.size(), options.TexCoords ? 4u : 0u);
+        ASSERT_EQ(mesh.materials.size(), 1u);
+        EXPECT_EQ(mesh.materials[0].textureFileName, options.Textures ? "skin.png" : "");
+        EXPECT_EQ(mesh.transform.m[3][0] != 0, options.Frames && !merged);
     }
 }

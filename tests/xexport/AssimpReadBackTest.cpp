@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
+#include <fstream>
+#include <iterator>
 #include <filesystem>
 #include <map>
 #include <regex>
@@ -100,6 +103,59 @@ TEST(AssimpReadBack, MeshesOfAnyNameReadBack) {
         const auto info = testsupport::RunProcess({assimp, "info", output, "-r"});
         ASSERT_EQ(info.exitCode, 0) << info.out << info.err;
         EXPECT_EQ(InfoCounts(info.out)["Faces"], 1);
+    }
+}
+
+// The sums of the num attributes of one kind of array in an assxml dump.
+long XmlCount(const std::string& xml, const std::string& element) {
+    const std::regex pattern("<" + element + R"re( num="(\d+)")re");
+    long total = 0;
+    for (auto it = std::sregex_iterator(xml.begin(), xml.end(), pattern); it != std::sregex_iterator(); ++it)
+        total += std::stol((*it)[1].str());
+    return total;
+}
+
+// Every combination of the extra export options (issue 12), in both forms, one mesh
+// and merged, re-imported by assimp: the counts of faces, vertices, normals and
+// texture coordinates. The shared models take turns, so each gets its share.
+TEST(AssimpReadBack, EveryExtraOptionCombinationReadsBackWithItsCounts) {
+    const auto folder = testsupport::SharedModels();
+    if (folder.empty()) GTEST_SKIP() << "the shared model folder is absent";
+    const std::string assimp = FindProgram("assimp");
+    if (assimp.empty()) GTEST_SKIP() << "assimp (Debian assimp-utils) is not installed";
+    std::vector<std::string> models;
+    for (const auto& entry : std::filesystem::directory_iterator(folder / "3ds")) models.push_back(entry.path().string());
+    std::sort(models.begin(), models.end());
+    testsupport::TempDir dir;
+    const char* flags[] = {"--texcoords", "--textures", "--normals", "--frames", "--flip-winding", "-b", "-m"};
+    for (int bits = 0; bits < 128; ++bits) {
+        const std::string& input = models[static_cast<std::size_t>(bits) % models.size()];
+        const std::string output = dir.File("out.x");
+        std::vector<std::string> command = {KORVANE_CONVERT, "-o", output, "--scale", "0.5", input};
+        for (int f = 0; f < 7; ++f) {
+            if ((bits & (1 << f)) != 0) command.push_back(flags[f]);
+        }
+        const bool merge = (bits & 64) != 0;
+        SCOPED_TRACE(testing::Message() << input << " options " << bits);
+        const auto converted = testsupport::RunProcess(command);
+        ASSERT_EQ(converted.exitCode, 0) << converted.err;
+        const std::string xml = dir.File("out.assxml");
+        const auto exported = testsupport::RunProcess({assimp, "export", output, xml});
+        ASSERT_EQ(exported.exitCode, 0) << exported.out << exported.err;
+        std::ifstream file(xml);
+        const std::string dump((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+
+        model3ds::TFile3DS model(input);
+        auto& meshes = model.ObjectList();
+        long faces = 0;
+        bool texCoords = false;
+        for (int i = 0; i < (merge ? meshes.MeshTotal() : 1); ++i) {
+            faces += meshes.GetMesh(i)->NumFaces();
+            texCoords = texCoords || meshes.GetMesh(i)->NumTexCoords() > 0;
+        }
+        EXPECT_EQ(XmlCount(dump, "Positions"), 3 * faces);
+        EXPECT_EQ(XmlCount(dump, "Normals"), (bits & 4) != 0 ? 3 * faces : 0);
+        EXPECT_EQ(XmlCount(dump, "TextureCoords"), (bits & 1) != 0 && texCoords ? 3 * faces : 0);
     }
 }
 

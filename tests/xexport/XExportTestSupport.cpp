@@ -118,7 +118,10 @@ std::vector<XToken> DecodeTokens(const std::vector<std::uint8_t>& bytes) {
             token.code = cursor.Take<std::uint16_t>();
             switch (token.code) {
             case 1:
+            case 2:  // a string keeps its text in name; its separator follows as a token of its own
                 token.name = cursor.TakeText(cursor.Take<std::uint32_t>());
+                break;
+            case 20:
                 break;
             case 6:
                 token.ints.resize(cursor.Take<std::uint32_t>());

@@ -4,15 +4,21 @@
 #include <cctype>
 #include <cerrno>
 #include <charconv>
+#include <cmath>
 #include <filesystem>
 #include <iostream>
 #include <optional>
+#include <sstream>
+#include <thread>
+
+#include <unistd.h>
 
 #include "base/Format.h"
 #include "base/Stream.h"
 #include "model3ds/MaterialColor.h"
 #include "model3ds/File3DS.h"
 #include "tools/convert/Arguments.h"
+#include "tools/convert/BatchConvert.h"
 #include "tools/convert/OpenModel.h"
 #include "tools/convert/RemoteInput.h"
 #include "tools/convert/TabSeparated.h"
@@ -36,6 +42,11 @@ struct MaterialEdit {
 struct ExportRequest {
     std::string input;
     std::string output;
+    // Batch mode: several inputs, or a folder; results into outputFolder or beside the inputs.
+    bool batch = false;
+    std::vector<std::string> inputs;
+    std::optional<std::string> outputFolder;
+    int jobs = 1;
     bool binary = false;
     bool merge = false;
     std::optional<int> meshIndex;
@@ -48,6 +59,9 @@ const std::vector<OptionDef> kSpecs = {
     {"--output", "-o", true},  {"--binary", "-b", false},      {"--merge", "-m", false},
     {"--mesh", "", true},      {"--mesh-name", "", true},      {"--origin", "", true},
     {"--no-materials", "", false}, {"--ignore-opacity", "", false},
+    {"--texcoords", "", false}, {"--textures", "", false}, {"--normals", "", false},
+    {"--frames", "", false},    {"--scale", "", true},          {"--flip-winding", "", false},
+    {"--jobs", "-j", true},
 };
 
 struct RepeatableSpec {
@@ -140,6 +154,17 @@ std::vector<std::string> TakeEdits(const std::vector<std::string>& words, std::v
     return rest;
 }
 
+// A positive, finite factor that stays finite as a 32-bit float.
+float ParseScale(const std::string& text) {
+    double value = 0;
+    const char* end = text.data() + text.size();
+    const auto result = std::from_chars(text.data(), end, value);
+    const bool ok = !text.empty() && result.ec == std::errc() && result.ptr == end && std::isfinite(value) &&
+                    value > 0 && std::isfinite(static_cast<float>(value)) && static_cast<float>(value) > 0;
+    if (!ok) throw UsageError("--scale takes a positive, finite number, not " + text);
+    return static_cast<float>(value);
+}
+
 xexport::TOriginMode ParseOrigin(const std::string& text) {
     if (text == "center") return xexport::TOriginMode::EncodeZeroCenter;
     if (text == "min") return xexport::TOriginMode::EncodeZeroLeft;
@@ -159,10 +184,32 @@ std::string DefaultOutput(const std::string& input) {
 ExportRequest ParseRequest(const std::vector<std::string>& words) {
     ExportRequest request;
     const Arguments arguments = ParseArguments(TakeEdits(words, request.edits), kSpecs);
-    if (arguments.operands.size() != 1) throw UsageError("give exactly one INPUT to convert");
+    if (arguments.operands.empty()) throw UsageError("give an INPUT to convert");
+    request.inputs = arguments.operands;
+    for (std::size_t i = 1; i < request.inputs.size(); ++i) {
+        const auto same = std::find(request.inputs.begin(), request.inputs.begin() + static_cast<long>(i), request.inputs[i]);
+        if (same != request.inputs.begin() + static_cast<long>(i)) throw UsageError("INPUT " + request.inputs[i] + " given twice");
+    }
     request.input = arguments.operands[0];
-    request.output = arguments.Has("--output") ? arguments.Value("--output") : DefaultOutput(request.input);
-    if (request.output.empty()) throw UsageError("--output needs a file name, or - for standard output");
+    std::error_code ignored;
+    request.batch = request.inputs.size() > 1 ||
+                    (!IsHttpAddress(request.input) && std::filesystem::is_directory(request.input, ignored));
+    if (request.batch) {
+        if (arguments.Has("--output")) request.outputFolder = arguments.Value("--output");
+        if (request.outputFolder && (request.outputFolder->empty() || *request.outputFolder == "-"))
+            throw UsageError("with several inputs or a folder, --output names a folder");
+    } else {
+        request.output = arguments.Has("--output") ? arguments.Value("--output") : DefaultOutput(request.input);
+        if (request.output.empty()) throw UsageError("--output needs a file name, or - for standard output");
+    }
+    const unsigned cores = std::thread::hardware_concurrency();
+    request.jobs = cores == 0 ? 1 : static_cast<int>(std::min(cores, 256u));
+    if (arguments.Has("--jobs")) {
+        const auto jobs = ParseInteger(arguments.Value("--jobs"));
+        if (!jobs || *jobs < 1 || *jobs > 256)
+            throw UsageError("--jobs takes a whole number from 1 to 256, not " + arguments.Value("--jobs"));
+        request.jobs = static_cast<int>(*jobs);
+    }
     request.binary = arguments.Has("--binary");
     request.merge = arguments.Has("--merge");
     if (arguments.Has("--mesh") && arguments.Has("--mesh-name")) throw UsageError("give --mesh or --mesh-name, not both");
@@ -178,6 +225,12 @@ ExportRequest ParseRequest(const std::vector<std::string>& words) {
     if (request.merge) request.options.Origin = xexport::TOriginMode::NotEncode;
     request.options.SaveMaterial = !arguments.Has("--no-materials");
     request.options.SetTranse = !arguments.Has("--ignore-opacity");
+    request.options.TexCoords = arguments.Has("--texcoords");
+    request.options.Textures = arguments.Has("--textures");
+    request.options.Normals = arguments.Has("--normals");
+    request.options.Frames = arguments.Has("--frames");
+    request.options.FlipWinding = arguments.Has("--flip-winding");
+    if (arguments.Has("--scale")) request.options.Scale = ParseScale(arguments.Value("--scale"));
     return request;
 }
 
@@ -262,7 +315,7 @@ void Write(model3ds::TFile3DS& model, const ExportRequest& request, int meshInde
 
 // Once for each exported mesh (every mesh for the index -1, a merged export)
 // that holds NaN or infinite coordinates, which the writers write as 0.
-void WarnNonFiniteCoordinates(model3ds::TFile3DS& model, int meshIndex) {
+void WarnNonFiniteCoordinates(model3ds::TFile3DS& model, int meshIndex, std::ostream& warnings) {
     auto& meshes = model.ObjectList();
     const int first = meshIndex < 0 ? 0 : meshIndex;
     const int end = meshIndex < 0 ? meshes.MeshTotal() : meshIndex + 1;
@@ -270,9 +323,34 @@ void WarnNonFiniteCoordinates(model3ds::TFile3DS& model, int meshIndex) {
         const model3ds::TMesh3DS& mesh = *meshes.GetMesh(i);
         const std::size_t count = xexport::CountNonFiniteCoordinates(mesh);
         if (count == 0) continue;
-        std::cerr << "korvane-convert: warning: mesh \"" << EscapeField(mesh.Name) << "\": " << count
+        warnings << "korvane-convert: warning: mesh \"" << EscapeField(mesh.Name) << "\": " << count
                   << (count == 1 ? " coordinate is" : " coordinates are") << " not a finite number; written as 0\n";
     }
+}
+
+// One input to one output.
+void Convert(const ExportRequest& request, std::ostream& out, std::ostream& warnings) {
+    model3ds::TFile3DS model;
+    OpenModelFile(model, request.input);
+    if (model.ObjectList().MeshTotal() == 0) throw base::Exception("READ ERROR : " + request.input);
+    ApplyEdits(model, request.edits);
+    const int meshIndex = request.merge ? -1 : ResolveMesh(model, request);
+    WarnNonFiniteCoordinates(model, meshIndex, warnings);
+    Write(model, request, meshIndex, out);
+}
+
+int RunBatchExport(const ExportRequest& request) {
+    std::vector<BatchFailure> failures;
+    const std::vector<BatchJob> jobs = PlanBatch(request.inputs, request.outputFolder, failures);
+    const auto convert = [&request](const BatchJob& job, std::string& warnings) {
+        ExportRequest one = request;
+        one.input = job.input;
+        one.output = job.output;
+        std::ostringstream text;
+        Convert(one, text, text);
+        warnings += text.str();
+    };
+    return RunBatch(jobs, std::move(failures), request.jobs, convert, std::cerr, isatty(STDERR_FILENO) == 1);
 }
 
 }  // namespace
@@ -281,13 +359,8 @@ bool IsExportValueOption(const std::string& word) { return TakesValue(word) || F
 
 int RunExport(const std::vector<std::string>& words, std::ostream& out) {
     const ExportRequest request = ParseRequest(words);
-    model3ds::TFile3DS model;
-    OpenModelFile(model, request.input);
-    if (model.ObjectList().MeshTotal() == 0) throw base::Exception("READ ERROR : " + request.input);
-    ApplyEdits(model, request.edits);
-    const int meshIndex = request.merge ? -1 : ResolveMesh(model, request);
-    WarnNonFiniteCoordinates(model, meshIndex);
-    Write(model, request, meshIndex, out);
+    if (request.batch) return RunBatchExport(request);
+    Convert(request, out, std::cerr);
     return 0;
 }
 

@@ -25,6 +25,7 @@ constexpr const char* kUsage =
     "       korvane-convert --pack OUT INPUT\n"
     "       korvane-convert --unpack OUT INPUT\n"
     "       korvane-convert [OPTIONS] INPUT\n"
+    "       korvane-convert [OPTIONS] [-j N] INPUT... [-o FOLDER]\n"
     "       korvane-convert -h | --help | --version\n";
 
 constexpr const char* kHelp =
@@ -41,9 +42,25 @@ constexpr const char* kHelp =
     "                         to its minimum corner, or keep the coordinates\n"
     "    --no-materials       write no material list\n"
     "    --ignore-opacity     write every material opaque\n"
+    "    --texcoords          a MeshTextureCoords block from the mesh's texture coordinates\n"
+    "                         (v flipped to DirectX's top-left origin: 1 - v)\n"
+    "    --textures           a TextureFilename in each material with a texture map\n"
+    "    --normals            a MeshNormals block from the smoothing groups\n"
+    "    --frames             the mesh inside a Frame named after it, with a\n"
+    "                         FrameTransformMatrix from its local matrix; with -m\n"
+    "                         the merged mesh stays one Mesh, without a Frame\n"
+    "    --scale F            multiply every coordinate by F (positive), after --origin\n"
+    "    --flip-winding       reverse every face's vertex order, and the normals with it\n"
     "    --opacity NAME=PERCENT, --power NAME=VALUE, --diffuse NAME=RRGGBB,\n"
     "    --specular NAME=RRGGBB   edit the first material of that name first\n"
     "                         (opacity 10 to 100, power 0 to 50; repeatable)\n"
+    "  [OPTIONS] INPUT...   several inputs, or a folder (every .3ds/.3da below it, any\n"
+    "                       letter case): each converted with OPTIONS, into FOLDER (-o) at\n"
+    "                       its path below the folder given (a file given: its name), or\n"
+    "                       beside its input without -o. One failure never stops the rest;\n"
+    "                       every failure is listed at the end, and no partial file is left\n"
+    "    -j, --jobs N         N conversions at once (default: the number of cores); on a\n"
+    "                         terminal a progress line shows on standard error\n"
     "  --list INPUT         one line per mesh, then one per material, tab-separated:\n"
     "                         mesh INDEX NAME VERTICES FACES TEXCOORDS GROUPS\n"
     "                         material INDEX NAME DIFFUSE SPECULAR OPACITY POWER\n"
@@ -62,7 +79,7 @@ constexpr const char* kHelp =
     "  --version            show the version\n"
     "\n"
     "Exit status: 0 success, 1 the input cannot be read or the output (standard output\n"
-    "included) not written, 2 usage error.\n";
+    "included) not written (in a batch: any input failed), 2 usage error.\n";
 
 struct Command {
     const char* option;

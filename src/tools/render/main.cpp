@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
+#include <filesystem>
 #include <new>
 #include <string>
 #include <stdexcept>
@@ -48,6 +49,8 @@ void LoadModel(viewer::ViewerScene& scene, const std::string& input) {
         throw std::runtime_error(input + ": cannot read the .x data (code 0x" +
                                  QString::number(static_cast<std::uint32_t>(result), 16).toStdString() + ")");
     if (!scene.MeshBuilder) throw std::runtime_error(input + ": the file is empty");
+    // Texture file names are relative to the file's folder.
+    scene.MeshBuilder->SetTextureFolder(std::filesystem::absolute(input).parent_path().string());
 }
 
 // The picture of the scene, encoded as PNG.

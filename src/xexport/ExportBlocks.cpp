@@ -1,0 +1,196 @@
+#include "xexport/ExportBlocks.h"
+
+#include <cmath>
+#include <cstring>
+#include <map>
+#include <tuple>
+
+#include "base/ShiftJis.h"
+
+namespace xexport {
+
+namespace {
+
+bool IsAsciiDigit(unsigned char c) { return c >= '0' && c <= '9'; }
+
+bool IsNameByte(unsigned char c) {
+    return IsAsciiDigit(c) || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_' || c >= 0x80;
+}
+
+float FiniteOrZero(float value) { return std::isfinite(value) ? value : 0.0f; }
+
+TVector3DS Sub(const TVector3DS& a, const TVector3DS& b) { return {a.x - b.x, a.y - b.y, a.z - b.z}; }
+
+// In double, so that a large model's sums keep their precision.
+struct Vec3d {
+    double x = 0, y = 0, z = 0;
+};
+
+Vec3d Cross(const TVector3DS& a, const TVector3DS& b) {
+    return {static_cast<double>(a.y) * b.z - static_cast<double>(a.z) * b.y,
+            static_cast<double>(a.z) * b.x - static_cast<double>(a.x) * b.z,
+            static_cast<double>(a.x) * b.y - static_cast<double>(a.y) * b.x};
+}
+
+// The unit vector of v, or false when v has no direction (zero, or not finite).
+bool Normalise(const Vec3d& v, TVector3DS& unit) {
+    const double length = std::sqrt(v.x * v.x + v.y * v.y + v.z * v.z);
+    if (!std::isfinite(length) || length < 1e-30) return false;
+    unit = {static_cast<float>(v.x / length), static_cast<float>(v.y / length), static_cast<float>(v.z / length)};
+    return std::isfinite(unit.x) && std::isfinite(unit.y) && std::isfinite(unit.z);
+}
+
+std::uint32_t FloatBits(float value) {
+    if (value == 0.0f) value = 0.0f;  // -0 and +0 are one normal
+    std::uint32_t bits = 0;
+    std::memcpy(&bits, &value, sizeof bits);
+    return bits;
+}
+
+}  // namespace
+
+std::string TextFormName(std::string_view name) {
+    std::string word;
+    word.reserve(name.size() + 1);
+    if (!name.empty() && IsAsciiDigit(static_cast<unsigned char>(name.front()))) word += '_';
+    for (std::size_t i = 0; i < name.size(); ++i) {
+        const auto c = static_cast<unsigned char>(name[i]);
+        if (base::IsShiftJisLeadByte(c) && i + 1 < name.size() &&
+            base::IsShiftJisTrailByte(static_cast<unsigned char>(name[i + 1]))) {
+            word += name.substr(i, 2);
+            ++i;
+        } else {
+            word += IsNameByte(c) ? name[i] : '_';
+        }
+    }
+    return word;
+}
+
+std::vector<model3ds::TTexCoord3DS> ExportTexCoords(const std::vector<const TMesh3DS*>& meshes) {
+    std::vector<model3ds::TTexCoord3DS> coords;
+    bool any = false;
+    for (const TMesh3DS* mesh : meshes) any = any || !mesh->TexCoords.empty();
+    if (!any) return coords;
+    for (const TMesh3DS* mesh : meshes) {
+        for (std::size_t i = 0; i < mesh->Vertices.size(); ++i) {
+            if (i < mesh->TexCoords.size()) {
+                const auto& stored = mesh->TexCoords[i];
+                coords.push_back({FiniteOrZero(stored.u), FiniteOrZero(1.0f - FiniteOrZero(stored.v))});
+            } else {
+                coords.push_back({0, 0});
+            }
+        }
+    }
+    return coords;
+}
+
+std::string_view TextureFileName(const TMaterial3DS* material, const TExportOptions& options) {
+    if (!options.Textures || material == nullptr) return {};
+    return material->TextureMap.Map.Name;
+}
+
+TMeshNormals ComputeNormals(const std::vector<const TMesh3DS*>& meshes, const TVertexTransform& transform,
+                            bool flip) {
+    TMeshNormals result;
+    std::map<std::tuple<std::uint32_t, std::uint32_t, std::uint32_t>, std::uint32_t> known;
+    for (const TMesh3DS* mesh : meshes) {
+        const std::size_t n = mesh->Vertices.size();
+        const std::size_t m = mesh->Faces.size();
+        std::vector<TVector3DS> positions(n);
+        for (std::size_t i = 0; i < n; ++i) positions[i] = transform.Apply(mesh->Vertices[i]);
+        // Area-weighted face normals (twice the area), counter-clockwise in the model's axes.
+        std::vector<Vec3d> faceNormals(m);
+        for (std::size_t f = 0; f < m; ++f) {
+            const auto& face = mesh->Faces[f];
+            faceNormals[f] = Cross(Sub(positions[face.V2], positions[face.V1]),
+                                   Sub(positions[face.V3], positions[face.V1]));
+        }
+        // The faces around each vertex, as offsets into one list.
+        std::vector<std::uint32_t> first(n + 1, 0);
+        for (const auto& face : mesh->Faces) {
+            for (const std::uint16_t v : {face.V1, face.V2, face.V3}) ++first[v + 1];
+        }
+        for (std::size_t i = 0; i < n; ++i) first[i + 1] += first[i];
+        std::vector<std::uint32_t> around(first[n]);
+        std::vector<std::uint32_t> fill(first.begin(), first.end() - 1);
+        for (std::size_t f = 0; f < m; ++f) {
+            const auto& face = mesh->Faces[f];
+            for (const std::uint16_t v : {face.V1, face.V2, face.V3}) around[fill[v]++] = static_cast<std::uint32_t>(f);
+        }
+        const auto smoothing = [mesh](std::size_t f) {
+            return f < mesh->SmoothGroups.size() ? mesh->SmoothGroups[f] : std::uint32_t{0};
+        };
+        for (std::size_t f = 0; f < m; ++f) {
+            const std::uint32_t bits = smoothing(f);
+            TVector3DS flat{0, 0, 1};
+            Normalise(faceNormals[f], flat);
+            std::array<std::uint32_t, 3> indices{};
+            const auto corners = FaceCorners(mesh->Faces[f], flip);
+            for (int c = 0; c < 3; ++c) {
+                const std::uint16_t v = corners[c];
+                Vec3d sum = faceNormals[f];
+                if (bits != 0) {
+                    sum = {};
+                    for (std::uint32_t k = first[v]; k < first[v + 1]; ++k) {
+                        const std::uint32_t g = around[k];
+                        if ((smoothing(g) & bits) == 0) continue;
+                        sum.x += faceNormals[g].x;
+                        sum.y += faceNormals[g].y;
+                        sum.z += faceNormals[g].z;
+                    }
+                }
+                TVector3DS normal = flat;
+                Normalise(sum, normal);
+                if (flip) normal = {-normal.x, -normal.y, -normal.z};
+                const auto key = std::make_tuple(FloatBits(normal.x), FloatBits(normal.y), FloatBits(normal.z));
+                const auto [found, added] = known.emplace(key, static_cast<std::uint32_t>(result.Normals.size()));
+                if (added) result.Normals.push_back(normal);
+                indices[c] = found->second;
+            }
+            result.FaceNormals.push_back(indices);
+        }
+    }
+    return result;
+}
+
+TFrame MeshFrame(const TMesh3DS& mesh, TVertexTransform& transform) {
+    TFrame frame;
+    frame.Name = mesh.Name.empty() ? std::string("Mesh") : TextFormName(mesh.Name);
+    frame.Matrix = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
+    const float* m = mesh.LocalMatrix.m;
+    // Rows: the local x, y and z axes, then the origin, in the model's axes.
+    double r[3][3];
+    for (int i = 0; i < 3; ++i)
+        for (int j = 0; j < 3; ++j) r[i][j] = m[3 * i + j];
+    const double det = r[0][0] * (r[1][1] * r[2][2] - r[1][2] * r[2][1]) -
+                       r[0][1] * (r[1][0] * r[2][2] - r[1][2] * r[2][0]) +
+                       r[0][2] * (r[1][0] * r[2][1] - r[1][1] * r[2][0]);
+    if (!std::isfinite(det) || std::fabs(det) < 1e-12) return frame;
+    for (int i = 0; i < 12; ++i) {
+        if (!std::isfinite(m[i])) return frame;
+    }
+    // The origin goes where the vertex pipeline puts a vertex at that point.
+    TVertexTransform originOnly = transform;
+    originOnly.Snap = false;
+    const TVector3DS origin = originOnly.Apply({m[9], m[10], m[11]});
+    transform.ToLocal = true;
+    transform.Origin[0] = origin.x;
+    transform.Origin[1] = origin.y;
+    transform.Origin[2] = origin.z;
+    for (int i = 0; i < 3; ++i) {
+        for (int j = 0; j < 3; ++j) {
+            const int a = (j + 1) % 3, b = (j + 2) % 3, c = (i + 1) % 3, d = (i + 2) % 3;
+            transform.Inverse[i][j] = (r[a][c] * r[b][d] - r[a][d] * r[b][c]) / det;
+        }
+    }
+    // In .x axes: y and z swapped in both the rows and the columns.
+    static constexpr int kSwap[3] = {0, 2, 1};
+    for (int i = 0; i < 3; ++i)
+        for (int j = 0; j < 3; ++j) frame.Matrix[4 * i + j] = static_cast<float>(r[kSwap[i]][kSwap[j]]);
+    frame.Matrix[12] = origin.x;
+    frame.Matrix[13] = origin.z;
+    frame.Matrix[14] = origin.y;
+    return frame;
+}
+
+}  // namespace xexport

@@ -1,0 +1,67 @@
+#pragma once
+// The data of the optional blocks of korvane-convert (texture coordinates,
+// texture file names, normals, frames, face winding), worked out once here and
+// written by the text and the binary writers alike. Every vector is in the
+// model's axes (x, y, z); the writers put it in .x order (x, z, y) as they do
+// for the vertices.
+#include <array>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "xexport/ExportOptions.h"
+#include "xexport/ExportPreparation.h"
+
+namespace xexport {
+
+// The name as one word that every reader of the text form takes for a name:
+// letters, digits and "_", not starting with a digit, and bytes from 0x80 up (a
+// Shift-JIS character whole, even when its trail byte is ASCII). Any other byte
+// becomes "_", and a name starting with a digit gets a "_" in front.
+std::string TextFormName(std::string_view name);
+
+// A face's three vertex indices in the order they are written: V1, V3, V2, or
+// V1, V2, V3 when the winding is flipped.
+inline std::array<std::uint16_t, 3> FaceCorners(const model3ds::TFaceEntry3DS& face, bool flip) {
+    return flip ? std::array<std::uint16_t, 3>{face.V1, face.V2, face.V3}
+                : std::array<std::uint16_t, 3>{face.V1, face.V3, face.V2};
+}
+
+// The texture coordinates of every vertex of the meshes, in order, v flipped to
+// DirectX's top-left origin (1 - v). Empty when no mesh has any; a mesh without
+// them, or the vertices past a short list, get (0, 0). A NaN or infinite value is 0.
+std::vector<model3ds::TTexCoord3DS> ExportTexCoords(const std::vector<const TMesh3DS*>& meshes);
+
+// The texture file name written in a material's TextureFilename, raw bytes as
+// stored; empty when the option is off or the material has no texture map.
+std::string_view TextureFileName(const TMaterial3DS* material, const TExportOptions& options);
+
+// The MeshNormals block: distinct normals (one copy of each value), and for each face (in the meshes'
+// order) the indices of its corners' normals in written corner order.
+struct TMeshNormals {
+    std::vector<TVector3DS> Normals;
+    std::vector<std::array<std::uint32_t, 3>> FaceNormals;
+};
+
+// Normals from the smoothing groups, of the vertices as transform writes them:
+// at a corner, the sum of the area-weighted normals of the faces around the
+// vertex that share a smoothing bit with the face; a face without smoothing bits
+// is flat. Normalised; a corner whose sum has no direction takes its face's
+// normal, and a degenerate face (0, 0, 1). Negated when flip is set.
+TMeshNormals ComputeNormals(const std::vector<const TMesh3DS*>& meshes, const TVertexTransform& transform, bool flip);
+
+// A Frame around the single mesh: its name and its FrameTransformMatrix (16
+// values, row by row, in .x axes).
+struct TFrame {
+    std::string Name;
+    std::array<float, 16> Matrix{};
+};
+
+// The frame of the mesh, and the transform's steps into the frame's space: with
+// a usable local matrix, the vertices are written relative to it so that the
+// frame's matrix puts them back where the plain export puts them; without one
+// (all zero, or singular) the matrix is the identity.
+TFrame MeshFrame(const TMesh3DS& mesh, TVertexTransform& transform);
+
+}  // namespace xexport

@@ -1,0 +1,230 @@
+// The optional blocks of korvane-convert (issue 12), on small models whose
+// output is worked out by hand.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "XExportTestSupport.h"
+#include "xexport/ExportBlocks.h"
+#include "xexport/ExportPreparation.h"
+
+namespace {
+
+using testsupport::MeshSpec;
+using xexport::TExportOptions;
+using xexport::TOriginMode;
+using xtest::DecodeTokens;
+using xtest::ListAfter;
+using xtest::LoadModel;
+using xtest::XToken;
+
+// "Tri": (0, 0, 0), (1, 0, 0), (0, 1, 0), one face in the material "Red" that
+// has the texture map "red.png"; texture coordinates (0, 0), (1, 0), (0, 1).
+// Exported with the coordinates kept, the zeros snap to -0.000001.
+std::unique_ptr<model3ds::TFile3DS> TexturedTriangle() {
+    return LoadModel({{.name = "Tri",
+                       .vertices = {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}},
+                       .faces = {{0, 1, 2}},
+                       .texCoords = {{0, 0}, {1, 0}, {0, 1}},
+                       .groups = {{"Red", {0}}},
+                       .withMatrix = true}},
+                     {{.name = "Red", .diffuse = testsupport::Rgb{255, 0, 0}, .textureFile = "red.png"}});
+}
+
+std::vector<float> Floats(const XToken& token) { return token.floats; }
+std::vector<std::uint32_t> Ints(const XToken& token) { return token.ints; }
+
+bool HasString(const std::vector<XToken>& tokens, const std::string& text) {
+    for (const XToken& token : tokens) {
+        if (token.code == 2 && token.name == text) return true;
+    }
+    return false;
+}
+
+struct BlockCase {
+    const char* what;
+    std::function<void(TExportOptions&)> set;
+    std::string text;  // expected in the text form, CR LF line ends
+    std::function<void(const std::vector<XToken>&)> checkBinary;
+};
+
+TEST(ExportBlocks, EachOptionWritesItsBlockInTextAndBinary) {
+    const float z = -1e-6f;
+    const std::vector<BlockCase> cases = {
+        {"texcoords", [](TExportOptions& o) { o.TexCoords = true; },
+         "MeshTextureCoords {\r\n3;\r\n0.000000;1.000000;,\r\n1.000000;1.000000;,\r\n0.000000;0.000000;;\r\n}\r\n",
+         [](const std::vector<XToken>& t) {
+             EXPECT_EQ(Ints(ListAfter(t, "MeshTextureCoords")), (std::vector<std::uint32_t>{3}));
+             EXPECT_EQ(Floats(ListAfter(t, "MeshTextureCoords", 1)), (std::vector<float>{0, 1, 1, 1, 0, 0}));
+         }},
+        {"textures", [](TExportOptions& o) { o.Textures = true; },
+         "0.000000;0.000000;0.000000;;\r\nTextureFilename {\r\n\"red.png\";\r\n}\r\n}\r\n",
+         [](const std::vector<XToken>& t) { EXPECT_TRUE(HasString(t, "red.png")); }},
+        {"normals", [](TExportOptions& o) { o.Normals = true; },
+         "MeshNormals {\r\n1;\r\n0.000000;1.000000;0.000000;;\r\n1;\r\n3;0,0,0;;\r\n}\r\n",
+         [](const std::vector<XToken>& t) {
+             EXPECT_EQ(Ints(ListAfter(t, "MeshNormals")), (std::vector<std::uint32_t>{1}));
+             EXPECT_EQ(Floats(ListAfter(t, "MeshNormals", 1)), (std::vector<float>{0, 1, 0}));
+             EXPECT_EQ(Ints(ListAfter(t, "MeshNormals", 2)), (std::vector<std::uint32_t>{1, 3, 0, 0, 0}));
+         }},
+        {"frames", [](TExportOptions& o) { o.Frames = true; },
+         "}\r\n\r\nFrame Tri {\r\nFrameTransformMatrix {\r\n1.000000,0.000000,0.000000,0.000000,0.000000,1.000000,"
+         "0.000000,0.000000,0.000000,0.000000,1.000000,0.000000,0.000000,0.000000,0.000000,1.000000;;\r\n}\r\n"
+         "Mesh Tri {\r\n",
+         [](const std::vector<XToken>& t) {
+             ASSERT_GE(t.size(), 10u);
+             EXPECT_EQ(t[4].name, "Frame");
+             EXPECT_EQ(t[5].name, "Tri");
+             EXPECT_EQ(Floats(ListAfter(t, "FrameTransformMatrix")),
+                       (std::vector<float>{1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1}));
+             EXPECT_EQ(t.back().code, 11);
+             EXPECT_EQ(t[t.size() - 2].code, 11);
+         }},
+        {"scale", [](TExportOptions& o) { o.Scale = 2; },
+         "3;\r\n-0.000002;-0.000002;-0.000002;,\r\n2.000000;-0.000002;-0.000002;,\r\n-0.000002;-0.000002;2.000000;;\r\n",
+         [z](const std::vector<XToken>& t) {
+             EXPECT_EQ(Floats(ListAfter(t, "Mesh", 1)),
+                       (std::vector<float>{2 * z, 2 * z, 2 * z, 2, 2 * z, 2 * z, 2 * z, 2 * z, 2}));
+         }},
+        {"flip winding, with normals", [](TExportOptions& o) { o.FlipWinding = o.Normals = true; },
+         "1;\r\n3;0,1,2;;\r\nMeshMaterialList {",
+         [](const std::vector<XToken>& t) {
+             EXPECT_EQ(Ints(ListAfter(t, "Mesh", 2)), (std::vector<std::uint32_t>{1, 3, 0, 1, 2}));
+             EXPECT_EQ(Floats(ListAfter(t, "MeshNormals", 1)), (std::vector<float>{0, -1, 0}));
+         }},
+    };
+    for (const BlockCase& c : cases) {
+        SCOPED_TRACE(c.what);
+        auto model = TexturedTriangle();
+        TExportOptions options;
+        options.Origin = TOriginMode::NotEncode;
+        c.set(options);
+        const std::string text = xtest::MeshText(*model, options, 0);
+        EXPECT_NE(text.find(c.text), std::string::npos) << text;
+        c.checkBinary(DecodeTokens(xtest::MeshBinary(*model, options, 0)));
+        // The merged writers write the same blocks.
+        if (options.TexCoords || options.Textures || options.Normals) {
+            EXPECT_NE(xtest::MergedText(*model, options).find(c.text), std::string::npos);
+            EXPECT_EQ(DecodeTokens(xtest::MergedBinary(*model, options)).back().code, 11);
+        }
+    }
+}
+
+TEST(ExportBlocks, OptionsOffChangeNoByteAndScaleOneIsOff) {
+    auto model = TexturedTriangle();
+    TExportOptions plain;
+    TExportOptions scaleOne;
+    scaleOne.Scale = 1.0f;
+    EXPECT_EQ(xtest::MeshText(*model, plain, 0), xtest::MeshText(*model, scaleOne, 0));
+    const std::string text = xtest::MergedText(*model, plain);
+    for (const char* block : {"MeshTextureCoords", "TextureFilename", "MeshNormals", "Frame"})
+        EXPECT_EQ(text.find(block), std::string::npos) << block;
+}
+
+TEST(ExportBlocks, MeshWithoutTexCoordsGetsNoneAndShortListsArePadded) {
+    auto model = LoadModel({{.name = "A", .vertices = {{0, 0, 0}, {1, 0, 0}}},
+                            {.name = "B", .vertices = {{0, 0, 0}, {1, 0, 0}}, .texCoords = {{0.25f, 0.25f}}}});
+    auto& meshes = model->ObjectList();
+    EXPECT_TRUE(xexport::ExportTexCoords({meshes.GetMesh(0)}).empty());
+    const auto merged = xexport::ExportTexCoords({meshes.GetMesh(0), meshes.GetMesh(1)});
+    ASSERT_EQ(merged.size(), 4u);
+    EXPECT_EQ(merged[0].v, 0.0f);
+    EXPECT_EQ(merged[2].u, 0.25f);
+    EXPECT_EQ(merged[2].v, 0.75f);
+    EXPECT_EQ(merged[3].v, 0.0f);
+}
+
+// Face A (0, 1, 2) lies in z = 0 (normal +z), face B (0, 3, 1) in y = 0 (normal
+// +y); they share vertices 0 and 1 and have the same area.
+struct SmoothCase {
+    std::uint32_t a, b;
+    bool shared;  // whether the corners at vertices 0 and 1 take the averaged normal
+};
+
+TEST(ExportBlocks, SmoothingGroupsShareOrSplitNormals) {
+    const float h = static_cast<float>(1 / std::sqrt(2.0));
+    for (const SmoothCase c : {SmoothCase{1, 1, true}, SmoothCase{3, 2, true}, SmoothCase{1, 2, false},
+                               SmoothCase{0, 0, false}, SmoothCase{0, 1, false}}) {
+        SCOPED_TRACE(testing::Message() << c.a << " " << c.b);
+        auto model = LoadModel({{.name = "Fold",
+                                 .vertices = {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {0, 0, 1}},
+                                 .faces = {{0, 1, 2}, {0, 3, 1}},
+                                 .smoothing = {c.a, c.b}}});
+        xexport::TVertexTransform asStored;
+        asStored.Snap = false;
+        const auto normals = xexport::ComputeNormals({model->ObjectList().GetMesh(0)}, asStored, false);
+        ASSERT_EQ(normals.FaceNormals.size(), 2u);
+        const auto normal = [&normals](int face, int corner) {
+            return normals.Normals[normals.FaceNormals[face][corner]];
+        };
+        // Written corners: V1, V3, V2. Face A: 0, 2, 1; face B: 0, 1, 3.
+        EXPECT_EQ(normals.Normals.size(), c.shared ? 3u : 2u);
+        for (const auto& [face, corner] : {std::pair{0, 0}, std::pair{0, 2}, std::pair{1, 0}, std::pair{1, 1}}) {
+            const auto n = normal(face, corner);
+            if (c.shared) {
+                EXPECT_FLOAT_EQ(n.x, 0);
+                EXPECT_FLOAT_EQ(n.y, h);
+                EXPECT_FLOAT_EQ(n.z, h);
+            } else {
+                EXPECT_FLOAT_EQ(face == 0 ? n.z : n.y, 1);
+            }
+        }
+        EXPECT_FLOAT_EQ(normal(0, 1).z, 1);  // vertex 2: only face A
+        EXPECT_FLOAT_EQ(normal(1, 2).y, 1);  // vertex 3: only face B
+    }
+}
+
+TEST(ExportBlocks, DegenerateFacesGetFiniteNormals) {
+    auto model = LoadModel({{.name = "Flat",
+                             .vertices = {{0, 0, 0}, {0, 0, 0}, {0, 0, 0}, {1e30f, 0, 0}, {-1e30f, 0, 0}, {0, 1e30f, 0}},
+                             .faces = {{0, 1, 2}, {3, 4, 5}},
+                             .smoothing = {1, 1}}});
+    xexport::TVertexTransform asStored;
+    asStored.Snap = false;
+    const auto normals = xexport::ComputeNormals({model->ObjectList().GetMesh(0)}, asStored, false);
+    for (const auto& n : normals.Normals) {
+        EXPECT_TRUE(std::isfinite(n.x) && std::isfinite(n.y) && std::isfinite(n.z));
+        EXPECT_NEAR(n.x * n.x + n.y * n.y + n.z * n.z, 1.0, 1e-5);
+    }
+}
+
+// A frame's matrix puts the written vertices back where the plain export puts them.
+TEST(ExportBlocks, FrameMatrixRestoresThePlainPositions) {
+    const std::vector<std::vector<float>> matrices = {
+        {0, 1, 0, -1, 0, 0, 0, 0, 1, 5, 0, 0},    // turned a quarter about z, moved along x
+        {2, 0, 0, 0, 0, 3, 0, -1, 0, 1, 2, 3},    // scaled and turned about x
+        {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0},     // singular: identity frame
+    };
+    for (const auto& matrix : matrices) {
+        auto model = LoadModel({{.name = "7 Box!",
+                                 .vertices = {{5, 1, 0}, {4, 2, 1}, {7, -3, 2}},
+                                 .faces = {{0, 1, 2}},
+                                 .matrix = matrix}});
+        for (const TOriginMode origin : {TOriginMode::NotEncode, TOriginMode::EncodeZeroCenter}) {
+            TExportOptions plain;
+            plain.Origin = origin;
+            plain.Scale = 1.5f;
+            TExportOptions framed = plain;
+            framed.Frames = true;
+            const auto plainTokens = DecodeTokens(xtest::MeshBinary(*model, plain, 0));
+            const auto framedTokens = DecodeTokens(xtest::MeshBinary(*model, framed, 0));
+            EXPECT_EQ(framedTokens[5].name, "_7_Box_");
+            const auto m = Floats(ListAfter(framedTokens, "FrameTransformMatrix"));
+            const auto local = Floats(ListAfter(framedTokens, "Mesh", 1));
+            const auto world = Floats(ListAfter(plainTokens, "Mesh", 1));
+            ASSERT_EQ(m.size(), 16u);
+            ASSERT_EQ(local.size(), world.size());
+            for (std::size_t v = 0; v + 2 < local.size(); v += 3) {
+                for (int j = 0; j < 3; ++j) {
+                    const float back = local[v] * m[j] + local[v + 1] * m[4 + j] + local[v + 2] * m[8 + j] + m[12 + j];
+                    EXPECT_NEAR(back, world[v + j], 1e-4);
+                }
+            }
+        }
+    }
+}
+
+}  // namespace
