@@ -66,6 +66,15 @@ std::string TextFormName(std::string_view name) {
     return word;
 }
 
+std::string TextFormString(std::string_view text) {
+    std::string safe(text);
+    for (char& c : safe) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte == '"' || byte < 0x20 || byte == 0x7F) c = '_';
+    }
+    return safe;
+}
+
 std::vector<model3ds::TTexCoord3DS> ExportTexCoords(const std::vector<const TMesh3DS*>& meshes) {
     std::vector<model3ds::TTexCoord3DS> coords;
     bool any = false;

@@ -21,6 +21,10 @@ namespace xexport {
 // becomes "_", and a name starting with a digit gets a "_" in front.
 std::string TextFormName(std::string_view name);
 
+// The text inside a quoted string of the text form: a quote or a control byte,
+// which would end or break the string, becomes "_"; every other byte stays.
+std::string TextFormString(std::string_view text);
+
 // A face's three vertex indices in the order they are written: V1, V3, V2, or
 // V1, V2, V3 when the winding is flipped.
 inline std::array<std::uint16_t, 3> FaceCorners(const model3ds::TFaceEntry3DS& face, bool flip) {

@@ -149,7 +149,7 @@ void AppendMaterialBlock(TTextOut& out, const TMaterial3DS* material, const TExp
     if (!texture.empty()) {
         out.Line("TextureFilename {");
         out.Char('"');
-        out.Text(texture);
+        out.Text(TextFormString(texture));
         out.Line("\";");
         out.Line("}");
     }

@@ -113,6 +113,16 @@ TEST(ExportBlocks, EachOptionWritesItsBlockInTextAndBinary) {
     }
 }
 
+TEST(ExportBlocks, TextureNameStaysOneQuotedString) {
+    const auto model = LoadModel({{.name = "Tri", .vertices = {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}}, .faces = {{0, 1, 2}},
+                                   .groups = {{"Red", {0}}}}},
+                                 {{.name = "Red", .textureFile = "a\"b\nc\x83\x5C.png"}});
+    TExportOptions options;
+    options.Textures = true;
+    const std::string written = xtest::MeshText(*model, options, 0);
+    EXPECT_NE(written.find("TextureFilename {\r\n\"a_b_c\x83\x5C.png\";\r\n}"), std::string::npos) << written;
+}
+
 TEST(ExportBlocks, OptionsOffChangeNoByteAndScaleOneIsOff) {
     auto model = TexturedTriangle();
     TExportOptions plain;
