@@ -157,7 +157,7 @@ void TFtpClient::Connect() {
     try {
         LogIn();
     } catch (...) {
-        // The original error goes on; a server that no longer answers gets no "QUIT".
+        // The login error goes on; a server that no longer answers gets no "QUIT".
         if (Aborted() || TimedOut()) {
             TSocketClient::Disconnect();
         } else {
