@@ -5,7 +5,7 @@
 #include <cstring>
 #include <optional>
 
-#include "model3ds/ChunkIds.h"
+#include "model3ds/ChunkLayout.h"
 #include "model3ds/ChunkTree.h"
 
 namespace model3ds {
@@ -148,69 +148,30 @@ std::vector<std::uint32_t> ReadSmoothGroups(PayloadReader& reader) {
 // Null for chunks without a payload: containers, the parent name (which only the
 // keyframer step fills), and empty chunks of unknown layout such as flags.
 std::optional<TChunkData3DS> ReadPayload(PayloadReader& reader, std::uint16_t tag) {
-    if (IsPureContainer(tag) || tag == CK_PARENT_NAME) return std::nullopt;
-    switch (tag) {
-    case CK_NAMED_OBJECT:
-    case CK_MAT_NAME:
-    case CK_MAP_FILE:
-    case CK_PROC_NAME:
-    case CK_INSTANCE_NAME:
-        return reader.String();
-    case CK_VERTICES:
-        return CountedArray<TVector3DS>(reader);
-    case CK_VERTEX_FLAGS:
-        return CountedArray<std::uint16_t>(reader);
-    case CK_FACES:
-        return CountedArray<TFaceEntry3DS>(reader);
-    case CK_FACE_MATERIAL:
-        return ReadFaceMaterial(reader);
-    case CK_TEXCOORDS:
-        return CountedArray<TTexCoord3DS>(reader);
-    case CK_SMOOTH_GROUPS:
-        return ReadSmoothGroups(reader);
-    case CK_LOCAL_MATRIX:
-        return reader.Matrix();
-    case CK_MESH_COLOR:
-        return reader.Value<std::uint8_t>();
-    case CK_MAP_INFO:
-        return ReadMapInfo(reader);
-    case CK_BOX_MAP:
-        return ReadBoxMap(reader);
-    case CK_COLOR_24:
-    case CK_COLOR_24_LINEAR:
-    case CK_MAP_TINT1:
-    case CK_MAP_TINT2:
-    case CK_MAP_RED_TINT:
-    case CK_MAP_GREEN_TINT:
-    case CK_MAP_BLUE_TINT:
-        return ReadColor24(reader);
-    case CK_COLOR_FLOAT:
-    case CK_COLOR_FLOAT_LINEAR:
-        return reader.FloatColor();
-    case CK_PERCENT_INT:
-    case CK_MAT_SHADING:
-    case CK_MAT_BUMP_PERCENT:
-    case CK_NODE_ID:
-        return reader.Value<std::int16_t>();
-    case CK_MAP_FLAGS:
-        return reader.Value<std::uint16_t>();
-    case CK_PERCENT_FLOAT:
-    case CK_MAT_WIRE_SIZE:
-    case CK_MAP_BLUR:
-    case CK_MAP_USCALE:
-    case CK_MAP_VSCALE:
-    case CK_MAP_UOFFSET:
-    case CK_MAP_VOFFSET:
-    case CK_MAP_ROTATION:
-        return reader.Value<float>();
-    case CK_MAT_AUTO_REFLECT:
-        return ReadAutoReflect(reader);
-    case CK_NODE_HEADER:
-        return ReadNodeHeader(reader);
-    default:
-        if (reader.Left() == 0) return std::nullopt;
-        return reader.Array<std::uint8_t>(reader.Left());
+    switch (ChunkLayoutOf(tag).payload) {
+    case TPayloadType::None: return std::nullopt;
+    case TPayloadType::String: return reader.String();
+    case TPayloadType::Vertices: return CountedArray<TVector3DS>(reader);
+    case TPayloadType::VertexFlags: return CountedArray<std::uint16_t>(reader);
+    case TPayloadType::Faces: return CountedArray<TFaceEntry3DS>(reader);
+    case TPayloadType::FaceMaterial: return ReadFaceMaterial(reader);
+    case TPayloadType::TexCoords: return CountedArray<TTexCoord3DS>(reader);
+    case TPayloadType::SmoothGroups: return ReadSmoothGroups(reader);
+    case TPayloadType::Matrix: return reader.Matrix();
+    case TPayloadType::Byte: return reader.Value<std::uint8_t>();
+    case TPayloadType::MapInfo: return ReadMapInfo(reader);
+    case TPayloadType::BoxMap: return ReadBoxMap(reader);
+    case TPayloadType::Color24: return ReadColor24(reader);
+    case TPayloadType::ColorFloat: return reader.FloatColor();
+    case TPayloadType::Int16: return reader.Value<std::int16_t>();
+    case TPayloadType::UInt16: return reader.Value<std::uint16_t>();
+    case TPayloadType::Float: return reader.Value<float>();
+    case TPayloadType::AutoReflect: return ReadAutoReflect(reader);
+    case TPayloadType::NodeHeader: return ReadNodeHeader(reader);
+    case TPayloadType::Raw: break;
     }
+    if (reader.Left() == 0) return std::nullopt;
+    return reader.Array<std::uint8_t>(reader.Left());
 }
 
 }  // namespace

@@ -3,61 +3,11 @@
 #include <algorithm>
 
 #include "model3ds/ChunkIds.h"
+#include "model3ds/ChunkLayout.h"
 
 namespace model3ds {
 
 namespace {
-
-// How much of a chunk, after its header, is its own payload.
-struct OwnData {
-    enum Kind { Fixed, String, StringThenFixed, KeyNode, FaceList, Whole };
-    Kind kind;
-    std::uint32_t size = 0;  // Fixed: the payload; StringThenFixed: the bytes after the string
-};
-
-OwnData OwnDataOf(std::uint16_t tag) {
-    if (IsPureContainer(tag)) return {OwnData::Fixed, 0};
-    switch (tag) {
-    case 0x0030: case 0x1420: case 0x1430: case 0xB030:
-        return {OwnData::Fixed, 2};
-    case 0x0011:
-        return {OwnData::Fixed, 3};
-    case 0x0002: case 0x0031: case 0x0100: case 0x1300: case 0x1400: case 0x1410: case 0x3D3E: case 0xB009:
-    case 0xB015: case 0xD000:
-        return {OwnData::Fixed, 4};
-    case 0xB008:
-        return {OwnData::Fixed, 8};
-    case 0x4641:
-        return {OwnData::Fixed, 10};
-    case 0x0010: case 0x1500: case 0x4600: case 0xA310: case 0xB013:
-        return {OwnData::Fixed, 12};
-    case 0x7001:
-        return {OwnData::Fixed, 14};
-    case 0x2200: case 0x2300: case 0x2302: case 0x3010: case 0x3020: case 0x3030: case 0x3040: case 0x3050:
-    case 0x3060:
-        return {OwnData::Fixed, 16};
-    case 0x4610:
-        return {OwnData::Fixed, 20};
-    case 0xB014:
-        return {OwnData::Fixed, 24};
-    case 0x3070:
-        return {OwnData::Fixed, 28};
-    case 0x4700:
-        return {OwnData::Fixed, 32};
-    case 0x4160:
-        return {OwnData::Fixed, 48};
-    case 0x1100: case 0x3080: case 0x4000: case 0x4181: case 0xA000: case 0xA300: case 0xB011:
-        return {OwnData::String};
-    case 0xB010:
-        return {OwnData::StringThenFixed, 6};
-    case 0xB00A:
-        return {OwnData::KeyNode};
-    case 0x4120:
-        return {OwnData::FaceList};
-    default:
-        return {OwnData::Whole};
-    }
-}
 
 bool IsXDataEntry(std::uint16_t tag) { return tag >= CK_XDATA_ENTRY_FIRST && tag <= CK_XDATA_ENTRY_LAST; }
 
@@ -142,30 +92,30 @@ private:
     // claims more than the chunk holds ends at the chunk's end.
     void SkipOwnData(const TChunkNode3DS& node) {
         const std::uint64_t end = node.End();
-        const OwnData own = OwnDataOf(node.tag);
-        switch (own.kind) {
-        case OwnData::Fixed:
-            position_ += own.size;
+        const TChunkLayout& layout = ChunkLayoutOf(node.tag);
+        switch (layout.own) {
+        case TOwnData::Fixed:
+            position_ += layout.ownSize;
             break;
-        case OwnData::String:
+        case TOwnData::String:
             SkipString(end);
             break;
-        case OwnData::StringThenFixed:
+        case TOwnData::StringThenFixed:
             SkipString(end);
-            position_ += own.size;
+            position_ += layout.ownSize;
             break;
-        case OwnData::KeyNode:
+        case TOwnData::KeyNode:
             position_ += 2;
             if (position_ < end) SkipString(end);
             position_ += 4;
             break;
-        case OwnData::FaceList:
+        case TOwnData::FaceList:
             if (end - position_ >= 2) {
                 stream_.Seek(position_);
                 position_ += 2 + std::uint64_t{stream_.ReadValue<std::uint16_t>()} * 8;
             }
             break;
-        case OwnData::Whole:
+        case TOwnData::Whole:
             position_ = end;
             break;
         }
@@ -190,17 +140,8 @@ bool IsAcceptedTop(std::uint16_t tag) { return tag == CK_MAIN || tag == CK_PROJE
 }  // namespace
 
 bool IsPureContainer(std::uint16_t tag) {
-    switch (tag) {
-    case 0x1200: case 0x2100: case 0x2D2D: case 0x2D3D: case 0x3000: case 0x3D3D: case 0x3DAA: case 0x3DFF:
-    case 0x4100: case 0x4D4D: case 0x8000: case 0x8001: case 0xA010: case 0xA020: case 0xA030: case 0xA040:
-    case 0xA041: case 0xA042: case 0xA050: case 0xA052: case 0xA053: case 0xA084: case 0xA200: case 0xA204:
-    case 0xA210: case 0xA220: case 0xA230: case 0xA33A: case 0xA33C: case 0xA33D: case 0xA33E: case 0xA340:
-    case 0xA342: case 0xA344: case 0xA346: case 0xA348: case 0xA34A: case 0xA34C: case 0xAFFF: case 0xB000:
-    case 0xB001: case 0xB002: case 0xB003: case 0xB004: case 0xB005: case 0xB006: case 0xB007: case 0xC23D:
-        return true;
-    default:
-        return false;
-    }
+    const TChunkLayout& layout = ChunkLayoutOf(tag);
+    return layout.own == TOwnData::Fixed && layout.ownSize == 0 && layout.payload == TPayloadType::None;
 }
 
 TChunkNode3DS& TChunkDatabase3DS::NewNode() { return nodes.emplace_back(); }

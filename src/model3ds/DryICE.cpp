@@ -6,10 +6,6 @@ namespace model3ds {
 
 namespace {
 
-constexpr std::size_t kLiteralBytes = 1;
-constexpr std::size_t kReferenceBytes = 2;
-constexpr std::size_t kRunBytes = 4;
-
 std::uint16_t DecodeStored(const std::uint8_t* data, std::uint8_t* output, std::uint16_t length) {
     const std::size_t count = length - 1u;
     if (count > kBlockSize) return TDryICE::kCorruptBlock;
@@ -28,15 +24,15 @@ public:
         if (length_ < 3) return 0;
         std::uint32_t control = ReadWord(1);
         std::size_t pos = 3;
-        int bitsLeft = 16;
+        int bitsLeft = kControlBits;
         while (pos < length_) {
             if (bitsLeft == 0) {
                 if (pos + 2 > length_) return TDryICE::kCorruptBlock;
                 control = ReadWord(pos);
                 pos += 2;
-                bitsLeft = 16;
+                bitsLeft = kControlBits;
             }
-            const bool ok = (control & 0x8000u) != 0 ? CopyOrRun(pos) : Literal(pos);
+            const bool ok = (control & kControlTopBit) != 0 ? CopyOrRun(pos) : Literal(pos);
             if (!ok) return TDryICE::kCorruptBlock;
             control <<= 1;
             --bitsLeft;
@@ -66,7 +62,7 @@ private:
     // The source may overlap the bytes being written; copying forwards one byte
     // at a time then repeats the last `distance` bytes, as the format intends.
     bool Reference(std::size_t& pos, std::size_t distance) {
-        const std::size_t count = (data_[pos + 1] & 0x0Fu) + 3u;
+        const std::size_t count = (data_[pos + 1] & kLengthNibble) + kMinMatch;
         if (distance > out_ || !Fits(pos, kReferenceBytes, count)) return false;
         const std::uint8_t* from = output_ + out_ - distance;
         std::uint8_t* to = output_ + out_;
@@ -82,7 +78,7 @@ private:
 
     bool Run(std::size_t& pos) {
         if (pos + kRunBytes > length_) return false;
-        const std::size_t count = (data_[pos + 1] & 0x0Fu) * 256u + data_[pos + 2] + 16u;
+        const std::size_t count = (data_[pos + 1] & kLengthNibble) * 256u + data_[pos + 2] + kMinRun;
         if (!Fits(pos, kRunBytes, count)) return false;
         std::memset(output_ + out_, data_[pos + 3], count);
         out_ += count;

@@ -117,21 +117,21 @@ TBitmap3DS* MapOfContainer(TMaterial3DS& m, std::uint16_t tag) {
 // The map (or mask) that an extra-data chunk fills; null for other tags.
 TBitmap3DS* MapOfExtraData(TMaterial3DS& m, std::uint16_t tag) {
     switch (tag) {
-    case 0xA320: return &m.TextureMap.Map;
-    case 0xA321: return &m.Texture2Map.Map;
-    case 0xA322: return &m.OpacityMap.Map;
-    case 0xA324: return &m.BumpMap.Map;
-    case 0xA325: return &m.SpecularMap.Map;
-    case 0xA326: return &m.ShininessMap.Map;
-    case 0xA328: return &m.SelfIllumMap.Map;
-    case 0xA32A: return &m.TextureMap.Mask;
-    case 0xA32C: return &m.Texture2Map.Mask;
-    case 0xA32E: return &m.OpacityMap.Mask;
-    case 0xA330: return &m.BumpMap.Mask;
-    case 0xA332: return &m.SpecularMap.Mask;
-    case 0xA334: return &m.ShininessMap.Mask;
-    case 0xA336: return &m.SelfIllumMap.Mask;
-    case 0xA338: return &m.ReflectionMap.Mask;
+    case CK_MAT_TEXTURE_DATA: return &m.TextureMap.Map;
+    case CK_MAT_TEXTURE2_DATA: return &m.Texture2Map.Map;
+    case CK_MAT_OPACITY_DATA: return &m.OpacityMap.Map;
+    case CK_MAT_BUMP_DATA: return &m.BumpMap.Map;
+    case CK_MAT_SPECULAR_DATA: return &m.SpecularMap.Map;
+    case CK_MAT_SHININESS_DATA: return &m.ShininessMap.Map;
+    case CK_MAT_SELF_ILLUM_DATA: return &m.SelfIllumMap.Map;
+    case CK_MAT_TEXTURE_MASK_DATA: return &m.TextureMap.Mask;
+    case CK_MAT_TEXTURE2_MASK_DATA: return &m.Texture2Map.Mask;
+    case CK_MAT_OPACITY_MASK_DATA: return &m.OpacityMap.Mask;
+    case CK_MAT_BUMP_MASK_DATA: return &m.BumpMap.Mask;
+    case CK_MAT_SPECULAR_MASK_DATA: return &m.SpecularMap.Mask;
+    case CK_MAT_SHININESS_MASK_DATA: return &m.ShininessMap.Mask;
+    case CK_MAT_SELF_ILLUM_MASK_DATA: return &m.SelfIllumMap.Mask;
+    case CK_MAT_REFLECTION_MASK_DATA: return &m.ReflectionMap.Mask;
     default: return nullptr;
     }
 }
@@ -165,7 +165,7 @@ bool* FlagOfChunk(TMaterial3DS& m, std::uint16_t tag) {
 }
 
 bool IsIgnoredInMaterial(std::uint16_t tag) {
-    return (tag >= 0x8000 && tag <= 0x80FF) || tag == 0xA042 || tag == 0xA082;
+    return (tag >= CK_XDATA_GROUP && tag <= CK_XDATA_LAST) || tag == CK_MAT_SHIN_THIRD || tag == CK_MAT_SELF_ILLUM_OLD;
 }
 
 void ReadAutoReflect(base::Stream& stream, TChunkNode3DS& chunk, TRMapSet3DS& reflection) {

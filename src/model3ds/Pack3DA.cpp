@@ -13,15 +13,9 @@ namespace model3ds {
 
 namespace {
 
-constexpr std::size_t kMaxDistance = 4095;
-constexpr std::size_t kMinMatch = 3;
-constexpr std::size_t kMaxMatch = 18;
-constexpr std::size_t kMinRun = 16;
-constexpr std::size_t kMaxRun = 4111;
 constexpr int kMaxChain = 24;
 constexpr int kHashBits = 13;
 constexpr std::uint16_t kNoPosition = 0xFFFF;
-constexpr std::uint8_t kCodedBlock = 0x00;
 
 struct Match {
     std::size_t length = 0;
@@ -89,7 +83,7 @@ public:
     void Reset() {
         size_ = 0;
         Put(kCodedBlock);
-        bitsUsed_ = 16;
+        bitsUsed_ = kControlBits;
     }
 
     void Literal(std::uint8_t byte) {
@@ -100,7 +94,7 @@ public:
     void Reference(std::size_t distance, std::size_t length) {
         NextBit(true);
         Put(static_cast<std::uint8_t>(distance >> 4));
-        Put(static_cast<std::uint8_t>((distance & 0x0F) << 4 | (length - kMinMatch)));
+        Put(static_cast<std::uint8_t>((distance & kLengthNibble) << 4 | (length - kMinMatch)));
     }
 
     void Run(std::uint8_t byte, std::size_t length) {
@@ -118,7 +112,7 @@ public:
 
 private:
     void NextBit(bool set) {
-        if (bitsUsed_ == 16) {
+        if (bitsUsed_ == kControlBits) {
             control_ = size_;
             Put(0);
             Put(0);
@@ -132,13 +126,13 @@ private:
 
     // Coding stops once the items reach a stored block's length; one more item
     // with its control word must still fit.
-    static constexpr std::size_t kLongestItem = 2 + 4;
+    static constexpr std::size_t kLongestItem = 2 + kRunBytes;
     static_assert(kBlockSize + 1 + kLongestItem <= kBlockBufferSize);
 
     std::array<std::uint8_t, kBlockBufferSize> bytes_{};
     std::size_t size_ = 0;
     std::size_t control_ = 0;
-    int bitsUsed_ = 16;
+    int bitsUsed_ = kControlBits;
 };
 
 std::size_t RunLength(const std::uint8_t* block, std::size_t pos, std::size_t size) {

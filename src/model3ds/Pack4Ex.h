@@ -18,6 +18,22 @@ inline constexpr std::size_t kBlockBufferSize = 32784;
 
 // First byte of a block whose data follows unchanged.
 inline constexpr std::uint8_t kStoredBlock = 0x80;
+// First byte of a coded block: then a 16-bit control word (high bit first), one
+// bit per item, a new control word after every 16 items. A clear bit is a
+// literal byte; a set bit is a back-reference (12-bit distance, 4-bit length),
+// or a run when the distance is 0 (12-bit length, then the byte to repeat).
+inline constexpr std::uint8_t kCodedBlock = 0x00;
+inline constexpr int kControlBits = 16;
+inline constexpr std::uint32_t kControlTopBit = 0x8000;
+inline constexpr std::size_t kLiteralBytes = 1;
+inline constexpr std::size_t kReferenceBytes = 2;
+inline constexpr std::size_t kRunBytes = 4;
+inline constexpr std::size_t kMaxDistance = 4095;
+inline constexpr std::uint8_t kLengthNibble = 0x0F;
+inline constexpr std::size_t kMinMatch = 3;
+inline constexpr std::size_t kMaxMatch = kMinMatch + kLengthNibble;
+inline constexpr std::size_t kMinRun = 16;
+inline constexpr std::size_t kMaxRun = kMinRun + 4095;
 
 // Identification words at the start of every packed file.
 inline constexpr std::uint16_t kFirstIdentificationWord = 0x4853;

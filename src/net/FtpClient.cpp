@@ -1,5 +1,6 @@
 #include "net/FtpClient.h"
 
+#include "base/Format.h"
 #include "net/NetErrors.h"
 #include "net/Text.h"
 
@@ -103,9 +104,12 @@ void TFtpClient::Abort() {
 // --- one command and its reply ---------------------------------------------
 
 std::string TFtpClient::ReadContinuation(std::string line) {
+    std::size_t replySize = line.size();
     while (IsContinued(line)) {
         line = ReadLine();
         Report(kStatusProtocol, line);
+        replySize += line.size();
+        if (replySize > kMaxReplySize) throw ESockError(base::Format("Reply larger than %zu bytes", kMaxReplySize));
     }
     return line;
 }
@@ -157,7 +161,7 @@ void TFtpClient::Connect() {
     try {
         LogIn();
     } catch (...) {
-        // The original error goes on; a server that no longer answers gets no "QUIT".
+        // The login error goes on; a server that no longer answers gets no "QUIT".
         if (Aborted() || TimedOut()) {
             TSocketClient::Disconnect();
         } else {

@@ -5,11 +5,15 @@
 #include "net/FtpDirectoryList.h"
 #include "net/SocketClient.h"
 
+#include <cstddef>
 #include <functional>
 #include <memory>
 #include <string>
 
 namespace net {
+
+// A reply (all its lines) may not be larger than this.
+constexpr std::size_t kMaxReplySize = 1024 * 1024;
 
 // Server kinds (Vendor).
 enum FtpVendor : int {

@@ -101,8 +101,7 @@ void THttpClient::Request() {
 
 void THttpClient::Exchange(const std::string& requestHeader) {
     Write(requestHeader);
-    ReadResponseHeader();
-    ReadContent();
+    ReadResponse();
     const int number = ReplyNumber();
     if (ReplyFailed(number)) {
         if (OnFailure) OnFailure(kGetCommand);
@@ -110,6 +109,11 @@ void THttpClient::Exchange(const std::string& requestHeader) {
         if (OnSuccess) OnSuccess(kGetCommand);
         Report(kStatusCompleted, "Transaction Completed");
     }
+}
+
+void THttpClient::ReadResponse() {
+    ReadResponseHeader();
+    ReadContent();
 }
 
 void THttpClient::ReadResponseHeader() {

@@ -46,6 +46,10 @@ public:
     // error, and its content is still delivered.
     void Get(const std::string& address);
 
+    // Reads one response from the open connection: the status line, the header
+    // lines (a Location resolved against Host, Port and Path) and the content.
+    void ReadResponse();
+
     // The address of the last request (after redirections) and its path.
     const std::string& Address() const { return address_; }
     const std::string& Path() const { return path_; }

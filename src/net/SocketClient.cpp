@@ -161,9 +161,24 @@ void TSocketClient::RaiseSocketError(int systemError) {
     throw ESockError(SocketErrorMessage(code));
 }
 
-void TSocketClient::RaiseTimedOut() {
+void TSocketClient::NoteTimedOut() {
     timedOut_ = true;
     Report(kStatusTrace, "Timer Triggered");
+}
+
+TSocketClient::WaitEnd TSocketClient::TimerWait(const std::function<bool()>& done) {
+    Report(kStatusTrace, "Timer On");
+    const WaitEnd end = Wait(done);
+    Report(kStatusTrace, "Timer Off");
+    if (end == WaitEnd::TimedOut) {
+        NoteTimedOut();
+        TimerCancel();
+    }
+    return end;
+}
+
+void TSocketClient::RaiseTimedOut() {
+    NoteTimedOut();
     if (DeadlinePassed()) throw ESockError(kDeadlineMessage);
     RaiseSocketError(ETIMEDOUT);
 }
@@ -175,16 +190,9 @@ std::optional<in_addr> TSocketClient::LookUpHost() {
     in_addr address{};
     if (ParseDottedAddress(name, address)) return address;
     Report(kStatusTrace, "Resolve Host");
-    Report(kStatusTrace, "Timer On");
     const HostLookup lookup(name);
-    const WaitEnd end = Wait([&] { return lookup.Done(); });
-    Report(kStatusTrace, "Timer Off");
-    if (end == WaitEnd::TimedOut) {
-        timedOut_ = true;
-        Report(kStatusTrace, "Timer Triggered");
-        TimerCancel();
-        throw ESockError("Host Lookup Timed Out");
-    }
+    const WaitEnd end = TimerWait([&] { return lookup.Done(); });
+    if (end == WaitEnd::TimedOut) throw ESockError("Host Lookup Timed Out");
     if (end == WaitEnd::Aborted) throw ESockError("Host Lookup Canceled");
     if (!lookup.Succeeded()) return std::nullopt;
     if (OnHostResolved) OnHostResolved();
@@ -237,14 +245,7 @@ void TSocketClient::Connect() {
         RaiseSocketError(error);
     }
     state_ = State::Connecting;
-    Report(kStatusTrace, "Timer On");
-    const WaitEnd end = Wait([this] { return state_ != State::Connecting || errorState_; });
-    Report(kStatusTrace, "Timer Off");
-    if (end == WaitEnd::TimedOut) {
-        timedOut_ = true;
-        Report(kStatusTrace, "Timer Triggered");
-        TimerCancel();
-    }
+    TimerWait([this] { return state_ != State::Connecting || errorState_; });
     if (Connected()) return;
     CloseSocket(false);
     if (OnConnectionFailed) OnConnectionFailed();

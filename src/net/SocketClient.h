@@ -151,6 +151,11 @@ private:
 
     WaitEnd Wait(const std::function<bool()>& done);
     bool DeadlinePassed() const;
+    // Marks the client timed out, with its status text.
+    void NoteTimedOut();
+    // Waits for a lookup or a connection, between the timer's status texts; a wait
+    // the time limit ends marks the client timed out and runs TimerCancel.
+    WaitEnd TimerWait(const std::function<bool()>& done);
     [[noreturn]] void RaiseTimedOut();
     [[noreturn]] void RaiseSocketError(int systemError);
     void RaiseError(int code);

@@ -487,5 +487,18 @@ TEST_F(FtpSession, ListingNeedsAConnection) {
     EXPECT_EQ(listLines.size(), 4u);
 }
 
+// A multi-line reply that never ends would keep a client without a deadline
+// reading for ever: past a size it is an error, and the session ends.
+TEST_F(FtpSession, EndlessMultiLineReplyEndsWithAnError) {
+    StartScriptedServer({"--endless-greeting"});
+    try {
+        ConnectAnonymously();
+        FAIL();
+    } catch (const ESockError& error) {
+        EXPECT_STREQ(error.what(), "Reply larger than 1048576 bytes");
+    }
+    EXPECT_FALSE(client.Connected());
+}
+
 }  // namespace
 }  // namespace net

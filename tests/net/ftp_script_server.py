@@ -7,6 +7,10 @@ a listing is reset after its lines instead of closed; with --abort-listing the s
 sends "426" on the control connection and holds the data connection open. With
 --trickle-greeting or --trickle-listing the greeting or the listing is sent one byte
 every 0.1 s. With --log=FILE every command line received is appended to FILE.
+
+Hostile forms: --silent accepts and says nothing for a minute; --endless-greeting
+sends "220-" lines without end; --long-greeting sends a greeting line without end;
+--listing-entries=N lists N files; --long-listing-line sends a listing line without end.
 """
 import socket
 import struct
@@ -32,6 +36,25 @@ REPLIES = {
 
 OPTIONS = {}
 TRICKLE_PAUSE = 0.1
+# "Without end" stops here, or when the client goes.
+ENDLESS_BYTES = 4 << 30
+SILENCE_SECONDS = 60
+
+
+def endless(connection, start, piece):
+    connection.sendall(start)
+    for _ in range(ENDLESS_BYTES // len(piece)):
+        connection.sendall(piece)
+
+
+def listing():
+    if "--long-listing-line" in OPTIONS:
+        return None
+    if "--listing-entries" in OPTIONS:
+        count = int(OPTIONS["--listing-entries"])
+        return b"".join(b"-rw-r--r--   1 user group     2048 Dec  7 08:10 model%06d.3ds\r\n" % i
+                        for i in range(count))
+    return b"".join(LISTING)
 
 
 def trickle(connection, data):
@@ -58,10 +81,13 @@ def list_folder(control, port_address, reset, abort):
         return
     send(control, REPLIES["LIST"])
     data = socket.create_connection((host, numbers[4] * 256 + numbers[5]))
-    if "--trickle-listing" in OPTIONS:
-        trickle(data, b"".join(LISTING))
+    lines = listing()
+    if lines is None:
+        endless(data, b"-rw-r--r--   1 user group     2048 Dec  7 08:10 ", b"n" * 65536)
+    elif "--trickle-listing" in OPTIONS:
+        trickle(data, lines)
     else:
-        data.sendall(b"".join(LISTING))
+        data.sendall(lines)
     if abort:
         send(control, "426 Connection closed; transfer aborted.")
         time.sleep(5)
@@ -73,6 +99,13 @@ def list_folder(control, port_address, reset, abort):
 
 def serve(control, reset, abort):
     greeting = "220 Scripted server ready."
+    if "--silent" in OPTIONS:
+        time.sleep(SILENCE_SECONDS)
+        return
+    if "--endless-greeting" in OPTIONS:
+        endless(control, b"", b"220-Welcome, and more to come.\r\n" * 64)
+    if "--long-greeting" in OPTIONS:
+        endless(control, b"220 ", b"g" * 65536)
     if "--trickle-greeting" in OPTIONS:
         trickle(control, greeting.encode("latin-1") + b"\r\n")
     else:

@@ -16,6 +16,10 @@ Besides the files of ROOT it answers these paths:
   .../goto?L  302 to the location L (percent-decoded), relative or not
   /trickle    a header promising 600 bytes, then one byte every 0.1 s (a minute at most)
   /trickle-header   a status line, then a header line one byte every 0.1 s
+  /endless-status        a status line without end
+  /endless-header-line   a status line, then a header line without end
+  /endless-body          a header without Content-Length, then content without end
+  /silent     nothing at all for a minute, then the server closes
 """
 import http.server
 import socket
@@ -26,6 +30,9 @@ import urllib.parse
 
 TRICKLE_BYTES = 600
 TRICKLE_PAUSE = 0.1
+# "Without end" stops here, or when the client goes.
+ENDLESS_BYTES = 4 << 30
+SILENCE_SECONDS = 60
 
 
 class Handler(http.server.SimpleHTTPRequestHandler):
@@ -47,6 +54,16 @@ class Handler(http.server.SimpleHTTPRequestHandler):
                 self.wfile.write(bytes([value]))
                 self.wfile.flush()
                 time.sleep(TRICKLE_PAUSE)
+        except OSError:
+            pass
+        self.close_connection = True
+
+    def endless(self, start, piece):
+        """Sends start, then piece after piece until the client goes (at most 4 GiB)."""
+        try:
+            self.wfile.write(start)
+            for _ in range(ENDLESS_BYTES // len(piece)):
+                self.wfile.write(piece)
         except OSError:
             pass
         self.close_connection = True
@@ -97,6 +114,15 @@ class Handler(http.server.SimpleHTTPRequestHandler):
                     self.wfile.write(line)
             except OSError:
                 pass
+            self.close_connection = True
+        elif self.path == "/endless-status":
+            self.endless(b"HTTP/1.0 200 ", b"s" * 4096)
+        elif self.path == "/endless-header-line":
+            self.endless(b"HTTP/1.0 200 OK\r\nX-Long: ", b"h" * 4096)
+        elif self.path == "/endless-body":
+            self.endless(b"HTTP/1.0 200 OK\r\n\r\n", b"b" * 65536)
+        elif self.path == "/silent":
+            time.sleep(SILENCE_SECONDS)
             self.close_connection = True
         elif self.path == "/reset":
             self.send_response(200)

@@ -1,6 +1,8 @@
 // korvane-convert reading from servers on loopback: http:// input and --remote-list.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <chrono>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -174,6 +176,59 @@ TEST_F(RemoteConvert, RemoteListRefusesSmuggledCommandsAndEndsInTime) {
     }
     const std::vector<std::uint8_t> received = base::ReadWholeFile(log);
     EXPECT_EQ(std::string(received.begin(), received.end()).find("DELE"), std::string::npos);
+}
+
+// Servers that misbehave without end: every run ends with its error (or, for a
+// long listing, the listing), exit status 1 on failure, and never hangs; the
+// bound on the wall time only catches a run that would wait for ever.
+TEST_F(RemoteConvert, HostileServersEndWithAClearError) {
+    const std::string timeLimit = "Operation time limit reached\n";
+    const std::string longLine = "Line longer than 65536 bytes\n";
+    const struct {
+        std::string script;
+        std::string serverOption;
+        std::string path;
+        std::vector<std::string> options;
+        int exitCode;
+        std::vector<std::string> errors;  // any one of them; none for a success
+    } cases[] = {
+        {"http_server.py", "", "/endless-status", {}, 1, {longLine}},
+        {"http_server.py", "", "/endless-header-line", {}, 1, {longLine}},
+        {"http_server.py", "", "/endless-body", {"--max-time", "1"}, 1,
+         {timeLimit, "Received data larger than 1073741824 bytes\n"}},
+        {"http_server.py", "", "/loop", {}, 1, {"Too many redirections\n"}},
+        {"http_server.py", "", "/goto?http://127.0.0.1:" + std::to_string(nettest::UnusedPort()) + "/box.3ds", {}, 1,
+         {"10061:Connection refused\nConnection Failed\n"}},
+        {"http_server.py", "", "/silent", {"--max-time", "1"}, 1, {timeLimit}},
+        {"ftp_script_server.py", "--silent", "/", {"--max-time", "1"}, 1, {timeLimit}},
+        {"ftp_script_server.py", "--endless-greeting", "/", {}, 1, {"Reply larger than 1048576 bytes\n"}},
+        {"ftp_script_server.py", "--long-greeting", "/", {}, 1, {longLine}},
+        {"ftp_script_server.py", "--long-listing-line", "/", {}, 1, {longLine}},
+        {"ftp_script_server.py", "--listing-entries=100000", "/", {}, 0, {}},
+    };
+    for (const auto& c : cases) {
+        const bool http = c.script == "http_server.py";
+        const nettest::ServerProcess server(c.script, {http ? root.Path().string() : c.serverOption});
+        std::vector<std::string> arguments = {http ? "--list" : "--remote-list"};
+        arguments.insert(arguments.end(), c.options.begin(), c.options.end());
+        arguments.push_back((http ? "http://" : "ftp://") + std::string("127.0.0.1:") +
+                            std::to_string(server.Port()) + c.path);
+        const auto start = std::chrono::steady_clock::now();
+        const ProcessResult result = Convert(arguments);
+        const auto elapsed = std::chrono::steady_clock::now() - start;
+        const std::string shown = c.serverOption + " " + c.path;
+        EXPECT_LT(elapsed, std::chrono::seconds(30)) << shown;
+        EXPECT_EQ(result.exitCode, c.exitCode) << shown << ": " << result.err;
+        if (c.exitCode == 0) {
+            EXPECT_EQ(result.err, "") << shown;
+            EXPECT_EQ(std::count(result.out.begin(), result.out.end(), '\n'), 100000) << shown;
+            EXPECT_NE(result.out.find("model099999.3ds\t2.00 KB\t"), std::string::npos) << shown;
+        } else {
+            EXPECT_NE(std::find(c.errors.begin(), c.errors.end(), result.err), c.errors.end())
+                << shown << ": " << result.err;
+            EXPECT_EQ(result.out, "") << shown;
+        }
+    }
 }
 
 TEST(RemoteConvertUsage, MaxTimeTakesSecondsAboveZero) {

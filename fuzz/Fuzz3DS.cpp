@@ -1,0 +1,58 @@
+// Loads the input as a model, plain and packed, reads every mesh and material and
+// exports them with all four .x writers into memory. Reader errors are the
+// expected answer to damaged input; anything else (a crash, a sanitizer report,
+// an escaping exception of another kind) is a finding.
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "base/Errors.h"
+#include "base/Stream.h"
+#include "model3ds/File3DS.h"
+#include "model3ds/OpenModel.h"
+#include "xexport/ExportOptions.h"
+#include "xexport/XBinaryWriter.h"
+#include "xexport/XTextWriter.h"
+
+namespace {
+
+void ReadLists(model3ds::TFile3DS& model) {
+    for (int i = 0; i < model.ObjectList().MeshTotal(); ++i) model.ObjectList().GetMesh(i);
+    for (int i = 0; i < model.MaterialList().MaterialTotal(); ++i) model.MaterialList().GetMaterial(i);
+    model.ObjectList().TotalVertices();
+    model.ObjectList().TotalFaces();
+}
+
+void ExportAll(model3ds::TFile3DS& model) {
+    const xexport::TExportOptions options;
+    for (int i = 0; i < model.ObjectList().MeshTotal(); ++i) {
+        base::MemoryStream text;
+        xexport::WriteMeshXText(model, options, {}, &text, i);
+        base::MemoryStream binary;
+        xexport::WriteMeshXBinary(model, options, {}, binary, i);
+    }
+    base::MemoryStream text;
+    xexport::WriteMergedXText(model, options, {}, &text);
+    base::MemoryStream binary;
+    xexport::WriteMergedXBinary(model, options, {}, binary);
+}
+
+void LoadAndExport(const std::uint8_t* data, std::size_t size, const std::string& name) {
+    model3ds::TFile3DS model;
+    try {
+        std::vector<std::uint8_t> bytes(data, data + size);
+        if (!model3ds::OpenModelBytes(model, std::move(bytes), name, model3ds::TUnpackPolicy::AnyOutput)) return;
+        ReadLists(model);
+        ExportAll(model);
+    } catch (const base::Exception&) {
+    }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    LoadAndExport(data, size, "input.3ds");
+    LoadAndExport(data, size, "input.3da");
+    return 0;
+}

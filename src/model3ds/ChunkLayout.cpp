@@ -1,0 +1,152 @@
+#include "model3ds/ChunkLayout.h"
+
+#include <algorithm>
+#include <array>
+
+#include "model3ds/ChunkIds.h"
+
+namespace model3ds {
+
+namespace {
+
+constexpr TChunkLayout kLayouts[] = {
+    {CK_M3D_VERSION, TOwnData::Fixed, 4, TPayloadType::Raw},
+    {CK_COLOR_FLOAT, TOwnData::Fixed, 12, TPayloadType::ColorFloat},
+    {CK_COLOR_24, TOwnData::Fixed, 3, TPayloadType::Color24},
+    {CK_COLOR_24_LINEAR, TOwnData::Whole, 0, TPayloadType::Color24},
+    {CK_COLOR_FLOAT_LINEAR, TOwnData::Whole, 0, TPayloadType::ColorFloat},
+    {CK_PERCENT_INT, TOwnData::Fixed, 2, TPayloadType::Int16},
+    {CK_PERCENT_FLOAT, TOwnData::Fixed, 4, TPayloadType::Float},
+    {CK_MASTER_SCALE, TOwnData::Fixed, 4, TPayloadType::Raw},
+    {CK_BACKGROUND_BITMAP, TOwnData::String, 0, TPayloadType::Raw},
+    {CK_SOLID_BACKGROUND, TOwnData::Fixed, 0, TPayloadType::None},
+    {CK_GRADIENT_BACKGROUND, TOwnData::Fixed, 4, TPayloadType::Raw},
+    {CK_LO_SHADOW_BIAS, TOwnData::Fixed, 4, TPayloadType::Raw},
+    {CK_HI_SHADOW_BIAS, TOwnData::Fixed, 4, TPayloadType::Raw},
+    {CK_SHADOW_MAP_SIZE, TOwnData::Fixed, 2, TPayloadType::Raw},
+    {CK_SHADOW_SAMPLES, TOwnData::Fixed, 2, TPayloadType::Raw},
+    {CK_O_CONSTS, TOwnData::Fixed, 12, TPayloadType::Raw},
+    {CK_AMBIENT_LIGHT, TOwnData::Fixed, 0, TPayloadType::None},
+    {CK_FOG, TOwnData::Fixed, 16, TPayloadType::Raw},
+    {CK_DISTANCE_CUE, TOwnData::Fixed, 16, TPayloadType::Raw},
+    {CK_LAYER_FOG, TOwnData::Fixed, 16, TPayloadType::Raw},
+    {CK_SMAGIC, TOwnData::Fixed, 0, TPayloadType::None},
+    {CK_LMAGIC, TOwnData::Fixed, 0, TPayloadType::None},
+    {CK_DEFAULT_VIEW, TOwnData::Fixed, 0, TPayloadType::None},
+    {CK_VIEW_TOP, TOwnData::Fixed, 16, TPayloadType::Raw},
+    {CK_VIEW_BOTTOM, TOwnData::Fixed, 16, TPayloadType::Raw},
+    {CK_VIEW_LEFT, TOwnData::Fixed, 16, TPayloadType::Raw},
+    {CK_VIEW_RIGHT, TOwnData::Fixed, 16, TPayloadType::Raw},
+    {CK_VIEW_FRONT, TOwnData::Fixed, 16, TPayloadType::Raw},
+    {CK_VIEW_BACK, TOwnData::Fixed, 16, TPayloadType::Raw},
+    {CK_VIEW_USER, TOwnData::Fixed, 28, TPayloadType::Raw},
+    {CK_VIEW_CAMERA, TOwnData::String, 0, TPayloadType::Raw},
+    {CK_SCENE, TOwnData::Fixed, 0, TPayloadType::None},
+    {CK_MESH_VERSION, TOwnData::Fixed, 4, TPayloadType::Raw},
+    {CK_MATLIB, TOwnData::Fixed, 0, TPayloadType::None},
+    {CK_MAT_MAGIC, TOwnData::Fixed, 0, TPayloadType::None},
+    {CK_NAMED_OBJECT, TOwnData::String, 0, TPayloadType::String},
+    {CK_TRIMESH, TOwnData::Fixed, 0, TPayloadType::None},
+    {CK_VERTICES, TOwnData::Whole, 0, TPayloadType::Vertices},
+    {CK_VERTEX_FLAGS, TOwnData::Whole, 0, TPayloadType::VertexFlags},
+    {CK_FACES, TOwnData::FaceList, 0, TPayloadType::Faces},
+    {CK_FACE_MATERIAL, TOwnData::Whole, 0, TPayloadType::FaceMaterial},
+    {CK_TEXCOORDS, TOwnData::Whole, 0, TPayloadType::TexCoords},
+    {CK_SMOOTH_GROUPS, TOwnData::Whole, 0, TPayloadType::SmoothGroups},
+    {CK_LOCAL_MATRIX, TOwnData::Fixed, 48, TPayloadType::Matrix},
+    {CK_MESH_COLOR, TOwnData::Whole, 0, TPayloadType::Byte},
+    {CK_MAP_INFO, TOwnData::Whole, 0, TPayloadType::MapInfo},
+    {CK_PROC_NAME, TOwnData::String, 0, TPayloadType::String},
+    {CK_BOX_MAP, TOwnData::Whole, 0, TPayloadType::BoxMap},
+    {CK_LIGHT, TOwnData::Fixed, 12, TPayloadType::Raw},
+    {CK_SPOTLIGHT, TOwnData::Fixed, 20, TPayloadType::Raw},
+    {CK_LIGHT_LOCAL_SHADOW, TOwnData::Fixed, 10, TPayloadType::Raw},
+    {CK_CAMERA, TOwnData::Fixed, 32, TPayloadType::Raw},
+    {CK_MAIN, TOwnData::Fixed, 0, TPayloadType::None},
+    {CK_VIEWPORT_LAYOUT, TOwnData::Fixed, 14, TPayloadType::Raw},
+    {CK_XDATA_GROUP, TOwnData::Fixed, 0, TPayloadType::None},
+    {CK_XDATA_SECTION, TOwnData::Fixed, 0, TPayloadType::None},
+    {CK_PARENT_NAME, TOwnData::Whole, 0, TPayloadType::None},
+    {CK_MAT_NAME, TOwnData::String, 0, TPayloadType::String},
+    {CK_MAT_AMBIENT, TOwnData::Fixed, 0, TPayloadType::None},
+    {CK_MAT_DIFFUSE, TOwnData::Fixed, 0, TPayloadType::None},
+    {CK_MAT_SPECULAR, TOwnData::Fixed, 0, TPayloadType::None},
+    {CK_MAT_SHININESS, TOwnData::Fixed, 0, TPayloadType::None},
+    {CK_MAT_SHIN_STRENGTH, TOwnData::Fixed, 0, TPayloadType::None},
+    {CK_MAT_SHIN_THIRD, TOwnData::Fixed, 0, TPayloadType::None},
+    {CK_MAT_TRANSPARENCY, TOwnData::Fixed, 0, TPayloadType::None},
+    {CK_MAT_TRANS_FALLOFF, TOwnData::Fixed, 0, TPayloadType::None},
+    {CK_MAT_BLUR, TOwnData::Fixed, 0, TPayloadType::None},
+    {CK_MAT_SELF_ILLUM_PCT, TOwnData::Fixed, 0, TPayloadType::None},
+    {CK_MAT_WIRE_SIZE, TOwnData::Whole, 0, TPayloadType::Float},
+    {CK_MAT_SHADING, TOwnData::Whole, 0, TPayloadType::Int16},
+    {CK_MAT_TEXTURE, TOwnData::Fixed, 0, TPayloadType::None},
+    {CK_MAT_SPECULAR_MAP, TOwnData::Fixed, 0, TPayloadType::None},
+    {CK_MAT_OPACITY_MAP, TOwnData::Fixed, 0, TPayloadType::None},
+    {CK_MAT_REFLECTION_MAP, TOwnData::Fixed, 0, TPayloadType::None},
+    {CK_MAT_BUMP_MAP, TOwnData::Fixed, 0, TPayloadType::None},
+    {CK_MAT_BUMP_PERCENT, TOwnData::Whole, 0, TPayloadType::Int16},
+    {CK_MAP_FILE, TOwnData::String, 0, TPayloadType::String},
+    {CK_MAT_AUTO_REFLECT, TOwnData::Fixed, 12, TPayloadType::AutoReflect},
+    {CK_MAT_TEXTURE2, TOwnData::Fixed, 0, TPayloadType::None},
+    {CK_MAT_SHININESS_MAP, TOwnData::Fixed, 0, TPayloadType::None},
+    {CK_MAT_SELF_ILLUM_MAP, TOwnData::Fixed, 0, TPayloadType::None},
+    {CK_MAT_TEXTURE_MASK, TOwnData::Fixed, 0, TPayloadType::None},
+    {CK_MAT_TEXTURE2_MASK, TOwnData::Fixed, 0, TPayloadType::None},
+    {CK_MAT_OPACITY_MASK, TOwnData::Fixed, 0, TPayloadType::None},
+    {CK_MAT_BUMP_MASK, TOwnData::Fixed, 0, TPayloadType::None},
+    {CK_MAT_SHININESS_MASK, TOwnData::Fixed, 0, TPayloadType::None},
+    {CK_MAT_SPECULAR_MASK, TOwnData::Fixed, 0, TPayloadType::None},
+    {CK_MAT_SELF_ILLUM_MASK, TOwnData::Fixed, 0, TPayloadType::None},
+    {CK_MAT_REFLECTION_MASK, TOwnData::Fixed, 0, TPayloadType::None},
+    {CK_MAP_FLAGS, TOwnData::Whole, 0, TPayloadType::UInt16},
+    {CK_MAP_BLUR, TOwnData::Whole, 0, TPayloadType::Float},
+    {CK_MAP_USCALE, TOwnData::Whole, 0, TPayloadType::Float},
+    {CK_MAP_VSCALE, TOwnData::Whole, 0, TPayloadType::Float},
+    {CK_MAP_UOFFSET, TOwnData::Whole, 0, TPayloadType::Float},
+    {CK_MAP_VOFFSET, TOwnData::Whole, 0, TPayloadType::Float},
+    {CK_MAP_ROTATION, TOwnData::Whole, 0, TPayloadType::Float},
+    {CK_MAP_TINT1, TOwnData::Whole, 0, TPayloadType::Color24},
+    {CK_MAP_TINT2, TOwnData::Whole, 0, TPayloadType::Color24},
+    {CK_MAP_RED_TINT, TOwnData::Whole, 0, TPayloadType::Color24},
+    {CK_MAP_GREEN_TINT, TOwnData::Whole, 0, TPayloadType::Color24},
+    {CK_MAP_BLUE_TINT, TOwnData::Whole, 0, TPayloadType::Color24},
+    {CK_MATERIAL, TOwnData::Fixed, 0, TPayloadType::None},
+    {CK_KEYFRAMER, TOwnData::Fixed, 0, TPayloadType::None},
+    {CK_NODE_AMBIENT, TOwnData::Fixed, 0, TPayloadType::None},
+    {CK_NODE_OBJECT, TOwnData::Fixed, 0, TPayloadType::None},
+    {CK_NODE_CAMERA, TOwnData::Fixed, 0, TPayloadType::None},
+    {CK_NODE_TARGET, TOwnData::Fixed, 0, TPayloadType::None},
+    {CK_NODE_LIGHT, TOwnData::Fixed, 0, TPayloadType::None},
+    {CK_NODE_LIGHT_TARGET, TOwnData::Fixed, 0, TPayloadType::None},
+    {CK_NODE_SPOT, TOwnData::Fixed, 0, TPayloadType::None},
+    {CK_KF_SEGMENT, TOwnData::Fixed, 8, TPayloadType::Raw},
+    {CK_KF_CURRENT_TIME, TOwnData::Fixed, 4, TPayloadType::Raw},
+    {CK_KF_HEADER, TOwnData::KeyNode, 0, TPayloadType::Raw},
+    {CK_NODE_HEADER, TOwnData::StringThenFixed, 6, TPayloadType::NodeHeader},
+    {CK_INSTANCE_NAME, TOwnData::String, 0, TPayloadType::String},
+    {CK_PIVOT, TOwnData::Fixed, 12, TPayloadType::Raw},
+    {CK_BOUNDING_BOX, TOwnData::Fixed, 24, TPayloadType::Raw},
+    {CK_MORPH_SMOOTH, TOwnData::Fixed, 4, TPayloadType::Raw},
+    {CK_NODE_ID, TOwnData::Fixed, 2, TPayloadType::Int16},
+    {CK_PROJECT, TOwnData::Fixed, 0, TPayloadType::None},
+    {CK_PROJECT_SETTINGS, TOwnData::Fixed, 4, TPayloadType::Raw},
+};
+
+constexpr bool TagsAscend() {
+    return std::is_sorted(std::begin(kLayouts), std::end(kLayouts),
+                          [](const TChunkLayout& a, const TChunkLayout& b) { return a.tag < b.tag; });
+}
+static_assert(TagsAscend(), "the layout table is searched by tag");
+
+constexpr TChunkLayout kUnknownLayout{0, TOwnData::Whole, 0, TPayloadType::Raw};
+
+}  // namespace
+
+const TChunkLayout& ChunkLayoutOf(std::uint16_t tag) {
+    const auto* found = std::lower_bound(std::begin(kLayouts), std::end(kLayouts), tag,
+                                         [](const TChunkLayout& layout, std::uint16_t value) { return layout.tag < value; });
+    return found != std::end(kLayouts) && found->tag == tag ? *found : kUnknownLayout;
+}
+
+}  // namespace model3ds
