@@ -3,11 +3,7 @@
 // run of this program; the best wall time of three runs each, alternated.
 //
 //     bench_batch [MODELS]   (default 200 models in 10 subfolders)
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
-#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
@@ -15,12 +11,11 @@
 #include <thread>
 #include <vector>
 
+#include "TimedProcess.h"
 #include "support/TempDir.h"
 #include "support/Writer3DS.h"
 
 namespace {
-
-using Clock = std::chrono::steady_clock;
 
 constexpr int kSide = 90;  // 8,100 vertices and 15,842 faces per model
 
@@ -57,36 +52,6 @@ std::vector<std::uint8_t> GridModel(int index) {
                                              .textureFile = "stone.png"}});
 }
 
-struct Timing {
-    double wall = -1;  // negative when the command failed
-    double cpu = 0;    // user + system
-};
-
-// Wall and processor time of the command, output discarded.
-Timing Seconds(const std::vector<std::string>& command) {
-    std::vector<char*> argv;
-    for (const auto& arg : command) argv.push_back(const_cast<char*>(arg.c_str()));
-    argv.push_back(nullptr);
-    std::fflush(stdout);
-    const auto start = Clock::now();
-    const pid_t pid = fork();
-    if (pid == 0) {
-        std::freopen("/dev/null", "w", stdout);
-        std::freopen("/dev/null", "w", stderr);
-        execvp(argv[0], argv.data());
-        _exit(127);
-    }
-    int status = 0;
-    rusage usage{};
-    wait4(pid, &status, 0, &usage);
-    Timing timing;
-    timing.wall = std::chrono::duration<double>(Clock::now() - start).count();
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) timing.wall = -1;
-    timing.cpu = static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
-                 static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-    return timing;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -108,27 +73,27 @@ int main(int argc, char** argv) {
                 static_cast<double>(bytes) / 1e6, cores);
     const std::vector<std::string> common = {KORVANE_CONVERT, "-b", "--normals", "--texcoords", "--textures",
                                              input.string(), "-o"};
-    Timing serial{1e30, 0}, parallel{1e30, 0};
+    benchsupport::Run serial{.seconds = 1e30}, parallel{.seconds = 1e30};
     for (int round = 0; round < 3; ++round) {
         auto one = common;
         one.push_back((dir.Path() / "out1").string());
         one.insert(one.end(), {"-j", "1"});
         auto all = common;
         all.push_back((dir.Path() / "outN").string());
-        const Timing s = Seconds(one);
-        const Timing p = Seconds(all);
-        if (s.wall < 0 || p.wall < 0) {
+        const benchsupport::Run s = benchsupport::RunProcess(one);
+        const benchsupport::Run p = benchsupport::RunProcess(all);
+        if (!s.ok || !p.ok) {
             std::printf("korvane-convert failed\n");
             return 1;
         }
-        if (s.wall < serial.wall) serial = s;
-        if (p.wall < parallel.wall) parallel = p;
+        if (s.seconds < serial.seconds) serial = s;
+        if (p.seconds < parallel.seconds) parallel = p;
     }
-    const double speedup = serial.wall / parallel.wall;
-    std::printf("%-22s %8.3f s wall  %8.3f s processor  %7.1f models/s\n", "-j 1", serial.wall, serial.cpu,
-                models / serial.wall);
-    std::printf("%-22s %8.3f s wall  %8.3f s processor  %7.1f models/s\n", "default (-j cores)", parallel.wall,
-                parallel.cpu, models / parallel.wall);
+    const double speedup = serial.seconds / parallel.seconds;
+    std::printf("%-22s %8.3f s wall  %8.3f s processor  %7.1f models/s\n", "-j 1", serial.seconds,
+                serial.processorSeconds, models / serial.seconds);
+    std::printf("%-22s %8.3f s wall  %8.3f s processor  %7.1f models/s\n", "default (-j cores)", parallel.seconds,
+                parallel.processorSeconds, models / parallel.seconds);
     std::printf("speed-up %.2fx (target: at least 1.7x on two cores) %s\n", speedup,
                 speedup >= 1.7 ? "met" : "NOT met");
     return 0;

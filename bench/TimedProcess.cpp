@@ -30,6 +30,8 @@ Run RunProcess(const std::vector<std::string>& command) {
     Run run;
     run.seconds = std::chrono::duration<double>(Clock::now() - start).count();
     run.peakKiB = usage.ru_maxrss;
+    run.processorSeconds = static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+                           static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
     run.ok = WIFEXITED(status) && WEXITSTATUS(status) == 0;
     return run;
 }
