@@ -1,14 +1,13 @@
 #include "viewer/GLRenderer.h"
 
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
 #include <QImage>
 #include <QOpenGLContext>
 #include <QOpenGLVersionFunctionsFactory>
 
 #include <algorithm>
 #include <numeric>
+
+#include "viewer/TextureImages.h"
 
 namespace viewer {
 
@@ -433,59 +432,36 @@ void GLRenderer::DrawTransparent(const Visual& visual, const Matrix4& projection
     gl_->glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, mesh.indexBuffer);
 }
 
-namespace {
-
-// The image file of a texture name in folder: as named, else the one entry of
-// the folder whose name matches it in any letter case (3D Studio stores names in
-// capitals). Empty when there is none.
-QString FindImage(const QString& folder, const std::string& name) {
-    const QString wanted = QFile::decodeName(QByteArray::fromStdString(name));
-    const QDir dir(folder);
-    if (QFileInfo(dir.filePath(wanted)).isFile()) return dir.filePath(wanted);
-    const QFileInfo asNamed(wanted);
-    const QDir inner(dir.filePath(asNamed.path()));
-    for (const QString& entry : inner.entryList(QDir::Files)) {
-        if (entry.compare(asNamed.fileName(), Qt::CaseInsensitive) == 0) return inner.filePath(entry);
-    }
-    return {};
-}
-
-}  // namespace
-
 void GLRenderer::LoadTextures(const MeshBuilder& builder, GpuMesh& mesh) {
     const auto& materials = builder.Materials();
     mesh.textures.assign(materials.size(), 0);
     if (builder.TextureFolder().empty() || builder.TextureCoordinates().size() != builder.Positions().size()) return;
-    const QString folder = QFile::decodeName(QByteArray::fromStdString(builder.TextureFolder()));
-    std::map<std::string, unsigned> loaded;  // one texture for every material of one image
+    TextureImages images(builder.TextureFolder());
+    std::map<const QImage*, unsigned> uploaded;  // one texture for every material of one image
     for (std::size_t m = 0; m < materials.size(); ++m) {
-        const std::string& name = materials[m].textureFileName;
-        if (name.empty()) continue;
-        const auto known = loaded.find(name);
-        if (known != loaded.end()) {
-            mesh.textures[m] = known->second;
-            continue;
-        }
         // A missing or unreadable image leaves the material colour alone.
-        const QString path = FindImage(folder, name);
-        const QImage image = path.isEmpty() ? QImage() : QImage(path).convertToFormat(QImage::Format_RGBA8888);
-        unsigned texture = 0;
-        if (!image.isNull()) {
-            gl_->glGenTextures(1, &texture);
-            gl_->glBindTexture(GL_TEXTURE_2D, texture);
-            gl_->glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
-            gl_->glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, image.width(), image.height(), 0, GL_RGBA,
-                              GL_UNSIGNED_BYTE, image.constBits());
-            gl_->glGenerateMipmap(GL_TEXTURE_2D);
-            gl_->glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
-            gl_->glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-            gl_->glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
-            gl_->glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
-            gl_->glBindTexture(GL_TEXTURE_2D, 0);
-        }
-        loaded.emplace(name, texture);
-        mesh.textures[m] = texture;
+        const QImage* image = materials[m].textureFileName.empty() ? nullptr : images.Find(materials[m].textureFileName);
+        if (!image) continue;
+        const auto [known, added] = uploaded.try_emplace(image, 0);
+        if (added) known->second = UploadTexture(*image);
+        mesh.textures[m] = known->second;
     }
+}
+
+unsigned GLRenderer::UploadTexture(const QImage& image) {
+    unsigned texture = 0;
+    gl_->glGenTextures(1, &texture);
+    gl_->glBindTexture(GL_TEXTURE_2D, texture);
+    gl_->glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+    gl_->glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, image.width(), image.height(), 0, GL_RGBA, GL_UNSIGNED_BYTE,
+                      image.constBits());
+    gl_->glGenerateMipmap(GL_TEXTURE_2D);
+    gl_->glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
+    gl_->glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    gl_->glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
+    gl_->glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
+    gl_->glBindTexture(GL_TEXTURE_2D, 0);
+    return texture;
 }
 
 void GLRenderer::UseTexture(QOpenGLShaderProgram& program, const GpuMesh& mesh, std::uint32_t material) {

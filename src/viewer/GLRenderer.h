@@ -4,7 +4,7 @@
 // unlit, transparent materials blended after the opaque ones, back to front.
 // Faces wound clockwise on the screen are the front faces, as in the scene's
 // left-handed system. A material's texture (an image file in the builder's texture
-// folder, read by Qt's image readers) is modulated by its lit colour, as
+// folder, read as TextureImages.h says) is modulated by its lit colour, as
 // Direct3D does by default. Needs a current OpenGL 3.3 core context for every call.
 #include <QOpenGLFunctions_3_3_Core>
 #include <QOpenGLShaderProgram>
@@ -18,6 +18,8 @@
 #include "viewer/Frame.h"
 #include "viewer/MeshBuilder.h"
 #include "viewer/Viewport.h"
+
+class QImage;
 
 namespace viewer {
 
@@ -63,6 +65,7 @@ private:
                        const std::vector<std::uint32_t>& opaqueIndices);
     // A texture for each material whose image loads; none without texture coordinates.
     void LoadTextures(const MeshBuilder& builder, GpuMesh& mesh);
+    unsigned UploadTexture(const QImage& image);
     // Binds the material's texture, or tells the program that there is none.
     void UseTexture(QOpenGLShaderProgram& program, const GpuMesh& mesh, std::uint32_t material);
     void Release(GpuMesh& mesh);

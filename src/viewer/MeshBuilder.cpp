@@ -14,22 +14,22 @@ class MeshBuilderFiller {
 public:
     explicit MeshBuilderFiller(MeshBuilder& builder) : b_(builder) {}
 
-    void Append(const XMesh& mesh, bool withTextureCoordinates) {
+    void Append(const XMesh& mesh, const Matrix4& placement, bool withTextureCoordinates) {
         const Bases bases{static_cast<std::uint32_t>(b_.positions_.size()),
                           static_cast<std::uint32_t>(b_.normals_.size()),
                           static_cast<std::uint32_t>(b_.materials_.size())};
-        for (const Vec3& p : mesh.positions) b_.positions_.push_back(TransformPoint(p, mesh.transform));
+        for (const Vec3& p : mesh.positions) b_.positions_.push_back(TransformPoint(p, placement));
         if (withTextureCoordinates) AppendTextureCoordinates(mesh);
         if (mesh.materials.empty())
             b_.materials_.emplace_back();
         else
             b_.materials_.insert(b_.materials_.end(), mesh.materials.begin(), mesh.materials.end());
         const std::size_t firstTriangle = b_.triangles_.size();
-        AppendTriangles(mesh, bases);
+        AppendTriangles(mesh, placement, bases);
         if (mesh.normals.empty()) {
             AppendSmoothNormals(bases.position, mesh.positions.size(), firstTriangle);
         } else {
-            const Matrix4 normalMatrix = NormalMatrix(mesh.transform);
+            const Matrix4 normalMatrix = NormalMatrix(placement);
             for (const Vec3& n : mesh.normals)
                 b_.normals_.push_back(Normalize(TransformDirection(n, normalMatrix)));
         }
@@ -53,11 +53,11 @@ private:
     // Each face of n corners becomes the fan of n - 2 triangles around its
     // first corner. Without normals of its own, a corner's normal is that of
     // its position, made afterwards.
-    void AppendTriangles(const XMesh& mesh, const Bases& bases) {
+    void AppendTriangles(const XMesh& mesh, const Matrix4& placement, const Bases& bases) {
         const bool ownNormals = !mesh.normals.empty();
         // A mirroring placement would turn the faces inside out; their corners
         // are taken in reverse order so that they keep facing outwards.
-        const bool mirrored = Determinant(mesh.transform) < 0;
+        const bool mirrored = Determinant(placement) < 0;
         std::size_t corner = 0;
         for (std::size_t face = 0; face < mesh.faces.cornerCounts.size(); ++face) {
             const std::uint32_t corners = mesh.faces.cornerCounts[face];
@@ -96,26 +96,32 @@ private:
 };
 
 std::int32_t MeshBuilder::Load(const void* data, std::size_t size) {
-    positions_.clear();
-    normals_.clear();
-    textureCoordinates_.clear();
-    triangles_.clear();
-    materials_.clear();
-    revision_ = NextRevision();
-    std::vector<XMesh> meshes;
+    Clear();
     try {
-        meshes = ParseXFile(static_cast<const std::uint8_t*>(data), size);
+        const std::vector<XMesh> meshes = ParseXFile(static_cast<const std::uint8_t*>(data), size);
+        if (meshes.empty()) return LoadErrorNotFound;
+        const bool withTextureCoordinates = std::any_of(
+            meshes.begin(), meshes.end(), [](const XMesh& m) { return !m.textureCoordinates.empty(); });
+        MeshBuilderFiller filler(*this);
+        for (const XMesh& mesh : meshes)
+            for (const Matrix4& placement : mesh.placements) filler.Append(mesh, placement, withTextureCoordinates);
     } catch (const XFormatError&) {
+        Clear();
         return LoadErrorBadFile;
     } catch (const std::bad_alloc&) {
+        Clear();
         return LoadErrorBadFile;
     }
-    if (meshes.empty()) return LoadErrorNotFound;
-    const bool withTextureCoordinates = std::any_of(
-        meshes.begin(), meshes.end(), [](const XMesh& m) { return !m.textureCoordinates.empty(); });
-    MeshBuilderFiller filler(*this);
-    for (const XMesh& mesh : meshes) filler.Append(mesh, withTextureCoordinates);
     return 0;
+}
+
+void MeshBuilder::Clear() {
+    positions_ = {};
+    normals_ = {};
+    textureCoordinates_ = {};
+    triangles_ = {};
+    materials_ = {};
+    revision_ = NextRevision();
 }
 
 Box MeshBuilder::GetBox() const {

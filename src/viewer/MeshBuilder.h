@@ -86,6 +86,7 @@ private:
     std::uint32_t quality_ = RenderGouraud;
     std::uint64_t revision_ = NextRevision();
 
+    void Clear();
     static std::uint64_t NextRevision();
 };
 

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <limits>
 #include <map>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -17,18 +18,37 @@ namespace {
 
 constexpr std::size_t HeaderSize = 16;
 constexpr int MaxFrameDepth = 256;
+// What the repeated drawing of meshes by references may cost, counted in
+// positions and corners (and a matrix's worth per copy): about a gigabyte.
+constexpr std::size_t MaxRepeatedItems = std::size_t{1} << 25;
+constexpr std::size_t PlacementCost = 16;
+
+// What the file or a frame holds: a mesh, a frame, or a reference by name to one.
+struct XNode {
+    enum class Kind { Mesh, Frame, Reference } kind;
+    std::size_t index = 0;  // into the meshes or the frames
+    std::string name;       // of a reference
+};
+
+struct XFrameNode {
+    Matrix4 local = Matrix4::Identity();
+    std::vector<XNode> children;
+};
 
 class XParser {
 public:
     explicit XParser(XTokenizer& tokens) : tokens_(tokens) {}
 
     std::vector<XMesh> ParseFile() {
+        std::vector<XNode> top;
         for (;;) {
             const XToken token = tokens_.Next();
             if (token.kind == XTokenKind::End) break;
             if (token.kind != XTokenKind::Name) throw XFormatError("object expected");
-            ParseObject(token.text, 0);
+            if (auto node = ParseObject(token.text, 0)) top.push_back(std::move(*node));
         }
+        open_.assign(frames_.size(), false);
+        for (const XNode& node : top) Place(node, Matrix4::Identity(), 0);
         return std::move(meshes_);
     }
 
@@ -43,40 +63,78 @@ private:
         return name;
     }
 
-    // Reads an object after its type name, up to and including its "}". Meshes
-    // are placed by the frames around them as those frames end.
-    void ParseObject(std::string_view type, int depth) {
-        const std::string_view name = OpenObject();
+    // Reads an object after its type name, up to and including its "}": a
+    // frame or a mesh, which a name may refer to, or nothing drawn.
+    std::optional<XNode> ParseObject(std::string_view type, int depth) {
+        const std::string name(OpenObject());
+        std::optional<XNode> node;
         if (type == "Frame")
-            ParseFrame(depth);
+            node = ParseFrame(depth);
         else if (type == "Mesh")
-            ParseMesh();
+            node = ParseMesh();
         else if (type == "Material")
-            namedMaterials_[std::string(name)] = ParseMaterial();
+            namedMaterials_[name] = ParseMaterial();
         else
             SkipRest();
+        if (node && !name.empty()) namedNodes_.emplace(name, *node);
+        return node;
     }
 
-    void ParseFrame(int depth) {
+    XNode ParseFrame(int depth) {
         if (depth >= MaxFrameDepth) throw XFormatError("frames nested too deep");
-        Matrix4 local = Matrix4::Identity();
-        const std::size_t firstMesh = meshes_.size();
-        // Meshes are placed when the frame ends: its matrix may come after them.
+        const std::size_t index = frames_.size();
+        frames_.emplace_back();
+        XFrameNode frame;
         ForEachChild([&](std::string_view type) {
             if (type == "FrameTransformMatrix") {
                 OpenObject();
-                for (auto& row : local.m)
+                for (auto& row : frame.local.m)
                     for (float& value : row) value = ReadFloat();
                 SkipRest();
-            } else {
-                ParseObject(type, depth + 1);
+            } else if (auto child = ParseObject(type, depth + 1)) {
+                frame.children.push_back(std::move(*child));
             }
+        }, [&](std::string_view reference) {
+            frame.children.push_back({XNode::Kind::Reference, 0, std::string(reference)});
         });
-        for (std::size_t i = firstMesh; i < meshes_.size(); ++i)
-            meshes_[i].transform = meshes_[i].transform * local;
+        frames_[index] = std::move(frame);
+        return {XNode::Kind::Frame, index, {}};
     }
 
-    void ParseMesh() {
+    // Adds the placements of what the node draws, inside frames that place it
+    // at outer. The frame's matrix applies before those of the frames around it.
+    void Place(const XNode& node, const Matrix4& outer, int depth) {
+        switch (node.kind) {
+        case XNode::Kind::Mesh: {
+            XMesh& mesh = meshes_[node.index];
+            if (!mesh.placements.empty()) Spend(PlacementCost + mesh.positions.size() + mesh.faces.indices.size());
+            mesh.placements.push_back(outer);
+            return;
+        }
+        case XNode::Kind::Reference: {
+            const auto found = namedNodes_.find(node.name);
+            if (found != namedNodes_.end()) Place(found->second, outer, depth);
+            return;
+        }
+        case XNode::Kind::Frame:
+            if (open_[node.index]) return;
+            if (depth >= MaxFrameDepth) throw XFormatError("frames nested too deep");
+            Spend(1);
+            open_[node.index] = true;
+            const XFrameNode& frame = frames_[node.index];
+            const Matrix4 placement = frame.local * outer;
+            for (const XNode& child : frame.children) Place(child, placement, depth + 1);
+            open_[node.index] = false;
+            return;
+        }
+    }
+
+    void Spend(std::size_t items) {
+        if (items > MaxRepeatedItems - repeatedItems_) throw XFormatError("references repeat the meshes too often");
+        repeatedItems_ += items;
+    }
+
+    XNode ParseMesh() {
         XMesh mesh;
         mesh.positions = ReadVectors();
         mesh.faces = ReadFaces(mesh.positions.size());
@@ -92,6 +150,7 @@ private:
                 SkipRest();
         });
         meshes_.push_back(std::move(mesh));
+        return {XNode::Kind::Mesh, meshes_.size() - 1, {}};
     }
 
     // Normals that do not match the faces are dropped, and the mesh is then
@@ -277,7 +336,11 @@ private:
 
     XTokenizer& tokens_;
     std::vector<XMesh> meshes_;
+    std::vector<XFrameNode> frames_;
+    std::vector<bool> open_;  // per frame: being placed, so a reference back into it is a cycle
+    std::size_t repeatedItems_ = 0;
     std::map<std::string, Material> namedMaterials_;
+    std::map<std::string, XNode> namedNodes_;  // the first frame or mesh of each name
 };
 
 }  // namespace

@@ -1,7 +1,8 @@
 #pragma once
 // Reads .x data into plain mesh records: every Mesh of the data with its
-// normals, materials and texture coordinates, and the placement given by the
-// frames around it. Objects the viewer has no use for are skipped.
+// normals, materials and texture coordinates, and the placements given by the
+// frames around it and by the frames that name it. Objects the viewer has no
+// use for are skipped.
 #include <cstddef>
 #include <cstdint>
 #include <vector>
@@ -25,10 +26,15 @@ struct XMesh {
     std::vector<Material> materials;  // empty when there is no material list
     std::vector<std::uint32_t> faceMaterials;  // one per face when materials are given
     std::vector<Vec2> textureCoordinates;      // one per position, or none
-    Matrix4 transform = Matrix4::Identity();   // placement of the mesh's frame in the file
+    // Where the mesh is drawn: where it stands in the file, and once more for
+    // each frame that names it ("{ name }"), each as its frames place it.
+    std::vector<Matrix4> placements;
 };
 
-// Parses a whole .x file (header included). Raises XFormatError.
+// Parses a whole .x file (header included). A reference to a name that is not
+// defined is skipped, and one that would enter a frame from inside itself is
+// not followed. Raises XFormatError, also when references would repeat the
+// meshes past a bound (a file of a few bytes could otherwise ask for billions).
 std::vector<XMesh> ParseXFile(const std::uint8_t* data, std::size_t size);
 
 }  // namespace viewer

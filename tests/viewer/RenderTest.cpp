@@ -2,6 +2,8 @@
 
 #include <QImage>
 
+#include <array>
+#include <cctype>
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
@@ -12,6 +14,7 @@
 #include "XSamples.h"
 #include "model3ds/File3DS.h"
 #include "model3ds/Pack3DA.h"
+#include "support/RunProcess.h"
 #include "support/Writer3DS.h"
 #include "xexport/XBinaryWriter.h"
 #include "support/TempDir.h"
@@ -255,6 +258,11 @@ TEST(Picture, TexturedQuadShowsTheImageModulatedByTheMaterial) {
         for (int x = 0; x < 16; ++x)
             quadrants.setPixel(x, y, y < 8 ? (x < 8 ? 0xFF0000 : 0x00FF00) : (x < 8 ? 0x0000FF : 0xFFFF00));
     ASSERT_TRUE(quadrants.save(QString::fromStdString(temp.File("quads.png"))));
+    // The same image outside the model's folder, named through the ways out of it.
+    testsupport::TempDir elsewhere;
+    ASSERT_TRUE(quadrants.save(QString::fromStdString(elsewhere.File("secret.png"))));
+    const std::string up = (std::filesystem::relative(elsewhere.Path(), temp.Path()) / "secret.png").string();
+    std::filesystem::create_symlink(elsewhere.File("secret.png"), temp.File("link.png"));
     const std::string tool = std::string(KORVANE_BINARY_DIR) + "/src/tools/render/korvane-render";
     const struct {
         const char* what;
@@ -265,6 +273,9 @@ TEST(Picture, TexturedQuadShowsTheImageModulatedByTheMaterial) {
         {"name in other capitals", "1;1;1;1", "QUADS.PNG", Red, Green, Blue, Yellow},
         {"green material", "0;1;0;1", "quads.png", Dark, Green, Dark, Green},
         {"missing image", "1;1;1;1", "none.png", White, White, White, White},
+        {"absolute name", "1;1;1;1", elsewhere.File("secret.png"), White, White, White, White},
+        {"name going up out of the folder", "1;1;1;1", up, White, White, White, White},
+        {"link out of the folder", "1;1;1;1", "link.png", White, White, White, White},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -280,5 +291,92 @@ TEST(Picture, TexturedQuadShowsTheImageModulatedByTheMaterial) {
         EXPECT_EQ(HueOf(image.pixel(62, 38)), c.topRight);
         EXPECT_EQ(HueOf(image.pixel(38, 62)), c.bottomLeft);
         EXPECT_EQ(HueOf(image.pixel(62, 62)), c.bottomRight);
+    }
+}
+
+namespace {
+
+// The four quadrants' hues at the pixels of TexturedQuadShowsTheImageModulatedByTheMaterial.
+std::array<Hue, 4> QuadrantHues(const QImage& image) {
+    return {HueOf(image.pixel(38, 38)), HueOf(image.pixel(62, 38)), HueOf(image.pixel(38, 62)),
+            HueOf(image.pixel(62, 62))};
+}
+
+testsupport::ProcessResult RenderTool(const std::vector<std::string>& arguments) {
+    std::vector<std::string> words{std::string(KORVANE_BINARY_DIR) + "/src/tools/render/korvane-render"};
+    words.insert(words.end(), arguments.begin(), arguments.end());
+    return testsupport::RunProcess(words);
+}
+
+}  // namespace
+
+// A 3DS quad standing in the x-z plane, facing -y, its texture coordinates
+// from the image's bottom-left corner (as 3D Studio counts them) at its
+// bottom-left corner, in a white material whose texture map names the image
+// in capitals, as 8.3 names were stored.
+TEST(Picture, TexturedModelShowsItsImageFoundInAnyCapitals) {
+    testsupport::TempDir temp;
+    QImage quadrants(16, 16, QImage::Format_RGB32);
+    for (int y = 0; y < 16; ++y)
+        for (int x = 0; x < 16; ++x)
+            quadrants.setPixel(x, y, y < 8 ? (x < 8 ? 0xFF0000 : 0x00FF00) : (x < 8 ? 0x0000FF : 0xFFFF00));
+    ASSERT_TRUE(quadrants.save(QString::fromStdString(temp.File("Quads.png"))));
+    const testsupport::MeshSpec quad{.name = "Quad",
+                                     .vertices = {{-1, 0, -1}, {1, 0, -1}, {-1, 0, 1}, {1, 0, 1}},
+                                     .faces = {{0, 1, 3}, {0, 3, 2}},
+                                     .texCoords = {{0, 0}, {1, 0}, {0, 1}, {1, 1}},
+                                     .groups = {{"Skin", {0, 1}}}};
+    const testsupport::MaterialSpec skin{.name = "Skin", .diffuse = testsupport::Rgb{255, 255, 255},
+                                         .textureFile = "QUADS.PNG"};
+    const auto model = testsupport::BuildModel({quad}, {skin});
+    base::WriteFileAtomically(temp.File("quad.3ds"), model.data(), model.size());
+    const auto run = RenderTool({"--size", "100x100", temp.File("quad.3ds"), temp.File("quad.png")});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    const QImage image(QString::fromStdString(temp.File("quad.png")));
+    EXPECT_EQ(QuadrantHues(image), (std::array<Hue, 4>{Red, Green, Blue, Yellow}));
+}
+
+// Materials naming one image in twenty spellings take its memory once: the
+// 16 MB image stays below the bound on decoded textures however often it is
+// named. An image whose header alone passes the bound is not decoded: a
+// message says so, and the model is drawn in its material colour.
+TEST(Picture, TexturesAreReadOncePerFileAndBounded) {
+    testsupport::TempDir temp;
+    QImage green(2048, 2048, QImage::Format_RGB32);
+    green.fill(0x00FF00);
+    ASSERT_TRUE(green.save(QString::fromStdString(temp.File("image.png"))));
+    // A 24-bit TGA header of 20000 x 20000 pixels (1.6 GB decoded), and no pixels.
+    const std::uint8_t huge[18] = {0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0x20, 0x4E, 0x20, 0x4E, 24, 0};
+    base::WriteFileAtomically(temp.File("huge.tga"), huge, sizeof huge);
+    std::vector<std::string> spellings;  // image.png, Image.png, iMage.png, IMage.png, ...
+    for (unsigned mask = 0; mask < 20; ++mask) {
+        std::string name = "image.png";
+        for (std::size_t i = 0; i < 5; ++i)
+            if (mask >> i & 1) name[i] = static_cast<char>(std::toupper(static_cast<unsigned char>(name[i])));
+        spellings.push_back(name);
+    }
+    const struct {
+        const char* what;
+        std::vector<std::string> textures;
+        Hue hue;
+        bool bounded;
+    } cases[] = {
+        {"one image named twenty ways", spellings, Green, false},
+        {"an image past the bound", {"huge.tga"}, White, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::string materials;
+        for (const std::string& texture : c.textures)
+            materials += "Material {\n1;1;1;1;;\n0;\n0;0;0;;\n0;0;0;;\nTextureFilename {\n\"" + texture + "\";\n}\n}\n";
+        const std::string text = "xof 0303txt 0032\nMesh {\n4;\n-1;-1;0;, -1;1;0;, 1;-1;0;, 1;1;0;;\n2;\n"
+                                 "3;0,1,2;, 3;2,1,3;;\nMeshMaterialList {\n" + std::to_string(c.textures.size()) +
+                                 ";\n2;\n0,0;;\n" + materials + "}\n"
+                                 "MeshTextureCoords {\n4;\n0;1;, 0;0;, 1;1;, 1;0;;\n}\n}\n";
+        base::WriteFileAtomically(temp.File("model.x"), text.data(), text.size());
+        const auto run = RenderTool({"--size", "100x100", temp.File("model.x"), temp.File("model.png")});
+        ASSERT_EQ(run.exitCode, 0) << run.err;
+        EXPECT_EQ(run.err.find("more than 256 MB") != std::string::npos, c.bounded) << run.err;
+        EXPECT_EQ(HueOf(QImage(QString::fromStdString(temp.File("model.png"))).pixel(50, 50)), c.hue);
     }
 }

@@ -11,6 +11,7 @@
 
 #include <sys/stat.h>
 
+#include "XSamples.h"
 #include "base/Stream.h"
 #include "support/RunProcess.h"
 #include "support/TempDir.h"
@@ -108,6 +109,40 @@ TEST(RenderTool, FitFillsThePictureWithTheModel) {
         EXPECT_EQ(Render({"--size", size, temp.File("tall.3ds"), temp.File("bad.png")}, true).exitCode, 2) << size;
 }
 
+// Whatever its name, a file is drawn as what its bytes are: .x data by its
+// "xof " start, a 3DS model by its main chunk; other bytes are refused.
+TEST(RenderTool, ModelsAreKnownByTheirContent) {
+    testsupport::TempDir temp;
+    const auto text = xsamples::TextFile(xsamples::MeshText({0, 0, 0, 0, 1, 0, 1, 0, 0}, {{0, 1, 2}}));
+    xsamples::BinaryWriter binary;
+    binary.Name("Mesh").Open().Integers({3}).Floats({0, 0, 0, 0, 1, 0, 1, 0, 0}).Integers({1, 3, 0, 1, 2}).Close();
+    const struct {
+        const char* name;
+        std::vector<std::uint8_t> bytes;
+        const char* message;  // nullptr: drawn
+    } cases[] = {
+        {"text.png", text, nullptr},
+        {"binary.dat", binary.Data(), nullptr},
+        {"model.bin", Box3DS(1, 2, 3), nullptr},
+        {"model.X", text, nullptr},
+        {"notes.x", xsamples::Bytes("not a model at all"), "neither .x data nor a 3DS model"},
+        {"empty.3ds", {}, "empty"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        base::WriteFileAtomically(temp.File(c.name), c.bytes.data(), c.bytes.size());
+        const auto run =
+            Render({"--size", "64", "--background", "FF00FF", temp.File(c.name), temp.File("picture.png")}, true);
+        if (!c.message) {
+            ASSERT_EQ(run.exitCode, 0) << run.err;
+            EXPECT_GT(CountNot(QImage(QString::fromStdString(temp.File("picture.png"))), 0xFF00FF), 64);
+        } else {
+            EXPECT_EQ(run.exitCode, 1);
+            EXPECT_NE(run.err.find(c.message), std::string::npos) << run.err;
+        }
+    }
+}
+
 // Damaged, endless and huge inputs, as a thumbnailer meets them: each ends
 // with status 1, a message, and no picture, not even a temporary file.
 TEST(RenderTool, HostileInputEndsWithoutAPicture) {
@@ -123,7 +158,7 @@ TEST(RenderTool, HostileInputEndsWithoutAPicture) {
     const std::string never = temp.File("never-written.x");
     ASSERT_EQ(mkfifo(never.c_str(), 0600), 0);
     const std::string huge = temp.File("huge.x");
-    std::ofstream(huge).close();
+    std::ofstream(huge) << "xof 0303txt 0032\n";
     std::filesystem::resize_file(huge, std::uintmax_t{3} << 30);  // sparse: no disk taken
     const struct {
         const char* name;
@@ -136,7 +171,7 @@ TEST(RenderTool, HostileInputEndsWithoutAPicture) {
         {"cut compressed .x", head(folder / "x" / "test_cube_compressed.x", 200, "cutz.x"), {}, ".x data"},
         {"noise as .xa", head("/dev/urandom", 5000, "noise.xa"), {}, "unpack"},
         {"a pipe nobody writes", never, {"--timeout", "1"}, "time-out"},
-        {"3 GiB file", huge, {"--memory", "600"}, "out of memory"},
+        {"3 GiB .x file", huge, {"--memory", "600"}, "out of memory"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);

@@ -142,6 +142,7 @@ TEST(WriterRoundTrip, EveryExtraOptionCombinationLoadsBack) {
         EXPECT_EQ(mesh.textureCoordinates.size(), options.TexCoords ? 4u : 0u);
         ASSERT_EQ(mesh.materials.size(), 1u);
         EXPECT_EQ(mesh.materials[0].textureFileName, options.Textures ? "skin.png" : "");
-        EXPECT_EQ(mesh.transform.m[3][0] != 0, options.Frames && !merged);
+        ASSERT_EQ(mesh.placements.size(), 1u);
+        EXPECT_EQ(mesh.placements[0].m[3][0] != 0, options.Frames && !merged);
     }
 }

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <filesystem>
@@ -49,6 +50,24 @@ std::string Repeat(const std::string& text, int times) {
     std::string result;
     for (int i = 0; i < times; ++i) result += text;
     return result;
+}
+
+// Frame F0 holds the mesh; each further frame names the one before twice.
+std::string DoublingFrames(const std::string& mesh, int levels) {
+    std::string file = "Frame F0 {\n" + mesh + "}\n";
+    for (int i = 1; i <= levels; ++i) {
+        const std::string before = "{ F" + std::to_string(i - 1) + " }";
+        file += "Frame F" + std::to_string(i) + " { " + before + " " + before + " }\n";
+    }
+    return file;
+}
+
+// Frame F0 holds the mesh; each further frame names the one before.
+std::string ChainedFrames(const std::string& mesh, int length) {
+    std::string file = "Frame F0 {\n" + mesh + "}\n";
+    for (int i = 1; i <= length; ++i)
+        file += "Frame F" + std::to_string(i) + " { { F" + std::to_string(i - 1) + " } }\n";
+    return file;
 }
 
 // A compressed file whose declared unpacked size is one block short.
@@ -146,6 +165,44 @@ TEST(XLoader, FramesPlaceTheirMeshesInsideOut) {
     EXPECT_EQ(builder.Triangles()[2].vertices, (std::array<std::uint32_t, 3>{6, 7, 8}));
 }
 
+// A frame that names a mesh ("{ name }") draws it once more, placed by that
+// frame; a top-level mesh stays where it is. Each copy shows as a triangle
+// whose first corner lies at the offset of the frames that place it.
+TEST(XLoader, FramesNamingAMeshDrawItOncePerFrame) {
+    const auto named = [](const std::string& name) {
+        return "Mesh " + name + xsamples::MeshText({0, 0, 0, 0, 1, 0, 1, 0, 0}, {{0, 1, 2}}).substr(4);
+    };
+    const auto frame = [](const std::string& name, int offset, const std::string& body) {
+        return "Frame " + name + " { FrameTransformMatrix { 1,0,0,0, 0,1,0,0, 0,0,1,0, " +
+               std::to_string(offset) + ",0,0,1;; }\n" + body + "}\n";
+    };
+    const struct {
+        const char* name;
+        std::string file;
+        std::vector<float> offsets;
+    } cases[] = {
+        {"mesh in one frame, named by another", frame("A", 10, named("M")) + frame("B", 20, "{ M }"), {10, 20}},
+        {"top-level mesh named by two frames", named("M") + frame("A", 10, "{M}") + frame("B", 20, "{ M }"),
+         {0, 10, 20}},
+        {"named before it is defined", frame("A", 10, "{ M }") + named("M"), {0, 10}},
+        {"frames inside frames add up", frame("A", 10, frame("B", 1, "{ M }")) + named("M"), {0, 11}},
+        {"a frame named by another", frame("A", 10, named("M")) + frame("B", 20, "{ A }"), {10, 30}},
+        {"undefined name", frame("A", 10, "{ Nowhere }" + named("M")), {10}},
+        {"frame naming itself", frame("A", 10, "{ A }" + named("M")), {10}},
+        {"two frames naming each other", frame("A", 10, "{ B }") + frame("B", 20, "{ A }" + named("M")),
+         {20, 30}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        MeshBuilder builder;
+        ASSERT_EQ(Load(builder, TextFile(c.file)), 0);
+        std::vector<float> offsets;
+        for (const Triangle& triangle : builder.Triangles()) offsets.push_back(builder.Positions()[triangle.vertices[0]].x);
+        std::sort(offsets.begin(), offsets.end());
+        EXPECT_EQ(offsets, c.offsets);
+    }
+}
+
 // A frame that mirrors its meshes would show them inside out; their faces are
 // turned so that they keep facing the way they did.
 TEST(XLoader, MirroringFrameKeepsFacesOutward) {
@@ -215,6 +272,8 @@ TEST(XLoader, UnreadableDataGivesAnErrorCode) {
         {"binary mesh without data", xsamples::BinaryWriter().Name("Mesh").Open().Data(), LoadErrorBadFile},
         {"frames nested too deep", TextFile(Repeat("Frame {", 20000)),
          LoadErrorBadFile},
+        {"references doubling the meshes forty times", TextFile(DoublingFrames(mesh, 40)), LoadErrorBadFile},
+        {"references nested too deep", TextFile(ChainedFrames(mesh, 20000)), LoadErrorBadFile},
         {"compressed data past its declared size", Undersized(xsamples::Compress(TextFile(mesh), 64)),
          LoadErrorBadFile},
         {"compressed data past 1 GiB", CompressedPastOneGiB(mesh), LoadErrorBadFile},

@@ -1,14 +1,21 @@
 #pragma once
-// The .x data korvane-render draws, from whichever kind of file it is given.
+// The model korvane-render draws, from whichever kind of file it is given.
 #include <string>
 
 #include "base/Stream.h"
+#include "viewer/ViewerScene.h"
 
 namespace render {
 
-// A .x file as it is; a .xa file unpacked; a .3ds or .3da model converted by the
-// merged binary writer with the default export options. Raises base::Exception
-// (or a subclass) with a message for the user.
+// A file known by its content: .x data (starting "xof ") as it is; a 3DS model
+// (starting with its main chunk) converted by the merged binary writer with
+// texture coordinates and texture names; else by its name, a packed .xa file
+// unpacked and a packed .3da model unpacked and converted. Raises
+// base::Exception (or a subclass) with a message for the user.
 base::MemoryStream ReadModelAsX(const std::string& path);
+
+// The model of the file loaded into the scene, its textures read from the
+// file's folder. Raises an exception with a message for the user.
+void LoadModelFile(viewer::ViewerScene& scene, const std::string& path);
 
 }  // namespace render

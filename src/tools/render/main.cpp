@@ -6,7 +6,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
-#include <filesystem>
 #include <new>
 #include <string>
 #include <stdexcept>
@@ -42,17 +41,6 @@ void Configure(viewer::ViewerScene& scene, const render::RenderOptions& options)
     if (options.fit) viewer::FitCameraToModel(scene, options.width, options.height);
 }
 
-void LoadModel(viewer::ViewerScene& scene, const std::string& input) {
-    base::MemoryStream x = render::ReadModelAsX(input);
-    const std::int32_t result = scene.LoadXFromStream(x);
-    if (result != 0)
-        throw std::runtime_error(input + ": cannot read the .x data (code 0x" +
-                                 QString::number(static_cast<std::uint32_t>(result), 16).toStdString() + ")");
-    if (!scene.MeshBuilder) throw std::runtime_error(input + ": the file is empty");
-    // Texture file names are relative to the file's folder.
-    scene.MeshBuilder->SetTextureFolder(std::filesystem::absolute(input).parent_path().string());
-}
-
 // The picture of the scene, encoded as PNG.
 QByteArray DrawPng(viewer::ViewerScene& scene, const render::RenderOptions& options, int argc, char** argv) {
     // With no X display, OpenGL runs on Mesa without any window system.
@@ -82,7 +70,7 @@ int main(int argc, char** argv) {
         render::LimitRunTime(static_cast<unsigned>(options.timeOutSeconds));
         render::LimitMemory(static_cast<std::size_t>(options.memoryMegabytes));
         viewer::ViewerScene scene;
-        LoadModel(scene, options.input);
+        render::LoadModelFile(scene, options.input);
         Configure(scene, options);
         const QByteArray png = DrawPng(scene, options, argc, argv);
         // Through a temporary file: a failed write leaves an existing picture whole.
