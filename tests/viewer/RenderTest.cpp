@@ -232,6 +232,15 @@ std::string TexturedQuad(const std::string& colour, const std::string& texture) 
            "MeshTextureCoords {\n4;\n0;1;, 0;0;, 1;1;, 1;0;;\n}\n}\n";
 }
 
+// Red, green, blue and yellow quarters, from the top left, row by row.
+QImage Quadrants() {
+    QImage image(16, 16, QImage::Format_RGB32);
+    for (int y = 0; y < 16; ++y)
+        for (int x = 0; x < 16; ++x)
+            image.setPixel(x, y, y < 8 ? (x < 8 ? 0xFF0000 : 0x00FF00) : (x < 8 ? 0x0000FF : 0xFFFF00));
+    return image;
+}
+
 enum Hue { Red, Green, Blue, Yellow, White, Dark };
 
 // The colour a lit pixel shows most.
@@ -253,10 +262,7 @@ Hue HueOf(QRgb pixel) {
 // modulated by the material colour; a missing image leaves the colour.
 TEST(Picture, TexturedQuadShowsTheImageModulatedByTheMaterial) {
     testsupport::TempDir temp;
-    QImage quadrants(16, 16, QImage::Format_RGB32);
-    for (int y = 0; y < 16; ++y)
-        for (int x = 0; x < 16; ++x)
-            quadrants.setPixel(x, y, y < 8 ? (x < 8 ? 0xFF0000 : 0x00FF00) : (x < 8 ? 0x0000FF : 0xFFFF00));
+    const QImage quadrants = Quadrants();
     ASSERT_TRUE(quadrants.save(QString::fromStdString(temp.File("quads.png"))));
     // The same image outside the model's folder, named through the ways out of it.
     testsupport::TempDir elsewhere;
@@ -316,10 +322,7 @@ testsupport::ProcessResult RenderTool(const std::vector<std::string>& arguments)
 // in capitals, as 8.3 names were stored.
 TEST(Picture, TexturedModelShowsItsImageFoundInAnyCapitals) {
     testsupport::TempDir temp;
-    QImage quadrants(16, 16, QImage::Format_RGB32);
-    for (int y = 0; y < 16; ++y)
-        for (int x = 0; x < 16; ++x)
-            quadrants.setPixel(x, y, y < 8 ? (x < 8 ? 0xFF0000 : 0x00FF00) : (x < 8 ? 0x0000FF : 0xFFFF00));
+    const QImage quadrants = Quadrants();
     ASSERT_TRUE(quadrants.save(QString::fromStdString(temp.File("Quads.png"))));
     const testsupport::MeshSpec quad{.name = "Quad",
                                      .vertices = {{-1, 0, -1}, {1, 0, -1}, {-1, 0, 1}, {1, 0, 1}},
