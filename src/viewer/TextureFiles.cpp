@@ -45,12 +45,14 @@ std::optional<std::vector<std::string>> NormalParts(const std::string& name) {
     return parts;
 }
 
-EntryKind KindOf(int folder, const dirent& entry) {
-    if (entry.d_type == DT_DIR) return EntryKind::Folder;
-    if (entry.d_type == DT_REG) return EntryKind::RegularFile;
-    if (entry.d_type != DT_UNKNOWN) return EntryKind::Other;
+// The kind of a folder's entry from the type its listing gave; the file
+// itself is asked only where the listing did not know.
+EntryKind KindOf(int folder, const std::string& name, unsigned char type) {
+    if (type == DT_DIR) return EntryKind::Folder;
+    if (type == DT_REG) return EntryKind::RegularFile;
+    if (type != DT_UNKNOWN) return EntryKind::Other;
     struct stat status {};
-    if (fstatat(folder, entry.d_name, &status, AT_SYMLINK_NOFOLLOW) != 0) return EntryKind::Other;
+    if (fstatat(folder, name.c_str(), &status, AT_SYMLINK_NOFOLLOW) != 0) return EntryKind::Other;
     if (S_ISDIR(status.st_mode)) return EntryKind::Folder;
     return S_ISREG(status.st_mode) ? EntryKind::RegularFile : EntryKind::Other;
 }
@@ -83,7 +85,7 @@ std::vector<std::uint8_t> OpenFile::ReadAll() const {
 struct TextureFiles::Directory {
     struct Entry {
         std::string name;
-        EntryKind kind;
+        unsigned char type;  // as the listing gave it
     };
     OpenFile handle;
     std::multimap<std::string, Entry> entries;
@@ -126,7 +128,7 @@ TextureFiles::Directory* TextureFiles::DirectoryAt(const std::string& path) {
             while (const dirent* entry = readdir(listing)) {
                 const std::string name = entry->d_name;
                 if (name == "." || name == "..") continue;
-                directory->entries.emplace(Folded(name), Directory::Entry{name, KindOf(descriptor, *entry)});
+                directory->entries.emplace(Folded(name), Directory::Entry{name, entry->d_type});
             }
             closedir(listing);
         }
@@ -141,8 +143,8 @@ std::optional<std::string> TextureFiles::Find(const std::string& name) {
     for (std::size_t i = 0; i < parts->size(); ++i) {
         const Directory* directory = DirectoryAt(path);
         const Directory::Entry* entry = directory ? directory->Match((*parts)[i]) : nullptr;
-        const bool last = i + 1 == parts->size();
-        if (!entry || entry->kind != (last ? EntryKind::RegularFile : EntryKind::Folder)) return std::nullopt;
+        const EntryKind wanted = i + 1 == parts->size() ? EntryKind::RegularFile : EntryKind::Folder;
+        if (!entry || KindOf(directory->handle.Descriptor(), entry->name, entry->type) != wanted) return std::nullopt;
         path += (path.empty() ? "" : "/") + entry->name;
     }
     return path;
