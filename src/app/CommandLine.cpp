@@ -58,7 +58,8 @@ bool AnswerInformationOptions(int argc, char** argv) {
     QCommandLineParser parser;
     Describe(parser);
     parser.parse(Arguments(argc, argv));
-    if (parser.isSet(QStringLiteral("help"))) {
+    // The help of Qt's own options is left out: the window's options are all there is to tell.
+    if (parser.isSet(QStringLiteral("help")) || parser.isSet(QStringLiteral("help-all"))) {
         std::fputs(qPrintable(parser.helpText()), stdout);
         return true;
     }

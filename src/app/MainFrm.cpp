@@ -398,15 +398,16 @@ void TMainFrm::SaveSettings() {
     SaveUserSettings(Settings, SettingsPath);
 }
 
-// The grid's last column takes what the window gains or loses in width.
+// The grid's last column takes what the grid gains or loses in width over its
+// designed width. A window sized before it is shown reports no old size, so the
+// width the columns fit is kept here.
 bool TMainFrm::eventFilter(QObject* watched, QEvent* event) {
     if (watched == WebListGrig && event->type() == QEvent::Resize) {
-        const auto* resize = static_cast<QResizeEvent*>(event);
-        const int gained = resize->size().width() - resize->oldSize().width();
-        if (resize->oldSize().isValid() && gained != 0) {
-            const int last = WebListGrig->columnCount() - 1;
-            WebListGrig->setColumnWidth(last, std::max(1, WebListGrig->columnWidth(last) + gained));
-        }
+        if (fittedGridWidth_ == 0) fittedGridWidth_ = kClientWidth - 2 * Panel1->frameWidth();
+        const int width = static_cast<QResizeEvent*>(event)->size().width();
+        const int last = WebListGrig->columnCount() - 1;
+        WebListGrig->setColumnWidth(last, std::max(1, WebListGrig->columnWidth(last) + width - fittedGridWidth_));
+        fittedGridWidth_ = width;
     }
     return QMainWindow::eventFilter(watched, event);
 }

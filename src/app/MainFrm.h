@@ -250,6 +250,7 @@ private:
     bool networkBusy_ = false;
     bool abortRequested_ = false;  // the running command was ended by the user
     bool closeWhenIdle_ = false;
+    int fittedGridWidth_ = 0;  // the grid's width that its columns fit; 0 before the first layout
 };
 
 }  // namespace app

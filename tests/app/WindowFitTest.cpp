@@ -283,6 +283,7 @@ TEST_F(WindowFit, SettingsSurviveARestartWithoutThePassword) {
     const std::string stored = Bytes(dir_.File("config/korvane.conf"));
     EXPECT_EQ(stored.find("SecretWord9"), std::string::npos);
     EXPECT_EQ(again.size(), QSize(1000, 720));
+    EXPECT_EQ(again.WebListGrig->columnWidth(3), 228 + 1000 - 802);
     const app::TLoginFields fields = again.WebAdrFrm->Fields();
     EXPECT_EQ(fields.ServerAddress, "127.0.0.1");
     EXPECT_EQ(fields.Port, 1);
