@@ -11,7 +11,6 @@
 #include <QLineEdit>
 #include <QMimeData>
 #include <QPushButton>
-#include <QStatusBar>
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QTest>
