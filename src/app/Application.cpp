@@ -5,6 +5,7 @@
 #include <exception>
 
 #include "app/DisplayText.h"
+#include "app/UiLanguage.h"
 #include "base/Beep.h"
 #include "net/SocketClient.h"
 
@@ -15,6 +16,7 @@ TKorvaneApplication::TKorvaneApplication(int& argc, char** argv) : QApplication(
     setApplicationDisplayName(QStringLiteral("Velquor Version 2.1"));
     setDesktopFileName(QStringLiteral("korvane"));
     setFont(WindowFont());
+    InstallQtTranslations(*this);
     base::SetBeepHook([] { QApplication::beep(); });
     // The network clients wait synchronously; the window stays alive meanwhile.
     net::TSocketClient::SetPumpHook([] { QApplication::processEvents(QEventLoop::AllEvents); });

@@ -8,6 +8,7 @@
 #include <QDropEvent>
 #include <QFile>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QFrame>
 #include <QGroupBox>
 #include <QHeaderView>
@@ -16,12 +17,17 @@
 #include <QMessageBox>
 #include <QMimeData>
 #include <QRadioButton>
+#include <QResizeEvent>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QToolBar>
 #include <QToolButton>
 #include <QTreeWidget>
+#include <QVBoxLayout>
+
+#include <algorithm>
+#include <filesystem>
 
 #include "app/ColorSwatch.h"
 #include "app/CommandStates.h"
@@ -29,18 +35,20 @@
 #include "app/RemoteGrid.h"
 #include "app/WebAdrFrm.h"
 #include "base/Format.h"
+#include "base/Stream.h"
 #include "model3ds/OpenModel.h"
 #include "net/FtpClient.h"
 #include "net/HttpClient.h"
+#include "viewer/MeshBuilder.h"
 #include "widgets/SpinEdit.h"
 
 namespace app {
 
 namespace {
 
-// The window's fixed geometry: an 810 x 605 frame around a client area of
-// 802 x 578 that holds the menu bar, the tool bar, the page, the remote grid and
-// the status bar.
+// The window's designed geometry, also its smallest: an 810 x 605 frame around a
+// client area of 802 x 578 that holds the menu bar, the tool bar, the page, the
+// remote grid and the status bar. A larger window gives the grid the extra room.
 constexpr int kClientWidth = 802;
 constexpr int kClientHeight = 578;
 constexpr int kToolBarHeight = 30;
@@ -75,10 +83,14 @@ bool IsModelFileName(const QString& path) {
     return path.endsWith(".3ds", Qt::CaseInsensitive) || path.endsWith(".3da", Qt::CaseInsensitive);
 }
 
+bool IsGeometryFileName(const QString& path) {
+    return path.endsWith(".x", Qt::CaseInsensitive) || path.endsWith(".xa", Qt::CaseInsensitive);
+}
+
 }  // namespace
 
-TMainFrm::TMainFrm(const std::string& recentFilePath, QWidget* parent)
-    : QMainWindow(parent), RecentFilePath(recentFilePath) {
+TMainFrm::TMainFrm(const std::string& recentFilePath, const std::string& settingsPath, QWidget* parent)
+    : QMainWindow(parent), RecentFilePath(recentFilePath), SettingsPath(settingsPath) {
     setWindowTitle(Text("Korvane Ver2.2 ( URL 対応版 ) "));
     setWindowIcon(PageIcon());
     setAcceptDrops(true);
@@ -89,7 +101,14 @@ TMainFrm::TMainFrm(const std::string& recentFilePath, QWidget* parent)
     CreatePage();
     CreateRemoteGrid();
     CreateStatusBar();
+    auto* column = new QVBoxLayout(client);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+    column->addWidget(ToolBar1);
+    column->addWidget(ThePage);
+    column->addWidget(Panel1, 1);
     CreateDialogs();
+    CreateShortcuts();
     FtpClient = std::make_unique<net::TFtpClient>();
     HttpClient = std::make_unique<net::THttpClient>();
     ConfigureNetworkClients();
@@ -101,9 +120,11 @@ TMainFrm::TMainFrm(const std::string& recentFilePath, QWidget* parent)
     AbortAction->setEnabled(false);
     addAction(AbortAction);
     ConnectHandlers();
-    setFixedSize(kClientWidth, kClientHeight);
+    setMinimumSize(kClientWidth, kClientHeight);
+    resize(kClientWidth, kClientHeight);
     FormCreate();
     WebAdrFrm = new TWebAdrFrm(*this);
+    RestoreSettings();
 }
 
 TMainFrm::~TMainFrm() = default;
@@ -131,7 +152,7 @@ void TMainFrm::CreateMenus() {
 
 void TMainFrm::CreateToolBar() {
     ToolBar1 = new QToolBar(centralWidget());
-    ToolBar1->setGeometry(0, 0, kClientWidth, kToolBarHeight);
+    ToolBar1->setFixedHeight(kToolBarHeight);
     ToolBar1->setMovable(false);
     ToolBar1->setFloatable(false);
     ToolBar1->setIconSize(QSize(20, 20));
@@ -166,7 +187,7 @@ void TMainFrm::CreateToolBar() {
 
 void TMainFrm::CreatePage() {
     ThePage = new QTabWidget(centralWidget());
-    ThePage->setGeometry(0, kToolBarHeight, kClientWidth, kPageHeight);
+    ThePage->setFixedHeight(kPageHeight);
     ThePage->setIconSize(QSize(16, 16));
     ThePage->setStyleSheet(QStringLiteral("QTabBar::tab { height: 18px; }"));
     TabSheet1 = new QWidget;
@@ -190,7 +211,6 @@ void TMainFrm::CreateMeshBox() {
         QLabel* name = AddLabel(MeshBox, Text(caption), 14, y);
         QLabel* value = AddLabel(MeshBox, QString(), 120, y, 145);
         name->setBuddy(value);
-        value->setAccessibleName(name->text());
         return value;
     };
     VertexCount = row("頂点個数", 22);
@@ -206,7 +226,6 @@ void TMainFrm::CreateMeshBox() {
         value->setGeometry(66, y, 202, 30);
         value->setWordWrap(true);
         value->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-        value->setAccessibleName(Text("頂点座標 ") + name->text());
         name->setBuddy(value);
         return value;
     };
@@ -270,7 +289,6 @@ void TMainFrm::CreateMaterialBox() {
     SpeculerColorRGB = AddLabel(MaterialBox, QString(), 152, 90, 138);
     QLabel* brightness = AddLabel(MaterialBox, Text("色の明るさ"), 12, 120);
     SelfIlluminate = AddLabel(MaterialBox, QString(), 96, 120, 100);
-    SelfIlluminate->setAccessibleName(brightness->text());
     brightness->setBuddy(SelfIlluminate);
 
     auto* bevel = new QFrame(MaterialBox);
@@ -302,13 +320,12 @@ void TMainFrm::CreateMaterialBox() {
 }
 
 void TMainFrm::CreateRemoteGrid() {
-    auto* panel = new QFrame(centralWidget());
-    const int top = kToolBarHeight + kPageHeight;
-    const int height = kClientHeight - menuBar()->sizeHint().height() - kStatusBarHeight - top;
-    panel->setGeometry(0, top, kClientWidth, height);
-    panel->setFrameShape(QFrame::StyledPanel);
-    WebListGrig = new QTableWidget(kGridRowsAtReset - 1, 4, panel);
-    WebListGrig->setGeometry(panel->contentsRect());
+    Panel1 = new QFrame(centralWidget());
+    Panel1->setFrameShape(QFrame::StyledPanel);
+    WebListGrig = new QTableWidget(kGridRowsAtReset - 1, 4, Panel1);
+    auto* fill = new QVBoxLayout(Panel1);
+    fill->setContentsMargins(0, 0, 0, 0);
+    fill->addWidget(WebListGrig);
     WebListGrig->setFrameShape(QFrame::NoFrame);
     WebListGrig->verticalHeader()->hide();
     WebListGrig->verticalHeader()->setDefaultSectionSize(20);
@@ -327,21 +344,22 @@ void TMainFrm::CreateRemoteGrid() {
     WebListGrig->setAccessibleName(Text("Web ファイルを選択"));
     WebListGrig->setItemDelegate(new TRemoteGridDelegate(WebListGrig));
     WebListGrig->setEnabled(false);
+    WebListGrig->installEventFilter(this);
 }
 
 void TMainFrm::CreateStatusBar() {
     StatusBar = statusBar();
     StatusBar->setSizeGripEnabled(false);
     StatusBar->setFixedHeight(kStatusBarHeight);
-    const int widths[] = {400, 150};
+    // The second panel reaches to the window's right edge. Both are named by
+    // their text, as a label is, so a screen reader reads the state itself.
     for (int panel = 0; panel < 2; ++panel) {
         StatusPanels[panel] = new QLabel(StatusBar);
-        StatusPanels[panel]->setFixedWidth(widths[panel]);
         StatusPanels[panel]->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-        StatusBar->addWidget(StatusPanels[panel]);
+        StatusBar->addWidget(StatusPanels[panel], panel);
     }
-    StatusPanels[0]->setAccessibleName(Text("状態"));
-    StatusPanels[1]->setAccessibleName(Text("接続"));
+    StatusPanels[0]->setFixedWidth(400);
+    StatusPanels[1]->setMinimumWidth(150);
 }
 
 void TMainFrm::CreateDialogs() {
@@ -358,6 +376,40 @@ void TMainFrm::CreateDialogs() {
     SaveDialog->setNameFilter(QStringLiteral("*.x (*.x)"));
     SaveDialog->setSizeGripEnabled(true);
     ColorDialog = new QColorDialog(this);
+}
+
+// A shortcut works exactly when its menu item is enabled; UpdateCommandStates keeps the items current.
+void TMainFrm::CreateShortcuts() {
+    fOpen3DS->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
+    fCloseFile->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_W));
+    fSaveXAsBinally->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
+    fSaveXAsText->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
+    fQuit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+}
+
+void TMainFrm::RestoreSettings() {
+    Settings = LoadUserSettings(SettingsPath);
+    WebAdrFrm->SetFields(Settings.Login);
+    if (Settings.WindowSize.isValid()) resize(Settings.WindowSize.expandedTo(minimumSize()));
+}
+
+void TMainFrm::SaveSettings() {
+    Settings.WindowSize = isMaximized() && normalGeometry().isValid() ? normalGeometry().size() : size();
+    SaveUserSettings(Settings, SettingsPath);
+}
+
+// The grid's last column takes what the grid gains or loses in width over its
+// designed width. A window sized before it is shown reports no old size, so the
+// width the columns fit is kept here.
+bool TMainFrm::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == WebListGrig && event->type() == QEvent::Resize) {
+        if (fittedGridWidth_ == 0) fittedGridWidth_ = kClientWidth - 2 * Panel1->frameWidth();
+        const int width = static_cast<QResizeEvent*>(event)->size().width();
+        const int last = WebListGrig->columnCount() - 1;
+        WebListGrig->setColumnWidth(last, std::max(1, WebListGrig->columnWidth(last) + width - fittedGridWidth_));
+        fittedGridWidth_ = width;
+    }
+    return QMainWindow::eventFilter(watched, event);
 }
 
 void TMainFrm::ConnectHandlers() {
@@ -426,6 +478,11 @@ void TMainFrm::FormClose() {
     ModelFile.reset();
     RecentFiles.Trim();
     try {
+        SaveSettings();
+    } catch (const base::Exception& error) {
+        qWarning("%s", error.what());
+    }
+    try {
         SaveRecentFiles(RecentFiles, RecentFilePath);
     } catch (const base::Exception& error) {
         // The window is going away; there is no one left to ask, so it is reported where a log is kept.
@@ -448,6 +505,8 @@ void TMainFrm::UpdateCommandStates() {
     bViewer->setEnabled(states.View);
     bUpFolder->setEnabled(states.UpFolder);
     bDisConnect->setEnabled(states.DisConnect);
+    OnTopMenu(tFile);
+    OnTopMenu(tShow);
 }
 
 void TMainFrm::OnTopMenu(QAction* sender) {
@@ -468,6 +527,7 @@ void TMainFrm::OnTopMenu(QAction* sender) {
 
 void TMainFrm::ResetDisplay(bool keepRemoteList) {
     CurrentFileName.clear();
+    ModelFolder.clear();
     for (QLabel* label : {VertexCount, TextureCoords, FaceCount, MaterialCount, MaxCoord, MinCoord, MeshCount,
                           DiffuseColorRGB, SpeculerColorRGB, SelfIlluminate}) {
         label->clear();
@@ -493,6 +553,8 @@ bool TMainFrm::OpenModelFile(const std::string& path) {
     BuildModelTree();
     MeshCount->setText(QString::fromStdString(base::Format("%d 個", total)));
     RecentFiles.Add(path);
+    ModelFolder = QFileInfo(QFile::decodeName(QByteArray::fromStdString(path))).absolutePath();
+    Settings.OpenFolder = ModelFolder;
     CurrentFileName = path.substr(path.find_last_of('/') + 1);
     setWindowTitle(QFile::decodeName(QByteArray::fromStdString(CurrentFileName)) + " - " + BaseCaption);
     return true;
@@ -515,6 +577,7 @@ void TMainFrm::ViewerClosed() {
 void TMainFrm::OnFileMenu(QAction* sender) {
     if (networkBusy_) return;
     if (sender == fOpen3DS) {
+        if (!Settings.OpenFolder.isEmpty()) OpenDialog->setDirectory(Settings.OpenFolder);
         if (OpenDialog->exec() == QDialog::Accepted) {
             OpenChosenFile(QFile::encodeName(OpenDialog->selectedFiles().value(0)).toStdString());
         }
@@ -534,6 +597,29 @@ void TMainFrm::OnFileMenu(QAction* sender) {
 
 void TMainFrm::OpenChosenFile(const std::string& path) {
     if (!OpenModelFile(path)) ShowReadError(path);
+}
+
+void TMainFrm::OpenGivenFile(const std::string& path) {
+    const QString name = QFile::decodeName(QByteArray::fromStdString(path));
+    if (!IsGeometryFileName(name)) {
+        OpenChosenFile(path);
+        return;
+    }
+    std::vector<std::uint8_t> bytes = base::ReadWholeFile(path);
+    if (name.endsWith(".xa", Qt::CaseInsensitive)) {
+        bytes = model3ds::UnpackBytes(std::move(bytes), path, model3ds::TUnpackPolicy::AnyOutput);
+    }
+    base::MemoryStream geometry(std::move(bytes));
+    ShowStreamInViewer(geometry, name.mid(name.lastIndexOf(QLatin1Char('/')) + 1));
+    viewer::MeshBuilder* meshes = CurrentViewer->D3DrawX->MeshBuilder();
+    if (!meshes) {
+        CurrentViewer->close();
+        ShowReadError(path);
+        return;
+    }
+    // Texture names in the file are relative to its folder.
+    meshes->SetTextureFolder(std::filesystem::absolute(path).parent_path().string());
+    CurrentViewer->D3DrawX->update();
 }
 
 void TMainFrm::ShowReadError(const std::string& path) {
@@ -572,7 +658,7 @@ void TMainFrm::dragEnterEvent(QDragEnterEvent* event) {
     const QList<QUrl> urls = event->mimeData()->urls();
     if (networkBusy_) return;
     if (bOpen->isEnabled() && urls.size() == 1 && urls.front().isLocalFile() &&
-        IsModelFileName(urls.front().toLocalFile())) {
+        (IsModelFileName(urls.front().toLocalFile()) || IsGeometryFileName(urls.front().toLocalFile()))) {
         event->acceptProposedAction();
     }
 }
@@ -580,7 +666,7 @@ void TMainFrm::dragEnterEvent(QDragEnterEvent* event) {
 void TMainFrm::dropEvent(QDropEvent* event) {
     const QString path = event->mimeData()->urls().value(0).toLocalFile();
     event->acceptProposedAction();
-    OpenChosenFile(QFile::encodeName(path).toStdString());
+    OpenGivenFile(QFile::encodeName(path).toStdString());
     UpdateCommandStates();
 }
 

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "app/RecentFiles.h"
+#include "app/UserSettings.h"
 #include "base/Stream.h"
 #include "model3ds/File3DS.h"
 #include "viewer/Draw3DFrm.h"
@@ -18,6 +19,7 @@
 class QAction;
 class QCheckBox;
 class QColorDialog;
+class QFrame;
 class QFileDialog;
 class QGroupBox;
 class QLabel;
@@ -49,8 +51,10 @@ class TWebAdrFrm;
 
 class TMainFrm : public QMainWindow, public viewer::IViewerOwner {
 public:
-    // recentFilePath: where the recent-files list is read at start and written at close.
-    explicit TMainFrm(const std::string& recentFilePath, QWidget* parent = nullptr);
+    // recentFilePath: where the recent-files list is read at start and written at close;
+    // settingsPath likewise for the user's settings (none kept when it is empty).
+    explicit TMainFrm(const std::string& recentFilePath, const std::string& settingsPath = {},
+                      QWidget* parent = nullptr);
     ~TMainFrm() override;
 
     // ---- Operations the other parts of the window call ----
@@ -74,6 +78,9 @@ public:
     void OnToolButton(QToolButton* sender);
     // The open command after its dialog: opens path, or shows "READ ERROR" for a file without meshes.
     void OpenChosenFile(const std::string& path);
+    // A file named on the command line or dropped on the window: DirectX data
+    // (.x, packed .xa) opens in a viewer window, anything else as a model.
+    void OpenGivenFile(const std::string& path);
     // The save commands after their dialog.
     void SaveChosenFile(const std::string& path, bool binary);
 
@@ -83,7 +90,7 @@ public:
     void GoUpRemoteFolder();
     void WebListGrigDblClick();
     void OpenDownloadedFile(const std::string& fileName, int kind);
-    void ShowStreamInViewer(base::MemoryStream& stream);
+    void ShowStreamInViewer(base::MemoryStream& stream, const QString& caption = {});
     // A network command is running; the window takes no other command meanwhile.
     bool NetworkBusy() const { return networkBusy_; }
     // Ends the running network command as a failed one.
@@ -147,6 +154,7 @@ public:
     widgets::TSpinEdit* SpecularCo;
     widgets::TSpinEdit* RefrectCo;
 
+    QFrame* Panel1;  // holds WebListGrig
     QTableWidget* WebListGrig;
     QStatusBar* StatusBar;
     QLabel* StatusPanels[2];
@@ -165,6 +173,9 @@ public:
     bool ViewerShown = false;
     TRecentFiles RecentFiles;
     std::string RecentFilePath;
+    TUserSettings Settings;
+    std::string SettingsPath;
+    QString ModelFolder;  // of the model file loaded; empty for none or a downloaded one
     std::unique_ptr<base::MemoryStream> DownloadStream;
     std::string WebServerAddress;
     std::string WebHttpFolder;
@@ -183,6 +194,7 @@ protected:
     void closeEvent(QCloseEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     // Building the window, top to bottom.
@@ -195,6 +207,9 @@ private:
     void CreateRemoteGrid();
     void CreateStatusBar();
     void CreateDialogs();
+    void CreateShortcuts();
+    void RestoreSettings();
+    void SaveSettings();
     void ConnectHandlers();
 
     void FormCreate();
@@ -235,6 +250,7 @@ private:
     bool networkBusy_ = false;
     bool abortRequested_ = false;  // the running command was ended by the user
     bool closeWhenIdle_ = false;
+    int fittedGridWidth_ = 0;  // the grid's width that its columns fit; 0 before the first layout
 };
 
 }  // namespace app

@@ -1,5 +1,6 @@
 // The remote file browser: logging in over FTP, listing folders into the grid,
 // walking up and down the folder tree, and opening a model by double click.
+#include <QAccessible>
 #include <QHeaderView>
 #include <QLabel>
 #include <QMessageBox>
@@ -57,14 +58,20 @@ void TMainFrm::ConfigureNetworkClients() {
     ConfigureHttpClient();
 }
 
+// The panel is named by its text, so a screen reader hears of the new state as a changed name.
 void TMainFrm::SetStatusText(int panel, const QString& text) {
     StatusPanels[panel]->setText(text);
     StatusPanels[panel]->repaint();
+    QAccessibleEvent changed(StatusPanels[panel], QAccessible::NameChanged);
+    QAccessible::updateAccessibility(&changed);
 }
 
 void TMainFrm::OnFindMenu(QAction* sender) {
     if (sender != fndWeb || networkBusy_) return;
-    if (!FtpClient->Connected() && WebAdrFrm->exec() != QDialog::Accepted) return;
+    if (!FtpClient->Connected()) {
+        if (WebAdrFrm->exec() != QDialog::Accepted) return;
+        Settings.Login = WebAdrFrm->Fields();
+    }
     TNetworkCommand command(*this);
     WebListRow = 1;
     net::TFtpClient& ftp = *FtpClient;

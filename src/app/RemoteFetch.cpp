@@ -100,13 +100,13 @@ void TMainFrm::LoadDownloadedModel(std::vector<std::uint8_t> bytes, const std::s
     UpdateCommandStates();
 }
 
-void TMainFrm::ShowStreamInViewer(base::MemoryStream& stream) {
+void TMainFrm::ShowStreamInViewer(base::MemoryStream& stream, const QString& caption) {
     ResetDisplay(true);
     ModelFile->Clear();
     stream.Seek(0);
     CurrentViewer = new viewer::TDraw3DFrm(this, this);
     CurrentViewer->show();
-    CurrentViewer->LoadModel(stream, QString());
+    CurrentViewer->LoadModel(stream, caption);
     ViewerShown = true;
     UpdateCommandStates();
 }

@@ -4,6 +4,7 @@
 #include <QCheckBox>
 #include <QFile>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QMessageBox>
 #include <QRadioButton>
 #include <QTreeWidget>
@@ -47,9 +48,13 @@ void TMainFrm::SaveCommand(bool binary) {
     int meshIndex = -1;
     const QTreeWidgetItem* node = SelectedMeshNode(meshIndex);
     if (!node) return;
+    const QString folder = !Settings.SaveFolder.isEmpty() ? Settings.SaveFolder : ModelFolder;
+    if (!folder.isEmpty()) SaveDialog->setDirectory(folder);
     SetSaveFileName(node->text(0));
     if (SaveDialog->exec() != QDialog::Accepted) return;
-    SaveChosenFile(QFile::encodeName(SaveDialog->selectedFiles().value(0)).toStdString(), binary);
+    const QString chosen = SaveDialog->selectedFiles().value(0);
+    SaveChosenFile(QFile::encodeName(chosen).toStdString(), binary);
+    Settings.SaveFolder = QFileInfo(chosen).absolutePath();
 }
 
 void TMainFrm::SaveChosenFile(const std::string& path, bool binary) {

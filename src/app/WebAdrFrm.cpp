@@ -126,6 +126,22 @@ void TWebAdrFrm::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
 }
 
+void TWebAdrFrm::SetFields(const TLoginFields& fields) {
+    URLEdit->setText(fields.ServerAddress);
+    if (fields.Port >= kLowestPort && fields.Port <= kHighestPort) PortNo->SetValue(fields.Port);
+    if (fields.TimeOutMinutes > 0) TimeOutEdit->SetValue(fields.TimeOutMinutes);
+    HttpFolderEdit->setText(fields.HttpFolder);
+    UseNameCombo->setEditText(fields.User);
+}
+
+TLoginFields TWebAdrFrm::Fields() const {
+    return {.ServerAddress = URLEdit->text(),
+            .Port = static_cast<int>(base::RoundHalfEven(PortNo->Value())),
+            .HttpFolder = HttpFolderEdit->text(),
+            .TimeOutMinutes = TimeOutEdit->Value(),
+            .User = UseNameCombo->currentText()};
+}
+
 void TWebAdrFrm::UseNameComboChange() { PassWordEdit->setEnabled(UseNameCombo->currentText() != kAnonymousUser); }
 
 // Every check comes before the first write: an incomplete form changes no

@@ -5,6 +5,8 @@
 // between showings.
 #include <QDialog>
 
+#include "app/UserSettings.h"
+
 class QComboBox;
 class QLineEdit;
 class QPushButton;
@@ -21,6 +23,11 @@ class TMainFrm;
 class TWebAdrFrm : public QDialog {
 public:
     explicit TWebAdrFrm(TMainFrm& owner);
+
+    // The fields as remembered from an earlier run, and as they stand now; the
+    // password is neither.
+    void SetFields(const TLoginFields& fields);
+    TLoginFields Fields() const;
 
     // ---- Controls, in tab order ----
     QLineEdit* URLEdit;

@@ -1,23 +1,27 @@
-// korvane: the desktop converter. A model file named on the command line (as a
-// file manager's "Open with" passes it) is opened once the window is shown.
+// korvane: the desktop converter. A file named on the command line (as a file
+// manager's "Open with" passes it) is opened once the window is shown.
 #include <QFile>
 #include <QTimer>
 
 #include "app/Application.h"
+#include "app/CommandLine.h"
 #include "app/MainFrm.h"
 #include "app/RecentFiles.h"
+#include "app/UserSettings.h"
 
 int main(int argc, char** argv) {
+    if (app::AnswerInformationOptions(argc, argv)) return 0;
     app::TKorvaneApplication application(argc, argv);
+    const std::optional<app::TCommandLine> line = app::ParseCommandLine(argc, argv);
+    if (!line) return app::kExitUsage;
     const std::string executableFolder =
         QFile::encodeName(QCoreApplication::applicationDirPath()).toStdString() + "/";
-    app::TMainFrm window(app::RecentFileLocation(executableFolder, app::UserConfigFolder()));
+    app::TMainFrm window(app::RecentFileLocation(executableFolder, app::UserConfigFolder()),
+                         app::UserSettingsLocation());
     window.show();
-    const QStringList arguments = QCoreApplication::arguments();
-    if (arguments.size() > 1) {
-        const std::string path = QFile::encodeName(arguments.at(1)).toStdString();
-        QTimer::singleShot(0, &window, [&window, path] {
-            window.OpenChosenFile(path);
+    if (line->File) {
+        QTimer::singleShot(0, &window, [&window, path = *line->File] {
+            window.OpenGivenFile(path);
             window.UpdateCommandStates();
         });
     }

@@ -1,0 +1,25 @@
+#pragma once
+// The command line of korvane: --help and --version, answered before any
+// window exists, and at most one file to open, kept as the bytes given.
+#include <optional>
+#include <string>
+
+namespace app {
+
+// The exit status of a command line that cannot be followed.
+constexpr int kExitUsage = 2;
+
+// Answers --help or --version on standard output; true when it did. Needs no
+// display: it runs before the application object exists.
+bool AnswerInformationOptions(int argc, char** argv);
+
+struct TCommandLine {
+    std::optional<std::string> File;  // the file's name as its raw bytes
+};
+
+// The command line once the application has taken its own options (-platform
+// and the like) out of argv. An unknown option or a second file is reported on
+// standard error and gives nothing.
+std::optional<TCommandLine> ParseCommandLine(int argc, char** argv);
+
+}  // namespace app

@@ -1,0 +1,366 @@
+// The window as the desktop and its users meet it: accessible values, growing,
+// files given by the desktop, shortcuts, remembered settings, the dialogs'
+// language and the command line.
+#include <gtest/gtest.h>
+
+#include <QAccessible>
+#include <QAction>
+#include <QComboBox>
+#include <QFileDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMimeData>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTableWidget>
+#include <QTest>
+#include <QTimer>
+#include <QTreeWidget>
+
+#include <filesystem>
+
+#include "WindowSupport.h"
+#include "app/CommandLine.h"
+#include "app/MainFrm.h"
+#include "app/UiLanguage.h"
+#include "app/WebAdrFrm.h"
+#include "base/Stream.h"
+#include "model3ds/Pack3DA.h"
+#include "support/RunProcess.h"
+#include "support/TempDir.h"
+#include "viewer/Draw3DFrm.h"
+#include "viewer/MeshBuilder.h"
+#include "widgets/FnpNumericEdit.h"
+#include "widgets/SpinEdit.h"
+
+using app::TMainFrm;
+using app::TWebAdrFrm;
+
+namespace {
+
+std::string Bytes(const std::string& path) {
+    const std::vector<std::uint8_t> bytes = base::ReadWholeFile(path);
+    return std::string(bytes.begin(), bytes.end());
+}
+
+void Save(const std::string& path, const std::vector<std::uint8_t>& bytes) {
+    base::WriteFileAtomically(path, bytes.data(), bytes.size());
+}
+
+class WindowFit : public ::testing::Test {
+protected:
+    void SetUp() override {
+        sample_ = dir_.File("sample.3ds");
+        Save(sample_, windowtest::SampleModel());
+        Start();
+    }
+
+    void Start() {
+        window_ = std::make_unique<TMainFrm>(dir_.File("RecentFile.Mru"), dir_.File("config/korvane.conf"));
+        window_->show();
+        window_->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(window_.get()));
+    }
+
+    void Restart() {
+        window_->close();
+        window_.reset();
+        Start();
+    }
+
+    void Open(const std::string& path) {
+        EXPECT_TRUE(windowtest::AnswerMessageBoxes([&] { window_->OpenGivenFile(path); }).empty()) << path;
+        window_->UpdateCommandStates();
+    }
+
+    void Select(int top, int child = -1) {
+        QTreeWidgetItem* node = window_->TreeView->topLevelItem(top);
+        window_->TreeView->setCurrentItem(child < 0 ? node : node->child(child));
+    }
+
+    // Writes the first mesh of the sample as a binary .x file at path.
+    void WriteGeometry(const std::string& path) {
+        Open(sample_);
+        Select(0);
+        window_->SaveChosenFile(path, true);
+        window_->OnFileMenu(window_->fCloseFile);
+    }
+
+    // A login as user Hanako, password SecretWord9, to a closed loopback port.
+    void FailedLogin() {
+        TWebAdrFrm& login = *window_->WebAdrFrm;
+        QTimer::singleShot(0, [&] {
+            login.URLEdit->setText("127.0.0.1");
+            login.PortNo->SetValue(1);
+            login.HttpFolderEdit->setText("models/x");
+            login.TimeOutEdit->SetValue(3);
+            login.UseNameCombo->setEditText("Hanako");
+            login.PassWordEdit->setText("SecretWord9");
+            login.LoninBtn->click();
+        });
+        windowtest::AnswerMessageBoxes([&] { window_->OnFindMenu(window_->fndWeb); });
+    }
+
+    testsupport::TempDir dir_;
+    std::string sample_;
+    std::unique_ptr<TMainFrm> window_;
+};
+
+QString AccessibleName(QWidget* widget) {
+    return QAccessible::queryAccessibleInterface(widget)->text(QAccessible::Name);
+}
+
+}  // namespace
+
+TEST_F(WindowFit, ValueLabelsAndStatusPanelsAreNamedByTheirText) {
+    TMainFrm& w = *window_;
+    Open(sample_);
+    Select(0);
+    Select(0, 0);
+    QLabel* const values[] = {w.VertexCount, w.FaceCount, w.TextureCoords, w.MaterialCount, w.MeshCount,
+                              w.MaxCoord, w.MinCoord, w.DiffuseColorRGB, w.SpeculerColorRGB, w.SelfIlluminate};
+    for (QLabel* label : values) {
+        EXPECT_FALSE(label->text().isEmpty()) << label->objectName().toStdString();
+        EXPECT_EQ(AccessibleName(label), label->text());
+    }
+    EXPECT_EQ(AccessibleName(w.TreeView), QString::fromUtf8("メッシュとマテリアル"));
+
+    // The status panels, as a failed login fills them.
+    FailedLogin();
+    for (QLabel* panel : w.StatusPanels) {
+        EXPECT_FALSE(panel->text().isEmpty());
+        EXPECT_EQ(AccessibleName(panel), panel->text());
+    }
+}
+
+TEST_F(WindowFit, GrowingGivesTheGridTheRoomAndKeepsThePage) {
+    TMainFrm& w = *window_;
+    ASSERT_EQ(w.size(), QSize(802, 578));
+    std::vector<std::pair<QWidget*, QRect>> page;
+    for (QWidget* child : w.ThePage->findChildren<QWidget*>()) {
+        page.emplace_back(child, QRect(child->mapTo(&w, QPoint(0, 0)), child->size()));
+    }
+    page.emplace_back(w.ThePage, w.ThePage->geometry());
+    const QSize grid = w.WebListGrig->size();
+    std::vector<int> columns;
+    for (int column = 0; column < 4; ++column) columns.push_back(w.WebListGrig->columnWidth(column));
+    const int panelWidth = w.StatusPanels[0]->width();
+
+    const struct {
+        QSize asked, got;
+    } sizes[] = {{{1200, 900}, {1200, 900}}, {{500, 300}, {802, 578}}, {{1000, 700}, {1000, 700}}};
+    for (const auto& size : sizes) {
+        w.resize(size.asked);
+        QTest::qWait(20);
+        ASSERT_EQ(w.size(), size.got);
+        const QSize gained = size.got - QSize(802, 578);
+        EXPECT_EQ(w.WebListGrig->size(), grid + gained);
+        for (int column = 0; column < 4; ++column) {
+            EXPECT_EQ(w.WebListGrig->columnWidth(column), columns[column] + (column == 3 ? gained.width() : 0));
+        }
+        for (const auto& [widget, where] : page) {
+            const QRect now = widget == w.ThePage ? widget->geometry()
+                                                  : QRect(widget->mapTo(&w, QPoint(0, 0)), widget->size());
+            EXPECT_EQ(now.topLeft(), where.topLeft()) << widget->metaObject()->className();
+            EXPECT_EQ(now.height(), where.height()) << widget->metaObject()->className();
+        }
+        EXPECT_EQ(w.StatusPanels[0]->width(), panelWidth);
+        const QRect last(w.StatusPanels[1]->mapTo(&w, QPoint(0, 0)), w.StatusPanels[1]->size());
+        EXPECT_GE(last.right(), w.width() - 6);
+    }
+}
+
+TEST_F(WindowFit, DirectXFilesOpenInAViewer) {
+    TMainFrm& w = *window_;
+    const std::string plain = dir_.File("box.x");
+    WriteGeometry(plain);
+    const std::vector<std::uint8_t> bytes = base::ReadWholeFile(plain);
+    Save(dir_.File("PACKED.XA"), model3ds::Pack3DA(bytes.data(), bytes.size()));
+    Save(dir_.File("\x94\xA0.x"), bytes);
+    const auto drop = [&](const std::string& path) {
+        QMimeData data;
+        data.setUrls({QUrl::fromLocalFile(QFile::decodeName(QByteArray::fromStdString(path)))});
+        QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(&w, &enter);
+        EXPECT_TRUE(enter.isAccepted());
+        QDropEvent dropped(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(&w, &dropped);
+    };
+    const struct {
+        const char* name;
+        std::function<void()> open;
+        QString caption;
+    } cases[] = {
+        {"given .x", [&] { Open(plain); }, "box.x"},
+        {"given non-UTF-8 name", [&] { Open(dir_.File("\x94\xA0.x")); }, QFile::decodeName("\x94\xA0.x")},
+        {"dropped .xa", [&] { drop(dir_.File("PACKED.XA")); }, "PACKED.XA"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        c.open();
+        ASSERT_FALSE(w.CurrentViewer.isNull());
+        EXPECT_EQ(w.CurrentViewer->windowTitle(), c.caption);
+        const viewer::MeshBuilder* meshes = w.CurrentViewer->D3DrawX->MeshBuilder();
+        ASSERT_NE(meshes, nullptr);
+        EXPECT_EQ(meshes->Positions().size(), 4u);
+        EXPECT_EQ(meshes->TextureFolder(), dir_.Path().string());
+        w.CurrentViewer->close();
+        QTest::qWait(10);
+    }
+    // A model still opens into the browser; a damaged .x is a read error and leaves no viewer.
+    Open(sample_);
+    EXPECT_EQ(w.TreeView->topLevelItemCount(), 2);
+    Save(dir_.File("damaged.x"), {'x', 'o', 'f'});
+    const auto texts = windowtest::AnswerMessageBoxes([&] { w.OpenGivenFile(dir_.File("damaged.x")); });
+    EXPECT_EQ(texts, std::vector<QString>{QString::fromStdString("READ ERROR : " + dir_.File("damaged.x"))});
+    QTest::qWait(10);
+    EXPECT_TRUE(w.CurrentViewer.isNull());
+}
+
+TEST_F(WindowFit, ShortcutsRunTheirCommandsWhenTheirItemsAreEnabled) {
+    TMainFrm& w = *window_;
+    const auto press = [&](QKeyCombination keys, const std::string& path = {}) {
+        // Without a window manager, closing a dialog leaves no window active.
+        w.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
+        windowtest::RunAnswering([&] { QTest::keyClick(&w, keys.key(), keys.keyboardModifiers()); },
+                                 QString::fromStdString(path));
+    };
+    const struct {
+        const char* name;
+        QAction* item;
+        QKeyCombination keys;
+        std::function<void()> before;
+        std::string chosen;  // the file a dialog is given
+        std::function<bool()> done;
+    } steps[] = {
+        {"open", w.fOpen3DS, Qt::CTRL | Qt::Key_O, [] {}, sample_, [&] { return w.TreeView->topLevelItemCount() == 2; }},
+        {"save binary", w.fSaveXAsBinally, Qt::CTRL | Qt::Key_S, [&] { Select(0); }, dir_.File("b.x"),
+         [&] { return std::filesystem::exists(dir_.File("b.x")) && Bytes(dir_.File("b.x")).substr(8, 3) == "bin"; }},
+        {"save text", w.fSaveXAsText, Qt::CTRL | Qt::SHIFT | Qt::Key_S, [] {}, dir_.File("t.x"),
+         [&] { return std::filesystem::exists(dir_.File("t.x")) && Bytes(dir_.File("t.x")).substr(8, 3) == "txt"; }},
+        {"close", w.fCloseFile, Qt::CTRL | Qt::Key_W, [] {}, {}, [&] { return w.TreeView->topLevelItemCount() == 0; }},
+        {"quit", w.fQuit, Qt::CTRL | Qt::Key_Q, [] {}, {}, [&] { return !w.isVisible(); }},
+    };
+    for (const auto& step : steps) {
+        SCOPED_TRACE(step.name);
+        step.before();
+        EXPECT_EQ(step.item->shortcut(), QKeySequence(step.keys));
+        EXPECT_TRUE(step.item->isEnabled());
+        press(step.keys, step.chosen);
+        EXPECT_TRUE(step.done());
+    }
+    // With nothing loaded, only open is enabled, and a disabled shortcut does nothing.
+    Start();
+    for (QAction* item : {window_->fCloseFile, window_->fSaveXAsBinally, window_->fSaveXAsText}) {
+        EXPECT_FALSE(item->isEnabled()) << item->text().toStdString();
+    }
+    EXPECT_TRUE(window_->fOpen3DS->isEnabled() && window_->fQuit->isEnabled());
+    EXPECT_TRUE(windowtest::AnswerMessageBoxes([&] { QTest::keyClick(window_.get(), Qt::Key_S, Qt::ControlModifier); })
+                    .empty());
+    EXPECT_FALSE(std::filesystem::exists(dir_.File("sample.x")));
+}
+
+TEST_F(WindowFit, SettingsSurviveARestartWithoutThePassword) {
+    TMainFrm& w = *window_;
+    std::filesystem::create_directories(dir_.Path() / "models");
+    std::filesystem::create_directories(dir_.Path() / "out");
+    const std::string model = dir_.File("models/sample.3ds");
+    std::filesystem::copy_file(sample_, model);
+    // The first save proposes the model's folder.
+    Open(model);
+    Select(0);
+    const auto saved = windowtest::RunAnswering([&] { w.OnFileMenu(w.fSaveXAsBinally); }, QString::fromStdString(dir_.File("out/a.x")));
+    EXPECT_EQ(QFileInfo(saved.proposed).absolutePath(), QString::fromStdString(dir_.File("models")));
+    // The fields are kept although the login fails.
+    FailedLogin();
+    w.resize(1000, 720);
+    QTest::qWait(10);
+
+    Restart();
+    TMainFrm& again = *window_;
+    const std::string stored = Bytes(dir_.File("config/korvane.conf"));
+    EXPECT_EQ(stored.find("SecretWord9"), std::string::npos);
+    EXPECT_EQ(again.size(), QSize(1000, 720));
+    EXPECT_EQ(again.WebListGrig->columnWidth(3), 228 + 1000 - 802);
+    const app::TLoginFields fields = again.WebAdrFrm->Fields();
+    EXPECT_EQ(fields.ServerAddress, "127.0.0.1");
+    EXPECT_EQ(fields.Port, 1);
+    EXPECT_EQ(fields.HttpFolder, "models/x");
+    EXPECT_EQ(fields.TimeOutMinutes, 3);
+    EXPECT_EQ(fields.User, "Hanako");
+    EXPECT_TRUE(again.WebAdrFrm->PassWordEdit->text().isEmpty());
+    EXPECT_EQ(again.Settings.OpenFolder, QString::fromStdString(dir_.File("models")));
+    const auto opened = windowtest::RunAnswering([&] { again.OnFileMenu(again.fOpen3DS); }, QString::fromStdString(sample_));
+    EXPECT_EQ(again.OpenDialog->directory().absolutePath(), QString::fromStdString(dir_.File("models")));
+    // The next save proposes the folder of the last one, whichever model is open.
+    Select(0);
+    const auto next = windowtest::RunAnswering([&] { again.OnFileMenu(again.fSaveXAsText); }, QString::fromStdString(dir_.File("out/b.x")));
+    EXPECT_EQ(QFileInfo(next.proposed).absolutePath(), QString::fromStdString(dir_.File("out")));
+    EXPECT_TRUE(std::filesystem::exists(dir_.File("out/b.x")));
+}
+
+TEST(UiLanguage, JapaneseUnlessEnglishComesFirst) {
+    const struct {
+        QStringList languages;
+        const char* expected;
+    } cases[] = {
+        {{}, "ja"},
+        {{"C"}, "ja"},
+        {{"ja-JP", "ja", "en-US"}, "ja"},
+        {{"en-US", "en", "ja"}, "en"},
+        {{"de-DE", "en-GB", "ja"}, "en"},
+        {{"de", "ja", "en"}, "ja"},
+        {{"fr_FR"}, "ja"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(app::UiLanguage(c.languages), c.expected) << c.languages.join(",").toStdString();
+    // Qt's own dialogs speak the window's language.
+    if (app::UiLanguage() == "ja") {
+        EXPECT_EQ(QCoreApplication::translate("QFileDialog", "File &name:"), QString::fromUtf8("ファイル名(&N):"));
+    }
+}
+
+TEST(CommandLine, AnswersHelpAndVersionAndRefusesUnknownOptions) {
+    const struct {
+        std::vector<std::string> arguments;
+        int exitCode;
+        const char* out;  // found in standard output
+        bool errors;      // something on standard error
+    } cases[] = {
+        {{"--help"}, 0, "Usage: ", false},
+        {{"-h"}, 0, "[file]", false},
+        {{"--version"}, 0, "korvane ", false},
+        {{"--bogus"}, 2, "", true},
+        {{"a.3ds", "b.3ds"}, 2, "", true},
+    };
+    for (const auto& c : cases) {
+        std::vector<std::string> words{KORVANE_APP};
+        words.insert(words.end(), c.arguments.begin(), c.arguments.end());
+        const testsupport::ProcessResult result = testsupport::RunProcess(words);
+        EXPECT_EQ(result.exitCode, c.exitCode) << c.arguments[0];
+        EXPECT_NE(result.out.find(c.out), std::string::npos) << c.arguments[0];
+        EXPECT_EQ(!result.err.empty(), c.errors) << c.arguments[0] << result.err;
+    }
+}
+
+TEST(CommandLine, KeepsTheFileNameBytesAsGiven) {
+    char program[] = "korvane";
+    char name[] = "\x94\xA0 model.x";
+    char dash[] = "--";
+    char dashed[] = "-odd.3ds";
+    const struct {
+        std::vector<char*> arguments;
+        std::optional<std::string> file;
+    } cases[] = {
+        {{program}, std::nullopt},
+        {{program, name}, std::string(name)},
+        {{program, dash, dashed}, std::string(dashed)},
+    };
+    for (const auto& c : cases) {
+        std::vector<char*> argv = c.arguments;
+        argv.push_back(nullptr);
+        const auto line = app::ParseCommandLine(static_cast<int>(c.arguments.size()), argv.data());
+        ASSERT_TRUE(line.has_value());
+        EXPECT_EQ(line->File, c.file);
+    }
+}
