@@ -3,6 +3,7 @@
 // password of a remote session. Logging in writes them into the main window's
 // web settings; cancelling writes nothing. The fields keep what was typed
 // between showings.
+#include <QCoreApplication>
 #include <QDialog>
 
 class QComboBox;
@@ -19,6 +20,8 @@ namespace app {
 class TMainFrm;
 
 class TWebAdrFrm : public QDialog {
+    Q_DECLARE_TR_FUNCTIONS(app::TWebAdrFrm)
+
 public:
     explicit TWebAdrFrm(TMainFrm& owner);
 
