@@ -115,7 +115,7 @@
     </message>
     <message>
         <source>メッシュ マテリアル</source>
-        <translation>Meshes &amp; Materials</translation>
+        <translation>Meshes and Materials</translation>
     </message>
     <message>
         <source>メッシュとマテリアル</source>
