@@ -5,6 +5,7 @@
 #include <exception>
 
 #include "app/DisplayText.h"
+#include "app/ErrorText.h"
 #include "app/UiLanguage.h"
 #include "base/Beep.h"
 #include "net/SocketClient.h"
@@ -17,6 +18,13 @@ TKorvaneApplication::TKorvaneApplication(int& argc, char** argv) : QApplication(
     setDesktopFileName(QStringLiteral("korvane"));
     setFont(WindowFont());
     InstallQtTranslations(*this);
+    if (UiLanguage() == QLatin1String("en")) {
+        if (translator_.load(QStringLiteral(":/i18n/korvane_en.qm"))) {
+            installTranslator(&translator_);
+        } else {
+            qWarning("The English texts are missing from the program; the window stays in Japanese.");
+        }
+    }
     base::SetBeepHook([] { QApplication::beep(); });
     // The network clients wait synchronously; the window stays alive meanwhile.
     net::TSocketClient::SetPumpHook([] { QApplication::processEvents(QEventLoop::AllEvents); });
@@ -28,7 +36,7 @@ bool TKorvaneApplication::notify(QObject* receiver, QEvent* event) {
     try {
         return QApplication::notify(receiver, event);
     } catch (const std::exception& error) {
-        ShowException(DisplayText(error.what()));
+        ShowException(TranslatedErrorText(DisplayText(error.what())));
     } catch (...) {
         ShowException(QStringLiteral("Unknown error"));
     }

@@ -3,6 +3,7 @@
 // top-level error report, which shows the text of any error that leaves a
 // command in a message box and lets the program go on.
 #include <QApplication>
+#include <QTranslator>
 
 namespace app {
 
@@ -14,6 +15,10 @@ public:
 
     // Shows message as the error report does; CR separates its lines.
     static void ShowException(const QString& message);
+
+private:
+    // The window's English texts, installed when the user reads English before Japanese.
+    QTranslator translator_;
 };
 
 // The window font: a proportional Japanese Gothic at 12 pixels.

@@ -60,8 +60,6 @@ constexpr int kGridRowsAtReset = 5;  // with the header row
 // The grid's fixed (header) cells: red, green and blue 217.
 const QColor kFixedCellColor(217, 217, 217);
 
-QString Text(const char* utf8) { return QString::fromUtf8(utf8); }
-
 // A label at (x, y), as wide as its text or, for a value label, the width given.
 QLabel* AddLabel(QWidget* parent, const QString& text, int x, int y, int width = 0) {
     auto* label = new QLabel(text, parent);
@@ -91,7 +89,7 @@ bool IsGeometryFileName(const QString& path) {
 
 TMainFrm::TMainFrm(const std::string& recentFilePath, const std::string& settingsPath, QWidget* parent)
     : QMainWindow(parent), RecentFilePath(recentFilePath), SettingsPath(settingsPath) {
-    setWindowTitle(Text("Korvane Ver2.2 ( URL 対応版 ) "));
+    setWindowTitle(tr("Korvane Ver2.2 ( URL 対応版 ) "));
     setWindowIcon(PageIcon());
     setAcceptDrops(true);
     CreateMenus();
@@ -131,23 +129,23 @@ TMainFrm::~TMainFrm() = default;
 
 void TMainFrm::CreateMenus() {
     QMenuBar* bar = menuBar();
-    MainMenuFile = bar->addMenu(Text("ﾌｧｲﾙ(&F)"));
+    MainMenuFile = bar->addMenu(tr("ﾌｧｲﾙ(&F)"));
     tFile = MainMenuFile->menuAction();
-    fOpen3DS = MainMenuFile->addAction(Text(".3dsﾌｧｲﾙを開く"));
-    fCloseFile = MainMenuFile->addAction(Text("ﾌｧｲﾙを閉じる"));
+    fOpen3DS = MainMenuFile->addAction(tr(".3dsﾌｧｲﾙを開く"));
+    fCloseFile = MainMenuFile->addAction(tr("ﾌｧｲﾙを閉じる"));
     MainMenuFile->addSeparator();
-    QMenu* saveMenu = MainMenuFile->addMenu(Text(".3dsﾃﾞｰﾀを .Xﾌｧｲﾙとして保存する"));
+    QMenu* saveMenu = MainMenuFile->addMenu(tr(".3dsﾃﾞｰﾀを .Xﾌｧｲﾙとして保存する"));
     fSaveAsX = saveMenu->menuAction();
-    fSaveXAsText = saveMenu->addAction(Text("ﾃｷｽﾄ形式"));
-    fSaveXAsBinally = saveMenu->addAction(Text("ﾊﾞｲﾅﾘ形式"));
+    fSaveXAsText = saveMenu->addAction(tr("ﾃｷｽﾄ形式"));
+    fSaveXAsBinally = saveMenu->addAction(tr("ﾊﾞｲﾅﾘ形式"));
     MainMenuFile->addSeparator();
-    fQuit = MainMenuFile->addAction(Text("終了"));
-    MainMenuShow = bar->addMenu(Text("表示(&V)"));
+    fQuit = MainMenuFile->addAction(tr("終了"));
+    MainMenuShow = bar->addMenu(tr("表示(&V)"));
     tShow = MainMenuShow->menuAction();
-    sDraw3D = MainMenuShow->addAction(Text("選択メッシュの表示"));
-    MainMenuFind = bar->addMenu(Text("検索(&S)"));
+    sDraw3D = MainMenuShow->addAction(tr("選択メッシュの表示"));
+    MainMenuFind = bar->addMenu(tr("検索(&S)"));
     tFind = MainMenuFind->menuAction();
-    fndWeb = MainMenuFind->addAction(Text("Webサーバのリスト"));
+    fndWeb = MainMenuFind->addAction(tr("Webサーバのリスト"));
 }
 
 void TMainFrm::CreateToolBar() {
@@ -161,28 +159,28 @@ void TMainFrm::CreateToolBar() {
         auto* button = new QToolButton(ToolBar1);
         button->setIcon(ToolIcon(image));
         button->setAutoRaise(true);
-        button->setToolTip(Text(hint));
-        button->setAccessibleName(Text(hint));
+        button->setToolTip(tr(hint));
+        button->setAccessibleName(tr(hint));
         button->setFocusPolicy(Qt::NoFocus);
         button->setFixedSize(kToolButtonWidth, 26);
         ToolBar1->addWidget(button);
         return button;
     };
-    bOpen = addButton(0, "ファイルを開く");
+    bOpen = addButton(0, QT_TR_NOOP("ファイルを開く"));
     MruPopupMenu = new QMenu(bOpen);
     MruPopupMenu->addAction(QStringLiteral("DUmmy"));
     bOpen->setMenu(MruPopupMenu);
     bOpen->setPopupMode(QToolButton::MenuButtonPopup);
     bOpen->setFixedWidth(kToolButtonWidth + 14);
     ToolBar1->addWidget(ToolSeparator(8));
-    bClose = addButton(1, "ファイルを閉じる");
-    bSave = addButton(2, "3DXファイルを保存");
+    bClose = addButton(1, QT_TR_NOOP("ファイルを閉じる"));
+    bSave = addButton(2, QT_TR_NOOP("3DXファイルを保存"));
     ToolBar1->addWidget(ToolSeparator(8));
-    bViewer = addButton(3, "オブジェクトの表示");
+    bViewer = addButton(3, QT_TR_NOOP("オブジェクトの表示"));
     ToolBar1->addWidget(ToolSeparator(18));
-    bDisConnect = addButton(4, "Webサーバの接続を切る");
+    bDisConnect = addButton(4, QT_TR_NOOP("Webサーバの接続を切る"));
     ToolBar1->addWidget(ToolSeparator(17));
-    bUpFolder = addButton(5, "前のフォルダに戻る");
+    bUpFolder = addButton(5, QT_TR_NOOP("前のフォルダに戻る"));
 }
 
 void TMainFrm::CreatePage() {
@@ -191,37 +189,37 @@ void TMainFrm::CreatePage() {
     ThePage->setIconSize(QSize(16, 16));
     ThePage->setStyleSheet(QStringLiteral("QTabBar::tab { height: 18px; }"));
     TabSheet1 = new QWidget;
-    ThePage->addTab(TabSheet1, PageIcon(), Text("メッシュ マテリアル"));
+    ThePage->addTab(TabSheet1, PageIcon(), tr("メッシュ マテリアル"));
 
     TreeView = new QTreeWidget(TabSheet1);
     TreeView->setGeometry(8, 11, 201, 195);
     TreeView->setHeaderHidden(true);
     TreeView->setIndentation(19);
     TreeView->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    TreeView->setAccessibleName(Text("メッシュとマテリアル"));
+    TreeView->setAccessibleName(tr("メッシュとマテリアル"));
     CreateMeshBox();
     CreateExportOptions();
     CreateMaterialBox();
 }
 
 void TMainFrm::CreateMeshBox() {
-    MeshBox = new QGroupBox(Text("メッシュの情報"), TabSheet1);
+    MeshBox = new QGroupBox(tr("メッシュの情報"), TabSheet1);
     MeshBox->setGeometry(217, 5, 275, 205);
     const auto row = [this](const char* caption, int y) {
-        QLabel* name = AddLabel(MeshBox, Text(caption), 14, y);
+        QLabel* name = AddLabel(MeshBox, tr(caption), 14, y);
         QLabel* value = AddLabel(MeshBox, QString(), 120, y, 145);
         name->setBuddy(value);
         return value;
     };
-    VertexCount = row("頂点個数", 22);
-    FaceCount = row("FACE個数", 40);
-    TextureCoords = row("ﾃｸｽﾁｬ座標個数", 58);
-    MaterialCount = row("ﾏﾃﾘｱﾙ使用数", 76);
-    MeshCount = row("メッシュ個数", 94);
-    AddLabel(MeshBox, Text("頂点座標"), 14, 116);
+    VertexCount = row(QT_TR_NOOP("頂点個数"), 22);
+    FaceCount = row(QT_TR_NOOP("FACE個数"), 40);
+    TextureCoords = row(QT_TR_NOOP("ﾃｸｽﾁｬ座標個数"), 58);
+    MaterialCount = row(QT_TR_NOOP("ﾏﾃﾘｱﾙ使用数"), 76);
+    MeshCount = row(QT_TR_NOOP("メッシュ個数"), 94);
+    AddLabel(MeshBox, tr("頂点座標"), 14, 116);
     // A corner takes two lines when its numbers are long; it wraps between them.
     const auto corner = [this](const char* caption, int y) {
-        QLabel* name = AddLabel(MeshBox, Text(caption), 14, y);
+        QLabel* name = AddLabel(MeshBox, tr(caption), 14, y);
         auto* value = new QLabel(MeshBox);
         value->setGeometry(66, y, 202, 30);
         value->setWordWrap(true);
@@ -229,23 +227,23 @@ void TMainFrm::CreateMeshBox() {
         name->setBuddy(value);
         return value;
     };
-    MaxCoord = corner("(最大値)", 134);
-    MinCoord = corner("(最小値)", 166);
+    MaxCoord = corner(QT_TR_NOOP("(最大値)"), 134);
+    MinCoord = corner(QT_TR_NOOP("(最小値)"), 166);
 }
 
 void TMainFrm::CreateExportOptions() {
-    GroupBox1 = new QGroupBox(Text("Direct3D 変換オプション"), TabSheet1);
+    GroupBox1 = new QGroupBox(tr("Direct3D 変換オプション"), TabSheet1);
     GroupBox1->setGeometry(5, 213, 490, 86);
     const auto place = [](QAbstractButton* button, int x, int y) {
         button->move(x, y);
         button->adjustSize();
     };
-    SelectAllMesh = new QCheckBox(Text("全メッシュを合成する"), GroupBox1);
-    SaveMaterial = new QCheckBox(Text("マテリアルも保存する"), GroupBox1);
-    SetTranse = new QCheckBox(Text("マテリアルの透明度を考慮する"), GroupBox1);
-    EncodeZeroCenter = new QRadioButton(Text("(0,0,0) を立体の中心座標に変換する"), GroupBox1);
-    EncodeZeroLeft = new QRadioButton(Text("(0,0,0) を原点に変換する"), GroupBox1);
-    NotEncode = new QRadioButton(Text("頂点座標を変換しない"), GroupBox1);
+    SelectAllMesh = new QCheckBox(tr("全メッシュを合成する"), GroupBox1);
+    SaveMaterial = new QCheckBox(tr("マテリアルも保存する"), GroupBox1);
+    SetTranse = new QCheckBox(tr("マテリアルの透明度を考慮する"), GroupBox1);
+    EncodeZeroCenter = new QRadioButton(tr("(0,0,0) を立体の中心座標に変換する"), GroupBox1);
+    EncodeZeroLeft = new QRadioButton(tr("(0,0,0) を原点に変換する"), GroupBox1);
+    NotEncode = new QRadioButton(tr("頂点座標を変換しない"), GroupBox1);
     place(SelectAllMesh, 12, 20);
     place(SaveMaterial, 12, 40);
     place(SetTranse, 12, 60);
@@ -256,8 +254,8 @@ void TMainFrm::CreateExportOptions() {
     SetTranse->setChecked(true);
     EncodeZeroCenter->setChecked(true);
     // Kept for the options the window has no use for; they sit below the group's visible area.
-    SetIndipendentVertex = new QCheckBox(Text("独立頂点に分解する"), GroupBox1);
-    CombineMesh = new QCheckBox(Text("全メッシュを合成する"), GroupBox1);
+    SetIndipendentVertex = new QCheckBox(tr("独立頂点に分解する"), GroupBox1);
+    CombineMesh = new QCheckBox(tr("全メッシュを合成する"), GroupBox1);
     place(SetIndipendentVertex, 12, 96);
     place(CombineMesh, 210, 96);
     SetIndipendentVertex->setEnabled(false);
@@ -265,29 +263,29 @@ void TMainFrm::CreateExportOptions() {
 }
 
 void TMainFrm::CreateMaterialBox() {
-    MaterialBox = new QGroupBox(Text("マテリアルの情報"), TabSheet1);
+    MaterialBox = new QGroupBox(tr("マテリアルの情報"), TabSheet1);
     MaterialBox->setGeometry(499, 5, 294, 294);
     const auto colourRow = [this](const char* caption, int y, const char* hint) {
-        QLabel* name = AddLabel(MaterialBox, Text(caption), 12, y + 6);
+        QLabel* name = AddLabel(MaterialBox, tr(caption), 12, y + 6);
         auto* swatch = new TColorSwatch(MaterialBox);
         swatch->setGeometry(96, y, 50, 26);
-        swatch->setToolTip(Text(hint));
+        swatch->setToolTip(tr(hint));
         swatch->setAccessibleName(name->text());
-        swatch->setAccessibleDescription(Text(hint));
+        swatch->setAccessibleDescription(tr(hint));
         name->setBuddy(swatch);
         return std::pair(name, swatch);
     };
-    auto [ambientCaption, ambient] = colourRow("アンビエント色", 20, "設定できません");
+    auto [ambientCaption, ambient] = colourRow(QT_TR_NOOP("アンビエント色"), 20, QT_TR_NOOP("設定できません"));
     ambientCaption->setStyleSheet(QStringLiteral("color: grey;"));
     AmbientColor = ambient;
     AmbientColor->setEnabled(false);
-    AmbientColorRGB = AddLabel(MaterialBox, Text("現在考慮していません！"), 152, 26, 138);
+    AmbientColorRGB = AddLabel(MaterialBox, tr("現在考慮していません！"), 152, 26, 138);
     AmbientColorRGB->setStyleSheet(QStringLiteral("color: maroon;"));
-    DiffuseColor = colourRow("放射色", 52, "クリックで変更").second;
+    DiffuseColor = colourRow(QT_TR_NOOP("放射色"), 52, QT_TR_NOOP("クリックで変更")).second;
     DiffuseColorRGB = AddLabel(MaterialBox, QString(), 152, 58, 138);
-    SpeculerColor = colourRow("反射色", 84, "クリックで変更").second;
+    SpeculerColor = colourRow(QT_TR_NOOP("反射色"), 84, QT_TR_NOOP("クリックで変更")).second;
     SpeculerColorRGB = AddLabel(MaterialBox, QString(), 152, 90, 138);
-    QLabel* brightness = AddLabel(MaterialBox, Text("色の明るさ"), 12, 120);
+    QLabel* brightness = AddLabel(MaterialBox, tr("色の明るさ"), 12, 120);
     SelfIlluminate = AddLabel(MaterialBox, QString(), 96, 120, 100);
     brightness->setBuddy(SelfIlluminate);
 
@@ -295,28 +293,28 @@ void TMainFrm::CreateMaterialBox() {
     bevel->setFrameShape(QFrame::HLine);
     bevel->setFrameShadow(QFrame::Sunken);
     bevel->setGeometry(8, 142, 278, 4);
-    QLabel* heading = AddLabel(MaterialBox, Text("マテリアル特性の設定"), 12, 152);
+    QLabel* heading = AddLabel(MaterialBox, tr("マテリアル特性の設定"), 12, 152);
     QFont bold = heading->font();
     bold.setBold(true);
     heading->setFont(bold);
     heading->adjustSize();
 
     // The opacity field sits in the gap of its caption's blanks.
-    const QString opacityCaption = Text("透明度の設定                  % ( 100 % は不透明です )");
+    const QString opacityCaption = tr("透明度の設定                  % ( 100 % は不透明です )");
     QLabel* opacity = AddLabel(MaterialBox, opacityCaption, 16, 184);
     SpecularCo = new widgets::TSpinEdit({.MinValue = 10, .MaxValue = 100, .Increment = 5}, 100, MaterialBox);
-    const int gapStart = opacity->fontMetrics().horizontalAdvance(Text("透明度の設定 "));
+    const int gapStart = opacity->fontMetrics().horizontalAdvance(tr("透明度の設定 "));
     const int gapWidth = opacity->fontMetrics().horizontalAdvance(QString(17, QLatin1Char(' ')));
     SpecularCo->setGeometry(16 + gapStart + (gapWidth - 51) / 2, 179, 51, 24);
     SpecularCo->setAccessibleName(opacityCaption.simplified());
     opacity->setBuddy(SpecularCo);
 
-    QLabel* power = AddLabel(MaterialBox, Text("反射係数の設定"), 16, 226);
+    QLabel* power = AddLabel(MaterialBox, tr("反射係数の設定"), 16, 226);
     RefrectCo = new widgets::TSpinEdit({.MinValue = 0, .MaxValue = 50, .Increment = 5}, 15, MaterialBox);
     RefrectCo->setGeometry(16 + power->width() + 12, 221, 51, 24);
     RefrectCo->setAccessibleName(power->text());
     power->setBuddy(RefrectCo);
-    AddLabel(MaterialBox, Text("( 反射係数が大きくなるほど反射度は低下します )"), 10, 256);
+    AddLabel(MaterialBox, tr("( 反射係数が大きくなるほど反射度は低下します )"), 10, 256);
 }
 
 void TMainFrm::CreateRemoteGrid() {
@@ -340,8 +338,8 @@ void TMainFrm::CreateRemoteGrid() {
     WebListGrig->setEditTriggers(QAbstractItemView::NoEditTriggers);
     WebListGrig->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     WebListGrig->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-    WebListGrig->setToolTip(Text("Web ファイルを選択"));
-    WebListGrig->setAccessibleName(Text("Web ファイルを選択"));
+    WebListGrig->setToolTip(tr("Web ファイルを選択"));
+    WebListGrig->setAccessibleName(tr("Web ファイルを選択"));
     WebListGrig->setItemDelegate(new TRemoteGridDelegate(WebListGrig));
     WebListGrig->setEnabled(false);
     WebListGrig->installEventFilter(this);
@@ -368,7 +366,7 @@ void TMainFrm::CreateDialogs() {
     OpenDialog->setFileMode(QFileDialog::ExistingFile);
     OpenDialog->setDefaultSuffix(QStringLiteral("3ds"));
     // Names are matched in either letter case, as files from other systems often carry capitals.
-    OpenDialog->setNameFilters({Text("3dsﾌｧｲﾙ(3d Studio) (*.3ds *.3DS)"), Text("3ds圧縮ﾌｧｲﾙ (*.3da *.3DA)")});
+    OpenDialog->setNameFilters({tr("3dsﾌｧｲﾙ(3d Studio) (*.3ds *.3DS)"), tr("3ds圧縮ﾌｧｲﾙ (*.3da *.3DA)")});
     SaveDialog = new QFileDialog(this);
     SaveDialog->setAcceptMode(QFileDialog::AcceptSave);
     SaveDialog->setFileMode(QFileDialog::AnyFile);
@@ -551,7 +549,7 @@ bool TMainFrm::OpenModelFile(const std::string& path) {
     const int total = MeshTotal();
     if (total == 0) return false;
     BuildModelTree();
-    MeshCount->setText(QString::fromStdString(base::Format("%d 個", total)));
+    MeshCount->setText(QString::fromStdString(base::Format(qUtf8Printable(tr("%d 個")), total)));
     RecentFiles.Add(path);
     ModelFolder = QFileInfo(QFile::decodeName(QByteArray::fromStdString(path))).absolutePath();
     Settings.OpenFolder = ModelFolder;

@@ -2,6 +2,7 @@
 // The main window: the loaded model with its browser, the export options, the
 // material editors, the recent files, the remote file grid and the status bar.
 // Every command is one handler; the tool buttons call the menu handlers.
+#include <QCoreApplication>
 #include <QMainWindow>
 #include <QPointer>
 
@@ -50,6 +51,8 @@ class TNetworkCommand;
 class TWebAdrFrm;
 
 class TMainFrm : public QMainWindow, public viewer::IViewerOwner {
+    Q_DECLARE_TR_FUNCTIONS(app::TMainFrm)
+
 public:
     // recentFilePath: where the recent-files list is read at start and written at close;
     // settingsPath likewise for the user's settings (none kept when it is empty).

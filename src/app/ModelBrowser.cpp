@@ -71,10 +71,10 @@ void TMainFrm::MeshNameListClick() {
     if (meshIndex < 0 || meshIndex >= MeshTotal()) return;
     const model3ds::TMesh3DS* mesh = ModelFile->ObjectList().GetMesh(meshIndex);
     if (!mesh) return;
-    VertexCount->setText(DisplayText(base::Format("%d 頂点", mesh->NumVertices())));
-    TextureCoords->setText(DisplayText(base::Format("%d Texture 座標系", mesh->NumTexCoords())));
-    FaceCount->setText(DisplayText(base::Format("%d 面", mesh->NumFaces())));
-    MaterialCount->setText(DisplayText(base::Format("%d 個", mesh->NumMatGroups())));
+    VertexCount->setText(DisplayText(base::Format(qUtf8Printable(tr("%d 頂点")), mesh->NumVertices())));
+    TextureCoords->setText(DisplayText(base::Format(qUtf8Printable(tr("%d Texture 座標系")), mesh->NumTexCoords())));
+    FaceCount->setText(DisplayText(base::Format(qUtf8Printable(tr("%d 面")), mesh->NumFaces())));
+    MaterialCount->setText(DisplayText(base::Format(qUtf8Printable(tr("%d 個")), mesh->NumMatGroups())));
     const xexport::TMeshBounds bounds = xexport::GetMeshBounds(*ModelFile, meshIndex);
     MaxCoord->setText(CornerText(bounds.Max));
     MinCoord->setText(CornerText(bounds.Min));

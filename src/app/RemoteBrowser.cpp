@@ -93,7 +93,7 @@ void TMainFrm::OnFindMenu(QAction* sender) {
 void TMainFrm::ChangeRemoteFolder(const std::string& folder) {
     if (networkBusy_) return;
     if (!FtpClient->Connected()) {
-        QMessageBox box(QMessageBox::Question, QString::fromUtf8("確認"), QString::fromUtf8("サーバに接続されていません"),
+        QMessageBox box(QMessageBox::Question, tr("確認"), tr("サーバに接続されていません"),
                         QMessageBox::Ok, this);
         box.exec();
         return;
@@ -134,13 +134,13 @@ void TMainFrm::WebListGrigDblClick() {
     if (kind >= 0) OpenDownloadedFile(bytes, kind);
 }
 
-void TMainFrm::FtpClientConnect() { SetStatusText(1, QString::fromUtf8("Webサーバに接続しました")); }
+void TMainFrm::FtpClientConnect() { SetStatusText(1, tr("Webサーバに接続しました")); }
 
-void TMainFrm::FtpClientConnectionFailed() { SetStatusText(1, QString::fromUtf8("Webサーバに接続出来ませんでした")); }
+void TMainFrm::FtpClientConnectionFailed() { SetStatusText(1, tr("Webサーバに接続出来ませんでした")); }
 
 void TMainFrm::FtpClientInvalidHost(bool& handled) {
     handled = false;
-    SetStatusText(1, QString::fromUtf8("Webサーバ名が無効です"));
+    SetStatusText(1, tr("Webサーバ名が無効です"));
 }
 
 void TMainFrm::FtpClientStatus(const std::string& text) { SetStatusText(1, DisplayText(text)); }
@@ -163,13 +163,13 @@ void TMainFrm::FtpClientSuccess(int operation) {
 void TMainFrm::FtpClientListItem(const std::string& line) {
     QTableWidget& grid = *WebListGrig;
     if (WebListRow == 1) {
-        grid.setHorizontalHeaderLabels({QString::fromUtf8("ファイル名"), QString::fromUtf8("サイズ"),
-                                        QString::fromUtf8("更新日"), QString::fromUtf8("種類")});
+        grid.setHorizontalHeaderLabels({tr("ファイル名"), tr("サイズ"),
+                                        tr("更新日"), tr("種類")});
         grid.clearContents();
         grid.setRowCount(kGridRowsAtListing - 1);
     }
     const net::TRemoteRow row = net::ListingLineToRow(line);
-    SetStatusText(0, DisplayText(base::Format("%d ﾌｧｲﾙを取得しました", WebListRow)));
+    SetStatusText(0, DisplayText(base::Format(qUtf8Printable(tr("%d ﾌｧｲﾙを取得しました")), WebListRow)));
     if (grid.rowCount() < WebListRow) grid.insertRow(grid.rowCount());
     const int r = WebListRow - 1;
     auto* name = new QTableWidgetItem(DisplayText(row.Name));
@@ -177,7 +177,7 @@ void TMainFrm::FtpClientListItem(const std::string& line) {
     grid.setItem(r, 0, name);
     grid.setItem(r, 1, new QTableWidgetItem(DisplayText(row.SizeText)));
     grid.setItem(r, 2, new QTableWidgetItem(DisplayText(row.DateText)));
-    grid.setItem(r, kKindColumn, new QTableWidgetItem(DisplayText(row.KindText)));
+    grid.setItem(r, kKindColumn, new QTableWidgetItem(KindText(DisplayText(row.KindText))));
     ++WebListRow;
 }
 

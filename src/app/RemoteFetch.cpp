@@ -94,7 +94,7 @@ void TMainFrm::LoadDownloadedModel(std::vector<std::uint8_t> bytes, const std::s
     // The panels still show the model that was there before.
     ResetDisplay(true);
     BuildModelTree();
-    MeshCount->setText(DisplayText(base::Format("%d 個", MeshTotal())));
+    MeshCount->setText(DisplayText(base::Format(qUtf8Printable(tr("%d 個")), MeshTotal())));
     CurrentFileName = address;
     setWindowTitle(DisplayText(CurrentFileName) + " - " + BaseCaption);
     UpdateCommandStates();
@@ -119,23 +119,23 @@ void TMainFrm::HttpClientPacketRecvd() {
     const long long received = http.BytesReceived;
     const long long expected = http.BytesExpected;
     const std::string text =
-        expected > 0 ? base::Format("%lld / %lld ﾊﾞｲﾄ受信( %.2f ％)", received, expected,
+        expected > 0 ? base::Format(qUtf8Printable(tr("%lld / %lld ﾊﾞｲﾄ受信( %.2f ％)")), received, expected,
                                     static_cast<double>(received) / static_cast<double>(expected) * 100.0)
-                     : base::Format("%lld / ? ﾊﾞｲﾄ受信( ? ％)", received);
+                     : base::Format(qUtf8Printable(tr("%lld / ? ﾊﾞｲﾄ受信( ? ％)")), received);
     SetStatusText(1, DisplayText(text));
 }
 
-void TMainFrm::HttpClientFailure(int) { SetStatusText(1, QString::fromUtf8("読み込みできませんでした")); }
+void TMainFrm::HttpClientFailure(int) { SetStatusText(1, tr("読み込みできませんでした")); }
 
 void TMainFrm::HttpClientInvalidHost(bool& handled) {
     handled = false;
-    SetStatusText(1, QString::fromUtf8("ホスト名が無効です"));
+    SetStatusText(1, tr("ホスト名が無効です"));
 }
 
-void TMainFrm::HttpClientConnectionFailed() { SetStatusText(1, QString::fromUtf8("接続できませんでした")); }
+void TMainFrm::HttpClientConnectionFailed() { SetStatusText(1, tr("接続できませんでした")); }
 
-void TMainFrm::HttpClientDisconnect() { SetStatusText(1, QString::fromUtf8("接続を解除しました")); }
+void TMainFrm::HttpClientDisconnect() { SetStatusText(1, tr("接続を解除しました")); }
 
-void TMainFrm::HttpClientSuccess(int) { SetStatusText(1, QString::fromUtf8("接続しました")); }
+void TMainFrm::HttpClientSuccess(int) { SetStatusText(1, tr("接続しました")); }
 
 }  // namespace app

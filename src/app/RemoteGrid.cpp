@@ -1,5 +1,6 @@
 #include "app/RemoteGrid.h"
 
+#include <QCoreApplication>
 #include <QPainter>
 
 #include "app/Icons.h"
@@ -10,16 +11,26 @@ namespace {
 
 constexpr int kIconSize = 16;
 
+constexpr const char* kTranslatedKinds[] = {QT_TRANSLATE_NOOP("app::RemoteGrid", "フォルダ"),
+                                            QT_TRANSLATE_NOOP("app::RemoteGrid", "不明")};
+
 }  // namespace
 
 int KindIconIndex(const QString& kind) {
     int index = 4;
-    if (kind.contains(QString::fromUtf8("フォルダ"))) index = 0;
+    if (kind.contains(QCoreApplication::translate("app::RemoteGrid", "フォルダ"))) index = 0;
     if (kind.contains(QStringLiteral("3D-S"))) index = 2;
     if (kind.contains(QStringLiteral("Direct3D Geometory File")) || kind.contains(QStringLiteral("Direct3D Pcked Geometory File"))) {
         index = 3;
     }
     return index;
+}
+
+QString KindText(const QString& kind) {
+    for (const char* source : kTranslatedKinds) {
+        if (kind == QString::fromUtf8(source)) return QCoreApplication::translate("app::RemoteGrid", source);
+    }
+    return kind;
 }
 
 void TRemoteGridDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const {

@@ -18,4 +18,7 @@ public:
 // The IconList picture for a kind text: 4 unknown, 0 folder, 2 3D Studio, 3 DirectX.
 int KindIconIndex(const QString& kind);
 
+// A kind text of the listing as the window shows it: the Japanese ones in the window's language.
+QString KindText(const QString& kind);
+
 }  // namespace app

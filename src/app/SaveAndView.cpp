@@ -65,7 +65,7 @@ void TMainFrm::SaveChosenFile(const std::string& path, bool binary) {
     // The writers write nothing for a mesh without vertices; the user is told rather than left without a file.
     if (!merged && !xexport::MeshToExport(*ModelFile, meshIndex)) {
         QMessageBox box(QMessageBox::Warning, QApplication::applicationDisplayName(),
-                        QString::fromUtf8("このメッシュには頂点がないため保存できません"), QMessageBox::Ok, this);
+                        tr("このメッシュには頂点がないため保存できません"), QMessageBox::Ok, this);
         box.exec();
         return;
     }

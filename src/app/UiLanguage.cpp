@@ -7,13 +7,20 @@
 
 namespace app {
 
+namespace {
+
+// "en", "en-US" and "en_GB" all name English; "eo" or "enx" do not.
+bool NamesLanguage(const QString& tag, QLatin1String language) {
+    if (!tag.startsWith(language, Qt::CaseInsensitive)) return false;
+    return tag.size() == language.size() || tag.at(language.size()) == u'-' || tag.at(language.size()) == u'_';
+}
+
+}  // namespace
+
 QString UiLanguage(const QStringList& uiLanguages) {
-    for (const QString& name : uiLanguages) {
-        const QString language = name.section(QLatin1Char('-'), 0, 0).section(QLatin1Char('_'), 0, 0).toLower();
-        if (language == QLatin1String("en")) return QStringLiteral("en");
-        if (language == QLatin1String("ja") || language == QLatin1String("c") || language == QLatin1String("posix")) {
-            return QStringLiteral("ja");
-        }
+    for (const QString& tag : uiLanguages) {
+        if (NamesLanguage(tag, QLatin1String("en"))) return QStringLiteral("en");
+        if (NamesLanguage(tag, QLatin1String("ja"))) return QStringLiteral("ja");
     }
     return QStringLiteral("ja");
 }

@@ -1,6 +1,7 @@
 #pragma once
-// The language of the window's texts, and Qt's own texts (the file, colour and
-// message dialogs) in that language.
+// The language of the window: English for a user who puts English before
+// Japanese, Japanese (the texts the program is written in) for everyone else;
+// and Qt's own texts (the file, colour and message dialogs) in that language.
 #include <QString>
 #include <QStringList>
 
@@ -8,10 +9,11 @@ class QCoreApplication;
 
 namespace app {
 
-// "en" when the user's UI languages name English before Japanese, else "ja";
-// a C or POSIX locale, or none at all, gives "ja".
+// "en" when uiLanguages (most preferred first, as QLocale gives them) name
+// English before Japanese; "ja" otherwise, with neither named included.
 QString UiLanguage(const QStringList& uiLanguages);
-// The same for the languages of QLocale::system().
+
+// The same for the system's UI languages.
 QString UiLanguage();
 
 // Loads Qt's translations (qtbase_*.qm) for UiLanguage() into application.

@@ -34,7 +34,7 @@ constexpr int kMillisecondsPerMinute = 60000;
 constexpr double kLowestPort = 1;
 constexpr double kHighestPort = 65535;
 
-const QString kAnonymousUser = QStringLiteral("匿名");
+const char* const kAnonymousUser = QT_TRANSLATE_NOOP("app::TWebAdrFrm", "匿名");
 
 // Places field at (x, y) with the width given, and its caption label level
 // with it at captionX; the caption names the field for screen readers.
@@ -61,7 +61,7 @@ TWebAdrFrm::TWebAdrFrm(TMainFrm& owner)
     : QDialog(&owner, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                           Qt::WindowCloseButtonHint | Qt::WindowStaysOnTopHint),
       owner_(owner) {
-    setWindowTitle(QStringLiteral("Web サーバアドレスの指定"));
+    setWindowTitle(tr("Web サーバアドレスの指定"));
     setFixedSize(kClientWidth, kClientHeight);
     CreateServerFields();
     CreateAccountFields();
@@ -72,16 +72,16 @@ TWebAdrFrm::TWebAdrFrm(TMainFrm& owner)
 
 void TWebAdrFrm::CreateServerFields() {
     URLEdit = new QLineEdit(this);
-    PlaceField(URLEdit, QStringLiteral("サーバアドレス"), kCaptionX, 86, 16, 274);
+    PlaceField(URLEdit, tr("サーバアドレス"), kCaptionX, 86, 16, 274);
     PortNo = new widgets::TFnpNumericEdit(this);
     PortNo->SetDecimals(0);
-    PlaceField(PortNo, QStringLiteral("ポートNo."), kCaptionX, 86, 39, 36);
+    PlaceField(PortNo, tr("ポートNo."), kCaptionX, 86, 39, 36);
     TimeOutEdit = new widgets::TSpinEdit({.MinValue = 1, .MaxValue = 10, .Increment = 1}, 5, this);
     // Changed by the arrows only: its text cannot be typed.
     TimeOutEdit->lineEdit()->setReadOnly(true);
-    PlaceField(TimeOutEdit, QStringLiteral("ﾀｲﾑｱｳﾄ(分)"), 237, 306, 39, 51);
+    PlaceField(TimeOutEdit, tr("ﾀｲﾑｱｳﾄ(分)"), 237, 306, 39, 51);
     HttpFolderEdit = new QLineEdit(this);
-    PlaceField(HttpFolderEdit, QStringLiteral("HTTPフォルダ"), kCaptionX, 86, 62, 274);
+    PlaceField(HttpFolderEdit, tr("HTTPフォルダ"), kCaptionX, 86, 62, 274);
 
     auto* bevel = new QFrame(this);
     bevel->setFrameShape(QFrame::HLine);
@@ -95,22 +95,22 @@ void TWebAdrFrm::CreateAccountFields() {
     UseNameCombo->setInsertPolicy(QComboBox::NoInsert);
     // The text is the name as typed, never completed from the list.
     UseNameCombo->setCompleter(nullptr);
-    UseNameCombo->addItem(kAnonymousUser);
+    UseNameCombo->addItem(tr(kAnonymousUser));
     UseNameCombo->setCurrentIndex(-1);
     UseNameCombo->setEditText(QString());
-    PlaceField(UseNameCombo, QStringLiteral("ユーザ名"), kCaptionX, 85, 96, 113);
+    PlaceField(UseNameCombo, tr("ユーザ名"), kCaptionX, 85, 96, 113);
     PassWordEdit = new QLineEdit(this);
     PassWordEdit->setEchoMode(QLineEdit::Password);
     PassWordEdit->setStyleSheet(QStringLiteral("lineedit-password-character: 42;"));
-    PlaceField(PassWordEdit, QStringLiteral("パスワード"), kCaptionX, 85, 120, 274);
+    PlaceField(PassWordEdit, tr("パスワード"), kCaptionX, 85, 120, 274);
 }
 
 void TWebAdrFrm::CreateButtons() {
-    LoninBtn = new QPushButton(style()->standardIcon(QStyle::SP_DialogOkButton), QStringLiteral("ログイン"), this);
+    LoninBtn = new QPushButton(style()->standardIcon(QStyle::SP_DialogOkButton), tr("ログイン"), this);
     LoninBtn->setGeometry(104, 152, kButtonWidth, kButtonHeight);
     LoninBtn->setDefault(true);
     CancelBtn =
-        new QPushButton(style()->standardIcon(QStyle::SP_DialogCancelButton), QStringLiteral("キャンセル"), this);
+        new QPushButton(style()->standardIcon(QStyle::SP_DialogCancelButton), tr("キャンセル"), this);
     CancelBtn->setGeometry(192, 152, kButtonWidth, kButtonHeight);
 }
 
@@ -142,7 +142,7 @@ TLoginFields TWebAdrFrm::Fields() const {
             .User = UseNameCombo->currentText()};
 }
 
-void TWebAdrFrm::UseNameComboChange() { PassWordEdit->setEnabled(UseNameCombo->currentText() != kAnonymousUser); }
+void TWebAdrFrm::UseNameComboChange() { PassWordEdit->setEnabled(UseNameCombo->currentText() != tr(kAnonymousUser)); }
 
 // Every check comes before the first write: an incomplete form changes no
 // setting and stays open, without a message.
@@ -152,7 +152,7 @@ void TWebAdrFrm::LoninBtnClick() {
     // Port 0 names no server, nor does a number past the TCP ports, which would wrap to another port.
     if (port < kLowestPort || port > kHighestPort) return;
     const QString user = UseNameCombo->currentText();
-    const bool anonymous = user == kAnonymousUser;
+    const bool anonymous = user == tr(kAnonymousUser);
     if (!anonymous && (user.isEmpty() || PassWordEdit->text().isEmpty())) return;
     owner_.WebUserID = anonymous ? "anonymous" : user.toStdString();
     owner_.WebPassword = anonymous ? "PubUsr@" : PassWordEdit->text().toStdString();

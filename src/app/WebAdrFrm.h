@@ -3,6 +3,7 @@
 // password of a remote session. Logging in writes them into the main window's
 // web settings; cancelling writes nothing. The fields keep what was typed
 // between showings.
+#include <QCoreApplication>
 #include <QDialog>
 
 #include "app/UserSettings.h"
@@ -21,6 +22,8 @@ namespace app {
 class TMainFrm;
 
 class TWebAdrFrm : public QDialog {
+    Q_DECLARE_TR_FUNCTIONS(app::TWebAdrFrm)
+
 public:
     explicit TWebAdrFrm(TMainFrm& owner);
 

@@ -37,11 +37,11 @@ TDraw3DFrm::TDraw3DFrm(IViewerOwner* owner, QWidget* parent)
     layout->addWidget(D3DrawX);
 
     PopupMenu = new QMenu(this);
-    pGraud = PopupMenu->addAction(QStringLiteral("グローモデル"));
-    pFlat = PopupMenu->addAction(QStringLiteral("フラットモデル"));
-    pWire = PopupMenu->addAction(QStringLiteral("ワイアフレームモデル"));
+    pGraud = PopupMenu->addAction(tr("グローモデル"));
+    pFlat = PopupMenu->addAction(tr("フラットモデル"));
+    pWire = PopupMenu->addAction(tr("ワイアフレームモデル"));
     N1 = PopupMenu->addSeparator();
-    pBackColor = PopupMenu->addAction(QStringLiteral("背景色変更"));
+    pBackColor = PopupMenu->addAction(tr("背景色変更"));
     D3DrawX->PopupMenu = PopupMenu;
     ColorDialog = new QColorDialog(this);
 

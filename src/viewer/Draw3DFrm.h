@@ -2,6 +2,7 @@
 // The viewer window: shows .x data in 3D, turned by dragging with the left
 // button, moved nearer or farther with the page keys and the wheel, shaded
 // three ways from the popup menu, on a background of the user's choice.
+#include <QCoreApplication>
 #include <QWidget>
 
 #include <cstdint>
@@ -17,6 +18,8 @@ class QMenu;
 namespace viewer {
 
 class TDraw3DFrm : public QWidget {
+    Q_DECLARE_TR_FUNCTIONS(viewer::TDraw3DFrm)
+
 public:
     // owner, if given, hears when the window closes. The window deletes
     // itself when closed.

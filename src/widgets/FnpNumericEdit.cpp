@@ -134,15 +134,15 @@ void TFnpNumericEdit::contextMenuEvent(QContextMenuEvent* event) {
     const bool editable = !isReadOnly();
     const bool selected = hasSelectedText();
     QMenu menu(this);
-    menu.addAction(QStringLiteral("切り取り(&T)"), [this] { Cut(); })->setEnabled(editable && selected);
-    menu.addAction(QStringLiteral("コピー(&C)"), [this] { copy(); })->setEnabled(selected);
-    menu.addAction(QStringLiteral("貼り付け(&P)"), [this] { Paste(); })
+    menu.addAction(tr("切り取り(&T)"), [this] { Cut(); })->setEnabled(editable && selected);
+    menu.addAction(tr("コピー(&C)"), [this] { copy(); })->setEnabled(selected);
+    menu.addAction(tr("貼り付け(&P)"), [this] { Paste(); })
         ->setEnabled(editable && !QGuiApplication::clipboard()->text().isEmpty());
-    menu.addAction(QStringLiteral("削除(&D)"), [this] {
+    menu.addAction(tr("削除(&D)"), [this] {
             Edit([this](TNumericText& field) { rules_.DeleteSelection(field); });
         })->setEnabled(editable && selected);
     menu.addSeparator();
-    menu.addAction(QStringLiteral("すべて選択(&A)"), [this] { selectAll(); })->setEnabled(!text().isEmpty());
+    menu.addAction(tr("すべて選択(&A)"), [this] { selectAll(); })->setEnabled(!text().isEmpty());
     menu.exec(event->globalPos());
 }
 

@@ -4,6 +4,7 @@
 // input-method text all go through the numeric editing rules, so typing,
 // deleting, cutting and pasting never leave anything but a number. The
 // decimal separator is the locale's.
+#include <QCoreApplication>
 #include <QLineEdit>
 
 #include <functional>
@@ -13,6 +14,8 @@
 namespace widgets {
 
 class TFnpNumericEdit : public QLineEdit {
+    Q_DECLARE_TR_FUNCTIONS(widgets::TFnpNumericEdit)
+
 public:
     // Right-aligned, two decimals, value 0.
     explicit TFnpNumericEdit(QWidget* parent = nullptr);

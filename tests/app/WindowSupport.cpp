@@ -20,7 +20,12 @@ namespace {
 // One application object for every test of the executable, made before the first test runs.
 class Application : public ::testing::Environment {
 public:
-    void SetUp() override { application_ = std::make_unique<app::TKorvaneApplication>(argc_, argv_); }
+    // The window speaks the user's language: each test program names the languages it reads in.
+    void SetUp() override {
+        qputenv("LC_ALL", "C.UTF-8");
+        qputenv("LANGUAGE", KORVANE_UI_LANGUAGES);
+        application_ = std::make_unique<app::TKorvaneApplication>(argc_, argv_);
+    }
     void TearDown() override { application_.reset(); }
 
 private:

@@ -14,7 +14,11 @@ for file in bin/korvane bin/korvane-convert bin/korvane-render; do
 done
 entry=$prefix/share/applications/korvane.desktop
 grep -qx 'Exec=korvane %f' "$entry" || { echo "Exec line wrong"; exit 1; }
-grep -q '^Name\[ja\]=' "$entry" || { echo "no Japanese name"; exit 1; }
+for key in Name Comment; do
+    for language in en ja; do
+        grep -q "^$key\\[$language\\]=" "$entry" || { echo "no $key[$language]"; exit 1; }
+    done
+done
 types='image/x-3ds;application/x-korvane-3da;application/x-korvane-xa;model/x-korvane-directx;'
 grep -qx "MimeType=$types" "$entry" || { echo "MimeType wrong"; exit 1; }
 desktop-file-validate "$entry"
