@@ -1,10 +1,12 @@
 #include "xexport/ExportBlocks.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <map>
 #include <tuple>
 
+#include "base/Format.h"
 #include "base/ShiftJis.h"
 
 namespace xexport {
@@ -167,6 +169,12 @@ TFrame MeshFrame(const TMesh3DS& mesh, TVertexTransform& transform) {
     frame.Name = mesh.Name.empty() ? std::string("Mesh") : TextFormName(mesh.Name);
     frame.Matrix = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
     const float* m = mesh.LocalMatrix.m;
+    if (std::all_of(m, m + 12, [](float value) { return value == 0; })) return frame;  // no matrix in the file
+    const auto refuse = [&mesh](const char* why) {
+        throw EExportError(base::Format("mesh \"%s\": its local matrix %s, so no frame can place the mesh",
+                                        mesh.Name.c_str(), why));
+    };
+    if (!std::all_of(m, m + 12, [](float value) { return std::isfinite(value); })) refuse("is not all numbers");
     // Rows: the local x, y and z axes, then the origin, in the model's axes.
     double r[3][3];
     for (int i = 0; i < 3; ++i)
@@ -174,13 +182,18 @@ TFrame MeshFrame(const TMesh3DS& mesh, TVertexTransform& transform) {
     const double det = r[0][0] * (r[1][1] * r[2][2] - r[1][2] * r[2][1]) -
                        r[0][1] * (r[1][0] * r[2][2] - r[1][2] * r[2][0]) +
                        r[0][2] * (r[1][0] * r[2][1] - r[1][1] * r[2][0]);
-    if (!std::isfinite(det) || std::fabs(det) < 1e-12) return frame;
-    for (int i = 0; i < 12; ++i) {
-        if (!std::isfinite(m[i])) return frame;
-    }
+    // Measured against the lengths of the axes (their volume is at most the product
+    // of their lengths), so that a small matrix is not taken for a flat one. Axes
+    // closer to a plane would magnify the rounding of the written coordinates past
+    // what a 32-bit float carries.
+    double lengths = 1;
+    for (const auto& row : r) lengths *= std::sqrt(row[0] * row[0] + row[1] * row[1] + row[2] * row[2]);
+    if (!(std::fabs(det) > 1e-6 * lengths)) refuse("is singular (its axes lie in a plane)");
     // The origin goes where the vertex pipeline puts a vertex at that point.
     TVertexTransform originOnly = transform;
     originOnly.Snap = false;
+    if (originOnly.FirstNonFiniteStep({m[9], m[10], m[11]}) != TVertexTransform::TStep::None)
+        refuse("puts the origin past the largest 32-bit float");
     const TVector3DS origin = originOnly.Apply({m[9], m[10], m[11]});
     transform.ToLocal = true;
     transform.Origin[0] = origin.x;

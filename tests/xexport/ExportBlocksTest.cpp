@@ -83,11 +83,11 @@ TEST(ExportBlocks, EachOptionWritesItsBlockInTextAndBinary) {
              EXPECT_EQ(t.back().code, 11);
              EXPECT_EQ(t[t.size() - 2].code, 11);
          }},
+        // Zeros are snapped after the scale: they stay -0.000001.
         {"scale", [](TExportOptions& o) { o.Scale = 2; },
-         "3;\r\n-0.000002;-0.000002;-0.000002;,\r\n2.000000;-0.000002;-0.000002;,\r\n-0.000002;-0.000002;2.000000;;\r\n",
+         "3;\r\n-0.000001;-0.000001;-0.000001;,\r\n2.000000;-0.000001;-0.000001;,\r\n-0.000001;-0.000001;2.000000;;\r\n",
          [z](const std::vector<XToken>& t) {
-             EXPECT_EQ(Floats(ListAfter(t, "Mesh", 1)),
-                       (std::vector<float>{2 * z, 2 * z, 2 * z, 2, 2 * z, 2 * z, 2 * z, 2 * z, 2}));
+             EXPECT_EQ(Floats(ListAfter(t, "Mesh", 1)), (std::vector<float>{z, z, z, 2, z, z, z, z, 2}));
          }},
         {"flip winding, with normals", [](TExportOptions& o) { o.FlipWinding = o.Normals = true; },
          "1;\r\n3;0,1,2;;\r\nMeshMaterialList {",
@@ -235,6 +235,46 @@ TEST(ExportBlocks, FrameMatrixRestoresThePlainPositions) {
             }
         }
     }
+}
+
+
+// A bumpy grid whose faces carry overlapping smoothing masks, some faces with a
+// corner twice, exported with normals.
+std::string HillWithNormals() {
+    constexpr int kSide = 16;
+    const std::uint32_t masks[] = {1, 1, 2, 3, 0, 6, 0x80000001u, 4, 5, 1, 3};
+    MeshSpec hill{.name = "Hill"};
+    for (int i = 0; i < kSide; ++i) {
+        for (int j = 0; j < kSide; ++j)
+            hill.vertices.push_back({i * 0.5f, j * 0.75f, static_cast<float>((i * 7 + j * 13) % 11) * 0.37f});
+    }
+    for (int i = 0; i + 1 < kSide; ++i) {
+        for (int j = 0; j + 1 < kSide; ++j) {
+            const auto at = [](int a, int b) { return static_cast<std::uint16_t>(a * kSide + b); };
+            const bool folded = (i + j) % 17 == 0;
+            hill.faces.push_back({at(i, j), at(i + 1, j), folded ? at(i, j) : at(i + 1, j + 1)});
+            hill.faces.push_back({at(i, j), at(i + 1, j + 1), at(i, j + 1)});
+        }
+    }
+    for (std::size_t f = 0; f < hill.faces.size(); ++f) hill.smoothing.push_back(masks[(f * 5 + f / 7) % 11]);
+    auto model = LoadModel({hill});
+    TExportOptions options;
+    options.Normals = true;
+    const auto binary = xtest::MeshBinary(*model, options, 0);
+    options.FlipWinding = true;
+    return xtest::MeshText(*model, options, 0) + std::string(binary.begin(), binary.end());
+}
+
+// FNV-1a, 64 bits.
+std::uint64_t Fingerprint(const std::string& bytes) {
+    std::uint64_t hash = 14695981039346656037ull;
+    for (const char c : bytes) hash = (hash ^ static_cast<unsigned char>(c)) * 1099511628211ull;
+    return hash;
+}
+
+// The normals of this model as the first implementation wrote them, bit for bit.
+TEST(ExportBlocks, NormalsStayAsFirstWritten) {
+    EXPECT_EQ(Fingerprint(HillWithNormals()), 15860241117565234696u);
 }
 
 }  // namespace

@@ -72,7 +72,8 @@ TEST(XTextWriter, VertexPipelineFollowsTheOrigin) {
 }
 
 TEST(XTextWriter, MergedOutputNeitherSnapsNorMoves) {
-    auto model = LoadModel({{.name = "A", .vertices = {{0, 0, 0}, {10, 20, 30}}}, {.name = "B", .vertices = {{1, 2, 3}}}});
+    auto model = LoadModel({{.name = "A", .vertices = {{0, 0, 0}, {10, 20, 30}}, .faces = {{0, 1, 1}}},
+                            {.name = "B", .vertices = {{1, 2, 3}}, .faces = {{0, 0, 0}}}});
     EXPECT_EQ(VertexLines(MergedText(*model, {})),
               (std::vector<std::string>{"0.000000;0.000000;0.000000;,", "10.000000;30.000000;20.000000;,",
                                         "1.000000;3.000000;2.000000;;"}));
@@ -136,7 +137,7 @@ TEST(XTextWriter, MeshNameIsWrittenAsOneWord) {
 TEST(XTextWriter, NonFiniteCoordinatesAreWrittenAsZero) {
     const float nan = std::numeric_limits<float>::quiet_NaN();
     const float inf = std::numeric_limits<float>::infinity();
-    const MeshSpec finite{.name = "F", .vertices = {{0, 0, 0}, {2, 6, 4}}};
+    const MeshSpec finite{.name = "F", .vertices = {{0, 0, 0}, {2, 6, 4}}, .faces = {{0, 1, 1}}};
     MeshSpec spoilt = finite;
     spoilt.vertices.insert(spoilt.vertices.begin() + 1, {{nan, inf, -inf}, {1, nan, nan}});
     using Write = std::function<std::string(model3ds::TFile3DS&, TOriginMode)>;
@@ -273,11 +274,12 @@ TEST(XTextWriter, GroupOfUnknownMaterialIsWhiteAndOpaque) {
 
 TEST(XTextWriter, MergedIndicesPast65535AreWrittenWhole) {
     std::vector<testsupport::Vertex> many(40000, {1, 1, 1});
-    auto model = LoadModel({{.name = "A", .vertices = many}, {.name = "B", .vertices = many, .faces = {{0, 39999, 1}}}});
+    auto model = LoadModel({{.name = "A", .vertices = many, .faces = {{0, 0, 0}}},
+                            {.name = "B", .vertices = many, .faces = {{0, 39999, 1}}}});
     const auto lines = Lines(MergedText(*model, {}));
     EXPECT_EQ(lines.at(9), "80000;");
-    EXPECT_EQ(lines.at(10 + 80000), "1;");
-    EXPECT_EQ(lines.at(11 + 80000), "3;40000,40001,79999;;");
+    EXPECT_EQ(lines.at(10 + 80000), "2;");
+    EXPECT_EQ(lines.at(12 + 80000), "3;40000,40001,79999;;");
 }
 
 TEST(XTextWriter, NothingToExportWritesNothing) {
