@@ -8,6 +8,7 @@
 
 #include "XExportTestSupport.h"
 #include "support/TempDir.h"
+#include "viewer/XFile.h"
 #include "xexport/ExportPreparation.h"
 #include "xexport/XTextWriter.h"
 
@@ -68,6 +69,40 @@ TEST(XTextWriter, VertexPipelineFollowsTheOrigin) {
         TExportOptions options;
         options.Origin = c.origin;
         EXPECT_EQ(VertexLines(MeshText(*model, options, 0)), c.lines) << c.mesh.name;
+    }
+}
+
+// Vertices no face uses, far out (issue 16): a number whose "%.6f" form would have
+// 16 digits or more before the point is written in exponent form, which the
+// project's loader reads back as the same float; every smaller one as before.
+TEST(XTextWriter, HugeCoordinatesTakeTheExponentFormAndReadBack) {
+    const struct {
+        float value;
+        const char* text;
+    } cases[] = {
+        {0.37f, "0.370000"},
+        {-123456.789f, "-123456.789062"},
+        {999999986991104.0f, "999999986991104.000000"},  // the largest float below 1e15
+        {1000000054099968.0f, "1.00000005e+15"},          // the next one
+        {2e35f, "2.0e+35"},
+        {-3e35f, "-3.0e+35"},
+        {std::numeric_limits<float>::max(), "3.4028235e+38"},
+    };
+    MeshSpec far{.name = "Far", .vertices = {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}}, .faces = {{0, 1, 2}}};
+    for (const auto& c : cases) far.vertices.push_back({c.value, 1, 2});
+    auto model = LoadModel({far});
+    TExportOptions keep;
+    keep.Origin = TOriginMode::NotEncode;
+    for (const std::string& text : {MeshText(*model, keep, 0), MergedText(*model, {})}) {
+        const auto lines = VertexLines(text);
+        const auto meshes = viewer::ParseXFile(reinterpret_cast<const std::uint8_t*>(text.data()), text.size());
+        ASSERT_EQ(meshes.size(), 1u);
+        ASSERT_EQ(meshes[0].positions.size(), lines.size());
+        for (std::size_t i = 0; i < std::size(cases); ++i) {
+            const bool last = i + 1 == std::size(cases);
+            EXPECT_EQ(lines[3 + i], std::string(cases[i].text) + ";2.000000;1.000000;" + (last ? ";" : ","));
+            EXPECT_EQ(meshes[0].positions[3 + i].x, cases[i].value) << cases[i].text;
+        }
     }
 }
 

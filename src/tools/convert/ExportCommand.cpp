@@ -298,10 +298,9 @@ void CheckMergedHasFaces(model3ds::TFile3DS& model, const ExportRequest& request
 
 // Without a choice of mesh, a model of several meshes writes its first; the user
 // may not know there are more.
-void NoteOtherMeshes(model3ds::TFile3DS& model, const ExportRequest& request, std::ostream& warnings) {
-    const int total = model.ObjectList().MeshTotal();
-    if (request.merge || request.meshIndex || request.meshName || total < 2) return;
-    warnings << "korvane-convert: " << request.input << " has " << total << " meshes; mesh 0 written (-m writes them all)\n";
+void NoteOtherMeshes(const ExportRequest& request, int meshTotal, std::ostream& notes) {
+    if (request.merge || request.meshIndex || request.meshName || meshTotal < 2) return;
+    notes << "korvane-convert: " << request.input << " has " << meshTotal << " meshes; mesh 0 written (-m writes them all)\n";
 }
 
 // Standard output gets the bytes from memory; a file is written by the writer itself.
@@ -341,8 +340,8 @@ void WarnNonFiniteCoordinates(const std::vector<const model3ds::TMesh3DS*>& mesh
     }
 }
 
-// One input to one output.
-void Convert(const ExportRequest& request, std::ostream& out, std::ostream& warnings) {
+// One input to one output; returns the number of meshes of the model.
+int Convert(const ExportRequest& request, std::ostream& out, std::ostream& warnings) {
     model3ds::TFile3DS model;
     OpenModelFile(model, request.input);
     if (model.ObjectList().MeshTotal() == 0) throw base::Exception("READ ERROR : " + request.input);
@@ -354,7 +353,7 @@ void Convert(const ExportRequest& request, std::ostream& out, std::ostream& warn
                                            : Meshes{model.ObjectList().GetMesh(meshIndex)},
                              warnings);
     Write(model, request, meshIndex, out);
-    NoteOtherMeshes(model, request, warnings);
+    return model.ObjectList().MeshTotal();
 }
 
 int RunBatchExport(const ExportRequest& request) {
@@ -378,7 +377,7 @@ bool IsExportValueOption(const std::string& word) { return TakesValue(word) || F
 int RunExport(const std::vector<std::string>& words, std::ostream& out) {
     const ExportRequest request = ParseRequest(words);
     if (request.batch) return RunBatchExport(request);
-    Convert(request, out, std::cerr);
+    NoteOtherMeshes(request, Convert(request, out, std::cerr), std::cerr);
     return 0;
 }
 
