@@ -280,7 +280,7 @@ int FindMesh(model3ds::TFile3DS& model, const ExportRequest& request) {
 // a file readers refuse; here both are failures.
 int ResolveMesh(model3ds::TFile3DS& model, const ExportRequest& request) {
     const int index = FindMesh(model, request);
-    const std::string& name = model.ObjectList().GetMesh(index)->Name;
+    const std::string name = EscapeField(model.ObjectList().GetMesh(index)->Name);
     switch (xexport::ExportRefusal(model, index, false)) {
     case xexport::TExportRefusal::NoVertices:
         throw base::Exception(base::Format("nothing to export: mesh %d (\"%s\") has no vertices", index, name.c_str()));
