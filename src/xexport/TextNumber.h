@@ -7,9 +7,10 @@
 namespace xexport {
 
 // From this magnitude on, "%.6f" would spell at least 16 digits before the point.
-// Readers collect those digits in a 64-bit integer, or in a field of limited
-// length; assimp refuses them from 2^64 on. Every float that large is a whole
-// number, so its six zeros after the point say nothing anyway.
+// Readers collect those digits in an integer or a field of limited length: assimp
+// refuses them from 2^64 (about 1.8e19) on, so this bound leaves a wide margin.
+// Every float that large is a whole number, so its six zeros after the point say
+// nothing anyway.
 constexpr double kExponentFrom = 1e15;
 
 // Room a formatted number may need.
