@@ -158,14 +158,19 @@ TEST_F(ConvertExport, FailuresExitOneAndWriteNothing) {
 }
 
 // What korvane-convert says on standard error about the mesh it writes, and the
-// models it refuses rather than write a Mesh without faces (issue 16).
-TEST_F(ConvertExport, MeshChoiceIsNotedAndFacelessMeshesAreRefused) {
+// models it refuses rather than write a file readers refuse or misplace: a Mesh
+// without faces (issue 16), a frame whose matrix is singular (issue 18).
+TEST_F(ConvertExport, MeshChoiceIsNotedAndUnusableMeshesAreRefused) {
     const MeshSpec points{.name = "Points", .vertices = {{1, 2, 3}, {4, 5, 6}}};
     const MeshSpec tri{.name = "Tri", .vertices = {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}}, .faces = {{0, 1, 2}}};
     const std::string loose = dir_.File("loose.3ds"), pointsOnly = dir_.File("points.3ds"), triOnly = dir_.File("tri.3ds");
     std::ofstream(loose, std::ios::binary) << AsString(testsupport::BuildModel({points, tri}));
     std::ofstream(pointsOnly, std::ios::binary) << AsString(testsupport::BuildModel({points}));
     std::ofstream(triOnly, std::ios::binary) << AsString(testsupport::BuildModel({tri}));
+    const std::string flat = dir_.File("flat.3ds");
+    MeshSpec flatTri = tri;
+    flatTri.matrix = {1, 0, 0, 0, 1, 0, 1, 1, 0, 0, 0, 0};
+    std::ofstream(flat, std::ios::binary) << AsString(testsupport::BuildModel({flatTri}));
     const std::string noFaces = "nothing to export: mesh 0 (\"Points\") has no faces\n";
     const struct {
         std::vector<std::string> arguments;
@@ -181,6 +186,9 @@ TEST_F(ConvertExport, MeshChoiceIsNotedAndFacelessMeshesAreRefused) {
         {{"--mesh-name", "Points", "-b", loose}, 1, noFaces},
         {{"-m", pointsOnly}, 1, "nothing to export: no mesh of " + pointsOnly + " has faces\n"},
         {{"-m", "-b", pointsOnly}, 1, "nothing to export: no mesh of " + pointsOnly + " has faces\n"},
+        {{"--frames", flat}, 1,
+         "mesh \"Tri\": its local matrix is singular (its axes lie in a plane), so no frame can place the mesh\n"},
+        {{flat}, 0, ""},
     };
     for (const auto& c : cases) {
         std::vector<std::string> arguments = c.arguments;
