@@ -30,6 +30,20 @@ public:
     WaitCursor& operator=(const WaitCursor&) = delete;
 };
 
+QString RefusalText(xexport::TExportRefusal refusal) {
+    switch (refusal) {
+    case xexport::TExportRefusal::NoVertices:
+        return TMainFrm::tr("このメッシュには頂点がないため保存できません");
+    case xexport::TExportRefusal::NoFaces:
+        return TMainFrm::tr("このメッシュには面がないため保存できません");
+    case xexport::TExportRefusal::NoMeshWithFaces:
+        return TMainFrm::tr("面のあるメッシュがないため保存できません");
+    case xexport::TExportRefusal::None:
+        break;
+    }
+    return {};
+}
+
 }  // namespace
 
 xexport::TExportOptions TMainFrm::ExportOptions() const {
@@ -62,10 +76,10 @@ void TMainFrm::SaveChosenFile(const std::string& path, bool binary) {
     if (!SelectedMeshNode(meshIndex)) return;
     const xexport::TExportOptions options = ExportOptions();
     const bool merged = SelectAllMesh->isChecked();
-    // The writers write nothing for a mesh without vertices; the user is told rather than left without a file.
-    if (!merged && !xexport::MeshToExport(*ModelFile, meshIndex)) {
-        QMessageBox box(QMessageBox::Warning, QApplication::applicationDisplayName(),
-                        tr("このメッシュには頂点がないため保存できません"), QMessageBox::Ok, this);
+    // The writers write nothing for a mesh without vertices, and a Mesh without faces
+    // is a file readers refuse; the user is told rather than left without a file.
+    if (const QString refusal = RefusalText(xexport::ExportRefusal(*ModelFile, meshIndex, merged)); !refusal.isEmpty()) {
+        QMessageBox box(QMessageBox::Warning, QApplication::applicationDisplayName(), refusal, QMessageBox::Ok, this);
         box.exec();
         return;
     }

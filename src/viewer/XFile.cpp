@@ -274,11 +274,16 @@ private:
         return token.number;
     }
 
-    // Values past the range of a float become infinite rather than undefined.
+    // Values that round past the range of a float become infinite rather than
+    // undefined. Those just above the largest float round to it, as the shortest
+    // text of that float ("3.4028235e+38") does.
     float ReadFloat() {
+        constexpr double kRoundsToInfinity = 0x1.ffffffp127;  // the largest float and half a step
+        constexpr float kLargest = std::numeric_limits<float>::max();
+        constexpr float kInfinity = std::numeric_limits<float>::infinity();
         const double value = ReadNumber();
-        if (value > std::numeric_limits<float>::max()) return std::numeric_limits<float>::infinity();
-        if (value < -std::numeric_limits<float>::max()) return -std::numeric_limits<float>::infinity();
+        if (std::fabs(value) >= kRoundsToInfinity) return value > 0 ? kInfinity : -kInfinity;
+        if (std::fabs(value) > kLargest) return value > 0 ? kLargest : -kLargest;
         return static_cast<float>(value);
     }
 

@@ -1,10 +1,12 @@
 #include "xexport/ExportBlocks.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <map>
 #include <tuple>
 
+#include "base/Format.h"
 #include "base/ShiftJis.h"
 
 namespace xexport {
@@ -46,6 +48,68 @@ std::uint32_t FloatBits(float value) {
     std::memcpy(&bits, &value, sizeof bits);
     return bits;
 }
+
+// For each vertex and each smoothing mask among its faces, the sum of the normals
+// of the faces around the vertex that share a bit with the mask. Each sum adds
+// its faces in face order, in one pass over them per distinct mask at the vertex,
+// so the cost grows with the faces around a vertex, not with their square.
+class TSmoothSums {
+public:
+    template <typename Smoothing>
+    TSmoothSums(const TMesh3DS& mesh, const std::vector<Vec3d>& faceNormals, Smoothing smoothing) {
+        const std::size_t n = mesh.Vertices.size();
+        // The faces around each vertex, in face order (a face with a corner twice, twice).
+        std::vector<std::uint32_t> first(n + 1, 0);
+        for (const auto& face : mesh.Faces) {
+            for (const std::uint16_t v : {face.V1, face.V2, face.V3}) ++first[v + 1];
+        }
+        for (std::size_t i = 0; i < n; ++i) first[i + 1] += first[i];
+        std::vector<std::uint32_t> around(first[n]);
+        std::vector<std::uint32_t> fill(first.begin(), first.end() - 1);
+        for (std::size_t f = 0; f < mesh.Faces.size(); ++f) {
+            const auto& face = mesh.Faces[f];
+            for (const std::uint16_t v : {face.V1, face.V2, face.V3}) around[fill[v]++] = static_cast<std::uint32_t>(f);
+        }
+        firstSum_.reserve(n + 1);
+        for (std::size_t v = 0; v < n; ++v) {
+            const std::size_t begin = sums_.size();
+            firstSum_.push_back(begin);
+            for (std::uint32_t k = first[v]; k < first[v + 1]; ++k) {
+                const std::uint32_t mask = smoothing(around[k]);
+                if (mask != 0 && Find(begin, sums_.size(), mask) == nullptr) sums_.push_back({mask, {}});
+            }
+            for (std::size_t s = begin; s < sums_.size(); ++s) {
+                for (std::uint32_t k = first[v]; k < first[v + 1]; ++k) {
+                    if ((smoothing(around[k]) & sums_[s].mask) == 0) continue;
+                    const Vec3d& normal = faceNormals[around[k]];
+                    sums_[s].sum.x += normal.x;
+                    sums_[s].sum.y += normal.y;
+                    sums_[s].sum.z += normal.z;
+                }
+            }
+        }
+        firstSum_.push_back(sums_.size());
+    }
+
+    // The sum at vertex v for a face of that mask around it.
+    const Vec3d& At(std::uint16_t v, std::uint32_t mask) const { return Find(firstSum_[v], firstSum_[v + 1], mask)->sum; }
+
+private:
+    struct Sum {
+        std::uint32_t mask;
+        Vec3d sum;
+    };
+
+    const Sum* Find(std::size_t begin, std::size_t end, std::uint32_t mask) const {
+        for (std::size_t s = begin; s < end; ++s) {
+            if (sums_[s].mask == mask) return &sums_[s];
+        }
+        return nullptr;
+    }
+
+    std::vector<std::size_t> firstSum_;  // per vertex, its first entry in sums_
+    std::vector<Sum> sums_;
+};
 
 }  // namespace
 
@@ -114,21 +178,10 @@ TMeshNormals ComputeNormals(const std::vector<const TMesh3DS*>& meshes, const TV
             faceNormals[f] = Cross(Sub(positions[face.V2], positions[face.V1]),
                                    Sub(positions[face.V3], positions[face.V1]));
         }
-        // The faces around each vertex, as offsets into one list.
-        std::vector<std::uint32_t> first(n + 1, 0);
-        for (const auto& face : mesh->Faces) {
-            for (const std::uint16_t v : {face.V1, face.V2, face.V3}) ++first[v + 1];
-        }
-        for (std::size_t i = 0; i < n; ++i) first[i + 1] += first[i];
-        std::vector<std::uint32_t> around(first[n]);
-        std::vector<std::uint32_t> fill(first.begin(), first.end() - 1);
-        for (std::size_t f = 0; f < m; ++f) {
-            const auto& face = mesh->Faces[f];
-            for (const std::uint16_t v : {face.V1, face.V2, face.V3}) around[fill[v]++] = static_cast<std::uint32_t>(f);
-        }
         const auto smoothing = [mesh](std::size_t f) {
             return f < mesh->SmoothGroups.size() ? mesh->SmoothGroups[f] : std::uint32_t{0};
         };
+        const TSmoothSums sums(*mesh, faceNormals, smoothing);
         for (std::size_t f = 0; f < m; ++f) {
             const std::uint32_t bits = smoothing(f);
             TVector3DS flat{0, 0, 1};
@@ -136,20 +189,8 @@ TMeshNormals ComputeNormals(const std::vector<const TMesh3DS*>& meshes, const TV
             std::array<std::uint32_t, 3> indices{};
             const auto corners = FaceCorners(mesh->Faces[f], flip);
             for (int c = 0; c < 3; ++c) {
-                const std::uint16_t v = corners[c];
-                Vec3d sum = faceNormals[f];
-                if (bits != 0) {
-                    sum = {};
-                    for (std::uint32_t k = first[v]; k < first[v + 1]; ++k) {
-                        const std::uint32_t g = around[k];
-                        if ((smoothing(g) & bits) == 0) continue;
-                        sum.x += faceNormals[g].x;
-                        sum.y += faceNormals[g].y;
-                        sum.z += faceNormals[g].z;
-                    }
-                }
                 TVector3DS normal = flat;
-                Normalise(sum, normal);
+                Normalise(bits != 0 ? sums.At(corners[c], bits) : faceNormals[f], normal);
                 if (flip) normal = {-normal.x, -normal.y, -normal.z};
                 const auto key = std::make_tuple(FloatBits(normal.x), FloatBits(normal.y), FloatBits(normal.z));
                 const auto [found, added] = known.emplace(key, static_cast<std::uint32_t>(result.Normals.size()));
@@ -167,6 +208,12 @@ TFrame MeshFrame(const TMesh3DS& mesh, TVertexTransform& transform) {
     frame.Name = mesh.Name.empty() ? std::string("Mesh") : TextFormName(mesh.Name);
     frame.Matrix = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
     const float* m = mesh.LocalMatrix.m;
+    if (std::all_of(m, m + 12, [](float value) { return value == 0; })) return frame;  // no matrix in the file
+    const auto refuse = [&mesh](const char* why) {
+        throw EExportError(base::Format("mesh \"%s\": its local matrix %s, so no frame can place the mesh",
+                                        mesh.Name.c_str(), why));
+    };
+    if (!std::all_of(m, m + 12, [](float value) { return std::isfinite(value); })) refuse("is not all numbers");
     // Rows: the local x, y and z axes, then the origin, in the model's axes.
     double r[3][3];
     for (int i = 0; i < 3; ++i)
@@ -174,13 +221,18 @@ TFrame MeshFrame(const TMesh3DS& mesh, TVertexTransform& transform) {
     const double det = r[0][0] * (r[1][1] * r[2][2] - r[1][2] * r[2][1]) -
                        r[0][1] * (r[1][0] * r[2][2] - r[1][2] * r[2][0]) +
                        r[0][2] * (r[1][0] * r[2][1] - r[1][1] * r[2][0]);
-    if (!std::isfinite(det) || std::fabs(det) < 1e-12) return frame;
-    for (int i = 0; i < 12; ++i) {
-        if (!std::isfinite(m[i])) return frame;
-    }
+    // Measured against the lengths of the axes (their volume is at most the product
+    // of their lengths), so that a small matrix is not taken for a flat one. Axes
+    // closer to a plane would magnify the rounding of the written coordinates past
+    // what a 32-bit float carries.
+    double lengths = 1;
+    for (const auto& row : r) lengths *= std::sqrt(row[0] * row[0] + row[1] * row[1] + row[2] * row[2]);
+    if (!(std::fabs(det) > 1e-6 * lengths)) refuse("is singular (its axes lie in a plane)");
     // The origin goes where the vertex pipeline puts a vertex at that point.
     TVertexTransform originOnly = transform;
     originOnly.Snap = false;
+    if (originOnly.FirstNonFiniteStep({m[9], m[10], m[11]}) != TVertexTransform::TStep::None)
+        refuse("puts the origin past the largest 32-bit float");
     const TVector3DS origin = originOnly.Apply({m[9], m[10], m[11]});
     transform.ToLocal = true;
     transform.Origin[0] = origin.x;

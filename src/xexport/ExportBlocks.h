@@ -62,10 +62,12 @@ struct TFrame {
     std::array<float, 16> Matrix{};
 };
 
-// The frame of the mesh, and the transform's steps into the frame's space: with
-// a usable local matrix, the vertices are written relative to it so that the
-// frame's matrix puts them back where the plain export puts them; without one
-// (all zero, or singular) the matrix is the identity.
+// The frame of the mesh, and the transform's steps into the frame's space: the
+// vertices are written relative to the local matrix so that the frame's matrix
+// puts them back where the plain export puts them. Without a matrix (all zero)
+// the frame's matrix is the identity. Raises EExportError when the matrix cannot
+// place the mesh: a value that is not a number, axes in a plane (singular), or an
+// origin past the range of a 32-bit float.
 TFrame MeshFrame(const TMesh3DS& mesh, TVertexTransform& transform);
 
 }  // namespace xexport

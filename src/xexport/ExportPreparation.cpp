@@ -218,6 +218,28 @@ void AddScale(TVertexTransform& transform, const TExportOptions& options) {
     transform.Scale = options.Scale;
 }
 
+void CheckStaysFinite(const TMesh3DS& mesh, const TVertexTransform& transform) {
+    using TStep = TVertexTransform::TStep;
+    for (std::size_t i = 0; i < mesh.Vertices.size(); ++i) {
+        const TVector3DS& v = mesh.Vertices[i];
+        if (!std::isfinite(v.x) || !std::isfinite(v.y) || !std::isfinite(v.z)) continue;
+        const TStep step = transform.FirstNonFiniteStep(v);
+        if (step == TStep::None) continue;
+        const std::string how = step == TStep::Move    ? std::string("moving the origin")
+                                : step == TStep::Scale ? base::Format("scaling by %g", transform.Scale)
+                                                       : std::string("the frame of its local matrix");
+        throw EExportError(base::Format("mesh \"%s\": %s takes vertex %zu (%g, %g, %g) past the largest 32-bit float",
+                                        mesh.Name.c_str(), how.c_str(), i, v.x, v.y, v.z));
+    }
+}
+
+TExportRefusal ExportRefusal(TFile3DS& model, int meshIndex, bool merged) {
+    if (merged) return CollectMeshes(model).Meshes.empty() ? TExportRefusal::NoMeshWithFaces : TExportRefusal::None;
+    const TMesh3DS* mesh = MeshToExport(model, meshIndex);
+    if (mesh == nullptr) return TExportRefusal::NoVertices;
+    return mesh->Faces.empty() ? TExportRefusal::NoFaces : TExportRefusal::None;
+}
+
 TMergedModel CollectMeshes(TFile3DS& model) {
     TMergedModel merged;
     auto& meshes = model.ObjectList();
@@ -225,6 +247,7 @@ TMergedModel CollectMeshes(TFile3DS& model) {
     for (int i = 0; i < total; ++i) {
         const TMesh3DS* mesh = meshes.GetMesh(i);
         CheckFaceVertices(*mesh);
+        if (mesh->Faces.empty()) continue;
         merged.Meshes.push_back(mesh);
         merged.TotalVertices += mesh->Vertices.size();
         merged.TotalFaces += mesh->Faces.size();

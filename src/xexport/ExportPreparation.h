@@ -10,6 +10,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "base/Errors.h"
 #include "model3ds/File3DS.h"
 #include "model3ds/Records.h"
 #include "xexport/ExportOptions.h"
@@ -20,6 +21,12 @@ using model3ds::TFile3DS;
 using model3ds::TMaterial3DS;
 using model3ds::TMesh3DS;
 using model3ds::TVector3DS;
+
+// An export that would write something readers cannot use.
+class EExportError : public base::Exception {
+public:
+    using base::Exception::Exception;
+};
 
 // The box of the finite coordinates: a coordinate that is NaN or infinite is left
 // out. Both corners (0, 0, 0) for a mesh without vertices or for the index -1; an
@@ -112,14 +119,15 @@ std::vector<int> FaceMaterialTable(const TMesh3DS& mesh, const TMaterialLookup& 
 // How many coordinates of the mesh's vertices are NaN or infinite.
 std::size_t CountNonFiniteCoordinates(const TMesh3DS& mesh);
 
-// The per-vertex steps before a vertex is written: snapping, then moving the
-// origin. A coordinate that is NaN or infinite is written as 0, which every
-// reader can parse.
+// The per-vertex steps before a vertex is written: snapping, moving the origin,
+// scaling, and going into a frame's space. A coordinate that is NaN or infinite
+// in the model is written as 0, which every reader can parse.
 struct TVertexTransform {
     bool Snap = true;
     bool Move = false;
     long double Shift[3] = {0, 0, 0};
-    // --scale: after the origin is moved.
+    // --scale: after the origin is moved. Snapping then comes after the scale, so
+    // that a large factor does not blow the nudge of an exact zero up.
     bool Scaled = false;
     double Scale = 1;
     // --frames: into the frame's space, (v - Origin) times Inverse (row vector).
@@ -127,41 +135,72 @@ struct TVertexTransform {
     double Origin[3] = {0, 0, 0};
     double Inverse[3][3] = {{1, 0, 0}, {0, 1, 0}, {0, 0, 1}};
 
+    // The step that first turns a coordinate NaN or infinite, or None.
+    enum class TStep { None, Move, Scale, ToLocal };
+
     TVector3DS Apply(TVector3DS v) const {
-        if (Snap) {
-            SnapTinyValue(v.x);
-            SnapTinyValue(v.y);
-            SnapTinyValue(v.z);
+        Steps<false>(v);
+        for (float* value : {&v.x, &v.y, &v.z}) {
+            if (!std::isfinite(*value)) *value = 0;
         }
+        return v;
+    }
+
+    // For a vertex whose coordinates are all finite.
+    TStep FirstNonFiniteStep(TVector3DS v) const { return Steps<true>(v); }
+
+private:
+    static void SnapAll(TVector3DS& v) {
+        SnapTinyValue(v.x);
+        SnapTinyValue(v.y);
+        SnapTinyValue(v.z);
+    }
+
+    // The steps in order. Tracked, returns the first step after which a coordinate
+    // is not finite; untracked (the writers' loop), always None.
+    template <bool Tracked>
+    TStep Steps(TVector3DS& v) const {
+        const auto broken = [&v] {
+            return Tracked && !(std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z));
+        };
+        if (Snap && !Scaled) SnapAll(v);
         if (Move) {
             v.x = static_cast<float>(v.x - Shift[0]);
             v.y = static_cast<float>(v.y - Shift[1]);
             v.z = static_cast<float>(v.z - Shift[2]);
+            if (broken()) return TStep::Move;
         }
         if (Scaled) {
             v.x = static_cast<float>(v.x * Scale);
             v.y = static_cast<float>(v.y * Scale);
             v.z = static_cast<float>(v.z * Scale);
+            if (broken()) return TStep::Scale;
+            if (Snap) SnapAll(v);
         }
         if (ToLocal) {
             const double d[3] = {v.x - Origin[0], v.y - Origin[1], v.z - Origin[2]};
             v.x = static_cast<float>(d[0] * Inverse[0][0] + d[1] * Inverse[1][0] + d[2] * Inverse[2][0]);
             v.y = static_cast<float>(d[0] * Inverse[0][1] + d[1] * Inverse[1][1] + d[2] * Inverse[2][1]);
             v.z = static_cast<float>(d[0] * Inverse[0][2] + d[1] * Inverse[1][2] + d[2] * Inverse[2][2]);
+            if (broken()) return TStep::ToLocal;
         }
-        for (float* value : {&v.x, &v.y, &v.z}) {
-            if (!std::isfinite(*value)) *value = 0;
-        }
-        return v;
+        return TStep::None;
     }
 };
 
 TVertexTransform SingleMeshTransform(TFile3DS& model, int meshIndex, const TExportOptions& options);
 
+// Raises EExportError naming the mesh and the vertex when a vertex with finite
+// coordinates would leave the range of a 32-bit float on its way through the
+// transform (a large scale, or a frame that cannot hold it), rather than be
+// written as 0 like a coordinate that was never a number.
+void CheckStaysFinite(const TMesh3DS& mesh, const TVertexTransform& transform);
+
 // Adds the options' scale to a transform (nothing for the scale 1).
 void AddScale(TVertexTransform& transform, const TExportOptions& options);
 
-// The meshes of a merged export, with their totals; empty when the model has no mesh.
+// The meshes of a merged export, with their totals: every mesh with faces; a mesh
+// without faces would only add vertices no face uses. Empty when no mesh has faces.
 // Raises E3DSError when a face of any mesh refers past its mesh's vertices.
 struct TMergedModel {
     std::vector<const TMesh3DS*> Meshes;
@@ -170,6 +209,12 @@ struct TMergedModel {
 };
 
 TMergedModel CollectMeshes(TFile3DS& model);
+
+// Why a save would write nothing, or a file readers refuse (a Mesh without faces).
+enum class TExportRefusal { None, NoVertices, NoFaces, NoMeshWithFaces };
+
+// For the mesh at meshIndex, or for a merged export of the model when merged.
+TExportRefusal ExportRefusal(TFile3DS& model, int meshIndex, bool merged);
 
 // Whether the merged writers write a MeshMaterialList: never for a model without
 // materials, whose faces would all point at a material that is not there.

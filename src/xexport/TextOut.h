@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include "base/Format.h"
+#include "xexport/TextNumber.h"
 
 namespace xexport {
 
@@ -32,8 +33,10 @@ public:
         Text(text);
         EndLine();
     }
-    // "%.6f" of the 32-bit value widened unchanged.
-    void Fixed6(float value) { used_ += base::FormatFixed6(Room(base::kMaxFixed6), value); }
+    // "%.6f", or the exponent form for a value too large for it (TextNumber.h).
+    void Number(float value) { used_ += FormatTextNumber(Room(kMaxTextNumber), value); }
+    // A number that reads back as the same float (TextNumber.h).
+    void ExactNumber(float value) { used_ += FormatExactTextNumber(Room(kMaxTextNumber), value); }
     // "%d".
     void Int(long long value) { used_ += base::FormatInt(Room(20), value); }
 

@@ -217,6 +217,7 @@ void WriteMeshXBinary(TFile3DS& model, const TExportOptions& options, const std:
     if (mesh == nullptr) return;
     TVertexTransform transform = SingleMeshTransform(model, meshIndex, options);
     const TFrame frame = options.Frames ? MeshFrame(*mesh, transform) : TFrame();
+    CheckStaysFinite(*mesh, transform);
     const bool withMaterials = options.SaveMaterial && !mesh->MatGroups.empty();
     const std::vector<std::uint16_t> faceGroups = withMaterials ? FaceGroupTable(*mesh) : std::vector<std::uint16_t>();
     const std::uint64_t n = mesh->Vertices.size();
@@ -240,6 +241,9 @@ void WriteMergedXBinary(TFile3DS& model, const TExportOptions& options, const st
                         base::Stream& stream) {
     const TMergedModel merged = CollectMeshes(model);
     if (merged.Meshes.empty()) return;
+    TVertexTransform snapOnly;
+    AddScale(snapOnly, options);
+    for (const TMesh3DS* mesh : merged.Meshes) CheckStaysFinite(*mesh, snapOnly);
     const bool withMaterials = MergedHasMaterialList(model, options);
     const std::uint64_t n = merged.TotalVertices;
     const std::uint64_t m = merged.TotalFaces;
@@ -248,8 +252,6 @@ void WriteMergedXBinary(TFile3DS& model, const TExportOptions& options, const st
     TXBuffer out(MeshSize(n, m) + (withMaterials ? MaterialListSize(m, materialTotal) : 0));
     WriteStart(n, out);
     WriteListStart(TOKEN_FLOAT_LIST, 3 * n, out);
-    TVertexTransform snapOnly;
-    AddScale(snapOnly, options);
     for (const TMesh3DS* mesh : merged.Meshes) WriteVertices(*mesh, snapOnly, out);
     WriteListStart(TOKEN_INTEGER_LIST, 4 * m + 1, out);
     WriteDword(static_cast<std::uint32_t>(m), out);

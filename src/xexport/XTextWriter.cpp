@@ -41,11 +41,11 @@ void EndElement(TTextOut& out, bool last) {
 
 // Written in the order x, z, y.
 void AppendVertex(TTextOut& out, const TVector3DS& v, bool last) {
-    out.Fixed6(v.x);
+    out.Number(v.x);
     out.Char(';');
-    out.Fixed6(v.z);
+    out.Number(v.z);
     out.Char(';');
-    out.Fixed6(v.y);
+    out.Number(v.y);
     out.Char(';');
     EndElement(out, last);
 }
@@ -74,9 +74,9 @@ void AppendTexCoords(TTextOut& out, const std::vector<model3ds::TTexCoord3DS>& c
     out.Line("MeshTextureCoords {");
     AppendCount(out, coords.size());
     for (std::size_t i = 0; i < coords.size(); ++i) {
-        out.Fixed6(coords[i].u);
+        out.Number(coords[i].u);
         out.Char(';');
-        out.Fixed6(coords[i].v);
+        out.Number(coords[i].v);
         out.Char(';');
         EndElement(out, i + 1 == coords.size());
     }
@@ -105,7 +105,7 @@ void AppendFrameStart(TTextOut& out, const TFrame& frame) {
     out.Line("Frame " + frame.Name + " {");
     out.Line("FrameTransformMatrix {");
     for (std::size_t i = 0; i < frame.Matrix.size(); ++i) {
-        out.Fixed6(frame.Matrix[i]);
+        out.ExactNumber(frame.Matrix[i]);
         out.Char(i + 1 == frame.Matrix.size() ? ';' : ',');
     }
     out.Line(";");
@@ -115,7 +115,7 @@ void AppendFrameStart(TTextOut& out, const TFrame& frame) {
 void AppendMaterialPart(TTextOut& out, const MaterialValues& values, TMaterialPart part) {
     const auto appendFloats = [&out, &values](int first, int count) {
         for (int i = first; i < first + count; ++i) {
-            out.Fixed6(values[i]);
+            out.Number(values[i]);
             out.Char(';');
         }
     };
@@ -218,6 +218,7 @@ void WriteMeshXText(TFile3DS& model, const TExportOptions& options, const std::s
     if (mesh == nullptr) return;
     TVertexTransform transform = SingleMeshTransform(model, meshIndex, options);
     const TFrame frame = options.Frames ? MeshFrame(*mesh, transform) : TFrame();
+    CheckStaysFinite(*mesh, transform);
     const bool withMaterials = options.SaveMaterial && !mesh->MatGroups.empty();
     const std::vector<std::uint16_t> faceGroups = withMaterials ? FaceGroupTable(*mesh) : std::vector<std::uint16_t>();
 
@@ -250,6 +251,7 @@ void WriteMergedXText(TFile3DS& model, const TExportOptions& options, const std:
     TVertexTransform asStored;
     asStored.Snap = false;
     AddScale(asStored, options);
+    for (const TMesh3DS* mesh : merged.Meshes) CheckStaysFinite(*mesh, asStored);
     std::uint64_t written = 0;
     for (const TMesh3DS* mesh : merged.Meshes) {
         for (const TVector3DS& v : mesh->Vertices)

@@ -331,9 +331,15 @@ TEST_F(MainWindow, SaveButtonProposesTheMeshNameAndWritesBinary) {
     Open(sample_);
     Select(1);
     const QString target = QString::fromStdString(dir_.File("chosen.x"));
+    // "立方体" has a vertex but no face: a file readers refuse is not written.
+    const auto refused = windowtest::RunAnswering([&] { w.OnToolButton(w.bSave); }, target);
+    EXPECT_EQ(QFileInfo(refused.proposed).fileName(), QString::fromUtf8("立方体.x"));
+    EXPECT_EQ(refused.boxTexts, std::vector<QString>{QString::fromUtf8("このメッシュには面がないため保存できません")});
+    EXPECT_FALSE(QFileInfo::exists(target));
+    Select(0);
     const auto answers = windowtest::RunAnswering([&] { w.OnToolButton(w.bSave); }, target);
     EXPECT_TRUE(answers.boxTexts.empty());
-    EXPECT_EQ(QFileInfo(answers.proposed).fileName(), QString::fromUtf8("立方体.x"));
+    EXPECT_EQ(QFileInfo(answers.proposed).fileName(), QString::fromUtf8("箱.x"));
     EXPECT_EQ(Bytes(target.toStdString()).substr(0, 16), "xof 0303bin 0032");
     // A material node proposes its mesh, also when all meshes are merged.
     Select(0, 1);

@@ -200,9 +200,10 @@ TEST(ConvertExport, NonFiniteCoordinatesAreWrittenAsZeroWithAWarning) {
     testsupport::TempDir dir;
     const float nan = std::numeric_limits<float>::quiet_NaN();
     const float inf = std::numeric_limits<float>::infinity();
-    const testsupport::MeshSpec spoilt{.name = "Spoilt\n", .vertices = {{nan, 1, 1}, {2, inf, -inf}, {0, 0, 0}}};
-    const testsupport::MeshSpec clean{.name = "Clean", .vertices = {{1, 1, 1}}};
-    const testsupport::MeshSpec half{.name = "Half", .vertices = {{1, nan, 1}}};
+    const testsupport::MeshSpec spoilt{
+        .name = "Spoilt\n", .vertices = {{nan, 1, 1}, {2, inf, -inf}, {0, 0, 0}}, .faces = {{0, 1, 2}}};
+    const testsupport::MeshSpec clean{.name = "Clean", .vertices = {{1, 1, 1}}, .faces = {{0, 0, 0}}};
+    const testsupport::MeshSpec half{.name = "Half", .vertices = {{1, nan, 1}}, .faces = {{0, 0, 0}}};
     Save(dir.File("nan.3ds"), testsupport::BuildModel({spoilt, clean, half}));
     const std::string spoiltWarning =
         "korvane-convert: warning: mesh \"Spoilt\\n\": 3 coordinates are not a finite number; written as 0\n";
@@ -212,7 +213,7 @@ TEST(ConvertExport, NonFiniteCoordinatesAreWrittenAsZeroWithAWarning) {
         std::vector<std::string> arguments;
         std::string warnings;
     } cases[] = {
-        {{}, spoiltWarning},
+        {{}, spoiltWarning + "korvane-convert: " + dir.File("nan.3ds") + " has 3 meshes; mesh 0 written (-m writes them all)\n"},
         {{"--mesh", "1"}, ""},
         {{"-b", "--mesh-name", "Half"}, halfWarning},
         {{"-m"}, spoiltWarning + halfWarning},

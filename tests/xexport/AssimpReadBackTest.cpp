@@ -106,6 +106,27 @@ TEST(AssimpReadBack, MeshesOfAnyNameReadBack) {
     }
 }
 
+// Vertices no face uses, far out, as a real pickup truck holds them (issue 16):
+// the text form, one mesh and merged, still reads back.
+TEST(AssimpReadBack, FarOffUnusedVerticesReadBack) {
+    const std::string assimp = FindProgram("assimp");
+    if (assimp.empty()) GTEST_SKIP() << "assimp (Debian assimp-utils) is not installed";
+    testsupport::TempDir dir;
+    auto model = xtest::LoadModel({{.name = "Truck",
+                                    .vertices = {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {2e35f, -1.9e35f, 3e35f},
+                                                 {-1.5e15f, 1e20f, -3.4e38f}},
+                                    .faces = {{0, 1, 2}}}});
+    xexport::TExportOptions keep;
+    keep.Origin = xexport::TOriginMode::NotEncode;
+    for (const bool merged : {false, true}) {
+        const std::string output = dir.File("truck.x");
+        merged ? xexport::WriteMergedXText(*model, {}, output, nullptr) : xexport::WriteMeshXText(*model, keep, output, nullptr, 0);
+        const auto info = testsupport::RunProcess({assimp, "info", output, "-r"});
+        ASSERT_EQ(info.exitCode, 0) << (merged ? "merged " : "one mesh ") << info.out << info.err;
+        EXPECT_EQ(InfoCounts(info.out)["Faces"], 1);
+    }
+}
+
 // The sums of the num attributes of one kind of array in an assxml dump.
 long XmlCount(const std::string& xml, const std::string& element) {
     const std::regex pattern("<" + element + R"re( num="(\d+)")re");

@@ -157,6 +157,86 @@ TEST_F(ConvertExport, FailuresExitOneAndWriteNothing) {
     }
 }
 
+// What korvane-convert says on standard error about the mesh it writes, and the
+// models it refuses rather than write a file readers refuse or misplace: a Mesh
+// without faces (issue 16), a frame whose matrix is singular (issue 18).
+TEST_F(ConvertExport, MeshChoiceIsNotedAndUnusableMeshesAreRefused) {
+    const MeshSpec points{.name = "Points", .vertices = {{1, 2, 3}, {4, 5, 6}}};
+    const MeshSpec tri{.name = "Tri", .vertices = {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}}, .faces = {{0, 1, 2}}};
+    const std::string loose = dir_.File("loose.3ds"), pointsOnly = dir_.File("points.3ds"), triOnly = dir_.File("tri.3ds");
+    std::ofstream(loose, std::ios::binary) << AsString(testsupport::BuildModel({points, tri}));
+    std::ofstream(pointsOnly, std::ios::binary) << AsString(testsupport::BuildModel({points}));
+    std::ofstream(triOnly, std::ios::binary) << AsString(testsupport::BuildModel({tri}));
+    const std::string flat = dir_.File("flat.3ds");
+    MeshSpec flatTri = tri;
+    flatTri.matrix = {1, 0, 0, 0, 1, 0, 1, 1, 0, 0, 0, 0};
+    std::ofstream(flat, std::ios::binary) << AsString(testsupport::BuildModel({flatTri}));
+    const std::string noFaces = "nothing to export: mesh 0 (\"Points\") has no faces\n";
+    const struct {
+        std::vector<std::string> arguments;
+        int exitCode;
+        std::string err;
+    } cases[] = {
+        {{input_}, 0, "korvane-convert: " + input_ + " has 3 meshes; mesh 0 written (-m writes them all)\n"},
+        {{"--mesh", "0", input_}, 0, ""},
+        {{"--mesh-name", "Tri", input_}, 0, ""},
+        {{"-m", input_}, 0, ""},
+        {{triOnly}, 0, ""},
+        {{loose}, 1, noFaces},
+        {{"--mesh-name", "Points", "-b", loose}, 1, noFaces},
+        {{"-m", pointsOnly}, 1, "nothing to export: no mesh of " + pointsOnly + " has faces\n"},
+        {{"-m", "-b", pointsOnly}, 1, "nothing to export: no mesh of " + pointsOnly + " has faces\n"},
+        {{"--frames", flat}, 1,
+         "mesh \"Tri\": its local matrix is singular (its axes lie in a plane), so no frame can place the mesh\n"},
+        {{flat}, 0, ""},
+    };
+    for (const auto& c : cases) {
+        std::vector<std::string> arguments = c.arguments;
+        arguments.insert(arguments.begin(), {"-o", dir_.File("out.x")});
+        const auto result = Convert(arguments);
+        EXPECT_EQ(result.exitCode, c.exitCode) << ::testing::PrintToString(arguments);
+        EXPECT_EQ(result.err, c.err) << ::testing::PrintToString(arguments);
+        EXPECT_EQ(std::filesystem::exists(dir_.File("out.x")), c.exitCode == 0);
+        std::filesystem::remove(dir_.File("out.x"));
+    }
+    // Merged, the mesh without faces is left out, as if the model had never held it.
+    for (const std::string form : {"--text", "--binary"}) {
+        const auto merge = [&](const std::string& input, const std::string& output) {
+            std::vector<std::string> arguments = {"-m", "-o", output, input};
+            if (form == "--binary") arguments.push_back(form);
+            return Convert(arguments).exitCode;
+        };
+        ASSERT_EQ(merge(loose, dir_.File("loose.x")), 0);
+        ASSERT_EQ(merge(triOnly, dir_.File("tri.x")), 0);
+        EXPECT_EQ(ReadFile(dir_.File("loose.x")), ReadFile(dir_.File("tri.x"))) << form;
+    }
+}
+
+// --scale (item 11 of issue 18): an exact zero keeps its small nudge whatever the
+// factor, and a coordinate the factor takes past the largest float is refused.
+TEST_F(ConvertExport, ScaleKeepsZerosSmallAndRefusesOverflow) {
+    const std::string model = dir_.File("far.3ds");
+    std::ofstream(model, std::ios::binary) << AsString(testsupport::BuildModel(
+        {{.name = "Tri", .vertices = {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}}, .faces = {{0, 1, 2}}},
+         {.name = "Far", .vertices = {{0, 0, 0}, {1e10f, 0, 0}, {0, 1, 0}}, .faces = {{0, 1, 2}}}}));
+    const auto scaled = Convert({"--scale", "1000000", "--origin", "keep", "-o", "-", model});
+    ASSERT_EQ(scaled.exitCode, 0) << scaled.err;
+    const auto lines = xtest::Lines(scaled.out);
+    EXPECT_EQ(lines.at(10), "-0.000001;-0.000001;-0.000001;,");
+    EXPECT_EQ(lines.at(11), "1000000.000000;-0.000001;-0.000001;,");
+
+    const std::vector<std::string> overflows[] = {
+        {"--mesh-name", "Far"}, {"--mesh-name", "Far", "-b"}, {"--mesh-name", "Far", "--frames"}, {"-m"}, {"-m", "-b"},
+    };
+    for (std::vector<std::string> arguments : overflows) {
+        arguments.insert(arguments.end(), {"--scale", "1e30", "--origin", "keep", "-o", dir_.File("never.x"), model});
+        const auto result = Convert(arguments);
+        EXPECT_EQ(result.exitCode, 1) << ::testing::PrintToString(arguments);
+        EXPECT_NE(result.err.find("mesh \"Far\": scaling by 1e+30 takes vertex 1 "), std::string::npos) << result.err;
+        EXPECT_FALSE(std::filesystem::exists(dir_.File("never.x")));
+    }
+}
+
 TEST_F(ConvertExport, UsageErrorsExitTwo) {
     const std::vector<std::string> usages[] = {
         {"--origin", "middle", input_}, {"--opacity", "Red", input_},  {"--mesh", "1", "--mesh-name", "Tri", input_},

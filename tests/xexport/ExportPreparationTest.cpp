@@ -100,7 +100,7 @@ TEST(ExportPreparation, CorruptIndicesRaiseNamingTheMeshAndWriteNothing) {
 
 TEST(ExportPreparation, FailedFileWriteRaisesAndLeavesNoFile) {
     testsupport::TempDir dir;
-    auto model = LoadModel({{.name = "A", .vertices = {{1, 1, 1}}}});
+    auto model = LoadModel({{.name = "A", .vertices = {{1, 1, 1}}, .faces = {{0, 0, 0}}}});
     const std::string path = dir.File("missing/a.x");
     base::MemoryStream stream;
     EXPECT_THROW(xexport::WriteMeshXText(*model, {}, path, nullptr, 0), base::EStreamError);

@@ -153,10 +153,11 @@ TEST(XBinaryWriter, MergedSnapsButDoesNotMoveAndOffsetsFaces) {
 
 TEST(XBinaryWriter, MergedIndicesPast65535AreWrittenWhole) {
     std::vector<testsupport::Vertex> many(65535, {1, 1, 1});
-    auto model = LoadModel({{.name = "A", .vertices = many}, {.name = "B", .vertices = {{1, 1, 1}, {2, 2, 2}}, .faces = {{0, 1, 1}}}});
+    auto model = LoadModel({{.name = "A", .vertices = many, .faces = {{0, 0, 0}}},
+                            {.name = "B", .vertices = {{1, 1, 1}, {2, 2, 2}}, .faces = {{0, 1, 1}}}});
     const auto tokens = DecodeTokens(MergedBinary(*model, {}));
     EXPECT_EQ(ListAfter(tokens, "Mesh").ints, std::vector<std::uint32_t>{65537});
-    EXPECT_EQ(ListAfter(tokens, "Mesh", 2).ints, (std::vector<std::uint32_t>{1, 3, 65535, 65536, 65536}));
+    EXPECT_EQ(ListAfter(tokens, "Mesh", 2).ints, (std::vector<std::uint32_t>{2, 3, 0, 0, 0, 3, 65535, 65536, 65536}));
 }
 
 TEST(XBinaryWriter, MaterialValuesFollowThePowerAndAlphaRules) {

@@ -8,6 +8,7 @@
 
 #include "XExportTestSupport.h"
 #include "support/TempDir.h"
+#include "viewer/XFile.h"
 #include "xexport/ExportPreparation.h"
 #include "xexport/XTextWriter.h"
 
@@ -71,8 +72,43 @@ TEST(XTextWriter, VertexPipelineFollowsTheOrigin) {
     }
 }
 
+// Vertices no face uses, far out (issue 16): a number whose "%.6f" form would have
+// 16 digits or more before the point is written in exponent form, which the
+// project's loader reads back as the same float; every smaller one as before.
+TEST(XTextWriter, HugeCoordinatesTakeTheExponentFormAndReadBack) {
+    const struct {
+        float value;
+        const char* text;
+    } cases[] = {
+        {0.37f, "0.370000"},
+        {-123456.789f, "-123456.789062"},
+        {999999986991104.0f, "999999986991104.000000"},  // the largest float below 1e15
+        {1000000054099968.0f, "1.00000005e+15"},          // the next one
+        {2e35f, "2.0e+35"},
+        {-3e35f, "-3.0e+35"},
+        {std::numeric_limits<float>::max(), "3.4028235e+38"},
+    };
+    MeshSpec far{.name = "Far", .vertices = {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}}, .faces = {{0, 1, 2}}};
+    for (const auto& c : cases) far.vertices.push_back({c.value, 1, 2});
+    auto model = LoadModel({far});
+    TExportOptions keep;
+    keep.Origin = TOriginMode::NotEncode;
+    for (const std::string& text : {MeshText(*model, keep, 0), MergedText(*model, {})}) {
+        const auto lines = VertexLines(text);
+        const auto meshes = viewer::ParseXFile(reinterpret_cast<const std::uint8_t*>(text.data()), text.size());
+        ASSERT_EQ(meshes.size(), 1u);
+        ASSERT_EQ(meshes[0].positions.size(), lines.size());
+        for (std::size_t i = 0; i < std::size(cases); ++i) {
+            const bool last = i + 1 == std::size(cases);
+            EXPECT_EQ(lines[3 + i], std::string(cases[i].text) + ";2.000000;1.000000;" + (last ? ";" : ","));
+            EXPECT_EQ(meshes[0].positions[3 + i].x, cases[i].value) << cases[i].text;
+        }
+    }
+}
+
 TEST(XTextWriter, MergedOutputNeitherSnapsNorMoves) {
-    auto model = LoadModel({{.name = "A", .vertices = {{0, 0, 0}, {10, 20, 30}}}, {.name = "B", .vertices = {{1, 2, 3}}}});
+    auto model = LoadModel({{.name = "A", .vertices = {{0, 0, 0}, {10, 20, 30}}, .faces = {{0, 1, 1}}},
+                            {.name = "B", .vertices = {{1, 2, 3}}, .faces = {{0, 0, 0}}}});
     EXPECT_EQ(VertexLines(MergedText(*model, {})),
               (std::vector<std::string>{"0.000000;0.000000;0.000000;,", "10.000000;30.000000;20.000000;,",
                                         "1.000000;3.000000;2.000000;;"}));
@@ -136,7 +172,7 @@ TEST(XTextWriter, MeshNameIsWrittenAsOneWord) {
 TEST(XTextWriter, NonFiniteCoordinatesAreWrittenAsZero) {
     const float nan = std::numeric_limits<float>::quiet_NaN();
     const float inf = std::numeric_limits<float>::infinity();
-    const MeshSpec finite{.name = "F", .vertices = {{0, 0, 0}, {2, 6, 4}}};
+    const MeshSpec finite{.name = "F", .vertices = {{0, 0, 0}, {2, 6, 4}}, .faces = {{0, 1, 1}}};
     MeshSpec spoilt = finite;
     spoilt.vertices.insert(spoilt.vertices.begin() + 1, {{nan, inf, -inf}, {1, nan, nan}});
     using Write = std::function<std::string(model3ds::TFile3DS&, TOriginMode)>;
@@ -273,11 +309,12 @@ TEST(XTextWriter, GroupOfUnknownMaterialIsWhiteAndOpaque) {
 
 TEST(XTextWriter, MergedIndicesPast65535AreWrittenWhole) {
     std::vector<testsupport::Vertex> many(40000, {1, 1, 1});
-    auto model = LoadModel({{.name = "A", .vertices = many}, {.name = "B", .vertices = many, .faces = {{0, 39999, 1}}}});
+    auto model = LoadModel({{.name = "A", .vertices = many, .faces = {{0, 0, 0}}},
+                            {.name = "B", .vertices = many, .faces = {{0, 39999, 1}}}});
     const auto lines = Lines(MergedText(*model, {}));
     EXPECT_EQ(lines.at(9), "80000;");
-    EXPECT_EQ(lines.at(10 + 80000), "1;");
-    EXPECT_EQ(lines.at(11 + 80000), "3;40000,40001,79999;;");
+    EXPECT_EQ(lines.at(10 + 80000), "2;");
+    EXPECT_EQ(lines.at(12 + 80000), "3;40000,40001,79999;;");
 }
 
 TEST(XTextWriter, NothingToExportWritesNothing) {

@@ -276,15 +276,31 @@ int FindMesh(model3ds::TFile3DS& model, const ExportRequest& request) {
     return index;
 }
 
-// The writers skip a mesh without vertices silently; here that is a failure.
+// The writers skip a mesh without vertices silently, and a Mesh without faces is
+// a file readers refuse; here both are failures.
 int ResolveMesh(model3ds::TFile3DS& model, const ExportRequest& request) {
     const int index = FindMesh(model, request);
-    auto& meshes = model.ObjectList();
-    if (xexport::MeshToExport(model, index) == nullptr) {
-        throw base::Exception(
-            base::Format("nothing to export: mesh %d (\"%s\") has no vertices", index, meshes.GetMesh(index)->Name.c_str()));
+    const std::string name = EscapeField(model.ObjectList().GetMesh(index)->Name);
+    switch (xexport::ExportRefusal(model, index, false)) {
+    case xexport::TExportRefusal::NoVertices:
+        throw base::Exception(base::Format("nothing to export: mesh %d (\"%s\") has no vertices", index, name.c_str()));
+    case xexport::TExportRefusal::NoFaces:
+        throw base::Exception(base::Format("nothing to export: mesh %d (\"%s\") has no faces", index, name.c_str()));
+    default:
+        return index;
     }
-    return index;
+}
+
+void CheckMergedHasFaces(model3ds::TFile3DS& model, const ExportRequest& request) {
+    if (xexport::ExportRefusal(model, -1, true) == xexport::TExportRefusal::NoMeshWithFaces)
+        throw base::Exception("nothing to export: no mesh of " + request.input + " has faces");
+}
+
+// Without a choice of mesh, a model of several meshes writes its first; the user
+// may not know there are more.
+void NoteOtherMeshes(const ExportRequest& request, int meshTotal, std::ostream& notes) {
+    if (request.merge || request.meshIndex || request.meshName || meshTotal < 2) return;
+    notes << "korvane-convert: " << request.input << " has " << meshTotal << " meshes; mesh 0 written (-m writes them all)\n";
 }
 
 // Standard output gets the bytes from memory; a file is written by the writer itself.
@@ -313,30 +329,31 @@ void Write(model3ds::TFile3DS& model, const ExportRequest& request, int meshInde
     }
 }
 
-// Once for each exported mesh (every mesh for the index -1, a merged export)
-// that holds NaN or infinite coordinates, which the writers write as 0.
-void WarnNonFiniteCoordinates(model3ds::TFile3DS& model, int meshIndex, std::ostream& warnings) {
-    auto& meshes = model.ObjectList();
-    const int first = meshIndex < 0 ? 0 : meshIndex;
-    const int end = meshIndex < 0 ? meshes.MeshTotal() : meshIndex + 1;
-    for (int i = first; i < end; ++i) {
-        const model3ds::TMesh3DS& mesh = *meshes.GetMesh(i);
-        const std::size_t count = xexport::CountNonFiniteCoordinates(mesh);
+// Once for each exported mesh that holds NaN or infinite coordinates, which the
+// writers write as 0.
+void WarnNonFiniteCoordinates(const std::vector<const model3ds::TMesh3DS*>& meshes, std::ostream& warnings) {
+    for (const model3ds::TMesh3DS* mesh : meshes) {
+        const std::size_t count = xexport::CountNonFiniteCoordinates(*mesh);
         if (count == 0) continue;
-        warnings << "korvane-convert: warning: mesh \"" << EscapeField(mesh.Name) << "\": " << count
+        warnings << "korvane-convert: warning: mesh \"" << EscapeField(mesh->Name) << "\": " << count
                   << (count == 1 ? " coordinate is" : " coordinates are") << " not a finite number; written as 0\n";
     }
 }
 
-// One input to one output.
-void Convert(const ExportRequest& request, std::ostream& out, std::ostream& warnings) {
+// One input to one output; returns the number of meshes of the model.
+int Convert(const ExportRequest& request, std::ostream& out, std::ostream& warnings) {
     model3ds::TFile3DS model;
     OpenModelFile(model, request.input);
     if (model.ObjectList().MeshTotal() == 0) throw base::Exception("READ ERROR : " + request.input);
     ApplyEdits(model, request.edits);
+    if (request.merge) CheckMergedHasFaces(model, request);
     const int meshIndex = request.merge ? -1 : ResolveMesh(model, request);
-    WarnNonFiniteCoordinates(model, meshIndex, warnings);
+    using Meshes = std::vector<const model3ds::TMesh3DS*>;
+    WarnNonFiniteCoordinates(request.merge ? xexport::CollectMeshes(model).Meshes
+                                           : Meshes{model.ObjectList().GetMesh(meshIndex)},
+                             warnings);
     Write(model, request, meshIndex, out);
+    return model.ObjectList().MeshTotal();
 }
 
 int RunBatchExport(const ExportRequest& request) {
@@ -360,7 +377,7 @@ bool IsExportValueOption(const std::string& word) { return TakesValue(word) || F
 int RunExport(const std::vector<std::string>& words, std::ostream& out) {
     const ExportRequest request = ParseRequest(words);
     if (request.batch) return RunBatchExport(request);
-    Convert(request, out, std::cerr);
+    NoteOtherMeshes(request, Convert(request, out, std::cerr), std::cerr);
     return 0;
 }
 
