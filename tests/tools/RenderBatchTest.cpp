@@ -81,10 +81,11 @@ TEST(RenderBatch, FolderGivesTheSinglePicturesMirrored) {
     arguments.insert(arguments.end(), {"-j", "2", models.string(), "-o", out.string()});
     const ProcessResult run = Render(arguments);
     EXPECT_EQ(run.exitCode, 1) << run.err;
-    EXPECT_EQ(run.err.rfind("korvane-render: failed: " + (models / "broken.3ds").string() + ": ", 0), 0u) << run.err;
+    EXPECT_NE(run.err.find("korvane-render: failed: " + (models / "broken.3ds").string() + ": "), std::string::npos)
+        << run.err;
     EXPECT_NE(run.err.find("korvane-render: 1 of 4 inputs failed\n"), std::string::npos) << run.err;
     ASSERT_EQ(FilesBelow(out), (std::vector<std::string>{"Sub/B.png", "Sub/deep/c.png", "a.png"}));
-    for (const std::string& model : {"a.3ds", "Sub/deep/c.3Da", "Sub/B.X"}) {
+    for (const char* model : {"a.3ds", "Sub/deep/c.3Da", "Sub/B.X"}) {
         SCOPED_TRACE(model);
         std::vector<std::string> single = options;
         single.insert(single.end(), {(models / model).string(), (dir.Path() / "single.png").string()});
