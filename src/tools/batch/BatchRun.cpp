@@ -74,8 +74,9 @@ std::vector<BatchFailure> RunJob(const BatchJob& job, const BatchConverter& conv
         }
         // The others lose to this one, whatever they hold: one line each.
         failures.clear();
+        const std::string reason = "its output " + job.output + " is also the output of " + input;
         for (const std::string& other : inputs) {
-            if (other != input) failures.push_back({other, "its output " + job.output + " is also the output of " + input});
+            if (other != input) failures.push_back({other, reason});
         }
         break;
     }

@@ -106,7 +106,8 @@ int RenderOne(const render::RenderOptions& options, int argc, char** argv) {
 int RenderFolder(const render::RenderOptions& options, int argc, char** argv) {
     if (options.timeOutGiven) render::LimitRunTime(static_cast<unsigned>(options.timeOutSeconds));
     if (options.memoryGiven) render::LimitMemory(static_cast<std::size_t>(options.memoryMegabytes));
-    const batch::ModelKinds kinds{{".x", ".xa", ".3ds", ".3da"}, ".png", "no .x, .xa, .3ds or .3da file in this folder", {}};
+    const batch::ModelKinds kinds{
+        {".x", ".xa", ".3ds", ".3da"}, ".png", "no .x, .xa, .3ds or .3da file in this folder", {}};
     std::vector<batch::BatchFailure> failures;
     const std::vector<batch::BatchJob> jobs = batch::PlanBatch(options.inputs, options.outputFolder, kinds, failures);
     ChoosePlatform();
