@@ -4,13 +4,13 @@
 //
 //     bench_batch [MODELS]   (default 200 models in 10 subfolders)
 
-#include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "GridModel.h"
 #include "TimedProcess.h"
 #include "support/TempDir.h"
 #include "support/Writer3DS.h"
@@ -18,39 +18,6 @@
 namespace {
 
 constexpr int kSide = 90;  // 8,100 vertices and 15,842 faces per model
-
-// A bumpy grid with texture coordinates, smoothing groups (two bands) and a
-// material group, so that --normals and --texcoords have work to do.
-std::vector<std::uint8_t> GridModel(int index) {
-    testsupport::MeshSpec mesh;
-    mesh.name = "Grid" + std::to_string(index);
-    for (int r = 0; r < kSide; ++r) {
-        for (int c = 0; c < kSide; ++c) {
-            const float x = static_cast<float>(c) * 0.5f;
-            const float y = static_cast<float>(r) * 0.5f;
-            mesh.vertices.push_back({x, y, std::sin(x * 0.4f + static_cast<float>(index)) * std::cos(y * 0.3f) * 3.0f});
-            mesh.texCoords.push_back({static_cast<float>(c) / kSide, static_cast<float>(r) / kSide});
-        }
-    }
-    testsupport::MaterialGroup group{"Stone", {}};
-    for (int r = 0; r + 1 < kSide; ++r) {
-        for (int c = 0; c + 1 < kSide; ++c) {
-            const auto v = static_cast<std::uint16_t>(r * kSide + c);
-            for (int k = 0; k < 2; ++k) {
-                group.faces.push_back(static_cast<std::uint16_t>(mesh.faces.size()));
-                mesh.smoothing.push_back(r < kSide / 2 ? 1u : 2u);
-                mesh.faces.push_back(k == 0 ? testsupport::Face{v, static_cast<std::uint16_t>(v + 1),
-                                                               static_cast<std::uint16_t>(v + kSide)}
-                                            : testsupport::Face{static_cast<std::uint16_t>(v + 1),
-                                                               static_cast<std::uint16_t>(v + kSide + 1),
-                                                               static_cast<std::uint16_t>(v + kSide)});
-            }
-        }
-    }
-    mesh.groups = {group};
-    return testsupport::BuildModel({mesh}, {{.name = "Stone", .diffuse = testsupport::Rgb{128, 128, 120},
-                                             .textureFile = "stone.png"}});
-}
 
 }  // namespace
 
@@ -62,7 +29,7 @@ int main(int argc, char** argv) {
     for (int i = 0; i < models; ++i) {
         const auto folder = input / ("set" + std::to_string(i % 10));
         std::filesystem::create_directories(folder);
-        const auto model = GridModel(i);
+        const auto model = gridmodel::GridModel(i, kSide);
         bytes += model.size();
         testsupport::Writer3DS writer;
         writer.Raw(model.data(), model.size());

@@ -1,5 +1,6 @@
 #include "base/Stream.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -10,6 +11,7 @@
 #include <filesystem>
 
 #include "base/Errors.h"
+#include "base/TemporaryFiles.h"
 
 namespace base {
 
@@ -179,27 +181,36 @@ int WriteAll(int fd, const std::uint8_t* bytes, std::size_t size) {
     return 0;
 }
 
+// A device, a pipe or a socket cannot be replaced by a rename: the bytes go
+// straight into it.
+void WriteInPlace(const std::string& fileName, const std::string& target, const void* data, std::size_t size) {
+    const int fd = ::open(target.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
+    if (fd < 0) throw EFCreateError(fileName, errno);
+    int error = WriteAll(fd, static_cast<const std::uint8_t*>(data), size);
+    if (::close(fd) != 0 && error == 0) error = errno;
+    if (error != 0) throw EWriteError(fileName, error);
+}
+
 }  // namespace
 
 void WriteFileAtomically(const std::string& fileName, const void* data, std::size_t size) {
     // Through a symbolic link the file it points to is replaced; the link stays.
     const std::string target = LinkTarget(fileName);
-    std::string temporary = target + ".XXXXXX";
-    const int fd = mkstemp(temporary.data());
-    if (fd < 0) throw EFCreateError(fileName, errno);
-    int error = WriteAll(fd, static_cast<const std::uint8_t*>(data), size);
-    // A new file gets the usual permissions rather than mkstemp's owner-only ones.
     struct stat existing {};
-    const mode_t mode = stat(target.c_str(), &existing) == 0 ? (existing.st_mode & 07777) : 0666 & ~CurrentUmask();
-    fchmod(fd, mode);
+    const bool exists = stat(target.c_str(), &existing) == 0;
+    if (exists && !S_ISREG(existing.st_mode) && !S_ISDIR(existing.st_mode))
+        return WriteInPlace(fileName, target, data, size);
+    TemporaryFile temporary(target + ".", fileName);
+    int error = WriteAll(temporary.Descriptor(), static_cast<const std::uint8_t*>(data), size);
+    // A new file gets the usual permissions rather than the temporary file's owner-only ones.
+    fchmod(temporary.Descriptor(), exists ? (existing.st_mode & 07777) : 0666 & ~CurrentUmask());
     // No fsync: the rename alone guarantees that readers see the old file or the
     // whole new one, and forcing the data to disk would cost more than the export.
-    if (::close(fd) != 0 && error == 0) error = errno;
-    if (error == 0 && std::rename(temporary.c_str(), target.c_str()) != 0) error = errno;
-    if (error != 0) {
-        std::remove(temporary.c_str());
-        throw EWriteError(fileName, error);
-    }
+    const int closeError = temporary.Close();
+    if (error == 0) error = closeError;
+    if (error == 0 && std::rename(temporary.Path().c_str(), target.c_str()) != 0) error = errno;
+    if (error != 0) throw EWriteError(fileName, error);
+    temporary.Release();
 }
 
 }  // namespace base

@@ -93,9 +93,10 @@ std::vector<std::uint8_t> ReadWholeFile(const std::string& fileName);
 
 // Writes bytes to a temporary file beside fileName and renames it over fileName,
 // so an existing file is replaced whole or not at all. When fileName is a symbolic
-// link, the file it points to is replaced so, and the link stays. Raises
-// EFCreateError or EWriteError, with the system's reason in Detail(), and leaves
-// the file untouched on failure.
+// link, the file it points to is replaced so, and the link stays. A device or a
+// pipe is written straight into, without a temporary file (a pipe waits for its
+// reader). Raises EFCreateError or EWriteError, with the system's reason in
+// Detail(), and leaves a regular file untouched on failure.
 void WriteFileAtomically(const std::string& fileName, const void* data, std::size_t size);
 
 }  // namespace base

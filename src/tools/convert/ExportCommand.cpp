@@ -18,7 +18,8 @@
 #include "model3ds/MaterialColor.h"
 #include "model3ds/File3DS.h"
 #include "tools/convert/Arguments.h"
-#include "tools/convert/BatchConvert.h"
+#include "tools/batch/BatchRun.h"
+#include "tools/batch/SameFile.h"
 #include "tools/convert/OpenModel.h"
 #include "tools/convert/RemoteInput.h"
 #include "tools/convert/TabSeparated.h"
@@ -357,9 +358,14 @@ int Convert(const ExportRequest& request, std::ostream& out, std::ostream& warni
 }
 
 int RunBatchExport(const ExportRequest& request) {
-    std::vector<BatchFailure> failures;
-    const std::vector<BatchJob> jobs = PlanBatch(request.inputs, request.outputFolder, failures);
-    const auto convert = [&request](const BatchJob& job, std::string& warnings) {
+    batch::ModelKinds kinds{{".3ds", ".3da"}, ".x", "no .3ds or .3da file in this folder", {}};
+    kinds.remoteName = [](const std::string& input) -> std::optional<std::string> {
+        if (!IsHttpAddress(input)) return std::nullopt;
+        return AddressFileName(input).empty() ? "model" : AddressFileName(input);
+    };
+    std::vector<batch::BatchFailure> failures;
+    const std::vector<batch::BatchJob> jobs = batch::PlanBatch(request.inputs, request.outputFolder, kinds, failures);
+    const auto convert = [&request](const batch::BatchJob& job, std::string& warnings) {
         ExportRequest one = request;
         one.input = job.input;
         one.output = job.output;
@@ -367,7 +373,8 @@ int RunBatchExport(const ExportRequest& request) {
         Convert(one, text, text);
         warnings += text.str();
     };
-    return RunBatch(jobs, std::move(failures), request.jobs, convert, std::cerr, isatty(STDERR_FILENO) == 1);
+    return batch::RunBatch(jobs, std::move(failures), request.jobs, convert, std::cerr, isatty(STDERR_FILENO) == 1,
+                           "korvane-convert");
 }
 
 }  // namespace
@@ -377,6 +384,8 @@ bool IsExportValueOption(const std::string& word) { return TakesValue(word) || F
 int RunExport(const std::vector<std::string>& words, std::ostream& out) {
     const ExportRequest request = ParseRequest(words);
     if (request.batch) return RunBatchExport(request);
+    if (request.output != "-" && !IsHttpAddress(request.input) && batch::SameFile(request.input, request.output))
+        throw base::Exception("the output " + request.output + " is the input file itself; nothing written");
     NoteOtherMeshes(request, Convert(request, out, std::cerr), std::cerr);
     return 0;
 }

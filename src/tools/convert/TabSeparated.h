@@ -6,12 +6,11 @@
 #include <string>
 #include <string_view>
 
+#include "tools/batch/EscapeField.h"
+
 namespace convert {
 
-// Tab, line feed and carriage return as \t, \n and \r, a backslash as \\, any other
-// byte below 0x20 and the byte 0x7F as \xNN (two upper-case hexadecimal digits).
-// Bytes from 0x80 up (Shift-JIS names) pass unchanged.
-std::string EscapeField(std::string_view field);
+using batch::EscapeField;
 
 // The fields, each escaped, separated by tabs, ending with a line feed.
 std::string TabSeparatedLine(std::initializer_list<std::string_view> fields);

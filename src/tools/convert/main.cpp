@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "base/Errors.h"
+#include "base/TemporaryFiles.h"
 #include "tools/convert/Arguments.h"
 #include "tools/convert/Commands.h"
 #include "tools/convert/ExportCommand.h"
@@ -164,6 +165,7 @@ int Run(const std::vector<std::string>& words) {
 int main(int argc, char** argv) {
     const std::vector<std::string> words(argv + 1, argv + argc);
     try {
+        base::RemoveTemporaryFilesOnSignals();
         const int status = Run(words);
         FlushStandardOutput();
         return status;

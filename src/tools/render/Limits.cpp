@@ -9,6 +9,8 @@
 #include <sys/resource.h>
 #include <unistd.h>
 
+#include "base/TemporaryFiles.h"
+
 namespace render {
 
 namespace {
@@ -20,6 +22,7 @@ volatile std::sig_atomic_t timeOutHeld = 0;
 void OnTimeOut(int) {
     if (timeOutHeld) return;
     static const char message[] = "korvane-render: the time-out has passed; no picture written\n";
+    base::RemoveTemporaryFiles();
     const ssize_t written = write(STDERR_FILENO, message, sizeof message - 1);
     static_cast<void>(written);  // nothing more can be done about a lost message here
     _exit(1);

@@ -18,12 +18,20 @@ struct RenderOptions {
     bool fit = false;          // the camera moved so that the model fills the picture
     int timeOutSeconds = 30;   // of real time, for the whole run
     int memoryMegabytes = 4096;  // address space of the whole process
+    bool timeOutGiven = false, memoryGiven = false;
     std::string input;
     std::string output;
+    // -o FOLDER: every input, or every model below an input folder, drawn into
+    // FOLDER on jobs threads; inputs then holds them all.
+    std::optional<std::string> outputFolder;
+    std::vector<std::string> inputs;
+    int jobs = 1;
+    bool help = false, version = false;
 };
 
 // Parses the arguments after the program name; raises std::invalid_argument
-// with a message for the user.
+// with a message for the user. Options start with "-" and may come anywhere;
+// "--" ends them.
 RenderOptions ParseRenderOptions(const std::vector<std::string>& arguments);
 
 extern const char* const RenderUsage;

@@ -1,4 +1,5 @@
-// korvane-render: draws a model with the viewer's own scene into a PNG file.
+// korvane-render: draws a model with the viewer's own scene into a PNG file, or
+// many models into a folder of them.
 #include <QBuffer>
 #include <QGuiApplication>
 #include <QImage>
@@ -6,15 +7,23 @@
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
+#include <iostream>
 #include <new>
 #include <string>
 #include <stdexcept>
+#include <thread>
 
+#include <unistd.h>
+
+#include "DrawQueue.h"
 #include "Limits.h"
 #include "ModelInput.h"
 #include "base/Errors.h"
 #include "base/Stream.h"
+#include "base/TemporaryFiles.h"
 #include "RenderOptions.h"
+#include "tools/batch/BatchRun.h"
+#include "tools/batch/SameFile.h"
 #include "viewer/HeadlessGL.h"
 #include "viewer/OffscreenRenderer.h"
 #include "viewer/ViewerControls.h"
@@ -41,19 +50,82 @@ void Configure(viewer::ViewerScene& scene, const render::RenderOptions& options)
     if (options.fit) viewer::FitCameraToModel(scene, options.width, options.height);
 }
 
-// The picture of the scene, encoded as PNG.
-QByteArray DrawPng(viewer::ViewerScene& scene, const render::RenderOptions& options, int argc, char** argv) {
-    // With no X display, OpenGL runs on Mesa without any window system.
+// With no X display, OpenGL runs on Mesa without any window system. Call it
+// before the application exists.
+void ChoosePlatform() {
     if (!std::getenv("DISPLAY")) viewer::SelectHeadlessPlatform();
-    QGuiApplication application(argc, argv);
-    viewer::OffscreenRenderer renderer;
-    if (!renderer.IsValid()) throw std::runtime_error("OpenGL 3.3 core is not available");
-    const QImage picture = renderer.Render(scene, options.width, options.height);
+}
+
+QByteArray EncodePng(const QImage& picture) {
     QByteArray png;
     QBuffer buffer(&png);
     buffer.open(QIODevice::WriteOnly);
     if (!picture.save(&buffer, "PNG")) throw std::runtime_error("cannot draw or encode the picture");
     return png;
+}
+
+// The picture of the scene, encoded as PNG.
+QByteArray DrawPng(viewer::ViewerScene& scene, const render::RenderOptions& options, int argc, char** argv) {
+    ChoosePlatform();
+    QGuiApplication application(argc, argv);
+    viewer::OffscreenRenderer renderer;
+    if (!renderer.IsValid()) throw std::runtime_error("OpenGL 3.3 core is not available");
+    return EncodePng(renderer.Render(scene, options.width, options.height));
+}
+
+int RenderOne(const render::RenderOptions& options, int argc, char** argv) {
+    render::LimitRunTime(static_cast<unsigned>(options.timeOutSeconds));
+    render::LimitMemory(static_cast<std::size_t>(options.memoryMegabytes));
+    if (batch::SameFile(options.input, options.output))
+        return Fail("the output " + options.output + " is the input file itself; nothing written");
+    viewer::ViewerScene scene;
+    render::LoadModelFile(scene, options.input);
+    Configure(scene, options);
+    const QByteArray png = DrawPng(scene, options, argc, argv);
+    // Through a temporary file: a failed write leaves an existing picture whole.
+    render::HoldTimeOut();
+    base::WriteFileAtomically(options.output, png.constData(), static_cast<std::size_t>(png.size()));
+    return 0;
+}
+
+// Every model of the inputs into the output folder, with one application and
+// one OpenGL context: the batch's threads read the models and encode the
+// pictures, and this thread, which owns the context, draws them.
+int RenderFolder(const render::RenderOptions& options, int argc, char** argv) {
+    if (options.timeOutGiven) render::LimitRunTime(static_cast<unsigned>(options.timeOutSeconds));
+    if (options.memoryGiven) render::LimitMemory(static_cast<std::size_t>(options.memoryMegabytes));
+    const batch::ModelKinds kinds{
+        {".x", ".xa", ".3ds", ".3da"}, ".png", "no .x, .xa, .3ds or .3da file in this folder", {}};
+    std::vector<batch::BatchFailure> failures;
+    const std::vector<batch::BatchJob> jobs = batch::PlanBatch(options.inputs, options.outputFolder, kinds, failures);
+    ChoosePlatform();
+    QGuiApplication application(argc, argv);
+    viewer::OffscreenRenderer renderer;
+    if (!renderer.IsValid()) throw std::runtime_error("OpenGL 3.3 core is not available");
+    render::DrawQueue queue;
+    const auto draw = [&](const batch::BatchJob& job, std::string&) {
+        viewer::ViewerScene scene;
+        render::LoadModelFile(scene, job.input);
+        Configure(scene, options);
+        const QImage picture = queue.Draw([&] { return renderer.Render(scene, options.width, options.height); });
+        const QByteArray png = EncodePng(picture);
+        base::WriteFileAtomically(job.output, png.constData(), static_cast<std::size_t>(png.size()));
+    };
+    int status = 1;
+    std::exception_ptr error;
+    std::thread run([&] {
+        try {
+            status = batch::RunBatch(jobs, failures, options.jobs, draw, std::cerr, isatty(STDERR_FILENO) == 1,
+                                     "korvane-render");
+        } catch (...) {
+            error = std::current_exception();  // raised again below, on the main thread
+        }
+        queue.Close();
+    });
+    queue.Serve();
+    run.join();
+    if (error) std::rethrow_exception(error);
+    return status;
 }
 
 }  // namespace
@@ -66,16 +138,11 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "korvane-render: %s\n%s", error.what(), render::RenderUsage);
         return 2;
     }
+    if (options.help) return std::fputs(render::RenderUsage, stdout) < 0 || std::fflush(stdout) != 0 ? 1 : 0;
+    if (options.version) return std::puts("korvane-render " KORVANE_VERSION) < 0 || std::fflush(stdout) != 0 ? 1 : 0;
     try {
-        render::LimitRunTime(static_cast<unsigned>(options.timeOutSeconds));
-        render::LimitMemory(static_cast<std::size_t>(options.memoryMegabytes));
-        viewer::ViewerScene scene;
-        render::LoadModelFile(scene, options.input);
-        Configure(scene, options);
-        const QByteArray png = DrawPng(scene, options, argc, argv);
-        // Through a temporary file: a failed write leaves an existing picture whole.
-        render::HoldTimeOut();
-        base::WriteFileAtomically(options.output, png.constData(), static_cast<std::size_t>(png.size()));
+        base::RemoveTemporaryFilesOnSignals();
+        return options.outputFolder ? RenderFolder(options, argc, argv) : RenderOne(options, argc, argv);
     } catch (const std::bad_alloc&) {
         return Fail("out of memory (the limit is " + std::to_string(options.memoryMegabytes) + " MB)");
     } catch (const base::EStreamError& error) {
@@ -83,5 +150,4 @@ int main(int argc, char** argv) {
     } catch (const std::exception& error) {
         return Fail(error.what());
     }
-    return 0;
 }

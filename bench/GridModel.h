@@ -1,0 +1,13 @@
+#pragma once
+// Generated game-sized models for the batch benchmarks.
+#include <cstdint>
+#include <vector>
+
+namespace gridmodel {
+
+// A bumpy grid of side x side vertices with texture coordinates, smoothing
+// groups (two bands) and a textured material group, as 3D Studio bytes; index
+// varies the bumps.
+std::vector<std::uint8_t> GridModel(int index, int side);
+
+}  // namespace gridmodel

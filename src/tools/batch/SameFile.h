@@ -1,0 +1,21 @@
+#pragma once
+// Whether two names stand for one file: through links, "..", hard links.
+#include <optional>
+#include <string>
+
+namespace batch {
+
+// A file's device and inode, following symbolic links.
+struct FileId {
+    unsigned long long device = 0, inode = 0;
+    bool operator==(const FileId&) const = default;
+    auto operator<=>(const FileId&) const = default;
+};
+
+// The id of the file at path; none when it does not exist or cannot be reached.
+std::optional<FileId> IdOf(const std::string& path);
+
+// True when both exist and are one file.
+bool SameFile(const std::string& a, const std::string& b);
+
+}  // namespace batch

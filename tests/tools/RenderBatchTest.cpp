@@ -1,0 +1,159 @@
+// korvane-render's folder mode and command line: many models drawn in one run,
+// each picture as a run of its own would draw it; help, version, and outputs
+// that are devices, pipes or the input itself.
+#include <gtest/gtest.h>
+
+#include <QImage>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "base/Stream.h"
+#include "model3ds/Pack3DA.h"
+#include "support/RunProcess.h"
+#include "support/TempDir.h"
+#include "support/Writer3DS.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using testsupport::ProcessResult;
+
+// Without an X display, as a server runs it.
+ProcessResult Render(const std::vector<std::string>& arguments) {
+    std::vector<std::string> words{"/usr/bin/env", "-u", "DISPLAY", KORVANE_RENDER};
+    words.insert(words.end(), arguments.begin(), arguments.end());
+    return testsupport::RunProcess(words);
+}
+
+void Save(const fs::path& path, const std::vector<std::uint8_t>& bytes) {
+    fs::create_directories(path.parent_path());
+    base::WriteFileAtomically(path.string(), bytes.data(), bytes.size());
+}
+
+std::string Read(const fs::path& path) {
+    std::ifstream file(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+}
+
+std::vector<std::uint8_t> Triangle(float size) {
+    return testsupport::BuildModel(
+        {{.name = "Tri", .vertices = {{0, 0, 0}, {size, 0, 0}, {0, 0, size}}, .faces = {{0, 1, 2}, {2, 1, 0}}}});
+}
+
+std::vector<std::uint8_t> Bytes(const std::string& text) { return {text.begin(), text.end()}; }
+
+const std::string TriangleX =
+    "xof 0303txt 0032\nMesh {\n 3;\n 0.0;0.0;0.0;,\n 1.0;0.0;0.0;,\n 0.0;1.0;0.0;;\n 2;\n 3;0,1,2;,\n 3;2,1,0;;\n}\n";
+
+std::vector<std::string> FilesBelow(const fs::path& folder) {
+    std::vector<std::string> files;
+    for (const auto& entry : fs::recursive_directory_iterator(folder)) {
+        if (entry.is_regular_file()) files.push_back(entry.path().lexically_relative(folder).string());
+    }
+    std::sort(files.begin(), files.end());
+    return files;
+}
+
+// A folder gives a mirrored folder of pictures, each equal to the picture of a
+// run for that model alone; a broken model is listed at the end, without a picture.
+TEST(RenderBatch, FolderGivesTheSinglePicturesMirrored) {
+    testsupport::TempDir dir;
+    const fs::path models = dir.Path() / "models";
+    Save(models / "a.3ds", Triangle(1));
+    const auto plain = Triangle(3);
+    Save(models / "Sub" / "deep" / "c.3Da", model3ds::Pack3DA(plain.data(), plain.size()));
+    Save(models / "Sub" / "B.X", Bytes(TriangleX));
+    Save(models / "notes.txt", Bytes("hi"));
+    Save(models / "broken.3ds", {0x4D, 0x4D, 0xFF, 0xFF, 0, 0, 0x3D, 0x3D});
+    const std::vector<std::string> options = {"--size", "64", "--fit", "--background", "203040"};
+    std::vector<std::string> arguments = options;
+    const fs::path out = dir.Path() / "out";
+    arguments.insert(arguments.end(), {"-j", "2", models.string(), "-o", out.string()});
+    const ProcessResult run = Render(arguments);
+    EXPECT_EQ(run.exitCode, 1) << run.err;
+    EXPECT_NE(run.err.find("korvane-render: failed: " + (models / "broken.3ds").string() + ": "), std::string::npos)
+        << run.err;
+    EXPECT_NE(run.err.find("korvane-render: 1 of 4 inputs failed\n"), std::string::npos) << run.err;
+    ASSERT_EQ(FilesBelow(out), (std::vector<std::string>{"Sub/B.png", "Sub/deep/c.png", "a.png"}));
+    for (const char* model : {"a.3ds", "Sub/deep/c.3Da", "Sub/B.X"}) {
+        SCOPED_TRACE(model);
+        std::vector<std::string> single = options;
+        single.insert(single.end(), {(models / model).string(), (dir.Path() / "single.png").string()});
+        ASSERT_EQ(Render(single).exitCode, 0);
+        const QImage alone(QString::fromStdString((dir.Path() / "single.png").string()));
+        const QImage inFolder(QString::fromStdString((out / fs::path(model).replace_extension(".png")).string()));
+        EXPECT_FALSE(alone.isNull());
+        EXPECT_TRUE(alone == inFolder);
+    }
+}
+
+TEST(RenderBatch, HelpAndVersionAnswerOnStandardOutput) {
+    const struct {
+        std::vector<std::string> arguments;
+        int status;
+        std::string out;  // its start
+        std::string err;  // found in it
+    } cases[] = {
+        {{"--help"}, 0, "usage: korvane-render", ""},
+        {{"-h"}, 0, "usage: korvane-render", ""},
+        {{"--version"}, 0, "korvane-render " KORVANE_VERSION "\n", ""},
+        {{"--frobnicate", "a.x", "b.png"}, 2, "", "unknown option: --frobnicate"},
+        {{"-q", "a.x", "b.png"}, 2, "", "unknown option: -q"},
+        {{"-j", "0", "a.x", "-o", "out"}, 2, "", "--jobs"},
+        {{"-o", "out"}, 2, "", "INPUT"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::PrintToString(c.arguments));
+        const ProcessResult run = Render(c.arguments);
+        EXPECT_EQ(run.exitCode, c.status) << run.err;
+        EXPECT_EQ(run.out.substr(0, c.out.size()), c.out);
+        EXPECT_NE(run.err.find(c.err), std::string::npos) << run.err;
+    }
+    EXPECT_NE(Render({"--help"}).out.find("-o, --output FOLDER"), std::string::npos);
+}
+
+// The model itself as the output is refused, alone or in a folder run, and the
+// model stays; a pipe or a device as the output is written into.
+TEST(RenderBatch, OutputsThatAreInputsAreRefusedAndDevicesWrittenInto) {
+    testsupport::TempDir dir;
+    const fs::path model = dir.Path() / "m.x";
+    Save(model, Bytes(TriangleX));
+    Save(dir.Path() / "pic.png", Bytes(TriangleX));  // a model under a picture's name
+    const std::vector<std::vector<std::string>> refused = {
+        {model.string(), model.string()},
+        {(dir.Path() / "pic.png").string(), "-o", dir.Path().string()},
+    };
+    for (const auto& arguments : refused) {
+        const ProcessResult run = Render(arguments);
+        EXPECT_EQ(run.exitCode, 1) << run.err;
+        EXPECT_NE(run.err.find("nothing written"), std::string::npos) << run.err;
+    }
+    EXPECT_EQ(Read(model), TriangleX);
+    EXPECT_EQ(Read(dir.Path() / "pic.png"), TriangleX);
+
+    const std::string fifo = (dir.Path() / "pipe").string();
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    std::string drained;
+    std::thread reader([&] { drained = Read(fifo); });
+    const ProcessResult toPipe = Render({"--size", "16", model.string(), fifo});
+    close(open(fifo.c_str(), O_WRONLY | O_NONBLOCK));  // a reader still waiting, if nothing was written, sees the end
+    reader.join();
+    EXPECT_EQ(toPipe.exitCode, 0) << toPipe.err;
+    EXPECT_EQ(drained.substr(1, 3), "PNG");
+    EXPECT_EQ(Render({"--size", "16", model.string(), "/dev/null"}).exitCode, 0);
+    struct stat status {};
+    EXPECT_TRUE(stat(fifo.c_str(), &status) == 0 && S_ISFIFO(status.st_mode));
+    EXPECT_TRUE(stat("/dev/null", &status) == 0 && S_ISCHR(status.st_mode));
+}
+
+}  // namespace
