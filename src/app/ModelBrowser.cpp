@@ -1,5 +1,7 @@
 // The model browser: the tree of meshes and their materials, and the panels
 // that show the selected mesh and material.
+#include <QFontInfo>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QTreeWidget>
 
@@ -20,6 +22,29 @@ namespace {
 
 QString CornerText(const model3ds::TVector3DS& corner) {
     return DisplayText(base::Format("X:%.6f Y:%.6f Z:%.6f", corner.x, corner.y, corner.z));
+}
+
+// The smallest font a corner shrinks to; below it the numbers cannot be read.
+constexpr int SmallestCornerPixels = 6;
+
+// Shows a corner in its label, in the box's font or, when its numbers are too
+// long for that, in the largest smaller one in which every number fits the
+// label's width and the lines, broken between numbers only, its height.
+void ShowCorner(QLabel* label, const model3ds::TVector3DS& corner) {
+    const QString text = CornerText(corner);
+    const QStringList numbers = text.split(QLatin1Char(' '));
+    const QRect area = label->contentsRect();
+    QFont font = label->parentWidget()->font();
+    for (int pixels = QFontInfo(font).pixelSize(); pixels >= SmallestCornerPixels; --pixels) {
+        font.setPixelSize(pixels);
+        const QFontMetrics metrics(font);
+        const bool numbersFit = std::all_of(numbers.begin(), numbers.end(), [&](const QString& number) {
+            return metrics.horizontalAdvance(number) <= area.width();
+        });
+        if (numbersFit && metrics.boundingRect(area, Qt::TextWordWrap, text).height() <= area.height()) break;
+    }
+    label->setFont(font);
+    label->setText(text);
 }
 
 // A coefficient as its spin edit takes it: rounded, and within int whatever the file held.
@@ -76,8 +101,8 @@ void TMainFrm::MeshNameListClick() {
     FaceCount->setText(DisplayText(base::Format("%d 面", mesh->NumFaces())));
     MaterialCount->setText(DisplayText(base::Format("%d 個", mesh->NumMatGroups())));
     const xexport::TMeshBounds bounds = xexport::GetMeshBounds(*ModelFile, meshIndex);
-    MaxCoord->setText(CornerText(bounds.Max));
-    MinCoord->setText(CornerText(bounds.Min));
+    ShowCorner(MaxCoord, bounds.Max);
+    ShowCorner(MinCoord, bounds.Min);
 }
 
 model3ds::TMaterial3DS* TMainFrm::FindMaterialByName(const std::string& name, int& index) {

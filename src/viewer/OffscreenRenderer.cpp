@@ -36,11 +36,13 @@ OffscreenRenderer::~OffscreenRenderer() {
     context_->doneCurrent();
 }
 
-QImage OffscreenRenderer::Render(ViewerScene& scene, int width, int height) {
+QImage OffscreenRenderer::Render(ViewerScene& scene, int width, int height, int samples) {
     if (!valid_ || !context_->makeCurrent(&surface_)) return {};
-    if (!framebuffer_ || framebuffer_->size() != QSize(width, height))
-        framebuffer_ = std::make_unique<QOpenGLFramebufferObject>(
-            width, height, QOpenGLFramebufferObject::CombinedDepthStencil);
+    QOpenGLFramebufferObjectFormat format;
+    format.setAttachment(QOpenGLFramebufferObject::CombinedDepthStencil);
+    format.setSamples(samples > 1 ? samples : 0);
+    if (!framebuffer_ || framebuffer_->size() != QSize(width, height) || framebuffer_->format() != format)
+        framebuffer_ = std::make_unique<QOpenGLFramebufferObject>(width, height, format);
     framebuffer_->bind();
     Viewport& viewport = scene.GetViewport();
     viewport.width = width;

@@ -24,8 +24,9 @@ public:
 
     // False when no OpenGL 3.3 core context could be made.
     bool IsValid() const { return valid_; }
-    // The picture of the scene at the given size; a null image when not valid.
-    QImage Render(ViewerScene& scene, int width, int height);
+    // The picture of the scene at the given size, anti-aliased with the given
+    // number of samples per pixel (0 or 1: none); a null image when not valid.
+    QImage Render(ViewerScene& scene, int width, int height, int samples = 0);
 
 private:
     QOffscreenSurface surface_;

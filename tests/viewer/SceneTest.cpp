@@ -193,7 +193,7 @@ TEST(ViewerScene, FitFillsThePictureWithTheWholeModel) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         ViewerScene scene;
-        auto stream = Stream(xsamples::TextFile(xsamples::MeshText(c.positions, {{0, 1, 2}})));
+        auto stream = Stream(xsamples::TextFile(xsamples::MeshText(c.positions, {{0, 1, 2}, {3, 4, 5}, {5, 6, 7}})));
         ASSERT_EQ(scene.LoadXFromStream(stream), 0);
         TurnModel(scene, c.turnX, c.turnY);
         FitCameraToModel(scene, c.width, c.height);

@@ -50,4 +50,25 @@ void LimitMemory(std::size_t megabytes) {
         throw std::runtime_error(std::string("cannot limit the memory: ") + std::strerror(errno));
 }
 
+int PictureSamples(int width, int height, bool fit) {
+    constexpr long long MaxAntialiasedPixels = 4096LL * 4096;
+    constexpr int ThumbnailSamples = 4;
+    return fit && static_cast<long long>(width) * height <= MaxAntialiasedPixels ? ThumbnailSamples : 1;
+}
+
+void CheckPictureMemory(int width, int height, int samples, int megabytes) {
+    // What the libraries that draw take before any picture (measured with
+    // Mesa's llvmpipe), and per pixel: the colour and depth buffers, each per
+    // sample, and the picture read back and converted.
+    constexpr long long LibraryMegabytes = 512;
+    constexpr long long BytesPerSample = 8;
+    constexpr long long BytesPerPixel = 8;
+    const long long pixels = static_cast<long long>(width) * height;
+    const long long needed = LibraryMegabytes + (pixels * (BytesPerSample * samples + BytesPerPixel) >> 20);
+    if (needed > megabytes)
+        throw std::runtime_error("a picture of " + std::to_string(width) + "x" + std::to_string(height) +
+                                 " needs about " + std::to_string(needed) + " MB, more than the limit of " +
+                                 std::to_string(megabytes) + " MB (--memory)");
+}
+
 }  // namespace render

@@ -6,7 +6,7 @@
 namespace render {
 
 const char* const RenderUsage =
-    "usage: korvane-render [--size WxH|N] [--quality gouraud|flat|wire] [--background RRGGBB]\n"
+    "usage: korvane-render [--size WxH|N] [--quality gouraud|flat|wire] [--background RRGGBB|transparent]\n"
     "                      [--turn DX,DY] [--fit] [--timeout SECONDS] [--memory MB] INPUT OUTPUT.png\n"
     "--size is at most 8192x8192 (default 640x480); --size N is NxN.\n"
     "--fit moves the camera so that the whole model fills the picture.\n"
@@ -71,8 +71,10 @@ RenderOptions ParseRenderOptions(const std::vector<std::string>& arguments) {
                 options.quality = viewer::RenderWireframe;
             else
                 throw std::invalid_argument("unknown quality: " + value);
+        } else if (argument == "--background" && value == "transparent") {
+            options.transparent = true;
         } else if (argument == "--background") {
-            if (value.size() != 6) throw std::invalid_argument("background is RRGGBB: " + value);
+            if (value.size() != 6) throw std::invalid_argument("background is RRGGBB or transparent: " + value);
             options.background = Number<std::uint32_t>(value, 16);
         } else if (argument == "--timeout") {
             options.timeOutSeconds = Number<int>(value);

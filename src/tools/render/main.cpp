@@ -36,6 +36,13 @@ void Configure(viewer::ViewerScene& scene, const render::RenderOptions& options)
                                                static_cast<float>(rgb >> 8 & 0xFF) / 255.0f,
                                                static_cast<float>(rgb & 0xFF) / 255.0f);
     }
+    scene.GetDevice().transparentBackground = options.transparent;
+    // A fitted picture is a thumbnail: seen from the diagonal, so that a flat
+    // model is never edge-on, and from either side of its faces.
+    if (options.fit) {
+        viewer::TurnToThreeQuarterView(scene);
+        scene.GetDevice().twoSided = true;
+    }
     // --turn gives the mouse's movement in window pixels, y downwards; the
     // drag counts y upwards.
     viewer::TurnModel(scene, options.turnX, -options.turnY);
@@ -55,12 +62,13 @@ void LoadModel(viewer::ViewerScene& scene, const std::string& input) {
 
 // The picture of the scene, encoded as PNG.
 QByteArray DrawPng(viewer::ViewerScene& scene, const render::RenderOptions& options, int argc, char** argv) {
-    // With no X display, OpenGL runs on Mesa without any window system.
-    if (!std::getenv("DISPLAY")) viewer::SelectHeadlessPlatform();
+    // With no X display to draw through, OpenGL runs on Mesa without any window system.
+    if (!viewer::CanOpenDisplay()) viewer::SelectHeadlessPlatform();
     QGuiApplication application(argc, argv);
     viewer::OffscreenRenderer renderer;
     if (!renderer.IsValid()) throw std::runtime_error("OpenGL 3.3 core is not available");
-    const QImage picture = renderer.Render(scene, options.width, options.height);
+    const QImage picture =
+        renderer.Render(scene, options.width, options.height, render::PictureSamples(options.width, options.height, options.fit));
     QByteArray png;
     QBuffer buffer(&png);
     buffer.open(QIODevice::WriteOnly);
@@ -80,6 +88,9 @@ int main(int argc, char** argv) {
     }
     try {
         render::LimitRunTime(static_cast<unsigned>(options.timeOutSeconds));
+        render::CheckPictureMemory(options.width, options.height,
+                                   render::PictureSamples(options.width, options.height, options.fit),
+                                   options.memoryMegabytes);
         render::LimitMemory(static_cast<std::size_t>(options.memoryMegabytes));
         viewer::ViewerScene scene;
         LoadModel(scene, options.input);
