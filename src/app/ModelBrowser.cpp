@@ -3,6 +3,7 @@
 #include <QFontInfo>
 #include <QFontMetrics>
 #include <QLabel>
+#include <QTextLayout>
 #include <QTreeWidget>
 
 #include <algorithm>
@@ -27,21 +28,34 @@ QString CornerText(const model3ds::TVector3DS& corner) {
 // The smallest font a corner shrinks to; below it the numbers cannot be read.
 constexpr int SmallestCornerPixels = 6;
 
+// True when the text, wrapped as a label wraps it, fits the area and breaks
+// only at its spaces: the line breaker would also break after a colon, between
+// a coordinate's name and its number.
+bool WrapsBetweenNumbers(const QString& text, const QFont& font, const QRect& area) {
+    QTextLayout layout(text, font);
+    QTextOption option;
+    option.setWrapMode(QTextOption::WordWrap);
+    layout.setTextOption(option);
+    bool fits = true;
+    layout.beginLayout();
+    for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+        line.setLineWidth(area.width());
+        const int end = line.textStart() + line.textLength();
+        fits = fits && line.naturalTextWidth() <= area.width() && (end == text.size() || text[end - 1] == ' ');
+    }
+    layout.endLayout();
+    return fits && QFontMetrics(font).boundingRect(area, Qt::TextWordWrap, text).height() <= area.height();
+}
+
 // Shows a corner in its label, in the box's font or, when its numbers are too
-// long for that, in the largest smaller one in which every number fits the
-// label's width and the lines, broken between numbers only, its height.
+// long for that, in the largest smaller one in which it wraps between numbers
+// inside the label.
 void ShowCorner(QLabel* label, const model3ds::TVector3DS& corner) {
     const QString text = CornerText(corner);
-    const QStringList numbers = text.split(QLatin1Char(' '));
-    const QRect area = label->contentsRect();
     QFont font = label->parentWidget()->font();
     for (int pixels = QFontInfo(font).pixelSize(); pixels >= SmallestCornerPixels; --pixels) {
         font.setPixelSize(pixels);
-        const QFontMetrics metrics(font);
-        const bool numbersFit = std::all_of(numbers.begin(), numbers.end(), [&](const QString& number) {
-            return metrics.horizontalAdvance(number) <= area.width();
-        });
-        if (numbersFit && metrics.boundingRect(area, Qt::TextWordWrap, text).height() <= area.height()) break;
+        if (WrapsBetweenNumbers(text, font, label->contentsRect())) break;
     }
     label->setFont(font);
     label->setText(text);
