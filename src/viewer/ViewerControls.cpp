@@ -43,7 +43,7 @@ void TurnToThreeQuarterView(ViewerScene& scene) {
     // axis by the angle that brings the diagonal down to the view's axis.
     const Frame& camera = scene.GetCamera();
     const float tilt = std::atan(1 / std::sqrt(2.0f));
-    const std::pair<Vec3, float> turns[] = {{{0, 1, 0}, std::numbers::pi_v<float> / 4}, {{1, 0, 0}, tilt}};
+    const std::pair<Vec3, float> turns[] = {{{0, 1, 0}, std::numbers::pi_v<float> / 4}, {{1, 0, 0}, -tilt}};
     for (const auto& [axis, angle] : turns) {
         scene.ModelFrame->SetRotation(&camera, axis, angle);
         scene.GetScene().Move(1.0f);

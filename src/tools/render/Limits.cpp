@@ -50,21 +50,23 @@ void LimitMemory(std::size_t megabytes) {
         throw std::runtime_error(std::string("cannot limit the memory: ") + std::strerror(errno));
 }
 
-int PictureSamples(int width, int height, bool fit) {
-    constexpr long long MaxAntialiasedPixels = 4096LL * 4096;
-    constexpr int ThumbnailSamples = 4;
-    return fit && static_cast<long long>(width) * height <= MaxAntialiasedPixels ? ThumbnailSamples : 1;
+int PictureSupersampling(int width, int height, bool fit) {
+    constexpr long long MaxSupersampledPixels = 2048LL * 2048;
+    constexpr int ThumbnailFactor = 2;
+    return fit && static_cast<long long>(width) * height <= MaxSupersampledPixels ? ThumbnailFactor : 1;
 }
 
-void CheckPictureMemory(int width, int height, int samples, int megabytes) {
+void CheckPictureMemory(int width, int height, int supersampling, int megabytes) {
     // What the libraries that draw take before any picture (measured with
-    // Mesa's llvmpipe), and per pixel: the colour and depth buffers, each per
-    // sample, and the picture read back and converted.
+    // Mesa's llvmpipe), and per pixel drawn: the colour and depth buffers and
+    // the picture read back; per pixel of a picture scaled down, its copy.
     constexpr long long LibraryMegabytes = 512;
-    constexpr long long BytesPerSample = 8;
-    constexpr long long BytesPerPixel = 8;
+    constexpr long long BytesPerDrawnPixel = 16;
+    constexpr long long BytesPerScaledPixel = 8;
     const long long pixels = static_cast<long long>(width) * height;
-    const long long needed = LibraryMegabytes + (pixels * (BytesPerSample * samples + BytesPerPixel) >> 20);
+    const long long drawn = pixels * supersampling * supersampling;
+    const long long needed =
+        LibraryMegabytes + ((drawn * BytesPerDrawnPixel + (supersampling > 1 ? pixels * BytesPerScaledPixel : 0)) >> 20);
     if (needed > megabytes)
         throw std::runtime_error("a picture of " + std::to_string(width) + "x" + std::to_string(height) +
                                  " needs about " + std::to_string(needed) + " MB, more than the limit of " +

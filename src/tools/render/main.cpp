@@ -67,8 +67,8 @@ QByteArray DrawPng(viewer::ViewerScene& scene, const render::RenderOptions& opti
     QGuiApplication application(argc, argv);
     viewer::OffscreenRenderer renderer;
     if (!renderer.IsValid()) throw std::runtime_error("OpenGL 3.3 core is not available");
-    const QImage picture =
-        renderer.Render(scene, options.width, options.height, render::PictureSamples(options.width, options.height, options.fit));
+    const int supersampling = render::PictureSupersampling(options.width, options.height, options.fit);
+    const QImage picture = renderer.Render(scene, options.width, options.height, supersampling);
     QByteArray png;
     QBuffer buffer(&png);
     buffer.open(QIODevice::WriteOnly);
@@ -89,7 +89,7 @@ int main(int argc, char** argv) {
     try {
         render::LimitRunTime(static_cast<unsigned>(options.timeOutSeconds));
         render::CheckPictureMemory(options.width, options.height,
-                                   render::PictureSamples(options.width, options.height, options.fit),
+                                   render::PictureSupersampling(options.width, options.height, options.fit),
                                    options.memoryMegabytes);
         render::LimitMemory(static_cast<std::size_t>(options.memoryMegabytes));
         viewer::ViewerScene scene;
