@@ -1,6 +1,6 @@
-// A file manager's thumbnail: korvane-render --fit --size 256 as a whole
-// process with no X display (Mesa's surfaceless EGL), from start to the PNG
-// written. Models: a sphere of 1,000,000 triangles as binary .x, and the
+// A file manager's thumbnail: korvane-render --fit --background transparent
+// --size 256 as a whole process with no X display (Mesa's surfaceless EGL),
+// from start to the PNG written. Models: a sphere of 1,000,000 triangles as binary .x, and the
 // shared game models. Target: under 1 second for the million triangles.
 //
 //     bench_thumbnail [REPEATS]   (default 5; the fastest run is reported)
@@ -26,7 +26,7 @@ struct Model {
 
 // The thumbnailer's command line, as a file manager runs it, without DISPLAY.
 std::vector<std::string> ThumbnailCommand(const std::string& input, const std::string& output) {
-    return {"env", "-u", "DISPLAY", KORVANE_RENDER, "--fit", "--size", "256", input, output};
+    return {"env", "-u", "DISPLAY", KORVANE_RENDER, "--fit", "--background", "transparent", "--size", "256", input, output};
 }
 
 }  // namespace
