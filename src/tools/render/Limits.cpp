@@ -57,11 +57,13 @@ int PictureSupersampling(int width, int height, bool fit) {
 }
 
 void CheckPictureMemory(int width, int height, int supersampling, int megabytes) {
-    // What the libraries that draw take before any picture (measured with
-    // Mesa's llvmpipe), and per pixel drawn: the colour and depth buffers and
-    // the picture read back; per pixel of a picture scaled down, its copy.
-    constexpr long long LibraryMegabytes = 512;
-    constexpr long long BytesPerDrawnPixel = 16;
+    // At least what the libraries that draw take before any picture (measured
+    // with Mesa's llvmpipe), and per pixel drawn: the colour and depth buffers
+    // and the picture read back, with room for the libraries' own copies; per
+    // pixel of a picture scaled down, its copy. A limit that passes may still
+    // prove too small while drawing, which then fails at once too.
+    constexpr long long LibraryMegabytes = 400;
+    constexpr long long BytesPerDrawnPixel = 20;
     constexpr long long BytesPerScaledPixel = 8;
     const long long pixels = static_cast<long long>(width) * height;
     const long long drawn = pixels * supersampling * supersampling;

@@ -69,6 +69,11 @@ QByteArray DrawPng(viewer::ViewerScene& scene, const render::RenderOptions& opti
     if (!renderer.IsValid()) throw std::runtime_error("OpenGL 3.3 core is not available");
     const int supersampling = render::PictureSupersampling(options.width, options.height, options.fit);
     const QImage picture = renderer.Render(scene, options.width, options.height, supersampling);
+    // The buffers are the one large allocation that OpenGL refuses without an exception.
+    if (picture.isNull())
+        throw std::runtime_error("cannot draw a picture of " + std::to_string(options.width) + "x" +
+                                 std::to_string(options.height) + " within the memory limit of " +
+                                 std::to_string(options.memoryMegabytes) + " MB (--memory)");
     QByteArray png;
     QBuffer buffer(&png);
     buffer.open(QIODevice::WriteOnly);
