@@ -1,6 +1,9 @@
 // The model browser: the tree of meshes and their materials, and the panels
 // that show the selected mesh and material.
+#include <QFontInfo>
+#include <QFontMetrics>
 #include <QLabel>
+#include <QTextLayout>
 #include <QTreeWidget>
 
 #include <algorithm>
@@ -20,6 +23,42 @@ namespace {
 
 QString CornerText(const model3ds::TVector3DS& corner) {
     return DisplayText(base::Format("X:%.6f Y:%.6f Z:%.6f", corner.x, corner.y, corner.z));
+}
+
+// The smallest font a corner shrinks to; below it the numbers cannot be read.
+constexpr int SmallestCornerPixels = 6;
+
+// True when the text, wrapped as a label wraps it, fits the area and breaks
+// only at its spaces: the line breaker would also break after a colon, between
+// a coordinate's name and its number.
+bool WrapsBetweenNumbers(const QString& text, const QFont& font, const QRect& area) {
+    QTextLayout layout(text, font);
+    QTextOption option;
+    option.setWrapMode(QTextOption::WordWrap);
+    layout.setTextOption(option);
+    bool fits = true;
+    layout.beginLayout();
+    for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+        line.setLineWidth(area.width());
+        const int end = line.textStart() + line.textLength();
+        fits = fits && line.naturalTextWidth() <= area.width() && (end == text.size() || text[end - 1] == ' ');
+    }
+    layout.endLayout();
+    return fits && QFontMetrics(font).boundingRect(area, Qt::TextWordWrap, text).height() <= area.height();
+}
+
+// Shows a corner in its label, in the box's font or, when its numbers are too
+// long for that, in the largest smaller one in which it wraps between numbers
+// inside the label.
+void ShowCorner(QLabel* label, const model3ds::TVector3DS& corner) {
+    const QString text = CornerText(corner);
+    QFont font = label->parentWidget()->font();
+    for (int pixels = QFontInfo(font).pixelSize(); pixels >= SmallestCornerPixels; --pixels) {
+        font.setPixelSize(pixels);
+        if (WrapsBetweenNumbers(text, font, label->contentsRect())) break;
+    }
+    label->setFont(font);
+    label->setText(text);
 }
 
 // A coefficient as its spin edit takes it: rounded, and within int whatever the file held.
@@ -76,8 +115,8 @@ void TMainFrm::MeshNameListClick() {
     FaceCount->setText(DisplayText(base::Format(qUtf8Printable(tr("%d 面")), mesh->NumFaces())));
     MaterialCount->setText(DisplayText(base::Format(qUtf8Printable(tr("%d 個")), mesh->NumMatGroups())));
     const xexport::TMeshBounds bounds = xexport::GetMeshBounds(*ModelFile, meshIndex);
-    MaxCoord->setText(CornerText(bounds.Max));
-    MinCoord->setText(CornerText(bounds.Min));
+    ShowCorner(MaxCoord, bounds.Max);
+    ShowCorner(MinCoord, bounds.Min);
 }
 
 model3ds::TMaterial3DS* TMainFrm::FindMaterialByName(const std::string& name, int& index) {

@@ -42,6 +42,8 @@ TDraw3DFrm::TDraw3DFrm(IViewerOwner* owner, QWidget* parent)
     pWire = PopupMenu->addAction(tr("ワイアフレームモデル"));
     N1 = PopupMenu->addSeparator();
     pBackColor = PopupMenu->addAction(tr("背景色変更"));
+    N2 = PopupMenu->addSeparator();
+    pShowAll = PopupMenu->addAction(tr("全体を表示"));
     D3DrawX->PopupMenu = PopupMenu;
     ColorDialog = new QColorDialog(this);
 
@@ -90,6 +92,13 @@ void TDraw3DFrm::ChangeDistance(float factor) {
     D3DrawX->Redraw();
 }
 
+void TDraw3DFrm::ShowWholeModel() {
+    const qreal ratio = D3DrawX->devicePixelRatioF();
+    FitCameraToModel(D3DrawX->Scene(), static_cast<int>(D3DrawX->width() * ratio),
+                     static_cast<int>(D3DrawX->height() * ratio));
+    D3DrawX->Redraw();
+}
+
 void TDraw3DFrm::keyPressEvent(QKeyEvent* event) {
     int key = event->key();
     FormKeyDown(key);
@@ -108,6 +117,10 @@ void TDraw3DFrm::FormKeyDown(int& key) {
             break;
         case Qt::Key_PageDown:
             ChangeDistance(FartherFactor);
+            break;
+        case Qt::Key_Home:
+        case Qt::Key_F:
+            ShowWholeModel();
             break;
         default:
             break;
@@ -140,6 +153,8 @@ void TDraw3DFrm::OnPopMenu(QAction* sender) {
     if (sender == pGraud || sender == pFlat || sender == pWire) {
         if (builder)
             builder->SetQuality(sender == pGraud ? RenderGouraud : sender == pFlat ? RenderFlat : RenderWireframe);
+    } else if (sender == pShowAll) {
+        ShowWholeModel();
     } else if (sender == pBackColor) {
         ColorDialog->setCurrentColor(QColor(lastColor_ & 0xFF, lastColor_ >> 8 & 0xFF, lastColor_ >> 16 & 0xFF));
         if (ColorDialog->exec() == QDialog::Accepted) {

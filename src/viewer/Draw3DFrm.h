@@ -1,7 +1,8 @@
 #pragma once
 // The viewer window: shows .x data in 3D, turned by dragging with the left
-// button, moved nearer or farther with the page keys and the wheel, shaded
-// three ways from the popup menu, on a background of the user's choice.
+// button, moved nearer or farther with the page keys and the wheel, brought
+// whole into view with Home or F, shaded three ways from the popup menu, on a
+// background of the user's choice.
 #include <QCoreApplication>
 #include <QWidget>
 
@@ -36,6 +37,8 @@ public:
     QAction* pWire;
     QAction* N1;
     QAction* pBackColor;
+    QAction* N2;
+    QAction* pShowAll;
     QColorDialog* ColorDialog;
 
     QPoint LastDragPoint;
@@ -59,6 +62,8 @@ private:
     void D3DrawXMouseUp(Qt::MouseButton button, int x, int y);
     void RotateByDrag(int x, int y);
     void ChangeDistance(float factor);
+    // Centres the model and moves the camera back until it fills the control.
+    void ShowWholeModel();
     void OnPopMenu(QAction* sender);
 
     IViewerOwner* owner_;

@@ -44,9 +44,10 @@ vec4 Lit(vec3 n) {
 }
 )";
 
-// One program per render quality. Gouraud lights every vertex; flat lights
-// every face with the normal of its plane, found from the screen-space slopes
-// of the position; wireframe is not lit.
+// One program per render quality. Gouraud lights every vertex, and for
+// two-sided drawing its back as well; flat lights every face with the normal
+// of its plane facing the camera, found from the screen-space slopes of the
+// position; wireframe is not lit.
 // A textured material's texel modulates the lit colour (texture coordinates as
 // in .x: (0, 0) is the image's top-left corner, its first row).
 const char* TextureSource = R"(
@@ -61,20 +62,25 @@ layout(location = 1) in vec3 normal;
 layout(location = 2) in vec2 texCoord;
 uniform mat4 modelViewProjection;
 uniform mat3 normalMatrix;
+uniform bool twoSided;
 out vec4 vertexColor;
+out vec4 backColor;
 out vec2 uv;
 void main() {
     gl_Position = modelViewProjection * vec4(position, 1.0);
-    vertexColor = Lit(normalize(normalMatrix * normal));
+    vec3 n = normalize(normalMatrix * normal);
+    vertexColor = Lit(n);
+    backColor = twoSided ? Lit(-n) : vertexColor;
     uv = texCoord;
 }
 )";
 
 const char* ColorFragmentSource = R"(
 in vec4 vertexColor;
+in vec4 backColor;
 in vec2 uv;
 out vec4 color;
-void main() { color = vertexColor * Texel(uv); }
+void main() { color = (gl_FrontFacing ? vertexColor : backColor) * Texel(uv); }
 )";
 
 const char* FlatVertexSource = R"(
@@ -182,7 +188,7 @@ void GLRenderer::Render(const Frame& scene, const Viewport& viewport, const Devi
     if (!gl_) return;
     const Color3 background = scene.GetSceneBackground();
     gl_->glViewport(0, 0, viewport.width, viewport.height);
-    gl_->glClearColor(background.red, background.green, background.blue, 1.0f);
+    gl_->glClearColor(background.red, background.green, background.blue, device.transparentBackground ? 0.0f : 1.0f);
     gl_->glDepthMask(GL_TRUE);
     gl_->glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
 
@@ -193,20 +199,29 @@ void GLRenderer::Render(const Frame& scene, const Viewport& viewport, const Devi
 
     gl_->glEnable(GL_DEPTH_TEST);
     gl_->glDepthFunc(GL_LEQUAL);
-    gl_->glEnable(GL_CULL_FACE);
+    if (device.twoSided)
+        gl_->glDisable(GL_CULL_FACE);
+    else
+        gl_->glEnable(GL_CULL_FACE);
     gl_->glFrontFace(GL_CW);
     gl_->glCullFace(GL_BACK);
     gl_->glDisable(GL_BLEND);
     for (auto& [builder, mesh] : meshes_) mesh.used = false;
-    for (const Visual& visual : visuals) DrawOpaque(visual, projection, lighting, Upload(*visual.builder));
+    for (const Visual& visual : visuals)
+        DrawOpaque(visual, projection, lighting, Upload(*visual.builder), device.twoSided);
     if (device.renderMode & RenderModeBlendedTransparency) {
         gl_->glEnable(GL_BLEND);
-        gl_->glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+        // Over a transparent background the coverage adds up, so that a glass
+        // pane over nothing stays partly transparent.
+        if (device.transparentBackground)
+            gl_->glBlendFuncSeparate(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA, GL_ONE, GL_ONE_MINUS_SRC_ALPHA);
+        else
+            gl_->glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
         gl_->glDepthMask(GL_FALSE);
     }
     for (const Visual& visual : visuals)
         DrawTransparent(visual, projection, lighting, meshes_[visual.builder],
-                        device.renderMode & RenderModeSortedTransparency);
+                        device.renderMode & RenderModeSortedTransparency, device.twoSided);
     gl_->glDepthMask(GL_TRUE);
     gl_->glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
     gl_->glBindVertexArray(0);
@@ -222,7 +237,7 @@ void GLRenderer::Render(const Frame& scene, const Viewport& viewport, const Devi
 }
 
 QOpenGLShaderProgram* GLRenderer::UseProgram(const Visual& visual, const Matrix4& projection,
-                                             const Lighting& lighting) {
+                                             const Lighting& lighting, bool twoSided) {
     const std::uint32_t quality = visual.builder->GetQuality();
     const Shading shading = quality == RenderGouraud ? Shading::Gouraud
                             : quality == RenderFlat  ? Shading::Flat
@@ -238,6 +253,7 @@ QOpenGLShaderProgram* GLRenderer::UseProgram(const Visual& visual, const Matrix4
     program.setUniformValue("modelViewProjection", ToQt(visual.modelView * projection));
     program.setUniformValue("modelView", ToQt(visual.modelView));
     program.setUniformValue("normalMatrix", ToQt(visual.modelView).normalMatrix());
+    program.setUniformValue("twoSided", static_cast<GLint>(twoSided));
     gl_->glPolygonMode(GL_FRONT_AND_BACK, shading == Shading::Unlit ? GL_LINE : GL_FILL);
     return found;
 }
@@ -382,8 +398,8 @@ void GLRenderer::Release(GpuMesh& mesh) {
 }
 
 void GLRenderer::DrawOpaque(const Visual& visual, const Matrix4& projection, const Lighting& lighting,
-                            const GpuMesh& mesh) {
-    QOpenGLShaderProgram* program = UseProgram(visual, projection, lighting);
+                            const GpuMesh& mesh, bool twoSided) {
+    QOpenGLShaderProgram* program = UseProgram(visual, projection, lighting, twoSided);
     if (!program) return;
     gl_->glBindVertexArray(mesh.vertexArray);
     gl_->glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, mesh.indexBuffer);
@@ -396,10 +412,10 @@ void GLRenderer::DrawOpaque(const Visual& visual, const Matrix4& projection, con
 }
 
 void GLRenderer::DrawTransparent(const Visual& visual, const Matrix4& projection, const Lighting& lighting,
-                                 GpuMesh& mesh, bool sorted) {
+                                 GpuMesh& mesh, bool sorted, bool twoSided) {
     const std::size_t count = mesh.transparentCentres.size();
     if (count == 0) return;
-    QOpenGLShaderProgram* program = UseProgram(visual, projection, lighting);
+    QOpenGLShaderProgram* program = UseProgram(visual, projection, lighting, twoSided);
     if (!program) return;
     // Farthest first, by the depth of each triangle's centre.
     std::vector<std::uint32_t> order(count);

@@ -3,7 +3,8 @@
 // is bound: Gouraud and flat shading lit by the scene's lights, wireframe
 // unlit, transparent materials blended after the opaque ones, back to front.
 // Faces wound clockwise on the screen are the front faces, as in the scene's
-// left-handed system. A material's texture (an image file in the builder's texture
+// left-handed system; back faces are culled unless the device draws both
+// sides. A material's texture (an image file in the builder's texture
 // folder, read as TextureImages.h says) is modulated by its lit colour, as
 // Direct3D does by default. Needs a current OpenGL 3.3 core context for every call.
 #include <QOpenGLFunctions_3_3_Core>
@@ -75,12 +76,13 @@ private:
     // first use; none when it cannot be built.
     QOpenGLShaderProgram* Program(Shading shading, int lightCount);
     // Binds the program of the visual's render quality, lit and placed for it.
-    QOpenGLShaderProgram* UseProgram(const Visual& visual, const Matrix4& projection, const Lighting& lighting);
+    QOpenGLShaderProgram* UseProgram(const Visual& visual, const Matrix4& projection, const Lighting& lighting,
+                                     bool twoSided);
     static void SetMaterial(QOpenGLShaderProgram& program, const Material& material);
     void DrawOpaque(const Visual& visual, const Matrix4& projection, const Lighting& lighting,
-                    const GpuMesh& mesh);
+                    const GpuMesh& mesh, bool twoSided);
     void DrawTransparent(const Visual& visual, const Matrix4& projection, const Lighting& lighting,
-                         GpuMesh& mesh, bool sorted);
+                         GpuMesh& mesh, bool sorted, bool twoSided);
 
     QOpenGLFunctions_3_3_Core* gl_ = nullptr;
     std::map<std::pair<Shading, int>, std::unique_ptr<QOpenGLShaderProgram>> programs_;

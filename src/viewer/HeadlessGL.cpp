@@ -2,6 +2,7 @@
 
 #include <EGL/egl.h>
 #include <EGL/eglext.h>
+#include <xcb/xcb.h>
 
 #include <QGuiApplication>
 
@@ -41,7 +42,18 @@ EGLConfig ChooseConfig(EGLDisplay display, const QSurfaceFormat& format) {
 
 }  // namespace
 
+bool CanOpenDisplay() {
+    const char* name = std::getenv("DISPLAY");
+    if (!name || !*name) return false;
+    xcb_connection_t* connection = xcb_connect(name, nullptr);
+    const bool opened = xcb_connection_has_error(connection) == 0;
+    xcb_disconnect(connection);
+    return opened;
+}
+
 void SelectHeadlessPlatform() {
+    // The display named, if any, is not there: nothing may try to reach it.
+    unsetenv("DISPLAY");
     setenv("QT_QPA_PLATFORM", "eglfs", 1);
     setenv("QT_QPA_EGLFS_INTEGRATION", "none", 1);
     setenv("EGL_PLATFORM", "surfaceless", 1);

@@ -7,6 +7,10 @@
 
 namespace viewer {
 
+// True when DISPLAY names an X display that can be opened; an empty DISPLAY
+// counts as none.
+bool CanOpenDisplay();
+
 // Chooses the headless platform for the QGuiApplication made next. Call it
 // before that application exists.
 void SelectHeadlessPlatform();

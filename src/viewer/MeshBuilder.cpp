@@ -124,10 +124,22 @@ void MeshBuilder::Clear() {
     revision_ = NextRevision();
 }
 
+std::vector<bool> MeshBuilder::DrawnPositions() const {
+    std::vector<bool> drawn(positions_.size());
+    for (const Triangle& t : triangles_)
+        for (const std::uint32_t v : t.vertices) drawn[v] = true;
+    return drawn;
+}
+
 Box MeshBuilder::GetBox() const {
-    if (positions_.empty()) return {};
-    Box box{positions_.front(), positions_.front()};
-    for (const Vec3& p : positions_) {
+    const std::vector<bool> drawn = DrawnPositions();
+    const auto first = std::find(drawn.begin(), drawn.end(), true);
+    if (first == drawn.end()) return {};
+    const Vec3 start = positions_[static_cast<std::size_t>(first - drawn.begin())];
+    Box box{start, start};
+    for (std::size_t i = 0; i < positions_.size(); ++i) {
+        if (!drawn[i]) continue;
+        const Vec3& p = positions_[i];
         box.min = {std::min(box.min.x, p.x), std::min(box.min.y, p.y), std::min(box.min.z, p.z)};
         box.max = {std::max(box.max.x, p.x), std::max(box.max.y, p.y), std::max(box.max.z, p.z)};
     }

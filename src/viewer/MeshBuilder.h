@@ -48,7 +48,10 @@ public:
     // one of the LoadError codes, leaving the builder empty.
     std::int32_t Load(const void* data, std::size_t size);
 
-    // The box of all positions; both corners are 0 when there are none.
+    // Whether each position is a corner of some triangle: only those are drawn.
+    std::vector<bool> DrawnPositions() const;
+    // The box of the drawn positions (a file may hold far-off vertices that no
+    // face uses); both corners are 0 when there are none.
     Box GetBox() const;
     // Scales every position about the builder's origin.
     void Scale(float sx, float sy, float sz);

@@ -2,6 +2,8 @@
 
 #include <QOpenGLFramebufferObject>
 
+#include <algorithm>
+
 #include "viewer/HeadlessGL.h"
 
 namespace viewer {
@@ -36,11 +38,19 @@ OffscreenRenderer::~OffscreenRenderer() {
     context_->doneCurrent();
 }
 
-QImage OffscreenRenderer::Render(ViewerScene& scene, int width, int height) {
+QImage OffscreenRenderer::Render(ViewerScene& scene, int width, int height, int supersampling) {
+    const int factor = std::max(supersampling, 1);
+    QImage image = Draw(scene, width * factor, height * factor);
+    if (factor == 1 || image.isNull()) return image;
+    return image.scaled(width, height, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+}
+
+QImage OffscreenRenderer::Draw(ViewerScene& scene, int width, int height) {
     if (!valid_ || !context_->makeCurrent(&surface_)) return {};
     if (!framebuffer_ || framebuffer_->size() != QSize(width, height))
         framebuffer_ = std::make_unique<QOpenGLFramebufferObject>(
             width, height, QOpenGLFramebufferObject::CombinedDepthStencil);
+    if (!framebuffer_->isValid()) return {};
     framebuffer_->bind();
     Viewport& viewport = scene.GetViewport();
     viewport.width = width;

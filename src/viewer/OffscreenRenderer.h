@@ -25,9 +25,14 @@ public:
     // False when no OpenGL 3.3 core context could be made.
     bool IsValid() const { return valid_; }
     // The picture of the scene at the given size; a null image when not valid.
-    QImage Render(ViewerScene& scene, int width, int height);
+    // With a supersampling factor above 1 it is drawn that many times larger
+    // in each direction and scaled down: anti-aliased.
+    QImage Render(ViewerScene& scene, int width, int height, int supersampling = 1);
 
 private:
+    // The picture drawn at exactly that size.
+    QImage Draw(ViewerScene& scene, int width, int height);
+
     QOffscreenSurface surface_;
     std::unique_ptr<QOpenGLContext> context_;
     std::unique_ptr<QOpenGLFramebufferObject> framebuffer_;

@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <numbers>
+#include <utility>
+#include <vector>
 
 namespace viewer {
 
@@ -35,28 +38,51 @@ void ChangeCameraDistance(ViewerScene& scene, float factor) {
     camera.SetPosition(scene.ModelFrame, u * s);
 }
 
+void TurnToThreeQuarterView(ViewerScene& scene) {
+    // About the camera's vertical axis by 45 degrees, then about its horizontal
+    // axis by the angle that brings the diagonal down to the view's axis.
+    const Frame& camera = scene.GetCamera();
+    const float tilt = std::atan(1 / std::sqrt(2.0f));
+    const std::pair<Vec3, float> turns[] = {{{0, 1, 0}, std::numbers::pi_v<float> / 4}, {{1, 0, 0}, -tilt}};
+    for (const auto& [axis, angle] : turns) {
+        scene.ModelFrame->SetRotation(&camera, axis, angle);
+        scene.GetScene().Move(1.0f);
+    }
+    scene.ModelFrame->SetRotation(&camera, {0, 0, 0}, 0);
+}
+
 void FitCameraToModel(ViewerScene& scene, int width, int height, float margin) {
-    if (!scene.MeshBuilder || scene.MeshBuilder->Positions().empty()) return;
+    if (!scene.MeshBuilder) return;
     const Viewport& viewport = scene.GetViewport();
-    const Box box = scene.MeshBuilder->GetBox();
+    const MeshBuilder& builder = *scene.MeshBuilder;
+    const std::vector<bool> drawn = builder.DrawnPositions();
+    if (std::find(drawn.begin(), drawn.end(), true) == drawn.end()) return;
     const Matrix4 toView = scene.ModelFrame->WorldTransform() * viewport.ViewMatrix();
-    const Vec3 centre = TransformPoint((box.min + box.max) * 0.5f, toView);
     // Half the view's width and height at distance 1, less the margin.
     const auto longer = static_cast<float>(std::max(width, height));
     const float halfWidth = viewport.field * static_cast<float>(width) / longer * (1 - margin);
     const float halfHeight = viewport.field * static_cast<float>(height) / longer * (1 - margin);
-    // The camera moves along its own axis to distance d before the centre; a
-    // vertex at (x, y, z) from the centre is then inside when |x| <= halfWidth
-    // * (d + z), and likewise for y.
-    float distance = 0;
-    for (const Vec3 position : scene.MeshBuilder->Positions()) {
-        const Vec3 p = TransformPoint(position, toView) - centre;
-        distance = std::max({distance, std::fabs(p.x) / halfWidth - p.z, std::fabs(p.y) / halfHeight - p.z,
-                             viewport.front * 1.01f - p.z});
+    // With the camera at c, a vertex p is inside when |p.x - c.x| <= halfWidth
+    // * (p.z - c.z), that is c.x - halfWidth * c.z >= p.x - halfWidth * p.z
+    // (the most of which is left.x) and c.x + halfWidth * c.z <= p.x + halfWidth
+    // * p.z (the least: right.x); likewise for y. The camera goes where both
+    // hold with equality on the axis that needs it farthest back, and midway
+    // on the other, so that the picture of the model is centred.
+    constexpr float Huge = std::numeric_limits<float>::max();
+    Vec3 left{-Huge, -Huge, 0}, right{Huge, Huge, 0};
+    float nearest = Huge;
+    for (std::size_t i = 0; i < drawn.size(); ++i) {
+        if (!drawn[i]) continue;
+        const Vec3 p = TransformPoint(builder.Positions()[i], toView);
+        left = {std::max(left.x, p.x - halfWidth * p.z), std::max(left.y, p.y - halfHeight * p.z), 0};
+        right = {std::min(right.x, p.x + halfWidth * p.z), std::min(right.y, p.y + halfHeight * p.z), 0};
+        nearest = std::min(nearest, p.z);
     }
-    // In the camera's own coordinates: straight back from the centre.
+    const float back = std::min({(right.x - left.x) / (2 * halfWidth), (right.y - left.y) / (2 * halfHeight),
+                                 nearest - viewport.front * 1.01f});
+    // In the camera's own coordinates.
     Frame& camera = scene.GetCamera();
-    camera.SetPosition(&camera, {centre.x, centre.y, centre.z - distance});
+    camera.SetPosition(&camera, {(left.x + right.x) / 2, (left.y + right.y) / 2, back});
 }
 
 Color3 BackgroundFromColorRef(std::uint32_t color) {

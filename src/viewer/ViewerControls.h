@@ -18,14 +18,19 @@ bool TurnModel(ViewerScene& scene, std::int32_t dx, std::int32_t dy);
 // distance by factor (0.9 closer, 1.1 farther) but keeping at least 0.0001.
 void ChangeCameraDistance(ViewerScene& scene, float factor);
 
+// Turns the model about its own origin so that the camera sees it from the
+// diagonal in front of it, to its right and above it, as a thumbnail shows it:
+// no face in one of the model's axis planes is then seen edge-on.
+void TurnToThreeQuarterView(ViewerScene& scene);
+
 // The share of each side of the picture that FitCameraToModel leaves free.
 constexpr float FitMargin = 0.03f;
 
 // Moves the camera, without turning it, so that the loaded model fills a
-// picture of width x height pixels: it looks at the centre of the model's
-// bounding sphere from the nearest distance at which every vertex lies inside
-// the picture less the margin on each side, and beyond the front clipping
-// plane. Nothing happens for a scene without a model or vertices.
+// picture of width x height pixels, centred: from the nearest place at which
+// every drawn vertex lies inside the picture less the margin on each side, and
+// beyond the front clipping plane. Nothing happens for a scene without a model
+// or drawn vertices.
 void FitCameraToModel(ViewerScene& scene, int width, int height, float margin = FitMargin);
 
 // Camera distance factors of the page keys and the wheel.

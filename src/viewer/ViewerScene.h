@@ -33,6 +33,7 @@ public:
     Viewport& GetViewport() { return viewport_; }
     const Viewport& GetViewport() const { return viewport_; }
     const Device& GetDevice() const { return device_; }
+    Device& GetDevice() { return device_; }
 
     std::vector<std::unique_ptr<viewer::MeshBuilder>> MeshBuilders;
     viewer::MeshBuilder* MeshBuilder = nullptr;  // the last builder loaded successfully

@@ -16,6 +16,11 @@ enum RenderMode : unsigned {
 struct Device {
     unsigned renderMode = 0;
     bool linearTextures = false;
+    // Back faces drawn too, lit as if they faced the camera: a model whose
+    // faces point away from it still shows.
+    bool twoSided = false;
+    // The background left fully transparent (alpha 0) instead of opaque.
+    bool transparentBackground = false;
 };
 
 struct Viewport {

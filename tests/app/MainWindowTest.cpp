@@ -15,6 +15,7 @@
 #include <QRadioButton>
 #include <QTableWidget>
 #include <QTest>
+#include <QTextLayout>
 #include <QTimer>
 #include <QToolButton>
 #include <QTreeWidget>
@@ -458,4 +459,50 @@ TEST_F(MainWindow, DroppedModelFileOpens) {
     again.setAccepted(false);
     QApplication::sendEvent(&w, &again);
     EXPECT_FALSE(again.isAccepted());
+}
+
+// A corner keeps its figures; it wraps between its numbers, each whole with its
+// name on its line, and stays inside the mesh box, in a smaller font when its
+// numbers are long (a file with vertices near 2e35).
+TEST_F(MainWindow, LongCornerNumbersWrapInsideTheMeshBox) {
+    const struct {
+        const char* name;
+        float far;
+        bool shrinks;
+    } cases[] = {{"ordinary", 5, false}, {"huge", 2e35f, true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        testsupport::MeshSpec mesh{.name = "Truck"};
+        mesh.vertices = {{-c.far, -1, -c.far}, {c.far, c.far, 1}, {0, 0, 0}};
+        mesh.faces = {{0, 1, 2}};
+        const std::string path = dir_.File(std::string(c.name) + ".3ds");
+        Save(path, testsupport::BuildModel({mesh}));
+        TMainFrm w(dir_.File("other.Mru"));
+        w.show();
+        EXPECT_TRUE(AnswerMessageBoxes([&] { w.OpenChosenFile(path); }).empty());
+        w.TreeView->setCurrentItem(w.TreeView->topLevelItem(0));
+        for (QLabel* corner : {w.MaxCoord, w.MinCoord}) {
+            const QStringList numbers = corner->text().split(' ');
+            ASSERT_EQ(numbers.size(), 3) << corner->text().toStdString();
+            EXPECT_TRUE(numbers[0].startsWith("X:") && numbers[0].endsWith(".000000"));
+            const QFontMetrics metrics(corner->font());
+            const QRect area = corner->contentsRect();
+            QTextLayout layout(corner->text(), corner->font());
+            QTextOption option;
+            option.setWrapMode(QTextOption::WordWrap);
+            layout.setTextOption(option);
+            layout.beginLayout();
+            for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+                line.setLineWidth(area.width());
+                const QString text = corner->text().mid(line.textStart(), line.textLength()).trimmed();
+                EXPECT_TRUE(numbers.contains(text.section(' ', 0, 0)) && numbers.contains(text.section(' ', -1)))
+                    << text.toStdString();
+                EXPECT_LE(line.naturalTextWidth(), area.width());
+            }
+            layout.endLayout();
+            EXPECT_LE(metrics.boundingRect(area, Qt::TextWordWrap, corner->text()).height(), area.height());
+            EXPECT_TRUE(w.MeshBox->contentsRect().contains(corner->geometry()));
+            EXPECT_EQ(QFontInfo(corner->font()).pixelSize() < QFontInfo(w.MeshBox->font()).pixelSize() - 2, c.shrinks);
+        }
+    }
 }

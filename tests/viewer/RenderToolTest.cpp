@@ -16,6 +16,7 @@
 #include "support/RunProcess.h"
 #include "support/TempDir.h"
 #include "support/Writer3DS.h"
+#include "XSamples.h"
 
 namespace {
 
@@ -72,6 +73,100 @@ std::vector<std::uint8_t> Box3DS(float sx, float sy, float sz) {
         box.faces.push_back({q[3], q[2], q[0]});
     }
     return testsupport::BuildModel({box});
+}
+
+// A unit square in one of the model's axis planes ("xy", "yz" or "zx"), facing
+// along the third axis one way or the other, with far-off vertices that no face
+// uses, as a .x file.
+std::string SquareX(const testsupport::TempDir& temp, const std::string& plane, bool reversed, int unused) {
+    std::vector<float> positions;
+    const float corners[4][2] = {{0, 0}, {1, 0}, {1, 1}, {0, 1}};
+    for (const auto& corner : corners) {
+        float p[3] = {0, 0, 0};
+        p[plane[0] - 'x'] = corner[0];
+        p[plane[1] - 'x'] = corner[1];
+        positions.insert(positions.end(), {p[0], p[1], p[2]});
+    }
+    for (int i = 0; i < unused; ++i) positions.insert(positions.end(), {2e35f, i % 2 ? -2e35f : 2e35f, 1e35f});
+    const std::vector<std::uint32_t> face = reversed ? std::vector<std::uint32_t>{3, 2, 1, 0}
+                                                     : std::vector<std::uint32_t>{0, 1, 2, 3};
+    const auto bytes = xsamples::TextFile(xsamples::MeshText(positions, {face}));
+    const std::string path = temp.File(plane + (reversed ? "-back" : "-front") + std::to_string(unused) + ".x");
+    base::WriteFileAtomically(path, bytes.data(), bytes.size());
+    return path;
+}
+
+QImage RenderedPicture(const testsupport::TempDir& temp, std::vector<std::string> arguments) {
+    arguments.push_back(temp.File("picture.png"));
+    const auto run = Render(arguments, true);
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    return QImage(QString::fromStdString(temp.File("picture.png")));
+}
+
+// A fitted picture shows a flat square in any axis plane, facing either way,
+// and a model whose file holds far-off vertices that no face uses: it is seen
+// from the diagonal and from both sides, sized by what is drawn.
+TEST(RenderTool, FittedPictureShowsFlatAndStrayVertexModels) {
+    testsupport::TempDir temp;
+    constexpr int Side = 64;
+    const struct {
+        const char* plane;
+        bool reversed;
+        int unused;
+    } cases[] = {{"xy", false, 0}, {"xy", true, 0},  {"yz", false, 0}, {"yz", true, 0},
+                 {"zx", false, 0}, {"zx", true, 0}, {"xy", false, 10}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.plane) + (c.reversed ? " reversed" : "") + " unused " + std::to_string(c.unused));
+        const QImage image = RenderedPicture(
+            temp, {"--fit", "--size", std::to_string(Side), "--background", "FF00FF", SquareX(temp, c.plane, c.reversed, c.unused)});
+        EXPECT_GT(CountNot(image, 0xFF00FF), Side * Side / 5);
+    }
+}
+
+// Vertices that no face uses change no picture, fitted or not.
+TEST(RenderTool, UnusedVerticesChangeNoPicture) {
+    testsupport::TempDir temp;
+    for (const std::vector<std::string>& options :
+         {std::vector<std::string>{"--size", "80x60"}, std::vector<std::string>{"--fit", "--size", "64"}}) {
+        SCOPED_TRACE(options.front());
+        auto with = options, without = options;
+        with.push_back(SquareX(temp, "xy", false, 10));
+        without.push_back(SquareX(temp, "xy", false, 0));
+        EXPECT_EQ(RenderedPicture(temp, with), RenderedPicture(temp, without));
+    }
+}
+
+// --background transparent: every corner fully transparent, the model opaque,
+// fitted or not.
+TEST(RenderTool, TransparentBackground) {
+    testsupport::TempDir temp;
+    const std::string model = SquareX(temp, "xy", true, 0);  // facing the camera of the unfitted view
+    for (const bool fit : {false, true}) {
+        SCOPED_TRACE(fit ? "fit" : "no fit");
+        std::vector<std::string> arguments{"--size", "64", "--background", "transparent", model};
+        if (fit) arguments.insert(arguments.begin(), "--fit");
+        const QImage image = RenderedPicture(temp, arguments);
+        ASSERT_TRUE(image.hasAlphaChannel());
+        for (const QPoint corner : {QPoint(0, 0), QPoint(63, 0), QPoint(0, 63), QPoint(63, 63)})
+            EXPECT_EQ(qAlpha(image.pixel(corner)), 0) << corner.x() << "," << corner.y();
+        int opaque = 0;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x) opaque += qAlpha(image.pixel(x, y)) == 255;
+        EXPECT_GT(opaque, 64 * 64 / 10);
+    }
+}
+
+// An empty DISPLAY, or one naming no display, draws without a display.
+TEST(RenderTool, UnreachableDisplayDrawsWithoutOne) {
+    testsupport::TempDir temp;
+    const std::string model = SquareX(temp, "xy", false, 0);
+    for (const char* display : {"DISPLAY=", "DISPLAY=:987"}) {
+        SCOPED_TRACE(display);
+        const auto run = testsupport::RunProcess({"/usr/bin/env", display, Tool, "--fit", "--size", "32", model,
+                                                  temp.File("display.png")});
+        ASSERT_EQ(run.exitCode, 0) << run.err;
+        EXPECT_GT(CountNot(QImage(QString::fromStdString(temp.File("display.png"))), 0), 32 * 32 / 5);
+    }
 }
 
 // --fit: a tall thin model reaches the top and bottom of the picture and a
@@ -172,6 +267,8 @@ TEST(RenderTool, HostileInputEndsWithoutAPicture) {
         {"noise as .xa", head("/dev/urandom", 5000, "noise.xa"), {}, "unpack"},
         {"a pipe nobody writes", never, {"--timeout", "1"}, "time-out"},
         {"3 GiB .x file", huge, {"--memory", "600"}, "out of memory"},
+        {"a picture too large for the memory", (folder / "3ds" / "fels.3ds").string(), {"--memory", "700", "--size", "4096"},
+         "--memory"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);

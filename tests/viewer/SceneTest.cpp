@@ -193,7 +193,7 @@ TEST(ViewerScene, FitFillsThePictureWithTheWholeModel) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         ViewerScene scene;
-        auto stream = Stream(xsamples::TextFile(xsamples::MeshText(c.positions, {{0, 1, 2}})));
+        auto stream = Stream(xsamples::TextFile(xsamples::MeshText(c.positions, {{0, 1, 2}, {3, 4, 5}, {5, 6, 7}})));
         ASSERT_EQ(scene.LoadXFromStream(stream), 0);
         TurnModel(scene, c.turnX, c.turnY);
         FitCameraToModel(scene, c.width, c.height);
@@ -214,4 +214,19 @@ TEST(ViewerScene, FitFillsThePictureWithTheWholeModel) {
         EXPECT_LE(reachY, 1 - FitMargin + 1e-4f);
         EXPECT_NEAR(std::max(reachX, reachY), 1 - FitMargin, 1e-3f);
     }
+}
+
+// The three-quarter view looks along the diagonal from in front of the model,
+// to its right and above it: the model's front (-z), right (+x) and top (+y)
+// all face the camera, the right side shows on the right, the top upwards.
+TEST(ViewerScene, ThreeQuarterViewShowsFrontRightAndTop) {
+    ViewerScene scene;
+    TurnToThreeQuarterView(scene);
+    const Matrix4 model = ModelInCamera(scene);
+    ExpectNear(Normalize(TransformDirection({1, 1, -1}, model)), {0, 0, -1});
+    ExpectNear(model.Row(3), {0, 0, 15});  // turned about its own origin
+    const Vec3 right = TransformDirection({1, 0, 0}, model), top = TransformDirection({0, 1, 0}, model);
+    EXPECT_GT(right.x, 0.5f);
+    EXPECT_GT(top.y, 0.5f);
+    for (const Vec3 side : {right, top, TransformDirection({0, 0, -1}, model)}) EXPECT_LT(side.z, -0.5f);
 }

@@ -8,9 +8,11 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPointer>
+#include <QTest>
 #include <QWheelEvent>
 
 #include <cmath>
+#include <functional>
 
 #include "XSamples.h"
 #include "viewer/Draw3DFrm.h"
@@ -47,6 +49,8 @@ void Wheel(QWidget* window, int delta) {
     QApplication::sendEvent(window, &event);
 }
 
+bool IsBackground(QRgb pixel) { return (pixel & 0xFFFFFF) == 0; }
+
 float CameraDistance(TDraw3DFrm* window) {
     return Length(window->D3DrawX->GetCamera().GetPosition(window->D3DrawX->ModelFrame()));
 }
@@ -64,7 +68,7 @@ TEST(ViewerWindow, OpensMaximizedWithItsMenuAndCaption) {
     EXPECT_TRUE(window->windowState() & Qt::WindowMaximized);
     EXPECT_FALSE(window->windowFlags() & Qt::WindowMinimizeButtonHint);
     EXPECT_FALSE(window->windowFlags() & Qt::WindowMaximizeButtonHint);
-    const QStringList expected = {"グローモデル", "フラットモデル", "ワイアフレームモデル", "", "背景色変更"};
+    const QStringList expected = {"グローモデル", "フラットモデル", "ワイアフレームモデル", "", "背景色変更", "", "全体を表示"};
     QStringList texts;
     for (QAction* action : window->PopupMenu->actions()) texts << action->text();
     EXPECT_EQ(texts, expected);
@@ -177,4 +181,47 @@ TEST(ViewerWindow, BackgroundColourFromTheDialog) {
     EXPECT_TRUE(window->PopupMenu->isVisible());
     window->PopupMenu->hide();
     window->close();
+}
+
+// Home, F and the menu's 全体を表示 bring a model that lies far from its own
+// origin, out of sight at first, into the middle of the picture, filling it.
+TEST(ViewerWindow, ShowWholeModelFramesAModelFarFromItsOrigin) {
+    const auto farTriangle = [] {
+        return base::MemoryStream(
+            xsamples::TextFile(xsamples::MeshText({30, 30, 0, 30, 32, 0, 32, 30, 0}, {{0, 1, 2}})));
+    };
+    const struct {
+        const char* name;
+        std::function<void(TDraw3DFrm*)> show;
+    } cases[] = {
+        {"Home", [](TDraw3DFrm* w) { QTest::keyClick(w, Qt::Key_Home); }},
+        {"F", [](TDraw3DFrm* w) { QTest::keyClick(w, Qt::Key_F); }},
+        {"menu", [](TDraw3DFrm* w) { w->pShowAll->trigger(); }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Owner owner;
+        auto* window = new TDraw3DFrm(&owner);
+        window->show();
+        base::MemoryStream stream = farTriangle();
+        window->LoadModel(stream, QString());
+        const auto bounds = [&] {
+            const QImage picture = window->D3DrawX->grabFramebuffer();
+            QRect drawn;
+            for (int y = 0; y < picture.height(); ++y)
+                for (int x = 0; x < picture.width(); ++x)
+                    if (!IsBackground(picture.pixel(x, y))) drawn |= QRect(x, y, 1, 1);
+            return std::make_pair(drawn, picture.rect());
+        };
+        EXPECT_TRUE(bounds().first.isEmpty());
+        c.show(window);
+        const auto [drawn, all] = bounds();
+        ASSERT_FALSE(drawn.isEmpty());
+        EXPECT_TRUE(all.contains(drawn));
+        EXPECT_NEAR(drawn.center().x(), all.center().x(), all.width() / 10);
+        EXPECT_NEAR(drawn.center().y(), all.center().y(), all.height() / 10);
+        // The triangle is as wide as it is high: it fills the shorter side.
+        EXPECT_GT(std::min(drawn.width(), drawn.height()), std::min(all.width(), all.height()) * 8 / 10);
+        window->close();
+    }
 }

@@ -53,4 +53,29 @@ void LimitMemory(std::size_t megabytes) {
         throw std::runtime_error(std::string("cannot limit the memory: ") + std::strerror(errno));
 }
 
+int PictureSupersampling(int width, int height, bool fit) {
+    constexpr long long MaxSupersampledPixels = 2048LL * 2048;
+    constexpr int ThumbnailFactor = 2;
+    return fit && static_cast<long long>(width) * height <= MaxSupersampledPixels ? ThumbnailFactor : 1;
+}
+
+void CheckPictureMemory(int width, int height, int supersampling, int megabytes) {
+    // At least what the libraries that draw take before any picture (measured
+    // with Mesa's llvmpipe), and per pixel drawn: the colour and depth buffers
+    // and the picture read back, with room for the libraries' own copies; per
+    // pixel of a picture scaled down, its copy. A limit that passes may still
+    // prove too small while drawing, which then fails at once too.
+    constexpr long long LibraryMegabytes = 400;
+    constexpr long long BytesPerDrawnPixel = 20;
+    constexpr long long BytesPerScaledPixel = 8;
+    const long long pixels = static_cast<long long>(width) * height;
+    const long long drawn = pixels * supersampling * supersampling;
+    const long long needed =
+        LibraryMegabytes + ((drawn * BytesPerDrawnPixel + (supersampling > 1 ? pixels * BytesPerScaledPixel : 0)) >> 20);
+    if (needed > megabytes)
+        throw std::runtime_error("a picture of " + std::to_string(width) + "x" + std::to_string(height) +
+                                 " needs about " + std::to_string(needed) + " MB, more than the limit of " +
+                                 std::to_string(megabytes) + " MB (--memory)");
+}
+
 }  // namespace render

@@ -18,4 +18,16 @@ void HoldTimeOut();
 // Raises std::runtime_error when the system refuses.
 void LimitMemory(std::size_t megabytes);
 
+// How many times larger, in each direction, a picture is drawn before it is
+// scaled down: fitted pictures (thumbnails) are anti-aliased so unless they are
+// large enough to need much memory and little smoothing; others are drawn as
+// the viewer draws them.
+int PictureSupersampling(int width, int height, bool fit);
+
+// Raises std::runtime_error, before anything is drawn, when the buffers of a
+// picture of that size and supersampling cannot fit in the memory limit:
+// drawing would fail only part-way through, after the libraries have taken
+// their share.
+void CheckPictureMemory(int width, int height, int supersampling, int megabytes);
+
 }  // namespace render

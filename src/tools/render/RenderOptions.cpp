@@ -9,7 +9,7 @@
 namespace render {
 
 const char* const RenderUsage =
-    "usage: korvane-render [--size WxH|N] [--quality gouraud|flat|wire] [--background RRGGBB]\n"
+    "usage: korvane-render [--size WxH|N] [--quality gouraud|flat|wire] [--background RRGGBB|transparent]\n"
     "                      [--turn DX,DY] [--fit] [--timeout SECONDS] [--memory MB] INPUT OUTPUT.png\n"
     "       korvane-render [OPTIONS] [-j N] INPUT... -o FOLDER\n"
     "       korvane-render -h | --help | --version\n"
@@ -121,8 +121,10 @@ RenderOptions ParseRenderOptions(const std::vector<std::string>& arguments) {
                 options.quality = viewer::RenderWireframe;
             else
                 throw std::invalid_argument("unknown quality: " + value);
+        } else if (argument == "--background" && value == "transparent") {
+            options.transparent = true;
         } else if (argument == "--background") {
-            if (value.size() != 6) throw std::invalid_argument("background is RRGGBB: " + value);
+            if (value.size() != 6) throw std::invalid_argument("background is RRGGBB or transparent: " + value);
             options.background = Number<std::uint32_t>(value, 16);
         } else if (argument == "--timeout") {
             options.timeOutSeconds = Number<int>(value);

@@ -14,6 +14,7 @@ struct RenderOptions {
     int height = 480;
     std::uint32_t quality = viewer::RenderGouraud;
     std::optional<std::uint32_t> background;  // 0xRRGGBB
+    bool transparent = false;  // the background left transparent (alpha 0)
     int turnX = 0, turnY = 0;  // one drag of the mouse: pixels right and down
     bool fit = false;          // the camera moved so that the model fills the picture
     int timeOutSeconds = 30;   // of real time, for the whole run

@@ -5,7 +5,6 @@
 #include <QImage>
 
 #include <cstdio>
-#include <cstdlib>
 #include <exception>
 #include <iostream>
 #include <new>
@@ -44,16 +43,38 @@ void Configure(viewer::ViewerScene& scene, const render::RenderOptions& options)
                                                static_cast<float>(rgb >> 8 & 0xFF) / 255.0f,
                                                static_cast<float>(rgb & 0xFF) / 255.0f);
     }
+    scene.GetDevice().transparentBackground = options.transparent;
+    // A fitted picture is a thumbnail: seen from the diagonal, so that a flat
+    // model is never edge-on, and from either side of its faces.
+    if (options.fit) {
+        viewer::TurnToThreeQuarterView(scene);
+        scene.GetDevice().twoSided = true;
+    }
     // --turn gives the mouse's movement in window pixels, y downwards; the
     // drag counts y upwards.
     viewer::TurnModel(scene, options.turnX, -options.turnY);
     if (options.fit) viewer::FitCameraToModel(scene, options.width, options.height);
 }
 
-// With no X display, OpenGL runs on Mesa without any window system. Call it
-// before the application exists.
+// With no X display to draw through, OpenGL runs on Mesa without any window
+// system. Call it before the application exists.
 void ChoosePlatform() {
-    if (!std::getenv("DISPLAY")) viewer::SelectHeadlessPlatform();
+    if (!viewer::CanOpenDisplay()) viewer::SelectHeadlessPlatform();
+}
+
+int Supersampling(const render::RenderOptions& options) {
+    return render::PictureSupersampling(options.width, options.height, options.fit);
+}
+
+QImage DrawPicture(viewer::OffscreenRenderer& renderer, viewer::ViewerScene& scene,
+                   const render::RenderOptions& options) {
+    const QImage picture = renderer.Render(scene, options.width, options.height, Supersampling(options));
+    // The buffers are the one large allocation that OpenGL refuses without an exception.
+    if (picture.isNull())
+        throw std::runtime_error("cannot draw a picture of " + std::to_string(options.width) + "x" +
+                                 std::to_string(options.height) + " within the memory limit of " +
+                                 std::to_string(options.memoryMegabytes) + " MB (--memory)");
+    return picture;
 }
 
 QByteArray EncodePng(const QImage& picture) {
@@ -70,11 +91,12 @@ QByteArray DrawPng(viewer::ViewerScene& scene, const render::RenderOptions& opti
     QGuiApplication application(argc, argv);
     viewer::OffscreenRenderer renderer;
     if (!renderer.IsValid()) throw std::runtime_error("OpenGL 3.3 core is not available");
-    return EncodePng(renderer.Render(scene, options.width, options.height));
+    return EncodePng(DrawPicture(renderer, scene, options));
 }
 
 int RenderOne(const render::RenderOptions& options, int argc, char** argv) {
     render::LimitRunTime(static_cast<unsigned>(options.timeOutSeconds));
+    render::CheckPictureMemory(options.width, options.height, Supersampling(options), options.memoryMegabytes);
     render::LimitMemory(static_cast<std::size_t>(options.memoryMegabytes));
     if (batch::SameFile(options.input, options.output))
         return Fail("the output " + options.output + " is the input file itself; nothing written");
@@ -93,7 +115,10 @@ int RenderOne(const render::RenderOptions& options, int argc, char** argv) {
 // pictures, and this thread, which owns the context, draws them.
 int RenderFolder(const render::RenderOptions& options, int argc, char** argv) {
     if (options.timeOutGiven) render::LimitRunTime(static_cast<unsigned>(options.timeOutSeconds));
-    if (options.memoryGiven) render::LimitMemory(static_cast<std::size_t>(options.memoryMegabytes));
+    if (options.memoryGiven) {
+        render::CheckPictureMemory(options.width, options.height, Supersampling(options), options.memoryMegabytes);
+        render::LimitMemory(static_cast<std::size_t>(options.memoryMegabytes));
+    }
     const batch::ModelKinds kinds{
         {".x", ".xa", ".3ds", ".3da"}, ".png", "no .x, .xa, .3ds or .3da file in this folder", {}};
     std::vector<batch::BatchFailure> failures;
@@ -107,7 +132,7 @@ int RenderFolder(const render::RenderOptions& options, int argc, char** argv) {
         viewer::ViewerScene scene;
         render::LoadModelFile(scene, job.input);
         Configure(scene, options);
-        const QImage picture = queue.Draw([&] { return renderer.Render(scene, options.width, options.height); });
+        const QImage picture = queue.Draw([&] { return DrawPicture(renderer, scene, options); });
         const QByteArray png = EncodePng(picture);
         base::WriteFileAtomically(job.output, png.constData(), static_cast<std::size_t>(png.size()));
     };
