@@ -154,7 +154,7 @@ public:
     QAction* AbortAction;  // Esc: ends a running network command
     TWebAdrFrm* WebAdrFrm = nullptr;
 
-    QFileDialog* OpenDialog;
+    QFileDialog* OpenDialog = nullptr;  // made by OpenFileDialog() when first needed
     QFileDialog* SaveDialog;
     QColorDialog* ColorDialog;
 
@@ -195,6 +195,7 @@ private:
     void CreateRemoteGrid();
     void CreateStatusBar();
     void CreateDialogs();
+    QFileDialog& OpenFileDialog();
     void ConnectHandlers();
 
     void FormCreate();

@@ -6,6 +6,7 @@
 #include "app/Application.h"
 #include "app/MainFrm.h"
 #include "app/RecentFiles.h"
+#include "widgets/HandlerGuard.h"
 
 int main(int argc, char** argv) {
     app::TKorvaneApplication application(argc, argv);
@@ -16,10 +17,10 @@ int main(int argc, char** argv) {
     const QStringList arguments = QCoreApplication::arguments();
     if (arguments.size() > 1) {
         const std::string path = QFile::encodeName(arguments.at(1)).toStdString();
-        QTimer::singleShot(0, &window, [&window, path] {
+        QTimer::singleShot(0, &window, widgets::Guarded([&window, path] {
             window.OpenChosenFile(path);
             window.UpdateCommandStates();
-        });
+        }));
     }
     return application.exec();
 }
