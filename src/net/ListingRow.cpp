@@ -5,6 +5,7 @@
 #include "net/Text.h"
 
 #include <charconv>
+#include <string_view>
 
 namespace net {
 
@@ -55,8 +56,9 @@ TRemoteRow MakeRow(std::string name, long long size, std::string date, bool isFo
 bool ReadUnixLine(const std::string& line, TRemoteRow& row) {
     TUnixListEntry entry;
     if (!TFTPUnixList::ParseEntry(line, entry)) return false;
+    // The first letter is the kind: "-" file, "d" folder, "l" link, "p" FIFO, "s" socket, "b" or "c" device.
     const std::string& permissions = entry.Attributes;
-    if (permissions.size() != 10 || (permissions[0] != 'd' && permissions[0] != '-' && permissions[0] != 'l')) {
+    if (permissions.size() != 10 || std::string_view("-dlpsbc").find(permissions[0]) == std::string_view::npos) {
         return false;
     }
     const bool isFolder = permissions[0] == 'd';

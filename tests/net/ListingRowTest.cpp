@@ -52,6 +52,8 @@ TEST(ListingRow, LinesBecomeGridRows) {
          "Dec 7 08:10", "3D-Studio File", false},
         {"drwxr-xr-x   2 user group     4096 Dec  7 08:10 a b c d e f g h i j k l m n o p q r s t u v w x y z",
          "a b c d e f g h i j k l m n o p q r s t u v w x y z", "<DIR>", "Dec 7 08:10", "フォルダ", true},
+        {"prw-r--r--   1 user group        0 Dec  7 08:10 a fifo.3ds", "a fifo.3ds", "0.00 KB", "Dec 7 08:10",
+         "3D-Studio File", false},
         // Not a permissions field: read the DOS way.
         {"total 1 2 3 4 5 6 7 8", "3 4 5 6 7 8", "0.00 KB", "total 1", "不明", false},
     };
