@@ -195,7 +195,6 @@ TEST(RemoteBrowsing, NamesThatNeedEscapingOpenTheirOwnFile) {
     EXPECT_EQ(w.WebCurrentPath, "/my folder");
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        w.OnFileMenu(w.fCloseFile);
         EXPECT_TRUE(DoubleClick(w, QString::fromUtf8(c.name)).empty());
         EXPECT_EQ(w.TreeView->topLevelItemCount(), 2);
         EXPECT_EQ(w.windowTitle(), QStringLiteral("http://127.0.0.1/ximg/my%20folder/") + c.address + " - " + kCaption);
