@@ -9,6 +9,7 @@
 #include "app/UiLanguage.h"
 #include "base/Beep.h"
 #include "net/SocketClient.h"
+#include "widgets/HandlerGuard.h"
 
 namespace app {
 
@@ -28,10 +29,12 @@ TKorvaneApplication::TKorvaneApplication(int& argc, char** argv) : QApplication(
     base::SetBeepHook([] { QApplication::beep(); });
     // The network clients wait synchronously; the window stays alive meanwhile.
     net::TSocketClient::SetPumpHook([] { QApplication::processEvents(QEventLoop::AllEvents); });
+    widgets::SetHandlerErrorReporter([](const std::exception& error) { ShowException(DisplayText(error.what())); });
 }
 
-// No exception may unwind through Qt's event loop: one that leaves a handler is
-// reported here and the event counts as handled.
+// No exception may unwind through Qt's event loop: one that leaves an event handler
+// is reported here and the event counts as handled. Handlers connected to signals
+// report their own (widgets::Guarded), as Qt's signal code cannot be unwound.
 bool TKorvaneApplication::notify(QObject* receiver, QEvent* event) {
     try {
         return QApplication::notify(receiver, event);

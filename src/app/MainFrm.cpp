@@ -40,6 +40,7 @@
 #include "net/FtpClient.h"
 #include "net/HttpClient.h"
 #include "viewer/MeshBuilder.h"
+#include "widgets/HandlerGuard.h"
 #include "widgets/SpinEdit.h"
 
 namespace app {
@@ -361,12 +362,6 @@ void TMainFrm::CreateStatusBar() {
 }
 
 void TMainFrm::CreateDialogs() {
-    OpenDialog = new QFileDialog(this);
-    OpenDialog->setAcceptMode(QFileDialog::AcceptOpen);
-    OpenDialog->setFileMode(QFileDialog::ExistingFile);
-    OpenDialog->setDefaultSuffix(QStringLiteral("3ds"));
-    // Names are matched in either letter case, as files from other systems often carry capitals.
-    OpenDialog->setNameFilters({tr("3dsﾌｧｲﾙ(3d Studio) (*.3ds *.3DS)"), tr("3ds圧縮ﾌｧｲﾙ (*.3da *.3DA)")});
     SaveDialog = new QFileDialog(this);
     SaveDialog->setAcceptMode(QFileDialog::AcceptSave);
     SaveDialog->setFileMode(QFileDialog::AnyFile);
@@ -411,35 +406,40 @@ bool TMainFrm::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void TMainFrm::ConnectHandlers() {
-    connect(MainMenuFile, &QMenu::aboutToShow, this, [this] { OnTopMenu(tFile); });
-    connect(MainMenuShow, &QMenu::aboutToShow, this, [this] { OnTopMenu(tShow); });
-    connect(MainMenuFind, &QMenu::aboutToShow, this, [this] { OnTopMenu(tFind); });
+    connect(MainMenuFile, &QMenu::aboutToShow, this, widgets::Guarded([this] { OnTopMenu(tFile); }));
+    connect(MainMenuShow, &QMenu::aboutToShow, this, widgets::Guarded([this] { OnTopMenu(tShow); }));
+    connect(MainMenuFind, &QMenu::aboutToShow, this, widgets::Guarded([this] { OnTopMenu(tFind); }));
     for (QAction* item : {fOpen3DS, fCloseFile, fSaveXAsText, fSaveXAsBinally, fQuit}) {
-        connect(item, &QAction::triggered, this, [this, item] { OnFileMenu(item); });
+        connect(item, &QAction::triggered, this, widgets::Guarded([this, item] { OnFileMenu(item); }));
     }
-    connect(sDraw3D, &QAction::triggered, this, [this] { OnShowMenu(sDraw3D); });
-    connect(fndWeb, &QAction::triggered, this, [this] { OnFindMenu(fndWeb); });
-    connect(AbortAction, &QAction::triggered, this, [this] { AbortNetworkCommand(); });
-    connect(WebListGrig, &QTableWidget::cellDoubleClicked, this, [this] { WebListGrigDblClick(); });
+    connect(sDraw3D, &QAction::triggered, this, widgets::Guarded([this] { OnShowMenu(sDraw3D); }));
+    connect(fndWeb, &QAction::triggered, this, widgets::Guarded([this] { OnFindMenu(fndWeb); }));
+    connect(AbortAction, &QAction::triggered, this, widgets::Guarded([this] { AbortNetworkCommand(); }));
+    connect(WebListGrig, &QTableWidget::cellDoubleClicked, this, widgets::Guarded([this] { WebListGrigDblClick(); }));
     for (QToolButton* button : {bOpen, bClose, bSave, bViewer, bDisConnect, bUpFolder}) {
-        connect(button, &QToolButton::clicked, this, [this, button] { OnToolButton(button); });
+        connect(button, &QToolButton::clicked, this, widgets::Guarded([this, button] { OnToolButton(button); }));
     }
-    connect(MruPopupMenu, &QMenu::aboutToShow, this, [this] { MruPopupMenuPopup(); });
+    connect(MruPopupMenu, &QMenu::aboutToShow, this, widgets::Guarded([this] { MruPopupMenuPopup(); }));
     connect(TreeView, &QTreeWidget::currentItemChanged, this,
-            [this](QTreeWidgetItem* node) { TreeViewChange(node); });
-    connect(SelectAllMesh, &QCheckBox::clicked, this, [this] { SelectAllMeshClick(); });
+            widgets::Guarded([this](QTreeWidgetItem* node) { TreeViewChange(node); }));
+    connect(SelectAllMesh, &QCheckBox::clicked, this, widgets::Guarded([this] { SelectAllMeshClick(); }));
     for (TColorSwatch* swatch : {AmbientColor, DiffuseColor, SpeculerColor}) {
-        swatch->OnClick = [this, swatch] { OnColor(swatch); };
+        swatch->OnClick = widgets::Guarded([this, swatch] { OnColor(swatch); });
     }
-    SpecularCo->OnChange = [this] { OnMaterialSet(SpecularCo); };
-    RefrectCo->OnChange = [this] { OnMaterialSet(RefrectCo); };
+    SpecularCo->OnChange = widgets::Guarded([this] { OnMaterialSet(SpecularCo); });
+    RefrectCo->OnChange = widgets::Guarded([this] { OnMaterialSet(RefrectCo); });
 }
 
 void TMainFrm::FormCreate() {
     DownloadStream.reset();
     ResetDisplay(false);
     ModelFile = std::make_unique<model3ds::TFile3DS>();
-    RecentFiles = LoadRecentFiles(RecentFilePath);
+    try {
+        RecentFiles = LoadRecentFiles(RecentFilePath);
+    } catch (const base::Exception& error) {
+        // The window starts without the list rather than not at all.
+        qWarning("warning: %s; the list of recent files starts empty", error.what());
+    }
     CurrentFileName.clear();
     WebTimeOut = 60000;
     WebServerAddress = "localhost";
@@ -572,12 +572,26 @@ void TMainFrm::ViewerClosed() {
     UpdateCommandStates();
 }
 
+// Built when first used: a file dialog reads its folder when it is made, which in a
+// large folder would hold the window back at start.
+QFileDialog& TMainFrm::OpenFileDialog() {
+    if (OpenDialog) return *OpenDialog;
+    OpenDialog = new QFileDialog(this);
+    OpenDialog->setAcceptMode(QFileDialog::AcceptOpen);
+    OpenDialog->setFileMode(QFileDialog::ExistingFile);
+    OpenDialog->setDefaultSuffix(QStringLiteral("3ds"));
+    // Names are matched in either letter case, as files from other systems often carry capitals.
+    OpenDialog->setNameFilters({tr("3dsﾌｧｲﾙ(3d Studio) (*.3ds *.3DS)"), tr("3ds圧縮ﾌｧｲﾙ (*.3da *.3DA)")});
+    return *OpenDialog;
+}
+
 void TMainFrm::OnFileMenu(QAction* sender) {
     if (networkBusy_) return;
     if (sender == fOpen3DS) {
-        if (!Settings.OpenFolder.isEmpty()) OpenDialog->setDirectory(Settings.OpenFolder);
-        if (OpenDialog->exec() == QDialog::Accepted) {
-            OpenChosenFile(QFile::encodeName(OpenDialog->selectedFiles().value(0)).toStdString());
+        QFileDialog& dialog = OpenFileDialog();
+        if (!Settings.OpenFolder.isEmpty()) dialog.setDirectory(Settings.OpenFolder);
+        if (dialog.exec() == QDialog::Accepted) {
+            OpenChosenFile(QFile::encodeName(dialog.selectedFiles().value(0)).toStdString());
         }
     } else if (sender == fSaveXAsText || sender == fSaveXAsBinally) {
         int meshIndex = -1;

@@ -165,7 +165,7 @@ public:
     QAction* AbortAction;  // Esc: ends a running network command
     TWebAdrFrm* WebAdrFrm = nullptr;
 
-    QFileDialog* OpenDialog;
+    QFileDialog* OpenDialog = nullptr;  // made by OpenFileDialog() when first needed
     QFileDialog* SaveDialog;
     QColorDialog* ColorDialog;
 
@@ -213,6 +213,7 @@ private:
     void CreateShortcuts();
     void RestoreSettings();
     void SaveSettings();
+    QFileDialog& OpenFileDialog();
     void ConnectHandlers();
 
     void FormCreate();

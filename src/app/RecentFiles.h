@@ -41,7 +41,8 @@ std::string RecentFileLocation(const std::string& executableFolder, const std::s
 // $HOME/.config/korvane/, with its trailing separator.
 std::string UserConfigFolder();
 
-// Reads the list at path; a missing file gives an empty list.
+// Reads the list at path; a missing file gives an empty list. Raises
+// base::EFOpenError when path is not a regular file (a folder, a FIFO).
 TRecentFiles LoadRecentFiles(const std::string& path);
 // Writes the list to path through a temporary file and a rename, creating the
 // folder if needed. Raises base::EStreamError when it cannot be written.

@@ -6,6 +6,7 @@
 #include <system_error>
 
 #include "app/MainFrm.h"
+#include "widgets/HandlerGuard.h"
 
 namespace app {
 
@@ -27,7 +28,7 @@ void TMainFrm::MruPopupMenuPopup() {
         // A path is shown whole: an ampersand in it is no shortcut mark.
         QString caption = QFile::decodeName(QByteArray::fromStdString(entry));
         QAction* item = MruPopupMenu->addAction(caption.replace(QLatin1Char('&'), QStringLiteral("&&")));
-        connect(item, &QAction::triggered, this, [this, item] { OpenRecentFile(item); });
+        connect(item, &QAction::triggered, this, widgets::Guarded([this, item] { OpenRecentFile(item); }));
     }
 }
 

@@ -10,6 +10,7 @@
 #include "base/Format.h"
 #include "model3ds/OpenModel.h"
 #include "net/HttpClient.h"
+#include "net/HttpRequest.h"
 
 namespace app {
 
@@ -42,10 +43,12 @@ void TMainFrm::OpenDownloadedFile(const std::string& fileName, int kind) {
     if (networkBusy_) return;
     if (WebServerAddress.empty()) return;
     DownloadStream = std::make_unique<base::MemoryStream>();
-    std::string address = WebServerAddress.back() != '/'
-                              ? "http://" + WebServerAddress + "/" + WebHttpFolder + WebCurrentPath
-                              : WebServerAddress;
-    address += "/" + fileName;
+    // Folder and file names are escaped: a name may hold spaces, "%", "#" or any other byte.
+    const std::string address =
+        (WebServerAddress.back() != '/'
+             ? "http://" + WebServerAddress + net::PercentEncode("/" + WebHttpFolder + WebCurrentPath, "/")
+             : WebServerAddress) +
+        "/" + net::PercentEncode(fileName);
     net::THttpClient& http = *HttpClient;
     http.InputFileMode = false;
     http.OutputFileMode = false;

@@ -13,6 +13,7 @@
 #include "app/MainFrm.h"
 #include "base/Format.h"
 #include "widgets/FnpNumericEdit.h"
+#include "widgets/HandlerGuard.h"
 #include "widgets/SpinEdit.h"
 
 namespace app {
@@ -115,8 +116,8 @@ void TWebAdrFrm::CreateButtons() {
 }
 
 void TWebAdrFrm::ConnectHandlers() {
-    connect(UseNameCombo, &QComboBox::editTextChanged, this, [this] { UseNameComboChange(); });
-    connect(LoninBtn, &QPushButton::clicked, this, [this] { LoninBtnClick(); });
+    connect(UseNameCombo, &QComboBox::editTextChanged, this, widgets::Guarded([this] { UseNameComboChange(); }));
+    connect(LoninBtn, &QPushButton::clicked, this, widgets::Guarded([this] { LoninBtnClick(); }));
     connect(CancelBtn, &QPushButton::clicked, this, &QDialog::reject);
 }
 

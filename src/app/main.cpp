@@ -8,6 +8,7 @@
 #include "app/MainFrm.h"
 #include "app/RecentFiles.h"
 #include "app/UserSettings.h"
+#include "widgets/HandlerGuard.h"
 
 int main(int argc, char** argv) {
     if (app::AnswerInformationOptions(argc, argv)) return 0;
@@ -20,10 +21,10 @@ int main(int argc, char** argv) {
                          app::UserSettingsLocation());
     window.show();
     if (line->File) {
-        QTimer::singleShot(0, &window, [&window, path = *line->File] {
+        QTimer::singleShot(0, &window, widgets::Guarded([&window, path = *line->File] {
             window.OpenGivenFile(path);
             window.UpdateCommandStates();
-        });
+        }));
     }
     return application.exec();
 }

@@ -82,19 +82,42 @@ std::vector<std::uint8_t> MemoryStream::TakeBytes() {
     return std::move(bytes_);
 }
 
-FileStream::FileStream(const std::string& fileName, Mode mode) {
-    file_ = std::fopen(fileName.c_str(), mode == Mode::Read ? "rb" : "wb");
-    if (file_ == nullptr) {
-        if (mode == Mode::Read) throw EFOpenError(fileName);
-        throw EFCreateError(fileName);
+namespace {
+
+// A regular file opened for reading. Anything else (a folder, a FIFO, a device) is
+// refused at once: opening a FIFO without O_NONBLOCK would wait for a writer.
+std::FILE* OpenRegularFile(const std::string& fileName, std::uint64_t& size) {
+    const int fd = ::open(fileName.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return nullptr;
+    struct stat info {};
+    std::FILE* file = nullptr;
+    if (fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK) == 0) {
+        file = fdopen(fd, "rb");
     }
+    if (file == nullptr) {
+        ::close(fd);
+        return nullptr;
+    }
+    size = static_cast<std::uint64_t>(info.st_size);
+    return file;
+}
+
+}  // namespace
+
+FileStream::FileStream(const std::string& fileName, Mode mode) {
+    if (mode == Mode::Read) {
+        file_ = OpenRegularFile(fileName, size_);
+        if (file_ == nullptr) throw EFOpenError(fileName);
+        return;
+    }
+    file_ = std::fopen(fileName.c_str(), "wb");
+    if (file_ == nullptr) throw EFCreateError(fileName);
     struct stat info {};
     if (fstat(fileno(file_), &info) == 0 && S_ISDIR(info.st_mode)) {
         std::fclose(file_);
         file_ = nullptr;
-        throw EFOpenError(fileName);
+        throw EFCreateError(fileName);
     }
-    if (mode == Mode::Read) size_ = static_cast<std::uint64_t>(info.st_size);
 }
 
 FileStream::~FileStream() {

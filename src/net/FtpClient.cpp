@@ -224,9 +224,18 @@ std::string TFtpClient::CurrentFolder() {
     SendCommand("PWD");
     const std::size_t open = replyLine_.find('"');
     if (open == std::string::npos) return {};
-    const std::size_t close = replyLine_.find('"', open + 1);
-    if (close == std::string::npos) return {};
-    return replyLine_.substr(open + 1, close - open - 1);
+    // A quote inside the folder's name is written twice.
+    std::string folder;
+    for (std::size_t i = open + 1; i < replyLine_.size(); ++i) {
+        if (replyLine_[i] != '"') {
+            folder += replyLine_[i];
+        } else if (i + 1 < replyLine_.size() && replyLine_[i + 1] == '"') {
+            folder += replyLine_[++i];
+        } else {
+            return folder;
+        }
+    }
+    return {};
 }
 
 // --- listing ----------------------------------------------------------------

@@ -1,5 +1,9 @@
 #include "net/FtpDirectoryList.h"
 
+#include <algorithm>
+
+#include "net/Text.h"
+
 namespace net {
 
 void TFTPDirectoryList::Clear() {
@@ -9,26 +13,44 @@ void TFTPDirectoryList::Clear() {
     Attributes.clear();
 }
 
-std::vector<std::string> TFTPDirectoryList::SplitFields(const std::string& line) {
-    std::vector<std::string> fields;
+namespace {
+
+struct TField {
+    std::size_t End = 0;
+    std::string Text;
+};
+
+// The first count fields of line, split at runs of spaces, each with where it ends.
+std::vector<TField> LeadingFields(const std::string& line, std::size_t count) {
+    std::vector<TField> fields;
     std::size_t start = line.find_first_not_of(' ');
-    while (start != std::string::npos) {
-        const std::size_t end = line.find(' ', start);
-        if (fields.size() == kMaxFields) return {};
-        fields.push_back(line.substr(start, end == std::string::npos ? std::string::npos : end - start));
-        start = end == std::string::npos ? end : line.find_first_not_of(' ', end);
+    while (start != std::string::npos && fields.size() < count) {
+        const std::size_t end = std::min(line.find(' ', start), line.size());
+        fields.push_back({end, line.substr(start, end - start)});
+        start = line.find_first_not_of(' ', end);
     }
     return fields;
 }
 
-bool TFTPUnixList::ParseEntry(const std::string& line, TUnixListEntry& entry) {
-    const std::vector<std::string> fields = SplitFields(line);
-    const std::size_t n = fields.size();
-    if (n <= 7) return false;
-    entry.Name = fields[n - 1];
-    entry.Size = fields[n - 5];
-    entry.Date = fields[n - 4] + " " + fields[n - 3] + " " + fields[n - 2];
-    entry.Attributes = fields[0];
+// The line without its line end.
+std::string WithoutLineEnd(const std::string& line) {
+    return line.substr(0, line.find_last_not_of("\r\n") + 1);
+}
+
+}  // namespace
+
+bool TFTPUnixList::ParseEntry(const std::string& text, TUnixListEntry& entry) {
+    const std::string line = WithoutLineEnd(text);
+    const std::vector<TField> fields = LeadingFields(line, 8);
+    if (fields.size() < 7) return false;
+    const std::size_t size = IsDigits(fields[4].Text) ? 4 : 3;
+    const std::size_t time = size + 3;
+    if (!IsDigits(fields[size].Text) || time >= fields.size() || fields[time].End + 1 >= line.size()) return false;
+    entry.Attributes = fields[0].Text;
+    entry.Size = fields[size].Text;
+    entry.Date = fields[size + 1].Text + " " + fields[size + 2].Text + " " + fields[time].Text;
+    entry.Name = line.substr(fields[time].End + 1);
+    if (entry.Attributes.front() == 'l') entry.Name = entry.Name.substr(0, entry.Name.find(" -> "));
     return true;
 }
 

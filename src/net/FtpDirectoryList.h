@@ -17,10 +17,6 @@ public:
     void Clear();
     // Adds the line's entry when the line is one this parser understands.
     virtual bool ParseLine(const std::string& line) = 0;
-
-    // The fields of a line split at runs of spaces; empty when it has more than kMaxFields.
-    static constexpr std::size_t kMaxFields = 25;
-    static std::vector<std::string> SplitFields(const std::string& line);
 };
 
 // One entry of a Unix-style listing line ("drwxr-xr-x 2 user group 4096 Dec 7 08:10 name").
@@ -34,7 +30,10 @@ struct TUnixListEntry {
 class TFTPUnixList : public TFTPDirectoryList {
 public:
     bool ParseLine(const std::string& line) override;
-    // The entry of a line of more than 7 fields (counted from the end of the line).
+    // The entry of a line "PERMISSIONS LINKS OWNER [GROUP] SIZE MONTH DAY TIME NAME",
+    // its fields read from the start: the size is the first all-digit field of the
+    // fifth or fourth, and the name is the rest of the line after the single space
+    // that follows the time, spaces included. A link's name ends before its " -> ".
     static bool ParseEntry(const std::string& line, TUnixListEntry& entry);
 };
 

@@ -35,4 +35,12 @@ std::string GetRequestHeader(const std::string& target, const std::string& host,
 
 std::string Base64(std::string_view bytes);
 
+// text with every byte other than letters, digits, "-._~" and the characters of
+// keep written as %XX, so a name ("my model.3ds", "a%20b.3ds", "a#b.3ds", a
+// Japanese name) stands for itself in an address.
+std::string PercentEncode(std::string_view text, std::string_view keep = {});
+
+// text with its %XX escapes undone; a "%" not followed by two hexadecimal digits stays.
+std::string PercentDecode(std::string_view text);
+
 }  // namespace net

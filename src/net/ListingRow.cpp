@@ -5,6 +5,7 @@
 #include "net/Text.h"
 
 #include <charconv>
+#include <string_view>
 
 namespace net {
 
@@ -51,15 +52,13 @@ TRemoteRow MakeRow(std::string name, long long size, std::string date, bool isFo
     return row;
 }
 
-// A Unix-style line: more than 7 fields, ten permission characters first.
+// A Unix-style line: ten permission characters first, then the fields of TFTPUnixList.
 bool ReadUnixLine(const std::string& line, TRemoteRow& row) {
-    std::string text = Trim(line);
-    // A link names its target after the arrow; the entry is the name before it.
-    if (!text.empty() && text[0] == 'l') text = text.substr(0, text.find(" -> "));
     TUnixListEntry entry;
-    if (!TFTPUnixList::ParseEntry(text, entry)) return false;
+    if (!TFTPUnixList::ParseEntry(line, entry)) return false;
+    // The first letter is the kind: "-" file, "d" folder, "l" link, "p" FIFO, "s" socket, "b" or "c" device.
     const std::string& permissions = entry.Attributes;
-    if (permissions.size() != 10 || (permissions[0] != 'd' && permissions[0] != '-' && permissions[0] != 'l')) {
+    if (permissions.size() != 10 || std::string_view("-dlpsbc").find(permissions[0]) == std::string_view::npos) {
         return false;
     }
     const bool isFolder = permissions[0] == 'd';
@@ -67,18 +66,18 @@ bool ReadUnixLine(const std::string& line, TRemoteRow& row) {
     return true;
 }
 
+// Date, time, size or <DIR>, then the name: the rest of the line, spaces included.
 TRemoteRow ReadDosLine(const std::string& line) {
-    std::string fields[5];
-    std::string rest = line;
-    int count = 0;
-    for (std::size_t space = rest.find(' '); space != std::string::npos; space = rest.find(' ')) {
-        const std::string field = Trim(rest.substr(0, space));
+    std::string fields[3];
+    std::string rest = Trim(line);
+    for (std::string& field : fields) {
+        const std::size_t space = rest.find(' ');
+        if (space == std::string::npos) break;
+        field = rest.substr(0, space);
         rest = Trim(rest.substr(space + 1));
-        if (++count <= 4) fields[count] = field;
     }
-    fields[4] = Trim(rest);
     const bool isFolder = UpperCase(line).find("DIR") != std::string::npos;
-    return MakeRow(fields[4], SizeOf(fields[3]), fields[1] + " " + fields[2], isFolder);
+    return MakeRow(rest, SizeOf(fields[2]), fields[0] + " " + fields[1], isFolder);
 }
 
 }  // namespace

@@ -15,7 +15,8 @@ struct TRemoteRow {
 
 // Lines of the Unix style ("drwxr-xr-x 2 user group 4096 Dec 7 08:10 name") are
 // read by their permissions, size and date fields; every other line is read as a
-// DOS-style server writes it: date, time, size or <DIR>, name.
+// DOS-style server writes it: date, time, size or <DIR>, name. Either way the name
+// is the rest of the line, spaces included; a link's row has the link's own name.
 TRemoteRow ListingLineToRow(const std::string& line);
 
 // size / 1024 with two decimals and thousands separators, then " KB" ("1,234.50 KB").

@@ -8,6 +8,7 @@
 #include <QWheelEvent>
 
 #include "viewer/ViewerControls.h"
+#include "widgets/HandlerGuard.h"
 
 namespace viewer {
 
@@ -50,7 +51,7 @@ TDraw3DFrm::TDraw3DFrm(IViewerOwner* owner, QWidget* parent)
     D3DrawX->OnMouseDown = [this](Qt::MouseButton b, int x, int y) { D3DrawXMouseDown(b, x, y); };
     D3DrawX->OnMouseMove = [this](Qt::MouseButton b, int x, int y) { D3DrawXMouseMove(b, x, y); };
     D3DrawX->OnMouseUp = [this](Qt::MouseButton b, int x, int y) { D3DrawXMouseUp(b, x, y); };
-    connect(PopupMenu, &QMenu::triggered, this, [this](QAction* sender) { OnPopMenu(sender); });
+    connect(PopupMenu, &QMenu::triggered, this, widgets::Guarded([this](QAction* sender) { OnPopMenu(sender); }));
 
     setWindowState(Qt::WindowMaximized);
     FormCreate();

@@ -20,6 +20,8 @@
 #include <QToolButton>
 #include <QTreeWidget>
 
+#include <sys/stat.h>
+
 #include <filesystem>
 
 #include "WindowSupport.h"
@@ -262,7 +264,12 @@ TEST_F(MainWindow, FailedOpensAreReportedAndTheProgramGoesOn) {
         {dir_.File("damaged.3ds"), "An invalid Chunk structure was encountered while reading\n"
                                    "the database. Usually caused by a corrupt database or file."},
         {dir_.File("missing.3ds"), QString::fromUtf8("ファイル %1 は開けません").arg(dir_.File("missing.3ds").c_str())},
+        // Only regular files are read: a FIFO would wait for a writer for ever.
+        {dir_.File("folder.3ds"), QString::fromUtf8("ファイル %1 は開けません").arg(dir_.File("folder.3ds").c_str())},
+        {dir_.File("fifo.3ds"), QString::fromUtf8("ファイル %1 は開けません").arg(dir_.File("fifo.3ds").c_str())},
     };
+    std::filesystem::create_directory(dir_.File("folder.3ds"));
+    ASSERT_EQ(::mkfifo(dir_.File("fifo.3ds").c_str(), 0600), 0);
     for (const Case& c : cases) {
         const auto texts = AnswerMessageBoxes([&] { QTimer::singleShot(0, [&] { w.OpenChosenFile(c.path); }); });
         EXPECT_EQ(texts, std::vector<QString>{c.message});
@@ -442,6 +449,45 @@ TEST_F(MainWindow, RecentFilesAreKeptAcrossARestart) {
     TMainFrm restarted(list);
     EXPECT_EQ(restarted.RecentFiles.Entries, expected);
     EXPECT_EQ(Bytes(list).substr(0, paths[3].size() + 2), paths[3] + "\r\n");
+}
+
+// A list that is a folder or a FIFO is skipped: the window starts with an empty list.
+TEST_F(MainWindow, UnusableRecentFilesListIsSkipped) {
+    std::filesystem::create_directory(dir_.File("folder"));
+    ASSERT_EQ(::mkfifo(dir_.File("fifo").c_str(), 0600), 0);
+    for (const char* name : {"folder", "fifo"}) {
+        TMainFrm w(dir_.File(name));
+        w.show();
+        EXPECT_TRUE(w.RecentFiles.Entries.empty()) << name;
+        EXPECT_EQ(w.windowTitle(), kCaption) << name;
+    }
+}
+
+// An error raised in a handler connected to a signal is shown and ends there: the
+// signal's sender returns normally.
+TEST_F(MainWindow, ReaderErrorInAConnectedHandlerIsShown) {
+    TMainFrm& w = *window_;
+    testsupport::Writer3DS damaged;
+    damaged.Begin(0x4D4D);
+    damaged.Header(0x3D3D, 3);
+    damaged.End();
+    damaged.SaveToFile(dir_.File("damaged.3ds"));
+    w.RecentFiles.Entries = {dir_.File("damaged.3ds")};
+    emit w.MruPopupMenu->aboutToShow();
+    ASSERT_EQ(w.MruPopupMenu->actions().size(), 1);
+    const auto texts = AnswerMessageBoxes([&] { w.MruPopupMenu->actions().at(0)->trigger(); });
+    EXPECT_EQ(texts, std::vector<QString>{"An invalid Chunk structure was encountered while reading\n"
+                                          "the database. Usually caused by a corrupt database or file."});
+    EXPECT_EQ(w.TreeView->topLevelItemCount(), 0);
+}
+
+// The open dialog reads its folder when it is made, so it is made when first used.
+TEST_F(MainWindow, OpenDialogIsMadeWhenFirstUsed) {
+    TMainFrm& w = *window_;
+    EXPECT_EQ(w.OpenDialog, nullptr);
+    windowtest::RunAnswering([&] { w.OnFileMenu(w.fOpen3DS); }, QString::fromStdString(sample_));
+    ASSERT_NE(w.OpenDialog, nullptr);
+    EXPECT_EQ(w.TreeView->topLevelItemCount(), 2);
 }
 
 TEST_F(MainWindow, DroppedModelFileOpens) {

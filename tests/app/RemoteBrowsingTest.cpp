@@ -49,7 +49,8 @@ void FillModelFolder(const testsupport::TempDir& dir) {
     const std::vector<std::uint8_t> model = windowtest::SampleModel();
     Save(dir.File("models/box.3ds"), model);
     Save(dir.File("models/packed.3da"), Packed(model));
-    const std::vector<std::uint8_t> cube = base::ReadWholeFile(std::string(KORVANE_SHARED_MODELS) + "/x/test_cube_text.x");
+    const std::string triangle = "xof 0303txt 0032\nMesh {\n3;\n0;0;0;,\n1;0;0;,\n0;1;0;;\n1;\n3;0,1,2;;\n}\n";
+    const std::vector<std::uint8_t> cube(triangle.begin(), triangle.end());
     Save(dir.File("cube.x"), cube);
     Save(dir.File("cube.xa"), Packed(cube));
     Save(dir.File("readme.txt"), {'h', 'i'});
@@ -166,6 +167,38 @@ TEST(RemoteBrowsing, LogInWalkFoldersAndOpenEveryKind) {
     EXPECT_TRUE(w.WebListGrig->horizontalHeaderItem(0) == nullptr ||
                 w.WebListGrig->horizontalHeaderItem(0)->text().isEmpty());
     EXPECT_FALSE(w.bDisConnect->isEnabled());
+}
+
+// Names that an address must escape: each opens the file of that very name.
+TEST(RemoteBrowsing, NamesThatNeedEscapingOpenTheirOwnFile) {
+    testsupport::TempDir dir;
+    const struct {
+        const char* name;
+        const char* address;
+    } cases[] = {
+        {"my model.3ds", "my%20model.3ds"},
+        {"a%20b.3ds", "a%2520b.3ds"},
+        {"a#b.3ds", "a%23b.3ds"},
+        {"\xe6\x97\xa5\xe6\x9c\xac.3ds", "%E6%97%A5%E6%9C%AC.3ds"},
+    };
+    for (const auto& c : cases) Save(dir.File(std::string("my folder/") + c.name), windowtest::SampleModel());
+    // Decoys: what a mangled name would fetch instead.
+    Save(dir.File("my folder/model.3ds"), {'b', 'a', 'd'});
+    Save(dir.File("my folder/a b.3ds"), {'b', 'a', 'd'});
+    std::optional<nettest::ServerProcess> server = StartModelServer(dir);
+    if (!server) GTEST_SKIP() << "the model server could not start: HTTP needs port 80 (root or CAP_NET_BIND_SERVICE)";
+    TMainFrm w(dir.File("RecentFile.Mru"));
+    w.show();
+    AnswerLogin(w, server->Port(), QString::fromUtf8("匿名"), QString());
+    w.OnFindMenu(w.fndWeb);
+    DoubleClick(w, "my folder");
+    EXPECT_EQ(w.WebCurrentPath, "/my folder");
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_TRUE(DoubleClick(w, QString::fromUtf8(c.name)).empty());
+        EXPECT_EQ(w.TreeView->topLevelItemCount(), 2);
+        EXPECT_EQ(w.windowTitle(), QStringLiteral("http://127.0.0.1/ximg/my%20folder/") + c.address + " - " + kCaption);
+    }
 }
 
 TEST(RemoteBrowsing, RefusedLoginIsReportedInTheStatusBar) {

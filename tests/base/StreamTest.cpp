@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -36,6 +38,24 @@ TEST(Stream, FileStreamOpenErrorNamesTheFile) {
         FAIL() << "opening a missing file did not raise";
     } catch (const base::EFOpenError& error) {
         EXPECT_STREQ(error.what(), "ファイル /nonexistent/model.3ds は開けません");
+    }
+}
+
+// Only regular files are read; anything else is refused at once (a FIFO would
+// otherwise wait for a writer), with the open error that names it.
+TEST(Stream, OnlyRegularFilesAreRead) {
+    testsupport::TempDir dir;
+    std::filesystem::create_directory(dir.File("folder.3ds"));
+    ASSERT_EQ(::mkfifo(dir.File("fifo.3ds").c_str(), 0600), 0);
+    std::filesystem::create_symlink(dir.File("fifo.3ds"), dir.File("link.3ds"));
+    for (const std::string& name : {dir.File("folder.3ds"), dir.File("fifo.3ds"), dir.File("link.3ds"),
+                                    std::string("/dev/null")}) {
+        try {
+            base::ReadWholeFile(name);
+            ADD_FAILURE() << name << " was read";
+        } catch (const base::EFOpenError& error) {
+            EXPECT_EQ(error.what(), "ファイル " + name + " は開けません");
+        }
     }
 }
 

@@ -156,5 +156,26 @@ TEST(HttpRequestHeader, Base64PadsTheLastGroup) {
     EXPECT_EQ(Base64("\xff\xfe"), "//4=");
 }
 
+// Names listed by a server become one path segment each and come back unchanged.
+TEST(HttpAddress, NamesArePercentEncodedWhole) {
+    const struct {
+        const char* name;
+        const char* encoded;
+    } cases[] = {
+        {"box.3ds", "box.3ds"},
+        {"my model.3ds", "my%20model.3ds"},
+        {"a%20b.3ds", "a%2520b.3ds"},
+        {"a#b?c.3ds", "a%23b%3Fc.3ds"},
+        {"\xe6\x97\xa5\xe6\x9c\xac.3ds", "%E6%97%A5%E6%9C%AC.3ds"},
+        {"a/b\r\n~_-.x", "a%2Fb%0D%0A~_-.x"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(PercentEncode(c.name), c.encoded) << c.name;
+        EXPECT_EQ(PercentDecode(c.encoded), c.name) << c.encoded;
+    }
+    EXPECT_EQ(PercentEncode("/ximg/my folder/", "/"), "/ximg/my%20folder/");
+    EXPECT_EQ(PercentDecode("100% %4 %zz %41"), "100% %4 %zz A");
+}
+
 }  // namespace
 }  // namespace net

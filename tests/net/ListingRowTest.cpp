@@ -20,7 +20,7 @@ TEST(ListingRow, LinesBecomeGridRows) {
         {"02-10-99  10:31AM             many box.3ds", "box.3ds", "0.00 KB", "02-10-99 10:31AM", "3D-Studio File", false},
         {"02-10-99  10:31AM             1024 Dirt.txt", "Dirt.txt", "1.00 KB", "02-10-99 10:31AM", "フォルダ", true},
         {"02-10-99  10:31AM             1024 dir.3ds", "dir.3ds", "1.00 KB", "02-10-99 10:31AM", "3D-Studio File", true},
-        {"02-10-99  10:31AM             4096 my model.3da", "model.3da", "4.00 KB", "02-10-99 10:31AM",
+        {"02-10-99  10:31AM             4096 my model.3da", "my model.3da", "4.00 KB", "02-10-99 10:31AM",
          "3D-Studio Packed File", false},
         {"02-10-99  10:31AM          1234567 a.xa", "a.xa", "1,205.63 KB", "02-10-99 10:31AM",
          "Direct3D Pcked Geometory File", false},
@@ -37,8 +37,25 @@ TEST(ListingRow, LinesBecomeGridRows) {
         {"-rw-r--r--   1 user group     100 Jan 15  1999 dirty.txt", "dirty.txt", "0.10 KB", "Jan 15 1999", "不明", false},
         {"lrwxrwxrwx   1 user group       7 Dec  7 08:10 link.3ds -> box.3ds", "link.3ds", "0.01 KB", "Dec 7 08:10",
          "3D-Studio File", false},
+        // Names are the rest of the line, spaces and all; a link's row is named by the link.
+        {"-rw-r--r--   1 user group     2048 Dec  7 08:10 my  model.3ds\r\n", "my  model.3ds", "2.00 KB", "Dec 7 08:10",
+         "3D-Studio File", false},
+        {"-rw-r--r--   1 user group     2048 Dec  7 08:10  lead and trail ", " lead and trail ", "2.00 KB", "Dec 7 08:10",
+         "不明", false},
+        {"-rw-r--r--   1 user     2048 Dec  7 08:10 no group.3ds", "no group.3ds", "2.00 KB", "Dec 7 08:10",
+         "3D-Studio File", false},
+        {"-rw-r--r--   1 1000 1000 2048 Dec  7  1999 \xe6\x97\xa5\xe6\x9c\xac.3ds", "\xe6\x97\xa5\xe6\x9c\xac.3ds", "2.00 KB",
+         "Dec 7 1999", "3D-Studio File", false},
+        {"-rw-r--r--   1 user group        1 Dec  7 08:10 a -> b.x", "a -> b.x", "0.00 KB", "Dec 7 08:10",
+         "Direct3D Geometory File", false},
+        {"lrwxrwxrwx   1 user group       9 Dec  7 08:10 my link.3ds -> my box.3ds", "my link.3ds", "0.01 KB",
+         "Dec 7 08:10", "3D-Studio File", false},
+        {"drwxr-xr-x   2 user group     4096 Dec  7 08:10 a b c d e f g h i j k l m n o p q r s t u v w x y z",
+         "a b c d e f g h i j k l m n o p q r s t u v w x y z", "<DIR>", "Dec 7 08:10", "フォルダ", true},
+        {"prw-r--r--   1 user group        0 Dec  7 08:10 a fifo.3ds", "a fifo.3ds", "0.00 KB", "Dec 7 08:10",
+         "3D-Studio File", false},
         // Not a permissions field: read the DOS way.
-        {"total 1 2 3 4 5 6 7 8", "8", "0.00 KB", "total 1", "不明", false},
+        {"total 1 2 3 4 5 6 7 8", "3 4 5 6 7 8", "0.00 KB", "total 1", "不明", false},
     };
     for (const auto& c : cases) {
         const TRemoteRow row = ListingLineToRow(c.line);

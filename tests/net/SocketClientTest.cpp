@@ -145,8 +145,9 @@ TEST_F(PairedSocket, CaptureCountsAndReportsPackets) {
     EXPECT_LE(client.BytesReceived, static_cast<std::int64_t>(content.size()));
 }
 
-// A peer that sends a byte every round keeps TimeOut from ever firing; the deadline
-// still ends every kind of wait.
+// A peer that sends a byte every 10 ms keeps TimeOut from ever firing; the deadline
+// still ends every kind of wait. Sending by the clock rather than by the round keeps
+// a fast machine from filling a whole line before the deadline.
 TEST_F(PairedSocket, DeadlineEndsWaitsOnABusyConnection) {
     const struct {
         const char* name;
@@ -159,9 +160,14 @@ TEST_F(PairedSocket, DeadlineEndsWaitsOnABusyConnection) {
     };
     for (const auto& c : cases) {
         const auto start = std::chrono::steady_clock::now();
+        auto lastSent = start;
         // Should the deadline not hold, the abort flag ends the wait instead of the test hanging.
         TSocketClient::SetPumpHook([&] {
-            ::send(peer.Get(), "x", 1, MSG_NOSIGNAL);
+            const auto now = std::chrono::steady_clock::now();
+            if (now - lastSent >= std::chrono::milliseconds(10)) {
+                ::send(peer.Get(), "x", 1, MSG_NOSIGNAL);
+                lastSent = now;
+            }
             if (std::chrono::steady_clock::now() - start > std::chrono::seconds(3)) client.Cancel();
         });
         client.Deadline = start + std::chrono::milliseconds(200);

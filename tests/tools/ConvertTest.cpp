@@ -1,6 +1,8 @@
 // korvane-convert as a user runs it: output, exit status and messages.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <filesystem>
 #include <limits>
 #include <random>
@@ -257,12 +259,16 @@ TEST(ConvertList, UnreadableInputExitsWithOneAndTheReaderMessage) {
     damaged.Header(model3ds::CK_SCENE, 3);
     damaged.End();
     damaged.SaveToFile(dir.File("damaged.3ds"));
+    std::filesystem::create_directory(dir.File("folder.3ds"));
+    ASSERT_EQ(::mkfifo(dir.File("fifo.3da").c_str(), 0600), 0);
     struct Case {
         std::string input;
         std::string message;
     };
     const Case cases[] = {
         {dir.File("missing.3ds"), "ファイル " + dir.File("missing.3ds") + " は開けません\n"},
+        {dir.File("folder.3ds"), "ファイル " + dir.File("folder.3ds") + " は開けません\n"},
+        {dir.File("fifo.3da"), "ファイル " + dir.File("fifo.3da") + " は開けません\n"},
         {dir.File("cut.3ds"), "ストリームからの読み込みエラー\n"},
         {dir.File("damaged.3ds"),
          "An invalid Chunk structure was encountered while reading\n"

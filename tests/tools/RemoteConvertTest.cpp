@@ -82,6 +82,33 @@ TEST_F(RemoteConvert, HttpInputConvertsIntoTheCurrentFolderByDefault) {
     EXPECT_TRUE(std::filesystem::exists(work.Path() / "box.x"));
 }
 
+// A name as typed or as escaped fetches that very file, and names the output after it.
+TEST_F(RemoteConvert, HttpNamesWithSpacesAndEscapesFetchTheirOwnFile) {
+    Save("my model.3ds", model);
+    Save("a%20b.3ds", model);
+    const nettest::ServerProcess server("http_server.py", {root.Path().string()});
+    const std::string base = "http://127.0.0.1:" + std::to_string(server.Port()) + "/";
+    const testsupport::TempDir work;
+    const struct {
+        std::string address;
+        const char* output;
+    } cases[] = {
+        {base + "my model.3ds", "my model.x"},
+        {base + "my%20model.3ds", "my model.x"},
+        {base + "a%2520b.3ds", "a%20b.x"},
+        // An escaped "/" cannot be part of a file name: the name stays as written.
+        {base + "..%2Fmy%20model.3ds", "..%2Fmy%20model.x"},
+    };
+    const std::filesystem::path previous = std::filesystem::current_path();
+    std::filesystem::current_path(work.Path());
+    for (const auto& c : cases) {
+        const ProcessResult result = Convert({"-b", c.address});
+        EXPECT_EQ(result.exitCode, 0) << c.address << ": " << result.err;
+        EXPECT_TRUE(std::filesystem::exists(work.Path() / c.output)) << c.address;
+    }
+    std::filesystem::current_path(previous);
+}
+
 TEST_F(RemoteConvert, RemoteListPrintsTheGridColumns) {
     const nettest::ServerProcess server("ftp_server.py", {root.Path().string(), "--user", "model:p@ss"});
     const std::string port = std::to_string(server.Port());

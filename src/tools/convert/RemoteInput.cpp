@@ -6,6 +6,7 @@
 #include "base/Format.h"
 #include "base/Stream.h"
 #include "net/HttpClient.h"
+#include "net/HttpRequest.h"
 
 namespace convert {
 
@@ -27,7 +28,10 @@ bool IsHttpAddress(const std::string& input) { return input.rfind("http://", 0) 
 std::string AddressFileName(const std::string& address) {
     const std::string path = address.substr(0, address.find_first_of("?#"));
     const std::size_t slash = path.rfind('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
+    const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+    // An escaped "/" or NUL cannot be part of a file name: such a name stays as written.
+    const std::string plain = net::PercentDecode(name);
+    return plain.find_first_of(std::string("/\0", 2)) == std::string::npos ? plain : name;
 }
 
 std::vector<std::uint8_t> FetchHttp(const std::string& address, const Deadline& deadline) {
@@ -38,7 +42,9 @@ std::vector<std::uint8_t> FetchHttp(const std::string& address, const Deadline& 
     client.OnInvalidHost = [](bool&) { std::cerr << "ホスト名が無効です\n"; };
     base::MemoryStream content;
     client.ContentStream = &content;
-    client.Get(address);
+    // Spaces, control and non-ASCII bytes typed into the address are escaped; the
+    // characters that shape an address, and escapes already written, stay.
+    client.Get(net::PercentEncode(address, ":/?#[]@!$&'()*+,;=%"));
     if (client.ReplyNumber() == net::kMalformedReply) {
         throw base::Exception("読み込みできませんでした\rThe reply has no valid HTTP status line");
     }

@@ -11,8 +11,9 @@ namespace convert {
 
 bool IsHttpAddress(const std::string& input);
 
-// The last segment of an address's path, without query or fragment: what the
-// address is named by when its kind or a local file name is needed.
+// The last segment of an address's path, without query or fragment, its %XX
+// escapes undone: what the address is named by when its kind or a local file name
+// is needed.
 std::string AddressFileName(const std::string& address);
 
 // The content of address, received once (no copy is made after receiving). A

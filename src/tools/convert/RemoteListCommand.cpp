@@ -4,6 +4,7 @@
 
 #include "base/Errors.h"
 #include "net/FtpClient.h"
+#include "net/HttpRequest.h"
 #include "net/ListingRow.h"
 #include "net/Text.h"
 #include "tools/convert/Commands.h"
@@ -24,27 +25,6 @@ struct FtpAddress {
     std::string path;
 };
 
-int HexValue(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
-}
-
-// Undoes %XX escapes, so a password may hold "@", ":" or "/".
-std::string Unescape(const std::string& text) {
-    std::string plain;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '%' && i + 2 < text.size() && HexValue(text[i + 1]) >= 0 && HexValue(text[i + 2]) >= 0) {
-            plain += static_cast<char>(HexValue(text[i + 1]) * 16 + HexValue(text[i + 2]));
-            i += 2;
-        } else {
-            plain += text[i];
-        }
-    }
-    return plain;
-}
-
 int ParsePort(const std::string& text) {
     const std::optional<int> port = net::PortFromText(text);
     if (!port) throw UsageError("bad port in the ftp:// address (a whole number from 1 to 65535): " + text);
@@ -58,13 +38,13 @@ FtpAddress ParseFtpAddress(const std::string& text) {
     const std::size_t slash = text.find('/', scheme.size());
     std::string authority = text.substr(scheme.size(), slash == std::string::npos ? std::string::npos : slash - scheme.size());
     FtpAddress address;
-    if (slash != std::string::npos) address.path = Unescape(text.substr(slash + 1));
+    if (slash != std::string::npos) address.path = net::PercentDecode(text.substr(slash + 1));
     const std::size_t at = authority.rfind('@');
     if (at != std::string::npos) {
         const std::string userInfo = authority.substr(0, at);
         const std::size_t colon = userInfo.find(':');
-        address.user = Unescape(userInfo.substr(0, colon));
-        address.password = colon == std::string::npos ? std::string() : Unescape(userInfo.substr(colon + 1));
+        address.user = net::PercentDecode(userInfo.substr(0, colon));
+        address.password = colon == std::string::npos ? std::string() : net::PercentDecode(userInfo.substr(colon + 1));
         authority = authority.substr(at + 1);
     }
     const std::size_t colon = authority.find(':');
