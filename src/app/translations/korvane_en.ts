@@ -150,10 +150,6 @@
         <translation>Vertex coordinates</translation>
     </message>
     <message>
-        <source>頂点座標 </source>
-        <translation>Vertex coordinates </translation>
-    </message>
-    <message>
         <source>(最大値)</source>
         <translation>(max)</translation>
     </message>
@@ -248,14 +244,6 @@
     <message>
         <source>Web ファイルを選択</source>
         <translation>Choose a web file</translation>
-    </message>
-    <message>
-        <source>状態</source>
-        <translation>Status</translation>
-    </message>
-    <message>
-        <source>接続</source>
-        <translation>Connection</translation>
     </message>
     <message>
         <source>3dsﾌｧｲﾙ(3d Studio) (*.3ds *.3DS)</source>
@@ -353,6 +341,14 @@
         <source>このメッシュには頂点がないため保存できません</source>
         <translation>This mesh has no vertices, so it cannot be saved</translation>
     </message>
+    <message>
+        <source>このメッシュには面がないため保存できません</source>
+        <translation>This mesh has no faces, so it cannot be saved</translation>
+    </message>
+    <message>
+        <source>面のあるメッシュがないため保存できません</source>
+        <translation>No mesh has faces, so nothing can be saved</translation>
+    </message>
 </context>
 <context>
     <name>app::TWebAdrFrm</name>
@@ -414,6 +410,10 @@
     <message>
         <source>背景色変更</source>
         <translation>Background Colour...</translation>
+    </message>
+    <message>
+        <source>全体を表示</source>
+        <translation>Show the whole model</translation>
     </message>
 </context>
 <context>
