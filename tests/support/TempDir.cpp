@@ -1,6 +1,8 @@
 #include "support/TempDir.h"
 
 #include <cstdlib>
+#include <fstream>
+#include <iterator>
 #include <stdexcept>
 
 namespace testsupport {
@@ -14,6 +16,18 @@ TempDir::TempDir() {
 TempDir::~TempDir() {
     std::error_code ignored;
     std::filesystem::remove_all(path_, ignored);
+}
+
+void SaveFile(const std::filesystem::path& path, const std::vector<std::uint8_t>& bytes) {
+    std::filesystem::create_directories(path.parent_path());
+    std::ofstream file(path, std::ios::binary | std::ios::trunc);
+    file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    if (!file) throw std::runtime_error("cannot write " + path.string());
+}
+
+std::string ReadFile(const std::filesystem::path& path) {
+    std::ifstream file(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
 }
 
 std::filesystem::path SharedModels() {

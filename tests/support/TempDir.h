@@ -1,7 +1,9 @@
 #pragma once
 // A fresh folder for one test, removed with everything in it when the test ends.
 #include <filesystem>
+#include <cstdint>
 #include <string>
+#include <vector>
 
 namespace testsupport {
 
@@ -18,6 +20,11 @@ public:
 private:
     std::filesystem::path path_;
 };
+
+// Writes bytes to path, creating the folders on the way.
+void SaveFile(const std::filesystem::path& path, const std::vector<std::uint8_t>& bytes);
+// The whole content of the file at path; empty when there is none.
+std::string ReadFile(const std::filesystem::path& path);
 
 // The folder of real model files written by other programs, or empty when absent.
 std::filesystem::path SharedModels();

@@ -40,15 +40,8 @@ std::vector<std::uint8_t> Model(float size) {
         {{.name = "Tri", .vertices = {{0, 0, 0}, {size, 0, 0}, {0, size, 0}}, .faces = {{0, 1, 2}}}});
 }
 
-void Save(const fs::path& path, const std::vector<std::uint8_t>& bytes) {
-    fs::create_directories(path.parent_path());
-    base::WriteFileAtomically(path.string(), bytes.data(), bytes.size());
-}
-
-std::string Read(const fs::path& path) {
-    std::ifstream file(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
-}
+using testsupport::ReadFile;
+using testsupport::SaveFile;
 
 // Every file below folder, relative to it, sorted.
 std::vector<std::string> FilesBelow(const fs::path& folder) {
@@ -63,11 +56,11 @@ std::vector<std::string> FilesBelow(const fs::path& folder) {
 // models/: a.3ds, Sub/B.3DS, Sub/deep/c.3Da (packed), notes.txt.
 fs::path ModelFolder(const testsupport::TempDir& dir) {
     const fs::path models = dir.Path() / "models";
-    Save(models / "a.3ds", Model(1));
-    Save(models / "Sub" / "B.3DS", Model(2));
+    SaveFile(models / "a.3ds", Model(1));
+    SaveFile(models / "Sub" / "B.3DS", Model(2));
     const auto plain = Model(3);
-    Save(models / "Sub" / "deep" / "c.3Da", model3ds::Pack3DA(plain.data(), plain.size()));
-    Save(models / "notes.txt", {'h', 'i'});
+    SaveFile(models / "Sub" / "deep" / "c.3Da", model3ds::Pack3DA(plain.data(), plain.size()));
+    SaveFile(models / "notes.txt", {'h', 'i'});
     return models;
 }
 
@@ -85,14 +78,14 @@ TEST(ConvertBatch, FolderIsMirroredIntoTheOutputFolderAtAnyJobCount) {
         // The same bytes as a conversion of that file alone.
         const fs::path single = dir.Path() / "single.x";
         ASSERT_EQ(Convert({"-b", (models / "Sub" / "deep" / "c.3Da").string(), "-o", single.string()}).exitCode, 0);
-        EXPECT_EQ(Read(out / "Sub" / "deep" / "c.x"), Read(single));
+        EXPECT_EQ(ReadFile(out / "Sub" / "deep" / "c.x"), ReadFile(single));
     }
 }
 
 TEST(ConvertBatch, WithoutAnOutputFolderResultsGoBesideTheirInputs) {
     testsupport::TempDir dir;
-    Save(dir.Path() / "one" / "m.3ds", Model(1));
-    Save(dir.Path() / "two" / "M.3DS", Model(2));
+    SaveFile(dir.Path() / "one" / "m.3ds", Model(1));
+    SaveFile(dir.Path() / "two" / "M.3DS", Model(2));
     const ProcessResult result =
         Convert({(dir.Path() / "one" / "m.3ds").string(), (dir.Path() / "two" / "M.3DS").string()});
     EXPECT_EQ(result.exitCode, 0) << result.err;
@@ -103,9 +96,9 @@ TEST(ConvertBatch, WithoutAnOutputFolderResultsGoBesideTheirInputs) {
 TEST(ConvertBatch, FailuresAreReportedAtTheEndAndLeaveNoFile) {
     testsupport::TempDir dir;
     const fs::path models = ModelFolder(dir);
-    Save(models / "broken.3ds", {0x4D, 0x4D, 0xFF, 0xFF, 0, 0, 0x3D, 0x3D});     // a chunk longer than the file
-    Save(models / "Sub" / "junk.3DA", std::vector<std::uint8_t>(100, 0x55));     // not packed
-    Save(dir.Path() / "elsewhere" / "a.3ds", Model(5));                          // same output as models/a.3ds
+    SaveFile(models / "broken.3ds", {0x4D, 0x4D, 0xFF, 0xFF, 0, 0, 0x3D, 0x3D});     // a chunk longer than the file
+    SaveFile(models / "Sub" / "junk.3DA", std::vector<std::uint8_t>(100, 0x55));     // not packed
+    SaveFile(dir.Path() / "elsewhere" / "a.3ds", Model(5));                          // same output as models/a.3ds
     const fs::path out = dir.Path() / "out";
     const std::string missing = (dir.Path() / "missing.3ds").string();
     const ProcessResult result = Convert({"-j", "2", models.string(), missing,
@@ -209,7 +202,7 @@ std::vector<std::string> TemporaryFiles(const fs::path& folder) {
 // by that signal and no temporary file is left.
 TEST(ConvertBatch, ASignalMidBatchLeavesNoTemporaryFile) {
     testsupport::TempDir dir;
-    for (int i = 0; i < 6; ++i) Save(dir.Path() / "big" / ("m" + std::to_string(i) + ".3ds"), GridModel(180));
+    for (int i = 0; i < 6; ++i) SaveFile(dir.Path() / "big" / ("m" + std::to_string(i) + ".3ds"), GridModel(180));
     for (const int signal : {SIGTERM, SIGINT, SIGHUP}) {
         SCOPED_TRACE(signal);
         const fs::path out = dir.Path() / ("out" + std::to_string(signal));
@@ -235,7 +228,7 @@ TEST(ConvertBatch, AnUnreadableFolderIsListedWithItsReason) {
     if (geteuid() == 0 && !fs::exists(setpriv)) GTEST_SKIP() << "as root, setpriv is needed to deny reading a folder";
     testsupport::TempDir dir;
     const fs::path models = ModelFolder(dir);
-    Save(models / "locked" / "hidden.3ds", Model(1));
+    SaveFile(models / "locked" / "hidden.3ds", Model(1));
     fs::permissions(models / "locked", fs::perms::none);
     const struct {
         fs::path input;
@@ -265,9 +258,9 @@ TEST(ConvertBatch, FailuresAreReportedOnceWithEscapedNames) {
     testsupport::TempDir dir;
     const std::vector<std::uint8_t> broken = {0x4D, 0x4D, 0xFF, 0xFF, 0, 0, 0x3D, 0x3D};
     const fs::path models = dir.Path() / "models";
-    Save(models / "a.3ds", Model(1));
-    Save(models / "a.3da", broken);
-    Save(models / "bad\x1b[31m\nkorvane-convert: 0 of 9 inputs failed.3ds", broken);
+    SaveFile(models / "a.3ds", Model(1));
+    SaveFile(models / "a.3da", broken);
+    SaveFile(models / "bad\x1b[31m\nkorvane-convert: 0 of 9 inputs failed.3ds", broken);
     const fs::path out = dir.Path() / "out";
     const ProcessResult result =
         Convert({models.string(), (models / "a.3da").string(), (models / ".." / "models").string(), "-o", out.string()});
@@ -294,10 +287,10 @@ TEST(ConvertBatch, FailuresAreReportedOnceWithEscapedNames) {
 TEST(ConvertBatch, OutputsThatAreInputsAreRefusedAndDevicesWrittenInto) {
     testsupport::TempDir dir;
     const fs::path models = dir.Path() / "models";
-    Save(models / "model.x", Model(1));  // 3D Studio bytes under the .x name
-    Save(models / "b.3ds", Model(2));
+    SaveFile(models / "model.x", Model(1));  // 3D Studio bytes under the .x name
+    SaveFile(models / "b.3ds", Model(2));
     fs::create_symlink("b.3ds", models / "link.x");
-    const std::string original = Read(models / "model.x"), other = Read(models / "b.3ds");
+    const std::string original = ReadFile(models / "model.x"), other = ReadFile(models / "b.3ds");
     const std::vector<std::vector<std::string>> refused = {
         {(models / "model.x").string()},
         {(models / "b.3ds").string(), "-o", (models / "link.x").string()},
@@ -308,14 +301,14 @@ TEST(ConvertBatch, OutputsThatAreInputsAreRefusedAndDevicesWrittenInto) {
         const ProcessResult result = Convert(arguments);
         EXPECT_EQ(result.exitCode, 1) << testing::PrintToString(arguments) << result.err;
         EXPECT_NE(result.err.find("nothing written"), std::string::npos) << result.err;
-        EXPECT_EQ(Read(models / "model.x"), original);
-        EXPECT_EQ(Read(models / "b.3ds"), other);
+        EXPECT_EQ(ReadFile(models / "model.x"), original);
+        EXPECT_EQ(ReadFile(models / "b.3ds"), other);
     }
 
     const std::string fifo = (dir.Path() / "pipe").string();
     ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
     std::string drained;
-    std::thread reader([&] { drained = Read(fifo); });
+    std::thread reader([&] { drained = ReadFile(fifo); });
     const ProcessResult toPipe = Convert({(models / "b.3ds").string(), "-o", fifo});
     close(open(fifo.c_str(), O_WRONLY | O_NONBLOCK));  // a reader still waiting, if nothing was written, sees the end
     reader.join();

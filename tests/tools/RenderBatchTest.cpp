@@ -35,15 +35,8 @@ ProcessResult Render(const std::vector<std::string>& arguments) {
     return testsupport::RunProcess(words);
 }
 
-void Save(const fs::path& path, const std::vector<std::uint8_t>& bytes) {
-    fs::create_directories(path.parent_path());
-    base::WriteFileAtomically(path.string(), bytes.data(), bytes.size());
-}
-
-std::string Read(const fs::path& path) {
-    std::ifstream file(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
-}
+using testsupport::ReadFile;
+using testsupport::SaveFile;
 
 std::vector<std::uint8_t> Triangle(float size) {
     return testsupport::BuildModel(
@@ -69,12 +62,12 @@ std::vector<std::string> FilesBelow(const fs::path& folder) {
 TEST(RenderBatch, FolderGivesTheSinglePicturesMirrored) {
     testsupport::TempDir dir;
     const fs::path models = dir.Path() / "models";
-    Save(models / "a.3ds", Triangle(1));
+    SaveFile(models / "a.3ds", Triangle(1));
     const auto plain = Triangle(3);
-    Save(models / "Sub" / "deep" / "c.3Da", model3ds::Pack3DA(plain.data(), plain.size()));
-    Save(models / "Sub" / "B.X", Bytes(TriangleX));
-    Save(models / "notes.txt", Bytes("hi"));
-    Save(models / "broken.3ds", {0x4D, 0x4D, 0xFF, 0xFF, 0, 0, 0x3D, 0x3D});
+    SaveFile(models / "Sub" / "deep" / "c.3Da", model3ds::Pack3DA(plain.data(), plain.size()));
+    SaveFile(models / "Sub" / "B.X", Bytes(TriangleX));
+    SaveFile(models / "notes.txt", Bytes("hi"));
+    SaveFile(models / "broken.3ds", {0x4D, 0x4D, 0xFF, 0xFF, 0, 0, 0x3D, 0x3D});
     const std::vector<std::string> options = {"--size", "64", "--fit", "--background", "203040"};
     std::vector<std::string> arguments = options;
     const fs::path out = dir.Path() / "out";
@@ -127,8 +120,8 @@ TEST(RenderBatch, HelpAndVersionAnswerOnStandardOutput) {
 TEST(RenderBatch, OutputsThatAreInputsAreRefusedAndDevicesWrittenInto) {
     testsupport::TempDir dir;
     const fs::path model = dir.Path() / "m.x";
-    Save(model, Bytes(TriangleX));
-    Save(dir.Path() / "pic.png", Bytes(TriangleX));  // a model under a picture's name
+    SaveFile(model, Bytes(TriangleX));
+    SaveFile(dir.Path() / "pic.png", Bytes(TriangleX));  // a model under a picture's name
     const std::vector<std::vector<std::string>> refused = {
         {model.string(), model.string()},
         {(dir.Path() / "pic.png").string(), "-o", dir.Path().string()},
@@ -138,13 +131,13 @@ TEST(RenderBatch, OutputsThatAreInputsAreRefusedAndDevicesWrittenInto) {
         EXPECT_EQ(run.exitCode, 1) << run.err;
         EXPECT_NE(run.err.find("nothing written"), std::string::npos) << run.err;
     }
-    EXPECT_EQ(Read(model), TriangleX);
-    EXPECT_EQ(Read(dir.Path() / "pic.png"), TriangleX);
+    EXPECT_EQ(ReadFile(model), TriangleX);
+    EXPECT_EQ(ReadFile(dir.Path() / "pic.png"), TriangleX);
 
     const std::string fifo = (dir.Path() / "pipe").string();
     ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
     std::string drained;
-    std::thread reader([&] { drained = Read(fifo); });
+    std::thread reader([&] { drained = ReadFile(fifo); });
     const ProcessResult toPipe = Render({"--size", "16", model.string(), fifo});
     close(open(fifo.c_str(), O_WRONLY | O_NONBLOCK));  // a reader still waiting, if nothing was written, sees the end
     reader.join();
