@@ -1,5 +1,6 @@
 #include "support/TempDir.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
@@ -28,6 +29,15 @@ void SaveFile(const std::filesystem::path& path, const std::vector<std::uint8_t>
 std::string ReadFile(const std::filesystem::path& path) {
     std::ifstream file(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+}
+
+std::vector<std::string> FilesBelow(const std::filesystem::path& folder) {
+    std::vector<std::string> files;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(folder)) {
+        if (entry.is_regular_file()) files.push_back(entry.path().lexically_relative(folder).string());
+    }
+    std::sort(files.begin(), files.end());
+    return files;
 }
 
 std::filesystem::path SharedModels() {

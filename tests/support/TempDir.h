@@ -26,6 +26,9 @@ void SaveFile(const std::filesystem::path& path, const std::vector<std::uint8_t>
 // The whole content of the file at path; empty when there is none.
 std::string ReadFile(const std::filesystem::path& path);
 
+// Every regular file below folder, relative to it, sorted.
+std::vector<std::string> FilesBelow(const std::filesystem::path& folder);
+
 // The folder of real model files written by other programs, or empty when absent.
 std::filesystem::path SharedModels();
 

@@ -40,18 +40,9 @@ std::vector<std::uint8_t> Model(float size) {
         {{.name = "Tri", .vertices = {{0, 0, 0}, {size, 0, 0}, {0, size, 0}}, .faces = {{0, 1, 2}}}});
 }
 
+using testsupport::FilesBelow;
 using testsupport::ReadFile;
 using testsupport::SaveFile;
-
-// Every file below folder, relative to it, sorted.
-std::vector<std::string> FilesBelow(const fs::path& folder) {
-    std::vector<std::string> files;
-    for (const auto& entry : fs::recursive_directory_iterator(folder)) {
-        if (entry.is_regular_file()) files.push_back(entry.path().lexically_relative(folder).string());
-    }
-    std::sort(files.begin(), files.end());
-    return files;
-}
 
 // models/: a.3ds, Sub/B.3DS, Sub/deep/c.3Da (packed), notes.txt.
 fs::path ModelFolder(const testsupport::TempDir& dir) {

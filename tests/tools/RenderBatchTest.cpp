@@ -35,6 +35,7 @@ ProcessResult Render(const std::vector<std::string>& arguments) {
     return testsupport::RunProcess(words);
 }
 
+using testsupport::FilesBelow;
 using testsupport::ReadFile;
 using testsupport::SaveFile;
 
@@ -47,15 +48,6 @@ std::vector<std::uint8_t> Bytes(const std::string& text) { return {text.begin(),
 
 const std::string TriangleX =
     "xof 0303txt 0032\nMesh {\n 3;\n 0.0;0.0;0.0;,\n 1.0;0.0;0.0;,\n 0.0;1.0;0.0;;\n 2;\n 3;0,1,2;,\n 3;2,1,0;;\n}\n";
-
-std::vector<std::string> FilesBelow(const fs::path& folder) {
-    std::vector<std::string> files;
-    for (const auto& entry : fs::recursive_directory_iterator(folder)) {
-        if (entry.is_regular_file()) files.push_back(entry.path().lexically_relative(folder).string());
-    }
-    std::sort(files.begin(), files.end());
-    return files;
-}
 
 // A folder gives a mirrored folder of pictures, each equal to the picture of a
 // run for that model alone; a broken model is listed at the end, without a picture.
