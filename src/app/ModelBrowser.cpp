@@ -41,7 +41,7 @@ bool WrapsBetweenNumbers(const QString& text, const QFont& font, const QRect& ar
     for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
         line.setLineWidth(area.width());
         const int end = line.textStart() + line.textLength();
-        fits = fits && line.naturalTextWidth() <= area.width() && (end == text.size() || text[end - 1] == ' ');
+        fits = fits && line.naturalTextWidth() <= area.width() && (end == text.size() || text[end - 1].isSpace());
     }
     layout.endLayout();
     return fits && QFontMetrics(font).boundingRect(area, Qt::TextWordWrap, text).height() <= area.height();
@@ -49,16 +49,25 @@ bool WrapsBetweenNumbers(const QString& text, const QFont& font, const QRect& ar
 
 // Shows a corner in its label, in the box's font or, when its numbers are too
 // long for that, in the largest smaller one in which it wraps between numbers
-// inside the label.
+// inside the label. Numbers so long that the line breaker would part a name from
+// its number are put on lines of their own.
 void ShowCorner(QLabel* label, const model3ds::TVector3DS& corner) {
     const QString text = CornerText(corner);
+    const QString lines = QString(text).replace(u' ', QChar::LineSeparator);
     QFont font = label->parentWidget()->font();
-    for (int pixels = QFontInfo(font).pixelSize(); pixels >= SmallestCornerPixels; --pixels) {
-        font.setPixelSize(pixels);
-        if (WrapsBetweenNumbers(text, font, label->contentsRect())) break;
+    const int largest = QFontInfo(font).pixelSize();
+    for (const QString& shown : {text, lines}) {
+        for (int pixels = largest; pixels >= SmallestCornerPixels; --pixels) {
+            font.setPixelSize(pixels);
+            if (WrapsBetweenNumbers(shown, font, label->contentsRect())) {
+                label->setFont(font);
+                label->setText(shown);
+                return;
+            }
+        }
     }
     label->setFont(font);
-    label->setText(text);
+    label->setText(lines);
 }
 
 // A coefficient as its spin edit takes it: rounded, and within int whatever the file held.

@@ -513,13 +513,18 @@ TEST_F(MainWindow, DroppedModelFileOpens) {
 TEST_F(MainWindow, LongCornerNumbersWrapInsideTheMeshBox) {
     const struct {
         const char* name;
-        float far;
+        std::vector<testsupport::Vertex> vertices;
         bool shrinks;
-    } cases[] = {{"ordinary", 5, false}, {"huge", 2e35f, true}};
+    } cases[] = {
+        {"ordinary", {{-5, -1, -5}, {5, 5, 1}, {0, 0, 0}}, false},
+        {"huge", {{-2e35f, -1, -2e35f}, {2e35f, 2e35f, 1}, {0, 0, 0}}, true},
+        // A short number between two long ones: the line breaker would part "Y:" from it.
+        {"huge and short", {{2e35f, -1.5e35f, 3e35f}, {0, 10, 0}, {10, 0, 0}}, true},
+    };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         testsupport::MeshSpec mesh{.name = "Truck"};
-        mesh.vertices = {{-c.far, -1, -c.far}, {c.far, c.far, 1}, {0, 0, 0}};
+        mesh.vertices = c.vertices;
         mesh.faces = {{0, 1, 2}};
         const std::string path = dir_.File(std::string(c.name) + ".3ds");
         Save(path, testsupport::BuildModel({mesh}));
@@ -528,7 +533,7 @@ TEST_F(MainWindow, LongCornerNumbersWrapInsideTheMeshBox) {
         EXPECT_TRUE(AnswerMessageBoxes([&] { w.OpenChosenFile(path); }).empty());
         w.TreeView->setCurrentItem(w.TreeView->topLevelItem(0));
         for (QLabel* corner : {w.MaxCoord, w.MinCoord}) {
-            const QStringList numbers = corner->text().split(' ');
+            const QStringList numbers = QString(corner->text()).replace(QChar::LineSeparator, u' ').split(' ');
             ASSERT_EQ(numbers.size(), 3) << corner->text().toStdString();
             EXPECT_TRUE(numbers[0].startsWith("X:") && numbers[0].endsWith(".000000"));
             const QFontMetrics metrics(corner->font());
