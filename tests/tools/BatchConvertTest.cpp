@@ -287,6 +287,8 @@ TEST(ConvertBatch, OutputsThatAreInputsAreRefusedAndDevicesWrittenInto) {
         {(models / "b.3ds").string(), "-o", (models / "link.x").string()},
         {(models / "model.x").string(), (models / "b.3ds").string()},
         {(models / "model.x").string(), (models / "b.3ds").string(), "-o", models.string()},
+        {"--pack", (models / "link.x").string(), (models / "b.3ds").string()},
+        {"--unpack", (models / "model.x").string(), (models / "model.x").string()},
     };
     for (const auto& arguments : refused) {
         const ProcessResult result = Convert(arguments);

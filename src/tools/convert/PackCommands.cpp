@@ -1,6 +1,7 @@
 #include "base/Stream.h"
 #include "model3ds/OpenModel.h"
 #include "model3ds/Pack3DA.h"
+#include "tools/batch/SameFile.h"
 #include "tools/convert/Commands.h"
 
 namespace convert {
@@ -9,6 +10,9 @@ namespace {
 
 void CheckOperands(const Arguments& arguments, const char* command) {
     if (arguments.operands.size() != 2) throw UsageError(std::string(command) + " takes OUT and INPUT");
+    const std::string& output = arguments.operands[0];
+    if (batch::SameFile(arguments.operands[1], output))
+        throw base::Exception("the output " + output + " is the input file itself; nothing written");
 }
 
 }  // namespace
