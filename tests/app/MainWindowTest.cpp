@@ -42,22 +42,16 @@ namespace {
 
 const QString kCaption = QString::fromUtf8("Korvane Ver2.2 ( URL 対応版 ) ");
 
-std::string Bytes(const std::string& path) {
-    const std::vector<std::uint8_t> bytes = base::ReadWholeFile(path);
-    return std::string(bytes.begin(), bytes.end());
-}
-
-void Save(const std::string& path, const std::vector<std::uint8_t>& bytes) {
-    base::WriteFileAtomically(path, bytes.data(), bytes.size());
-}
+using testsupport::ReadFile;
+using testsupport::SaveFile;
 
 class MainWindow : public ::testing::Test {
 protected:
     void SetUp() override {
         sample_ = dir_.File("sample.3ds");
-        Save(sample_, windowtest::SampleModel());
+        SaveFile(sample_, windowtest::SampleModel());
         const std::vector<std::uint8_t> model = windowtest::SampleModel();
-        Save(dir_.File("SAMPLE.3DA"), model3ds::Pack3DA(model.data(), model.size()));
+        SaveFile(dir_.File("SAMPLE.3DA"), model3ds::Pack3DA(model.data(), model.size()));
         window_ = std::make_unique<TMainFrm>(dir_.File("RecentFile.Mru"));
         window_->show();
     }
@@ -230,7 +224,7 @@ TEST_F(MainWindow, SharedModelsOpenPlainAndPacked) {
         const std::string plain = entry.path().string();
         const std::vector<std::uint8_t> bytes = base::ReadWholeFile(plain);
         const std::string packed = dir_.File(entry.path().stem().string() + ".3da");
-        Save(packed, model3ds::Pack3DA(bytes.data(), bytes.size()));
+        SaveFile(packed, model3ds::Pack3DA(bytes.data(), bytes.size()));
         model3ds::TFile3DS model(plain);
         int named = 0;
         for (int i = 0; i < model.ObjectList().MeshTotal(); ++i) named += !model.ObjectList().GetMesh(i)->Name.empty();
@@ -246,8 +240,8 @@ TEST_F(MainWindow, SharedModelsOpenPlainAndPacked) {
 
 TEST_F(MainWindow, FailedOpensAreReportedAndTheProgramGoesOn) {
     TMainFrm& w = *window_;
-    Save(dir_.File("materials.3ds"), testsupport::BuildModel({}, {{.name = "Only"}}));
-    Save(dir_.File("nothing.3da"), {0x53, 0x48, 0x01, 0x20, 0xFF});
+    SaveFile(dir_.File("materials.3ds"), testsupport::BuildModel({}, {{.name = "Only"}}));
+    SaveFile(dir_.File("nothing.3da"), {0x53, 0x48, 0x01, 0x20, 0xFF});
     testsupport::Writer3DS damaged;
     damaged.Begin(0x4D4D);
     damaged.Header(0x3D3D, 3);
@@ -330,7 +324,7 @@ TEST_F(MainWindow, SavedFilesMatchTheConverter) {
         arguments.insert(arguments.end(), {"-o", dir_.File("convert.x"), sample_});
         const auto converted = Convert(arguments);
         ASSERT_EQ(converted.exitCode, 0) << converted.err;
-        EXPECT_EQ(Bytes(target), Bytes(dir_.File("convert.x"))) << testing::PrintToString(c.arguments);
+        EXPECT_EQ(ReadFile(target), ReadFile(dir_.File("convert.x"))) << testing::PrintToString(c.arguments);
     }
 }
 
@@ -348,14 +342,14 @@ TEST_F(MainWindow, SaveButtonProposesTheMeshNameAndWritesBinary) {
     const auto answers = windowtest::RunAnswering([&] { w.OnToolButton(w.bSave); }, target);
     EXPECT_TRUE(answers.boxTexts.empty());
     EXPECT_EQ(QFileInfo(answers.proposed).fileName(), QString::fromUtf8("箱.x"));
-    EXPECT_EQ(Bytes(target.toStdString()).substr(0, 16), "xof 0303bin 0032");
+    EXPECT_EQ(ReadFile(target.toStdString()).substr(0, 16), "xof 0303bin 0032");
     // A material node proposes its mesh, also when all meshes are merged.
     Select(0, 1);
     w.SelectAllMesh->click();
     const QString text = QString::fromStdString(dir_.File("text.x"));
     EXPECT_EQ(QFileInfo(windowtest::RunAnswering([&] { w.OnFileMenu(w.fSaveXAsText); }, text).proposed).fileName(),
               QString::fromUtf8("箱.x"));
-    EXPECT_EQ(Bytes(text.toStdString()).substr(0, 16), "xof 0303txt 0032");
+    EXPECT_EQ(ReadFile(text.toStdString()).substr(0, 16), "xof 0303txt 0032");
 }
 
 TEST_F(MainWindow, MaterialFieldsAndColoursEditTheSelectedMaterial) {
@@ -418,7 +412,7 @@ TEST_F(MainWindow, RecentFilesAreKeptAcrossARestart) {
     std::vector<std::string> paths;
     for (int i = 0; i < 13; ++i) {
         paths.push_back(dir_.File("m" + std::to_string(i) + ".3ds"));
-        Save(paths.back(), windowtest::SampleModel());
+        SaveFile(paths.back(), windowtest::SampleModel());
     }
     // Nine entries at start, the second of them gone by the time the drop-down opens.
     std::string text = paths[0] + "\r\n" + dir_.File("gone.3ds") + "\r\n\r\n";
@@ -448,7 +442,7 @@ TEST_F(MainWindow, RecentFilesAreKeptAcrossARestart) {
     std::vector<std::string> expected(paths.begin() + 3, paths.end());
     TMainFrm restarted(list);
     EXPECT_EQ(restarted.RecentFiles.Entries, expected);
-    EXPECT_EQ(Bytes(list).substr(0, paths[3].size() + 2), paths[3] + "\r\n");
+    EXPECT_EQ(ReadFile(list).substr(0, paths[3].size() + 2), paths[3] + "\r\n");
 }
 
 // A list that is a folder or a FIFO is skipped: the window starts with an empty list.
@@ -527,7 +521,7 @@ TEST_F(MainWindow, LongCornerNumbersWrapInsideTheMeshBox) {
         mesh.vertices = c.vertices;
         mesh.faces = {{0, 1, 2}};
         const std::string path = dir_.File(std::string(c.name) + ".3ds");
-        Save(path, testsupport::BuildModel({mesh}));
+        SaveFile(path, testsupport::BuildModel({mesh}));
         TMainFrm w(dir_.File("other.Mru"));
         w.show();
         EXPECT_TRUE(AnswerMessageBoxes([&] { w.OpenChosenFile(path); }).empty());

@@ -35,10 +35,7 @@ namespace {
 
 const QString kCaption = QString::fromUtf8("Korvane Ver2.2 ( URL 対応版 ) ");
 
-void Save(const std::string& path, const std::vector<std::uint8_t>& bytes) {
-    std::filesystem::create_directories(std::filesystem::path(path).parent_path());
-    base::WriteFileAtomically(path, bytes.data(), bytes.size());
-}
+using testsupport::SaveFile;
 
 std::vector<std::uint8_t> Packed(const std::vector<std::uint8_t>& bytes) {
     return model3ds::Pack3DA(bytes.data(), bytes.size());
@@ -47,13 +44,13 @@ std::vector<std::uint8_t> Packed(const std::vector<std::uint8_t>& bytes) {
 // A folder tree of each kind of file the browser opens, and one it does not.
 void FillModelFolder(const testsupport::TempDir& dir) {
     const std::vector<std::uint8_t> model = windowtest::SampleModel();
-    Save(dir.File("models/box.3ds"), model);
-    Save(dir.File("models/packed.3da"), Packed(model));
+    SaveFile(dir.File("models/box.3ds"), model);
+    SaveFile(dir.File("models/packed.3da"), Packed(model));
     const std::string triangle = "xof 0303txt 0032\nMesh {\n3;\n0;0;0;,\n1;0;0;,\n0;1;0;;\n1;\n3;0,1,2;;\n}\n";
     const std::vector<std::uint8_t> cube(triangle.begin(), triangle.end());
-    Save(dir.File("cube.x"), cube);
-    Save(dir.File("cube.xa"), Packed(cube));
-    Save(dir.File("readme.txt"), {'h', 'i'});
+    SaveFile(dir.File("cube.x"), cube);
+    SaveFile(dir.File("cube.xa"), Packed(cube));
+    SaveFile(dir.File("readme.txt"), {'h', 'i'});
 }
 
 // Fills the login dialog when it shows and presses its login button.
@@ -181,10 +178,10 @@ TEST(RemoteBrowsing, NamesThatNeedEscapingOpenTheirOwnFile) {
         {"a#b.3ds", "a%23b.3ds"},
         {"\xe6\x97\xa5\xe6\x9c\xac.3ds", "%E6%97%A5%E6%9C%AC.3ds"},
     };
-    for (const auto& c : cases) Save(dir.File(std::string("my folder/") + c.name), windowtest::SampleModel());
+    for (const auto& c : cases) SaveFile(dir.File(std::string("my folder/") + c.name), windowtest::SampleModel());
     // Decoys: what a mangled name would fetch instead.
-    Save(dir.File("my folder/model.3ds"), {'b', 'a', 'd'});
-    Save(dir.File("my folder/a b.3ds"), {'b', 'a', 'd'});
+    SaveFile(dir.File("my folder/model.3ds"), {'b', 'a', 'd'});
+    SaveFile(dir.File("my folder/a b.3ds"), {'b', 'a', 'd'});
     std::optional<nettest::ServerProcess> server = StartModelServer(dir);
     if (!server) GTEST_SKIP() << "the model server could not start: HTTP needs port 80 (root or CAP_NET_BIND_SERVICE)";
     TMainFrm w(dir.File("RecentFile.Mru"));

@@ -38,20 +38,14 @@ using app::TWebAdrFrm;
 
 namespace {
 
-std::string Bytes(const std::string& path) {
-    const std::vector<std::uint8_t> bytes = base::ReadWholeFile(path);
-    return std::string(bytes.begin(), bytes.end());
-}
-
-void Save(const std::string& path, const std::vector<std::uint8_t>& bytes) {
-    base::WriteFileAtomically(path, bytes.data(), bytes.size());
-}
+using testsupport::ReadFile;
+using testsupport::SaveFile;
 
 class WindowFit : public ::testing::Test {
 protected:
     void SetUp() override {
         sample_ = dir_.File("sample.3ds");
-        Save(sample_, windowtest::SampleModel());
+        SaveFile(sample_, windowtest::SampleModel());
         Start();
     }
 
@@ -175,8 +169,8 @@ TEST_F(WindowFit, DirectXFilesOpenInAViewer) {
     const std::string plain = dir_.File("box.x");
     WriteGeometry(plain);
     const std::vector<std::uint8_t> bytes = base::ReadWholeFile(plain);
-    Save(dir_.File("PACKED.XA"), model3ds::Pack3DA(bytes.data(), bytes.size()));
-    Save(dir_.File("\x94\xA0.x"), bytes);
+    SaveFile(dir_.File("PACKED.XA"), model3ds::Pack3DA(bytes.data(), bytes.size()));
+    SaveFile(dir_.File("\x94\xA0.x"), bytes);
     const auto drop = [&](const std::string& path) {
         QMimeData data;
         data.setUrls({QUrl::fromLocalFile(QFile::decodeName(QByteArray::fromStdString(path)))});
@@ -210,7 +204,7 @@ TEST_F(WindowFit, DirectXFilesOpenInAViewer) {
     // A model still opens into the browser; a damaged .x is a read error and leaves no viewer.
     Open(sample_);
     EXPECT_EQ(w.TreeView->topLevelItemCount(), 2);
-    Save(dir_.File("damaged.x"), {'x', 'o', 'f'});
+    SaveFile(dir_.File("damaged.x"), {'x', 'o', 'f'});
     const auto texts = windowtest::AnswerMessageBoxes([&] { w.OpenGivenFile(dir_.File("damaged.x")); });
     EXPECT_EQ(texts, std::vector<QString>{QString::fromStdString("READ ERROR : " + dir_.File("damaged.x"))});
     QTest::qWait(10);
@@ -236,9 +230,9 @@ TEST_F(WindowFit, ShortcutsRunTheirCommandsWhenTheirItemsAreEnabled) {
     } steps[] = {
         {"open", w.fOpen3DS, Qt::CTRL | Qt::Key_O, [] {}, sample_, [&] { return w.TreeView->topLevelItemCount() == 2; }},
         {"save binary", w.fSaveXAsBinally, Qt::CTRL | Qt::Key_S, [&] { Select(0); }, dir_.File("b.x"),
-         [&] { return std::filesystem::exists(dir_.File("b.x")) && Bytes(dir_.File("b.x")).substr(8, 3) == "bin"; }},
+         [&] { return std::filesystem::exists(dir_.File("b.x")) && ReadFile(dir_.File("b.x")).substr(8, 3) == "bin"; }},
         {"save text", w.fSaveXAsText, Qt::CTRL | Qt::SHIFT | Qt::Key_S, [] {}, dir_.File("t.x"),
-         [&] { return std::filesystem::exists(dir_.File("t.x")) && Bytes(dir_.File("t.x")).substr(8, 3) == "txt"; }},
+         [&] { return std::filesystem::exists(dir_.File("t.x")) && ReadFile(dir_.File("t.x")).substr(8, 3) == "txt"; }},
         {"close", w.fCloseFile, Qt::CTRL | Qt::Key_W, [] {}, {}, [&] { return w.TreeView->topLevelItemCount() == 0; }},
         {"quit", w.fQuit, Qt::CTRL | Qt::Key_Q, [] {}, {}, [&] { return !w.isVisible(); }},
     };
@@ -279,7 +273,7 @@ TEST_F(WindowFit, SettingsSurviveARestartWithoutThePassword) {
 
     Restart();
     TMainFrm& again = *window_;
-    const std::string stored = Bytes(dir_.File("config/korvane.conf"));
+    const std::string stored = ReadFile(dir_.File("config/korvane.conf"));
     EXPECT_EQ(stored.find("SecretWord9"), std::string::npos);
     EXPECT_EQ(again.size(), QSize(1000, 720));
     EXPECT_EQ(again.WebListGrig->columnWidth(3), 228 + 1000 - 802);
