@@ -1,4 +1,4 @@
-#include "tools/convert/Arguments.h"
+#include "Arguments.h"
 
 namespace convert {
 

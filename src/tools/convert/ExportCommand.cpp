@@ -1,4 +1,4 @@
-#include "tools/convert/ExportCommand.h"
+#include "ExportCommand.h"
 
 #include <algorithm>
 #include <cctype>
@@ -17,12 +17,12 @@
 #include "base/Stream.h"
 #include "model3ds/MaterialColor.h"
 #include "model3ds/File3DS.h"
-#include "tools/convert/Arguments.h"
+#include "Arguments.h"
 #include "tools/batch/BatchRun.h"
 #include "tools/batch/SameFile.h"
-#include "tools/convert/OpenModel.h"
-#include "tools/convert/RemoteInput.h"
-#include "tools/convert/TabSeparated.h"
+#include "OpenModel.h"
+#include "RemoteInput.h"
+#include "TabSeparated.h"
 #include "xexport/ExportPreparation.h"
 #include "xexport/MaterialEdit.h"
 #include "xexport/XBinaryWriter.h"

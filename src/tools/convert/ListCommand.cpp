@@ -3,10 +3,10 @@
 #include "base/Format.h"
 #include "model3ds/File3DS.h"
 #include "model3ds/MaterialColor.h"
-#include "tools/convert/Commands.h"
-#include "tools/convert/MaxTime.h"
-#include "tools/convert/OpenModel.h"
-#include "tools/convert/TabSeparated.h"
+#include "Commands.h"
+#include "MaxTime.h"
+#include "OpenModel.h"
+#include "TabSeparated.h"
 
 namespace convert {
 

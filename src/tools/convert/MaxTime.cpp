@@ -1,4 +1,4 @@
-#include "tools/convert/MaxTime.h"
+#include "MaxTime.h"
 
 #include <charconv>
 #include <string>

@@ -5,7 +5,7 @@
 #include <chrono>
 #include <optional>
 
-#include "tools/convert/Arguments.h"
+#include "Arguments.h"
 
 namespace convert {
 

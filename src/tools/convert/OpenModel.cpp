@@ -1,8 +1,8 @@
-#include "tools/convert/OpenModel.h"
+#include "OpenModel.h"
 
 #include "base/Format.h"
 #include "model3ds/OpenModel.h"
-#include "tools/convert/RemoteInput.h"
+#include "RemoteInput.h"
 
 namespace convert {
 

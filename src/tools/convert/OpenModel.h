@@ -3,7 +3,7 @@
 #include <string>
 
 #include "model3ds/File3DS.h"
-#include "tools/convert/MaxTime.h"
+#include "MaxTime.h"
 
 namespace convert {
 

@@ -2,7 +2,7 @@
 #include "model3ds/OpenModel.h"
 #include "model3ds/Pack3DA.h"
 #include "tools/batch/SameFile.h"
-#include "tools/convert/Commands.h"
+#include "Commands.h"
 
 namespace convert {
 

@@ -7,9 +7,9 @@
 #include "net/HttpRequest.h"
 #include "net/ListingRow.h"
 #include "net/Text.h"
-#include "tools/convert/Commands.h"
-#include "tools/convert/MaxTime.h"
-#include "tools/convert/TabSeparated.h"
+#include "Commands.h"
+#include "MaxTime.h"
+#include "TabSeparated.h"
 
 namespace convert {
 

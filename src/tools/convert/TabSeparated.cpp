@@ -1,4 +1,4 @@
-#include "tools/convert/TabSeparated.h"
+#include "TabSeparated.h"
 
 namespace convert {
 

@@ -10,9 +10,9 @@
 
 #include "base/Errors.h"
 #include "base/TemporaryFiles.h"
-#include "tools/convert/Arguments.h"
-#include "tools/convert/Commands.h"
-#include "tools/convert/ExportCommand.h"
+#include "Arguments.h"
+#include "Commands.h"
+#include "ExportCommand.h"
 
 namespace {
 
