@@ -1,12 +1,12 @@
-#include "model3ds/ChunkData.h"
+#include "ChunkData.h"
 
 #include <algorithm>
 #include <bit>
 #include <cstring>
 #include <optional>
 
-#include "model3ds/ChunkLayout.h"
-#include "model3ds/ChunkTree.h"
+#include "ChunkLayout.h"
+#include "ChunkTree.h"
 
 namespace model3ds {
 

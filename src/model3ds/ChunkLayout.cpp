@@ -1,4 +1,4 @@
-#include "model3ds/ChunkLayout.h"
+#include "ChunkLayout.h"
 
 #include <algorithm>
 #include <array>

@@ -1,9 +1,9 @@
-#include "model3ds/ChunkTree.h"
+#include "ChunkTree.h"
 
 #include <algorithm>
 
 #include "model3ds/ChunkIds.h"
-#include "model3ds/ChunkLayout.h"
+#include "ChunkLayout.h"
 
 namespace model3ds {
 

@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "base/Stream.h"
-#include "model3ds/ChunkData.h"
-#include "model3ds/Errors3DS.h"
+#include "ChunkData.h"
+#include "Errors3DS.h"
 
 namespace model3ds {
 

@@ -1,4 +1,4 @@
-#include "model3ds/Errors3DS.h"
+#include "Errors3DS.h"
 
 #include "base/Beep.h"
 #include "model3ds/File3DS.h"

@@ -2,7 +2,7 @@
 
 #include <new>
 
-#include "model3ds/ChunkTree.h"
+#include "ChunkTree.h"
 
 namespace model3ds {
 

@@ -3,7 +3,7 @@
 #include <unordered_map>
 
 #include "model3ds/ChunkIds.h"
-#include "model3ds/ChunkTree.h"
+#include "ChunkTree.h"
 
 namespace model3ds {
 

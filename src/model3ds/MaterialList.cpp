@@ -3,10 +3,10 @@
 
 #include "base/Format.h"
 #include "model3ds/ChunkIds.h"
-#include "model3ds/ChunkTree.h"
+#include "ChunkTree.h"
 #include "model3ds/File3DS.h"
-#include "model3ds/MaterialReader.h"
-#include "model3ds/RecordCache.h"
+#include "MaterialReader.h"
+#include "RecordCache.h"
 
 namespace model3ds {
 

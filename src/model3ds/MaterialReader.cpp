@@ -1,4 +1,4 @@
-#include "model3ds/MaterialReader.h"
+#include "MaterialReader.h"
 
 #include "model3ds/ChunkIds.h"
 

@@ -3,7 +3,7 @@
 #include <memory>
 
 #include "base/Stream.h"
-#include "model3ds/ChunkTree.h"
+#include "ChunkTree.h"
 #include "model3ds/Records.h"
 
 namespace model3ds {

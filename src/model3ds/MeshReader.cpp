@@ -1,4 +1,4 @@
-#include "model3ds/MeshReader.h"
+#include "MeshReader.h"
 
 #include "model3ds/ChunkIds.h"
 #include "model3ds/File3DS.h"

@@ -1,6 +1,6 @@
 // The object and material name lists, built on first use after a load.
 #include "model3ds/ChunkIds.h"
-#include "model3ds/ChunkTree.h"
+#include "ChunkTree.h"
 
 namespace model3ds {
 

@@ -3,10 +3,10 @@
 #include <vector>
 
 #include "model3ds/ChunkIds.h"
-#include "model3ds/ChunkTree.h"
+#include "ChunkTree.h"
 #include "model3ds/File3DS.h"
-#include "model3ds/MeshReader.h"
-#include "model3ds/RecordCache.h"
+#include "MeshReader.h"
+#include "RecordCache.h"
 
 namespace model3ds {
 

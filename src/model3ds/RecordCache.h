@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "base/Errors.h"
-#include "model3ds/Errors3DS.h"
+#include "Errors3DS.h"
 #include "model3ds/File3DS.h"
 
 namespace model3ds {

@@ -4,7 +4,7 @@
 
 #include "base/Errors.h"
 #include "model3ds/ChunkIds.h"
-#include "model3ds/Errors3DS.h"
+#include "Errors3DS.h"
 #include "model3ds/File3DS.h"
 #include "support/Writer3DS.h"
 #include "Load.h"
