@@ -4,6 +4,7 @@
 
 #include "model3ds/ChunkIds.h"
 #include "ChunkLayout.h"
+#include "KeyframerNames.h"
 
 namespace model3ds {
 

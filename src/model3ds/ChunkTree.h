@@ -92,8 +92,4 @@ std::vector<TChunkNode3DS*> ChunksOfTag(TChunkNode3DS* parent, std::uint16_t tag
 void UpdateObjectNames(base::Stream& stream, TChunkDatabase3DS& database);
 void UpdateMaterialNames(base::Stream& stream, TChunkDatabase3DS& database);
 
-// Keyframer step of a load: gives every keyframer node header a parent-name
-// chunk (CK_PARENT_NAME) holding the name of its parent node.
-void NameKeyframerNodes(base::Stream& stream, TChunkDatabase3DS& database);
-
 }  // namespace model3ds

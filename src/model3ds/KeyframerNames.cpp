@@ -1,9 +1,10 @@
 // The last step of a load: every keyframer node learns the name of its parent
 // node, as "name" or "name.instance", in a parent-name chunk below its header.
+#include "KeyframerNames.h"
+
 #include <unordered_map>
 
 #include "model3ds/ChunkIds.h"
-#include "ChunkTree.h"
 
 namespace model3ds {
 
