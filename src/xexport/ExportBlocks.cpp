@@ -1,4 +1,4 @@
-#include "xexport/ExportBlocks.h"
+#include "ExportBlocks.h"
 
 #include <algorithm>
 #include <cmath>

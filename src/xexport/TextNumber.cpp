@@ -1,4 +1,4 @@
-#include "xexport/TextNumber.h"
+#include "TextNumber.h"
 
 #include <algorithm>
 #include <charconv>

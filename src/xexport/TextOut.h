@@ -10,7 +10,7 @@
 #include <string_view>
 
 #include "base/Format.h"
-#include "xexport/TextNumber.h"
+#include "TextNumber.h"
 
 namespace xexport {
 

@@ -5,9 +5,9 @@
 #include <string_view>
 #include <vector>
 
-#include "xexport/ExportBlocks.h"
+#include "ExportBlocks.h"
 #include "xexport/ExportPreparation.h"
-#include "xexport/XMem.h"
+#include "XMem.h"
 
 namespace xexport {
 

@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "xexport/ExportBlocks.h"
-#include "xexport/TextOut.h"
+#include "ExportBlocks.h"
+#include "TextOut.h"
 
 namespace xexport {
 

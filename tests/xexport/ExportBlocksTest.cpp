@@ -11,7 +11,7 @@
 
 #include "XExportTestSupport.h"
 #include "viewer/MeshBuilder.h"
-#include "xexport/ExportBlocks.h"
+#include "ExportBlocks.h"
 #include "xexport/ExportPreparation.h"
 
 namespace {
