@@ -1,7 +1,7 @@
 #include "net/FtpClient.h"
 
 #include "base/Format.h"
-#include "net/NetErrors.h"
+#include "NetErrors.h"
 #include "net/Text.h"
 
 #include <algorithm>

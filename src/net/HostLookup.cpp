@@ -1,6 +1,6 @@
-#include "net/HostLookup.h"
+#include "HostLookup.h"
 
-#include "net/SocketErrorTable.h"
+#include "SocketErrorTable.h"
 
 #include <arpa/inet.h>
 #include <netdb.h>

@@ -3,7 +3,7 @@
 #include "base/Errors.h"
 #include "base/Format.h"
 #include "base/Stream.h"
-#include "net/NetErrors.h"
+#include "NetErrors.h"
 #include "net/Text.h"
 
 #include <charconv>

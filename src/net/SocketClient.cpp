@@ -2,9 +2,9 @@
 
 #include "base/Format.h"
 #include "base/Stream.h"
-#include "net/HostLookup.h"
-#include "net/NetErrors.h"
-#include "net/SocketErrorTable.h"
+#include "HostLookup.h"
+#include "NetErrors.h"
+#include "SocketErrorTable.h"
 #include "net/Text.h"
 
 #include <arpa/inet.h>

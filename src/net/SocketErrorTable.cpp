@@ -1,4 +1,4 @@
-#include "net/SocketErrorTable.h"
+#include "SocketErrorTable.h"
 
 #include <netdb.h>
 

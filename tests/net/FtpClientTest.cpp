@@ -1,6 +1,6 @@
 #include "net/FtpClient.h"
 #include "net/ListingRow.h"
-#include "net/NetErrors.h"
+#include "NetErrors.h"
 #include "net/ServerProcess.h"
 #include "support/TempDir.h"
 

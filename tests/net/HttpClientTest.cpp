@@ -1,5 +1,5 @@
 #include "net/HttpClient.h"
-#include "net/NetErrors.h"
+#include "NetErrors.h"
 #include "net/ServerProcess.h"
 #include "support/TempDir.h"
 

@@ -1,5 +1,5 @@
 #include "net/HttpClient.h"
-#include "net/NetErrors.h"
+#include "NetErrors.h"
 #include "net/SocketClient.h"
 
 #include <gtest/gtest.h>
