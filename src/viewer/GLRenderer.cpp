@@ -7,7 +7,7 @@
 #include <algorithm>
 #include <numeric>
 
-#include "viewer/TextureImages.h"
+#include "TextureImages.h"
 
 namespace viewer {
 

@@ -4,7 +4,7 @@
 #include <atomic>
 
 #include "viewer/XFile.h"
-#include "viewer/XTokenizer.h"
+#include "XTokenizer.h"
 
 namespace viewer {
 

@@ -1,4 +1,4 @@
-#include "viewer/TextureFiles.h"
+#include "TextureFiles.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -1,4 +1,4 @@
-#include "viewer/TextureImages.h"
+#include "TextureImages.h"
 
 #include <QBuffer>
 #include <QCoreApplication>

@@ -11,7 +11,7 @@
 #include <map>
 #include <string>
 
-#include "viewer/TextureFiles.h"
+#include "TextureFiles.h"
 
 namespace viewer {
 

@@ -9,8 +9,8 @@
 #include <string>
 #include <string_view>
 
-#include "viewer/XMsZip.h"
-#include "viewer/XTokenizer.h"
+#include "XMsZip.h"
+#include "XTokenizer.h"
 
 namespace viewer {
 

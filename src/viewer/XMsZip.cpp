@@ -1,11 +1,11 @@
-#include "viewer/XMsZip.h"
+#include "XMsZip.h"
 
 #include <zlib.h>
 
 #include <algorithm>
 #include <cstring>
 
-#include "viewer/XTokenizer.h"
+#include "XTokenizer.h"
 
 namespace viewer {
 

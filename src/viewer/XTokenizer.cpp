@@ -1,4 +1,4 @@
-#include "viewer/XTokenizer.h"
+#include "XTokenizer.h"
 
 #include <charconv>
 #include <cstring>

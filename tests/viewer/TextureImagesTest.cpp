@@ -9,7 +9,7 @@
 
 #include "base/Stream.h"
 #include "support/TempDir.h"
-#include "viewer/TextureImages.h"
+#include "TextureImages.h"
 
 using namespace viewer;
 
