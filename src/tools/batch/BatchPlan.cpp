@@ -1,4 +1,4 @@
-#include "tools/batch/BatchPlan.h"
+#include "batch/BatchPlan.h"
 
 #include <algorithm>
 #include <cctype>
@@ -7,7 +7,7 @@
 #include <set>
 #include <system_error>
 
-#include "tools/batch/SameFile.h"
+#include "batch/SameFile.h"
 
 namespace batch {
 

@@ -1,4 +1,4 @@
-#include "tools/batch/BatchRun.h"
+#include "batch/BatchRun.h"
 
 #include <algorithm>
 #include <atomic>
@@ -9,7 +9,7 @@
 #include <thread>
 
 #include "base/Errors.h"
-#include "tools/batch/EscapeField.h"
+#include "batch/EscapeField.h"
 
 namespace batch {
 

@@ -1,4 +1,4 @@
-#include "tools/batch/EscapeField.h"
+#include "batch/EscapeField.h"
 
 #include "base/Format.h"
 

@@ -1,4 +1,4 @@
-#include "tools/batch/SameFile.h"
+#include "batch/SameFile.h"
 
 #include <sys/stat.h>
 

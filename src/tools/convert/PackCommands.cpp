@@ -1,7 +1,7 @@
 #include "base/Stream.h"
 #include "model3ds/OpenModel.h"
 #include "model3ds/Pack3DA.h"
-#include "tools/batch/SameFile.h"
+#include "batch/SameFile.h"
 #include "Commands.h"
 
 namespace convert {

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "tools/batch/EscapeField.h"
+#include "batch/EscapeField.h"
 
 namespace convert {
 

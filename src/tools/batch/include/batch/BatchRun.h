@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "tools/batch/BatchPlan.h"
+#include "batch/BatchPlan.h"
 
 namespace batch {
 
