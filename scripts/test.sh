@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is needed, builds, and runs every test: the whole suite in build/
-# (under a virtual display, for the window and picture tests), then the unit and
-# network tests again in build-asan/ under AddressSanitizer, UndefinedBehaviorSanitizer
-# and LeakSanitizer.
+# (under a virtual display, for the window and picture tests), the unit tests of a
+# build without Qt in build-noqt/, then the unit and network tests again in
+# build-asan/ under AddressSanitizer, UndefinedBehaviorSanitizer and LeakSanitizer.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
@@ -11,6 +11,13 @@ jobs=$(nproc)
 scripts/build.sh -DKORVANE_WERROR=ON
 xvfb-run -a -s "-screen 0 1280x1024x24" \
     ctest --test-dir build --output-on-failure -j "$jobs" --timeout 600
+
+# The libraries and the converter without Qt, as a machine without it builds them.
+cmake -S . -B build-noqt -G Ninja -DCMAKE_BUILD_TYPE=Release -DKORVANE_WITH_QT=OFF \
+    -DKORVANE_BENCH=OFF -DKORVANE_WERROR=ON
+cmake --build build-noqt
+ctest --test-dir build-noqt --output-on-failure -j "$jobs" -L unit --timeout 600
+echo "Without Qt: the libraries and korvane-convert build, and the unit tests pass"
 
 cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DKORVANE_SANITIZE=ON \
     -DKORVANE_WITH_QT=OFF -DKORVANE_BENCH=OFF -DKORVANE_WERROR=ON
