@@ -13,8 +13,10 @@ xvfb-run -a -s "-screen 0 1280x1024x24" \
     ctest --test-dir build --output-on-failure -j "$jobs" --timeout 600
 
 # The libraries and the converter without Qt, as a machine without it builds them.
+# Not with -Werror: GCC 12 at -O3 warns of memcpy overlaps inside std::string that
+# cannot happen (-Wrestrict, -Warray-bounds); the two builds above check the warnings.
 cmake -S . -B build-noqt -G Ninja -DCMAKE_BUILD_TYPE=Release -DKORVANE_WITH_QT=OFF \
-    -DKORVANE_BENCH=OFF -DKORVANE_WERROR=ON
+    -DKORVANE_BENCH=OFF
 cmake --build build-noqt
 ctest --test-dir build-noqt --output-on-failure -j "$jobs" -L unit --timeout 600
 echo "Without Qt: the libraries and korvane-convert build, and the unit tests pass"
