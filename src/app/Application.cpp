@@ -7,6 +7,7 @@
 #include "app/DisplayText.h"
 #include "app/ErrorText.h"
 #include "app/UiLanguage.h"
+#include "app/WaitCursor.h"
 #include "base/Beep.h"
 #include "net/SocketClient.h"
 #include "widgets/HandlerGuard.h"
@@ -47,7 +48,7 @@ bool TKorvaneApplication::notify(QObject* receiver, QEvent* event) {
 }
 
 void TKorvaneApplication::ShowException(const QString& message) {
-    while (QApplication::overrideCursor()) QApplication::restoreOverrideCursor();
+    TWaitCursor::RestoreNormal();
     QString text = message;
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(QLatin1Char('\r'), QLatin1Char('\n'));
     QMessageBox box(QMessageBox::Critical, QApplication::applicationDisplayName(), text, QMessageBox::Ok,

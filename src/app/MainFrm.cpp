@@ -32,13 +32,12 @@
 #include "app/ColorSwatch.h"
 #include "app/CommandStates.h"
 #include "app/Icons.h"
+#include "app/RemoteConnection.h"
 #include "app/RemoteGrid.h"
 #include "app/WebAdrFrm.h"
 #include "base/Format.h"
 #include "base/Stream.h"
 #include "model3ds/OpenModel.h"
-#include "net/FtpClient.h"
-#include "net/HttpClient.h"
 #include "viewer/MeshBuilder.h"
 #include "widgets/HandlerGuard.h"
 #include "widgets/SpinEdit.h"
@@ -108,9 +107,8 @@ TMainFrm::TMainFrm(const std::string& recentFilePath, const std::string& setting
     column->addWidget(Panel1, 1);
     CreateDialogs();
     CreateShortcuts();
-    FtpClient = std::make_unique<net::TFtpClient>();
-    HttpClient = std::make_unique<net::THttpClient>();
-    ConfigureNetworkClients();
+    Remote = std::make_unique<TRemoteConnection>();
+    BindNetworkEvents();
     // Esc ends a running network command from any window of the program; it is
     // enabled only while one runs, so Esc keeps its meaning everywhere else.
     AbortAction = new QAction(this);
@@ -431,7 +429,6 @@ void TMainFrm::ConnectHandlers() {
 }
 
 void TMainFrm::FormCreate() {
-    DownloadStream.reset();
     ResetDisplay(false);
     ModelFile = std::make_unique<model3ds::TFile3DS>();
     try {
@@ -441,10 +438,6 @@ void TMainFrm::FormCreate() {
         qWarning("warning: %s; the list of recent files starts empty", error.what());
     }
     CurrentFileName.clear();
-    WebTimeOut = 60000;
-    WebServerAddress = "localhost";
-    WebHttpFolder = "ximg";
-    WebCurrentPath.clear();
     ViewerShown = false;
     BaseCaption = windowTitle();
     ResetDisplay(false);
@@ -454,9 +447,8 @@ void TMainFrm::FormCreate() {
 // A close during a network command ends that command first; the window closes
 // once it has returned.
 void TMainFrm::closeEvent(QCloseEvent* event) {
-    if (networkBusy_) {
-        closeWhenIdle_ = true;
-        AbortNetworkCommand();
+    if (Remote->Busy()) {
+        Remote->AbortAndClose();
         event->ignore();
         return;
     }
@@ -468,7 +460,7 @@ void TMainFrm::FormClose() {
     // A server that refuses the logout cannot keep the window open or cost the
     // recent-files list; the session ends with the program either way.
     try {
-        if (FtpClient->Connected()) FtpClient->Disconnect();
+        Remote->Disconnect();
     } catch (const base::Exception& error) {
         qWarning("%s", error.what());
     }
@@ -494,9 +486,9 @@ void TMainFrm::UpdateCommandStates() {
     const TCommandStates states = CommandStates({.MeshCount = MeshTotal(),
                                                  .NodeSelected = TreeView->currentItem() != nullptr,
                                                  .ViewerShown = ViewerShown,
-                                                 .InRemoteFolder = !WebCurrentPath.empty(),
-                                                 .Connected = FtpClient->Connected(),
-                                                 .NetworkBusy = networkBusy_});
+                                                 .InRemoteFolder = !Remote->Session().CurrentPath().empty(),
+                                                 .Connected = Remote->Connected(),
+                                                 .NetworkBusy = NetworkBusy()});
     bOpen->setEnabled(states.Open);
     bClose->setEnabled(states.Close);
     bSave->setEnabled(states.Save);
@@ -511,7 +503,7 @@ void TMainFrm::OnTopMenu(QAction* sender) {
     const TCommandStates states = CommandStates({.MeshCount = MeshTotal(),
                                                  .NodeSelected = TreeView->currentItem() != nullptr,
                                                  .ViewerShown = ViewerShown,
-                                                 .NetworkBusy = networkBusy_});
+                                                 .NetworkBusy = NetworkBusy()});
     if (sender == tFile) {
         fOpen3DS->setEnabled(states.Open);
         fCloseFile->setEnabled(states.Close);
@@ -586,7 +578,7 @@ QFileDialog& TMainFrm::OpenFileDialog() {
 }
 
 void TMainFrm::OnFileMenu(QAction* sender) {
-    if (networkBusy_) return;
+    if (NetworkBusy()) return;
     if (sender == fOpen3DS) {
         QFileDialog& dialog = OpenFileDialog();
         if (!Settings.OpenFolder.isEmpty()) dialog.setDirectory(Settings.OpenFolder);
@@ -641,7 +633,7 @@ void TMainFrm::ShowReadError(const std::string& path) {
 }
 
 void TMainFrm::OnToolButton(QToolButton* sender) {
-    if (networkBusy_) return;
+    if (NetworkBusy()) return;
     if (sender == bOpen) {
         OnFileMenu(fOpen3DS);
     } else if (sender == bClose) {
@@ -653,22 +645,19 @@ void TMainFrm::OnToolButton(QToolButton* sender) {
     } else if (sender == bUpFolder) {
         GoUpRemoteFolder();
     } else if (sender == bDisConnect) {
-        if (FtpClient->Connected()) FtpClient->Disconnect();
+        Remote->Disconnect();
         OnFileMenu(fCloseFile);
     }
     UpdateCommandStates();
 }
 
-void TMainFrm::AbortNetworkCommand() {
-    if (!networkBusy_) return;
-    abortRequested_ = true;
-    FtpClient->Cancel();
-    HttpClient->Cancel();
-}
+bool TMainFrm::NetworkBusy() const { return Remote->Busy(); }
+
+void TMainFrm::AbortNetworkCommand() { Remote->Abort(); }
 
 void TMainFrm::dragEnterEvent(QDragEnterEvent* event) {
     const QList<QUrl> urls = event->mimeData()->urls();
-    if (networkBusy_) return;
+    if (NetworkBusy()) return;
     if (bOpen->isEnabled() && urls.size() == 1 && urls.front().isLocalFile() &&
         (IsModelFileName(urls.front().toLocalFile()) || IsGeometryFileName(urls.front().toLocalFile()))) {
         event->acceptProposedAction();

@@ -10,6 +10,7 @@
 #include <QTreeWidget>
 
 #include "app/MainFrm.h"
+#include "app/WaitCursor.h"
 #include "viewer/Draw3DFrm.h"
 #include "xexport/ExportPreparation.h"
 #include "xexport/XBinaryWriter.h"
@@ -18,17 +19,6 @@
 namespace app {
 
 namespace {
-
-// Puts the normal cursor back when the command ends, also when an error ends it.
-class WaitCursor {
-public:
-    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() {
-        while (QApplication::overrideCursor()) QApplication::restoreOverrideCursor();
-    }
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
-};
 
 QString RefusalText(xexport::TExportRefusal refusal) {
     switch (refusal) {
@@ -98,18 +88,22 @@ void TMainFrm::SaveChosenFile(const std::string& path, bool binary) {
 }
 
 void TMainFrm::OnShowMenu(QAction* sender) {
-    if (sender != sDraw3D || ViewerShown || networkBusy_) return;
+    if (sender != sDraw3D || ViewerShown || NetworkBusy()) return;
     int meshIndex = -1;
     const QTreeWidgetItem* node = SelectedMeshNode(meshIndex);
     if (!node || meshIndex < 0) return;
     const QString caption = node->text(0);
-    WaitCursor waiting;
+    TWaitCursor waiting;
     base::MemoryStream stream;
     if (SelectAllMesh->isChecked()) {
         xexport::WriteMergedXBinary(*ModelFile, ExportOptions(), "", stream);
     } else {
         xexport::WriteMeshXBinary(*ModelFile, ExportOptions(), "", stream, meshIndex);
     }
+    OpenViewer(stream, caption);
+}
+
+void TMainFrm::OpenViewer(base::MemoryStream& stream, const QString& caption) {
     stream.Seek(0);
     CurrentViewer = new viewer::TDraw3DFrm(this, this);
     CurrentViewer->show();

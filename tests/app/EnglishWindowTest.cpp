@@ -27,6 +27,7 @@
 #include "WindowSupport.h"
 #include "app/ErrorText.h"
 #include "app/MainFrm.h"
+#include "app/RemoteConnection.h"
 #include "app/UiLanguage.h"
 #include "app/WebAdrFrm.h"
 #include "base/Errors.h"
@@ -155,41 +156,41 @@ TEST(UiLanguage, EnglishOnlyWhenNamedBeforeJapanese) {
 TEST_F(EnglishWindow, NoTextIsJapanese) {
     TMainFrm& w = *window_;
     QStringList texts = TextsOf(&w);
-    w.TreeView->setCurrentItem(w.TreeView->topLevelItem(0));
+    w.Controls().TreeView->setCurrentItem(w.Controls().TreeView->topLevelItem(0));
     texts << TextsOf(&w);
-    EXPECT_FALSE(w.VertexCount->text().isEmpty());
-    w.TreeView->setCurrentItem(w.TreeView->topLevelItem(0)->child(0));
+    EXPECT_FALSE(w.Controls().VertexCount->text().isEmpty());
+    w.Controls().TreeView->setCurrentItem(w.Controls().TreeView->topLevelItem(0)->child(0));
     texts << TextsOf(&w);
-    EXPECT_FALSE(w.DiffuseColorRGB->text().isEmpty());
-    w.TreeView->setCurrentItem(w.TreeView->topLevelItem(0));
-    w.OnShowMenu(w.sDraw3D);
-    ASSERT_FALSE(w.CurrentViewer.isNull());
-    texts << TextsOf(w.CurrentViewer);
-    w.CurrentViewer->close();
+    EXPECT_FALSE(w.Controls().DiffuseColorRGB->text().isEmpty());
+    w.Controls().TreeView->setCurrentItem(w.Controls().TreeView->topLevelItem(0));
+    w.OnShowMenu(w.Controls().sDraw3D);
+    ASSERT_FALSE(w.Controls().CurrentViewer.isNull());
+    texts << TextsOf(w.Controls().CurrentViewer);
+    w.Controls().CurrentViewer->close();
 
-    w.FtpClient->OnListItem("drwxr-xr-x   2 user group     4096 Dec  7 08:10 models");
-    w.FtpClient->OnListItem("-rw-r--r--   1 user group      100 Jan 15  1999 notes");
+    w.Controls().Remote->FtpClient().OnListItem("drwxr-xr-x   2 user group     4096 Dec  7 08:10 models");
+    w.Controls().Remote->FtpClient().OnListItem("-rw-r--r--   1 user group      100 Jan 15  1999 notes");
     texts << TextsOf(&w);
-    EXPECT_FALSE(w.StatusPanels[0]->text().isEmpty());
-    net::THttpClient& http = *w.HttpClient;
+    EXPECT_FALSE(w.Controls().StatusPanels[0]->text().isEmpty());
+    net::THttpClient& http = w.Controls().Remote->HttpClient();
     bool handled = false;
     const std::function<void()> events[] = {
         [&] { http.OnSuccess(0); },          [&] { http.OnFailure(0); },
         [&] { http.OnInvalidHost(handled); }, [&] { http.OnConnectionFailed(); },
         [&] { http.OnDisconnect(); },        [&] { http.OnPacketRecvd(); },
-        [&] { w.FtpClient->OnConnect(); },   [&] { w.FtpClient->OnConnectionFailed(); },
-        [&] { w.FtpClient->OnInvalidHost(handled); },
+        [&] { w.Controls().Remote->FtpClient().OnConnect(); },   [&] { w.Controls().Remote->FtpClient().OnConnectionFailed(); },
+        [&] { w.Controls().Remote->FtpClient().OnInvalidHost(handled); },
     };
     for (const auto& event : events) {
         event();
-        texts << w.StatusPanels[1]->text();
+        texts << w.Controls().StatusPanels[1]->text();
     }
     for (const QString& box : windowtest::AnswerMessageBoxes([&] { w.ChangeRemoteFolder("models"); })) texts << box;
     EXPECT_EQ(Japanese(texts), QStringList());
 }
 
 TEST_F(EnglishWindow, NumberFieldMenuIsEnglish) {
-    widgets::TFnpNumericEdit& field = *window_->WebAdrFrm->PortNo;
+    widgets::TFnpNumericEdit& field = *window_->Controls().WebAdrFrm->PortNo;
     QStringList texts;
     QTimer::singleShot(0, [&] {
         auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
@@ -207,15 +208,15 @@ TEST_F(EnglishWindow, NumberFieldMenuIsEnglish) {
 // control it names or past its box, and a value label holds its text whole.
 TEST_F(EnglishWindow, TextsFitTheirPlaces) {
     TMainFrm& w = *window_;
-    w.TreeView->setCurrentItem(w.TreeView->topLevelItem(0));
+    w.Controls().TreeView->setCurrentItem(w.Controls().TreeView->topLevelItem(0));
     // The controls the forms place, not the parts Qt builds them of.
     QList<QWidget*> widgets;
-    const QWidget* forms[] = {w.TabSheet1, w.MeshBox, w.GroupBox1, w.MaterialBox, w.WebAdrFrm};
+    const QWidget* forms[] = {w.Controls().TabSheet1, w.Controls().MeshBox, w.Controls().GroupBox1, w.Controls().MaterialBox, w.Controls().WebAdrFrm};
     for (const QWidget* form : forms) {
         widgets << form->findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
     }
     for (QWidget* widget : widgets) {
-        if (!widget->isVisibleTo(widget->window()) || widget == w.SetIndipendentVertex || widget == w.CombineMesh) {
+        if (!widget->isVisibleTo(widget->window()) || widget == w.Controls().SetIndipendentVertex || widget == w.Controls().CombineMesh) {
             continue;
         }
         EXPECT_TRUE(widget->parentWidget()->rect().contains(widget->geometry()))
@@ -226,13 +227,13 @@ TEST_F(EnglishWindow, TextsFitTheirPlaces) {
             << label->text().toStdString();
         QWidget* buddy = label->buddy();
         // The opacity field sits inside its caption's blanks on purpose.
-        if (buddy && buddy != w.SpecularCo && buddy->geometry().top() < label->geometry().bottom()) {
+        if (buddy && buddy != w.Controls().SpecularCo && buddy->geometry().top() < label->geometry().bottom()) {
             EXPECT_LE(label->geometry().right(), buddy->geometry().left()) << label->text().toStdString();
         }
     }
-    const QAbstractButton* leftColumn[] = {w.SelectAllMesh, w.SaveMaterial, w.SetTranse};
+    const QAbstractButton* leftColumn[] = {w.Controls().SelectAllMesh, w.Controls().SaveMaterial, w.Controls().SetTranse};
     for (const QAbstractButton* left : leftColumn) {
-        EXPECT_LT(left->geometry().right(), w.EncodeZeroCenter->geometry().left()) << left->text().toStdString();
+        EXPECT_LT(left->geometry().right(), w.Controls().EncodeZeroCenter->geometry().left()) << left->text().toStdString();
     }
 }
 

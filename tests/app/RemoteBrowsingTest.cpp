@@ -21,6 +21,7 @@
 
 #include "WindowSupport.h"
 #include "app/MainFrm.h"
+#include "app/RemoteConnection.h"
 #include "app/WebAdrFrm.h"
 #include "base/Stream.h"
 #include "model3ds/Pack3DA.h"
@@ -56,7 +57,7 @@ void FillModelFolder(const testsupport::TempDir& dir) {
 // Fills the login dialog when it shows and presses its login button.
 void AnswerLogin(TMainFrm& window, int port, const QString& user, const QString& password) {
     QTimer::singleShot(0, [=, &window] {
-        app::TWebAdrFrm* dialog = window.WebAdrFrm;
+        app::TWebAdrFrm* dialog = window.Controls().WebAdrFrm;
         ASSERT_EQ(QApplication::activeModalWidget(), dialog);
         dialog->URLEdit->setText("127.0.0.1");
         dialog->PortNo->SetValue(port);
@@ -67,7 +68,7 @@ void AnswerLogin(TMainFrm& window, int port, const QString& user, const QString&
     });
 }
 
-std::string Status(const TMainFrm& window, int panel) { return window.StatusPanels[panel]->text().toStdString(); }
+std::string Status(const TMainFrm& window, int panel) { return window.Controls().StatusPanels[panel]->text().toStdString(); }
 
 int RowNamed(const QTableWidget& grid, const QString& name) {
     for (int row = 0; row < grid.rowCount(); ++row) {
@@ -78,9 +79,9 @@ int RowNamed(const QTableWidget& grid, const QString& name) {
 
 // Double-clicks the grid row of that name; returns the texts of the message boxes it opened.
 std::vector<QString> DoubleClick(TMainFrm& window, const QString& name) {
-    const int row = RowNamed(*window.WebListGrig, name);
+    const int row = RowNamed(*window.Controls().WebListGrig, name);
     EXPECT_GE(row, 0) << name.toStdString();
-    window.WebListGrig->selectRow(row);
+    window.Controls().WebListGrig->selectRow(row);
     return windowtest::AnswerMessageBoxes([&] { QTimer::singleShot(0, [&] { window.WebListGrigDblClick(); }); });
 }
 
@@ -106,64 +107,64 @@ TEST(RemoteBrowsing, LogInWalkFoldersAndOpenEveryKind) {
     w.show();
 
     AnswerLogin(w, server->Port(), QString::fromUtf8("匿名"), QString());
-    EXPECT_TRUE(windowtest::AnswerMessageBoxes([&] { w.OnFindMenu(w.fndWeb); }).empty());
-    EXPECT_EQ(w.WebPort, server->Port());
-    EXPECT_EQ(w.WebUserID, "anonymous");
-    EXPECT_EQ(w.WebPassword, "PubUsr@");
+    EXPECT_TRUE(windowtest::AnswerMessageBoxes([&] { w.OnFindMenu(w.Controls().fndWeb); }).empty());
+    EXPECT_EQ(w.Controls().Remote->Session().Settings().Port, server->Port());
+    EXPECT_EQ(w.Controls().Remote->Session().Settings().UserID, "anonymous");
+    EXPECT_EQ(w.Controls().Remote->Session().Settings().Password, "PubUsr@");
     EXPECT_EQ(Status(w, 1), "Webサーバに接続しました");
     EXPECT_EQ(Status(w, 0), "4 ﾌｧｲﾙを取得しました");
-    EXPECT_TRUE(w.WebListGrig->isEnabled());
-    EXPECT_TRUE(w.bDisConnect->isEnabled());
-    EXPECT_FALSE(w.bUpFolder->isEnabled());
-    EXPECT_EQ(w.WebListGrig->horizontalHeaderItem(0)->text(), QString::fromUtf8("ファイル名"));
-    const int models = RowNamed(*w.WebListGrig, "models");
+    EXPECT_TRUE(w.Controls().WebListGrig->isEnabled());
+    EXPECT_TRUE(w.Controls().bDisConnect->isEnabled());
+    EXPECT_FALSE(w.Controls().bUpFolder->isEnabled());
+    EXPECT_EQ(w.Controls().WebListGrig->horizontalHeaderItem(0)->text(), QString::fromUtf8("ファイル名"));
+    const int models = RowNamed(*w.Controls().WebListGrig, "models");
     ASSERT_GE(models, 0);
-    EXPECT_EQ(w.WebListGrig->item(models, 1)->text(), "<DIR>");
-    EXPECT_EQ(w.WebListGrig->item(models, 3)->text(), QString::fromUtf8("フォルダ"));
+    EXPECT_EQ(w.Controls().WebListGrig->item(models, 1)->text(), "<DIR>");
+    EXPECT_EQ(w.Controls().WebListGrig->item(models, 3)->text(), QString::fromUtf8("フォルダ"));
 
     // Into a folder, and a model of each kind from it.
     DoubleClick(w, "models");
-    EXPECT_EQ(w.WebCurrentPath, "/models");
-    EXPECT_TRUE(w.bUpFolder->isEnabled());
-    EXPECT_EQ(w.WebListGrig->rowCount(), 4);  // the grid keeps its five rows, header included
+    EXPECT_EQ(w.Controls().Remote->Session().CurrentPath(), "/models");
+    EXPECT_TRUE(w.Controls().bUpFolder->isEnabled());
+    EXPECT_EQ(w.Controls().WebListGrig->rowCount(), 4);  // the grid keeps its five rows, header included
     for (const char* name : {"box.3ds", "packed.3da"}) {
         SCOPED_TRACE(name);
         EXPECT_TRUE(DoubleClick(w, name).empty());
         const QString address = QStringLiteral("http://127.0.0.1/ximg/models/") + name;
-        EXPECT_EQ(w.TreeView->topLevelItemCount(), 2);
+        EXPECT_EQ(w.Controls().TreeView->topLevelItemCount(), 2);
         EXPECT_EQ(w.windowTitle(), address + " - " + kCaption);
         EXPECT_EQ(Status(w, 0), address.toStdString());
         EXPECT_EQ(Status(w, 1), "接続を解除しました");
     }
-    EXPECT_TRUE(w.RecentFiles.Entries.empty());
+    EXPECT_TRUE(w.Controls().RecentFiles.Entries.empty());
 
     // Back up to the root, then the DirectX files go to viewer windows of their own.
-    w.OnToolButton(w.bUpFolder);
-    EXPECT_EQ(w.WebCurrentPath, "");
-    EXPECT_FALSE(w.bUpFolder->isEnabled());
+    w.OnToolButton(w.Controls().bUpFolder);
+    EXPECT_EQ(w.Controls().Remote->Session().CurrentPath(), "");
+    EXPECT_FALSE(w.Controls().bUpFolder->isEnabled());
     DoubleClick(w, "cube.x");
-    QPointer<viewer::TDraw3DFrm> first = w.CurrentViewer;
+    QPointer<viewer::TDraw3DFrm> first = w.Controls().CurrentViewer;
     ASSERT_FALSE(first.isNull());
     EXPECT_NE(first->D3DrawX->MeshBuilder(), nullptr);
-    EXPECT_EQ(w.TreeView->topLevelItemCount(), 0);
+    EXPECT_EQ(w.Controls().TreeView->topLevelItemCount(), 0);
     DoubleClick(w, "cube.xa");
-    ASSERT_FALSE(w.CurrentViewer.isNull());
-    EXPECT_NE(w.CurrentViewer, first);
+    ASSERT_FALSE(w.Controls().CurrentViewer.isNull());
+    EXPECT_NE(w.Controls().CurrentViewer, first);
     EXPECT_FALSE(first.isNull());
-    EXPECT_NE(w.CurrentViewer->D3DrawX->MeshBuilder(), nullptr);
+    EXPECT_NE(w.Controls().CurrentViewer->D3DrawX->MeshBuilder(), nullptr);
     DoubleClick(w, "readme.txt");
-    EXPECT_TRUE(w.ViewerShown);
+    EXPECT_TRUE(w.Controls().CurrentViewer && w.Controls().CurrentViewer->isVisible());
 
     // Disconnecting clears the grid and the model.
     DoubleClick(w, "models");
     DoubleClick(w, "box.3ds");
-    w.OnToolButton(w.bDisConnect);
-    EXPECT_FALSE(w.FtpClient->Connected());
-    EXPECT_EQ(w.TreeView->topLevelItemCount(), 0);
-    EXPECT_EQ(w.WebListGrig->item(0, 0), nullptr);
-    EXPECT_TRUE(w.WebListGrig->horizontalHeaderItem(0) == nullptr ||
-                w.WebListGrig->horizontalHeaderItem(0)->text().isEmpty());
-    EXPECT_FALSE(w.bDisConnect->isEnabled());
+    w.OnToolButton(w.Controls().bDisConnect);
+    EXPECT_FALSE(w.Controls().Remote->FtpClient().Connected());
+    EXPECT_EQ(w.Controls().TreeView->topLevelItemCount(), 0);
+    EXPECT_EQ(w.Controls().WebListGrig->item(0, 0), nullptr);
+    EXPECT_TRUE(w.Controls().WebListGrig->horizontalHeaderItem(0) == nullptr ||
+                w.Controls().WebListGrig->horizontalHeaderItem(0)->text().isEmpty());
+    EXPECT_FALSE(w.Controls().bDisConnect->isEnabled());
 }
 
 // Names that an address must escape: each opens the file of that very name.
@@ -187,13 +188,13 @@ TEST(RemoteBrowsing, NamesThatNeedEscapingOpenTheirOwnFile) {
     TMainFrm w(dir.File("RecentFile.Mru"));
     w.show();
     AnswerLogin(w, server->Port(), QString::fromUtf8("匿名"), QString());
-    w.OnFindMenu(w.fndWeb);
+    w.OnFindMenu(w.Controls().fndWeb);
     DoubleClick(w, "my folder");
-    EXPECT_EQ(w.WebCurrentPath, "/my folder");
+    EXPECT_EQ(w.Controls().Remote->Session().CurrentPath(), "/my folder");
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         EXPECT_TRUE(DoubleClick(w, QString::fromUtf8(c.name)).empty());
-        EXPECT_EQ(w.TreeView->topLevelItemCount(), 2);
+        EXPECT_EQ(w.Controls().TreeView->topLevelItemCount(), 2);
         EXPECT_EQ(w.windowTitle(), QStringLiteral("http://127.0.0.1/ximg/my%20folder/") + c.address + " - " + kCaption);
     }
 }
@@ -205,10 +206,10 @@ TEST(RemoteBrowsing, RefusedLoginIsReportedInTheStatusBar) {
     TMainFrm w(dir.File("RecentFile.Mru"));
     w.show();
     AnswerLogin(w, ftp.Port(), "nobody", "wrong");
-    EXPECT_TRUE(windowtest::AnswerMessageBoxes([&] { w.OnFindMenu(w.fndWeb); }).empty());
+    EXPECT_TRUE(windowtest::AnswerMessageBoxes([&] { w.OnFindMenu(w.Controls().fndWeb); }).empty());
     EXPECT_EQ(Status(w, 1), "Webサーバに接続出来ませんでした");
-    EXPECT_FALSE(w.FtpClient->Connected());
-    EXPECT_FALSE(w.WebListGrig->isEnabled());
+    EXPECT_FALSE(w.Controls().Remote->FtpClient().Connected());
+    EXPECT_FALSE(w.Controls().WebListGrig->isEnabled());
 }
 
 // An HTTP server that takes the connection and stops sending: Esc ends the fetch.
@@ -232,7 +233,7 @@ TEST(RemoteBrowsing, EscapeEndsAFetchThatGetsNoAnswer) {
     w.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
     AnswerLogin(w, ftp.Port(), QString::fromUtf8("匿名"), QString());
-    w.OnFindMenu(w.fndWeb);
+    w.OnFindMenu(w.Controls().fndWeb);
     DoubleClick(w, "models");
 
     // The server sends a header without a content length and part of a body, then nothing.
@@ -247,7 +248,7 @@ TEST(RemoteBrowsing, EscapeEndsAFetchThatGetsNoAnswer) {
     QTimer::singleShot(500, [&] { send(std::string(100, 'x')); });
     QTimer::singleShot(900, [&] {
         EXPECT_TRUE(w.NetworkBusy());
-        EXPECT_FALSE(w.bOpen->isEnabled());
+        EXPECT_FALSE(w.Controls().bOpen->isEnabled());
         EXPECT_EQ(Status(w, 1), "100 / ? ﾊﾞｲﾄ受信( ? ％)");
         QTest::keyClick(&w, Qt::Key_Escape);
     });
@@ -261,9 +262,9 @@ TEST(RemoteBrowsing, EscapeEndsAFetchThatGetsNoAnswer) {
     EXPECT_TRUE(texts.empty());
     EXPECT_EQ(Status(w, 1), "読み込みできませんでした");
     EXPECT_FALSE(w.NetworkBusy());
-    EXPECT_EQ(w.TreeView->topLevelItemCount(), 0);
+    EXPECT_EQ(w.Controls().TreeView->topLevelItemCount(), 0);
     EXPECT_EQ(w.windowTitle(), kCaption);
-    EXPECT_TRUE(w.FtpClient->Connected());
+    EXPECT_TRUE(w.Controls().Remote->FtpClient().Connected());
     ::close(connection);
 
     // Closing the window while a fetch waits ends the fetch first, then closes.
@@ -276,7 +277,7 @@ TEST(RemoteBrowsing, EscapeEndsAFetchThatGetsNoAnswer) {
     QTest::qWait(50);
     ::close(silent);
     EXPECT_FALSE(w.isVisible());
-    EXPECT_FALSE(w.FtpClient->Connected());
+    EXPECT_FALSE(w.Controls().Remote->FtpClient().Connected());
     EXPECT_TRUE(std::filesystem::exists(dir.File("RecentFile.Mru")));
 }
 
@@ -284,14 +285,15 @@ TEST(RemoteBrowsing, EscapeEndsAFetchThatGetsNoAnswer) {
 TEST(RemoteBrowsing, RefusedLogoutAtCloseKeepsTheRecentFiles) {
     testsupport::TempDir dir;
     nettest::ServerProcess ftp("ftp_script_server.py", {"QUIT=500 No."});
+    SaveFile(dir.File("RecentFile.Mru"), {'/', 'k', '.', '3', 'd', 's', '\r', '\n'});
     TMainFrm w(dir.File("RecentFile.Mru"));
     w.show();
     AnswerLogin(w, ftp.Port(), QString::fromUtf8("匿名"), QString());
-    EXPECT_TRUE(windowtest::AnswerMessageBoxes([&] { w.OnFindMenu(w.fndWeb); }).empty());
-    ASSERT_TRUE(w.FtpClient->Connected());
-    ASSERT_GE(RowNamed(*w.WebListGrig, "box.3ds"), 0);
-    w.RecentFiles.Entries = {"/models/kept.3ds"};
+    EXPECT_TRUE(windowtest::AnswerMessageBoxes([&] { w.OnFindMenu(w.Controls().fndWeb); }).empty());
+    ASSERT_TRUE(w.Controls().Remote->FtpClient().Connected());
+    ASSERT_GE(RowNamed(*w.Controls().WebListGrig, "box.3ds"), 0);
+    std::filesystem::remove(dir.File("RecentFile.Mru"));
     EXPECT_TRUE(windowtest::AnswerMessageBoxes([&] { w.close(); }).empty());
     EXPECT_FALSE(w.isVisible());
-    EXPECT_EQ(app::LoadRecentFiles(dir.File("RecentFile.Mru")).Entries, std::vector<std::string>{"/models/kept.3ds"});
+    EXPECT_EQ(app::LoadRecentFiles(dir.File("RecentFile.Mru")).Entries, std::vector<std::string>{"/k.3ds"});
 }

@@ -68,8 +68,8 @@ protected:
     }
 
     void Select(int top, int child = -1) {
-        QTreeWidgetItem* node = window_->TreeView->topLevelItem(top);
-        window_->TreeView->setCurrentItem(child < 0 ? node : node->child(child));
+        QTreeWidgetItem* node = window_->Controls().TreeView->topLevelItem(top);
+        window_->Controls().TreeView->setCurrentItem(child < 0 ? node : node->child(child));
     }
 
     // Writes the first mesh of the sample as a binary .x file at path.
@@ -77,12 +77,12 @@ protected:
         Open(sample_);
         Select(0);
         window_->SaveChosenFile(path, true);
-        window_->OnFileMenu(window_->fCloseFile);
+        window_->OnFileMenu(window_->Controls().fCloseFile);
     }
 
     // A login as user Hanako, password SecretWord9, to a closed loopback port.
     void FailedLogin() {
-        TWebAdrFrm& login = *window_->WebAdrFrm;
+        TWebAdrFrm& login = *window_->Controls().WebAdrFrm;
         QTimer::singleShot(0, [&] {
             login.URLEdit->setText("127.0.0.1");
             login.PortNo->SetValue(1);
@@ -92,7 +92,7 @@ protected:
             login.PassWordEdit->setText("SecretWord9");
             login.LoninBtn->click();
         });
-        windowtest::AnswerMessageBoxes([&] { window_->OnFindMenu(window_->fndWeb); });
+        windowtest::AnswerMessageBoxes([&] { window_->OnFindMenu(window_->Controls().fndWeb); });
     }
 
     testsupport::TempDir dir_;
@@ -111,17 +111,17 @@ TEST_F(WindowFit, ValueLabelsAndStatusPanelsAreNamedByTheirText) {
     Open(sample_);
     Select(0);
     Select(0, 0);
-    QLabel* const values[] = {w.VertexCount, w.FaceCount, w.TextureCoords, w.MaterialCount, w.MeshCount,
-                              w.MaxCoord, w.MinCoord, w.DiffuseColorRGB, w.SpeculerColorRGB, w.SelfIlluminate};
+    QLabel* const values[] = {w.Controls().VertexCount, w.Controls().FaceCount, w.Controls().TextureCoords, w.Controls().MaterialCount, w.Controls().MeshCount,
+                              w.Controls().MaxCoord, w.Controls().MinCoord, w.Controls().DiffuseColorRGB, w.Controls().SpeculerColorRGB, w.Controls().SelfIlluminate};
     for (QLabel* label : values) {
         EXPECT_FALSE(label->text().isEmpty()) << label->objectName().toStdString();
         EXPECT_EQ(AccessibleName(label), label->text());
     }
-    EXPECT_EQ(AccessibleName(w.TreeView), QString::fromUtf8("メッシュとマテリアル"));
+    EXPECT_EQ(AccessibleName(w.Controls().TreeView), QString::fromUtf8("メッシュとマテリアル"));
 
     // The status panels, as a failed login fills them.
     FailedLogin();
-    for (QLabel* panel : w.StatusPanels) {
+    for (QLabel* panel : w.Controls().StatusPanels) {
         EXPECT_FALSE(panel->text().isEmpty());
         EXPECT_EQ(AccessibleName(panel), panel->text());
     }
@@ -131,14 +131,14 @@ TEST_F(WindowFit, GrowingGivesTheGridTheRoomAndKeepsThePage) {
     TMainFrm& w = *window_;
     ASSERT_EQ(w.size(), QSize(802, 578));
     std::vector<std::pair<QWidget*, QRect>> page;
-    for (QWidget* child : w.ThePage->findChildren<QWidget*>()) {
+    for (QWidget* child : w.Controls().ThePage->findChildren<QWidget*>()) {
         page.emplace_back(child, QRect(child->mapTo(&w, QPoint(0, 0)), child->size()));
     }
-    page.emplace_back(w.ThePage, w.ThePage->geometry());
-    const QSize grid = w.WebListGrig->size();
+    page.emplace_back(w.Controls().ThePage, w.Controls().ThePage->geometry());
+    const QSize grid = w.Controls().WebListGrig->size();
     std::vector<int> columns;
-    for (int column = 0; column < 4; ++column) columns.push_back(w.WebListGrig->columnWidth(column));
-    const int panelWidth = w.StatusPanels[0]->width();
+    for (int column = 0; column < 4; ++column) columns.push_back(w.Controls().WebListGrig->columnWidth(column));
+    const int panelWidth = w.Controls().StatusPanels[0]->width();
 
     const struct {
         QSize asked, got;
@@ -148,18 +148,18 @@ TEST_F(WindowFit, GrowingGivesTheGridTheRoomAndKeepsThePage) {
         QTest::qWait(20);
         ASSERT_EQ(w.size(), size.got);
         const QSize gained = size.got - QSize(802, 578);
-        EXPECT_EQ(w.WebListGrig->size(), grid + gained);
+        EXPECT_EQ(w.Controls().WebListGrig->size(), grid + gained);
         for (int column = 0; column < 4; ++column) {
-            EXPECT_EQ(w.WebListGrig->columnWidth(column), columns[column] + (column == 3 ? gained.width() : 0));
+            EXPECT_EQ(w.Controls().WebListGrig->columnWidth(column), columns[column] + (column == 3 ? gained.width() : 0));
         }
         for (const auto& [widget, where] : page) {
-            const QRect now = widget == w.ThePage ? widget->geometry()
+            const QRect now = widget == w.Controls().ThePage ? widget->geometry()
                                                   : QRect(widget->mapTo(&w, QPoint(0, 0)), widget->size());
             EXPECT_EQ(now.topLeft(), where.topLeft()) << widget->metaObject()->className();
             EXPECT_EQ(now.height(), where.height()) << widget->metaObject()->className();
         }
-        EXPECT_EQ(w.StatusPanels[0]->width(), panelWidth);
-        const QRect last(w.StatusPanels[1]->mapTo(&w, QPoint(0, 0)), w.StatusPanels[1]->size());
+        EXPECT_EQ(w.Controls().StatusPanels[0]->width(), panelWidth);
+        const QRect last(w.Controls().StatusPanels[1]->mapTo(&w, QPoint(0, 0)), w.Controls().StatusPanels[1]->size());
         EXPECT_GE(last.right(), w.width() - 6);
     }
 }
@@ -192,23 +192,23 @@ TEST_F(WindowFit, DirectXFilesOpenInAViewer) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         c.open();
-        ASSERT_FALSE(w.CurrentViewer.isNull());
-        EXPECT_EQ(w.CurrentViewer->windowTitle(), c.caption);
-        const viewer::MeshBuilder* meshes = w.CurrentViewer->D3DrawX->MeshBuilder();
+        ASSERT_FALSE(w.Controls().CurrentViewer.isNull());
+        EXPECT_EQ(w.Controls().CurrentViewer->windowTitle(), c.caption);
+        const viewer::MeshBuilder* meshes = w.Controls().CurrentViewer->D3DrawX->MeshBuilder();
         ASSERT_NE(meshes, nullptr);
         EXPECT_EQ(meshes->Positions().size(), 4u);
         EXPECT_EQ(meshes->TextureFolder(), dir_.Path().string());
-        w.CurrentViewer->close();
+        w.Controls().CurrentViewer->close();
         QTest::qWait(10);
     }
     // A model still opens into the browser; a damaged .x is a read error and leaves no viewer.
     Open(sample_);
-    EXPECT_EQ(w.TreeView->topLevelItemCount(), 2);
+    EXPECT_EQ(w.Controls().TreeView->topLevelItemCount(), 2);
     SaveFile(dir_.File("damaged.x"), {'x', 'o', 'f'});
     const auto texts = windowtest::AnswerMessageBoxes([&] { w.OpenGivenFile(dir_.File("damaged.x")); });
     EXPECT_EQ(texts, std::vector<QString>{QString::fromStdString("READ ERROR : " + dir_.File("damaged.x"))});
     QTest::qWait(10);
-    EXPECT_TRUE(w.CurrentViewer.isNull());
+    EXPECT_TRUE(w.Controls().CurrentViewer.isNull());
 }
 
 TEST_F(WindowFit, ShortcutsRunTheirCommandsWhenTheirItemsAreEnabled) {
@@ -228,13 +228,13 @@ TEST_F(WindowFit, ShortcutsRunTheirCommandsWhenTheirItemsAreEnabled) {
         std::string chosen;  // the file a dialog is given
         std::function<bool()> done;
     } steps[] = {
-        {"open", w.fOpen3DS, Qt::CTRL | Qt::Key_O, [] {}, sample_, [&] { return w.TreeView->topLevelItemCount() == 2; }},
-        {"save binary", w.fSaveXAsBinally, Qt::CTRL | Qt::Key_S, [&] { Select(0); }, dir_.File("b.x"),
+        {"open", w.Controls().fOpen3DS, Qt::CTRL | Qt::Key_O, [] {}, sample_, [&] { return w.Controls().TreeView->topLevelItemCount() == 2; }},
+        {"save binary", w.Controls().fSaveXAsBinally, Qt::CTRL | Qt::Key_S, [&] { Select(0); }, dir_.File("b.x"),
          [&] { return std::filesystem::exists(dir_.File("b.x")) && ReadFile(dir_.File("b.x")).substr(8, 3) == "bin"; }},
-        {"save text", w.fSaveXAsText, Qt::CTRL | Qt::SHIFT | Qt::Key_S, [] {}, dir_.File("t.x"),
+        {"save text", w.Controls().fSaveXAsText, Qt::CTRL | Qt::SHIFT | Qt::Key_S, [] {}, dir_.File("t.x"),
          [&] { return std::filesystem::exists(dir_.File("t.x")) && ReadFile(dir_.File("t.x")).substr(8, 3) == "txt"; }},
-        {"close", w.fCloseFile, Qt::CTRL | Qt::Key_W, [] {}, {}, [&] { return w.TreeView->topLevelItemCount() == 0; }},
-        {"quit", w.fQuit, Qt::CTRL | Qt::Key_Q, [] {}, {}, [&] { return !w.isVisible(); }},
+        {"close", w.Controls().fCloseFile, Qt::CTRL | Qt::Key_W, [] {}, {}, [&] { return w.Controls().TreeView->topLevelItemCount() == 0; }},
+        {"quit", w.Controls().fQuit, Qt::CTRL | Qt::Key_Q, [] {}, {}, [&] { return !w.isVisible(); }},
     };
     for (const auto& step : steps) {
         SCOPED_TRACE(step.name);
@@ -246,10 +246,10 @@ TEST_F(WindowFit, ShortcutsRunTheirCommandsWhenTheirItemsAreEnabled) {
     }
     // With nothing loaded, only open is enabled, and a disabled shortcut does nothing.
     Start();
-    for (QAction* item : {window_->fCloseFile, window_->fSaveXAsBinally, window_->fSaveXAsText}) {
+    for (QAction* item : {window_->Controls().fCloseFile, window_->Controls().fSaveXAsBinally, window_->Controls().fSaveXAsText}) {
         EXPECT_FALSE(item->isEnabled()) << item->text().toStdString();
     }
-    EXPECT_TRUE(window_->fOpen3DS->isEnabled() && window_->fQuit->isEnabled());
+    EXPECT_TRUE(window_->Controls().fOpen3DS->isEnabled() && window_->Controls().fQuit->isEnabled());
     EXPECT_TRUE(windowtest::AnswerMessageBoxes([&] { QTest::keyClick(window_.get(), Qt::Key_S, Qt::ControlModifier); })
                     .empty());
     EXPECT_FALSE(std::filesystem::exists(dir_.File("sample.x")));
@@ -264,7 +264,7 @@ TEST_F(WindowFit, SettingsSurviveARestartWithoutThePassword) {
     // The first save proposes the model's folder.
     Open(model);
     Select(0);
-    const auto saved = windowtest::RunAnswering([&] { w.OnFileMenu(w.fSaveXAsBinally); }, QString::fromStdString(dir_.File("out/a.x")));
+    const auto saved = windowtest::RunAnswering([&] { w.OnFileMenu(w.Controls().fSaveXAsBinally); }, QString::fromStdString(dir_.File("out/a.x")));
     EXPECT_EQ(QFileInfo(saved.proposed).absolutePath(), QString::fromStdString(dir_.File("models")));
     // The fields are kept although the login fails.
     FailedLogin();
@@ -276,20 +276,20 @@ TEST_F(WindowFit, SettingsSurviveARestartWithoutThePassword) {
     const std::string stored = ReadFile(dir_.File("config/korvane.conf"));
     EXPECT_EQ(stored.find("SecretWord9"), std::string::npos);
     EXPECT_EQ(again.size(), QSize(1000, 720));
-    EXPECT_EQ(again.WebListGrig->columnWidth(3), 228 + 1000 - 802);
-    const app::TLoginFields fields = again.WebAdrFrm->Fields();
+    EXPECT_EQ(again.Controls().WebListGrig->columnWidth(3), 228 + 1000 - 802);
+    const app::TLoginFields fields = again.Controls().WebAdrFrm->Fields();
     EXPECT_EQ(fields.ServerAddress, "127.0.0.1");
     EXPECT_EQ(fields.Port, 1);
     EXPECT_EQ(fields.HttpFolder, "models/x");
     EXPECT_EQ(fields.TimeOutMinutes, 3);
     EXPECT_EQ(fields.User, "Hanako");
-    EXPECT_TRUE(again.WebAdrFrm->PassWordEdit->text().isEmpty());
-    EXPECT_EQ(again.Settings.OpenFolder, QString::fromStdString(dir_.File("models")));
-    const auto opened = windowtest::RunAnswering([&] { again.OnFileMenu(again.fOpen3DS); }, QString::fromStdString(sample_));
-    EXPECT_EQ(again.OpenDialog->directory().absolutePath(), QString::fromStdString(dir_.File("models")));
+    EXPECT_TRUE(again.Controls().WebAdrFrm->PassWordEdit->text().isEmpty());
+    EXPECT_EQ(app::LoadUserSettings(dir_.File("config/korvane.conf")).OpenFolder, QString::fromStdString(dir_.File("models")));
+    const auto opened = windowtest::RunAnswering([&] { again.OnFileMenu(again.Controls().fOpen3DS); }, QString::fromStdString(sample_));
+    EXPECT_EQ(again.Controls().OpenDialog->directory().absolutePath(), QString::fromStdString(dir_.File("models")));
     // The next save proposes the folder of the last one, whichever model is open.
     Select(0);
-    const auto next = windowtest::RunAnswering([&] { again.OnFileMenu(again.fSaveXAsText); }, QString::fromStdString(dir_.File("out/b.x")));
+    const auto next = windowtest::RunAnswering([&] { again.OnFileMenu(again.Controls().fSaveXAsText); }, QString::fromStdString(dir_.File("out/b.x")));
     EXPECT_EQ(QFileInfo(next.proposed).absolutePath(), QString::fromStdString(dir_.File("out")));
     EXPECT_TRUE(std::filesystem::exists(dir_.File("out/b.x")));
 }
