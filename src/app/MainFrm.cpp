@@ -14,7 +14,6 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QMenuBar>
-#include <QMessageBox>
 #include <QMimeData>
 #include <QRadioButton>
 #include <QResizeEvent>
@@ -75,14 +74,6 @@ QWidget* ToolSeparator(int width) {
     line->setFrameShadow(QFrame::Sunken);
     line->setFixedSize(width, 22);
     return line;
-}
-
-bool IsModelFileName(const QString& path) {
-    return path.endsWith(".3ds", Qt::CaseInsensitive) || path.endsWith(".3da", Qt::CaseInsensitive);
-}
-
-bool IsGeometryFileName(const QString& path) {
-    return path.endsWith(".x", Qt::CaseInsensitive) || path.endsWith(".xa", Qt::CaseInsensitive);
 }
 
 }  // namespace
@@ -581,7 +572,7 @@ void TMainFrm::OnFileMenu(QAction* sender) {
         QFileDialog& dialog = OpenFileDialog();
         if (!Settings.OpenFolder.isEmpty()) dialog.setDirectory(Settings.OpenFolder);
         if (dialog.exec() == QDialog::Accepted) {
-            OpenChosenFile(QFile::encodeName(dialog.selectedFiles().value(0)).toStdString());
+            OpenModelFile(QFile::encodeName(dialog.selectedFiles().value(0)).toStdString());
         }
     } else if (sender == fSaveXAsText || sender == fSaveXAsBinally) {
         int meshIndex = -1;
@@ -597,41 +588,27 @@ void TMainFrm::OnFileMenu(QAction* sender) {
     UpdateCommandStates();
 }
 
-void TMainFrm::OpenChosenFile(const std::string& path) {
-    try {
-        OpenModelFile(path);
-    } catch (const model3ds::EReadModelError&) {
-        ShowReadError(path);
-    }
-}
-
 void TMainFrm::OpenGivenFile(const std::string& path) {
-    const QString name = QFile::decodeName(QByteArray::fromStdString(path));
-    if (!IsGeometryFileName(name)) {
-        OpenChosenFile(path);
+    const model3ds::TFileKind kind = model3ds::FileKindOf(path);
+    if (kind != model3ds::TFileKind::DirectX && kind != model3ds::TFileKind::PackedDirectX) {
+        OpenModelFile(path);
         return;
     }
     std::vector<std::uint8_t> bytes = base::ReadWholeFile(path);
-    if (name.endsWith(".xa", Qt::CaseInsensitive)) {
+    if (kind == model3ds::TFileKind::PackedDirectX) {
         bytes = model3ds::UnpackBytes(std::move(bytes), path, model3ds::TUnpackPolicy::AnyOutput);
     }
     base::MemoryStream geometry(std::move(bytes));
+    const QString name = QFile::decodeName(QByteArray::fromStdString(path));
     ShowStreamInViewer(geometry, name.mid(name.lastIndexOf(QLatin1Char('/')) + 1));
     viewer::MeshBuilder* meshes = CurrentViewer->D3DrawX->MeshBuilder();
     if (!meshes) {
         CurrentViewer->close();
-        ShowReadError(path);
-        return;
+        throw model3ds::EReadModelError(path);
     }
     // Texture names in the file are relative to its folder.
     meshes->SetTextureFolder(std::filesystem::absolute(path).parent_path().string());
     CurrentViewer->D3DrawX->update();
-}
-
-void TMainFrm::ShowReadError(const std::string& path) {
-    const QString text = QFile::decodeName(QByteArray::fromStdString(base::Format("READ ERROR : %s", path.c_str())));
-    QMessageBox box(QMessageBox::NoIcon, QApplication::applicationDisplayName(), text, QMessageBox::Ok, this);
-    box.exec();
 }
 
 void TMainFrm::OnToolButton(QToolButton* sender) {
@@ -661,7 +638,8 @@ void TMainFrm::dragEnterEvent(QDragEnterEvent* event) {
     const QList<QUrl> urls = event->mimeData()->urls();
     if (NetworkBusy()) return;
     if (bOpen->isEnabled() && urls.size() == 1 && urls.front().isLocalFile() &&
-        (IsModelFileName(urls.front().toLocalFile()) || IsGeometryFileName(urls.front().toLocalFile()))) {
+        model3ds::FileKindByName(QFile::encodeName(urls.front().toLocalFile()).toStdString()) !=
+            model3ds::TFileKind::Unknown) {
         event->acceptProposedAction();
     }
 }

@@ -8,9 +8,9 @@
 #include <string>
 
 #include "app/MainFrmControls.h"
-#include "app/RemoteSession.h"
 #include "app/UserSettings.h"
 #include "base/Stream.h"
+#include "model3ds/FileKind.h"
 #include "viewer/ViewerOwner.h"
 #include "xexport/ExportOptions.h"
 
@@ -34,7 +34,8 @@ public:
     // ---- Operations the other parts of the window call ----
     void UpdateCommandStates();
     void ResetDisplay(bool keepRemoteList);
-    // Raises model3ds::EReadModelError for a file without meshes.
+    // The open command after its dialog. Raises model3ds::EReadModelError ("READ ERROR : path")
+    // for a file without meshes.
     void OpenModelFile(const std::string& path);
     // The top-level node of the selection and the model's index of its mesh; null and -1 with no selection.
     QTreeWidgetItem* SelectedMeshNode(int& meshIndex) const;
@@ -45,10 +46,9 @@ public:
     void OnFileMenu(QAction* sender);
     void OnShowMenu(QAction* sender);
     void OnToolButton(QToolButton* sender);
-    // The open command after its dialog: opens path, or shows "READ ERROR" for a file without meshes.
-    void OpenChosenFile(const std::string& path);
     // A file named on the command line or dropped on the window: DirectX data
-    // (.x, packed .xa) opens in a viewer window, anything else as a model.
+    // (.x, packed .xa, by content where it tells) opens in a viewer window,
+    // anything else as a model. DirectX data without a mesh raises "READ ERROR : path".
     void OpenGivenFile(const std::string& path);
     // The save commands after their dialog.
     void SaveChosenFile(const std::string& path, bool binary);
@@ -89,7 +89,6 @@ private:
     void FormCreate();
     void FormClose();
     int MeshTotal() const;
-    void ShowReadError(const std::string& path);
 
     // The model browser and the material editors.
     void BuildModelTree();
@@ -97,7 +96,6 @@ private:
     void MeshNameListClick();
     void ShowMaterialInfo(const std::string& name);
     int SelectedMaterialIndex();
-    model3ds::TMaterial3DS* FindMaterialByName(const std::string& name, int& index);
     void OnColor(TColorSwatch* sender);
     void OnMaterialSet(widgets::TSpinEdit* sender);
 
@@ -115,7 +113,7 @@ private:
     void ShowStreamInViewer(base::MemoryStream& stream, const QString& caption = {});
 
     // Remote browsing: the fetch, and the FTP and HTTP clients' events.
-    void OpenDownloadedFile(const std::string& fileName, TRemoteFileKind kind);
+    void OpenDownloadedFile(const std::string& fileName, model3ds::TFileKind kind);
     void LoadDownloadedModel(std::vector<std::uint8_t> bytes, const std::string& name, const std::string& address);
     void BindNetworkEvents();
     void NetworkBusyChange();

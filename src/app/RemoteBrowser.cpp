@@ -13,6 +13,7 @@
 #include "app/RemoteGrid.h"
 #include "app/WebAdrFrm.h"
 #include "base/Format.h"
+#include "model3ds/FileKind.h"
 #include "net/FtpClient.h"
 #include "net/HttpClient.h"
 #include "net/ListingRow.h"
@@ -104,8 +105,8 @@ void TMainFrm::WebListGrigDblClick() {
         return;
     }
     if (bytes.empty()) return;
-    const TRemoteFileKind kind = TRemoteSession::FileKind(bytes);
-    if (kind != TRemoteFileKind::Unknown) OpenDownloadedFile(bytes, kind);
+    const model3ds::TFileKind kind = model3ds::FileKindByName(bytes);
+    if (kind != model3ds::TFileKind::Unknown) OpenDownloadedFile(bytes, kind);
 }
 
 void TMainFrm::FtpClientConnect() { SetStatusText(1, tr("Webサーバに接続しました")); }

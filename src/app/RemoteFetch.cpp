@@ -13,18 +13,18 @@
 
 namespace app {
 
-void TMainFrm::OpenDownloadedFile(const std::string& fileName, TRemoteFileKind kind) {
+void TMainFrm::OpenDownloadedFile(const std::string& fileName, model3ds::TFileKind kind) {
     if (NetworkBusy()) return;
     const std::optional<std::string> address = Remote->Session().FileAddress(fileName);
     if (!address) return;
     SetStatusText(0, DisplayText(*address));
     std::vector<std::uint8_t> bytes = Remote->Fetch(*address);
     if (bytes.empty()) return;
-    if (kind == TRemoteFileKind::Model3DS || kind == TRemoteFileKind::PackedModel3DS) {
+    if (kind == model3ds::TFileKind::Model3DS || kind == model3ds::TFileKind::PackedModel3DS) {
         LoadDownloadedModel(std::move(bytes), fileName, *address);
         return;
     }
-    base::MemoryStream geometry(kind == TRemoteFileKind::PackedDirectX
+    base::MemoryStream geometry(kind == model3ds::TFileKind::PackedDirectX
                                     ? model3ds::UnpackBytes(std::move(bytes), fileName, model3ds::TUnpackPolicy::AnyOutput)
                                     : std::move(bytes));
     ShowStreamInViewer(geometry);

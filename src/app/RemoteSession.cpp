@@ -1,7 +1,5 @@
 #include "app/RemoteSession.h"
 
-#include <cctype>
-
 #include "base/Format.h"
 #include "net/HttpRequest.h"
 
@@ -10,16 +8,6 @@ namespace app {
 namespace {
 
 constexpr int kMillisecondsPerMinute = 60000;
-
-bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i]))) {
-            return false;
-        }
-    }
-    return true;
-}
 
 }  // namespace
 
@@ -34,17 +22,6 @@ std::optional<TWebSettings> TRemoteSession::LoginSettings(const TLoginForm& form
                         .Password = form.Anonymous ? "PubUsr@" : form.Password,
                         .Port = static_cast<int>(base::RoundHalfEven(form.Port)),
                         .TimeOut = form.TimeOutMinutes * kMillisecondsPerMinute};
-}
-
-TRemoteFileKind TRemoteSession::FileKind(std::string_view name) {
-    const std::size_t dot = name.rfind('.');
-    if (dot == std::string_view::npos) return TRemoteFileKind::Unknown;
-    const std::string_view extension = name.substr(dot);
-    if (EqualsIgnoringCase(extension, ".3ds")) return TRemoteFileKind::Model3DS;
-    if (EqualsIgnoringCase(extension, ".3da")) return TRemoteFileKind::PackedModel3DS;
-    if (EqualsIgnoringCase(extension, ".x")) return TRemoteFileKind::DirectX;
-    if (EqualsIgnoringCase(extension, ".xa")) return TRemoteFileKind::PackedDirectX;
-    return TRemoteFileKind::Unknown;
 }
 
 void TRemoteSession::SetCurrentPath(const std::string& path) { currentPath_ = path == "/" ? std::string() : path; }

@@ -1,10 +1,10 @@
 #pragma once
 // The remote browsing state without a window: the web settings of the last
 // login and the current remote folder, with the rules the browser applies to
-// them: going up, a file's address and kind, and when a login form is complete.
+// them: going up, a file's address, and when a login form is complete. A file's
+// kind is model3ds::FileKindByName's.
 #include <optional>
 #include <string>
-#include <string_view>
 
 namespace app {
 
@@ -35,16 +35,11 @@ struct TLoginForm {
     std::string Password;
 };
 
-// What a file of the remote folder is, by its name; Unknown files are not opened.
-enum class TRemoteFileKind { Unknown, Model3DS, PackedModel3DS, DirectX, PackedDirectX };
-
 class TRemoteSession {
 public:
     // The settings a complete form gives; none for an incomplete one, which the
     // dialog does not accept.
     static std::optional<TWebSettings> LoginSettings(const TLoginForm& form);
-    // By the extension (from the last "."), in any letter case.
-    static TRemoteFileKind FileKind(std::string_view name);
 
     const TWebSettings& Settings() const { return settings_; }
     void SetSettings(const TWebSettings& settings) { settings_ = settings; }

@@ -13,8 +13,7 @@
 #include "app/WaitCursor.h"
 #include "viewer/Draw3DFrm.h"
 #include "xexport/ExportPreparation.h"
-#include "xexport/XBinaryWriter.h"
-#include "xexport/XTextWriter.h"
+#include "xexport/WriteModelX.h"
 
 namespace app {
 
@@ -73,18 +72,8 @@ void TMainFrm::SaveChosenFile(const std::string& path, bool binary) {
         box.exec();
         return;
     }
-    if (binary) {
-        base::MemoryStream stream;
-        if (merged) {
-            xexport::WriteMergedXBinary(*ModelFile, options, path, stream);
-        } else {
-            xexport::WriteMeshXBinary(*ModelFile, options, path, stream, meshIndex);
-        }
-    } else if (merged) {
-        xexport::WriteMergedXText(*ModelFile, options, path, nullptr);
-    } else {
-        xexport::WriteMeshXText(*ModelFile, options, path, nullptr, meshIndex);
-    }
+    xexport::WriteModelX(*ModelFile, options, merged ? xexport::kMergedMeshes : meshIndex,
+                         binary ? xexport::TXForm::Binary : xexport::TXForm::Text, path, nullptr);
 }
 
 void TMainFrm::OnShowMenu(QAction* sender) {
@@ -95,11 +84,8 @@ void TMainFrm::OnShowMenu(QAction* sender) {
     const QString caption = node->text(0);
     TWaitCursor waiting;
     base::MemoryStream stream;
-    if (SelectAllMesh->isChecked()) {
-        xexport::WriteMergedXBinary(*ModelFile, ExportOptions(), "", stream);
-    } else {
-        xexport::WriteMeshXBinary(*ModelFile, ExportOptions(), "", stream, meshIndex);
-    }
+    xexport::WriteModelX(*ModelFile, ExportOptions(), SelectAllMesh->isChecked() ? xexport::kMergedMeshes : meshIndex,
+                         xexport::TXForm::Binary, {}, &stream);
     OpenViewer(stream, caption);
 }
 

@@ -58,7 +58,7 @@ protected:
     }
 
     void Open(const std::string& path) {
-        EXPECT_TRUE(AnswerMessageBoxes([&] { window_->OpenChosenFile(path); }).empty()) << path;
+        EXPECT_TRUE(AnswerMessageBoxes([&] { window_->OpenModelFile(path); }).empty()) << path;
         window_->UpdateCommandStates();
     }
 
@@ -188,7 +188,7 @@ TEST_F(MainWindow, OpenedModelsShowTheirMeshesAndMaterials) {
         const app::TMainFrmControls& ui = w.Controls();
         window_.reset();
         auto& tree = *ui.TreeView;
-        EXPECT_TRUE(AnswerMessageBoxes([&] { w.OpenChosenFile(path); }).empty());
+        EXPECT_TRUE(AnswerMessageBoxes([&] { w.OpenModelFile(path); }).empty());
         const QString fileName = QString::fromStdString(std::filesystem::path(path).filename().string());
         EXPECT_EQ(w.windowTitle(), fileName + " - " + kCaption);
         EXPECT_EQ(ui.MeshCount->text(), QString::fromUtf8("3 個"));
@@ -238,7 +238,7 @@ TEST_F(MainWindow, SharedModelsOpenPlainAndPacked) {
             SCOPED_TRACE(path);
             TMainFrm w(dir_.File("other.Mru"));
             const app::TMainFrmControls& ui = w.Controls();
-            EXPECT_TRUE(AnswerMessageBoxes([&] { w.OpenChosenFile(path); }).empty());
+            EXPECT_TRUE(AnswerMessageBoxes([&] { w.OpenModelFile(path); }).empty());
             EXPECT_EQ(ui.TreeView->topLevelItemCount(), named);
             EXPECT_EQ(ui.MeshCount->text(), QString::fromUtf8("%1 個").arg(model.ObjectList().MeshTotal()));
         }
@@ -273,7 +273,7 @@ TEST_F(MainWindow, FailedOpensAreReportedAndTheProgramGoesOn) {
     std::filesystem::create_directory(dir_.File("folder.3ds"));
     ASSERT_EQ(::mkfifo(dir_.File("fifo.3ds").c_str(), 0600), 0);
     for (const Case& c : cases) {
-        const auto texts = AnswerMessageBoxes([&] { QTimer::singleShot(0, [&] { w.OpenChosenFile(c.path); }); });
+        const auto texts = AnswerMessageBoxes([&] { QTimer::singleShot(0, [&] { w.OpenModelFile(c.path); }); });
         EXPECT_EQ(texts, std::vector<QString>{c.message});
         EXPECT_EQ(ui.TreeView->topLevelItemCount(), 0);
         EXPECT_EQ(w.windowTitle(), kCaption);
@@ -545,7 +545,7 @@ TEST_F(MainWindow, LongCornerNumbersWrapInsideTheMeshBox) {
         TMainFrm w(dir_.File("other.Mru"));
         const app::TMainFrmControls& ui = w.Controls();
         w.show();
-        EXPECT_TRUE(AnswerMessageBoxes([&] { w.OpenChosenFile(path); }).empty());
+        EXPECT_TRUE(AnswerMessageBoxes([&] { w.OpenModelFile(path); }).empty());
         ui.TreeView->setCurrentItem(ui.TreeView->topLevelItem(0));
         for (QLabel* corner : {ui.MaxCoord, ui.MinCoord}) {
             const QStringList numbers = QString(corner->text()).replace(QChar::LineSeparator, u' ').split(' ');

@@ -148,7 +148,7 @@ TEST(RemoteSession, LoginFormsGiveSettingsOnlyWhenComplete) {
     for (const Case& c : cases) EXPECT_EQ(TRemoteSession::LoginSettings(c.form), c.settings) << c.name;
 }
 
-TEST(RemoteSession, FoldersAddressesAndKinds) {
+TEST(RemoteSession, FoldersAndAddresses) {
     struct Case {
         const char* server;
         const char* reported;  // the folder as the server reports it
@@ -173,12 +173,4 @@ TEST(RemoteSession, FoldersAddressesAndKinds) {
     }
     EXPECT_EQ(TRemoteSession().CurrentPath(), "");
     EXPECT_EQ(TRemoteSession().Settings(), (TWebSettings{"localhost", "ximg", "", "", 0, 60000}));
-
-    const std::pair<const char*, TRemoteFileKind> kinds[] = {
-        {"BOX.3DS", TRemoteFileKind::Model3DS},      {"a.b.3da", TRemoteFileKind::PackedModel3DS},
-        {"cube.x", TRemoteFileKind::DirectX},        {"cube.Xa", TRemoteFileKind::PackedDirectX},
-        {"readme.txt", TRemoteFileKind::Unknown},    {"x", TRemoteFileKind::Unknown},
-        {"box.3ds.bak", TRemoteFileKind::Unknown},   {"", TRemoteFileKind::Unknown},
-    };
-    for (const auto& [name, kind] : kinds) EXPECT_EQ(TRemoteSession::FileKind(name), kind) << name;
 }

@@ -208,7 +208,8 @@ TEST_F(WindowFit, DirectXFilesOpenInAViewer) {
     Open(sample_);
     EXPECT_EQ(ui.TreeView->topLevelItemCount(), 2);
     SaveFile(dir_.File("damaged.x"), {'x', 'o', 'f'});
-    const auto texts = windowtest::AnswerMessageBoxes([&] { w.OpenGivenFile(dir_.File("damaged.x")); });
+    const auto texts = windowtest::AnswerMessageBoxes(
+        [&] { QTimer::singleShot(0, [&] { w.OpenGivenFile(dir_.File("damaged.x")); }); });
     EXPECT_EQ(texts, std::vector<QString>{QString::fromStdString("READ ERROR : " + dir_.File("damaged.x"))});
     QTest::qWait(10);
     EXPECT_TRUE(ui.CurrentViewer.isNull());
