@@ -24,7 +24,7 @@
 #include "RemoteInput.h"
 #include "TabSeparated.h"
 #include "xexport/ExportPreparation.h"
-#include "xexport/MaterialEdit.h"
+#include "app/MaterialRules.h"
 #include "xexport/XBinaryWriter.h"
 #include "xexport/XTextWriter.h"
 
@@ -107,8 +107,8 @@ int ParseWholeNumber(const std::string& option, const std::string& text) {
 // The material panel's bounds: a value outside them is refused, not clamped.
 int ParseEditValue(const RepeatableSpec& option, const std::string& text) {
     const bool opacity = option.kind == EditKind::Opacity;
-    const int low = opacity ? xexport::kMinOpacityPercent : xexport::kMinSpecularPower;
-    const int high = opacity ? xexport::kMaxOpacityPercent : xexport::kMaxSpecularPower;
+    const int low = opacity ? app::kMinOpacityPercent : app::kMinSpecularPower;
+    const int high = opacity ? app::kMaxOpacityPercent : app::kMaxSpecularPower;
     const auto value = ParseInteger(text);
     if (!value || *value < low || *value > high) {
         throw UsageError(base::Format("%s takes a whole number from %d to %d, not %s", option.name, low, high,
@@ -248,10 +248,10 @@ void ApplyEdits(model3ds::TFile3DS& model, const std::vector<MaterialEdit>& edit
         model3ds::TMaterial3DS& material = FindMaterial(model, edit.name);
         switch (edit.kind) {
         case EditKind::Opacity:
-            xexport::SetMaterialOpacity(material, static_cast<int>(edit.value));
+            app::SetMaterialOpacity(material, static_cast<int>(edit.value));
             break;
         case EditKind::Power:
-            xexport::SetMaterialPower(material, static_cast<int>(edit.value));
+            app::SetMaterialPower(material, static_cast<int>(edit.value));
             break;
         case EditKind::Diffuse:
             material.Diffuse = model3ds::RGBToMaterialColor(static_cast<std::uint32_t>(edit.value));
@@ -344,8 +344,7 @@ void WarnNonFiniteCoordinates(const std::vector<const model3ds::TMesh3DS*>& mesh
 // One input to one output; returns the number of meshes of the model.
 int Convert(const ExportRequest& request, std::ostream& out, std::ostream& warnings) {
     model3ds::TFile3DS model;
-    OpenModelFile(model, request.input);
-    if (model.ObjectList().MeshTotal() == 0) throw base::Exception("READ ERROR : " + request.input);
+    OpenModelFile(model, request.input, model3ds::TModelNeeds::Meshes);
     ApplyEdits(model, request.edits);
     if (request.merge) CheckMergedHasFaces(model, request);
     const int meshIndex = request.merge ? -1 : ResolveMesh(model, request);
