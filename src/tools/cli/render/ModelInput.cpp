@@ -1,4 +1,4 @@
-#include "ModelInput.h"
+#include "render/ModelInput.h"
 
 #include <algorithm>
 #include <cctype>

@@ -4,7 +4,7 @@
 // (see main.cpp for how they map to exit statuses).
 #include <ostream>
 
-#include "tools/convert/Arguments.h"
+#include "cli/ConvertTool.h"
 
 namespace convert {
 

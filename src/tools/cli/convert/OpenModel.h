@@ -2,8 +2,8 @@
 // Opens the converter's input: a model file, packed or plain, or an http:// address.
 #include <string>
 
+#include "convert/MaxTime.h"
 #include "model3ds/File3DS.h"
-#include "tools/convert/MaxTime.h"
 
 namespace convert {
 

@@ -1,8 +1,8 @@
-#include "tools/convert/OpenModel.h"
+#include "convert/OpenModel.h"
 
 #include "base/Format.h"
+#include "convert/RemoteInput.h"
 #include "model3ds/OpenModel.h"
-#include "tools/convert/RemoteInput.h"
 
 namespace convert {
 

@@ -1,4 +1,4 @@
-#include "tools/convert/ExportCommand.h"
+#include "convert/ExportCommand.h"
 
 #include <algorithm>
 #include <cctype>
@@ -15,14 +15,14 @@
 
 #include "base/Format.h"
 #include "base/Stream.h"
+#include "convert/ConvertOptions.h"
+#include "convert/OpenModel.h"
+#include "convert/RemoteInput.h"
+#include "convert/TabSeparated.h"
 #include "model3ds/MaterialColor.h"
 #include "model3ds/File3DS.h"
-#include "tools/convert/Arguments.h"
 #include "tools/batch/BatchRun.h"
 #include "tools/batch/SameFile.h"
-#include "tools/convert/OpenModel.h"
-#include "tools/convert/RemoteInput.h"
-#include "tools/convert/TabSeparated.h"
 #include "xexport/ExportPreparation.h"
 #include "xexport/MaterialEdit.h"
 #include "xexport/XBinaryWriter.h"
@@ -32,62 +32,11 @@ namespace convert {
 
 namespace {
 
-enum class EditKind { Opacity, Power, Diffuse, Specular };
-
-struct MaterialEdit {
-    EditKind kind;
-    std::string name;
-    long long value;  // percent or power, or a packed colour red + green * 256 + blue * 65536
-};
-
-struct ExportRequest {
-    std::string input;
-    std::string output;
-    // Batch mode: several inputs, or a folder; results into outputFolder or beside the inputs.
-    bool batch = false;
-    std::vector<std::string> inputs;
-    std::optional<std::string> outputFolder;
-    int jobs = 1;
-    bool binary = false;
-    bool merge = false;
-    std::optional<int> meshIndex;
-    std::optional<std::string> meshName;
-    xexport::TExportOptions options;
-    std::vector<MaterialEdit> edits;
-};
-
-const std::vector<OptionDef> kSpecs = {
-    {"--output", "-o", true},  {"--binary", "-b", false},      {"--merge", "-m", false},
-    {"--mesh", "", true},      {"--mesh-name", "", true},      {"--origin", "", true},
-    {"--no-materials", "", false}, {"--ignore-opacity", "", false},
-    {"--texcoords", "", false}, {"--textures", "", false}, {"--normals", "", false},
-    {"--frames", "", false},    {"--scale", "", true},          {"--flip-winding", "", false},
-    {"--jobs", "-j", true},
-};
-
-struct RepeatableSpec {
-    const char* name;
-    EditKind kind;
-};
-
-const RepeatableSpec kEdits[] = {
-    {"--opacity", EditKind::Opacity},
-    {"--power", EditKind::Power},
-    {"--diffuse", EditKind::Diffuse},
-    {"--specular", EditKind::Specular},
-};
-
-bool TakesValue(const std::string& word) {
-    return std::any_of(kSpecs.begin(), kSpecs.end(), [&word](const OptionDef& option) {
-        return option.takesValue && (word == option.name || word == option.alias);
-    });
-}
-
-const RepeatableSpec* FindEdit(const std::string& word) {
-    for (const RepeatableSpec& option : kEdits) {
-        if (word == option.name) return &option;
-    }
-    return nullptr;
+EditKind KindOf(std::string_view option) {
+    if (option == "--opacity") return EditKind::Opacity;
+    if (option == "--power") return EditKind::Power;
+    if (option == "--diffuse") return EditKind::Diffuse;
+    return EditKind::Specular;
 }
 
 std::optional<long long> ParseInteger(const std::string& text, int base = 10) {
@@ -105,14 +54,14 @@ int ParseWholeNumber(const std::string& option, const std::string& text) {
 }
 
 // The material panel's bounds: a value outside them is refused, not clamped.
-int ParseEditValue(const RepeatableSpec& option, const std::string& text) {
-    const bool opacity = option.kind == EditKind::Opacity;
+int ParseEditValue(std::string_view option, EditKind kind, const std::string& text) {
+    const bool opacity = kind == EditKind::Opacity;
     const int low = opacity ? xexport::kMinOpacityPercent : xexport::kMinSpecularPower;
     const int high = opacity ? xexport::kMaxOpacityPercent : xexport::kMaxSpecularPower;
     const auto value = ParseInteger(text);
     if (!value || *value < low || *value > high) {
-        throw UsageError(base::Format("%s takes a whole number from %d to %d, not %s", option.name, low, high,
-                                      text.c_str()));
+        throw UsageError(base::Format("%s takes a whole number from %d to %d, not %s", std::string(option).c_str(),
+                                      low, high, text.c_str()));
     }
     return static_cast<int>(*value);
 }
@@ -125,34 +74,6 @@ std::uint32_t ParseColour(const std::string& text) {
     if (!sixHexDigits) throw UsageError("a colour is six hexadecimal digits RRGGBB, not " + text);
     const auto rrggbb = static_cast<std::uint32_t>(*ParseInteger(text, 16));
     return (rrggbb >> 16) | (rrggbb & 0x00FF00) | (rrggbb & 0xFF) << 16;
-}
-
-// Takes the repeatable material edits out of the words; the rest goes to the parser.
-std::vector<std::string> TakeEdits(const std::vector<std::string>& words, std::vector<MaterialEdit>& edits) {
-    std::vector<std::string> rest;
-    for (std::size_t i = 0; i < words.size(); ++i) {
-        if (words[i] == "--") {
-            rest.insert(rest.end(), words.begin() + static_cast<long>(i), words.end());
-            break;
-        }
-        const RepeatableSpec* option = FindEdit(words[i]);
-        if (option == nullptr) {
-            rest.push_back(words[i]);
-            // The value of an option such as --mesh-name is never taken for an edit.
-            if (TakesValue(words[i]) && i + 1 < words.size()) rest.push_back(words[++i]);
-            continue;
-        }
-        if (i + 1 >= words.size()) throw UsageError(std::string("option ") + option->name + " needs a value");
-        const std::string& assignment = words[++i];
-        const std::size_t equals = assignment.rfind('=');
-        if (equals == std::string::npos)
-            throw UsageError(std::string("option ") + option->name + " takes NAME=VALUE, not " + assignment);
-        const std::string text = assignment.substr(equals + 1);
-        const bool colour = option->kind == EditKind::Diffuse || option->kind == EditKind::Specular;
-        const long long value = colour ? static_cast<long long>(ParseColour(text)) : ParseEditValue(*option, text);
-        edits.push_back({option->kind, assignment.substr(0, equals), value});
-    }
-    return rest;
 }
 
 // A positive, finite factor that stays finite as a 32-bit float.
@@ -182,9 +103,30 @@ std::string DefaultOutput(const std::string& input) {
     return path.replace_extension(".x").string();
 }
 
-ExportRequest ParseRequest(const std::vector<std::string>& words) {
+}  // namespace
+
+std::vector<MaterialEdit> ReadMaterialEdits(const cli::SplitLine& line) {
+    std::vector<MaterialEdit> edits;
+    for (const cli::Occurrence& occurrence : line.options) {
+        if (occurrence.option == nullptr || !occurrence.option->repeatable) continue;
+        CheckOccurrence(occurrence);
+        const std::string_view option = occurrence.option->longName;
+        const EditKind kind = KindOf(option);
+        const std::string& assignment = occurrence.value;
+        const std::size_t equals = assignment.rfind('=');
+        if (equals == std::string::npos)
+            throw UsageError("option " + std::string(option) + " takes NAME=VALUE, not " + assignment);
+        const std::string text = assignment.substr(equals + 1);
+        const bool colour = kind == EditKind::Diffuse || kind == EditKind::Specular;
+        const long long value = colour ? static_cast<long long>(ParseColour(text)) : ParseEditValue(option, kind, text);
+        edits.push_back({kind, assignment.substr(0, equals), value});
+    }
+    return edits;
+}
+
+ExportRequest ParseExportRequest(const Arguments& arguments, std::vector<MaterialEdit> edits) {
     ExportRequest request;
-    const Arguments arguments = ParseArguments(TakeEdits(words, request.edits), kSpecs);
+    request.edits = std::move(edits);
     if (arguments.operands.empty()) throw UsageError("give an INPUT to convert");
     request.inputs = arguments.operands;
     for (std::size_t i = 1; i < request.inputs.size(); ++i) {
@@ -234,6 +176,8 @@ ExportRequest ParseRequest(const std::vector<std::string>& words) {
     if (arguments.Has("--scale")) request.options.Scale = ParseScale(arguments.Value("--scale"));
     return request;
 }
+
+namespace {
 
 model3ds::TMaterial3DS& FindMaterial(model3ds::TFile3DS& model, const std::string& name) {
     auto& materials = model.MaterialList();
@@ -379,10 +323,7 @@ int RunBatchExport(const ExportRequest& request) {
 
 }  // namespace
 
-bool IsExportValueOption(const std::string& word) { return TakesValue(word) || FindEdit(word) != nullptr; }
-
-int RunExport(const std::vector<std::string>& words, std::ostream& out) {
-    const ExportRequest request = ParseRequest(words);
+int RunExport(const ExportRequest& request, std::ostream& out) {
     if (request.batch) return RunBatchExport(request);
     if (request.output != "-" && !IsHttpAddress(request.input) && batch::SameFile(request.input, request.output))
         throw base::Exception("the output " + request.output + " is the input file itself; nothing written");
