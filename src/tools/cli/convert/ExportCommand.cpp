@@ -108,6 +108,7 @@ std::string DefaultOutput(const std::string& input) {
 std::vector<MaterialEdit> ReadMaterialEdits(const cli::SplitLine& line) {
     std::vector<MaterialEdit> edits;
     for (const cli::Occurrence& occurrence : line.options) {
+        // The material edits are the conversion's only repeatable options.
         if (occurrence.option == nullptr || !occurrence.option->repeatable) continue;
         CheckOccurrence(occurrence);
         const std::string_view option = occurrence.option->longName;

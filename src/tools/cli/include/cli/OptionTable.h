@@ -1,6 +1,7 @@
 #pragma once
 // The command-line options of a tool as one table, which drives parsing, help
 // and usage errors alike, and the split of a command line by it.
+#include <initializer_list>
 #include <map>
 #include <span>
 #include <string>
