@@ -42,7 +42,8 @@ void LoadAndExport(const std::uint8_t* data, std::size_t size, const std::string
     model3ds::TFile3DS model;
     try {
         std::vector<std::uint8_t> bytes(data, data + size);
-        if (!model3ds::OpenModelBytes(model, std::move(bytes), name, model3ds::TUnpackPolicy::AnyOutput)) return;
+        model3ds::OpenModelBytes(model, std::move(bytes), name, name, model3ds::TUnpackPolicy::AnyOutput,
+                                 model3ds::TModelNeeds::Anything);
         ReadLists(model);
         ExportAll(model);
     } catch (const base::Exception&) {

@@ -544,10 +544,9 @@ void TMainFrm::ResetDisplay(bool keepRemoteList) {
     WebListGrig->viewport()->update();
 }
 
-bool TMainFrm::OpenModelFile(const std::string& path) {
-    if (!model3ds::OpenModelFile(*ModelFile, path, model3ds::TUnpackPolicy::AnyOutput)) return false;
+void TMainFrm::OpenModelFile(const std::string& path) {
+    model3ds::OpenModelFile(*ModelFile, path, model3ds::TUnpackPolicy::AnyOutput, model3ds::TModelNeeds::Meshes);
     const int total = MeshTotal();
-    if (total == 0) return false;
     BuildModelTree();
     MeshCount->setText(QString::fromStdString(base::Format(qUtf8Printable(tr("%d 個")), total)));
     RecentFiles.Add(path);
@@ -555,7 +554,6 @@ bool TMainFrm::OpenModelFile(const std::string& path) {
     Settings.OpenFolder = ModelFolder;
     CurrentFileName = path.substr(path.find_last_of('/') + 1);
     setWindowTitle(QFile::decodeName(QByteArray::fromStdString(CurrentFileName)) + " - " + BaseCaption);
-    return true;
 }
 
 QTreeWidgetItem* TMainFrm::SelectedMeshNode(int& meshIndex) const {
@@ -608,7 +606,11 @@ void TMainFrm::OnFileMenu(QAction* sender) {
 }
 
 void TMainFrm::OpenChosenFile(const std::string& path) {
-    if (!OpenModelFile(path)) ShowReadError(path);
+    try {
+        OpenModelFile(path);
+    } catch (const model3ds::EReadModelError&) {
+        ShowReadError(path);
+    }
 }
 
 void TMainFrm::OpenGivenFile(const std::string& path) {

@@ -63,7 +63,8 @@ public:
     // ---- Operations the other parts of the window call ----
     void UpdateCommandStates();
     void ResetDisplay(bool keepRemoteList);
-    bool OpenModelFile(const std::string& path);
+    // Raises model3ds::EReadModelError for a file without meshes.
+    void OpenModelFile(const std::string& path);
     // The top-level node of the selection and the model's index of its mesh; null and -1 with no selection.
     QTreeWidgetItem* SelectedMeshNode(int& meshIndex) const;
     void ViewerClosed() override;

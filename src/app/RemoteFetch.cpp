@@ -93,7 +93,12 @@ void TMainFrm::OpenDownloadedFile(const std::string& fileName, int kind) {
 }
 
 void TMainFrm::LoadDownloadedModel(std::vector<std::uint8_t> bytes, const std::string& name, const std::string& address) {
-    if (!model3ds::OpenModelBytes(*ModelFile, std::move(bytes), name, model3ds::TUnpackPolicy::AnyOutput)) return;
+    try {
+        model3ds::OpenModelBytes(*ModelFile, std::move(bytes), name, address, model3ds::TUnpackPolicy::AnyOutput,
+                                 model3ds::TModelNeeds::Anything);
+    } catch (const model3ds::EReadModelError&) {
+        return;  // a download that unpacks to nothing leaves the window as it was
+    }
     // The panels still show the model that was there before.
     ResetDisplay(true);
     BuildModelTree();

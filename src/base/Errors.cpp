@@ -7,6 +7,19 @@
 
 namespace base {
 
+std::string MessageLines(const std::string& message) {
+    std::string lines;
+    lines.reserve(message.size());
+    for (std::size_t i = 0; i < message.size(); ++i) {
+        if (message[i] != '\r') {
+            lines += message[i];
+        } else if (i + 1 == message.size() || message[i + 1] != '\n') {
+            lines += '\n';
+        }
+    }
+    return lines;
+}
+
 EReadError::EReadError() : EStreamError("ストリームからの読み込みエラー") {}
 
 EStreamError::EStreamError(const std::string& message, std::string detail)

@@ -11,9 +11,13 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-// Stream failures. A failure on a file may carry what the documented text leaves
-// out, for callers that report more than it: Detail() names the file where the
-// text does not, and the system's reason.
+// A message whose lines are joined by carriage returns, as the readers' messages
+// are, with its lines joined by newlines instead: the form every program prints.
+std::string MessageLines(const std::string& message);
+
+// Stream failures. The message is the short text users see in the window's boxes;
+// a failure on a file may also carry, for callers that report more than that,
+// Detail(): the file's name where the message has none, and the system's reason.
 class EStreamError : public Exception {
 public:
     using Exception::Exception;

@@ -99,4 +99,8 @@ private:
     std::string fileName_;
 };
 
+// The index of the first mesh, or material, whose name is these bytes; -1 when none is.
+int FindMeshIndex(TFile3DS& model, const std::string& name);
+int FindMaterialIndex(TFile3DS& model, const std::string& name);
+
 }  // namespace model3ds

@@ -52,4 +52,12 @@ TMaterial3DS* TMaterialList::GetMaterial(int index) {
     return CachedRecord(impl_->materials, index, [&] { return ReadMaterialAt(impl_->owner, index); });
 }
 
+int FindMaterialIndex(TFile3DS& model, const std::string& name) {
+    TMaterialList& materials = model.MaterialList();
+    for (int i = 0; i < materials.MaterialTotal(); ++i) {
+        if (materials.GetMaterial(i)->Name == name) return i;
+    }
+    return -1;
+}
+
 }  // namespace model3ds

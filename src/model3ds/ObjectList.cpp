@@ -75,6 +75,14 @@ long long TObjectList::TotalFaces() {
     return total;
 }
 
+int FindMeshIndex(TFile3DS& model, const std::string& name) {
+    TObjectList& meshes = model.ObjectList();
+    for (int i = 0; i < meshes.MeshTotal(); ++i) {
+        if (meshes.GetMesh(i)->Name == name) return i;
+    }
+    return -1;
+}
+
 TVector3DS VectorMin(TVector3DS a, TVector3DS b) {
     return {std::min(a.x, b.x), std::min(a.y, b.y), std::min(a.z, b.z)};
 }

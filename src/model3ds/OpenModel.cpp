@@ -1,9 +1,7 @@
 #include "model3ds/OpenModel.h"
 
-#include <algorithm>
-#include <cctype>
-
 #include "base/Format.h"
+#include "model3ds/FileKind.h"
 #include "model3ds/Pack4Ex.h"
 
 namespace model3ds {
@@ -30,21 +28,44 @@ std::vector<std::uint8_t> Unpack(TPack4Ex& pack, const std::string& name, TUnpac
     return unpacked.TakeBytes();
 }
 
-bool LoadUnpacked(TFile3DS& model, std::vector<std::uint8_t> unpacked) {
-    if (unpacked.empty()) return false;
-    model.LoadFromBytes(std::move(unpacked));
-    return true;
+bool HasFaces(TFile3DS& model) {
+    auto& meshes = model.ObjectList();
+    for (int i = 0; i < meshes.MeshTotal(); ++i) {
+        if (!meshes.GetMesh(i)->Faces.empty()) return true;
+    }
+    return false;
 }
+
+bool Holds(TFile3DS& model, TModelNeeds needs) {
+    switch (needs) {
+    case TModelNeeds::Anything:
+        return true;
+    case TModelNeeds::MeshesOrMaterials:
+        return model.ObjectList().MeshTotal() > 0 || model.MaterialList().MaterialTotal() > 0;
+    case TModelNeeds::Meshes:
+        return model.ObjectList().MeshTotal() > 0;
+    case TModelNeeds::Faces:
+        return HasFaces(model);
+    }
+    return false;
+}
+
+void LoadUnpacked(TFile3DS& model, std::vector<std::uint8_t> unpacked, const std::string& shownPath,
+                  TModelNeeds needs) {
+    if (unpacked.empty()) throw EReadModelError(shownPath);
+    model.LoadFromBytes(std::move(unpacked));
+    RequireModelContent(model, needs, shownPath);
+}
+
+bool IsPacked(const std::string& name) { return FileKindByName(name) == TFileKind::PackedModel3DS; }
 
 }  // namespace
 
-bool IsPackedName(const std::string& name) {
-    const std::size_t dot = name.rfind('.');
-    if (dot == std::string::npos) return false;
-    std::string extension = name.substr(dot);
-    std::transform(extension.begin(), extension.end(), extension.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return extension == ".3da";
+EReadModelError::EReadModelError(const std::string& path)
+    : Exception(base::Format("READ ERROR : %s", path.c_str())) {}
+
+void RequireModelContent(TFile3DS& model, TModelNeeds needs, const std::string& path) {
+    if (!Holds(model, needs)) throw EReadModelError(path);
 }
 
 std::vector<std::uint8_t> UnpackBytes(std::vector<std::uint8_t> packed, const std::string& name,
@@ -54,24 +75,28 @@ std::vector<std::uint8_t> UnpackBytes(std::vector<std::uint8_t> packed, const st
     return Unpack(pack, name, policy);
 }
 
-bool OpenModelFile(TFile3DS& model, const std::string& path, TUnpackPolicy policy) {
-    if (!IsPackedName(path)) {
+void OpenModelFile(TFile3DS& model, const std::string& path, TUnpackPolicy policy, TModelNeeds needs) {
+    if (!IsPacked(path)) {
         model.Clear();
         model.LoadFromFile(path);
-        return true;
+        RequireModelContent(model, needs, path);
+        return;
     }
     TPack4Ex pack;
     pack.LoadFromFile(path);
-    return LoadUnpacked(model, Unpack(pack, path, policy));
+    LoadUnpacked(model, Unpack(pack, path, policy), path, needs);
 }
 
-bool OpenModelBytes(TFile3DS& model, std::vector<std::uint8_t> bytes, const std::string& name,
-                    TUnpackPolicy policy) {
-    if (bytes.empty()) return false;
-    if (!IsPackedName(name)) return LoadUnpacked(model, std::move(bytes));
+void OpenModelBytes(TFile3DS& model, std::vector<std::uint8_t> bytes, const std::string& name,
+                    const std::string& shownPath, TUnpackPolicy policy, TModelNeeds needs) {
+    if (bytes.empty()) throw EReadModelError(shownPath);
+    if (!IsPacked(name)) {
+        LoadUnpacked(model, std::move(bytes), shownPath, needs);
+        return;
+    }
     TPack4Ex pack;
     pack.LoadFromBytes(std::move(bytes));
-    return LoadUnpacked(model, Unpack(pack, name, policy));
+    LoadUnpacked(model, Unpack(pack, name, policy), shownPath, needs);
 }
 
 }  // namespace model3ds

@@ -8,9 +8,9 @@
 
 #include <array>
 #include <cstdlib>
-#include <stdexcept>
 #include <string>
 
+#include "base/Errors.h"
 #include "base/Format.h"
 
 namespace viewer {
@@ -36,7 +36,7 @@ EGLConfig ChooseConfig(EGLDisplay display, const QSurfaceFormat& format) {
     EGLConfig config = nullptr;
     EGLint count = 0;
     if (!eglChooseConfig(display, attributes.data(), &config, 1, &count) || count == 0)
-        throw std::runtime_error(EglError("choosing a surfaceless EGL configuration"));
+        throw base::Exception(EglError("choosing a surfaceless EGL configuration"));
     return config;
 }
 
@@ -71,8 +71,8 @@ bool IsHeadlessPlatform() { return QGuiApplication::platformName() == QLatin1Str
 std::unique_ptr<QOpenGLContext> CreateHeadlessContext(const QSurfaceFormat& format) {
     EGLDisplay display = eglGetDisplay(EGL_DEFAULT_DISPLAY);
     if (display == EGL_NO_DISPLAY || !eglInitialize(display, nullptr, nullptr))
-        throw std::runtime_error(EglError("opening the surfaceless EGL display"));
-    if (!eglBindAPI(EGL_OPENGL_API)) throw std::runtime_error(EglError("choosing the OpenGL API"));
+        throw base::Exception(EglError("opening the surfaceless EGL display"));
+    if (!eglBindAPI(EGL_OPENGL_API)) throw base::Exception(EglError("choosing the OpenGL API"));
     const EGLConfig config = ChooseConfig(display, format);
     const std::array<EGLint, 7> attributes{EGL_CONTEXT_MAJOR_VERSION, format.majorVersion(),
                                            EGL_CONTEXT_MINOR_VERSION, format.minorVersion(),
@@ -80,9 +80,9 @@ std::unique_ptr<QOpenGLContext> CreateHeadlessContext(const QSurfaceFormat& form
                                            EGL_CONTEXT_OPENGL_CORE_PROFILE_BIT, EGL_NONE};
     // Qt does not own an adopted context: it lives as long as the process.
     EGLContext context = eglCreateContext(display, config, EGL_NO_CONTEXT, attributes.data());
-    if (context == EGL_NO_CONTEXT) throw std::runtime_error(EglError("creating an OpenGL context"));
+    if (context == EGL_NO_CONTEXT) throw base::Exception(EglError("creating an OpenGL context"));
     std::unique_ptr<QOpenGLContext> adopted(QNativeInterface::QEGLContext::fromNative(context, display));
-    if (!adopted) throw std::runtime_error("Qt cannot use the surfaceless EGL context");
+    if (!adopted) throw base::Exception("Qt cannot use the surfaceless EGL context");
     return adopted;
 }
 

@@ -19,7 +19,7 @@ void SelectHeadlessPlatform();
 bool IsHeadlessPlatform();
 
 // An OpenGL context of the given format on the surfaceless EGL display, for a
-// pbuffer-backed QOffscreenSurface. Raises std::runtime_error when EGL cannot
+// pbuffer-backed QOffscreenSurface. Raises base::Exception when EGL cannot
 // make one.
 std::unique_ptr<QOpenGLContext> CreateHeadlessContext(const QSurfaceFormat& format);
 

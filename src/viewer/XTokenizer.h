@@ -5,15 +5,16 @@
 // like the numbers of text data.
 #include <cstddef>
 #include <cstdint>
-#include <stdexcept>
 #include <string_view>
+
+#include "base/Errors.h"
 
 namespace viewer {
 
 // Data that cannot be read as .x.
-class XFormatError : public std::runtime_error {
+class XFormatError : public base::Exception {
 public:
-    using std::runtime_error::runtime_error;
+    using base::Exception::Exception;
 };
 
 enum class XTokenKind { Name, Number, String, Guid, OpenBrace, CloseBrace, End };

@@ -289,8 +289,7 @@ void WarnNonFiniteCoordinates(const std::vector<const model3ds::TMesh3DS*>& mesh
 // One input to one output; returns the number of meshes of the model.
 int Convert(const ExportRequest& request, std::ostream& out, std::ostream& warnings) {
     model3ds::TFile3DS model;
-    OpenModelFile(model, request.input);
-    if (model.ObjectList().MeshTotal() == 0) throw base::Exception("READ ERROR : " + request.input);
+    OpenModelFile(model, request.input, model3ds::TModelNeeds::Meshes);
     ApplyEdits(model, request.edits);
     if (request.merge) CheckMergedHasFaces(model, request);
     const int meshIndex = request.merge ? -1 : ResolveMesh(model, request);

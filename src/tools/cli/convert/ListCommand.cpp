@@ -43,11 +43,9 @@ int RunList(const Arguments& arguments, std::ostream& out) {
     const std::string& input = arguments.operands[0];
     const Deadline deadline = DeadlineFromArguments(arguments);
     model3ds::TFile3DS model;
-    OpenModelFile(model, input, deadline);
     // A material library lists its materials; a file with neither meshes nor
     // materials is no model.
-    if (model.ObjectList().MeshTotal() == 0 && model.MaterialList().MaterialTotal() == 0)
-        throw base::Exception("READ ERROR : " + input);
+    OpenModelFile(model, input, model3ds::TModelNeeds::MeshesOrMaterials, deadline);
     // Nothing is printed unless the whole model reads.
     std::string text;
     AppendMeshLines(model, text);

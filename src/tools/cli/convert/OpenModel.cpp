@@ -1,17 +1,17 @@
 #include "convert/OpenModel.h"
 
-#include "base/Format.h"
 #include "convert/RemoteInput.h"
-#include "model3ds/OpenModel.h"
 
 namespace convert {
 
-void OpenModelFile(model3ds::TFile3DS& model, const std::string& path, const Deadline& deadline) {
-    const bool opened = IsHttpAddress(path)
-                            ? model3ds::OpenModelBytes(model, FetchHttp(path, deadline), AddressFileName(path),
-                                                       model3ds::TUnpackPolicy::Complete)
-                            : model3ds::OpenModelFile(model, path, model3ds::TUnpackPolicy::Complete);
-    if (!opened) throw base::Exception(base::Format("READ ERROR : %s", path.c_str()));
+void OpenModelFile(model3ds::TFile3DS& model, const std::string& path, model3ds::TModelNeeds needs,
+                   const Deadline& deadline) {
+    if (IsHttpAddress(path)) {
+        model3ds::OpenModelBytes(model, FetchHttp(path, deadline), AddressFileName(path), path,
+                                 model3ds::TUnpackPolicy::Complete, needs);
+    } else {
+        model3ds::OpenModelFile(model, path, model3ds::TUnpackPolicy::Complete, needs);
+    }
 }
 
 }  // namespace convert

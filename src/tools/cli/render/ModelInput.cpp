@@ -62,7 +62,7 @@ base::MemoryStream ReadModelAsX(const std::string& path) {
         return base::MemoryStream(
             model3ds::UnpackBytes(base::ReadWholeFile(path), path, model3ds::TUnpackPolicy::Complete));
     } else if (extension == ".3da") {
-        model3ds::OpenModelFile(model, path, model3ds::TUnpackPolicy::Complete);
+        model3ds::OpenModelFile(model, path, model3ds::TUnpackPolicy::Complete, model3ds::TModelNeeds::Anything);
     } else {
         throw base::Exception(base::Format("%s: neither .x data nor a 3DS model, nor a packed .xa or .3da file",
                                            path.c_str()));
