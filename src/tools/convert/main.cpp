@@ -14,14 +14,6 @@ namespace {
 constexpr int kExitFailure = 1;
 constexpr int kExitUsage = 2;
 
-// Reader messages join their lines with a carriage return; a terminal wants newlines.
-std::string MessageLines(std::string message) {
-    for (char& c : message) {
-        if (c == '\r') c = '\n';
-    }
-    return message;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -32,10 +24,10 @@ int main(int argc, char** argv) {
         return kExitUsage;
     } catch (const base::EStreamError& error) {
         // The message the stream error carries for users does not say which file, or why.
-        std::cerr << MessageLines(error.what()) << (error.Detail().empty() ? "" : ": " + error.Detail()) << "\n";
+        std::cerr << base::MessageLines(error.what()) << (error.Detail().empty() ? "" : ": " + error.Detail()) << "\n";
         return kExitFailure;
     } catch (const base::Exception& error) {
-        std::cerr << MessageLines(error.what()) << "\n";
+        std::cerr << base::MessageLines(error.what()) << "\n";
         return kExitFailure;
     }
 }

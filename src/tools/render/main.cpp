@@ -14,8 +14,9 @@ namespace {
 constexpr int kExitFailure = 1;
 constexpr int kExitUsage = 2;
 
+// A reader's message may hold two lines, joined by a carriage return.
 int Fail(const std::string& message) {
-    std::fprintf(stderr, "korvane-render: %s\n", message.c_str());
+    std::fprintf(stderr, "korvane-render: %s\n", base::MessageLines(message).c_str());
     return kExitFailure;
 }
 

@@ -25,8 +25,7 @@
 #include "tools/batch/SameFile.h"
 #include "xexport/ExportPreparation.h"
 #include "xexport/MaterialEdit.h"
-#include "xexport/XBinaryWriter.h"
-#include "xexport/XTextWriter.h"
+#include "xexport/WriteModelX.h"
 
 namespace convert {
 
@@ -209,15 +208,13 @@ void ApplyEdits(model3ds::TFile3DS& model, const std::vector<MaterialEdit>& edit
 }
 
 int FindMesh(model3ds::TFile3DS& model, const ExportRequest& request) {
-    auto& meshes = model.ObjectList();
-    const int total = meshes.MeshTotal();
     if (request.meshName) {
-        for (int i = 0; i < total; ++i) {
-            if (meshes.GetMesh(i)->Name == *request.meshName) return i;
-        }
+        const int index = model3ds::FindMeshIndex(model, *request.meshName);
+        if (index >= 0) return index;
         throw base::Exception(base::Format("the model has no mesh named \"%s\"", request.meshName->c_str()));
     }
     const int index = request.meshIndex.value_or(0);
+    const int total = model.ObjectList().MeshTotal();
     if (index >= total) throw base::Exception(base::Format("the model has no mesh %d; it has %d", index, total));
     return index;
 }
@@ -252,22 +249,10 @@ void NoteOtherMeshes(const ExportRequest& request, int meshTotal, std::ostream& 
 // Standard output gets the bytes from memory; a file is written by the writer itself.
 void Write(model3ds::TFile3DS& model, const ExportRequest& request, int meshIndex, std::ostream& out) {
     const bool toStdout = request.output == "-";
-    const std::string fileName = toStdout ? std::string() : request.output;
     base::MemoryStream stream;
-    if (request.binary) {
-        if (request.merge) {
-            xexport::WriteMergedXBinary(model, request.options, fileName, stream);
-        } else {
-            xexport::WriteMeshXBinary(model, request.options, fileName, stream, meshIndex);
-        }
-    } else {
-        base::Stream* target = toStdout ? &stream : nullptr;
-        if (request.merge) {
-            xexport::WriteMergedXText(model, request.options, fileName, target);
-        } else {
-            xexport::WriteMeshXText(model, request.options, fileName, target, meshIndex);
-        }
-    }
+    xexport::WriteModelX(model, request.options, meshIndex,
+                         request.binary ? xexport::TXForm::Binary : xexport::TXForm::Text,
+                         toStdout ? std::string() : request.output, toStdout ? &stream : nullptr);
     if (toStdout) {
         out.write(reinterpret_cast<const char*>(stream.Bytes().data()), static_cast<std::streamsize>(stream.Size()));
         out.flush();
@@ -292,7 +277,7 @@ int Convert(const ExportRequest& request, std::ostream& out, std::ostream& warni
     OpenModelFile(model, request.input, model3ds::TModelNeeds::Meshes);
     ApplyEdits(model, request.edits);
     if (request.merge) CheckMergedHasFaces(model, request);
-    const int meshIndex = request.merge ? -1 : ResolveMesh(model, request);
+    const int meshIndex = request.merge ? xexport::kMergedMeshes : ResolveMesh(model, request);
     using Meshes = std::vector<const model3ds::TMesh3DS*>;
     WarnNonFiniteCoordinates(request.merge ? xexport::CollectMeshes(model).Meshes
                                            : Meshes{model.ObjectList().GetMesh(meshIndex)},
@@ -302,7 +287,10 @@ int Convert(const ExportRequest& request, std::ostream& out, std::ostream& warni
 }
 
 int RunBatchExport(const ExportRequest& request) {
-    batch::ModelKinds kinds{{".3ds", ".3da"}, ".x", "no .3ds or .3da file in this folder", {}};
+    batch::ModelKinds kinds{{model3ds::TFileKind::Model3DS, model3ds::TFileKind::PackedModel3DS},
+                            ".x",
+                            "no .3ds or .3da file in this folder",
+                            {}};
     kinds.remoteName = [](const std::string& input) -> std::optional<std::string> {
         if (!IsHttpAddress(input)) return std::nullopt;
         return AddressFileName(input).empty() ? "model" : AddressFileName(input);

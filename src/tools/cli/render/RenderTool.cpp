@@ -116,7 +116,11 @@ int RenderFolder(const RenderOptions& options, int argc, char** argv) {
         LimitMemory(static_cast<std::size_t>(options.memoryMegabytes));
     }
     const batch::ModelKinds kinds{
-        {".x", ".xa", ".3ds", ".3da"}, ".png", "no .x, .xa, .3ds or .3da file in this folder", {}};
+        {model3ds::TFileKind::DirectX, model3ds::TFileKind::PackedDirectX, model3ds::TFileKind::Model3DS,
+         model3ds::TFileKind::PackedModel3DS},
+        ".png",
+        "no .x, .xa, .3ds or .3da file in this folder",
+        {}};
     std::vector<batch::BatchFailure> failures;
     const std::vector<batch::BatchJob> jobs = batch::PlanBatch(options.inputs, options.outputFolder, kinds, failures);
     ChoosePlatform();
