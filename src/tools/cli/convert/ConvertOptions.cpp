@@ -9,6 +9,10 @@ namespace convert {
 
 namespace {
 
+// The conversion's options; the batch options, which also go with a conversion;
+// the options that choose another command, and its own.
+enum OptionGroup { kConversionGroup, kBatchGroup, kCommandGroup };
+
 constexpr std::string_view kMaterialEditHelp =
     "edit the first material of that name first\n"
     "(opacity 10 to 100, power 0 to 50; repeatable)";
@@ -188,8 +192,6 @@ CommandLine ParseConversion(const std::vector<std::string>& words) {
 }
 
 }  // namespace
-
-std::span<const cli::Option> OptionTable() { return kOptions; }
 
 void CheckOccurrence(const cli::Occurrence& occurrence) {
     if (occurrence.option == nullptr) throw UsageError("unknown option " + occurrence.word);

@@ -1,17 +1,8 @@
 #pragma once
-// korvane-convert's option table and the checks every command line passes.
-#include <span>
-#include <vector>
-
+// The checks every korvane-convert command line passes, by its option table.
 #include "cli/ConvertTool.h"
 
 namespace convert {
-
-// The conversion's options; the batch options, which also go with a conversion;
-// the options that choose another command, and its own.
-enum OptionGroup { kConversionGroup, kBatchGroup, kCommandGroup };
-
-std::span<const cli::Option> OptionTable();
 
 // Raises UsageError for an unknown option or one without its value.
 void CheckOccurrence(const cli::Occurrence& occurrence);
