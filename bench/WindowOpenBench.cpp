@@ -52,13 +52,13 @@ int main(int argc, char** argv) {
     QApplication::processEvents();
     const double open = BestSeconds(
         [&] {
-            window.OpenChosenFile(path);
+            window.OpenModelFile(path);
             window.UpdateCommandStates();
-            window.TreeView->repaint();
+            window.Controls().TreeView->repaint();
             QApplication::processEvents();
-            if (window.TreeView->topLevelItemCount() != largemodel::kMeshes) std::abort();
+            if (window.Controls().TreeView->topLevelItemCount() != largemodel::kMeshes) std::abort();
         },
-        [&] { window.OnFileMenu(window.fCloseFile); });
+        [&] { window.OnFileMenu(window.Controls().fCloseFile); });
 
     std::printf("korvane-convert --list:       %.3f s (best of %d)\n", list, kRepeats);
     std::printf("window open until tree shown: %.3f s (best of %d)\n", open, kRepeats);

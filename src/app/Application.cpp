@@ -7,7 +7,9 @@
 #include "app/DisplayText.h"
 #include "app/ErrorText.h"
 #include "app/UiLanguage.h"
+#include "app/WaitCursor.h"
 #include "base/Beep.h"
+#include "base/Errors.h"
 #include "net/SocketClient.h"
 #include "widgets/HandlerGuard.h"
 
@@ -29,7 +31,8 @@ TKorvaneApplication::TKorvaneApplication(int& argc, char** argv) : QApplication(
     base::SetBeepHook([] { QApplication::beep(); });
     // The network clients wait synchronously; the window stays alive meanwhile.
     net::TSocketClient::SetPumpHook([] { QApplication::processEvents(QEventLoop::AllEvents); });
-    widgets::SetHandlerErrorReporter([](const std::exception& error) { ShowException(DisplayText(error.what())); });
+    widgets::SetHandlerErrorReporter(
+        [](const std::exception& error) { ShowException(DisplayText(base::MessageLines(error.what()))); });
 }
 
 // No exception may unwind through Qt's event loop: one that leaves an event handler
@@ -39,7 +42,7 @@ bool TKorvaneApplication::notify(QObject* receiver, QEvent* event) {
     try {
         return QApplication::notify(receiver, event);
     } catch (const std::exception& error) {
-        ShowException(TranslatedErrorText(DisplayText(error.what())));
+        ShowException(TranslatedErrorText(DisplayText(base::MessageLines(error.what()))));
     } catch (...) {
         ShowException(QStringLiteral("Unknown error"));
     }
@@ -47,10 +50,8 @@ bool TKorvaneApplication::notify(QObject* receiver, QEvent* event) {
 }
 
 void TKorvaneApplication::ShowException(const QString& message) {
-    while (QApplication::overrideCursor()) QApplication::restoreOverrideCursor();
-    QString text = message;
-    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    QMessageBox box(QMessageBox::Critical, QApplication::applicationDisplayName(), text, QMessageBox::Ok,
+    TWaitCursor::RestoreNormal();
+    QMessageBox box(QMessageBox::Critical, QApplication::applicationDisplayName(), message, QMessageBox::Ok,
                     QApplication::activeWindow());
     box.exec();
 }

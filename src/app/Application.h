@@ -13,7 +13,7 @@ public:
 
     bool notify(QObject* receiver, QEvent* event) override;
 
-    // Shows message as the error report does; CR separates its lines.
+    // Shows message as the error report does; its lines are separated by newlines.
     static void ShowException(const QString& message);
 
 private:

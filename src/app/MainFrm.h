@@ -4,53 +4,21 @@
 // Every command is one handler; the tool buttons call the menu handlers.
 #include <QCoreApplication>
 #include <QMainWindow>
-#include <QPointer>
 
-#include <memory>
 #include <string>
 
-#include "app/RecentFiles.h"
+#include "app/MainFrmControls.h"
 #include "app/UserSettings.h"
 #include "base/Stream.h"
-#include "model3ds/File3DS.h"
-#include "viewer/Draw3DFrm.h"
+#include "model3ds/FileKind.h"
 #include "viewer/ViewerOwner.h"
 #include "xexport/ExportOptions.h"
 
-class QAction;
-class QCheckBox;
-class QColorDialog;
-class QFrame;
-class QFileDialog;
-class QGroupBox;
-class QLabel;
-class QMenu;
-class QRadioButton;
-class QStatusBar;
-class QTabWidget;
-class QTableWidget;
-class QToolBar;
-class QToolButton;
-class QTreeWidget;
 class QTreeWidgetItem;
-class QWidget;
-
-namespace net {
-class TFtpClient;
-class THttpClient;
-}  // namespace net
-
-namespace widgets {
-class TSpinEdit;
-}  // namespace widgets
 
 namespace app {
 
-class TColorSwatch;
-class TNetworkCommand;
-class TWebAdrFrm;
-
-class TMainFrm : public QMainWindow, public viewer::IViewerOwner {
+class TMainFrm : public QMainWindow, public viewer::IViewerOwner, private TMainFrmControls {
     Q_DECLARE_TR_FUNCTIONS(app::TMainFrm)
 
 public:
@@ -60,30 +28,27 @@ public:
                       QWidget* parent = nullptr);
     ~TMainFrm() override;
 
+    // The controls and components, for tests.
+    const TMainFrmControls& Controls() const { return *this; }
+
     // ---- Operations the other parts of the window call ----
     void UpdateCommandStates();
     void ResetDisplay(bool keepRemoteList);
-    // Raises model3ds::EReadModelError for a file without meshes.
+    // The open command after its dialog. Raises model3ds::EReadModelError ("READ ERROR : path")
+    // for a file without meshes.
     void OpenModelFile(const std::string& path);
     // The top-level node of the selection and the model's index of its mesh; null and -1 with no selection.
     QTreeWidgetItem* SelectedMeshNode(int& meshIndex) const;
     void ViewerClosed() override;
-    void BuildModelTree();
-    void MeshNameListClick();
-    void ShowMaterialInfo(const std::string& name);
-    int SelectedMaterialIndex();
-    model3ds::TMaterial3DS* FindMaterialByName(const std::string& name, int& index);
-    void SetSaveFileName(const QString& name);
 
     // ---- Commands, as the menus and tool buttons run them ----
     void OnTopMenu(QAction* sender);
     void OnFileMenu(QAction* sender);
     void OnShowMenu(QAction* sender);
     void OnToolButton(QToolButton* sender);
-    // The open command after its dialog: opens path, or shows "READ ERROR" for a file without meshes.
-    void OpenChosenFile(const std::string& path);
     // A file named on the command line or dropped on the window: DirectX data
-    // (.x, packed .xa) opens in a viewer window, anything else as a model.
+    // (.x, packed .xa, by content where it tells) opens in a viewer window,
+    // anything else as a model. DirectX data without a mesh raises "READ ERROR : path".
     void OpenGivenFile(const std::string& path);
     // The save commands after their dialog.
     void SaveChosenFile(const std::string& path, bool binary);
@@ -93,106 +58,10 @@ public:
     void ChangeRemoteFolder(const std::string& folder);
     void GoUpRemoteFolder();
     void WebListGrigDblClick();
-    void OpenDownloadedFile(const std::string& fileName, int kind);
-    void ShowStreamInViewer(base::MemoryStream& stream, const QString& caption = {});
     // A network command is running; the window takes no other command meanwhile.
-    bool NetworkBusy() const { return networkBusy_; }
+    bool NetworkBusy() const;
     // Ends the running network command as a failed one.
     void AbortNetworkCommand();
-
-    // ---- Controls, by the names the handlers use ----
-    QMenu* MainMenuFile;  // tFile's menu
-    QMenu* MainMenuShow;
-    QMenu* MainMenuFind;
-    QAction* tFile;
-    QAction* fOpen3DS;
-    QAction* fCloseFile;
-    QAction* fSaveAsX;
-    QAction* fSaveXAsText;
-    QAction* fSaveXAsBinally;
-    QAction* fQuit;
-    QAction* tShow;
-    QAction* sDraw3D;
-    QAction* tFind;
-    QAction* fndWeb;
-
-    QToolBar* ToolBar1;
-    QToolButton* bOpen;
-    QToolButton* bClose;
-    QToolButton* bSave;
-    QToolButton* bViewer;
-    QToolButton* bDisConnect;
-    QToolButton* bUpFolder;
-    QMenu* MruPopupMenu;
-
-    QTabWidget* ThePage;
-    QWidget* TabSheet1;
-    QTreeWidget* TreeView;
-    QGroupBox* MeshBox;
-    QLabel* VertexCount;
-    QLabel* FaceCount;
-    QLabel* TextureCoords;
-    QLabel* MaterialCount;
-    QLabel* MeshCount;
-    QLabel* MaxCoord;
-    QLabel* MinCoord;
-
-    QGroupBox* GroupBox1;
-    QCheckBox* SelectAllMesh;
-    QCheckBox* SaveMaterial;
-    QCheckBox* SetTranse;
-    QRadioButton* EncodeZeroCenter;
-    QRadioButton* EncodeZeroLeft;
-    QRadioButton* NotEncode;
-    QCheckBox* SetIndipendentVertex;
-    QCheckBox* CombineMesh;
-
-    QGroupBox* MaterialBox;
-    TColorSwatch* AmbientColor;
-    QLabel* AmbientColorRGB;
-    TColorSwatch* DiffuseColor;
-    QLabel* DiffuseColorRGB;
-    TColorSwatch* SpeculerColor;
-    QLabel* SpeculerColorRGB;
-    QLabel* SelfIlluminate;
-    widgets::TSpinEdit* SpecularCo;
-    widgets::TSpinEdit* RefrectCo;
-
-    QFrame* Panel1;  // holds WebListGrig
-    QTableWidget* WebListGrig;
-    QStatusBar* StatusBar;
-    QLabel* StatusPanels[2];
-
-    QAction* AbortAction;  // Esc: ends a running network command
-    TWebAdrFrm* WebAdrFrm = nullptr;
-
-    QFileDialog* OpenDialog = nullptr;  // made by OpenFileDialog() when first needed
-    QFileDialog* SaveDialog;
-    QColorDialog* ColorDialog;
-
-    // ---- State ----
-    std::unique_ptr<model3ds::TFile3DS> ModelFile;
-    std::string CurrentFileName;
-    QString BaseCaption;
-    bool ViewerShown = false;
-    TRecentFiles RecentFiles;
-    std::string RecentFilePath;
-    TUserSettings Settings;
-    std::string SettingsPath;
-    QString ModelFolder;  // of the model file loaded; empty for none or a downloaded one
-    std::unique_ptr<base::MemoryStream> DownloadStream;
-    std::string WebServerAddress;
-    std::string WebHttpFolder;
-    std::string WebCurrentPath;
-    std::string WebUserID;
-    std::string WebPassword;
-    int WebPort = 0;
-    int WebTimeOut = 0;
-    int WebListRow = 0;
-    // The viewer window opened last; it deletes itself when closed.
-    QPointer<viewer::TDraw3DFrm> CurrentViewer;
-    std::unique_ptr<net::TFtpClient> FtpClient;
-    std::unique_ptr<net::THttpClient> HttpClient;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -219,21 +88,36 @@ private:
 
     void FormCreate();
     void FormClose();
-    void TreeViewChange(QTreeWidgetItem* node);
-    void SelectAllMeshClick();
-    void OnColor(TColorSwatch* sender);
-    void OnMaterialSet(widgets::TSpinEdit* sender);
-    void MruPopupMenuPopup();
-    void OpenRecentFile(QAction* sender);
-    void SaveCommand(bool binary);
-    // The options of the "Direct3D 変換オプション" group as the writers take them.
-    xexport::TExportOptions ExportOptions() const;
-    void ShowReadError(const std::string& path);
     int MeshTotal() const;
 
-    // Remote browsing: the FTP and HTTP clients' events.
-    void ConfigureNetworkClients();
-    void ConfigureHttpClient();
+    // The model browser and the material editors.
+    void BuildModelTree();
+    void TreeViewChange(QTreeWidgetItem* node);
+    void MeshNameListClick();
+    void ShowMaterialInfo(const std::string& name);
+    int SelectedMaterialIndex();
+    void OnColor(TColorSwatch* sender);
+    void OnMaterialSet(widgets::TSpinEdit* sender);
+
+    void MruPopupMenuPopup();
+    void OpenRecentFile(QAction* sender);
+
+    // Saving and viewing.
+    void SelectAllMeshClick();
+    void SaveCommand(bool binary);
+    void SetSaveFileName(const QString& name);
+    // The options of the "Direct3D 変換オプション" group as the writers take them.
+    xexport::TExportOptions ExportOptions() const;
+    // A new viewer window showing the .x data of stream; the viewer command is off while it is open.
+    void OpenViewer(base::MemoryStream& stream, const QString& caption);
+    void ShowStreamInViewer(base::MemoryStream& stream, const QString& caption = {});
+
+    // Remote browsing: the fetch, and the FTP and HTTP clients' events.
+    void OpenDownloadedFile(const std::string& fileName, model3ds::TFileKind kind);
+    void LoadDownloadedModel(std::vector<std::uint8_t> bytes, const std::string& name, const std::string& address);
+    void BindNetworkEvents();
+    void NetworkBusyChange();
+    void SetStatusText(int panel, const QString& text);
     void FtpClientConnect();
     void FtpClientConnectionFailed();
     void FtpClientInvalidHost(bool& handled);
@@ -248,13 +132,14 @@ private:
     void HttpClientConnectionFailed();
     void HttpClientDisconnect();
     void HttpClientSuccess(int command);
-    void SetStatusText(int panel, const QString& text);
-    void LoadDownloadedModel(std::vector<std::uint8_t> bytes, const std::string& name, const std::string& address);
 
-    friend class TNetworkCommand;
-    bool networkBusy_ = false;
-    bool abortRequested_ = false;  // the running command was ended by the user
-    bool closeWhenIdle_ = false;
+    std::string CurrentFileName;
+    QString BaseCaption;
+    bool ViewerShown = false;
+    std::string RecentFilePath;
+    TUserSettings Settings;
+    std::string SettingsPath;
+    QString ModelFolder;  // of the model file loaded; empty for none or a downloaded one
     int fittedGridWidth_ = 0;  // the grid's width that its columns fit; 0 before the first layout
 };
 

@@ -6,7 +6,7 @@
 #include "app/MainFrm.h"
 #include "model3ds/MaterialColor.h"
 #include "widgets/SpinEdit.h"
-#include "xexport/MaterialEdit.h"
+#include "app/MaterialRules.h"
 
 namespace app {
 
@@ -43,8 +43,8 @@ void TMainFrm::OnMaterialSet(widgets::TSpinEdit* sender) {
     const int index = SelectedMaterialIndex();
     if (index < 0) return;
     model3ds::TMaterial3DS& material = *ModelFile->MaterialList().GetMaterial(index);
-    if (sender == SpecularCo) xexport::SetMaterialOpacity(material, SpecularCo->Value());
-    if (sender == RefrectCo) xexport::SetMaterialPower(material, RefrectCo->Value());
+    if (sender == SpecularCo) app::SetMaterialOpacity(material, SpecularCo->Value());
+    if (sender == RefrectCo) app::SetMaterialPower(material, RefrectCo->Value());
 }
 
 }  // namespace app

@@ -128,32 +128,16 @@ void TMainFrm::MeshNameListClick() {
     ShowCorner(MinCoord, bounds.Min);
 }
 
-model3ds::TMaterial3DS* TMainFrm::FindMaterialByName(const std::string& name, int& index) {
-    model3ds::TMaterialList& materials = ModelFile->MaterialList();
-    const int total = materials.MaterialTotal();
-    for (int i = 0; i < total; ++i) {
-        model3ds::TMaterial3DS* material = materials.GetMaterial(i);
-        if (material->Name == name) {
-            index = i;
-            return material;
-        }
-    }
-    index = -1;
-    return nullptr;
-}
-
 int TMainFrm::SelectedMaterialIndex() {
     const QTreeWidgetItem* node = TreeView->currentItem();
     if (!node || !node->parent()) return -1;
-    int index = -1;
-    FindMaterialByName(NodeMaterialName(node), index);
-    return index;
+    return model3ds::FindMaterialIndex(*ModelFile, NodeMaterialName(node));
 }
 
 void TMainFrm::ShowMaterialInfo(const std::string& name) {
-    int index = -1;
-    const model3ds::TMaterial3DS* material = FindMaterialByName(name, index);
-    if (!material) return;
+    const int index = model3ds::FindMaterialIndex(*ModelFile, name);
+    if (index < 0) return;
+    const model3ds::TMaterial3DS* material = ModelFile->MaterialList().GetMaterial(index);
     AmbientColor->SetColor(model3ds::MaterialColorToRGB(material->Ambient));
     DiffuseColorRGB->setText(DisplayText(model3ds::FormatColorText(material->Diffuse)));
     DiffuseColor->SetColor(model3ds::MaterialColorToRGB(material->Diffuse));

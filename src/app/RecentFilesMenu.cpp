@@ -33,11 +33,11 @@ void TMainFrm::MruPopupMenuPopup() {
 }
 
 void TMainFrm::OpenRecentFile(QAction* sender) {
-    if (networkBusy_) return;
+    if (NetworkBusy()) return;
     const qsizetype position = MruPopupMenu->actions().indexOf(sender);
     if (position < 0 || position >= static_cast<qsizetype>(RecentFiles.Entries.size())) return;
     const std::string path = RecentFiles.Entries[static_cast<std::size_t>(position)];
-    OpenChosenFile(path);
+    OpenModelFile(path);
     UpdateCommandStates();
 }
 

@@ -5,14 +5,17 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QTableWidget>
+#include <QTimer>
 
 #include "app/DisplayText.h"
 #include "app/MainFrm.h"
-#include "app/NetworkCommand.h"
+#include "app/RemoteConnection.h"
 #include "app/RemoteGrid.h"
 #include "app/WebAdrFrm.h"
 #include "base/Format.h"
+#include "model3ds/FileKind.h"
 #include "net/FtpClient.h"
+#include "net/HttpClient.h"
 #include "net/ListingRow.h"
 
 namespace app {
@@ -24,30 +27,11 @@ constexpr int kGridRowsAtListing = 5;  // with the header row
 // The raw bytes of the name a row stands for, as the server sent them.
 constexpr int kNameRole = Qt::UserRole;
 
-
-// The kind number of a file name by its extension, -1 for a file that is not opened.
-int DownloadKind(const std::string& name) {
-    const std::size_t dot = name.rfind('.');
-    if (dot == std::string::npos) return -1;
-    std::string extension = name.substr(dot);
-    for (char& c : extension) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    if (extension == ".3ds") return 0;
-    if (extension == ".x") return 1;
-    if (extension == ".xa") return 2;
-    if (extension == ".3da") return 3;
-    return -1;
-}
-
 }  // namespace
 
-void TMainFrm::ConfigureNetworkClients() {
-    net::TFtpClient& ftp = *FtpClient;
-    ftp.Port = 22;
-    ftp.TimeOut = 60000;
-    ftp.ReportLevel = 0;
-    ftp.ProxyPort = 0;
-    ftp.ParseList = true;
-    ftp.Vendor = net::kVendorAutomatic;
+void TMainFrm::BindNetworkEvents() {
+    Remote->OnBusyChange = [this] { NetworkBusyChange(); };
+    net::TFtpClient& ftp = Remote->FtpClient();
     ftp.OnConnect = [this] { FtpClientConnect(); };
     ftp.OnInvalidHost = [this](bool& handled) { FtpClientInvalidHost(handled); };
     ftp.OnStatus = [this](const std::string& text) { FtpClientStatus(text); };
@@ -55,7 +39,22 @@ void TMainFrm::ConfigureNetworkClients() {
     ftp.OnError = [this](int code, const std::string& message) { FtpClientError(code, message); };
     ftp.OnSuccess = [this](int operation) { FtpClientSuccess(operation); };
     ftp.OnListItem = [this](const std::string& line) { FtpClientListItem(line); };
-    ConfigureHttpClient();
+    net::THttpClient& http = Remote->HttpClient();
+    http.OnDisconnect = [this] { HttpClientDisconnect(); };
+    http.OnInvalidHost = [this](bool& handled) { HttpClientInvalidHost(handled); };
+    http.OnStatus = [this](const std::string& text) { HttpClientStatus(text); };
+    http.OnConnectionFailed = [this] { HttpClientConnectionFailed(); };
+    http.OnPacketRecvd = [this] { HttpClientPacketRecvd(); };
+    http.OnSuccess = [this](int command) { HttpClientSuccess(command); };
+    http.OnFailure = [this](int command) { HttpClientFailure(command); };
+}
+
+// While a network command runs, Esc ends it and no other command starts; a
+// close asked for meanwhile happens once it has ended.
+void TMainFrm::NetworkBusyChange() {
+    AbortAction->setEnabled(NetworkBusy());
+    UpdateCommandStates();
+    if (!NetworkBusy() && Remote->CloseRequested()) QTimer::singleShot(0, this, [this] { close(); });
 }
 
 // The panel is named by its text, so a screen reader hears of the new state as a changed name.
@@ -67,57 +66,33 @@ void TMainFrm::SetStatusText(int panel, const QString& text) {
 }
 
 void TMainFrm::OnFindMenu(QAction* sender) {
-    if (sender != fndWeb || networkBusy_) return;
-    if (!FtpClient->Connected()) {
+    if (sender != fndWeb || NetworkBusy()) return;
+    if (!Remote->Connected()) {
         if (WebAdrFrm->exec() != QDialog::Accepted) return;
+        Remote->Session().SetSettings(*WebAdrFrm->Settings());
         Settings.Login = WebAdrFrm->Fields();
     }
-    TNetworkCommand command(*this);
-    WebListRow = 1;
-    net::TFtpClient& ftp = *FtpClient;
-    try {
-        if (!ftp.Connected()) {
-            ftp.Host = WebServerAddress;
-            ftp.Port = WebPort;
-            ftp.TimeOut = WebTimeOut;
-            ftp.UserID = WebUserID;
-            ftp.Password = WebPassword;
-            ftp.Connect();
-        }
-        ftp.ListFolder();
-    } catch (const base::Exception&) {
-        // The failure events have already written the status bar.
-    }
+    Remote->ListFolder();
 }
 
 void TMainFrm::ChangeRemoteFolder(const std::string& folder) {
-    if (networkBusy_) return;
-    if (!FtpClient->Connected()) {
+    if (NetworkBusy()) return;
+    if (!Remote->Connected()) {
         QMessageBox box(QMessageBox::Question, tr("確認"), tr("サーバに接続されていません"),
                         QMessageBox::Ok, this);
         box.exec();
         return;
     }
-    TNetworkCommand command(*this);
-    WebListRow = 1;
-    try {
-        FtpClient->ChangeFolder(folder);
-        FtpClient->ListFolder();
-    } catch (const base::Exception&) {
-        // The failure events have already written the status bar.
-    }
+    Remote->ChangeFolder(folder);
 }
 
 void TMainFrm::GoUpRemoteFolder() {
-    if (WebCurrentPath == "/") WebCurrentPath.clear();
-    const std::size_t slash = WebCurrentPath.rfind('/');
-    if (slash == std::string::npos) return;
-    ChangeRemoteFolder(WebCurrentPath.substr(0, slash + 1));
+    if (const std::optional<std::string> parent = Remote->Session().ParentPath()) ChangeRemoteFolder(*parent);
 }
 
 void TMainFrm::WebListGrigDblClick() {
     UpdateCommandStates();
-    if (networkBusy_) return;
+    if (NetworkBusy()) return;
     const QList<QTableWidgetSelectionRange> ranges = WebListGrig->selectedRanges();
     if (ranges.isEmpty()) return;
     const int row = ranges.front().topRow();
@@ -130,8 +105,8 @@ void TMainFrm::WebListGrigDblClick() {
         return;
     }
     if (bytes.empty()) return;
-    const int kind = DownloadKind(bytes);
-    if (kind >= 0) OpenDownloadedFile(bytes, kind);
+    const model3ds::TFileKind kind = model3ds::FileKindByName(bytes);
+    if (kind != model3ds::TFileKind::Unknown) OpenDownloadedFile(bytes, kind);
 }
 
 void TMainFrm::FtpClientConnect() { SetStatusText(1, tr("Webサーバに接続しました")); }
@@ -147,38 +122,37 @@ void TMainFrm::FtpClientStatus(const std::string& text) { SetStatusText(1, Displ
 
 void TMainFrm::FtpClientError(int code, const std::string& message) {
     SetStatusText(0, DisplayText(base::Format("ErrorNo: %d ErrorMsg: %s", code, message.c_str())));
-    if (FtpClient->Connected()) FtpClient->Disconnect();
+    Remote->Disconnect();
 }
 
 void TMainFrm::FtpClientSuccess(int operation) {
     if (operation == net::kFtpListFolder) WebListGrig->setEnabled(true);
     if (operation == net::kFtpChangeFolder) {
         WebListGrig->setEnabled(true);
-        WebCurrentPath = FtpClient->CurrentFolder();
-        if (WebCurrentPath == "/") WebCurrentPath.clear();
+        Remote->Session().SetCurrentPath(Remote->FtpClient().CurrentFolder());
     }
     UpdateCommandStates();
 }
 
 void TMainFrm::FtpClientListItem(const std::string& line) {
     QTableWidget& grid = *WebListGrig;
-    if (WebListRow == 1) {
+    const int listRow = Remote->NextListRow();
+    if (listRow == 1) {
         grid.setHorizontalHeaderLabels({tr("ファイル名"), tr("サイズ"),
                                         tr("更新日"), tr("種類")});
         grid.clearContents();
         grid.setRowCount(kGridRowsAtListing - 1);
     }
     const net::TRemoteRow row = net::ListingLineToRow(line);
-    SetStatusText(0, DisplayText(base::Format(qUtf8Printable(tr("%d ﾌｧｲﾙを取得しました")), WebListRow)));
-    if (grid.rowCount() < WebListRow) grid.insertRow(grid.rowCount());
-    const int r = WebListRow - 1;
+    SetStatusText(0, DisplayText(base::Format(qUtf8Printable(tr("%d ﾌｧｲﾙを取得しました")), listRow)));
+    if (grid.rowCount() < listRow) grid.insertRow(grid.rowCount());
+    const int r = listRow - 1;
     auto* name = new QTableWidgetItem(DisplayText(row.Name));
     name->setData(kNameRole, QByteArray::fromStdString(row.Name));
     grid.setItem(r, 0, name);
     grid.setItem(r, 1, new QTableWidgetItem(DisplayText(row.SizeText)));
     grid.setItem(r, 2, new QTableWidgetItem(DisplayText(row.DateText)));
     grid.setItem(r, kKindColumn, new QTableWidgetItem(KindText(DisplayText(row.KindText))));
-    ++WebListRow;
 }
 
 }  // namespace app

@@ -6,87 +6,25 @@
 
 #include "app/DisplayText.h"
 #include "app/MainFrm.h"
-#include "app/NetworkCommand.h"
+#include "app/RemoteConnection.h"
 #include "base/Format.h"
 #include "model3ds/OpenModel.h"
 #include "net/HttpClient.h"
-#include "net/HttpRequest.h"
 
 namespace app {
 
-namespace {
-
-enum DownloadKind { kModel = 0, kGeometry = 1, kPackedGeometry = 2, kPackedModel = 3 };
-
-}  // namespace
-
-void TMainFrm::ConfigureHttpClient() {
-    net::THttpClient& http = *HttpClient;
-    http.Port = 0;
-    http.TimeOut = 0;
-    http.ReportLevel = 0;
-    http.Body = "Default.htm";
-    http.Header = "Head.txt";
-    http.InputFileMode = false;
-    http.OutputFileMode = false;
-    http.ProxyPort = 0;
-    http.OnDisconnect = [this] { HttpClientDisconnect(); };
-    http.OnInvalidHost = [this](bool& handled) { HttpClientInvalidHost(handled); };
-    http.OnStatus = [this](const std::string& text) { HttpClientStatus(text); };
-    http.OnConnectionFailed = [this] { HttpClientConnectionFailed(); };
-    http.OnPacketRecvd = [this] { HttpClientPacketRecvd(); };
-    http.OnSuccess = [this](int command) { HttpClientSuccess(command); };
-    http.OnFailure = [this](int command) { HttpClientFailure(command); };
-}
-
-void TMainFrm::OpenDownloadedFile(const std::string& fileName, int kind) {
-    if (networkBusy_) return;
-    if (WebServerAddress.empty()) return;
-    DownloadStream = std::make_unique<base::MemoryStream>();
-    // Folder and file names are escaped: a name may hold spaces, "%", "#" or any other byte.
-    const std::string address =
-        (WebServerAddress.back() != '/'
-             ? "http://" + WebServerAddress + net::PercentEncode("/" + WebHttpFolder + WebCurrentPath, "/")
-             : WebServerAddress) +
-        "/" + net::PercentEncode(fileName);
-    net::THttpClient& http = *HttpClient;
-    http.InputFileMode = false;
-    http.OutputFileMode = false;
-    http.ReportLevel = 2;
-    SetStatusText(0, DisplayText(address));
-    std::vector<std::uint8_t> bytes;
-    {
-        TNetworkCommand command(*this);
-        // Runs however the fetch ends: the connection closed, the client back in
-        // its file modes, the download buffer freed.
-        struct CleanUp {
-            TMainFrm& window;
-            ~CleanUp() {
-                net::THttpClient& client = *window.HttpClient;
-                client.ContentStream = nullptr;
-                if (client.Connected()) client.Disconnect();
-                client.InputFileMode = true;
-                client.OutputFileMode = true;
-                window.DownloadStream.reset();
-            }
-        } cleanUp{*this};
-        http.ContentStream = DownloadStream.get();
-        try {
-            http.Get(address);
-        } catch (const base::Exception&) {
-            if (!abortRequested_) throw;
-            // Ended by the user: a failed fetch, but no error to report.
-            HttpClientFailure(0);
-            return;
-        }
-        bytes = DownloadStream->TakeBytes();
-    }
+void TMainFrm::OpenDownloadedFile(const std::string& fileName, model3ds::TFileKind kind) {
+    if (NetworkBusy()) return;
+    const std::optional<std::string> address = Remote->Session().FileAddress(fileName);
+    if (!address) return;
+    SetStatusText(0, DisplayText(*address));
+    std::vector<std::uint8_t> bytes = Remote->Fetch(*address);
     if (bytes.empty()) return;
-    if (kind == kModel || kind == kPackedModel) {
-        LoadDownloadedModel(std::move(bytes), fileName, address);
+    if (kind == model3ds::TFileKind::Model3DS || kind == model3ds::TFileKind::PackedModel3DS) {
+        LoadDownloadedModel(std::move(bytes), fileName, *address);
         return;
     }
-    base::MemoryStream geometry(kind == kPackedGeometry
+    base::MemoryStream geometry(kind == model3ds::TFileKind::PackedDirectX
                                     ? model3ds::UnpackBytes(std::move(bytes), fileName, model3ds::TUnpackPolicy::AnyOutput)
                                     : std::move(bytes));
     ShowStreamInViewer(geometry);
@@ -111,11 +49,7 @@ void TMainFrm::LoadDownloadedModel(std::vector<std::uint8_t> bytes, const std::s
 void TMainFrm::ShowStreamInViewer(base::MemoryStream& stream, const QString& caption) {
     ResetDisplay(true);
     ModelFile->Clear();
-    stream.Seek(0);
-    CurrentViewer = new viewer::TDraw3DFrm(this, this);
-    CurrentViewer->show();
-    CurrentViewer->LoadModel(stream, caption);
-    ViewerShown = true;
+    OpenViewer(stream, caption);
     UpdateCommandStates();
 }
 
@@ -123,7 +57,7 @@ void TMainFrm::HttpClientStatus(const std::string& text) { SetStatusText(1, Disp
 
 // Without a content length the total is not known: the bytes received are shown with "?" for the rest.
 void TMainFrm::HttpClientPacketRecvd() {
-    const net::THttpClient& http = *HttpClient;
+    const net::THttpClient& http = Remote->HttpClient();
     const long long received = http.BytesReceived;
     const long long expected = http.BytesExpected;
     const std::string text =

@@ -10,25 +10,14 @@
 #include <QTreeWidget>
 
 #include "app/MainFrm.h"
+#include "app/WaitCursor.h"
 #include "viewer/Draw3DFrm.h"
 #include "xexport/ExportPreparation.h"
-#include "xexport/XBinaryWriter.h"
-#include "xexport/XTextWriter.h"
+#include "xexport/WriteModelX.h"
 
 namespace app {
 
 namespace {
-
-// Puts the normal cursor back when the command ends, also when an error ends it.
-class WaitCursor {
-public:
-    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() {
-        while (QApplication::overrideCursor()) QApplication::restoreOverrideCursor();
-    }
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
-};
 
 QString RefusalText(xexport::TExportRefusal refusal) {
     switch (refusal) {
@@ -83,33 +72,24 @@ void TMainFrm::SaveChosenFile(const std::string& path, bool binary) {
         box.exec();
         return;
     }
-    if (binary) {
-        base::MemoryStream stream;
-        if (merged) {
-            xexport::WriteMergedXBinary(*ModelFile, options, path, stream);
-        } else {
-            xexport::WriteMeshXBinary(*ModelFile, options, path, stream, meshIndex);
-        }
-    } else if (merged) {
-        xexport::WriteMergedXText(*ModelFile, options, path, nullptr);
-    } else {
-        xexport::WriteMeshXText(*ModelFile, options, path, nullptr, meshIndex);
-    }
+    xexport::WriteModelX(*ModelFile, options, merged ? xexport::kMergedMeshes : meshIndex,
+                         binary ? xexport::TXForm::Binary : xexport::TXForm::Text, path, nullptr);
 }
 
 void TMainFrm::OnShowMenu(QAction* sender) {
-    if (sender != sDraw3D || ViewerShown || networkBusy_) return;
+    if (sender != sDraw3D || ViewerShown || NetworkBusy()) return;
     int meshIndex = -1;
     const QTreeWidgetItem* node = SelectedMeshNode(meshIndex);
     if (!node || meshIndex < 0) return;
     const QString caption = node->text(0);
-    WaitCursor waiting;
+    TWaitCursor waiting;
     base::MemoryStream stream;
-    if (SelectAllMesh->isChecked()) {
-        xexport::WriteMergedXBinary(*ModelFile, ExportOptions(), "", stream);
-    } else {
-        xexport::WriteMeshXBinary(*ModelFile, ExportOptions(), "", stream, meshIndex);
-    }
+    xexport::WriteModelX(*ModelFile, ExportOptions(), SelectAllMesh->isChecked() ? xexport::kMergedMeshes : meshIndex,
+                         xexport::TXForm::Binary, {}, &stream);
+    OpenViewer(stream, caption);
+}
+
+void TMainFrm::OpenViewer(base::MemoryStream& stream, const QString& caption) {
     stream.Seek(0);
     CurrentViewer = new viewer::TDraw3DFrm(this, this);
     CurrentViewer->show();

@@ -10,7 +10,6 @@
 
 #include <initializer_list>
 
-#include "app/MainFrm.h"
 #include "base/Format.h"
 #include "widgets/FnpNumericEdit.h"
 #include "widgets/HandlerGuard.h"
@@ -29,11 +28,6 @@ constexpr int kCaptionX = 5;
 constexpr int kCaptionDrop = 4;
 constexpr int kButtonWidth = 75;
 constexpr int kButtonHeight = 25;
-
-constexpr int kMillisecondsPerMinute = 60000;
-// The TCP ports a server can listen on.
-constexpr double kLowestPort = 1;
-constexpr double kHighestPort = 65535;
 
 const char* const kAnonymousUser = QT_TRANSLATE_NOOP("app::TWebAdrFrm", "匿名");
 
@@ -58,10 +52,9 @@ void ChainTabOrder(std::initializer_list<QWidget*> widgets) {
 
 }  // namespace
 
-TWebAdrFrm::TWebAdrFrm(TMainFrm& owner)
+TWebAdrFrm::TWebAdrFrm(QWidget& owner)
     : QDialog(&owner, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                          Qt::WindowCloseButtonHint | Qt::WindowStaysOnTopHint),
-      owner_(owner) {
+                          Qt::WindowCloseButtonHint | Qt::WindowStaysOnTopHint) {
     setWindowTitle(tr("Web サーバアドレスの指定"));
     setFixedSize(kClientWidth, kClientHeight);
     CreateServerFields();
@@ -145,22 +138,22 @@ TLoginFields TWebAdrFrm::Fields() const {
 
 void TWebAdrFrm::UseNameComboChange() { PassWordEdit->setEnabled(UseNameCombo->currentText() != tr(kAnonymousUser)); }
 
-// Every check comes before the first write: an incomplete form changes no
-// setting and stays open, without a message.
-void TWebAdrFrm::LoninBtnClick() {
-    if (URLEdit->text().isEmpty() || HttpFolderEdit->text().isEmpty()) return;
-    const double port = PortNo->Value();
-    // Port 0 names no server, nor does a number past the TCP ports, which would wrap to another port.
-    if (port < kLowestPort || port > kHighestPort) return;
+TLoginForm TWebAdrFrm::Form() const {
     const QString user = UseNameCombo->currentText();
-    const bool anonymous = user == tr(kAnonymousUser);
-    if (!anonymous && (user.isEmpty() || PassWordEdit->text().isEmpty())) return;
-    owner_.WebUserID = anonymous ? "anonymous" : user.toStdString();
-    owner_.WebPassword = anonymous ? "PubUsr@" : PassWordEdit->text().toStdString();
-    owner_.WebServerAddress = URLEdit->text().toStdString();
-    owner_.WebHttpFolder = HttpFolderEdit->text().toStdString();
-    owner_.WebPort = static_cast<int>(base::RoundHalfEven(port));
-    owner_.WebTimeOut = TimeOutEdit->Value() * kMillisecondsPerMinute;
+    return {.ServerAddress = URLEdit->text().toStdString(),
+            .Port = PortNo->Value(),
+            .TimeOutMinutes = TimeOutEdit->Value(),
+            .HttpFolder = HttpFolderEdit->text().toStdString(),
+            .User = user.toStdString(),
+            .Anonymous = user == tr(kAnonymousUser),
+            .Password = PassWordEdit->text().toStdString()};
+}
+
+// An incomplete form gives no settings and stays open, without a message.
+void TWebAdrFrm::LoninBtnClick() {
+    const std::optional<TWebSettings> settings = TRemoteSession::LoginSettings(Form());
+    if (!settings) return;
+    settings_ = settings;
     accept();
 }
 

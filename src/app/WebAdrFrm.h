@@ -1,11 +1,13 @@
 #pragma once
 // The server login dialog: the address, port, HTTP folder, time-out, user and
-// password of a remote session. Logging in writes them into the main window's
-// web settings; cancelling writes nothing. The fields keep what was typed
-// between showings.
+// password of a remote session. Logging in gives the session's web settings;
+// cancelling gives none. The fields keep what was typed between showings.
 #include <QCoreApplication>
 #include <QDialog>
 
+#include <optional>
+
+#include "app/RemoteSession.h"
 #include "app/UserSettings.h"
 
 class QComboBox;
@@ -19,18 +21,18 @@ class TSpinEdit;
 
 namespace app {
 
-class TMainFrm;
-
 class TWebAdrFrm : public QDialog {
     Q_DECLARE_TR_FUNCTIONS(app::TWebAdrFrm)
 
 public:
-    explicit TWebAdrFrm(TMainFrm& owner);
+    explicit TWebAdrFrm(QWidget& owner);
 
     // The fields as remembered from an earlier run, and as they stand now; the
     // password is neither.
     void SetFields(const TLoginFields& fields);
     TLoginFields Fields() const;
+    // The settings of the last accepted login; none before the first.
+    const std::optional<TWebSettings>& Settings() const { return settings_; }
 
     // ---- Controls, in tab order ----
     QLineEdit* URLEdit;
@@ -53,8 +55,9 @@ private:
 
     void UseNameComboChange();
     void LoninBtnClick();
+    TLoginForm Form() const;
 
-    TMainFrm& owner_;
+    std::optional<TWebSettings> settings_;
 };
 
 }  // namespace app

@@ -27,6 +27,7 @@
 #include "WindowSupport.h"
 #include "app/ErrorText.h"
 #include "app/MainFrm.h"
+#include "app/RemoteConnection.h"
 #include "app/UiLanguage.h"
 #include "app/WebAdrFrm.h"
 #include "base/Errors.h"
@@ -120,7 +121,7 @@ protected:
         base::WriteFileAtomically(model, bytes.data(), bytes.size());
         window_ = std::make_unique<TMainFrm>(dir_.File("RecentFile.Mru"));
         window_->show();
-        EXPECT_TRUE(windowtest::AnswerMessageBoxes([&] { window_->OpenChosenFile(model); }).empty());
+        EXPECT_TRUE(windowtest::AnswerMessageBoxes([&] { window_->OpenModelFile(model); }).empty());
         window_->UpdateCommandStates();
     }
 
@@ -154,42 +155,43 @@ TEST(UiLanguage, EnglishOnlyWhenNamedBeforeJapanese) {
 // a folder listed and the status bar written by each event of the clients.
 TEST_F(EnglishWindow, NoTextIsJapanese) {
     TMainFrm& w = *window_;
+    const app::TMainFrmControls& ui = w.Controls();
     QStringList texts = TextsOf(&w);
-    w.TreeView->setCurrentItem(w.TreeView->topLevelItem(0));
+    ui.TreeView->setCurrentItem(ui.TreeView->topLevelItem(0));
     texts << TextsOf(&w);
-    EXPECT_FALSE(w.VertexCount->text().isEmpty());
-    w.TreeView->setCurrentItem(w.TreeView->topLevelItem(0)->child(0));
+    EXPECT_FALSE(ui.VertexCount->text().isEmpty());
+    ui.TreeView->setCurrentItem(ui.TreeView->topLevelItem(0)->child(0));
     texts << TextsOf(&w);
-    EXPECT_FALSE(w.DiffuseColorRGB->text().isEmpty());
-    w.TreeView->setCurrentItem(w.TreeView->topLevelItem(0));
-    w.OnShowMenu(w.sDraw3D);
-    ASSERT_FALSE(w.CurrentViewer.isNull());
-    texts << TextsOf(w.CurrentViewer);
-    w.CurrentViewer->close();
+    EXPECT_FALSE(ui.DiffuseColorRGB->text().isEmpty());
+    ui.TreeView->setCurrentItem(ui.TreeView->topLevelItem(0));
+    w.OnShowMenu(ui.sDraw3D);
+    ASSERT_FALSE(ui.CurrentViewer.isNull());
+    texts << TextsOf(ui.CurrentViewer);
+    ui.CurrentViewer->close();
 
-    w.FtpClient->OnListItem("drwxr-xr-x   2 user group     4096 Dec  7 08:10 models");
-    w.FtpClient->OnListItem("-rw-r--r--   1 user group      100 Jan 15  1999 notes");
+    ui.Remote->FtpClient().OnListItem("drwxr-xr-x   2 user group     4096 Dec  7 08:10 models");
+    ui.Remote->FtpClient().OnListItem("-rw-r--r--   1 user group      100 Jan 15  1999 notes");
     texts << TextsOf(&w);
-    EXPECT_FALSE(w.StatusPanels[0]->text().isEmpty());
-    net::THttpClient& http = *w.HttpClient;
+    EXPECT_FALSE(ui.StatusPanels[0]->text().isEmpty());
+    net::THttpClient& http = ui.Remote->HttpClient();
     bool handled = false;
     const std::function<void()> events[] = {
         [&] { http.OnSuccess(0); },          [&] { http.OnFailure(0); },
         [&] { http.OnInvalidHost(handled); }, [&] { http.OnConnectionFailed(); },
         [&] { http.OnDisconnect(); },        [&] { http.OnPacketRecvd(); },
-        [&] { w.FtpClient->OnConnect(); },   [&] { w.FtpClient->OnConnectionFailed(); },
-        [&] { w.FtpClient->OnInvalidHost(handled); },
+        [&] { ui.Remote->FtpClient().OnConnect(); },   [&] { ui.Remote->FtpClient().OnConnectionFailed(); },
+        [&] { ui.Remote->FtpClient().OnInvalidHost(handled); },
     };
     for (const auto& event : events) {
         event();
-        texts << w.StatusPanels[1]->text();
+        texts << ui.StatusPanels[1]->text();
     }
     for (const QString& box : windowtest::AnswerMessageBoxes([&] { w.ChangeRemoteFolder("models"); })) texts << box;
     EXPECT_EQ(Japanese(texts), QStringList());
 }
 
 TEST_F(EnglishWindow, NumberFieldMenuIsEnglish) {
-    widgets::TFnpNumericEdit& field = *window_->WebAdrFrm->PortNo;
+    widgets::TFnpNumericEdit& field = *window_->Controls().WebAdrFrm->PortNo;
     QStringList texts;
     QTimer::singleShot(0, [&] {
         auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
@@ -207,15 +209,16 @@ TEST_F(EnglishWindow, NumberFieldMenuIsEnglish) {
 // control it names or past its box, and a value label holds its text whole.
 TEST_F(EnglishWindow, TextsFitTheirPlaces) {
     TMainFrm& w = *window_;
-    w.TreeView->setCurrentItem(w.TreeView->topLevelItem(0));
+    const app::TMainFrmControls& ui = w.Controls();
+    ui.TreeView->setCurrentItem(ui.TreeView->topLevelItem(0));
     // The controls the forms place, not the parts Qt builds them of.
     QList<QWidget*> widgets;
-    const QWidget* forms[] = {w.TabSheet1, w.MeshBox, w.GroupBox1, w.MaterialBox, w.WebAdrFrm};
+    const QWidget* forms[] = {ui.TabSheet1, ui.MeshBox, ui.GroupBox1, ui.MaterialBox, ui.WebAdrFrm};
     for (const QWidget* form : forms) {
         widgets << form->findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
     }
     for (QWidget* widget : widgets) {
-        if (!widget->isVisibleTo(widget->window()) || widget == w.SetIndipendentVertex || widget == w.CombineMesh) {
+        if (!widget->isVisibleTo(widget->window()) || widget == ui.SetIndipendentVertex || widget == ui.CombineMesh) {
             continue;
         }
         EXPECT_TRUE(widget->parentWidget()->rect().contains(widget->geometry()))
@@ -226,13 +229,13 @@ TEST_F(EnglishWindow, TextsFitTheirPlaces) {
             << label->text().toStdString();
         QWidget* buddy = label->buddy();
         // The opacity field sits inside its caption's blanks on purpose.
-        if (buddy && buddy != w.SpecularCo && buddy->geometry().top() < label->geometry().bottom()) {
+        if (buddy && buddy != ui.SpecularCo && buddy->geometry().top() < label->geometry().bottom()) {
             EXPECT_LE(label->geometry().right(), buddy->geometry().left()) << label->text().toStdString();
         }
     }
-    const QAbstractButton* leftColumn[] = {w.SelectAllMesh, w.SaveMaterial, w.SetTranse};
+    const QAbstractButton* leftColumn[] = {ui.SelectAllMesh, ui.SaveMaterial, ui.SetTranse};
     for (const QAbstractButton* left : leftColumn) {
-        EXPECT_LT(left->geometry().right(), w.EncodeZeroCenter->geometry().left()) << left->text().toStdString();
+        EXPECT_LT(left->geometry().right(), ui.EncodeZeroCenter->geometry().left()) << left->text().toStdString();
     }
 }
 

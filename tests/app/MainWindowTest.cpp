@@ -27,6 +27,7 @@
 #include "WindowSupport.h"
 #include "app/ColorSwatch.h"
 #include "app/MainFrm.h"
+#include "app/RemoteConnection.h"
 #include "base/Stream.h"
 #include "model3ds/Pack3DA.h"
 #include "support/RunProcess.h"
@@ -57,14 +58,14 @@ protected:
     }
 
     void Open(const std::string& path) {
-        EXPECT_TRUE(AnswerMessageBoxes([&] { window_->OpenChosenFile(path); }).empty()) << path;
+        EXPECT_TRUE(AnswerMessageBoxes([&] { window_->OpenModelFile(path); }).empty()) << path;
         window_->UpdateCommandStates();
     }
 
     // The top-level node at position top, or its child at position child.
     void Select(int top, int child = -1) {
-        QTreeWidgetItem* node = window_->TreeView->topLevelItem(top);
-        window_->TreeView->setCurrentItem(child < 0 ? node : node->child(child));
+        QTreeWidgetItem* node = window_->Controls().TreeView->topLevelItem(top);
+        window_->Controls().TreeView->setCurrentItem(child < 0 ? node : node->child(child));
     }
 
     QString Label(QLabel* label) const { return label->text(); }
@@ -83,59 +84,63 @@ protected:
 
 TEST_F(MainWindow, StartsEmptyWithItsControlsAsLaidOut) {
     TMainFrm& w = *window_;
+    const app::TMainFrmControls& ui = w.Controls();
     EXPECT_EQ(w.windowTitle(), kCaption);
     EXPECT_EQ(QApplication::applicationDisplayName(), "Velquor Version 2.1");
     EXPECT_EQ(w.size(), QSize(802, 578));
-    EXPECT_EQ(QFontInfo(w.VertexCount->font()).pixelSize(), 12);
+    EXPECT_EQ(QFontInfo(ui.VertexCount->font()).pixelSize(), 12);
     if (QFontDatabase::hasFamily(QStringLiteral("IPAPGothic"))) {
-        EXPECT_EQ(QFontInfo(w.VertexCount->font()).family(), "IPAPGothic");
+        EXPECT_EQ(QFontInfo(ui.VertexCount->font()).family(), "IPAPGothic");
     }
-    EXPECT_EQ(w.BaseCaption, kCaption);
-    EXPECT_EQ(w.WebHttpFolder, "ximg");
-    EXPECT_EQ(w.WebTimeOut, 60000);
+    EXPECT_EQ(ui.Remote->Session().Settings().HttpFolder, "ximg");
+    EXPECT_EQ(ui.Remote->Session().Settings().TimeOut, 60000);
     const std::pair<QToolButton*, const char*> buttons[] = {
-        {w.bOpen, "ファイルを開く"},      {w.bClose, "ファイルを閉じる"},
-        {w.bSave, "3DXファイルを保存"},   {w.bViewer, "オブジェクトの表示"},
-        {w.bDisConnect, "Webサーバの接続を切る"}, {w.bUpFolder, "前のフォルダに戻る"}};
+        {ui.bOpen, "ファイルを開く"},      {ui.bClose, "ファイルを閉じる"},
+        {ui.bSave, "3DXファイルを保存"},   {ui.bViewer, "オブジェクトの表示"},
+        {ui.bDisConnect, "Webサーバの接続を切る"}, {ui.bUpFolder, "前のフォルダに戻る"}};
     for (const auto& [button, hint] : buttons) {
         EXPECT_EQ(button->toolTip(), QString::fromUtf8(hint));
         EXPECT_EQ(button->accessibleName(), QString::fromUtf8(hint));
     }
-    EXPECT_EQ(w.bOpen->menu(), w.MruPopupMenu);
+    EXPECT_EQ(ui.bOpen->menu(), ui.MruPopupMenu);
     const std::pair<QAction*, const char*> items[] = {
-        {w.tFile, "ﾌｧｲﾙ(&F)"}, {w.fOpen3DS, ".3dsﾌｧｲﾙを開く"}, {w.fCloseFile, "ﾌｧｲﾙを閉じる"},
-        {w.fSaveAsX, ".3dsﾃﾞｰﾀを .Xﾌｧｲﾙとして保存する"}, {w.fSaveXAsText, "ﾃｷｽﾄ形式"},
-        {w.fSaveXAsBinally, "ﾊﾞｲﾅﾘ形式"}, {w.fQuit, "終了"}, {w.tShow, "表示(&V)"},
-        {w.sDraw3D, "選択メッシュの表示"}, {w.tFind, "検索(&S)"}, {w.fndWeb, "Webサーバのリスト"}};
+        {ui.tFile, "ﾌｧｲﾙ(&F)"}, {ui.fOpen3DS, ".3dsﾌｧｲﾙを開く"}, {ui.fCloseFile, "ﾌｧｲﾙを閉じる"},
+        {ui.fSaveAsX, ".3dsﾃﾞｰﾀを .Xﾌｧｲﾙとして保存する"}, {ui.fSaveXAsText, "ﾃｷｽﾄ形式"},
+        {ui.fSaveXAsBinally, "ﾊﾞｲﾅﾘ形式"}, {ui.fQuit, "終了"}, {ui.tShow, "表示(&V)"},
+        {ui.sDraw3D, "選択メッシュの表示"}, {ui.tFind, "検索(&S)"}, {ui.fndWeb, "Webサーバのリスト"}};
     for (const auto& [item, caption] : items) EXPECT_EQ(item->text(), QString::fromUtf8(caption));
     // Fields without text of their own are named by their captions.
-    EXPECT_EQ(w.RefrectCo->accessibleName(), QString::fromUtf8("反射係数の設定"));
-    EXPECT_TRUE(w.SpecularCo->accessibleName().startsWith(QString::fromUtf8("透明度の設定")));
-    EXPECT_EQ(w.DiffuseColor->accessibleName(), QString::fromUtf8("放射色"));
-    EXPECT_EQ(w.AmbientColor->toolTip(), QString::fromUtf8("設定できません"));
-    EXPECT_FALSE(w.AmbientColor->isEnabled());
-    EXPECT_EQ(w.AmbientColorRGB->text(), QString::fromUtf8("現在考慮していません！"));
-    EXPECT_EQ(w.SpecularCo->text(), "100");
-    EXPECT_EQ(w.RefrectCo->text(), "15");
-    EXPECT_EQ(w.DiffuseColor->Color(), 0xFFFFFFu);
-    EXPECT_TRUE(w.SaveMaterial->isChecked() && w.SetTranse->isChecked() && w.EncodeZeroCenter->isChecked());
-    EXPECT_FALSE(w.SelectAllMesh->isChecked());
-    EXPECT_FALSE(w.WebListGrig->isEnabled());
-    EXPECT_EQ(w.WebListGrig->rowCount() + 1, 5);
+    EXPECT_EQ(ui.RefrectCo->accessibleName(), QString::fromUtf8("反射係数の設定"));
+    EXPECT_TRUE(ui.SpecularCo->accessibleName().startsWith(QString::fromUtf8("透明度の設定")));
+    EXPECT_EQ(ui.DiffuseColor->accessibleName(), QString::fromUtf8("放射色"));
+    EXPECT_EQ(ui.AmbientColor->toolTip(), QString::fromUtf8("設定できません"));
+    EXPECT_FALSE(ui.AmbientColor->isEnabled());
+    EXPECT_EQ(ui.AmbientColorRGB->text(), QString::fromUtf8("現在考慮していません！"));
+    EXPECT_EQ(ui.SpecularCo->text(), "100");
+    EXPECT_EQ(ui.RefrectCo->text(), "15");
+    EXPECT_EQ(ui.DiffuseColor->Color(), 0xFFFFFFu);
+    EXPECT_TRUE(ui.SaveMaterial->isChecked() && ui.SetTranse->isChecked() && ui.EncodeZeroCenter->isChecked());
+    EXPECT_FALSE(ui.SelectAllMesh->isChecked());
+    EXPECT_FALSE(ui.WebListGrig->isEnabled());
+    EXPECT_EQ(ui.WebListGrig->rowCount() + 1, 5);
     for (int column = 0; column < 4; ++column) {
-        EXPECT_EQ(w.WebListGrig->columnWidth(column), (std::array{155, 150, 247, 228})[column]);
+        EXPECT_EQ(ui.WebListGrig->columnWidth(column), (std::array{155, 150, 247, 228})[column]);
     }
-    EXPECT_EQ(w.StatusPanels[0]->width(), 400);
-    EXPECT_GE(w.StatusPanels[1]->width(), 150);
+    EXPECT_EQ(ui.StatusPanels[0]->width(), 400);
+    EXPECT_GE(ui.StatusPanels[1]->width(), 150);
     // Every control lies whole inside its parent.
-    for (QWidget* child : w.TabSheet1->findChildren<QWidget*>()) {
-        if (child == w.SetIndipendentVertex || child == w.CombineMesh || !child->isVisible()) continue;
+    for (QWidget* child : ui.TabSheet1->findChildren<QWidget*>()) {
+        if (child == ui.SetIndipendentVertex || child == ui.CombineMesh || !child->isVisible()) continue;
         EXPECT_TRUE(child->parentWidget()->rect().contains(child->geometry())) << child->metaObject()->className();
     }
+    // The caption at start is the one an opened file's name is put before.
+    Open(sample_);
+    EXPECT_EQ(w.windowTitle(), "sample.3ds - " + kCaption);
 }
 
 TEST_F(MainWindow, CommandsFollowModelSelectionAndViewer) {
     TMainFrm& w = *window_;
+    const app::TMainFrmControls& ui = w.Controls();
     struct Step {
         const char* name;
         std::function<void()> action;
@@ -146,46 +151,47 @@ TEST_F(MainWindow, CommandsFollowModelSelectionAndViewer) {
         {"open", [&] { Open(sample_); }, false, true, false, false},
         {"mesh", [&] { Select(0); }, false, true, true, true},
         {"material", [&] { Select(0, 1); }, false, true, true, true},
-        {"viewer", [&] { w.OnToolButton(w.bViewer); }, false, true, true, false},
+        {"viewer", [&] { w.OnToolButton(ui.bViewer); }, false, true, true, false},
         {"second view", [&] {
-             QWidget* first = w.CurrentViewer;
-             w.OnShowMenu(w.sDraw3D);
-             EXPECT_EQ(w.CurrentViewer, first);
+             QWidget* first = ui.CurrentViewer;
+             w.OnShowMenu(ui.sDraw3D);
+             EXPECT_EQ(ui.CurrentViewer, first);
              EXPECT_EQ(first->windowTitle(), QString::fromUtf8("箱"));
          }, false, true, true, false},
-        {"viewer closed", [&] { w.CurrentViewer->close(); }, false, true, true, true},
-        {"close", [&] { w.OnToolButton(w.bClose); }, true, false, false, false},
+        {"viewer closed", [&] { ui.CurrentViewer->close(); }, false, true, true, true},
+        {"close", [&] { w.OnToolButton(ui.bClose); }, true, false, false, false},
     };
     for (const Step& step : steps) {
         SCOPED_TRACE(step.name);
         step.action();
         QTest::qWait(10);
-        EXPECT_EQ(w.bOpen->isEnabled(), step.open);
-        EXPECT_EQ(w.bClose->isEnabled(), step.close);
-        EXPECT_EQ(w.bSave->isEnabled(), step.save);
-        EXPECT_EQ(w.bViewer->isEnabled(), step.view);
-        w.OnTopMenu(w.tFile);
-        w.OnTopMenu(w.tShow);
-        EXPECT_EQ(w.fOpen3DS->isEnabled(), step.open);
-        EXPECT_EQ(w.fCloseFile->isEnabled(), step.close);
-        EXPECT_EQ(w.fSaveAsX->isEnabled() && w.fSaveXAsText->isEnabled() && w.fSaveXAsBinally->isEnabled(),
+        EXPECT_EQ(ui.bOpen->isEnabled(), step.open);
+        EXPECT_EQ(ui.bClose->isEnabled(), step.close);
+        EXPECT_EQ(ui.bSave->isEnabled(), step.save);
+        EXPECT_EQ(ui.bViewer->isEnabled(), step.view);
+        w.OnTopMenu(ui.tFile);
+        w.OnTopMenu(ui.tShow);
+        EXPECT_EQ(ui.fOpen3DS->isEnabled(), step.open);
+        EXPECT_EQ(ui.fCloseFile->isEnabled(), step.close);
+        EXPECT_EQ(ui.fSaveAsX->isEnabled() && ui.fSaveXAsText->isEnabled() && ui.fSaveXAsBinally->isEnabled(),
                   step.save);
-        EXPECT_EQ(w.sDraw3D->isEnabled(), step.view);
-        EXPECT_FALSE(w.bDisConnect->isEnabled() || w.bUpFolder->isEnabled());
+        EXPECT_EQ(ui.sDraw3D->isEnabled(), step.view);
+        EXPECT_FALSE(ui.bDisConnect->isEnabled() || ui.bUpFolder->isEnabled());
     }
-    EXPECT_TRUE(w.CurrentViewer.isNull());
+    EXPECT_TRUE(ui.CurrentViewer.isNull());
 }
 
 TEST_F(MainWindow, OpenedModelsShowTheirMeshesAndMaterials) {
     for (const std::string& path : {sample_, dir_.File("SAMPLE.3DA")}) {
         SCOPED_TRACE(path);
         TMainFrm w(dir_.File("other.Mru"));
+        const app::TMainFrmControls& ui = w.Controls();
         window_.reset();
-        auto& tree = *w.TreeView;
-        EXPECT_TRUE(AnswerMessageBoxes([&] { w.OpenChosenFile(path); }).empty());
+        auto& tree = *ui.TreeView;
+        EXPECT_TRUE(AnswerMessageBoxes([&] { w.OpenModelFile(path); }).empty());
         const QString fileName = QString::fromStdString(std::filesystem::path(path).filename().string());
         EXPECT_EQ(w.windowTitle(), fileName + " - " + kCaption);
-        EXPECT_EQ(w.MeshCount->text(), QString::fromUtf8("3 個"));
+        EXPECT_EQ(ui.MeshCount->text(), QString::fromUtf8("3 個"));
         // The unnamed mesh has no node, and the node after it still stands for the mesh it names.
         ASSERT_EQ(tree.topLevelItemCount(), 2);
         EXPECT_EQ(tree.topLevelItem(0)->text(0), QString::fromUtf8("箱"));
@@ -195,25 +201,25 @@ TEST_F(MainWindow, OpenedModelsShowTheirMeshesAndMaterials) {
         EXPECT_EQ(tree.currentItem(), nullptr);
 
         tree.setCurrentItem(tree.topLevelItem(1));
-        EXPECT_EQ(w.VertexCount->text(), QString::fromUtf8("1 頂点"));
-        EXPECT_EQ(w.MaxCoord->text(), "X:5.000000 Y:5.000000 Z:5.000000");
+        EXPECT_EQ(ui.VertexCount->text(), QString::fromUtf8("1 頂点"));
+        EXPECT_EQ(ui.MaxCoord->text(), "X:5.000000 Y:5.000000 Z:5.000000");
         tree.setCurrentItem(tree.topLevelItem(0));
-        EXPECT_EQ(w.VertexCount->text(), QString::fromUtf8("4 頂点"));
-        EXPECT_EQ(w.FaceCount->text(), QString::fromUtf8("2 面"));
-        EXPECT_EQ(w.TextureCoords->text(), QString::fromUtf8("3 Texture 座標系"));
-        EXPECT_EQ(w.MaterialCount->text(), QString::fromUtf8("2 個"));
-        EXPECT_EQ(w.MaxCoord->text(), "X:1.000000 Y:1.000000 Z:0.500000");
-        EXPECT_EQ(w.MinCoord->text(), "X:0.000000 Y:-1.000000 Z:0.000000");
+        EXPECT_EQ(ui.VertexCount->text(), QString::fromUtf8("4 頂点"));
+        EXPECT_EQ(ui.FaceCount->text(), QString::fromUtf8("2 面"));
+        EXPECT_EQ(ui.TextureCoords->text(), QString::fromUtf8("3 Texture 座標系"));
+        EXPECT_EQ(ui.MaterialCount->text(), QString::fromUtf8("2 個"));
+        EXPECT_EQ(ui.MaxCoord->text(), "X:1.000000 Y:1.000000 Z:0.500000");
+        EXPECT_EQ(ui.MinCoord->text(), "X:0.000000 Y:-1.000000 Z:0.000000");
 
         // A material keeps the mesh figures and shows its own.
         tree.setCurrentItem(tree.topLevelItem(0)->child(0));
-        EXPECT_EQ(w.VertexCount->text(), QString::fromUtf8("4 頂点"));
-        EXPECT_EQ(w.DiffuseColorRGB->text(), "R: 255; G: 128; B: 0");
-        EXPECT_EQ(w.DiffuseColor->Color(), 33023u);
-        EXPECT_EQ(w.SpeculerColorRGB->text(), "R: 0; G: 0; B: 255");
-        EXPECT_EQ(w.SelfIlluminate->text(), "35 %");
-        EXPECT_EQ(w.SpecularCo->text(), "100");
-        EXPECT_EQ(w.RefrectCo->text(), "15");
+        EXPECT_EQ(ui.VertexCount->text(), QString::fromUtf8("4 頂点"));
+        EXPECT_EQ(ui.DiffuseColorRGB->text(), "R: 255; G: 128; B: 0");
+        EXPECT_EQ(ui.DiffuseColor->Color(), 33023u);
+        EXPECT_EQ(ui.SpeculerColorRGB->text(), "R: 0; G: 0; B: 255");
+        EXPECT_EQ(ui.SelfIlluminate->text(), "35 %");
+        EXPECT_EQ(ui.SpecularCo->text(), "100");
+        EXPECT_EQ(ui.RefrectCo->text(), "15");
     }
 }
 
@@ -231,15 +237,17 @@ TEST_F(MainWindow, SharedModelsOpenPlainAndPacked) {
         for (const std::string& path : {plain, packed}) {
             SCOPED_TRACE(path);
             TMainFrm w(dir_.File("other.Mru"));
-            EXPECT_TRUE(AnswerMessageBoxes([&] { w.OpenChosenFile(path); }).empty());
-            EXPECT_EQ(w.TreeView->topLevelItemCount(), named);
-            EXPECT_EQ(w.MeshCount->text(), QString::fromUtf8("%1 個").arg(model.ObjectList().MeshTotal()));
+            const app::TMainFrmControls& ui = w.Controls();
+            EXPECT_TRUE(AnswerMessageBoxes([&] { w.OpenModelFile(path); }).empty());
+            EXPECT_EQ(ui.TreeView->topLevelItemCount(), named);
+            EXPECT_EQ(ui.MeshCount->text(), QString::fromUtf8("%1 個").arg(model.ObjectList().MeshTotal()));
         }
     }
 }
 
 TEST_F(MainWindow, FailedOpensAreReportedAndTheProgramGoesOn) {
     TMainFrm& w = *window_;
+    const app::TMainFrmControls& ui = w.Controls();
     SaveFile(dir_.File("materials.3ds"), testsupport::BuildModel({}, {{.name = "Only"}}));
     SaveFile(dir_.File("nothing.3da"), {0x53, 0x48, 0x01, 0x20, 0xFF});
     testsupport::Writer3DS damaged;
@@ -265,33 +273,35 @@ TEST_F(MainWindow, FailedOpensAreReportedAndTheProgramGoesOn) {
     std::filesystem::create_directory(dir_.File("folder.3ds"));
     ASSERT_EQ(::mkfifo(dir_.File("fifo.3ds").c_str(), 0600), 0);
     for (const Case& c : cases) {
-        const auto texts = AnswerMessageBoxes([&] { QTimer::singleShot(0, [&] { w.OpenChosenFile(c.path); }); });
+        const auto texts = AnswerMessageBoxes([&] { QTimer::singleShot(0, [&] { w.OpenModelFile(c.path); }); });
         EXPECT_EQ(texts, std::vector<QString>{c.message});
-        EXPECT_EQ(w.TreeView->topLevelItemCount(), 0);
+        EXPECT_EQ(ui.TreeView->topLevelItemCount(), 0);
         EXPECT_EQ(w.windowTitle(), kCaption);
     }
-    EXPECT_TRUE(w.RecentFiles.Entries.empty());
+    EXPECT_TRUE(ui.RecentFiles.Entries.empty());
     Open(sample_);
-    EXPECT_EQ(w.TreeView->topLevelItemCount(), 2);
+    EXPECT_EQ(ui.TreeView->topLevelItemCount(), 2);
 }
 
 TEST_F(MainWindow, CloseEmptiesTheBrowserButKeepsTheCaption) {
     TMainFrm& w = *window_;
+    const app::TMainFrmControls& ui = w.Controls();
     Open(sample_);
     Select(0, 0);
-    w.OnFileMenu(w.fCloseFile);
-    EXPECT_EQ(w.TreeView->topLevelItemCount(), 0);
-    for (QLabel* label : {w.MeshCount, w.VertexCount, w.MaxCoord, w.DiffuseColorRGB, w.SelfIlluminate}) {
+    w.OnFileMenu(ui.fCloseFile);
+    EXPECT_EQ(ui.TreeView->topLevelItemCount(), 0);
+    for (QLabel* label : {ui.MeshCount, ui.VertexCount, ui.MaxCoord, ui.DiffuseColorRGB, ui.SelfIlluminate}) {
         EXPECT_TRUE(label->text().isEmpty());
     }
-    EXPECT_EQ(w.DiffuseColor->Color(), 0xFFFFFFu);
-    EXPECT_EQ(w.SpecularCo->text(), "100");
-    EXPECT_EQ(w.RefrectCo->text(), "15");
+    EXPECT_EQ(ui.DiffuseColor->Color(), 0xFFFFFFu);
+    EXPECT_EQ(ui.SpecularCo->text(), "100");
+    EXPECT_EQ(ui.RefrectCo->text(), "15");
     EXPECT_EQ(w.windowTitle(), "sample.3ds - " + kCaption);
 }
 
 TEST_F(MainWindow, SavedFilesMatchTheConverter) {
     TMainFrm& w = *window_;
+    const app::TMainFrmControls& ui = w.Controls();
     Open(sample_);
     struct Case {
         bool binary, merged;
@@ -300,24 +310,24 @@ TEST_F(MainWindow, SavedFilesMatchTheConverter) {
         std::vector<std::string> arguments;
     };
     const Case cases[] = {
-        {false, false, w.EncodeZeroCenter, true, true, {}},
-        {true, false, w.EncodeZeroLeft, true, true, {"-b", "--origin", "min"}},
-        {false, false, w.NotEncode, false, true, {"--origin", "keep", "--no-materials"}},
-        {true, false, w.EncodeZeroCenter, true, false, {"-b", "--ignore-opacity"}},
-        {false, true, w.EncodeZeroCenter, true, true, {"-m"}},
-        {true, true, w.EncodeZeroCenter, false, true, {"-b", "-m", "--no-materials"}},
+        {false, false, ui.EncodeZeroCenter, true, true, {}},
+        {true, false, ui.EncodeZeroLeft, true, true, {"-b", "--origin", "min"}},
+        {false, false, ui.NotEncode, false, true, {"--origin", "keep", "--no-materials"}},
+        {true, false, ui.EncodeZeroCenter, true, false, {"-b", "--ignore-opacity"}},
+        {false, true, ui.EncodeZeroCenter, true, true, {"-m"}},
+        {true, true, ui.EncodeZeroCenter, false, true, {"-b", "-m", "--no-materials"}},
     };
     // Edits made in the window reach every later export.
     Select(0, 0);
-    w.SpecularCo->lineEdit()->setText("40");
-    w.RefrectCo->lineEdit()->setText("30");
+    ui.SpecularCo->lineEdit()->setText("40");
+    ui.RefrectCo->lineEdit()->setText("30");
     const std::vector<std::string> edits = {"--opacity", "Red=40", "--power", "Red=30"};
     for (const Case& c : cases) {
         const std::string target = dir_.File("window.x");
         c.origin->setChecked(true);
-        w.SelectAllMesh->setChecked(c.merged);
-        w.SaveMaterial->setChecked(c.materials);
-        w.SetTranse->setChecked(c.opacity);
+        ui.SelectAllMesh->setChecked(c.merged);
+        ui.SaveMaterial->setChecked(c.materials);
+        ui.SetTranse->setChecked(c.opacity);
         w.SaveChosenFile(target, c.binary);
         std::vector<std::string> arguments = edits;
         arguments.insert(arguments.end(), c.arguments.begin(), c.arguments.end());
@@ -330,81 +340,84 @@ TEST_F(MainWindow, SavedFilesMatchTheConverter) {
 
 TEST_F(MainWindow, SaveButtonProposesTheMeshNameAndWritesBinary) {
     TMainFrm& w = *window_;
+    const app::TMainFrmControls& ui = w.Controls();
     Open(sample_);
     Select(1);
     const QString target = QString::fromStdString(dir_.File("chosen.x"));
     // "立方体" has a vertex but no face: a file readers refuse is not written.
-    const auto refused = windowtest::RunAnswering([&] { w.OnToolButton(w.bSave); }, target);
+    const auto refused = windowtest::RunAnswering([&] { w.OnToolButton(ui.bSave); }, target);
     EXPECT_EQ(QFileInfo(refused.proposed).fileName(), QString::fromUtf8("立方体.x"));
     EXPECT_EQ(refused.boxTexts, std::vector<QString>{QString::fromUtf8("このメッシュには面がないため保存できません")});
     EXPECT_FALSE(QFileInfo::exists(target));
     Select(0);
-    const auto answers = windowtest::RunAnswering([&] { w.OnToolButton(w.bSave); }, target);
+    const auto answers = windowtest::RunAnswering([&] { w.OnToolButton(ui.bSave); }, target);
     EXPECT_TRUE(answers.boxTexts.empty());
     EXPECT_EQ(QFileInfo(answers.proposed).fileName(), QString::fromUtf8("箱.x"));
     EXPECT_EQ(ReadFile(target.toStdString()).substr(0, 16), "xof 0303bin 0032");
     // A material node proposes its mesh, also when all meshes are merged.
     Select(0, 1);
-    w.SelectAllMesh->click();
+    ui.SelectAllMesh->click();
     const QString text = QString::fromStdString(dir_.File("text.x"));
-    EXPECT_EQ(QFileInfo(windowtest::RunAnswering([&] { w.OnFileMenu(w.fSaveXAsText); }, text).proposed).fileName(),
+    EXPECT_EQ(QFileInfo(windowtest::RunAnswering([&] { w.OnFileMenu(ui.fSaveXAsText); }, text).proposed).fileName(),
               QString::fromUtf8("箱.x"));
     EXPECT_EQ(ReadFile(text.toStdString()).substr(0, 16), "xof 0303txt 0032");
 }
 
 TEST_F(MainWindow, MaterialFieldsAndColoursEditTheSelectedMaterial) {
     TMainFrm& w = *window_;
+    const app::TMainFrmControls& ui = w.Controls();
     Open(sample_);
-    model3ds::TMaterial3DS& red = *w.ModelFile->MaterialList().GetMaterial(0);
+    model3ds::TMaterial3DS& red = *ui.ModelFile->MaterialList().GetMaterial(0);
     // Showing a material stores the shown values back when the fields change.
     red.Opacity = 0.05f;
     red.SpecularPower = 80;
     Select(0, 0);
-    EXPECT_EQ(w.SpecularCo->text(), "10");
-    EXPECT_EQ(w.RefrectCo->text(), "50");
+    EXPECT_EQ(ui.SpecularCo->text(), "10");
+    EXPECT_EQ(ui.RefrectCo->text(), "50");
     EXPECT_FLOAT_EQ(red.Opacity, 0.10f);
     EXPECT_FLOAT_EQ(red.SpecularPower, 50);
 
     // Typed text out of range stays until the field loses the focus; the material never leaves the range.
-    w.SpecularCo->lineEdit()->selectAll();
-    QTest::keyClicks(w.SpecularCo, "2x00");
-    EXPECT_EQ(w.SpecularCo->text(), "200");
+    ui.SpecularCo->lineEdit()->selectAll();
+    QTest::keyClicks(ui.SpecularCo, "2x00");
+    EXPECT_EQ(ui.SpecularCo->text(), "200");
     EXPECT_FLOAT_EQ(red.Opacity, 1.0f);
     QFocusEvent focusOut(QEvent::FocusOut);
-    QApplication::sendEvent(w.SpecularCo, &focusOut);
-    EXPECT_EQ(w.SpecularCo->text(), "100");
-    w.RefrectCo->lineEdit()->clear();
+    QApplication::sendEvent(ui.SpecularCo, &focusOut);
+    EXPECT_EQ(ui.SpecularCo->text(), "100");
+    ui.RefrectCo->lineEdit()->clear();
     EXPECT_FLOAT_EQ(red.SpecularPower, 0);
-    QTest::keyClick(w.RefrectCo, Qt::Key_Up);
+    QTest::keyClick(ui.RefrectCo, Qt::Key_Up);
     EXPECT_FLOAT_EQ(red.SpecularPower, 5);
 
     // A colour chosen in the dialog replaces the diffuse colour of the one record both nodes name.
     QTimer::singleShot(0, [&] {
-        w.ColorDialog->setCurrentColor(Qt::red);
-        w.ColorDialog->accept();
+        ui.ColorDialog->setCurrentColor(Qt::red);
+        ui.ColorDialog->accept();
     });
-    w.DiffuseColor->OnClick();
-    EXPECT_EQ(w.DiffuseColorRGB->text(), "R: 255; G: 0; B: 0");
+    ui.DiffuseColor->OnClick();
+    EXPECT_EQ(ui.DiffuseColorRGB->text(), "R: 255; G: 0; B: 0");
     EXPECT_EQ(red.Diffuse.r, 1.0f);
     EXPECT_EQ(red.Diffuse.g, 0.0f);
-    QTimer::singleShot(0, [&] { w.ColorDialog->reject(); });
-    w.SpeculerColor->OnClick();
-    EXPECT_EQ(w.SpeculerColorRGB->text(), "R: 0; G: 0; B: 255");
+    QTimer::singleShot(0, [&] { ui.ColorDialog->reject(); });
+    ui.SpeculerColor->OnClick();
+    EXPECT_EQ(ui.SpeculerColorRGB->text(), "R: 0; G: 0; B: 255");
 
     // With a mesh node selected the fields change no material.
     Select(0);
-    w.SpecularCo->lineEdit()->setText("55");
+    ui.SpecularCo->lineEdit()->setText("55");
     EXPECT_FLOAT_EQ(red.Opacity, 1.0f);
 }
 
 TEST_F(MainWindow, MergingAllMeshesSelectsUnchangedCoordinates) {
     TMainFrm& w = *window_;
-    w.EncodeZeroLeft->setChecked(true);
-    w.SelectAllMesh->click();
-    EXPECT_TRUE(w.NotEncode->isChecked());
-    EXPECT_FALSE(w.EncodeZeroLeft->isChecked());
-    w.SelectAllMesh->click();
-    EXPECT_FALSE(w.NotEncode->isChecked() || w.EncodeZeroLeft->isChecked() || w.EncodeZeroCenter->isChecked());
+    const app::TMainFrmControls& ui = w.Controls();
+    ui.EncodeZeroLeft->setChecked(true);
+    ui.SelectAllMesh->click();
+    EXPECT_TRUE(ui.NotEncode->isChecked());
+    EXPECT_FALSE(ui.EncodeZeroLeft->isChecked());
+    ui.SelectAllMesh->click();
+    EXPECT_FALSE(ui.NotEncode->isChecked() || ui.EncodeZeroLeft->isChecked() || ui.EncodeZeroCenter->isChecked());
 }
 
 TEST_F(MainWindow, RecentFilesAreKeptAcrossARestart) {
@@ -420,19 +433,20 @@ TEST_F(MainWindow, RecentFilesAreKeptAcrossARestart) {
     base::WriteFileAtomically(list, text.data(), text.size());
     window_ = std::make_unique<TMainFrm>(list);
     TMainFrm& w = *window_;
-    EXPECT_EQ(w.RecentFiles.Entries.size(), 9u);
-    emit w.MruPopupMenu->aboutToShow();
-    ASSERT_EQ(w.MruPopupMenu->actions().size(), 7);
-    EXPECT_EQ(w.MruPopupMenu->actions().at(1)->text().toStdString(), paths[1]);
+    const app::TMainFrmControls& ui = w.Controls();
+    EXPECT_EQ(ui.RecentFiles.Entries.size(), 9u);
+    emit ui.MruPopupMenu->aboutToShow();
+    ASSERT_EQ(ui.MruPopupMenu->actions().size(), 7);
+    EXPECT_EQ(ui.MruPopupMenu->actions().at(1)->text().toStdString(), paths[1]);
 
     // Opening from the list, then new files, one of them again in other capitals.
-    w.MruPopupMenu->actions().at(2)->trigger();
+    ui.MruPopupMenu->actions().at(2)->trigger();
     EXPECT_EQ(w.windowTitle(), "m2.3ds - " + kCaption);
     for (int i = 7; i < 13; ++i) {
-        w.OnFileMenu(w.fCloseFile);
+        w.OnFileMenu(ui.fCloseFile);
         Open(paths[i]);
     }
-    w.OnFileMenu(w.fCloseFile);
+    w.OnFileMenu(ui.fCloseFile);
     std::string upper = paths[12];
     upper.replace(upper.size() - 3, 3, "3DS");
     std::filesystem::copy_file(paths[12], upper);
@@ -441,7 +455,7 @@ TEST_F(MainWindow, RecentFilesAreKeptAcrossARestart) {
 
     std::vector<std::string> expected(paths.begin() + 3, paths.end());
     TMainFrm restarted(list);
-    EXPECT_EQ(restarted.RecentFiles.Entries, expected);
+    EXPECT_EQ(restarted.Controls().RecentFiles.Entries, expected);
     EXPECT_EQ(ReadFile(list).substr(0, paths[3].size() + 2), paths[3] + "\r\n");
 }
 
@@ -451,8 +465,9 @@ TEST_F(MainWindow, UnusableRecentFilesListIsSkipped) {
     ASSERT_EQ(::mkfifo(dir_.File("fifo").c_str(), 0600), 0);
     for (const char* name : {"folder", "fifo"}) {
         TMainFrm w(dir_.File(name));
+        const app::TMainFrmControls& ui = w.Controls();
         w.show();
-        EXPECT_TRUE(w.RecentFiles.Entries.empty()) << name;
+        EXPECT_TRUE(ui.RecentFiles.Entries.empty()) << name;
         EXPECT_EQ(w.windowTitle(), kCaption) << name;
     }
 }
@@ -460,32 +475,37 @@ TEST_F(MainWindow, UnusableRecentFilesListIsSkipped) {
 // An error raised in a handler connected to a signal is shown and ends there: the
 // signal's sender returns normally.
 TEST_F(MainWindow, ReaderErrorInAConnectedHandlerIsShown) {
-    TMainFrm& w = *window_;
     testsupport::Writer3DS damaged;
     damaged.Begin(0x4D4D);
     damaged.Header(0x3D3D, 3);
     damaged.End();
     damaged.SaveToFile(dir_.File("damaged.3ds"));
-    w.RecentFiles.Entries = {dir_.File("damaged.3ds")};
-    emit w.MruPopupMenu->aboutToShow();
-    ASSERT_EQ(w.MruPopupMenu->actions().size(), 1);
-    const auto texts = AnswerMessageBoxes([&] { w.MruPopupMenu->actions().at(0)->trigger(); });
+    const std::string list = dir_.File("damaged.3ds") + "\r\n";
+    base::WriteFileAtomically(dir_.File("RecentFile.Mru"), list.data(), list.size());
+    window_ = std::make_unique<TMainFrm>(dir_.File("RecentFile.Mru"));
+    TMainFrm& w = *window_;
+    const app::TMainFrmControls& ui = w.Controls();
+    emit ui.MruPopupMenu->aboutToShow();
+    ASSERT_EQ(ui.MruPopupMenu->actions().size(), 1);
+    const auto texts = AnswerMessageBoxes([&] { ui.MruPopupMenu->actions().at(0)->trigger(); });
     EXPECT_EQ(texts, std::vector<QString>{"An invalid Chunk structure was encountered while reading\n"
                                           "the database. Usually caused by a corrupt database or file."});
-    EXPECT_EQ(w.TreeView->topLevelItemCount(), 0);
+    EXPECT_EQ(ui.TreeView->topLevelItemCount(), 0);
 }
 
 // The open dialog reads its folder when it is made, so it is made when first used.
 TEST_F(MainWindow, OpenDialogIsMadeWhenFirstUsed) {
     TMainFrm& w = *window_;
-    EXPECT_EQ(w.OpenDialog, nullptr);
-    windowtest::RunAnswering([&] { w.OnFileMenu(w.fOpen3DS); }, QString::fromStdString(sample_));
-    ASSERT_NE(w.OpenDialog, nullptr);
-    EXPECT_EQ(w.TreeView->topLevelItemCount(), 2);
+    const app::TMainFrmControls& ui = w.Controls();
+    EXPECT_EQ(ui.OpenDialog, nullptr);
+    windowtest::RunAnswering([&] { w.OnFileMenu(ui.fOpen3DS); }, QString::fromStdString(sample_));
+    ASSERT_NE(ui.OpenDialog, nullptr);
+    EXPECT_EQ(ui.TreeView->topLevelItemCount(), 2);
 }
 
 TEST_F(MainWindow, DroppedModelFileOpens) {
     TMainFrm& w = *window_;
+    const app::TMainFrmControls& ui = w.Controls();
     QMimeData data;
     data.setUrls({QUrl::fromLocalFile(QString::fromStdString(sample_))});
     QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
@@ -493,7 +513,7 @@ TEST_F(MainWindow, DroppedModelFileOpens) {
     EXPECT_TRUE(enter.isAccepted());
     QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(&w, &drop);
-    EXPECT_EQ(w.TreeView->topLevelItemCount(), 2);
+    EXPECT_EQ(ui.TreeView->topLevelItemCount(), 2);
     // With a model loaded, nothing more is taken.
     QDragEnterEvent again(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
     again.setAccepted(false);
@@ -523,10 +543,11 @@ TEST_F(MainWindow, LongCornerNumbersWrapInsideTheMeshBox) {
         const std::string path = dir_.File(std::string(c.name) + ".3ds");
         SaveFile(path, testsupport::BuildModel({mesh}));
         TMainFrm w(dir_.File("other.Mru"));
+        const app::TMainFrmControls& ui = w.Controls();
         w.show();
-        EXPECT_TRUE(AnswerMessageBoxes([&] { w.OpenChosenFile(path); }).empty());
-        w.TreeView->setCurrentItem(w.TreeView->topLevelItem(0));
-        for (QLabel* corner : {w.MaxCoord, w.MinCoord}) {
+        EXPECT_TRUE(AnswerMessageBoxes([&] { w.OpenModelFile(path); }).empty());
+        ui.TreeView->setCurrentItem(ui.TreeView->topLevelItem(0));
+        for (QLabel* corner : {ui.MaxCoord, ui.MinCoord}) {
             const QStringList numbers = QString(corner->text()).replace(QChar::LineSeparator, u' ').split(' ');
             ASSERT_EQ(numbers.size(), 3) << corner->text().toStdString();
             EXPECT_TRUE(numbers[0].startsWith("X:") && numbers[0].endsWith(".000000"));
@@ -546,8 +567,8 @@ TEST_F(MainWindow, LongCornerNumbersWrapInsideTheMeshBox) {
             }
             layout.endLayout();
             EXPECT_LE(metrics.boundingRect(area, Qt::TextWordWrap, corner->text()).height(), area.height());
-            EXPECT_TRUE(w.MeshBox->contentsRect().contains(corner->geometry()));
-            EXPECT_EQ(QFontInfo(corner->font()).pixelSize() < QFontInfo(w.MeshBox->font()).pixelSize() - 2, c.shrinks);
+            EXPECT_TRUE(ui.MeshBox->contentsRect().contains(corner->geometry()));
+            EXPECT_EQ(QFontInfo(corner->font()).pixelSize() < QFontInfo(ui.MeshBox->font()).pixelSize() - 2, c.shrinks);
         }
     }
 }

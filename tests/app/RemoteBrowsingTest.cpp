@@ -21,6 +21,7 @@
 
 #include "WindowSupport.h"
 #include "app/MainFrm.h"
+#include "app/RemoteConnection.h"
 #include "app/WebAdrFrm.h"
 #include "base/Stream.h"
 #include "model3ds/Pack3DA.h"
@@ -56,7 +57,7 @@ void FillModelFolder(const testsupport::TempDir& dir) {
 // Fills the login dialog when it shows and presses its login button.
 void AnswerLogin(TMainFrm& window, int port, const QString& user, const QString& password) {
     QTimer::singleShot(0, [=, &window] {
-        app::TWebAdrFrm* dialog = window.WebAdrFrm;
+        app::TWebAdrFrm* dialog = window.Controls().WebAdrFrm;
         ASSERT_EQ(QApplication::activeModalWidget(), dialog);
         dialog->URLEdit->setText("127.0.0.1");
         dialog->PortNo->SetValue(port);
@@ -67,7 +68,9 @@ void AnswerLogin(TMainFrm& window, int port, const QString& user, const QString&
     });
 }
 
-std::string Status(const TMainFrm& window, int panel) { return window.StatusPanels[panel]->text().toStdString(); }
+std::string Status(const TMainFrm& window, int panel) {
+    return window.Controls().StatusPanels[panel]->text().toStdString();
+}
 
 int RowNamed(const QTableWidget& grid, const QString& name) {
     for (int row = 0; row < grid.rowCount(); ++row) {
@@ -78,9 +81,9 @@ int RowNamed(const QTableWidget& grid, const QString& name) {
 
 // Double-clicks the grid row of that name; returns the texts of the message boxes it opened.
 std::vector<QString> DoubleClick(TMainFrm& window, const QString& name) {
-    const int row = RowNamed(*window.WebListGrig, name);
+    const int row = RowNamed(*window.Controls().WebListGrig, name);
     EXPECT_GE(row, 0) << name.toStdString();
-    window.WebListGrig->selectRow(row);
+    window.Controls().WebListGrig->selectRow(row);
     return windowtest::AnswerMessageBoxes([&] { QTimer::singleShot(0, [&] { window.WebListGrigDblClick(); }); });
 }
 
@@ -103,67 +106,68 @@ TEST(RemoteBrowsing, LogInWalkFoldersAndOpenEveryKind) {
     std::optional<nettest::ServerProcess> server = StartModelServer(dir);
     if (!server) GTEST_SKIP() << "the model server could not start: HTTP needs port 80 (root or CAP_NET_BIND_SERVICE)";
     TMainFrm w(dir.File("RecentFile.Mru"));
+    const app::TMainFrmControls& ui = w.Controls();
     w.show();
 
     AnswerLogin(w, server->Port(), QString::fromUtf8("匿名"), QString());
-    EXPECT_TRUE(windowtest::AnswerMessageBoxes([&] { w.OnFindMenu(w.fndWeb); }).empty());
-    EXPECT_EQ(w.WebPort, server->Port());
-    EXPECT_EQ(w.WebUserID, "anonymous");
-    EXPECT_EQ(w.WebPassword, "PubUsr@");
+    EXPECT_TRUE(windowtest::AnswerMessageBoxes([&] { w.OnFindMenu(ui.fndWeb); }).empty());
+    EXPECT_EQ(ui.Remote->Session().Settings().Port, server->Port());
+    EXPECT_EQ(ui.Remote->Session().Settings().UserID, "anonymous");
+    EXPECT_EQ(ui.Remote->Session().Settings().Password, "PubUsr@");
     EXPECT_EQ(Status(w, 1), "Webサーバに接続しました");
     EXPECT_EQ(Status(w, 0), "4 ﾌｧｲﾙを取得しました");
-    EXPECT_TRUE(w.WebListGrig->isEnabled());
-    EXPECT_TRUE(w.bDisConnect->isEnabled());
-    EXPECT_FALSE(w.bUpFolder->isEnabled());
-    EXPECT_EQ(w.WebListGrig->horizontalHeaderItem(0)->text(), QString::fromUtf8("ファイル名"));
-    const int models = RowNamed(*w.WebListGrig, "models");
+    EXPECT_TRUE(ui.WebListGrig->isEnabled());
+    EXPECT_TRUE(ui.bDisConnect->isEnabled());
+    EXPECT_FALSE(ui.bUpFolder->isEnabled());
+    EXPECT_EQ(ui.WebListGrig->horizontalHeaderItem(0)->text(), QString::fromUtf8("ファイル名"));
+    const int models = RowNamed(*ui.WebListGrig, "models");
     ASSERT_GE(models, 0);
-    EXPECT_EQ(w.WebListGrig->item(models, 1)->text(), "<DIR>");
-    EXPECT_EQ(w.WebListGrig->item(models, 3)->text(), QString::fromUtf8("フォルダ"));
+    EXPECT_EQ(ui.WebListGrig->item(models, 1)->text(), "<DIR>");
+    EXPECT_EQ(ui.WebListGrig->item(models, 3)->text(), QString::fromUtf8("フォルダ"));
 
     // Into a folder, and a model of each kind from it.
     DoubleClick(w, "models");
-    EXPECT_EQ(w.WebCurrentPath, "/models");
-    EXPECT_TRUE(w.bUpFolder->isEnabled());
-    EXPECT_EQ(w.WebListGrig->rowCount(), 4);  // the grid keeps its five rows, header included
+    EXPECT_EQ(ui.Remote->Session().CurrentPath(), "/models");
+    EXPECT_TRUE(ui.bUpFolder->isEnabled());
+    EXPECT_EQ(ui.WebListGrig->rowCount(), 4);  // the grid keeps its five rows, header included
     for (const char* name : {"box.3ds", "packed.3da"}) {
         SCOPED_TRACE(name);
         EXPECT_TRUE(DoubleClick(w, name).empty());
         const QString address = QStringLiteral("http://127.0.0.1/ximg/models/") + name;
-        EXPECT_EQ(w.TreeView->topLevelItemCount(), 2);
+        EXPECT_EQ(ui.TreeView->topLevelItemCount(), 2);
         EXPECT_EQ(w.windowTitle(), address + " - " + kCaption);
         EXPECT_EQ(Status(w, 0), address.toStdString());
         EXPECT_EQ(Status(w, 1), "接続を解除しました");
     }
-    EXPECT_TRUE(w.RecentFiles.Entries.empty());
+    EXPECT_TRUE(ui.RecentFiles.Entries.empty());
 
     // Back up to the root, then the DirectX files go to viewer windows of their own.
-    w.OnToolButton(w.bUpFolder);
-    EXPECT_EQ(w.WebCurrentPath, "");
-    EXPECT_FALSE(w.bUpFolder->isEnabled());
+    w.OnToolButton(ui.bUpFolder);
+    EXPECT_EQ(ui.Remote->Session().CurrentPath(), "");
+    EXPECT_FALSE(ui.bUpFolder->isEnabled());
     DoubleClick(w, "cube.x");
-    QPointer<viewer::TDraw3DFrm> first = w.CurrentViewer;
+    QPointer<viewer::TDraw3DFrm> first = ui.CurrentViewer;
     ASSERT_FALSE(first.isNull());
     EXPECT_NE(first->D3DrawX->MeshBuilder(), nullptr);
-    EXPECT_EQ(w.TreeView->topLevelItemCount(), 0);
+    EXPECT_EQ(ui.TreeView->topLevelItemCount(), 0);
     DoubleClick(w, "cube.xa");
-    ASSERT_FALSE(w.CurrentViewer.isNull());
-    EXPECT_NE(w.CurrentViewer, first);
+    ASSERT_FALSE(ui.CurrentViewer.isNull());
+    EXPECT_NE(ui.CurrentViewer, first);
     EXPECT_FALSE(first.isNull());
-    EXPECT_NE(w.CurrentViewer->D3DrawX->MeshBuilder(), nullptr);
+    EXPECT_NE(ui.CurrentViewer->D3DrawX->MeshBuilder(), nullptr);
     DoubleClick(w, "readme.txt");
-    EXPECT_TRUE(w.ViewerShown);
+    EXPECT_TRUE(ui.CurrentViewer && ui.CurrentViewer->isVisible());
 
     // Disconnecting clears the grid and the model.
     DoubleClick(w, "models");
     DoubleClick(w, "box.3ds");
-    w.OnToolButton(w.bDisConnect);
-    EXPECT_FALSE(w.FtpClient->Connected());
-    EXPECT_EQ(w.TreeView->topLevelItemCount(), 0);
-    EXPECT_EQ(w.WebListGrig->item(0, 0), nullptr);
-    EXPECT_TRUE(w.WebListGrig->horizontalHeaderItem(0) == nullptr ||
-                w.WebListGrig->horizontalHeaderItem(0)->text().isEmpty());
-    EXPECT_FALSE(w.bDisConnect->isEnabled());
+    w.OnToolButton(ui.bDisConnect);
+    EXPECT_FALSE(ui.Remote->FtpClient().Connected());
+    EXPECT_EQ(ui.TreeView->topLevelItemCount(), 0);
+    EXPECT_EQ(ui.WebListGrig->item(0, 0), nullptr);
+    EXPECT_TRUE(ui.WebListGrig->horizontalHeaderItem(0) == nullptr ||
+                ui.WebListGrig->horizontalHeaderItem(0)->text().isEmpty());
+    EXPECT_FALSE(ui.bDisConnect->isEnabled());
 }
 
 // Names that an address must escape: each opens the file of that very name.
@@ -185,15 +189,16 @@ TEST(RemoteBrowsing, NamesThatNeedEscapingOpenTheirOwnFile) {
     std::optional<nettest::ServerProcess> server = StartModelServer(dir);
     if (!server) GTEST_SKIP() << "the model server could not start: HTTP needs port 80 (root or CAP_NET_BIND_SERVICE)";
     TMainFrm w(dir.File("RecentFile.Mru"));
+    const app::TMainFrmControls& ui = w.Controls();
     w.show();
     AnswerLogin(w, server->Port(), QString::fromUtf8("匿名"), QString());
-    w.OnFindMenu(w.fndWeb);
+    w.OnFindMenu(ui.fndWeb);
     DoubleClick(w, "my folder");
-    EXPECT_EQ(w.WebCurrentPath, "/my folder");
+    EXPECT_EQ(ui.Remote->Session().CurrentPath(), "/my folder");
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         EXPECT_TRUE(DoubleClick(w, QString::fromUtf8(c.name)).empty());
-        EXPECT_EQ(w.TreeView->topLevelItemCount(), 2);
+        EXPECT_EQ(ui.TreeView->topLevelItemCount(), 2);
         EXPECT_EQ(w.windowTitle(), QStringLiteral("http://127.0.0.1/ximg/my%20folder/") + c.address + " - " + kCaption);
     }
 }
@@ -203,12 +208,13 @@ TEST(RemoteBrowsing, RefusedLoginIsReportedInTheStatusBar) {
     FillModelFolder(dir);
     nettest::ServerProcess ftp("ftp_server.py", {dir.Path().string()});
     TMainFrm w(dir.File("RecentFile.Mru"));
+    const app::TMainFrmControls& ui = w.Controls();
     w.show();
     AnswerLogin(w, ftp.Port(), "nobody", "wrong");
-    EXPECT_TRUE(windowtest::AnswerMessageBoxes([&] { w.OnFindMenu(w.fndWeb); }).empty());
+    EXPECT_TRUE(windowtest::AnswerMessageBoxes([&] { w.OnFindMenu(ui.fndWeb); }).empty());
     EXPECT_EQ(Status(w, 1), "Webサーバに接続出来ませんでした");
-    EXPECT_FALSE(w.FtpClient->Connected());
-    EXPECT_FALSE(w.WebListGrig->isEnabled());
+    EXPECT_FALSE(ui.Remote->FtpClient().Connected());
+    EXPECT_FALSE(ui.WebListGrig->isEnabled());
 }
 
 // An HTTP server that takes the connection and stops sending: Esc ends the fetch.
@@ -228,11 +234,12 @@ TEST(RemoteBrowsing, EscapeEndsAFetchThatGetsNoAnswer) {
     FillModelFolder(dir);
     nettest::ServerProcess ftp("ftp_server.py", {dir.Path().string()});
     TMainFrm w(dir.File("RecentFile.Mru"));
+    const app::TMainFrmControls& ui = w.Controls();
     w.show();
     w.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
     AnswerLogin(w, ftp.Port(), QString::fromUtf8("匿名"), QString());
-    w.OnFindMenu(w.fndWeb);
+    w.OnFindMenu(ui.fndWeb);
     DoubleClick(w, "models");
 
     // The server sends a header without a content length and part of a body, then nothing.
@@ -247,7 +254,7 @@ TEST(RemoteBrowsing, EscapeEndsAFetchThatGetsNoAnswer) {
     QTimer::singleShot(500, [&] { send(std::string(100, 'x')); });
     QTimer::singleShot(900, [&] {
         EXPECT_TRUE(w.NetworkBusy());
-        EXPECT_FALSE(w.bOpen->isEnabled());
+        EXPECT_FALSE(ui.bOpen->isEnabled());
         EXPECT_EQ(Status(w, 1), "100 / ? ﾊﾞｲﾄ受信( ? ％)");
         QTest::keyClick(&w, Qt::Key_Escape);
     });
@@ -261,9 +268,9 @@ TEST(RemoteBrowsing, EscapeEndsAFetchThatGetsNoAnswer) {
     EXPECT_TRUE(texts.empty());
     EXPECT_EQ(Status(w, 1), "読み込みできませんでした");
     EXPECT_FALSE(w.NetworkBusy());
-    EXPECT_EQ(w.TreeView->topLevelItemCount(), 0);
+    EXPECT_EQ(ui.TreeView->topLevelItemCount(), 0);
     EXPECT_EQ(w.windowTitle(), kCaption);
-    EXPECT_TRUE(w.FtpClient->Connected());
+    EXPECT_TRUE(ui.Remote->FtpClient().Connected());
     ::close(connection);
 
     // Closing the window while a fetch waits ends the fetch first, then closes.
@@ -276,7 +283,7 @@ TEST(RemoteBrowsing, EscapeEndsAFetchThatGetsNoAnswer) {
     QTest::qWait(50);
     ::close(silent);
     EXPECT_FALSE(w.isVisible());
-    EXPECT_FALSE(w.FtpClient->Connected());
+    EXPECT_FALSE(ui.Remote->FtpClient().Connected());
     EXPECT_TRUE(std::filesystem::exists(dir.File("RecentFile.Mru")));
 }
 
@@ -284,14 +291,16 @@ TEST(RemoteBrowsing, EscapeEndsAFetchThatGetsNoAnswer) {
 TEST(RemoteBrowsing, RefusedLogoutAtCloseKeepsTheRecentFiles) {
     testsupport::TempDir dir;
     nettest::ServerProcess ftp("ftp_script_server.py", {"QUIT=500 No."});
+    SaveFile(dir.File("RecentFile.Mru"), {'/', 'k', '.', '3', 'd', 's', '\r', '\n'});
     TMainFrm w(dir.File("RecentFile.Mru"));
+    const app::TMainFrmControls& ui = w.Controls();
     w.show();
     AnswerLogin(w, ftp.Port(), QString::fromUtf8("匿名"), QString());
-    EXPECT_TRUE(windowtest::AnswerMessageBoxes([&] { w.OnFindMenu(w.fndWeb); }).empty());
-    ASSERT_TRUE(w.FtpClient->Connected());
-    ASSERT_GE(RowNamed(*w.WebListGrig, "box.3ds"), 0);
-    w.RecentFiles.Entries = {"/models/kept.3ds"};
+    EXPECT_TRUE(windowtest::AnswerMessageBoxes([&] { w.OnFindMenu(ui.fndWeb); }).empty());
+    ASSERT_TRUE(ui.Remote->FtpClient().Connected());
+    ASSERT_GE(RowNamed(*ui.WebListGrig, "box.3ds"), 0);
+    std::filesystem::remove(dir.File("RecentFile.Mru"));
     EXPECT_TRUE(windowtest::AnswerMessageBoxes([&] { w.close(); }).empty());
     EXPECT_FALSE(w.isVisible());
-    EXPECT_EQ(app::LoadRecentFiles(dir.File("RecentFile.Mru")).Entries, std::vector<std::string>{"/models/kept.3ds"});
+    EXPECT_EQ(app::LoadRecentFiles(dir.File("RecentFile.Mru")).Entries, std::vector<std::string>{"/k.3ds"});
 }

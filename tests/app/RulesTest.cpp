@@ -3,7 +3,9 @@
 #include <sys/stat.h>
 
 #include "app/CommandStates.h"
+#include "app/MaterialRules.h"
 #include "app/RecentFiles.h"
+#include "app/RemoteSession.h"
 #include "base/Errors.h"
 #include "base/Stream.h"
 #include "support/TempDir.h"
@@ -98,4 +100,77 @@ TEST(RecentFiles, KeptBesideTheProgramUnlessThatFolderCannotBeWritten) {
     // A list that cannot be written raises.
     base::WriteFileAtomically(dir.File("plain-file"), "x", 1);
     EXPECT_THROW(SaveRecentFiles(files, dir.File("plain-file") + "/x/RecentFile.Mru"), base::EStreamError);
+}
+
+TEST(MaterialRules, OpacityAndPowerStayWithinThePanelBounds) {
+    struct Case {
+        int opacity, power;
+        float storedOpacity, storedPower;
+    } cases[] = {{50, 20, 0.5f, 20}, {5, -1, 0.1f, 0}, {150, 51, 1.0f, 50}, {10, 0, 0.1f, 0}};
+    for (const Case& c : cases) {
+        model3ds::TMaterial3DS material;
+        app::SetMaterialOpacity(material, c.opacity);
+        app::SetMaterialPower(material, c.power);
+        EXPECT_EQ(material.Opacity, c.storedOpacity) << c.opacity;
+        EXPECT_EQ(material.SpecularPower, c.storedPower) << c.power;
+    }
+}
+
+TEST(RemoteSession, LoginFormsGiveSettingsOnlyWhenComplete) {
+    const TLoginForm named{.ServerAddress = "models.example", .Port = 21, .TimeOutMinutes = 5, .HttpFolder = "ximg",
+                           .User = "taro", .Password = "secret"};
+    const auto with = [&](auto change) {
+        TLoginForm form = named;
+        change(form);
+        return form;
+    };
+    struct Case {
+        const char* name;
+        TLoginForm form;
+        std::optional<TWebSettings> settings;
+    };
+    const Case cases[] = {
+        {"named", named, TWebSettings{"models.example", "ximg", "taro", "secret", 21, 300000}},
+        {"anonymous, password ignored", with([](TLoginForm& f) { f.Anonymous = true, f.Password = ""; }),
+         TWebSettings{"models.example", "ximg", "anonymous", "PubUsr@", 21, 300000}},
+        {"texts as typed, port rounded half to even, one minute",
+         with([](TLoginForm& f) { f.ServerAddress = " h ", f.Port = 22.5, f.TimeOutMinutes = 1, f.User = " j"; }),
+         TWebSettings{" h ", "ximg", " j", "secret", 22, 60000}},
+        {"highest port", with([](TLoginForm& f) { f.Port = 65535; }),
+         TWebSettings{"models.example", "ximg", "taro", "secret", 65535, 300000}},
+        {"no address", with([](TLoginForm& f) { f.ServerAddress = ""; }), std::nullopt},
+        {"no folder", with([](TLoginForm& f) { f.HttpFolder = ""; }), std::nullopt},
+        {"port 0", with([](TLoginForm& f) { f.Port = 0; }), std::nullopt},
+        {"port past the TCP ports", with([](TLoginForm& f) { f.Port = 65536; }), std::nullopt},
+        {"no user", with([](TLoginForm& f) { f.User = ""; }), std::nullopt},
+        {"named user without password", with([](TLoginForm& f) { f.Password = ""; }), std::nullopt},
+    };
+    for (const Case& c : cases) EXPECT_EQ(TRemoteSession::LoginSettings(c.form), c.settings) << c.name;
+}
+
+TEST(RemoteSession, FoldersAndAddresses) {
+    struct Case {
+        const char* server;
+        const char* reported;  // the folder as the server reports it
+        std::optional<std::string> parent;
+        std::optional<std::string> address;  // of "my box.3ds"
+    };
+    const Case cases[] = {
+        {"S", "/", std::nullopt, "http://S/ximg/my%20box.3ds"},
+        {"S", "/models", "/", "http://S/ximg/models/my%20box.3ds"},
+        {"S", "/ximg/a b", "/ximg/", "http://S/ximg/ximg/a%20b/my%20box.3ds"},
+        {"http://base/", "/models", "/", "http://base//my%20box.3ds"},
+        {"", "/models", "/", std::nullopt},
+    };
+    for (const Case& c : cases) {
+        TWebSettings settings;
+        settings.ServerAddress = c.server;
+        TRemoteSession session;
+        session.SetSettings(settings);
+        session.SetCurrentPath(c.reported);
+        EXPECT_EQ(session.ParentPath(), c.parent) << c.reported;
+        EXPECT_EQ(session.FileAddress("my box.3ds"), c.address) << c.server << c.reported;
+    }
+    EXPECT_EQ(TRemoteSession().CurrentPath(), "");
+    EXPECT_EQ(TRemoteSession().Settings(), (TWebSettings{"localhost", "ximg", "", "", 0, 60000}));
 }

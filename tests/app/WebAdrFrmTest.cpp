@@ -12,6 +12,7 @@
 #include <memory>
 
 #include "app/MainFrm.h"
+#include "app/RemoteConnection.h"
 #include "app/WebAdrFrm.h"
 #include "support/TempDir.h"
 #include "widgets/FnpNumericEdit.h"
@@ -73,9 +74,11 @@ protected:
         ASSERT_TRUE(QTest::qWaitForWindowExposed(dialog_.get()));
     }
 
+    // The settings in force: those of the last accepted login, or the window's before any.
     Settings Current() const {
-        const app::TMainFrm& w = *window_;
-        return {w.WebServerAddress, w.WebHttpFolder, w.WebPort, w.WebTimeOut, w.WebUserID, w.WebPassword};
+        const app::TWebSettings w =
+            dialog_->Settings().value_or(window_->Controls().Remote->Session().Settings());
+        return {w.ServerAddress, w.HttpFolder, w.Port, w.TimeOut, w.UserID, w.Password};
     }
 
     void Fill(const Form& form) {
@@ -208,12 +211,6 @@ TEST_F(LoginDialog, LoginWritesTheSettingsOnlyFromACompleteForm) {
         EXPECT_EQ(dialog_->isVisible(), !c.accepted);
         EXPECT_EQ(dialog_->result(), c.accepted ? QDialog::Accepted : QDialog::Rejected);
         EXPECT_EQ(Current(), c.after);
-        window_->WebServerAddress = before.address;
-        window_->WebHttpFolder = before.folder;
-        window_->WebPort = before.port;
-        window_->WebTimeOut = before.timeOut;
-        window_->WebUserID = before.user;
-        window_->WebPassword = before.password;
     }
 }
 

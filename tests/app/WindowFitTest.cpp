@@ -68,8 +68,8 @@ protected:
     }
 
     void Select(int top, int child = -1) {
-        QTreeWidgetItem* node = window_->TreeView->topLevelItem(top);
-        window_->TreeView->setCurrentItem(child < 0 ? node : node->child(child));
+        QTreeWidgetItem* node = window_->Controls().TreeView->topLevelItem(top);
+        window_->Controls().TreeView->setCurrentItem(child < 0 ? node : node->child(child));
     }
 
     // Writes the first mesh of the sample as a binary .x file at path.
@@ -77,12 +77,12 @@ protected:
         Open(sample_);
         Select(0);
         window_->SaveChosenFile(path, true);
-        window_->OnFileMenu(window_->fCloseFile);
+        window_->OnFileMenu(window_->Controls().fCloseFile);
     }
 
     // A login as user Hanako, password SecretWord9, to a closed loopback port.
     void FailedLogin() {
-        TWebAdrFrm& login = *window_->WebAdrFrm;
+        TWebAdrFrm& login = *window_->Controls().WebAdrFrm;
         QTimer::singleShot(0, [&] {
             login.URLEdit->setText("127.0.0.1");
             login.PortNo->SetValue(1);
@@ -92,7 +92,7 @@ protected:
             login.PassWordEdit->setText("SecretWord9");
             login.LoninBtn->click();
         });
-        windowtest::AnswerMessageBoxes([&] { window_->OnFindMenu(window_->fndWeb); });
+        windowtest::AnswerMessageBoxes([&] { window_->OnFindMenu(window_->Controls().fndWeb); });
     }
 
     testsupport::TempDir dir_;
@@ -108,20 +108,21 @@ QString AccessibleName(QWidget* widget) {
 
 TEST_F(WindowFit, ValueLabelsAndStatusPanelsAreNamedByTheirText) {
     TMainFrm& w = *window_;
+    const app::TMainFrmControls& ui = w.Controls();
     Open(sample_);
     Select(0);
     Select(0, 0);
-    QLabel* const values[] = {w.VertexCount, w.FaceCount, w.TextureCoords, w.MaterialCount, w.MeshCount,
-                              w.MaxCoord, w.MinCoord, w.DiffuseColorRGB, w.SpeculerColorRGB, w.SelfIlluminate};
+    QLabel* const values[] = {ui.VertexCount, ui.FaceCount, ui.TextureCoords, ui.MaterialCount, ui.MeshCount,
+                              ui.MaxCoord, ui.MinCoord, ui.DiffuseColorRGB, ui.SpeculerColorRGB, ui.SelfIlluminate};
     for (QLabel* label : values) {
         EXPECT_FALSE(label->text().isEmpty()) << label->objectName().toStdString();
         EXPECT_EQ(AccessibleName(label), label->text());
     }
-    EXPECT_EQ(AccessibleName(w.TreeView), QString::fromUtf8("メッシュとマテリアル"));
+    EXPECT_EQ(AccessibleName(ui.TreeView), QString::fromUtf8("メッシュとマテリアル"));
 
     // The status panels, as a failed login fills them.
     FailedLogin();
-    for (QLabel* panel : w.StatusPanels) {
+    for (QLabel* panel : ui.StatusPanels) {
         EXPECT_FALSE(panel->text().isEmpty());
         EXPECT_EQ(AccessibleName(panel), panel->text());
     }
@@ -129,16 +130,17 @@ TEST_F(WindowFit, ValueLabelsAndStatusPanelsAreNamedByTheirText) {
 
 TEST_F(WindowFit, GrowingGivesTheGridTheRoomAndKeepsThePage) {
     TMainFrm& w = *window_;
+    const app::TMainFrmControls& ui = w.Controls();
     ASSERT_EQ(w.size(), QSize(802, 578));
     std::vector<std::pair<QWidget*, QRect>> page;
-    for (QWidget* child : w.ThePage->findChildren<QWidget*>()) {
+    for (QWidget* child : ui.ThePage->findChildren<QWidget*>()) {
         page.emplace_back(child, QRect(child->mapTo(&w, QPoint(0, 0)), child->size()));
     }
-    page.emplace_back(w.ThePage, w.ThePage->geometry());
-    const QSize grid = w.WebListGrig->size();
+    page.emplace_back(ui.ThePage, ui.ThePage->geometry());
+    const QSize grid = ui.WebListGrig->size();
     std::vector<int> columns;
-    for (int column = 0; column < 4; ++column) columns.push_back(w.WebListGrig->columnWidth(column));
-    const int panelWidth = w.StatusPanels[0]->width();
+    for (int column = 0; column < 4; ++column) columns.push_back(ui.WebListGrig->columnWidth(column));
+    const int panelWidth = ui.StatusPanels[0]->width();
 
     const struct {
         QSize asked, got;
@@ -148,24 +150,25 @@ TEST_F(WindowFit, GrowingGivesTheGridTheRoomAndKeepsThePage) {
         QTest::qWait(20);
         ASSERT_EQ(w.size(), size.got);
         const QSize gained = size.got - QSize(802, 578);
-        EXPECT_EQ(w.WebListGrig->size(), grid + gained);
+        EXPECT_EQ(ui.WebListGrig->size(), grid + gained);
         for (int column = 0; column < 4; ++column) {
-            EXPECT_EQ(w.WebListGrig->columnWidth(column), columns[column] + (column == 3 ? gained.width() : 0));
+            EXPECT_EQ(ui.WebListGrig->columnWidth(column), columns[column] + (column == 3 ? gained.width() : 0));
         }
         for (const auto& [widget, where] : page) {
-            const QRect now = widget == w.ThePage ? widget->geometry()
+            const QRect now = widget == ui.ThePage ? widget->geometry()
                                                   : QRect(widget->mapTo(&w, QPoint(0, 0)), widget->size());
             EXPECT_EQ(now.topLeft(), where.topLeft()) << widget->metaObject()->className();
             EXPECT_EQ(now.height(), where.height()) << widget->metaObject()->className();
         }
-        EXPECT_EQ(w.StatusPanels[0]->width(), panelWidth);
-        const QRect last(w.StatusPanels[1]->mapTo(&w, QPoint(0, 0)), w.StatusPanels[1]->size());
+        EXPECT_EQ(ui.StatusPanels[0]->width(), panelWidth);
+        const QRect last(ui.StatusPanels[1]->mapTo(&w, QPoint(0, 0)), ui.StatusPanels[1]->size());
         EXPECT_GE(last.right(), w.width() - 6);
     }
 }
 
 TEST_F(WindowFit, DirectXFilesOpenInAViewer) {
     TMainFrm& w = *window_;
+    const app::TMainFrmControls& ui = w.Controls();
     const std::string plain = dir_.File("box.x");
     WriteGeometry(plain);
     const std::vector<std::uint8_t> bytes = base::ReadWholeFile(plain);
@@ -192,27 +195,29 @@ TEST_F(WindowFit, DirectXFilesOpenInAViewer) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         c.open();
-        ASSERT_FALSE(w.CurrentViewer.isNull());
-        EXPECT_EQ(w.CurrentViewer->windowTitle(), c.caption);
-        const viewer::MeshBuilder* meshes = w.CurrentViewer->D3DrawX->MeshBuilder();
+        ASSERT_FALSE(ui.CurrentViewer.isNull());
+        EXPECT_EQ(ui.CurrentViewer->windowTitle(), c.caption);
+        const viewer::MeshBuilder* meshes = ui.CurrentViewer->D3DrawX->MeshBuilder();
         ASSERT_NE(meshes, nullptr);
         EXPECT_EQ(meshes->Positions().size(), 4u);
         EXPECT_EQ(meshes->TextureFolder(), dir_.Path().string());
-        w.CurrentViewer->close();
+        ui.CurrentViewer->close();
         QTest::qWait(10);
     }
     // A model still opens into the browser; a damaged .x is a read error and leaves no viewer.
     Open(sample_);
-    EXPECT_EQ(w.TreeView->topLevelItemCount(), 2);
+    EXPECT_EQ(ui.TreeView->topLevelItemCount(), 2);
     SaveFile(dir_.File("damaged.x"), {'x', 'o', 'f'});
-    const auto texts = windowtest::AnswerMessageBoxes([&] { w.OpenGivenFile(dir_.File("damaged.x")); });
+    const auto texts = windowtest::AnswerMessageBoxes(
+        [&] { QTimer::singleShot(0, [&] { w.OpenGivenFile(dir_.File("damaged.x")); }); });
     EXPECT_EQ(texts, std::vector<QString>{QString::fromStdString("READ ERROR : " + dir_.File("damaged.x"))});
     QTest::qWait(10);
-    EXPECT_TRUE(w.CurrentViewer.isNull());
+    EXPECT_TRUE(ui.CurrentViewer.isNull());
 }
 
 TEST_F(WindowFit, ShortcutsRunTheirCommandsWhenTheirItemsAreEnabled) {
     TMainFrm& w = *window_;
+    const app::TMainFrmControls& ui = w.Controls();
     const auto press = [&](QKeyCombination keys, const std::string& path = {}) {
         // Without a window manager, closing a dialog leaves no window active.
         w.activateWindow();
@@ -228,13 +233,13 @@ TEST_F(WindowFit, ShortcutsRunTheirCommandsWhenTheirItemsAreEnabled) {
         std::string chosen;  // the file a dialog is given
         std::function<bool()> done;
     } steps[] = {
-        {"open", w.fOpen3DS, Qt::CTRL | Qt::Key_O, [] {}, sample_, [&] { return w.TreeView->topLevelItemCount() == 2; }},
-        {"save binary", w.fSaveXAsBinally, Qt::CTRL | Qt::Key_S, [&] { Select(0); }, dir_.File("b.x"),
+        {"open", ui.fOpen3DS, Qt::CTRL | Qt::Key_O, [] {}, sample_, [&] { return ui.TreeView->topLevelItemCount() == 2; }},
+        {"save binary", ui.fSaveXAsBinally, Qt::CTRL | Qt::Key_S, [&] { Select(0); }, dir_.File("b.x"),
          [&] { return std::filesystem::exists(dir_.File("b.x")) && ReadFile(dir_.File("b.x")).substr(8, 3) == "bin"; }},
-        {"save text", w.fSaveXAsText, Qt::CTRL | Qt::SHIFT | Qt::Key_S, [] {}, dir_.File("t.x"),
+        {"save text", ui.fSaveXAsText, Qt::CTRL | Qt::SHIFT | Qt::Key_S, [] {}, dir_.File("t.x"),
          [&] { return std::filesystem::exists(dir_.File("t.x")) && ReadFile(dir_.File("t.x")).substr(8, 3) == "txt"; }},
-        {"close", w.fCloseFile, Qt::CTRL | Qt::Key_W, [] {}, {}, [&] { return w.TreeView->topLevelItemCount() == 0; }},
-        {"quit", w.fQuit, Qt::CTRL | Qt::Key_Q, [] {}, {}, [&] { return !w.isVisible(); }},
+        {"close", ui.fCloseFile, Qt::CTRL | Qt::Key_W, [] {}, {}, [&] { return ui.TreeView->topLevelItemCount() == 0; }},
+        {"quit", ui.fQuit, Qt::CTRL | Qt::Key_Q, [] {}, {}, [&] { return !w.isVisible(); }},
     };
     for (const auto& step : steps) {
         SCOPED_TRACE(step.name);
@@ -246,10 +251,11 @@ TEST_F(WindowFit, ShortcutsRunTheirCommandsWhenTheirItemsAreEnabled) {
     }
     // With nothing loaded, only open is enabled, and a disabled shortcut does nothing.
     Start();
-    for (QAction* item : {window_->fCloseFile, window_->fSaveXAsBinally, window_->fSaveXAsText}) {
+    const app::TMainFrmControls& restarted = window_->Controls();
+    for (QAction* item : {restarted.fCloseFile, restarted.fSaveXAsBinally, restarted.fSaveXAsText}) {
         EXPECT_FALSE(item->isEnabled()) << item->text().toStdString();
     }
-    EXPECT_TRUE(window_->fOpen3DS->isEnabled() && window_->fQuit->isEnabled());
+    EXPECT_TRUE(restarted.fOpen3DS->isEnabled() && restarted.fQuit->isEnabled());
     EXPECT_TRUE(windowtest::AnswerMessageBoxes([&] { QTest::keyClick(window_.get(), Qt::Key_S, Qt::ControlModifier); })
                     .empty());
     EXPECT_FALSE(std::filesystem::exists(dir_.File("sample.x")));
@@ -257,6 +263,7 @@ TEST_F(WindowFit, ShortcutsRunTheirCommandsWhenTheirItemsAreEnabled) {
 
 TEST_F(WindowFit, SettingsSurviveARestartWithoutThePassword) {
     TMainFrm& w = *window_;
+    const app::TMainFrmControls& ui = w.Controls();
     std::filesystem::create_directories(dir_.Path() / "models");
     std::filesystem::create_directories(dir_.Path() / "out");
     const std::string model = dir_.File("models/sample.3ds");
@@ -264,7 +271,7 @@ TEST_F(WindowFit, SettingsSurviveARestartWithoutThePassword) {
     // The first save proposes the model's folder.
     Open(model);
     Select(0);
-    const auto saved = windowtest::RunAnswering([&] { w.OnFileMenu(w.fSaveXAsBinally); }, QString::fromStdString(dir_.File("out/a.x")));
+    const auto saved = windowtest::RunAnswering([&] { w.OnFileMenu(ui.fSaveXAsBinally); }, QString::fromStdString(dir_.File("out/a.x")));
     EXPECT_EQ(QFileInfo(saved.proposed).absolutePath(), QString::fromStdString(dir_.File("models")));
     // The fields are kept although the login fails.
     FailedLogin();
@@ -276,20 +283,20 @@ TEST_F(WindowFit, SettingsSurviveARestartWithoutThePassword) {
     const std::string stored = ReadFile(dir_.File("config/korvane.conf"));
     EXPECT_EQ(stored.find("SecretWord9"), std::string::npos);
     EXPECT_EQ(again.size(), QSize(1000, 720));
-    EXPECT_EQ(again.WebListGrig->columnWidth(3), 228 + 1000 - 802);
-    const app::TLoginFields fields = again.WebAdrFrm->Fields();
+    EXPECT_EQ(again.Controls().WebListGrig->columnWidth(3), 228 + 1000 - 802);
+    const app::TLoginFields fields = again.Controls().WebAdrFrm->Fields();
     EXPECT_EQ(fields.ServerAddress, "127.0.0.1");
     EXPECT_EQ(fields.Port, 1);
     EXPECT_EQ(fields.HttpFolder, "models/x");
     EXPECT_EQ(fields.TimeOutMinutes, 3);
     EXPECT_EQ(fields.User, "Hanako");
-    EXPECT_TRUE(again.WebAdrFrm->PassWordEdit->text().isEmpty());
-    EXPECT_EQ(again.Settings.OpenFolder, QString::fromStdString(dir_.File("models")));
-    const auto opened = windowtest::RunAnswering([&] { again.OnFileMenu(again.fOpen3DS); }, QString::fromStdString(sample_));
-    EXPECT_EQ(again.OpenDialog->directory().absolutePath(), QString::fromStdString(dir_.File("models")));
+    EXPECT_TRUE(again.Controls().WebAdrFrm->PassWordEdit->text().isEmpty());
+    EXPECT_EQ(app::LoadUserSettings(dir_.File("config/korvane.conf")).OpenFolder, QString::fromStdString(dir_.File("models")));
+    const auto opened = windowtest::RunAnswering([&] { again.OnFileMenu(again.Controls().fOpen3DS); }, QString::fromStdString(sample_));
+    EXPECT_EQ(again.Controls().OpenDialog->directory().absolutePath(), QString::fromStdString(dir_.File("models")));
     // The next save proposes the folder of the last one, whichever model is open.
     Select(0);
-    const auto next = windowtest::RunAnswering([&] { again.OnFileMenu(again.fSaveXAsText); }, QString::fromStdString(dir_.File("out/b.x")));
+    const auto next = windowtest::RunAnswering([&] { again.OnFileMenu(again.Controls().fSaveXAsText); }, QString::fromStdString(dir_.File("out/b.x")));
     EXPECT_EQ(QFileInfo(next.proposed).absolutePath(), QString::fromStdString(dir_.File("out")));
     EXPECT_TRUE(std::filesystem::exists(dir_.File("out/b.x")));
 }

@@ -11,7 +11,6 @@
 #include "model3ds/MaterialColor.h"
 #include "support/RunProcess.h"
 #include "support/TempDir.h"
-#include "xexport/MaterialEdit.h"
 
 namespace {
 

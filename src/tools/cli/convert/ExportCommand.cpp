@@ -13,6 +13,7 @@
 
 #include <unistd.h>
 
+#include "app/MaterialRules.h"
 #include "base/Format.h"
 #include "base/Stream.h"
 #include "convert/ConvertOptions.h"
@@ -24,7 +25,6 @@
 #include "tools/batch/BatchRun.h"
 #include "tools/batch/SameFile.h"
 #include "xexport/ExportPreparation.h"
-#include "xexport/MaterialEdit.h"
 #include "xexport/WriteModelX.h"
 
 namespace convert {
@@ -55,8 +55,8 @@ int ParseWholeNumber(const std::string& option, const std::string& text) {
 // The material panel's bounds: a value outside them is refused, not clamped.
 int ParseEditValue(std::string_view option, EditKind kind, const std::string& text) {
     const bool opacity = kind == EditKind::Opacity;
-    const int low = opacity ? xexport::kMinOpacityPercent : xexport::kMinSpecularPower;
-    const int high = opacity ? xexport::kMaxOpacityPercent : xexport::kMaxSpecularPower;
+    const int low = opacity ? app::kMinOpacityPercent : app::kMinSpecularPower;
+    const int high = opacity ? app::kMaxOpacityPercent : app::kMaxSpecularPower;
     const auto value = ParseInteger(text);
     if (!value || *value < low || *value > high) {
         throw UsageError(base::Format("%s takes a whole number from %d to %d, not %s", std::string(option).c_str(),
@@ -192,10 +192,10 @@ void ApplyEdits(model3ds::TFile3DS& model, const std::vector<MaterialEdit>& edit
         model3ds::TMaterial3DS& material = FindMaterial(model, edit.name);
         switch (edit.kind) {
         case EditKind::Opacity:
-            xexport::SetMaterialOpacity(material, static_cast<int>(edit.value));
+            app::SetMaterialOpacity(material, static_cast<int>(edit.value));
             break;
         case EditKind::Power:
-            xexport::SetMaterialPower(material, static_cast<int>(edit.value));
+            app::SetMaterialPower(material, static_cast<int>(edit.value));
             break;
         case EditKind::Diffuse:
             material.Diffuse = model3ds::RGBToMaterialColor(static_cast<std::uint32_t>(edit.value));

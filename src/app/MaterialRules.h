@@ -3,7 +3,7 @@
 // window's material panel. Shared by the main window and korvane-convert.
 #include "model3ds/Records.h"
 
-namespace xexport {
+namespace app {
 
 // The opacity spin edit: 10 to 100 percent, stored divided by 100.
 constexpr int kMinOpacityPercent = 10;
@@ -15,4 +15,4 @@ constexpr int kMinSpecularPower = 0;
 constexpr int kMaxSpecularPower = 50;
 void SetMaterialPower(model3ds::TMaterial3DS& material, int power);
 
-}  // namespace xexport
+}  // namespace app

@@ -1,0 +1,116 @@
+#pragma once
+// The main window's controls and components by the names its handlers use. The
+// window holds them privately; tests read them through TMainFrm::Controls().
+#include <QPointer>
+
+#include <memory>
+
+#include "app/RecentFiles.h"
+#include "model3ds/File3DS.h"
+#include "viewer/Draw3DFrm.h"
+
+class QAction;
+class QCheckBox;
+class QColorDialog;
+class QFrame;
+class QFileDialog;
+class QGroupBox;
+class QLabel;
+class QMenu;
+class QRadioButton;
+class QStatusBar;
+class QTabWidget;
+class QTableWidget;
+class QToolBar;
+class QToolButton;
+class QTreeWidget;
+class QWidget;
+
+namespace widgets {
+class TSpinEdit;
+}  // namespace widgets
+
+namespace app {
+
+class TColorSwatch;
+class TRemoteConnection;
+class TWebAdrFrm;
+
+struct TMainFrmControls {
+    QMenu* MainMenuFile;  // tFile's menu
+    QMenu* MainMenuShow;
+    QMenu* MainMenuFind;
+    QAction* tFile;
+    QAction* fOpen3DS;
+    QAction* fCloseFile;
+    QAction* fSaveAsX;
+    QAction* fSaveXAsText;
+    QAction* fSaveXAsBinally;
+    QAction* fQuit;
+    QAction* tShow;
+    QAction* sDraw3D;
+    QAction* tFind;
+    QAction* fndWeb;
+
+    QToolBar* ToolBar1;
+    QToolButton* bOpen;
+    QToolButton* bClose;
+    QToolButton* bSave;
+    QToolButton* bViewer;
+    QToolButton* bDisConnect;
+    QToolButton* bUpFolder;
+    QMenu* MruPopupMenu;
+
+    QTabWidget* ThePage;
+    QWidget* TabSheet1;
+    QTreeWidget* TreeView;
+    QGroupBox* MeshBox;
+    QLabel* VertexCount;
+    QLabel* FaceCount;
+    QLabel* TextureCoords;
+    QLabel* MaterialCount;
+    QLabel* MeshCount;
+    QLabel* MaxCoord;
+    QLabel* MinCoord;
+
+    QGroupBox* GroupBox1;
+    QCheckBox* SelectAllMesh;
+    QCheckBox* SaveMaterial;
+    QCheckBox* SetTranse;
+    QRadioButton* EncodeZeroCenter;
+    QRadioButton* EncodeZeroLeft;
+    QRadioButton* NotEncode;
+    QCheckBox* SetIndipendentVertex;
+    QCheckBox* CombineMesh;
+
+    QGroupBox* MaterialBox;
+    TColorSwatch* AmbientColor;
+    QLabel* AmbientColorRGB;
+    TColorSwatch* DiffuseColor;
+    QLabel* DiffuseColorRGB;
+    TColorSwatch* SpeculerColor;
+    QLabel* SpeculerColorRGB;
+    QLabel* SelfIlluminate;
+    widgets::TSpinEdit* SpecularCo;
+    widgets::TSpinEdit* RefrectCo;
+
+    QFrame* Panel1;  // holds WebListGrig
+    QTableWidget* WebListGrig;
+    QStatusBar* StatusBar;
+    QLabel* StatusPanels[2];
+
+    QAction* AbortAction;  // Esc: ends a running network command
+    TWebAdrFrm* WebAdrFrm = nullptr;
+    QFileDialog* OpenDialog = nullptr;  // made by OpenFileDialog() when first needed
+    QFileDialog* SaveDialog;
+    QColorDialog* ColorDialog;
+
+    // ---- Components ----
+    std::unique_ptr<model3ds::TFile3DS> ModelFile;  // the loaded model
+    TRecentFiles RecentFiles;                       // oldest first
+    std::unique_ptr<TRemoteConnection> Remote;      // the FTP and HTTP side
+    // The viewer window opened last; it deletes itself when closed.
+    QPointer<viewer::TDraw3DFrm> CurrentViewer;
+};
+
+}  // namespace app
