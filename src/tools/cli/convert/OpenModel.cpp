@@ -1,6 +1,6 @@
-#include "tools/convert/OpenModel.h"
+#include "convert/OpenModel.h"
 
-#include "tools/convert/RemoteInput.h"
+#include "convert/RemoteInput.h"
 
 namespace convert {
 

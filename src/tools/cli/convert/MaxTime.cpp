@@ -1,4 +1,4 @@
-#include "tools/convert/MaxTime.h"
+#include "convert/MaxTime.h"
 
 #include <charconv>
 #include <string>

@@ -1,4 +1,4 @@
-#include "tools/convert/RemoteInput.h"
+#include "convert/RemoteInput.h"
 
 #include <iostream>
 

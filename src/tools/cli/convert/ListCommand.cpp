@@ -1,12 +1,12 @@
 #include <string>
 
 #include "base/Format.h"
+#include "convert/Commands.h"
+#include "convert/MaxTime.h"
+#include "convert/OpenModel.h"
+#include "convert/TabSeparated.h"
 #include "model3ds/File3DS.h"
 #include "model3ds/MaterialColor.h"
-#include "tools/convert/Commands.h"
-#include "tools/convert/MaxTime.h"
-#include "tools/convert/OpenModel.h"
-#include "tools/convert/TabSeparated.h"
 
 namespace convert {
 

@@ -1,4 +1,4 @@
-#include "tools/convert/TabSeparated.h"
+#include "convert/TabSeparated.h"
 
 namespace convert {
 
