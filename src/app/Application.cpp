@@ -3,6 +3,7 @@
 #include <QMessageBox>
 
 #include <exception>
+#include <stdexcept>
 
 #include "app/DisplayText.h"
 #include "app/ErrorText.h"
@@ -10,6 +11,7 @@
 #include "app/WaitCursor.h"
 #include "base/Beep.h"
 #include "base/Errors.h"
+#include "model3ds/OpenModel.h"
 #include "net/SocketClient.h"
 #include "widgets/HandlerGuard.h"
 
@@ -31,8 +33,7 @@ TKorvaneApplication::TKorvaneApplication(int& argc, char** argv) : QApplication(
     base::SetBeepHook([] { QApplication::beep(); });
     // The network clients wait synchronously; the window stays alive meanwhile.
     net::TSocketClient::SetPumpHook([] { QApplication::processEvents(QEventLoop::AllEvents); });
-    widgets::SetHandlerErrorReporter(
-        [](const std::exception& error) { ShowException(DisplayText(base::MessageLines(error.what()))); });
+    widgets::SetHandlerErrorReporter(ShowException);
 }
 
 // No exception may unwind through Qt's event loop: one that leaves an event handler
@@ -42,17 +43,20 @@ bool TKorvaneApplication::notify(QObject* receiver, QEvent* event) {
     try {
         return QApplication::notify(receiver, event);
     } catch (const std::exception& error) {
-        ShowException(TranslatedErrorText(DisplayText(base::MessageLines(error.what()))));
+        ShowException(error);
     } catch (...) {
-        ShowException(QStringLiteral("Unknown error"));
+        ShowException(std::runtime_error("Unknown error"));
     }
     return true;
 }
 
-void TKorvaneApplication::ShowException(const QString& message) {
+void TKorvaneApplication::ShowException(const std::exception& error) {
     TWaitCursor::RestoreNormal();
-    QMessageBox box(QMessageBox::Critical, QApplication::applicationDisplayName(), message, QMessageBox::Ok,
-                    QApplication::activeWindow());
+    const QString message = TranslatedErrorText(DisplayText(base::MessageLines(error.what())));
+    // A file that holds no model is told in a plain box; anything else is an error.
+    const bool plain = dynamic_cast<const model3ds::EReadModelError*>(&error) != nullptr;
+    QMessageBox box(plain ? QMessageBox::NoIcon : QMessageBox::Critical, QApplication::applicationDisplayName(),
+                    message, QMessageBox::Ok, QApplication::activeWindow());
     box.exec();
 }
 

@@ -5,6 +5,8 @@
 #include <QApplication>
 #include <QTranslator>
 
+#include <exception>
+
 namespace app {
 
 class TKorvaneApplication : public QApplication {
@@ -13,8 +15,8 @@ public:
 
     bool notify(QObject* receiver, QEvent* event) override;
 
-    // Shows message as the error report does; its lines are separated by newlines.
-    static void ShowException(const QString& message);
+    // The error report: the error's text, its lines and language as the window shows them, in a message box.
+    static void ShowException(const std::exception& error);
 
 private:
     // The window's English texts, installed when the user reads English before Japanese.

@@ -30,13 +30,18 @@ TFileKind FileKindByName(std::string_view name) {
     return TFileKind::Unknown;
 }
 
-TFileKind FileKindOf(const std::string& path) {
+TFileKind FileKindByContent(const std::string& path) {
     base::FileStream file(path, base::FileStream::Mode::Read);
     char head[4] = {};
     const std::size_t got = file.Read(head, std::min<std::uint64_t>(sizeof head, file.Size()));
     if (got == sizeof head && std::memcmp(head, "xof ", sizeof head) == 0) return TFileKind::DirectX;
     if (got >= 2 && head[0] == 0x4D && head[1] == 0x4D) return TFileKind::Model3DS;
-    return FileKindByName(path);
+    return TFileKind::Unknown;
+}
+
+TFileKind FileKindOf(const std::string& path) {
+    const TFileKind kind = FileKindByContent(path);
+    return kind != TFileKind::Unknown ? kind : FileKindByName(path);
 }
 
 }  // namespace model3ds

@@ -49,6 +49,7 @@ ModalAnswers RunAnswering(const std::function<void()>& action, const QString& pa
         QWidget* modal = QApplication::activeModalWidget();
         if (auto* box = qobject_cast<QMessageBox*>(modal)) {
             answers.boxTexts.push_back(box->text());
+            answers.boxPlain.push_back(box->icon() == QMessageBox::NoIcon);
             box->accept();
         } else if (auto* dialog = qobject_cast<QFileDialog*>(modal); dialog && dialog->isVisible()) {
             if (answers.proposed.isEmpty()) answers.proposed = dialog->selectedFiles().value(0);

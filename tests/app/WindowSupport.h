@@ -11,6 +11,7 @@ namespace windowtest {
 
 struct ModalAnswers {
     std::vector<QString> boxTexts;  // the texts of the message boxes, in order
+    std::vector<bool> boxPlain;     // whether each of them showed no icon
     QString proposed;               // the file a file dialog proposed before path was chosen
 };
 

@@ -123,18 +123,19 @@ TEST(OpenModel, FileKindByNameThenByContent) {
         std::string content;
         TFileKind byName;
         TFileKind byFile;
+        TFileKind byContent;
     };
     const std::string model3ds("MM\x06\0\0\0", 6);
     const Case cases[] = {
-        {"a.3ds", "", TFileKind::Model3DS, TFileKind::Model3DS},
-        {"B.3DA", "packed", TFileKind::PackedModel3DS, TFileKind::PackedModel3DS},
-        {"c.X", "text", TFileKind::DirectX, TFileKind::DirectX},
-        {"d.xa", "packed", TFileKind::PackedDirectX, TFileKind::PackedDirectX},
-        {"e.txt", "xof 0303txt 0032", TFileKind::Unknown, TFileKind::DirectX},
-        {"f.xa", "xof 0303bin 0032", TFileKind::PackedDirectX, TFileKind::DirectX},
-        {"g.3da", model3ds, TFileKind::PackedModel3DS, TFileKind::Model3DS},
-        {"h", "x", TFileKind::Unknown, TFileKind::Unknown},
-        {"i.3ds.bak", model3ds, TFileKind::Unknown, TFileKind::Model3DS},
+        {"a.3ds", "", TFileKind::Model3DS, TFileKind::Model3DS, TFileKind::Unknown},
+        {"B.3DA", "packed", TFileKind::PackedModel3DS, TFileKind::PackedModel3DS, TFileKind::Unknown},
+        {"c.X", "text", TFileKind::DirectX, TFileKind::DirectX, TFileKind::Unknown},
+        {"d.xa", "packed", TFileKind::PackedDirectX, TFileKind::PackedDirectX, TFileKind::Unknown},
+        {"e.txt", "xof 0303txt 0032", TFileKind::Unknown, TFileKind::DirectX, TFileKind::DirectX},
+        {"f.xa", "xof 0303bin 0032", TFileKind::PackedDirectX, TFileKind::DirectX, TFileKind::DirectX},
+        {"g.3da", model3ds, TFileKind::PackedModel3DS, TFileKind::Model3DS, TFileKind::Model3DS},
+        {"h", "x", TFileKind::Unknown, TFileKind::Unknown, TFileKind::Unknown},
+        {"i.3ds.bak", model3ds, TFileKind::Unknown, TFileKind::Model3DS, TFileKind::Model3DS},
     };
     testsupport::TempDir dir;
     for (const Case& c : cases) {
@@ -144,6 +145,7 @@ TEST(OpenModel, FileKindByNameThenByContent) {
         const std::string path = dir.File(c.name);
         base::WriteFileAtomically(path, c.content.data(), c.content.size());
         EXPECT_EQ(FileKindOf(path), c.byFile);
+        EXPECT_EQ(FileKindByContent(path), c.byContent);
     }
     EXPECT_EQ(FileKindByName("folder.3ds/plain"), TFileKind::Unknown);
 }

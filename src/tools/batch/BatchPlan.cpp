@@ -1,12 +1,12 @@
 #include "batch/BatchPlan.h"
 
 #include <algorithm>
-#include <cctype>
 #include <filesystem>
 #include <map>
 #include <set>
 #include <system_error>
 
+#include "model3ds/FileKind.h"
 #include "batch/SameFile.h"
 
 namespace batch {
@@ -14,11 +14,6 @@ namespace batch {
 namespace fs = std::filesystem;
 
 namespace {
-
-std::string Lower(std::string text) {
-    for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return text;
-}
 
 // Every model file below folder, unsorted; a folder that cannot be listed, at
 // any depth, is a failure, and the rest is still searched. Links to folders
@@ -102,8 +97,9 @@ private:
 }  // namespace
 
 bool IsModelFileName(const std::string& name, const ModelKinds& kinds) {
-    const std::string extension = Lower(fs::path(name).extension().string());
-    return std::find(kinds.extensions.begin(), kinds.extensions.end(), extension) != kinds.extensions.end();
+    // By the extension as a path has it, so that a hidden file named ".3ds" is none.
+    const model3ds::TFileKind kind = model3ds::FileKindByName(fs::path(name).extension().string());
+    return std::find(kinds.fileKinds.begin(), kinds.fileKinds.end(), kind) != kinds.fileKinds.end();
 }
 
 std::vector<BatchJob> PlanBatch(const std::vector<std::string>& inputs, const std::optional<std::string>& folder,

@@ -17,9 +17,12 @@ enum class TFileKind {
 // The kind a name's extension gives (only the last dot of the last path part counts).
 TFileKind FileKindByName(std::string_view name);
 
-// The kind of the file at path by its first bytes where they tell ("xof " starts
-// DirectX data, a 4D 4D main chunk a 3DS model), else by its name. Stream errors
-// of opening the file propagate.
+// The kind of the file at path by its first bytes ("xof " starts DirectX data, a
+// 4D 4D main chunk a 3DS model); Unknown when they do not tell. Stream errors of
+// opening the file propagate.
+TFileKind FileKindByContent(const std::string& path);
+
+// The kind by the file's first bytes where they tell, else by its name.
 TFileKind FileKindOf(const std::string& path);
 
 }  // namespace model3ds

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "model3ds/FileKind.h"
+
 namespace batch {
 
 // One output, and the inputs that would all give it, tried in turn until one
@@ -23,7 +25,7 @@ struct BatchFailure {
 
 // What a tool reads and writes.
 struct ModelKinds {
-    std::vector<std::string> extensions;  // lower case, with the dot; matched in any letter case
+    std::vector<model3ds::TFileKind> fileKinds;  // known by their names' extensions, in any letter case
     std::string outputExtension;          // with the dot
     std::string noModelsReason;           // for a folder without any
     // For an input that is no local path (an address): the file name of its
@@ -31,7 +33,7 @@ struct ModelKinds {
     std::function<std::optional<std::string>(const std::string& input)> remoteName;
 };
 
-// Whether name ends in one of the kinds' extensions, in any letter case.
+// Whether name ends in the extension of one of the kinds, in any letter case.
 bool IsModelFileName(const std::string& name, const ModelKinds& kinds);
 
 // The jobs for the inputs: a folder gives every model file below it (sorted by

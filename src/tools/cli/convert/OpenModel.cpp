@@ -1,6 +1,6 @@
-#include "OpenModel.h"
+#include "convert/OpenModel.h"
 
-#include "RemoteInput.h"
+#include "convert/RemoteInput.h"
 
 namespace convert {
 

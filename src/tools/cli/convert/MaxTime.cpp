@@ -1,4 +1,4 @@
-#include "MaxTime.h"
+#include "convert/MaxTime.h"
 
 #include <charconv>
 #include <string>

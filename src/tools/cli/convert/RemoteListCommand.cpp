@@ -3,13 +3,13 @@
 #include <string>
 
 #include "base/Errors.h"
+#include "convert/Commands.h"
+#include "convert/MaxTime.h"
+#include "convert/TabSeparated.h"
 #include "net/FtpClient.h"
 #include "net/HttpRequest.h"
 #include "net/ListingRow.h"
 #include "net/Text.h"
-#include "Commands.h"
-#include "MaxTime.h"
-#include "TabSeparated.h"
 
 namespace convert {
 

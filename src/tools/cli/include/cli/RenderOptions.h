@@ -30,11 +30,12 @@ struct RenderOptions {
     bool help = false, version = false;
 };
 
-// Parses the arguments after the program name; raises std::invalid_argument
-// with a message for the user. Options start with "-" and may come anywhere;
-// "--" ends them.
+// Parses the arguments after the program name; raises cli::UsageError with a
+// message for the user. Options start with "-" and may come anywhere; "--" ends
+// them.
 RenderOptions ParseRenderOptions(const std::vector<std::string>& arguments);
 
-extern const char* const RenderUsage;
+// What --help prints, and a usage error after its message.
+const std::string& RenderHelp();
 
 }  // namespace render

@@ -1,4 +1,4 @@
-#include "ExportCommand.h"
+#include "convert/ExportCommand.h"
 
 #include <algorithm>
 #include <cctype>
@@ -13,81 +13,29 @@
 
 #include <unistd.h>
 
+#include "app/MaterialRules.h"
 #include "base/Format.h"
 #include "base/Stream.h"
+#include "convert/ConvertOptions.h"
+#include "convert/OpenModel.h"
+#include "convert/RemoteInput.h"
+#include "convert/TabSeparated.h"
 #include "model3ds/MaterialColor.h"
 #include "model3ds/File3DS.h"
-#include "Arguments.h"
 #include "batch/BatchRun.h"
 #include "batch/SameFile.h"
-#include "OpenModel.h"
-#include "RemoteInput.h"
-#include "TabSeparated.h"
 #include "xexport/ExportPreparation.h"
-#include "app/MaterialRules.h"
-#include "xexport/XBinaryWriter.h"
-#include "xexport/XTextWriter.h"
+#include "xexport/WriteModelX.h"
 
 namespace convert {
 
 namespace {
 
-enum class EditKind { Opacity, Power, Diffuse, Specular };
-
-struct MaterialEdit {
-    EditKind kind;
-    std::string name;
-    long long value;  // percent or power, or a packed colour red + green * 256 + blue * 65536
-};
-
-struct ExportRequest {
-    std::string input;
-    std::string output;
-    // Batch mode: several inputs, or a folder; results into outputFolder or beside the inputs.
-    bool batch = false;
-    std::vector<std::string> inputs;
-    std::optional<std::string> outputFolder;
-    int jobs = 1;
-    bool binary = false;
-    bool merge = false;
-    std::optional<int> meshIndex;
-    std::optional<std::string> meshName;
-    xexport::TExportOptions options;
-    std::vector<MaterialEdit> edits;
-};
-
-const std::vector<OptionDef> kSpecs = {
-    {"--output", "-o", true},  {"--binary", "-b", false},      {"--merge", "-m", false},
-    {"--mesh", "", true},      {"--mesh-name", "", true},      {"--origin", "", true},
-    {"--no-materials", "", false}, {"--ignore-opacity", "", false},
-    {"--texcoords", "", false}, {"--textures", "", false}, {"--normals", "", false},
-    {"--frames", "", false},    {"--scale", "", true},          {"--flip-winding", "", false},
-    {"--jobs", "-j", true},
-};
-
-struct RepeatableSpec {
-    const char* name;
-    EditKind kind;
-};
-
-const RepeatableSpec kEdits[] = {
-    {"--opacity", EditKind::Opacity},
-    {"--power", EditKind::Power},
-    {"--diffuse", EditKind::Diffuse},
-    {"--specular", EditKind::Specular},
-};
-
-bool TakesValue(const std::string& word) {
-    return std::any_of(kSpecs.begin(), kSpecs.end(), [&word](const OptionDef& option) {
-        return option.takesValue && (word == option.name || word == option.alias);
-    });
-}
-
-const RepeatableSpec* FindEdit(const std::string& word) {
-    for (const RepeatableSpec& option : kEdits) {
-        if (word == option.name) return &option;
-    }
-    return nullptr;
+EditKind KindOf(std::string_view option) {
+    if (option == "--opacity") return EditKind::Opacity;
+    if (option == "--power") return EditKind::Power;
+    if (option == "--diffuse") return EditKind::Diffuse;
+    return EditKind::Specular;
 }
 
 std::optional<long long> ParseInteger(const std::string& text, int base = 10) {
@@ -105,14 +53,14 @@ int ParseWholeNumber(const std::string& option, const std::string& text) {
 }
 
 // The material panel's bounds: a value outside them is refused, not clamped.
-int ParseEditValue(const RepeatableSpec& option, const std::string& text) {
-    const bool opacity = option.kind == EditKind::Opacity;
+int ParseEditValue(std::string_view option, EditKind kind, const std::string& text) {
+    const bool opacity = kind == EditKind::Opacity;
     const int low = opacity ? app::kMinOpacityPercent : app::kMinSpecularPower;
     const int high = opacity ? app::kMaxOpacityPercent : app::kMaxSpecularPower;
     const auto value = ParseInteger(text);
     if (!value || *value < low || *value > high) {
-        throw UsageError(base::Format("%s takes a whole number from %d to %d, not %s", option.name, low, high,
-                                      text.c_str()));
+        throw UsageError(base::Format("%s takes a whole number from %d to %d, not %s", std::string(option).c_str(),
+                                      low, high, text.c_str()));
     }
     return static_cast<int>(*value);
 }
@@ -125,34 +73,6 @@ std::uint32_t ParseColour(const std::string& text) {
     if (!sixHexDigits) throw UsageError("a colour is six hexadecimal digits RRGGBB, not " + text);
     const auto rrggbb = static_cast<std::uint32_t>(*ParseInteger(text, 16));
     return (rrggbb >> 16) | (rrggbb & 0x00FF00) | (rrggbb & 0xFF) << 16;
-}
-
-// Takes the repeatable material edits out of the words; the rest goes to the parser.
-std::vector<std::string> TakeEdits(const std::vector<std::string>& words, std::vector<MaterialEdit>& edits) {
-    std::vector<std::string> rest;
-    for (std::size_t i = 0; i < words.size(); ++i) {
-        if (words[i] == "--") {
-            rest.insert(rest.end(), words.begin() + static_cast<long>(i), words.end());
-            break;
-        }
-        const RepeatableSpec* option = FindEdit(words[i]);
-        if (option == nullptr) {
-            rest.push_back(words[i]);
-            // The value of an option such as --mesh-name is never taken for an edit.
-            if (TakesValue(words[i]) && i + 1 < words.size()) rest.push_back(words[++i]);
-            continue;
-        }
-        if (i + 1 >= words.size()) throw UsageError(std::string("option ") + option->name + " needs a value");
-        const std::string& assignment = words[++i];
-        const std::size_t equals = assignment.rfind('=');
-        if (equals == std::string::npos)
-            throw UsageError(std::string("option ") + option->name + " takes NAME=VALUE, not " + assignment);
-        const std::string text = assignment.substr(equals + 1);
-        const bool colour = option->kind == EditKind::Diffuse || option->kind == EditKind::Specular;
-        const long long value = colour ? static_cast<long long>(ParseColour(text)) : ParseEditValue(*option, text);
-        edits.push_back({option->kind, assignment.substr(0, equals), value});
-    }
-    return rest;
 }
 
 // A positive, finite factor that stays finite as a 32-bit float.
@@ -182,9 +102,31 @@ std::string DefaultOutput(const std::string& input) {
     return path.replace_extension(".x").string();
 }
 
-ExportRequest ParseRequest(const std::vector<std::string>& words) {
+}  // namespace
+
+std::vector<MaterialEdit> ReadMaterialEdits(const cli::SplitLine& line) {
+    std::vector<MaterialEdit> edits;
+    for (const cli::Occurrence& occurrence : line.options) {
+        // The material edits are the conversion's only repeatable options.
+        if (occurrence.option == nullptr || !occurrence.option->repeatable) continue;
+        CheckOccurrence(occurrence);
+        const std::string_view option = occurrence.option->longName;
+        const EditKind kind = KindOf(option);
+        const std::string& assignment = occurrence.value;
+        const std::size_t equals = assignment.rfind('=');
+        if (equals == std::string::npos)
+            throw UsageError("option " + std::string(option) + " takes NAME=VALUE, not " + assignment);
+        const std::string text = assignment.substr(equals + 1);
+        const bool colour = kind == EditKind::Diffuse || kind == EditKind::Specular;
+        const long long value = colour ? static_cast<long long>(ParseColour(text)) : ParseEditValue(option, kind, text);
+        edits.push_back({kind, assignment.substr(0, equals), value});
+    }
+    return edits;
+}
+
+ExportRequest ParseExportRequest(const Arguments& arguments, std::vector<MaterialEdit> edits) {
     ExportRequest request;
-    const Arguments arguments = ParseArguments(TakeEdits(words, request.edits), kSpecs);
+    request.edits = std::move(edits);
     if (arguments.operands.empty()) throw UsageError("give an INPUT to convert");
     request.inputs = arguments.operands;
     for (std::size_t i = 1; i < request.inputs.size(); ++i) {
@@ -235,6 +177,8 @@ ExportRequest ParseRequest(const std::vector<std::string>& words) {
     return request;
 }
 
+namespace {
+
 model3ds::TMaterial3DS& FindMaterial(model3ds::TFile3DS& model, const std::string& name) {
     auto& materials = model.MaterialList();
     for (int i = 0; i < materials.MaterialTotal(); ++i) {
@@ -264,15 +208,13 @@ void ApplyEdits(model3ds::TFile3DS& model, const std::vector<MaterialEdit>& edit
 }
 
 int FindMesh(model3ds::TFile3DS& model, const ExportRequest& request) {
-    auto& meshes = model.ObjectList();
-    const int total = meshes.MeshTotal();
     if (request.meshName) {
-        for (int i = 0; i < total; ++i) {
-            if (meshes.GetMesh(i)->Name == *request.meshName) return i;
-        }
+        const int index = model3ds::FindMeshIndex(model, *request.meshName);
+        if (index >= 0) return index;
         throw base::Exception(base::Format("the model has no mesh named \"%s\"", request.meshName->c_str()));
     }
     const int index = request.meshIndex.value_or(0);
+    const int total = model.ObjectList().MeshTotal();
     if (index >= total) throw base::Exception(base::Format("the model has no mesh %d; it has %d", index, total));
     return index;
 }
@@ -307,22 +249,10 @@ void NoteOtherMeshes(const ExportRequest& request, int meshTotal, std::ostream& 
 // Standard output gets the bytes from memory; a file is written by the writer itself.
 void Write(model3ds::TFile3DS& model, const ExportRequest& request, int meshIndex, std::ostream& out) {
     const bool toStdout = request.output == "-";
-    const std::string fileName = toStdout ? std::string() : request.output;
     base::MemoryStream stream;
-    if (request.binary) {
-        if (request.merge) {
-            xexport::WriteMergedXBinary(model, request.options, fileName, stream);
-        } else {
-            xexport::WriteMeshXBinary(model, request.options, fileName, stream, meshIndex);
-        }
-    } else {
-        base::Stream* target = toStdout ? &stream : nullptr;
-        if (request.merge) {
-            xexport::WriteMergedXText(model, request.options, fileName, target);
-        } else {
-            xexport::WriteMeshXText(model, request.options, fileName, target, meshIndex);
-        }
-    }
+    xexport::WriteModelX(model, request.options, meshIndex,
+                         request.binary ? xexport::TXForm::Binary : xexport::TXForm::Text,
+                         toStdout ? std::string() : request.output, toStdout ? &stream : nullptr);
     if (toStdout) {
         out.write(reinterpret_cast<const char*>(stream.Bytes().data()), static_cast<std::streamsize>(stream.Size()));
         out.flush();
@@ -347,7 +277,7 @@ int Convert(const ExportRequest& request, std::ostream& out, std::ostream& warni
     OpenModelFile(model, request.input, model3ds::TModelNeeds::Meshes);
     ApplyEdits(model, request.edits);
     if (request.merge) CheckMergedHasFaces(model, request);
-    const int meshIndex = request.merge ? -1 : ResolveMesh(model, request);
+    const int meshIndex = request.merge ? xexport::kMergedMeshes : ResolveMesh(model, request);
     using Meshes = std::vector<const model3ds::TMesh3DS*>;
     WarnNonFiniteCoordinates(request.merge ? xexport::CollectMeshes(model).Meshes
                                            : Meshes{model.ObjectList().GetMesh(meshIndex)},
@@ -357,7 +287,10 @@ int Convert(const ExportRequest& request, std::ostream& out, std::ostream& warni
 }
 
 int RunBatchExport(const ExportRequest& request) {
-    batch::ModelKinds kinds{{".3ds", ".3da"}, ".x", "no .3ds or .3da file in this folder", {}};
+    batch::ModelKinds kinds{{model3ds::TFileKind::Model3DS, model3ds::TFileKind::PackedModel3DS},
+                            ".x",
+                            "no .3ds or .3da file in this folder",
+                            {}};
     kinds.remoteName = [](const std::string& input) -> std::optional<std::string> {
         if (!IsHttpAddress(input)) return std::nullopt;
         return AddressFileName(input).empty() ? "model" : AddressFileName(input);
@@ -378,10 +311,7 @@ int RunBatchExport(const ExportRequest& request) {
 
 }  // namespace
 
-bool IsExportValueOption(const std::string& word) { return TakesValue(word) || FindEdit(word) != nullptr; }
-
-int RunExport(const std::vector<std::string>& words, std::ostream& out) {
-    const ExportRequest request = ParseRequest(words);
+int RunExport(const ExportRequest& request, std::ostream& out) {
     if (request.batch) return RunBatchExport(request);
     if (request.output != "-" && !IsHttpAddress(request.input) && batch::SameFile(request.input, request.output))
         throw base::Exception("the output " + request.output + " is the input file itself; nothing written");

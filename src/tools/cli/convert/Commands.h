@@ -1,10 +1,10 @@
 #pragma once
 // The commands of korvane-convert. Each takes the parsed command line, writes its
 // results to out, and returns the exit status; errors are raised as exceptions
-// (see main.cpp for how they map to exit statuses).
+// (the executable maps them to exit statuses).
 #include <ostream>
 
-#include "Arguments.h"
+#include "cli/ConvertTool.h"
 
 namespace convert {
 

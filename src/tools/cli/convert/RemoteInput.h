@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "MaxTime.h"
+#include "convert/MaxTime.h"
 
 namespace convert {
 

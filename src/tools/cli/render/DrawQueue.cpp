@@ -1,4 +1,4 @@
-#include "DrawQueue.h"
+#include "render/DrawQueue.h"
 
 namespace render {
 

@@ -1,4 +1,4 @@
-#include "RemoteInput.h"
+#include "convert/RemoteInput.h"
 
 #include <iostream>
 

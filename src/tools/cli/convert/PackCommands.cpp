@@ -1,8 +1,8 @@
 #include "base/Stream.h"
+#include "convert/Commands.h"
 #include "model3ds/OpenModel.h"
 #include "model3ds/Pack3DA.h"
 #include "batch/SameFile.h"
-#include "Commands.h"
 
 namespace convert {
 

@@ -1,14 +1,14 @@
-#include "Limits.h"
+#include "render/Limits.h"
 
 #include <csignal>
 #include <cerrno>
 #include <cstring>
-#include <stdexcept>
 #include <string>
 
 #include <sys/resource.h>
 #include <unistd.h>
 
+#include "base/Errors.h"
 #include "base/TemporaryFiles.h"
 
 namespace render {
@@ -36,7 +36,7 @@ void LimitRunTime(unsigned seconds) {
     action.sa_flags = SA_RESTART;  // a held time-out must not break off the writing
     sigemptyset(&action.sa_mask);
     if (sigaction(SIGALRM, &action, nullptr) != 0)
-        throw std::runtime_error(std::string("cannot set the time-out: ") + std::strerror(errno));
+        throw base::Exception(std::string("cannot set the time-out: ") + std::strerror(errno));
     alarm(seconds);
 }
 
@@ -45,12 +45,12 @@ void HoldTimeOut() { timeOutHeld = 1; }
 void LimitMemory(std::size_t megabytes) {
     rlimit limit{};
     if (getrlimit(RLIMIT_AS, &limit) != 0)
-        throw std::runtime_error(std::string("cannot read the memory limit: ") + std::strerror(errno));
+        throw base::Exception(std::string("cannot read the memory limit: ") + std::strerror(errno));
     const rlim_t bytes = static_cast<rlim_t>(megabytes) << 20;
     if (limit.rlim_max != RLIM_INFINITY && limit.rlim_max < bytes) return;
     limit.rlim_cur = bytes;
     if (setrlimit(RLIMIT_AS, &limit) != 0)
-        throw std::runtime_error(std::string("cannot limit the memory: ") + std::strerror(errno));
+        throw base::Exception(std::string("cannot limit the memory: ") + std::strerror(errno));
 }
 
 int PictureSupersampling(int width, int height, bool fit) {
@@ -73,7 +73,7 @@ void CheckPictureMemory(int width, int height, int supersampling, int megabytes)
     const long long needed =
         LibraryMegabytes + ((drawn * BytesPerDrawnPixel + (supersampling > 1 ? pixels * BytesPerScaledPixel : 0)) >> 20);
     if (needed > megabytes)
-        throw std::runtime_error("a picture of " + std::to_string(width) + "x" + std::to_string(height) +
+        throw base::Exception("a picture of " + std::to_string(width) + "x" + std::to_string(height) +
                                  " needs about " + std::to_string(needed) + " MB, more than the limit of " +
                                  std::to_string(megabytes) + " MB (--memory)");
 }

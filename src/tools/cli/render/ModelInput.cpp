@@ -1,69 +1,58 @@
-#include "ModelInput.h"
+#include "render/ModelInput.h"
 
-#include <algorithm>
-#include <cctype>
-#include <cstring>
 #include <filesystem>
 
 #include "base/Errors.h"
 #include "base/Format.h"
 #include "model3ds/File3DS.h"
+#include "model3ds/FileKind.h"
 #include "model3ds/OpenModel.h"
-#include "xexport/XBinaryWriter.h"
+#include "xexport/WriteModelX.h"
 
 namespace render {
 
 namespace {
 
-std::string Extension(const std::string& path) {
-    const std::size_t dot = path.rfind('.');
-    const std::size_t slash = path.find_last_of("/\\");
-    if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return {};
-    std::string extension = path.substr(dot);
-    std::transform(extension.begin(), extension.end(), extension.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return extension;
-}
+using model3ds::TFileKind;
 
-enum class Content { X, Model3DS, Other };
-
-// The kind of data by its first bytes; only those are read.
-Content ContentOf(const std::string& path) {
-    base::FileStream file(path, base::FileStream::Mode::Read);
-    if (file.Size() == 0) throw base::Exception(path + ": the file is empty");
-    char head[4] = {};
-    const std::size_t got = file.Read(head, std::min<std::uint64_t>(sizeof head, file.Size()));
-    if (got == 4 && std::memcmp(head, "xof ", 4) == 0) return Content::X;
-    if (got >= 2 && head[0] == 0x4D && head[1] == 0x4D) return Content::Model3DS;
-    return Content::Other;
+// .x data and 3DS models are known by their bytes, whatever their name; the
+// packed kinds, whose bytes tell nothing, by their name.
+TFileKind KindOf(const std::string& path) {
+    const TFileKind content = model3ds::FileKindByContent(path);
+    if (content != TFileKind::Unknown) return content;
+    if (std::filesystem::file_size(path) == 0) throw base::Exception(path + ": the file is empty");
+    const TFileKind named = model3ds::FileKindByName(path);
+    return named == TFileKind::PackedDirectX || named == TFileKind::PackedModel3DS ? named : TFileKind::Unknown;
 }
 
 // The model as .x data, its texture names and coordinates with it.
 base::MemoryStream ConvertModel(model3ds::TFile3DS& model, const std::string& path) {
+    model3ds::RequireModelContent(model, model3ds::TModelNeeds::Faces, path);
     xexport::TExportOptions options;
     options.TexCoords = true;
     options.Textures = true;
     base::MemoryStream x;
-    xexport::WriteMergedXBinary(model, options, "", x);
-    if (x.Size() == 0) throw base::Exception(base::Format("READ ERROR : %s", path.c_str()));
+    xexport::WriteModelX(model, options, xexport::kMergedMeshes, xexport::TXForm::Binary, "", &x);
     return x;
 }
 
 }  // namespace
 
 base::MemoryStream ReadModelAsX(const std::string& path) {
-    const Content content = ContentOf(path);
-    const std::string extension = Extension(path);
-    if (content == Content::X) return base::MemoryStream(base::ReadWholeFile(path));
     model3ds::TFile3DS model;
-    if (content == Content::Model3DS) {
-        model.LoadFromFile(path);
-    } else if (extension == ".xa") {
+    switch (KindOf(path)) {
+    case TFileKind::DirectX:
+        return base::MemoryStream(base::ReadWholeFile(path));
+    case TFileKind::PackedDirectX:
         return base::MemoryStream(
             model3ds::UnpackBytes(base::ReadWholeFile(path), path, model3ds::TUnpackPolicy::Complete));
-    } else if (extension == ".3da") {
+    case TFileKind::Model3DS:
+        model.LoadFromFile(path);
+        break;
+    case TFileKind::PackedModel3DS:
         model3ds::OpenModelFile(model, path, model3ds::TUnpackPolicy::Complete, model3ds::TModelNeeds::Anything);
-    } else {
+        break;
+    case TFileKind::Unknown:
         throw base::Exception(base::Format("%s: neither .x data nor a 3DS model, nor a packed .xa or .3da file",
                                            path.c_str()));
     }

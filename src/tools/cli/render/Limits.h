@@ -15,7 +15,7 @@ void HoldTimeOut();
 
 // Caps the process's address space; allocations past it fail with
 // std::bad_alloc. A hard limit set from outside that is lower stays.
-// Raises std::runtime_error when the system refuses.
+// Raises base::Exception when the system refuses.
 void LimitMemory(std::size_t megabytes);
 
 // How many times larger, in each direction, a picture is drawn before it is
@@ -24,7 +24,7 @@ void LimitMemory(std::size_t megabytes);
 // the viewer draws them.
 int PictureSupersampling(int width, int height, bool fit);
 
-// Raises std::runtime_error, before anything is drawn, when the buffers of a
+// Raises base::Exception, before anything is drawn, when the buffers of a
 // picture of that size and supersampling cannot fit in the memory limit:
 // drawing would fail only part-way through, after the libraries have taken
 // their share.

@@ -2,9 +2,9 @@
 // Opens the converter's input: a model file, packed or plain, or an http:// address.
 #include <string>
 
+#include "convert/MaxTime.h"
 #include "model3ds/File3DS.h"
 #include "model3ds/OpenModel.h"
-#include "MaxTime.h"
 
 namespace convert {
 

@@ -5,7 +5,7 @@
 #include <chrono>
 #include <optional>
 
-#include "Arguments.h"
+#include "cli/ConvertTool.h"
 
 namespace convert {
 

@@ -1,12 +1,12 @@
 #include <string>
 
 #include "base/Format.h"
+#include "convert/Commands.h"
+#include "convert/MaxTime.h"
+#include "convert/OpenModel.h"
+#include "convert/TabSeparated.h"
 #include "model3ds/File3DS.h"
 #include "model3ds/MaterialColor.h"
-#include "Commands.h"
-#include "MaxTime.h"
-#include "OpenModel.h"
-#include "TabSeparated.h"
 
 namespace convert {
 

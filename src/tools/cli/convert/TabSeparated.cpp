@@ -1,4 +1,4 @@
-#include "TabSeparated.h"
+#include "convert/TabSeparated.h"
 
 namespace convert {
 

@@ -1,0 +1,69 @@
+#pragma once
+// korvane-convert: reads 3D Studio models and converts them to DirectX .x files,
+// lists models and remote folders, packs and unpacks .3da files.
+#include <optional>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "cli/OptionTable.h"
+#include "xexport/ExportPreparation.h"
+
+namespace convert {
+
+using cli::Arguments;
+using cli::UsageError;
+
+enum class EditKind { Opacity, Power, Diffuse, Specular };
+
+// --opacity, --power, --diffuse, --specular NAME=VALUE.
+struct MaterialEdit {
+    EditKind kind;
+    std::string name;
+    long long value;  // percent or power, or a packed colour red + green * 256 + blue * 65536
+};
+
+// A conversion as the command line asks for it.
+struct ExportRequest {
+    std::string input;
+    std::string output;
+    // Batch mode: several inputs, or a folder; results into outputFolder or beside the inputs.
+    bool batch = false;
+    std::vector<std::string> inputs;
+    std::optional<std::string> outputFolder;
+    int jobs = 1;
+    bool binary = false;
+    bool merge = false;
+    std::optional<int> meshIndex;
+    std::optional<std::string> meshName;
+    xexport::TExportOptions options;
+    std::vector<MaterialEdit> edits;
+};
+
+// Writes its results to out and returns the exit status; raises on failure.
+using RunCommand = int (*)(const Arguments& arguments, std::ostream& out);
+
+struct CommandLine {
+    // The option that chose the command ("--list", "--help"...) and how it runs;
+    // empty and null for a conversion.
+    std::string command;
+    RunCommand run = nullptr;
+    Arguments arguments;
+    std::optional<ExportRequest> request;  // for a conversion
+};
+
+// The words after the program name, checked. Raises UsageError with the text the
+// tool prints above its usage.
+CommandLine ParseCommandLine(const std::vector<std::string>& words);
+
+// The usage lines printed after a usage error.
+const std::string& Usage();
+// What --help prints: the usage lines and a line per option.
+std::string Help();
+
+// Runs the command of the words and returns the exit status (0, or 1 when a batch
+// had failures), standard output written whole. Usage errors are raised as
+// UsageError, read and write errors as base::Exception.
+int RunConvertTool(const std::vector<std::string>& words);
+
+}  // namespace convert

@@ -1,0 +1,176 @@
+#include "cli/RenderTool.h"
+
+#include <QBuffer>
+#include <QGuiApplication>
+#include <QImage>
+
+#include <cstdio>
+#include <exception>
+#include <iostream>
+#include <new>
+#include <string>
+#include <thread>
+
+#include <unistd.h>
+
+#include "base/Errors.h"
+#include "base/Stream.h"
+#include "base/TemporaryFiles.h"
+#include "cli/RenderOptions.h"
+#include "render/DrawQueue.h"
+#include "render/Limits.h"
+#include "render/ModelInput.h"
+#include "batch/BatchRun.h"
+#include "batch/SameFile.h"
+#include "viewer/HeadlessGL.h"
+#include "viewer/OffscreenRenderer.h"
+#include "viewer/ViewerControls.h"
+#include "viewer/ViewerScene.h"
+
+namespace render {
+
+namespace {
+
+void Configure(viewer::ViewerScene& scene, const RenderOptions& options) {
+    scene.MeshBuilder->SetQuality(options.quality);
+    if (options.background) {
+        const std::uint32_t rgb = *options.background;
+        scene.GetScene().SetSceneBackgroundRGB(static_cast<float>(rgb >> 16 & 0xFF) / 255.0f,
+                                               static_cast<float>(rgb >> 8 & 0xFF) / 255.0f,
+                                               static_cast<float>(rgb & 0xFF) / 255.0f);
+    }
+    scene.GetDevice().transparentBackground = options.transparent;
+    // A fitted picture is a thumbnail: seen from the diagonal, so that a flat
+    // model is never edge-on, and from either side of its faces.
+    if (options.fit) {
+        viewer::TurnToThreeQuarterView(scene);
+        scene.GetDevice().twoSided = true;
+    }
+    // --turn gives the mouse's movement in window pixels, y downwards; the
+    // drag counts y upwards.
+    viewer::TurnModel(scene, options.turnX, -options.turnY);
+    if (options.fit) viewer::FitCameraToModel(scene, options.width, options.height);
+}
+
+// With no X display to draw through, OpenGL runs on Mesa without any window
+// system. Call it before the application exists.
+void ChoosePlatform() {
+    if (!viewer::CanOpenDisplay()) viewer::SelectHeadlessPlatform();
+}
+
+int Supersampling(const RenderOptions& options) {
+    return PictureSupersampling(options.width, options.height, options.fit);
+}
+
+QImage DrawPicture(viewer::OffscreenRenderer& renderer, viewer::ViewerScene& scene,
+                   const RenderOptions& options) {
+    const QImage picture = renderer.Render(scene, options.width, options.height, Supersampling(options));
+    // The buffers are the one large allocation that OpenGL refuses without an exception.
+    if (picture.isNull())
+        throw base::Exception("cannot draw a picture of " + std::to_string(options.width) + "x" +
+                                 std::to_string(options.height) + " within the memory limit of " +
+                                 std::to_string(options.memoryMegabytes) + " MB (--memory)");
+    return picture;
+}
+
+QByteArray EncodePng(const QImage& picture) {
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    if (!picture.save(&buffer, "PNG")) throw base::Exception("cannot draw or encode the picture");
+    return png;
+}
+
+// The picture of the scene, encoded as PNG.
+QByteArray DrawPng(viewer::ViewerScene& scene, const RenderOptions& options, int argc, char** argv) {
+    ChoosePlatform();
+    QGuiApplication application(argc, argv);
+    viewer::OffscreenRenderer renderer;
+    if (!renderer.IsValid()) throw base::Exception("OpenGL 3.3 core is not available");
+    return EncodePng(DrawPicture(renderer, scene, options));
+}
+
+int RenderOne(const RenderOptions& options, int argc, char** argv) {
+    LimitRunTime(static_cast<unsigned>(options.timeOutSeconds));
+    CheckPictureMemory(options.width, options.height, Supersampling(options), options.memoryMegabytes);
+    LimitMemory(static_cast<std::size_t>(options.memoryMegabytes));
+    if (batch::SameFile(options.input, options.output))
+        throw base::Exception("the output " + options.output + " is the input file itself; nothing written");
+    viewer::ViewerScene scene;
+    LoadModelFile(scene, options.input);
+    Configure(scene, options);
+    const QByteArray png = DrawPng(scene, options, argc, argv);
+    // Through a temporary file: a failed write leaves an existing picture whole.
+    HoldTimeOut();
+    base::WriteFileAtomically(options.output, png.constData(), static_cast<std::size_t>(png.size()));
+    return 0;
+}
+
+// Every model of the inputs into the output folder, with one application and
+// one OpenGL context: the batch's threads read the models and encode the
+// pictures, and this thread, which owns the context, draws them.
+int RenderFolder(const RenderOptions& options, int argc, char** argv) {
+    if (options.timeOutGiven) LimitRunTime(static_cast<unsigned>(options.timeOutSeconds));
+    if (options.memoryGiven) {
+        CheckPictureMemory(options.width, options.height, Supersampling(options), options.memoryMegabytes);
+        LimitMemory(static_cast<std::size_t>(options.memoryMegabytes));
+    }
+    const batch::ModelKinds kinds{
+        {model3ds::TFileKind::DirectX, model3ds::TFileKind::PackedDirectX, model3ds::TFileKind::Model3DS,
+         model3ds::TFileKind::PackedModel3DS},
+        ".png",
+        "no .x, .xa, .3ds or .3da file in this folder",
+        {}};
+    std::vector<batch::BatchFailure> failures;
+    const std::vector<batch::BatchJob> jobs = batch::PlanBatch(options.inputs, options.outputFolder, kinds, failures);
+    ChoosePlatform();
+    QGuiApplication application(argc, argv);
+    viewer::OffscreenRenderer renderer;
+    if (!renderer.IsValid()) throw base::Exception("OpenGL 3.3 core is not available");
+    DrawQueue queue;
+    const auto draw = [&](const batch::BatchJob& job, std::string&) {
+        viewer::ViewerScene scene;
+        LoadModelFile(scene, job.input);
+        Configure(scene, options);
+        const QImage picture = queue.Draw([&] { return DrawPicture(renderer, scene, options); });
+        const QByteArray png = EncodePng(picture);
+        base::WriteFileAtomically(job.output, png.constData(), static_cast<std::size_t>(png.size()));
+    };
+    int status = 1;
+    std::exception_ptr error;
+    std::thread run([&] {
+        try {
+            status = batch::RunBatch(jobs, failures, options.jobs, draw, std::cerr, isatty(STDERR_FILENO) == 1,
+                                     "korvane-render");
+        } catch (...) {
+            error = std::current_exception();  // raised again below, on the main thread
+        }
+        queue.Close();
+    });
+    queue.Serve();
+    run.join();
+    if (error) std::rethrow_exception(error);
+    return status;
+}
+
+// Help and version on standard output; 1 when it could not take them.
+int Answer(const RenderOptions& options) {
+    const bool written = options.help ? std::fputs(RenderHelp().c_str(), stdout) >= 0
+                                      : std::puts("korvane-render " KORVANE_VERSION) >= 0;
+    return written && std::fflush(stdout) == 0 ? 0 : 1;
+}
+
+}  // namespace
+
+int RunRenderTool(int argc, char** argv) {
+    const RenderOptions options = ParseRenderOptions(std::vector<std::string>(argv + 1, argv + argc));
+    if (options.help || options.version) return Answer(options);
+    try {
+        base::RemoveTemporaryFilesOnSignals();
+        return options.outputFolder ? RenderFolder(options, argc, argv) : RenderOne(options, argc, argv);
+    } catch (const std::bad_alloc&) {
+        throw base::Exception("out of memory (the limit is " + std::to_string(options.memoryMegabytes) + " MB)");
+    }
+}
+
+}  // namespace render
