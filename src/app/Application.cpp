@@ -5,10 +5,10 @@
 #include <exception>
 #include <stdexcept>
 
-#include "app/DisplayText.h"
+#include "DisplayText.h"
 #include "app/ErrorText.h"
 #include "app/UiLanguage.h"
-#include "app/WaitCursor.h"
+#include "WaitCursor.h"
 #include "base/Beep.h"
 #include "base/Errors.h"
 #include "model3ds/OpenModel.h"

@@ -1,4 +1,4 @@
-#include "app/DisplayText.h"
+#include "DisplayText.h"
 
 #include <QStringDecoder>
 

@@ -1,4 +1,4 @@
-#include "app/Icons.h"
+#include "Icons.h"
 
 #include <QPainter>
 #include <QPainterPath>

@@ -30,9 +30,9 @@
 
 #include "app/ColorSwatch.h"
 #include "app/CommandStates.h"
-#include "app/Icons.h"
+#include "Icons.h"
 #include "app/RemoteConnection.h"
-#include "app/RemoteGrid.h"
+#include "RemoteGrid.h"
 #include "app/WebAdrFrm.h"
 #include "base/Format.h"
 #include "base/Stream.h"

@@ -10,7 +10,7 @@
 #include <climits>
 
 #include "app/ColorSwatch.h"
-#include "app/DisplayText.h"
+#include "DisplayText.h"
 #include "app/MainFrm.h"
 #include "base/Format.h"
 #include "model3ds/MaterialColor.h"

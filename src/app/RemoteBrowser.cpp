@@ -7,10 +7,10 @@
 #include <QTableWidget>
 #include <QTimer>
 
-#include "app/DisplayText.h"
+#include "DisplayText.h"
 #include "app/MainFrm.h"
 #include "app/RemoteConnection.h"
-#include "app/RemoteGrid.h"
+#include "RemoteGrid.h"
 #include "app/WebAdrFrm.h"
 #include "base/Format.h"
 #include "model3ds/FileKind.h"

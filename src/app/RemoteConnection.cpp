@@ -2,7 +2,7 @@
 
 #include <optional>
 
-#include "app/WaitCursor.h"
+#include "WaitCursor.h"
 #include "base/Errors.h"
 #include "base/Stream.h"
 #include "net/FtpClient.h"

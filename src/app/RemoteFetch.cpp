@@ -4,7 +4,7 @@
 #include <QLabel>
 #include <QTreeWidget>
 
-#include "app/DisplayText.h"
+#include "DisplayText.h"
 #include "app/MainFrm.h"
 #include "app/RemoteConnection.h"
 #include "base/Format.h"

@@ -1,9 +1,9 @@
-#include "app/RemoteGrid.h"
+#include "RemoteGrid.h"
 
 #include <QCoreApplication>
 #include <QPainter>
 
-#include "app/Icons.h"
+#include "Icons.h"
 
 namespace app {
 

@@ -10,7 +10,7 @@
 #include <QTreeWidget>
 
 #include "app/MainFrm.h"
-#include "app/WaitCursor.h"
+#include "WaitCursor.h"
 #include "viewer/Draw3DFrm.h"
 #include "xexport/ExportPreparation.h"
 #include "xexport/WriteModelX.h"
