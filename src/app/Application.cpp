@@ -52,7 +52,7 @@ bool TKorvaneApplication::notify(QObject* receiver, QEvent* event) {
 
 void TKorvaneApplication::ShowException(const std::exception& error) {
     TWaitCursor::RestoreNormal();
-    const QString message = TranslatedErrorText(DisplayText(base::MessageLines(error.what())));
+    const QString message = TranslatedErrorText(error);
     // A file that holds no model is told in a plain box; anything else is an error.
     const bool plain = dynamic_cast<const model3ds::EReadModelError*>(&error) != nullptr;
     QMessageBox box(plain ? QMessageBox::NoIcon : QMessageBox::Critical, QApplication::applicationDisplayName(),

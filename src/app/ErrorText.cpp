@@ -1,7 +1,12 @@
 #include "app/ErrorText.h"
 
 #include <QCoreApplication>
-#include <QRegularExpression>
+
+#include <string>
+#include <vector>
+
+#include "DisplayText.h"
+#include "base/Errors.h"
 
 namespace app {
 
@@ -9,52 +14,29 @@ namespace {
 
 constexpr const char* kContext = "app::ErrorText";
 
-// The messages as the shared modules format them: %s a file name or text, %lld an index.
-constexpr const char* kMessages[] = {
+// The texts of the shared modules' errors that the window translates; each "%s"
+// takes one of the error's values.
+[[maybe_unused]] constexpr const char* kTexts[] = {
     QT_TRANSLATE_NOOP("app::ErrorText", "ストリームからの読み込みエラー"),
     QT_TRANSLATE_NOOP("app::ErrorText", "ストリームへの書き込みエラー"),
     QT_TRANSLATE_NOOP("app::ErrorText", "ファイル %s は開けません"),
     QT_TRANSLATE_NOOP("app::ErrorText", "ファイル %s を作成できません"),
-    QT_TRANSLATE_NOOP("app::ErrorText", "リストのインデックスが範囲を超えています (%lld)"),
+    QT_TRANSLATE_NOOP("app::ErrorText", "リストのインデックスが範囲を超えています (%s)"),
     QT_TRANSLATE_NOOP("app::ErrorText", "'%s' は正しい浮動小数点数ではありません"),
 };
 
-const QRegularExpression kConversion(QStringLiteral("%(s|lld)"));
-
-// The whole-message pattern of a format, each conversion a captured group.
-QRegularExpression PatternOf(const QString& format) {
-    QString pattern;
-    qsizetype from = 0;
-    for (const QRegularExpressionMatch& conversion : kConversion.globalMatch(format)) {
-        pattern += QRegularExpression::escape(format.mid(from, conversion.capturedStart() - from));
-        pattern += conversion.captured(1) == u's' ? QStringLiteral("(.*)") : QStringLiteral("(-?\\d+)");
-        from = conversion.capturedEnd();
-    }
-    pattern += QRegularExpression::escape(format.mid(from));
-    return QRegularExpression(QRegularExpression::anchoredPattern(pattern),
-                              QRegularExpression::DotMatchesEverythingOption);
-}
-
-// format with its conversions replaced, in order, by the values captured.
-QString Fill(const QString& format, const QRegularExpressionMatch& values) {
-    QString text;
-    qsizetype from = 0;
-    int value = 1;
-    for (const QRegularExpressionMatch& conversion : kConversion.globalMatch(format)) {
-        text += format.mid(from, conversion.capturedStart() - from) + values.captured(value++);
-        from = conversion.capturedEnd();
-    }
-    return text + format.mid(from);
-}
-
 }  // namespace
 
-QString TranslatedErrorText(const QString& message) {
-    for (const char* source : kMessages) {
-        const QRegularExpressionMatch values = PatternOf(QString::fromUtf8(source)).match(message);
-        if (values.hasMatch()) return Fill(QCoreApplication::translate(kContext, source), values);
-    }
-    return message;
+QString TranslatedErrorText(const std::exception& error) {
+    const auto* shared = dynamic_cast<const base::Exception*>(&error);
+    if (!shared) return DisplayText(base::MessageLines(error.what()));
+    // Values are names as the user gave them, bytes that may not be UTF-8.
+    std::vector<std::string> values;
+    for (const std::string& value : shared->Values()) values.push_back(DisplayText(value).toStdString());
+    const QString text = QCoreApplication::translate(kContext, shared->Text().c_str());
+    // A whole message without a translation may hold names of its own.
+    if (values.empty() && text == QString::fromUtf8(shared->Text())) return DisplayText(base::MessageLines(error.what()));
+    return QString::fromStdString(base::MessageLines(base::FillValues(text.toStdString(), values)));
 }
 
 }  // namespace app

@@ -3,7 +3,6 @@
 #include <cstring>
 #include <utility>
 
-#include "base/Format.h"
 
 namespace base {
 
@@ -20,29 +19,44 @@ std::string MessageLines(const std::string& message) {
     return lines;
 }
 
+Exception::Exception(const std::string& message) : std::runtime_error(message), text_(message) {}
+
+Exception::Exception(const std::string& text, std::vector<std::string> values)
+    : std::runtime_error(FillValues(text, values)), text_(text), values_(std::move(values)) {}
+
+std::string FillValues(const std::string& text, const std::vector<std::string>& values) {
+    std::string filled;
+    std::size_t from = 0;
+    for (const std::string& value : values) {
+        const std::size_t mark = text.find("%s", from);
+        if (mark == std::string::npos) break;
+        filled.append(text, from, mark - from).append(value);
+        from = mark + 2;
+    }
+    return filled.append(text, from);
+}
+
 EReadError::EReadError() : EStreamError("ストリームからの読み込みエラー") {}
 
-EStreamError::EStreamError(const std::string& message, std::string detail)
-    : Exception(message), detail_(std::move(detail)) {}
+EStreamError::EStreamError(const std::string& text, std::vector<std::string> values, std::string detail)
+    : Exception(text, std::move(values)), detail_(std::move(detail)) {}
 
 EWriteError::EWriteError() : EStreamError("ストリームへの書き込みエラー") {}
 
 EWriteError::EWriteError(const std::string& target, int systemError)
-    : EStreamError("ストリームへの書き込みエラー", target + ": " + std::strerror(systemError)) {}
+    : EStreamError("ストリームへの書き込みエラー", {}, target + ": " + std::strerror(systemError)) {}
 
-EFOpenError::EFOpenError(const std::string& fileName)
-    : EStreamError(Format("ファイル %s は開けません", fileName.c_str())) {}
+EFOpenError::EFOpenError(const std::string& fileName) : EStreamError("ファイル %s は開けません", {fileName}) {}
 
-EFCreateError::EFCreateError(const std::string& fileName)
-    : EStreamError(Format("ファイル %s を作成できません", fileName.c_str())) {}
+EFCreateError::EFCreateError(const std::string& fileName) : EStreamError("ファイル %s を作成できません", {fileName}) {}
 
 EFCreateError::EFCreateError(const std::string& fileName, int systemError)
-    : EStreamError(Format("ファイル %s を作成できません", fileName.c_str()), std::strerror(systemError)) {}
+    : EStreamError("ファイル %s を作成できません", {fileName}, std::strerror(systemError)) {}
 
 EListError::EListError(long long index)
-    : Exception(Format("リストのインデックスが範囲を超えています (%lld)", index)) {}
+    : Exception("リストのインデックスが範囲を超えています (%s)", {std::to_string(index)}) {}
 
 EConvertError::EConvertError(const std::string& text)
-    : Exception(Format("'%s' は正しい浮動小数点数ではありません", text.c_str())) {}
+    : Exception("'%s' は正しい浮動小数点数ではありません", {text}) {}
 
 }  // namespace base

@@ -22,6 +22,7 @@
 #include <cerrno>
 #include <functional>
 #include <memory>
+#include <stdexcept>
 #include <utility>
 
 #include "WindowSupport.h"
@@ -32,6 +33,7 @@
 #include "app/WebAdrFrm.h"
 #include "base/Errors.h"
 #include "base/Stream.h"
+#include "model3ds/OpenModel.h"
 #include "net/FtpClient.h"
 #include "net/HttpClient.h"
 #include "support/TempDir.h"
@@ -241,14 +243,25 @@ TEST_F(EnglishWindow, TextsFitTheirPlaces) {
 
 // The shared modules' errors reach the error report in English, with what they name.
 TEST(EnglishErrorText, SharedErrorsAreTranslatedWithTheirValues) {
-    const std::pair<QString, QString> cases[] = {
-        {QString::fromUtf8(base::EFOpenError("/tmp/箱 50%s.3ds").what()), "Cannot open file /tmp/箱 50%s.3ds"},
-        {QString::fromUtf8(base::EFCreateError("out.x", ENOSPC).what()), "Cannot create file out.x"},
-        {QString::fromUtf8(base::EListError(-7).what()), "List index out of bounds (-7)"},
-        {QString::fromUtf8(base::EConvertError("1,5").what()), "'1,5' is not a valid floating point number"},
-        {QString::fromUtf8(base::EWriteError().what()), "Stream write error"},
-        {QString::fromUtf8(base::EReadError().what()), "Stream read error"},
-        {"READ ERROR : a.3ds", "READ ERROR : a.3ds"},
+    const base::EFOpenError open("/tmp/箱 50%s.3ds");
+    const base::EFOpenError openShiftJis("\x94\xa0.3ds");
+    const base::EFCreateError create("out.x", ENOSPC);
+    const base::EListError index(-7);
+    const base::EConvertError number("1,5");
+    const base::EWriteError write;
+    const base::EReadError read;
+    const model3ds::EReadModelError nothing("\x94\xa0.3ds");
+    const std::runtime_error other("line one\rline two");
+    const std::pair<const std::exception*, QString> cases[] = {
+        {&open, "Cannot open file /tmp/箱 50%s.3ds"},
+        {&openShiftJis, "Cannot open file 箱.3ds"},
+        {&create, "Cannot create file out.x"},
+        {&index, "List index out of bounds (-7)"},
+        {&number, "'1,5' is not a valid floating point number"},
+        {&write, "Stream write error"},
+        {&read, "Stream read error"},
+        {&nothing, "READ ERROR : 箱.3ds"},
+        {&other, "line one\nline two"},
     };
-    for (const auto& [message, expected] : cases) EXPECT_EQ(app::TranslatedErrorText(message), expected);
+    for (const auto& [error, expected] : cases) EXPECT_EQ(app::TranslatedErrorText(*error), expected);
 }

@@ -20,8 +20,8 @@
         <translation>Cannot create file %s</translation>
     </message>
     <message>
-        <source>リストのインデックスが範囲を超えています (%lld)</source>
-        <translation>List index out of bounds (%lld)</translation>
+        <source>リストのインデックスが範囲を超えています (%s)</source>
+        <translation>List index out of bounds (%s)</translation>
     </message>
     <message>
         <source>&apos;%s&apos; は正しい浮動小数点数ではありません</source>

@@ -1,12 +1,15 @@
 #pragma once
-// The stream and list errors of the shared modules carry Japanese messages; the
-// error report shows them in the window's language, with the names and numbers
-// they hold.
+// The text of an error as the error report shows it: in the window's language,
+// with the names and numbers it holds shown as the window shows names.
 #include <QString>
+
+#include <exception>
 
 namespace app {
 
-// message in the window's language when it is one of those errors; as it is otherwise.
-QString TranslatedErrorText(const QString& message);
+// The error's text translated when the window has a translation of it (the
+// shared modules' stream and list errors carry Japanese texts), its values put
+// in as displayed text, its lines separated by newlines.
+QString TranslatedErrorText(const std::exception& error);
 
 }  // namespace app

@@ -1,15 +1,31 @@
 #pragma once
-// The exception hierarchy shared by every module. Each class carries only its
-// message text; the texts are the ones the user sees in message boxes.
+// The exception hierarchy shared by every module. Each class carries its
+// message text, the one the user sees in message boxes; a message made of a
+// text with values keeps both, so that a window can show the text translated.
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 namespace base {
 
 class Exception : public std::runtime_error {
 public:
-    using std::runtime_error::runtime_error;
+    // A whole message: it is its own text, without values.
+    explicit Exception(const std::string& message);
+    // The message text with each "%s" replaced, in order, by one of values.
+    Exception(const std::string& text, std::vector<std::string> values);
+
+    // "ファイル %s は開けません": the message before its values went in.
+    const std::string& Text() const { return text_; }
+    const std::vector<std::string>& Values() const { return values_; }
+
+private:
+    std::string text_;
+    std::vector<std::string> values_;
 };
+
+// text with each "%s" replaced, in order, by one of values; a "%s" past the last value stays.
+std::string FillValues(const std::string& text, const std::vector<std::string>& values);
 
 // A message whose lines are joined by carriage returns, as the readers' messages
 // are, with its lines joined by newlines instead: the form every program prints.
@@ -21,7 +37,7 @@ std::string MessageLines(const std::string& message);
 class EStreamError : public Exception {
 public:
     using Exception::Exception;
-    EStreamError(const std::string& message, std::string detail);
+    EStreamError(const std::string& text, std::vector<std::string> values, std::string detail);
 
     // For example "out.x: No space left on device"; empty when nothing is known.
     const std::string& Detail() const { return detail_; }
