@@ -23,6 +23,42 @@ void Describe(QCommandLineParser& parser) {
                                  QStringLiteral("[file]"));
 }
 
+// The options the application object takes for itself; known here so that only
+// options nobody knows are refused before it exists.
+struct TQtOption {
+    const char* name;
+    bool takesValue;
+};
+constexpr TQtOption kQtOptions[] = {
+    {"platform", true},
+    {"platformpluginpath", true},
+    {"platformtheme", true},
+    {"plugin", true},
+    {"qwindowgeometry", true},
+    {"qwindowicon", true},
+    {"qwindowtitle", true},
+    {"session", true},
+    {"display", true},
+    {"geometry", true},
+    {"style", true},
+    {"stylesheet", true},
+    {"qmljsdebugger", true},
+    {"reverse", false},
+    {"widgetcount", false},
+    {"nograb", false},
+    {"dograb", false},
+    {"sync", false},
+};
+
+void KnowQtOptions(QCommandLineParser& parser) {
+    for (const TQtOption& qt : kQtOptions) {
+        QCommandLineOption option(QString::fromLatin1(qt.name));
+        if (qt.takesValue) option.setValueName(QStringLiteral("value"));
+        option.setFlags(QCommandLineOption::HiddenFromHelp);
+        parser.addOption(option);
+    }
+}
+
 QStringList Arguments(int argc, char** argv) {
     QStringList arguments;
     for (int index = 0; index < argc; ++index) arguments << QString::fromLocal8Bit(argv[index]);
@@ -50,24 +86,29 @@ void ReportUsageError(const QString& message) {
 
 }  // namespace
 
-bool AnswerInformationOptions(int argc, char** argv) {
+std::optional<int> AnswerWithoutWindow(int argc, char** argv) {
     int count = argc;
     QCoreApplication information(count, argv);
     QCoreApplication::setApplicationName(QStringLiteral("korvane"));
     QCoreApplication::setApplicationVersion(QString::fromLatin1(kVersion));
     QCommandLineParser parser;
     Describe(parser);
-    parser.parse(Arguments(argc, argv));
+    KnowQtOptions(parser);
+    const bool parsed = parser.parse(Arguments(argc, argv));
     // The help of Qt's own options is left out: the window's options are all there is to tell.
     if (parser.isSet(QStringLiteral("help")) || parser.isSet(QStringLiteral("help-all"))) {
         std::fputs(qPrintable(parser.helpText()), stdout);
-        return true;
+        return 0;
     }
     if (parser.isSet(QStringLiteral("version"))) {
         std::printf("korvane %s\n", kVersion);
-        return true;
+        return 0;
     }
-    return false;
+    if (!parsed) {
+        ReportUsageError(parser.errorText());
+        return kExitUsage;
+    }
+    return std::nullopt;
 }
 
 std::optional<TCommandLine> ParseCommandLine(int argc, char** argv) {

@@ -3,6 +3,8 @@
 #include <QFile>
 #include <QTimer>
 
+#include <optional>
+
 #include "app/Application.h"
 #include "app/CommandLine.h"
 #include "app/MainFrm.h"
@@ -11,7 +13,7 @@
 #include "widgets/HandlerGuard.h"
 
 int main(int argc, char** argv) {
-    if (app::AnswerInformationOptions(argc, argv)) return 0;
+    if (const std::optional<int> status = app::AnswerWithoutWindow(argc, argv)) return *status;
     app::TKorvaneApplication application(argc, argv);
     const std::optional<app::TCommandLine> line = app::ParseCommandLine(argc, argv);
     if (!line) return app::kExitUsage;

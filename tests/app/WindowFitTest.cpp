@@ -327,15 +327,22 @@ TEST(CommandLine, AnswersHelpAndVersionAndRefusesUnknownOptions) {
         int exitCode;
         const char* out;  // found in standard output
         bool errors;      // something on standard error
+        bool display;     // run with the test's display; without one otherwise
     } cases[] = {
-        {{"--help"}, 0, "Usage: ", false},
-        {{"-h"}, 0, "[file]", false},
-        {{"--version"}, 0, "korvane ", false},
-        {{"--bogus"}, 2, "", true},
-        {{"a.3ds", "b.3ds"}, 2, "", true},
+        {{"--help"}, 0, "Usage: ", false, false},
+        {{"-h"}, 0, "[file]", false, false},
+        {{"--version"}, 0, "korvane ", false, false},
+        {{"--bogus"}, 2, "", true, false},
+        {{"a.3ds", "b.3ds"}, 2, "", true, true},
+        // Qt's own options are no usage error.
+        {{"-style", "fusion", "--version"}, 0, "korvane ", false, false},
+        {{"-platform", "offscreen", "-h"}, 0, "[file]", false, false},
     };
     for (const auto& c : cases) {
         std::vector<std::string> words{KORVANE_APP};
+        const std::vector<std::string> noDisplay{"/usr/bin/env", "-u", "DISPLAY", "-u", "WAYLAND_DISPLAY",
+                                                 "-u", "QT_QPA_PLATFORM"};
+        if (!c.display) words.insert(words.begin(), noDisplay.begin(), noDisplay.end());
         words.insert(words.end(), c.arguments.begin(), c.arguments.end());
         const testsupport::ProcessResult result = testsupport::RunProcess(words);
         EXPECT_EQ(result.exitCode, c.exitCode) << c.arguments[0];

@@ -1,6 +1,6 @@
 #pragma once
-// The command line of korvane: --help and --version, answered before any
-// window exists, and at most one file to open, kept as the bytes given.
+// The command line of korvane: --help, --version and unknown options, answered
+// before any window exists, and at most one file to open, kept as the bytes given.
 #include <optional>
 #include <string>
 
@@ -9,9 +9,11 @@ namespace app {
 // The exit status of a command line that cannot be followed.
 constexpr int kExitUsage = 2;
 
-// Answers --help or --version on standard output; true when it did. Needs no
-// display: it runs before the application object exists.
-bool AnswerInformationOptions(int argc, char** argv);
+// Answers --help or --version on standard output, and reports an option that
+// neither the program nor Qt knows on standard error; the exit status when it
+// did, none when the program goes on. Needs no display: it runs before the
+// application object exists.
+std::optional<int> AnswerWithoutWindow(int argc, char** argv);
 
 struct TCommandLine {
     std::optional<std::string> File;  // the file's name as its raw bytes
