@@ -254,4 +254,17 @@ TFrame MeshFrame(const TMesh3DS& mesh, TVertexTransform& transform) {
     return frame;
 }
 
+TSingleMeshExport PrepareSingleMesh(TFile3DS& model, int meshIndex, const TExportOptions& options) {
+    TSingleMeshExport single;
+    single.Mesh = MeshToExport(model, meshIndex);
+    if (single.Mesh == nullptr) return single;
+    const TMesh3DS& mesh = *single.Mesh;
+    single.Transform = SingleMeshTransform(model, meshIndex, options);
+    if (options.Frames) single.Frame = MeshFrame(mesh, single.Transform);
+    CheckStaysFinite(mesh, single.Transform);
+    single.WithMaterials = options.SaveMaterial && !mesh.MatGroups.empty();
+    if (single.WithMaterials) single.FaceGroups = FaceGroupTable(mesh);
+    return single;
+}
+
 }  // namespace xexport

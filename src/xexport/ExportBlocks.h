@@ -70,4 +70,18 @@ struct TFrame {
 // origin past the range of a 32-bit float.
 TFrame MeshFrame(const TMesh3DS& mesh, TVertexTransform& transform);
 
+// One mesh made ready for either writer: its vertex transform (into its frame's
+// space when frames are written), its frame, and the face groups of its material
+// list when one is written.
+struct TSingleMeshExport {
+    const TMesh3DS* Mesh = nullptr;  // null: nothing to export
+    TVertexTransform Transform;
+    TFrame Frame;
+    bool WithMaterials = false;
+    std::vector<std::uint16_t> FaceGroups;
+};
+
+// The mesh at meshIndex ready to write. Raises as MeshFrame and CheckStaysFinite do.
+TSingleMeshExport PrepareSingleMesh(TFile3DS& model, int meshIndex, const TExportOptions& options);
+
 }  // namespace xexport

@@ -213,24 +213,22 @@ void Deliver(TXBuffer& out, const std::string& fileName, base::Stream& stream) {
 
 void WriteMeshXBinary(TFile3DS& model, const TExportOptions& options, const std::string& fileName,
                       base::Stream& stream, int meshIndex) {
-    const TMesh3DS* mesh = MeshToExport(model, meshIndex);
-    if (mesh == nullptr) return;
-    TVertexTransform transform = SingleMeshTransform(model, meshIndex, options);
-    const TFrame frame = options.Frames ? MeshFrame(*mesh, transform) : TFrame();
-    CheckStaysFinite(*mesh, transform);
-    const bool withMaterials = options.SaveMaterial && !mesh->MatGroups.empty();
-    const std::vector<std::uint16_t> faceGroups = withMaterials ? FaceGroupTable(*mesh) : std::vector<std::uint16_t>();
+    const TSingleMeshExport single = PrepareSingleMesh(model, meshIndex, options);
+    if (single.Mesh == nullptr) return;
+    const TMesh3DS* mesh = single.Mesh;
+    const TVertexTransform& transform = single.Transform;
+    const bool withMaterials = single.WithMaterials;
     const std::uint64_t n = mesh->Vertices.size();
     const std::uint64_t m = mesh->Faces.size();
 
     TXBuffer out(MeshSize(n, m) + (withMaterials ? MaterialListSize(m, mesh->MatGroups.size()) : 0));
-    WriteStart(n, out, options.Frames ? &frame : nullptr);
+    WriteStart(n, out, options.Frames ? &single.Frame : nullptr);
     WriteListStart(TOKEN_FLOAT_LIST, 3 * n, out);
     WriteVertices(*mesh, transform, out);
     WriteListStart(TOKEN_INTEGER_LIST, 4 * m + 1, out);
     WriteDword(static_cast<std::uint32_t>(m), out);
     WriteFaces(*mesh, 0, options.FlipWinding, out);
-    if (withMaterials) WriteMeshMaterialList(model, options, *mesh, faceGroups, out);
+    if (withMaterials) WriteMeshMaterialList(model, options, *mesh, single.FaceGroups, out);
     WriteExtraBlocks({mesh}, transform, options, out);
     WriteWord(TOKEN_CBRACE, out);
     if (options.Frames) WriteWord(TOKEN_CBRACE, out);

@@ -214,17 +214,14 @@ std::string FormatMaterialLine(TFile3DS& model, const TExportOptions& options, s
 
 void WriteMeshXText(TFile3DS& model, const TExportOptions& options, const std::string& fileName,
                     base::Stream* stream, int meshIndex) {
-    const TMesh3DS* mesh = MeshToExport(model, meshIndex);
-    if (mesh == nullptr) return;
-    TVertexTransform transform = SingleMeshTransform(model, meshIndex, options);
-    const TFrame frame = options.Frames ? MeshFrame(*mesh, transform) : TFrame();
-    CheckStaysFinite(*mesh, transform);
-    const bool withMaterials = options.SaveMaterial && !mesh->MatGroups.empty();
-    const std::vector<std::uint16_t> faceGroups = withMaterials ? FaceGroupTable(*mesh) : std::vector<std::uint16_t>();
+    const TSingleMeshExport single = PrepareSingleMesh(model, meshIndex, options);
+    if (single.Mesh == nullptr) return;
+    const TMesh3DS* mesh = single.Mesh;
+    const TVertexTransform& transform = single.Transform;
 
     TTextOut out(EstimateSize(mesh->Vertices.size(), mesh->Faces.size()));
     AppendHeader(out);
-    if (options.Frames) AppendFrameStart(out, frame);
+    if (options.Frames) AppendFrameStart(out, single.Frame);
     out.Line(mesh->Name.empty() ? std::string("Mesh {") : "Mesh " + TextFormName(mesh->Name) + " {");
     const std::size_t n = mesh->Vertices.size();
     AppendCount(out, n);
@@ -232,7 +229,7 @@ void WriteMeshXText(TFile3DS& model, const TExportOptions& options, const std::s
     const std::size_t m = mesh->Faces.size();
     AppendCount(out, m);
     for (std::size_t f = 0; f < m; ++f) AppendFace(out, mesh->Faces[f], 0, options.FlipWinding, f + 1 == m);
-    if (withMaterials) AppendMeshMaterialList(out, model, options, *mesh, faceGroups);
+    if (single.WithMaterials) AppendMeshMaterialList(out, model, options, *mesh, single.FaceGroups);
     AppendExtraBlocks(out, {mesh}, transform, options);
     out.Line("}");
     if (options.Frames) out.Line("}");
