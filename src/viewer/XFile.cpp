@@ -18,12 +18,18 @@ namespace {
 
 constexpr std::size_t HeaderSize = 16;
 constexpr int MaxFrameDepth = 256;
-// What the repeated drawing of meshes by references may cost, counted in
-// positions and corners (and a matrix's worth per copy): about a gigabyte.
-constexpr std::size_t MaxRepeatedItems = std::size_t{1} << 25;
-constexpr std::size_t PlacementCost = 16;
+// Frames, meshes and references visited while placing the meshes: each visit
+// takes time whatever it leads to, so that a few references cannot ask for
+// billions of steps.
+constexpr std::size_t MaxVisits = std::size_t{1} << 22;
+// The memory that copies of meshes and materials made by references may take,
+// in bytes of what the mesh builder holds: 256 MiB, so that with the growth of
+// the builder's arrays a load stays well under a gigabyte.
+constexpr std::size_t MaxCopiedBytes = std::size_t{1} << 28;
 
-// What the file or a frame holds: a mesh, a frame, or a reference by name to one.
+// What the file or a frame holds: a mesh, a frame, or a reference by name to
+// one. Once the whole file is read, each reference to a defined name becomes
+// what it names.
 struct XNode {
     enum class Kind { Mesh, Frame, Reference } kind;
     std::size_t index = 0;  // into the meshes or the frames
@@ -47,6 +53,7 @@ public:
             if (token.kind != XTokenKind::Name) throw XFormatError("object expected");
             if (auto node = ParseObject(token.text, 0)) top.push_back(std::move(*node));
         }
+        ResolveReferences();
         open_.assign(frames_.size(), false);
         for (const XNode& node : top) Place(node, Matrix4::Identity(), 0);
         return std::move(meshes_);
@@ -101,25 +108,33 @@ private:
         return {XNode::Kind::Frame, index, {}};
     }
 
+    // Names may be used before they are defined, so they are looked up once the
+    // whole file is read; placing then follows indices, not names.
+    void ResolveReferences() {
+        for (XFrameNode& frame : frames_)
+            for (XNode& child : frame.children) {
+                if (child.kind != XNode::Kind::Reference) continue;
+                const auto found = namedNodes_.find(child.name);
+                if (found != namedNodes_.end()) child = found->second;
+            }
+    }
+
     // Adds the placements of what the node draws, inside frames that place it
     // at outer. The frame's matrix applies before those of the frames around it.
     void Place(const XNode& node, const Matrix4& outer, int depth) {
+        if (++visits_ > MaxVisits) throw XFormatError("references repeat the meshes too often");
         switch (node.kind) {
         case XNode::Kind::Mesh: {
             XMesh& mesh = meshes_[node.index];
-            if (!mesh.placements.empty()) Spend(PlacementCost + mesh.positions.size() + mesh.faces.indices.size());
+            if (!mesh.placements.empty()) SpendCopy(copyBytes_[node.index]);
             mesh.placements.push_back(outer);
             return;
         }
-        case XNode::Kind::Reference: {
-            const auto found = namedNodes_.find(node.name);
-            if (found != namedNodes_.end()) Place(found->second, outer, depth);
+        case XNode::Kind::Reference:  // to a name the file does not define
             return;
-        }
         case XNode::Kind::Frame:
             if (open_[node.index]) return;
             if (depth >= MaxFrameDepth) throw XFormatError("frames nested too deep");
-            Spend(1);
             open_[node.index] = true;
             const XFrameNode& frame = frames_[node.index];
             const Matrix4 placement = frame.local * outer;
@@ -129,9 +144,23 @@ private:
         }
     }
 
-    void Spend(std::size_t items) {
-        if (items > MaxRepeatedItems - repeatedItems_) throw XFormatError("references repeat the meshes too often");
-        repeatedItems_ += items;
+    void SpendCopy(std::size_t bytes) {
+        if (bytes > MaxCopiedBytes - copiedBytes_) throw XFormatError("references repeat the meshes too often");
+        copiedBytes_ += bytes;
+    }
+
+    // What one more placement of the mesh adds to the mesh builder: its
+    // positions with their texture coordinates, normals (made ones when the
+    // mesh gives none), triangles and materials, and the placement itself.
+    static std::size_t CopyBytes(const XMesh& mesh) {
+        std::size_t triangles = 0;
+        for (const std::uint32_t corners : mesh.faces.cornerCounts) triangles += corners > 2 ? corners - 2 : 0;
+        const std::size_t normals = mesh.normals.empty() ? mesh.positions.size() : mesh.normals.size();
+        std::size_t bytes = sizeof(Matrix4) + mesh.positions.size() * (sizeof(Vec3) + sizeof(Vec2)) +
+                            normals * sizeof(Vec3) + triangles * sizeof(Triangle) +
+                            std::max<std::size_t>(mesh.materials.size(), 1) * sizeof(Material);
+        for (const Material& material : mesh.materials) bytes += material.textureFileName.size();
+        return bytes;
     }
 
     XNode ParseMesh() {
@@ -149,6 +178,7 @@ private:
             else
                 SkipRest();
         });
+        copyBytes_.push_back(CopyBytes(mesh));
         meshes_.push_back(std::move(mesh));
         return {XNode::Kind::Mesh, meshes_.size() - 1, {}};
     }
@@ -179,8 +209,13 @@ private:
             else
                 SkipRest();
         }, [&](std::string_view reference) {
+            // Each reference copies its material: those past the declared count
+            // are dropped below anyway, and the rest are paid for first.
+            if (materials.size() >= materialCount) return;
             const auto found = namedMaterials_.find(std::string(reference));
-            materials.push_back(found != namedMaterials_.end() ? found->second : Material{});
+            const bool known = found != namedMaterials_.end();
+            SpendCopy(sizeof(Material) + (known ? found->second.textureFileName.size() : 0));
+            materials.push_back(known ? found->second : Material{});
         });
         if (materials.size() > materialCount) materials.resize(materialCount);
         // Faces of a material the list declares but does not give, or of an
@@ -342,8 +377,10 @@ private:
     XTokenizer& tokens_;
     std::vector<XMesh> meshes_;
     std::vector<XFrameNode> frames_;
+    std::vector<std::size_t> copyBytes_;  // per mesh: what each placement after its first costs
     std::vector<bool> open_;  // per frame: being placed, so a reference back into it is a cycle
-    std::size_t repeatedItems_ = 0;
+    std::size_t visits_ = 0;
+    std::size_t copiedBytes_ = 0;
     std::map<std::string, Material> namedMaterials_;
     std::map<std::string, XNode> namedNodes_;  // the first frame or mesh of each name
 };

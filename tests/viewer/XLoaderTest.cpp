@@ -10,6 +10,8 @@
 #include "base/Stream.h"
 #include "support/TempDir.h"
 #include "viewer/MeshBuilder.h"
+#include "viewer/XFile.h"
+#include "XTokenizer.h"
 
 using namespace viewer;
 using xsamples::TextFile;
@@ -284,6 +286,62 @@ TEST(XLoader, UnreadableDataGivesAnErrorCode) {
         EXPECT_EQ(Load(builder, c.data), c.result);
         EXPECT_TRUE(builder.Positions().empty());
     }
+}
+
+namespace {
+
+// A white material named name whose texture file name is nameBytes long.
+std::string LongTextureMaterial(const std::string& name, std::size_t nameBytes) {
+    return "Material " + name + " { 1;1;1;1;; 0; 0;0;0;; 0;0;0;; TextureFilename { \"" +
+           std::string(nameBytes, 'a') + "\"; } }\n";
+}
+
+// A triangle with normals past its corners' needs: each copy carries them all.
+std::string TriangleWithNormals(int normals) {
+    std::string list = std::to_string(normals) + ";";
+    for (int i = 0; i < normals; ++i) list += i + 1 < normals ? "0;0;1;," : "0;0;1;;";
+    return xsamples::MeshText({0, 0, 0, 0, 1, 0, 1, 0, 0}, {{0, 1, 2}},
+                              "MeshNormals { " + list + " 1; 3; 0,0,0;; }\n");
+}
+
+}  // namespace
+
+// Small files that ask for billions of steps or gigabytes through references
+// are refused with a format error, before the memory is taken.
+TEST(XLoader, ReferenceAndCopyBombsAreRefused) {
+    const std::string emptyMesh = "Mesh { 0;; 0;; MeshMaterialList { 1; 1; 0; ";
+    const struct {
+        const char* name;
+        std::string file;
+    } cases[] = {
+        {"doubling frames ending in undefined references", DoublingFrames(Repeat("{ Nowhere }", 1000), 16)},
+        {"doubling frames ending in references to an open frame", DoublingFrames(Repeat("{ F0 }", 1000), 16)},
+        {"an empty mesh with a 64 KiB texture name placed 2^16 times",
+         DoublingFrames(emptyMesh + LongTextureMaterial("", 65536) + "} }\n", 16)},
+        {"a mesh with 20,000 normals placed 2^14 times", DoublingFrames(TriangleWithNormals(20000), 14)},
+        {"a material list of 200,000 references to a 64 KiB texture name",
+         LongTextureMaterial("M", 65536) + "Mesh { 0;; 0;; MeshMaterialList { 200000; 1; 0; " +
+             Repeat("{M}", 200000) + " } }\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const auto data = TextFile(c.file);
+        EXPECT_THROW(ParseXFile(data.data(), data.size()), XFormatError);
+    }
+}
+
+// A material list keeps the materials it declares and no more, however many
+// references follow.
+TEST(XLoader, MaterialListKeepsOnlyTheDeclaredMaterials) {
+    const std::string file =
+        LongTextureMaterial("M", 65536) +
+        xsamples::MeshText(SquarePositions, {{0, 1, 2}, {0, 2, 3}},
+                           "MeshMaterialList { 2; 2; 0, 1; " + Repeat("{M}", 200000) + " }\n");
+    MeshBuilder builder;
+    ASSERT_EQ(Load(builder, TextFile(file)), 0);
+    ASSERT_EQ(builder.Materials().size(), 2u);
+    EXPECT_EQ(builder.Materials()[1].textureFileName.size(), 65536u);
+    EXPECT_EQ(builder.Triangles()[1].material, 1u);
 }
 
 // Figures of the Open Asset Import Library ("assimp info FILE -r", no post

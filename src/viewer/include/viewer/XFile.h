@@ -33,8 +33,10 @@ struct XMesh {
 
 // Parses a whole .x file (header included). A reference to a name that is not
 // defined is skipped, and one that would enter a frame from inside itself is
-// not followed. Raises XFormatError, also when references would repeat the
-// meshes past a bound (a file of a few bytes could otherwise ask for billions).
+// not followed; a material list keeps no more materials than it declares.
+// Raises XFormatError, also when references would take too many steps or
+// repeat meshes and materials past a bound in memory (a file of a few bytes
+// could otherwise ask for billions of either).
 std::vector<XMesh> ParseXFile(const std::uint8_t* data, std::size_t size);
 
 }  // namespace viewer
