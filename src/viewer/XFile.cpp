@@ -26,6 +26,17 @@ constexpr std::size_t MaxVisits = std::size_t{1} << 22;
 // in bytes of what the mesh builder holds: 256 MiB, so that with the growth of
 // the builder's arrays a load stays well under a gigabyte.
 constexpr std::size_t MaxCopiedBytes = std::size_t{1} << 28;
+// Of those, the copies of materials: each texture name is an allocation of its
+// own, and many mid-sized ones stay with the allocator after they are freed.
+constexpr std::size_t MaxCopiedMaterialBytes = std::size_t{1} << 25;
+
+// What copies add to the mesh builder, in bytes: in all, and in materials.
+struct CopyCost {
+    std::size_t bytes = 0;
+    std::size_t materialBytes = 0;
+};
+
+std::size_t MaterialBytes(const Material& material) { return sizeof(Material) + material.textureFileName.size(); }
 
 // What the file or a frame holds: a mesh, a frame, or a reference by name to
 // one. Once the whole file is read, each reference to a defined name becomes
@@ -126,7 +137,7 @@ private:
         switch (node.kind) {
         case XNode::Kind::Mesh: {
             XMesh& mesh = meshes_[node.index];
-            if (!mesh.placements.empty()) SpendCopy(copyBytes_[node.index]);
+            if (!mesh.placements.empty()) SpendCopy(copyCosts_[node.index]);
             mesh.placements.push_back(outer);
             return;
         }
@@ -144,23 +155,27 @@ private:
         }
     }
 
-    void SpendCopy(std::size_t bytes) {
-        if (bytes > MaxCopiedBytes - copiedBytes_) throw XFormatError("references repeat the meshes too often");
-        copiedBytes_ += bytes;
+    void SpendCopy(const CopyCost& cost) {
+        if (cost.bytes > MaxCopiedBytes - copied_.bytes ||
+            cost.materialBytes > MaxCopiedMaterialBytes - copied_.materialBytes)
+            throw XFormatError("references repeat the meshes too often");
+        copied_.bytes += cost.bytes;
+        copied_.materialBytes += cost.materialBytes;
     }
 
     // What one more placement of the mesh adds to the mesh builder: its
     // positions with their texture coordinates, normals (made ones when the
     // mesh gives none), triangles and materials, and the placement itself.
-    static std::size_t CopyBytes(const XMesh& mesh) {
+    static CopyCost PlacementCost(const XMesh& mesh) {
+        // A mesh without materials is drawn with a white one per copy.
+        std::size_t materials = mesh.materials.empty() ? sizeof(Material) : 0;
+        for (const Material& material : mesh.materials) materials += MaterialBytes(material);
         std::size_t triangles = 0;
         for (const std::uint32_t corners : mesh.faces.cornerCounts) triangles += corners > 2 ? corners - 2 : 0;
         const std::size_t normals = mesh.normals.empty() ? mesh.positions.size() : mesh.normals.size();
-        std::size_t bytes = sizeof(Matrix4) + mesh.positions.size() * (sizeof(Vec3) + sizeof(Vec2)) +
-                            normals * sizeof(Vec3) + triangles * sizeof(Triangle) +
-                            std::max<std::size_t>(mesh.materials.size(), 1) * sizeof(Material);
-        for (const Material& material : mesh.materials) bytes += material.textureFileName.size();
-        return bytes;
+        const std::size_t geometry = sizeof(Matrix4) + mesh.positions.size() * (sizeof(Vec3) + sizeof(Vec2)) +
+                                     normals * sizeof(Vec3) + triangles * sizeof(Triangle);
+        return {geometry + materials, materials};
     }
 
     XNode ParseMesh() {
@@ -178,7 +193,7 @@ private:
             else
                 SkipRest();
         });
-        copyBytes_.push_back(CopyBytes(mesh));
+        copyCosts_.push_back(PlacementCost(mesh));
         meshes_.push_back(std::move(mesh));
         return {XNode::Kind::Mesh, meshes_.size() - 1, {}};
     }
@@ -213,9 +228,10 @@ private:
             // are dropped below anyway, and the rest are paid for first.
             if (materials.size() >= materialCount) return;
             const auto found = namedMaterials_.find(std::string(reference));
-            const bool known = found != namedMaterials_.end();
-            SpendCopy(sizeof(Material) + (known ? found->second.textureFileName.size() : 0));
-            materials.push_back(known ? found->second : Material{});
+            const Material& material = found != namedMaterials_.end() ? found->second : white_;
+            const std::size_t bytes = MaterialBytes(material);
+            SpendCopy({bytes, bytes});
+            materials.push_back(material);
         });
         if (materials.size() > materialCount) materials.resize(materialCount);
         // Faces of a material the list declares but does not give, or of an
@@ -377,10 +393,11 @@ private:
     XTokenizer& tokens_;
     std::vector<XMesh> meshes_;
     std::vector<XFrameNode> frames_;
-    std::vector<std::size_t> copyBytes_;  // per mesh: what each placement after its first costs
+    std::vector<CopyCost> copyCosts_;  // per mesh: what each placement after its first costs
     std::vector<bool> open_;  // per frame: being placed, so a reference back into it is a cycle
     std::size_t visits_ = 0;
-    std::size_t copiedBytes_ = 0;
+    CopyCost copied_;
+    const Material white_;  // of references to materials the file does not define
     std::map<std::string, Material> namedMaterials_;
     std::map<std::string, XNode> namedNodes_;  // the first frame or mesh of each name
 };
