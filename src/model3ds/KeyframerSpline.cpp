@@ -129,10 +129,14 @@ TSplineTiming::TWeights TSplineTiming::Weights(std::size_t i) const {
     const TSplineKey& key = keys_[i];
     const double prevGap = i > 0 ? key.Frame - keys_[i - 1].Frame : keys_[last].Frame - keys_[last - 1].Frame;
     const double nextGap = i < last ? keys_[i + 1].Frame - key.Frame : keys_[1].Frame - keys_[0].Frame;
+    // Continuity also evens out the spacing: at full continuity (or discontinuity)
+    // both tangents keep their length whatever the gaps to the neighbours.
+    const double c = std::fabs(key.Continuity);
     const double in = 2 * prevGap / (prevGap + nextGap), out = 2 * nextGap / (prevGap + nextGap);
+    const double evenIn = in + c * (1 - in), evenOut = out + c * (1 - out);
     const double t = 1 - key.Tension, cm = 1 - key.Continuity, cp = 1 + key.Continuity, bm = 1 - key.Bias,
                  bp = 1 + key.Bias;
-    return {in * t * cm * bp / 2, in * t * cp * bm / 2, out * t * cp * bp / 2, out * t * cm * bm / 2};
+    return {evenIn * t * cm * bp / 2, evenIn * t * cp * bm / 2, evenOut * t * cp * bp / 2, evenOut * t * cm * bm / 2};
 }
 
 TVectorSpline::TVectorSpline(const TKFTrack3DS& track, int dims, const std::string& what,
@@ -160,15 +164,9 @@ TVectorSpline::TVectorSpline(const TKFTrack3DS& track, int dims, const std::stri
     const auto g = [this](std::size_t k) { return values_[k + 1] - values_[k]; };
     for (std::size_t i = 0; i < n; ++i) Tangents(timing_, i, g, in_[i], out_[i]);
     if (timing_.Loops()) return;
-    // Open ends: a straight line between two keys, else no bending at the end key.
-    const double t0 = 1 - timing_.Key(0).Tension, tn = 1 - timing_.Key(n - 1).Tension;
-    if (n == 2) {
-        out_[0] = t0 * g(0);
-        in_[1] = tn * g(0);
-        return;
-    }
-    out_[0] = t0 * (1.5 * g(0) - 0.5 * in_[1]);
-    in_[n - 1] = tn * (1.5 * g(n - 2) - 0.5 * out_[n - 2]);
+    // Open ends head straight for the neighbouring key.
+    out_[0] = g(0);
+    in_[n - 1] = g(n - 2);
 }
 
 bool TVectorSpline::Constant() const {
@@ -215,14 +213,8 @@ TRotationSpline::TRotationSpline(const TKFTrack3DS& track, const std::string& wh
     std::vector<Vec> in(n), out(n);
     for (std::size_t i = 0; i < n; ++i) Tangents(timing_, i, g, in[i], out[i]);
     if (!timing_.Loops()) {
-        const double t0 = 1 - timing_.Key(0).Tension, tn = 1 - timing_.Key(n - 1).Tension;
-        if (n == 2) {
-            out[0] = t0 * g(0);
-            in[1] = tn * g(0);
-        } else {
-            out[0] = t0 * (1.5 * g(0) - 0.5 * in[1]);
-            in[n - 1] = tn * (1.5 * g(n - 2) - 0.5 * out[n - 2]);
-        }
+        out[0] = g(0);
+        in[n - 1] = g(n - 2);
     }
     for (std::size_t i = 0; i < n; ++i) {
         const Vec before = i > 0 ? g(i - 1) : (timing_.Loops() ? g(n - 2) : in[i]);
