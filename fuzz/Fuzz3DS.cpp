@@ -1,5 +1,6 @@
-// Loads the input as a model, plain and packed, reads every mesh and material and
-// exports them with all four .x writers into memory. Reader errors are the
+// Loads the input as a model, plain and packed, reads every mesh and material,
+// evaluates the keyframer's pose at a few frames and exports them with all four
+// .x writers into memory. Reader errors are the
 // expected answer to damaged input; anything else (a crash, a sanitizer report,
 // an escaping exception of another kind) is a finding.
 #include <cstddef>
@@ -10,7 +11,9 @@
 #include "base/Errors.h"
 #include "base/Stream.h"
 #include "model3ds/File3DS.h"
+#include "model3ds/Keyframer.h"
 #include "model3ds/OpenModel.h"
+#include "model3ds/Pose.h"
 #include "xexport/ExportOptions.h"
 #include "xexport/XBinaryWriter.h"
 #include "xexport/XTextWriter.h"
@@ -22,6 +25,20 @@ void ReadLists(model3ds::TFile3DS& model) {
     for (int i = 0; i < model.MaterialList().MaterialTotal(); ++i) model.MaterialList().GetMaterial(i);
     model.ObjectList().TotalVertices();
     model.ObjectList().TotalFaces();
+}
+
+// A handful of frames, never the whole segment, which may span billions of them.
+void EvaluatePoses(model3ds::TFile3DS& model) {
+    const model3ds::TKeyframer3DS keyframer = model3ds::ReadKeyframer(model);
+    const model3ds::TPoseEvaluator pose(keyframer);
+    const double start = keyframer.SegmentStart, end = keyframer.SegmentEnd, current = keyframer.CurrentFrame;
+    for (double frame : {start, end, (start + end) / 2, start - 1.5, end + 7.25, current}) {
+        const std::vector<model3ds::TMatrix4> world = pose.World(frame);
+        for (std::size_t i = 0; i < keyframer.Nodes.size(); ++i) {
+            const int mesh = model3ds::FindMeshIndex(model, keyframer.Nodes[i].Name);
+            if (mesh >= 0) pose.MeshPlacement(i, model.ObjectList().GetMesh(mesh)->LocalMatrix, world);
+        }
+    }
 }
 
 void ExportAll(model3ds::TFile3DS& model) {
@@ -45,6 +62,7 @@ void LoadAndExport(const std::uint8_t* data, std::size_t size, const std::string
         model3ds::OpenModelBytes(model, std::move(bytes), name, name, model3ds::TUnpackPolicy::AnyOutput,
                                  model3ds::TModelNeeds::Anything);
         ReadLists(model);
+        EvaluatePoses(model);
         ExportAll(model);
     } catch (const base::Exception&) {
     }

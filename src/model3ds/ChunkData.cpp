@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "ChunkLayout.h"
+#include "model3ds/ChunkIds.h"
 #include "ChunkTree.h"
 
 namespace model3ds {
@@ -61,6 +62,11 @@ public:
         vector.y = Value<float>();
         vector.z = Value<float>();
         return vector;
+    }
+
+    void Skip(std::uint64_t count) {
+        Take(count);
+        stream_.Seek(stream_.Position() + count);
     }
 
     TMatrix3DS Matrix() {
@@ -140,6 +146,49 @@ TNodeHeaderData3DS ReadNodeHeader(PayloadReader& reader) {
     return header;
 }
 
+TSegmentData3DS ReadSegment(PayloadReader& reader) {
+    TSegmentData3DS segment;
+    segment.Start = reader.Value<std::int32_t>();
+    segment.End = reader.Value<std::int32_t>();
+    return segment;
+}
+
+int KeyValueCount(std::uint16_t tag) {
+    switch (tag) {
+    case CK_ROT_TRACK: return 4;
+    case CK_POS_TRACK:
+    case CK_SCL_TRACK:
+    case CK_COL_TRACK: return 3;
+    case CK_HIDE_TRACK: return 0;
+    default: return 1;
+    }
+}
+
+// Flags, two words no reader uses, the key count, then the keys: frame, spline
+// flags, the spline parameters those flags name, and the value. A count that the
+// chunk cannot hold is a damaged chunk, refused before anything is allocated.
+TKFTrack3DS ReadTrack(PayloadReader& reader, std::uint16_t tag) {
+    constexpr std::uint64_t kSmallestKey = 6;
+    TKFTrack3DS track;
+    track.Flags = reader.Value<std::uint16_t>();
+    reader.Skip(8);
+    const auto count = reader.Value<std::uint32_t>();
+    const int values = KeyValueCount(tag);
+    if (count > reader.Left() / (kSmallestKey + 4u * static_cast<unsigned>(values))) RaiseInvalidChunk();
+    track.Keys.resize(count);
+    for (TKFKey3DS& key : track.Keys) {
+        key.Frame = reader.Value<std::int32_t>();
+        key.SplineFlags = reader.Value<std::uint16_t>();
+        float* parameters[] = {&key.Spline.Tension, &key.Spline.Continuity, &key.Spline.Bias, &key.Spline.EaseTo,
+                               &key.Spline.EaseFrom};
+        for (unsigned bit = 0; bit < 5; ++bit) {
+            if (key.SplineFlags & (1u << bit)) *parameters[bit] = reader.Value<float>();
+        }
+        for (int i = 0; i < values; ++i) key.Value[i] = reader.Value<float>();
+    }
+    return track;
+}
+
 // One entry per face; more than a face list can index are never needed.
 std::vector<std::uint32_t> ReadSmoothGroups(PayloadReader& reader) {
     return reader.Array<std::uint32_t>(std::min<std::uint64_t>(reader.Left() / 4, 0xFFFF));
@@ -168,6 +217,10 @@ std::optional<TChunkData3DS> ReadPayload(PayloadReader& reader, std::uint16_t ta
     case TPayloadType::Float: return reader.Value<float>();
     case TPayloadType::AutoReflect: return ReadAutoReflect(reader);
     case TPayloadType::NodeHeader: return ReadNodeHeader(reader);
+    case TPayloadType::Segment: return ReadSegment(reader);
+    case TPayloadType::Int32: return reader.Value<std::int32_t>();
+    case TPayloadType::Vector: return reader.Vector();
+    case TPayloadType::Track: return ReadTrack(reader, tag);
     case TPayloadType::Raw: break;
     }
     if (reader.Left() == 0) return std::nullopt;

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "base/Stream.h"
+#include "model3ds/Keyframer.h"
 #include "model3ds/Records.h"
 
 namespace model3ds {
@@ -39,6 +40,10 @@ struct TNodeHeaderData3DS {  // CK_NODE_HEADER
     std::int16_t ParentId = 0;
 };
 
+struct TSegmentData3DS {  // CK_KF_SEGMENT
+    std::int32_t Start = 0, End = 0;
+};
+
 using TRawData3DS = std::vector<std::uint8_t>;
 
 using TChunkData3DS = std::variant<
@@ -60,7 +65,11 @@ using TChunkData3DS = std::variant<
     float,                         // CK_PERCENT_FLOAT, wire size, map blur, scales, offsets, rotation
     TAutoReflectData3DS,
     TRawData3DS,                   // procedure data, extra data, unknown tags
-    TNodeHeaderData3DS>;
+    TNodeHeaderData3DS,
+    TSegmentData3DS,
+    std::int32_t,                  // CK_KF_CURRENT_TIME
+    TVector3DS,                    // CK_PIVOT
+    TKFTrack3DS>;
 
 // Reads the node's payload from the stream unless it is already there. Pure
 // containers and empty chunks get none. Raises E3DSError when the payload does

@@ -37,6 +37,10 @@ enum class TPayloadType : std::uint8_t {
     Float,
     AutoReflect,
     NodeHeader,
+    Segment,
+    Int32,
+    Vector,
+    Track,
     Raw,  // the payload's bytes as they stand; none when it is empty
 };
 

@@ -202,4 +202,77 @@ std::vector<std::uint8_t> BuildModel(const std::vector<MeshSpec>& meshes, const 
     return w.Bytes();
 }
 
+namespace {
+
+void WriteTrack(Writer3DS& w, std::uint16_t tag, const TrackSpec& track) {
+    if (track.keys.empty() && !track.count) return;
+    w.Begin(tag);
+    w.U16(track.flags);
+    w.U32(0);
+    w.U32(0);
+    w.U32(track.count.value_or(static_cast<std::uint32_t>(track.keys.size())));
+    for (const KeySpec& key : track.keys) {
+        w.U32(static_cast<std::uint32_t>(key.frame));
+        const float parameters[] = {key.tension, key.continuity, key.bias, key.easeTo, key.easeFrom};
+        std::uint16_t flags = 0;
+        for (unsigned bit = 0; bit < 5; ++bit) {
+            if (parameters[bit] != 0) flags = static_cast<std::uint16_t>(flags | 1u << bit);
+        }
+        w.U16(flags);
+        for (float parameter : parameters) {
+            if (parameter != 0) w.F32(parameter);
+        }
+        for (float value : key.value) w.F32(value);
+    }
+    w.End();
+}
+
+}  // namespace
+
+void WriteKeyframer(Writer3DS& w, const KeyframerSpec& keyframer) {
+    w.Begin(0xB000);
+    w.Begin(0xB008);
+    w.U32(static_cast<std::uint32_t>(keyframer.start));
+    w.U32(static_cast<std::uint32_t>(keyframer.end));
+    w.End();
+    w.Begin(0xB009);
+    w.U32(static_cast<std::uint32_t>(keyframer.current));
+    w.End();
+    for (const NodeSpec& node : keyframer.nodes) {
+        w.Begin(node.tag);
+        w.ChunkI16(0xB030, node.id);
+        w.Begin(0xB010);
+        w.String(node.name);
+        w.U16(0);
+        w.U16(0);
+        w.I16(node.parent);
+        w.End();
+        if (!node.instance.empty()) w.ChunkString(0xB011, node.instance);
+        if (node.pivot) {
+            w.Begin(0xB013);
+            w.F32(node.pivot->x);
+            w.F32(node.pivot->y);
+            w.F32(node.pivot->z);
+            w.End();
+        }
+        WriteTrack(w, 0xB020, node.position);
+        WriteTrack(w, 0xB021, node.rotation);
+        WriteTrack(w, 0xB022, node.scale);
+        WriteTrack(w, 0xB024, node.roll);
+        w.End();
+    }
+    w.End();
+}
+
+std::vector<std::uint8_t> BuildAnimatedModel(const std::vector<MeshSpec>& meshes, const KeyframerSpec& keyframer) {
+    Writer3DS w;
+    w.Begin(0x4D4D);
+    w.Begin(0x3D3D);
+    for (const MeshSpec& mesh : meshes) WriteMesh(w, mesh);
+    w.End();
+    WriteKeyframer(w, keyframer);
+    w.End();
+    return w.Bytes();
+}
+
 }  // namespace testsupport

@@ -96,11 +96,45 @@ struct MaterialSpec {
     std::string textureFile{};  // a 0xA200 map with this file name when not empty
 };
 
+// One keyframer key: its frame, the spline parameters (written only when not 0,
+// with their flag bits) and its values (x y z; angle x y z for rotations; one for a roll).
+struct KeySpec {
+    std::int32_t frame = 0;
+    std::vector<float> value{};
+    float tension = 0, continuity = 0, bias = 0, easeTo = 0, easeFrom = 0;
+};
+
+struct TrackSpec {
+    std::uint16_t flags = 0;
+    std::vector<KeySpec> keys{};
+    std::optional<std::uint32_t> count{};  // the key count written, when not the number of keys
+};
+
+// A keyframer node (0xB002 object .. 0xB007). Tracks without keys are left out.
+struct NodeSpec {
+    std::uint16_t tag = 0xB002;
+    std::int16_t id = 0;
+    std::string name{};
+    std::int16_t parent = -1;
+    std::string instance{};
+    std::optional<Vertex> pivot{};
+    TrackSpec position{}, rotation{}, scale{}, roll{};
+};
+
+// 0xB000 with its segment, current frame and nodes.
+struct KeyframerSpec {
+    std::int32_t start = 0, end = 100, current = 0;
+    std::vector<NodeSpec> nodes{};
+};
+
 void WriteMesh(Writer3DS& writer, const MeshSpec& mesh);
+void WriteKeyframer(Writer3DS& writer, const KeyframerSpec& keyframer);
 void WriteMaterial(Writer3DS& writer, const MaterialSpec& material);
 
 // 0x4D4D { 0x3D3D { materials..., meshes... } }
 std::vector<std::uint8_t> BuildModel(const std::vector<MeshSpec>& meshes,
                                      const std::vector<MaterialSpec>& materials = {});
+// 0x4D4D { 0x3D3D { meshes... } 0xB000 {...} }
+std::vector<std::uint8_t> BuildAnimatedModel(const std::vector<MeshSpec>& meshes, const KeyframerSpec& keyframer);
 
 }  // namespace testsupport

@@ -183,6 +183,17 @@ inline constexpr std::uint16_t CK_NODE_SPOT = 0xB007;
 inline constexpr std::uint16_t CK_NODE_HEADER = 0xB010;
 inline constexpr std::uint16_t CK_INSTANCE_NAME = 0xB011;
 inline constexpr std::uint16_t CK_NODE_ID = 0xB030;
+// Keyframer tracks, below a node.
+inline constexpr std::uint16_t CK_POS_TRACK = 0xB020;
+inline constexpr std::uint16_t CK_ROT_TRACK = 0xB021;
+inline constexpr std::uint16_t CK_SCL_TRACK = 0xB022;
+inline constexpr std::uint16_t CK_FOV_TRACK = 0xB023;
+inline constexpr std::uint16_t CK_ROLL_TRACK = 0xB024;
+inline constexpr std::uint16_t CK_COL_TRACK = 0xB025;
+inline constexpr std::uint16_t CK_MORPH_TRACK = 0xB026;
+inline constexpr std::uint16_t CK_HOT_TRACK = 0xB027;
+inline constexpr std::uint16_t CK_FALL_TRACK = 0xB028;
+inline constexpr std::uint16_t CK_HIDE_TRACK = 0xB029;
 inline constexpr std::uint16_t CK_PARENT_NAME = 0x80F0;
 
 // Extended data: the outer group, then sections of entries.
