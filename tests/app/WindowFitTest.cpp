@@ -224,7 +224,12 @@ TEST_F(WindowFit, GivenFilesAreOpenedByTheirAbsoluteNames) {
     const app::TMainFrmControls& ui = w.Controls();
     std::filesystem::create_directory(dir_.File("models"));
     SaveFile(dir_.File("models/far.x"), windowtest::FarTriangleX());
-    const std::filesystem::path started = std::filesystem::current_path();
+    // The folder the tests started in comes back however this test ends.
+    const std::unique_ptr<const std::filesystem::path, void (*)(const std::filesystem::path*)> started(
+        new std::filesystem::path(std::filesystem::current_path()), [](const std::filesystem::path* folder) {
+            std::filesystem::current_path(*folder);
+            delete folder;
+        });
     std::filesystem::current_path(dir_.Path());
     Open("./models/../sample.3ds");
     Open("models/far.x");
@@ -237,7 +242,6 @@ TEST_F(WindowFit, GivenFilesAreOpenedByTheirAbsoluteNames) {
     ASSERT_EQ(ui.MruPopupMenu->actions().size(), 1);
     EXPECT_EQ(ui.MruPopupMenu->actions().at(0)->text().toStdString(), sample_);
     EXPECT_TRUE(windowtest::AnswerMessageBoxes([&] { ui.MruPopupMenu->actions().at(0)->trigger(); }).empty());
-    std::filesystem::current_path(started);
     EXPECT_EQ(ui.TreeView->topLevelItemCount(), 2);
 }
 
