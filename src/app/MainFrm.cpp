@@ -27,6 +27,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <system_error>
 
 #include "app/ColorSwatch.h"
 #include "app/CommandStates.h"
@@ -55,6 +56,7 @@ constexpr int kPageHeight = 333;
 constexpr int kStatusBarHeight = 19;
 constexpr int kToolButtonWidth = 31;
 constexpr int kGridRowsAtReset = 5;  // with the header row
+constexpr int kExportOptionsHeight = 100;  // four rows of options, to the page's foot
 
 // The grid's fixed (header) cells: red, green and blue 217.
 const QColor kFixedCellColor(217, 217, 217);
@@ -136,6 +138,9 @@ void TMainFrm::CreateMenus() {
     MainMenuFind = bar->addMenu(tr("検索(&S)"));
     tFind = MainMenuFind->menuAction();
     fndWeb = MainMenuFind->addAction(tr("Webサーバのリスト"));
+    MainMenuHelp = bar->addMenu(tr("ヘルプ(&H)"));
+    tHelp = MainMenuHelp->menuAction();
+    hAbout = MainMenuHelp->addAction(tr("バージョン情報"));
 }
 
 void TMainFrm::CreateToolBar() {
@@ -243,11 +248,23 @@ void TMainFrm::CreateExportOptions() {
     SaveMaterial->setChecked(true);
     SetTranse->setChecked(true);
     EncodeZeroCenter->setChecked(true);
+    // The converter's extras, off so that the window writes what it always wrote,
+    // side by side in a row of their own.
+    SaveTextureCoords = new QCheckBox(tr("テクスチャ座標も保存する"), GroupBox1);
+    SaveTextureNames = new QCheckBox(tr("テクスチャ名も保存する"), GroupBox1);
+    SaveNormals = new QCheckBox(tr("法線も保存する"), GroupBox1);
+    int x = 12;
+    for (QCheckBox* extra : {SaveTextureCoords, SaveTextureNames, SaveNormals}) {
+        place(extra, x, 80);
+        extra->setAccessibleName(extra->text());
+        x += extra->width() + 12;
+    }
+    GroupBox1->resize(GroupBox1->width(), kExportOptionsHeight);
     // Kept for the options the window has no use for; they sit below the group's visible area.
     SetIndipendentVertex = new QCheckBox(tr("独立頂点に分解する"), GroupBox1);
     CombineMesh = new QCheckBox(tr("全メッシュを合成する"), GroupBox1);
-    place(SetIndipendentVertex, 12, 96);
-    place(CombineMesh, 210, 96);
+    place(SetIndipendentVertex, 12, kExportOptionsHeight + 10);
+    place(CombineMesh, 210, kExportOptionsHeight + 10);
     SetIndipendentVertex->setEnabled(false);
     CombineMesh->setEnabled(false);
 }
@@ -403,6 +420,7 @@ void TMainFrm::ConnectHandlers() {
     }
     connect(sDraw3D, &QAction::triggered, this, widgets::Guarded([this] { OnShowMenu(sDraw3D); }));
     connect(fndWeb, &QAction::triggered, this, widgets::Guarded([this] { OnFindMenu(fndWeb); }));
+    connect(hAbout, &QAction::triggered, this, widgets::Guarded([this] { OnHelpMenu(hAbout); }));
     connect(AbortAction, &QAction::triggered, this, widgets::Guarded([this] { AbortNetworkCommand(); }));
     connect(WebListGrig, &QTableWidget::cellDoubleClicked, this, widgets::Guarded([this] { WebListGrigDblClick(); }));
     for (QToolButton* button : {bOpen, bClose, bSave, bViewer, bDisConnect, bUpFolder}) {
@@ -561,8 +579,12 @@ QFileDialog& TMainFrm::OpenFileDialog() {
     OpenDialog->setAcceptMode(QFileDialog::AcceptOpen);
     OpenDialog->setFileMode(QFileDialog::ExistingFile);
     OpenDialog->setDefaultSuffix(QStringLiteral("3ds"));
-    // Names are matched in either letter case, as files from other systems often carry capitals.
-    OpenDialog->setNameFilters({tr("3dsﾌｧｲﾙ(3d Studio) (*.3ds *.3DS)"), tr("3ds圧縮ﾌｧｲﾙ (*.3da *.3DA)")});
+    // Names are matched in any letter case, as files from other systems often carry
+    // capitals, also by a desktop's own dialog, which may tell case apart.
+    OpenDialog->setNameFilters({tr("すべての対応ﾌｧｲﾙ (*.3[dD][sS] *.3[dD][aA] *.[xX] *.[xX][aA])"),
+                                tr("3dsﾌｧｲﾙ(3d Studio) (*.3[dD][sS])"), tr("3ds圧縮ﾌｧｲﾙ (*.3[dD][aA])"),
+                                tr("DirectXﾌｧｲﾙ (*.[xX])"), tr("DirectX圧縮ﾌｧｲﾙ (*.[xX][aA])"),
+                                tr("すべてのﾌｧｲﾙ (*)")});
     return *OpenDialog;
 }
 
@@ -572,7 +594,7 @@ void TMainFrm::OnFileMenu(QAction* sender) {
         QFileDialog& dialog = OpenFileDialog();
         if (!Settings.OpenFolder.isEmpty()) dialog.setDirectory(Settings.OpenFolder);
         if (dialog.exec() == QDialog::Accepted) {
-            OpenModelFile(QFile::encodeName(dialog.selectedFiles().value(0)).toStdString());
+            OpenGivenFile(QFile::encodeName(dialog.selectedFiles().value(0)).toStdString());
         }
     } else if (sender == fSaveXAsText || sender == fSaveXAsBinally) {
         int meshIndex = -1;
@@ -588,7 +610,11 @@ void TMainFrm::OnFileMenu(QAction* sender) {
     UpdateCommandStates();
 }
 
-void TMainFrm::OpenGivenFile(const std::string& path) {
+void TMainFrm::OpenGivenFile(const std::string& given) {
+    // By its absolute name, so that the recent-files list finds it again from any folder.
+    std::error_code error;
+    const std::filesystem::path absolute = std::filesystem::absolute(given, error).lexically_normal();
+    const std::string path = error ? given : absolute.string();
     const model3ds::TFileKind kind = model3ds::FileKindOf(path);
     if (kind != model3ds::TFileKind::DirectX && kind != model3ds::TFileKind::PackedDirectX) {
         OpenModelFile(path);
@@ -607,8 +633,9 @@ void TMainFrm::OpenGivenFile(const std::string& path) {
         throw model3ds::EReadModelError(path);
     }
     // Texture names in the file are relative to its folder.
-    meshes->SetTextureFolder(std::filesystem::absolute(path).parent_path().string());
-    CurrentViewer->D3DrawX->update();
+    meshes->SetTextureFolder(std::filesystem::path(path).parent_path().string());
+    // A file's own coordinates may lie anywhere: it starts framed, as Home shows it.
+    CurrentViewer->ShowWholeModel();
 }
 
 void TMainFrm::OnToolButton(QToolButton* sender) {

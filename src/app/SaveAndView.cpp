@@ -42,6 +42,9 @@ xexport::TExportOptions TMainFrm::ExportOptions() const {
     options.Origin = EncodeZeroCenter->isChecked() ? xexport::TOriginMode::EncodeZeroCenter
                      : EncodeZeroLeft->isChecked() ? xexport::TOriginMode::EncodeZeroLeft
                                                    : xexport::TOriginMode::NotEncode;
+    options.TexCoords = SaveTextureCoords->isChecked();
+    options.Textures = SaveTextureNames->isChecked();
+    options.Normals = SaveNormals->isChecked();
     return options;
 }
 
@@ -84,9 +87,16 @@ void TMainFrm::OnShowMenu(QAction* sender) {
     const QString caption = node->text(0);
     TWaitCursor waiting;
     base::MemoryStream stream;
-    xexport::WriteModelX(*ModelFile, ExportOptions(), SelectAllMesh->isChecked() ? xexport::kMergedMeshes : meshIndex,
+    const xexport::TExportOptions options = ExportOptions();
+    xexport::WriteModelX(*ModelFile, options, SelectAllMesh->isChecked() ? xexport::kMergedMeshes : meshIndex,
                          xexport::TXForm::Binary, {}, &stream);
     OpenViewer(stream, caption);
+    // The texture names are relative to the model's folder; a downloaded model has none.
+    viewer::MeshBuilder* meshes = CurrentViewer->D3DrawX->MeshBuilder();
+    if (options.Textures && meshes && !ModelFolder.isEmpty()) {
+        meshes->SetTextureFolder(QFile::encodeName(ModelFolder).toStdString());
+        CurrentViewer->D3DrawX->Redraw();
+    }
 }
 
 void TMainFrm::OpenViewer(base::MemoryStream& stream, const QString& caption) {

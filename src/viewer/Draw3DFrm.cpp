@@ -85,15 +85,22 @@ void TDraw3DFrm::RotateByDrag(int x, int y) {
     const int dx = x - LastDragPoint.x();
     const int dy = LastDragPoint.y() - y;
     LastDragPoint = QPoint(x, y);
-    if (TurnModel(D3DrawX->Scene(), dx, dy)) D3DrawX->Redraw();
+    if (!TurnModel(D3DrawX->Scene(), dx, dy, turnCentre_)) return;
+    framed_ = false;
+    D3DrawX->Redraw();
 }
 
 void TDraw3DFrm::ChangeDistance(float factor) {
-    ChangeCameraDistance(D3DrawX->Scene(), factor);
+    ChangeCameraDistance(D3DrawX->Scene(), factor, turnCentre_);
+    framed_ = false;
     D3DrawX->Redraw();
 }
 
 void TDraw3DFrm::ShowWholeModel() {
+    if (D3DrawX->MeshBuilder()) {
+        turnCentre_ = ModelBoxCentre(D3DrawX->Scene());
+        framed_ = true;
+    }
     const qreal ratio = D3DrawX->devicePixelRatioF();
     FitCameraToModel(D3DrawX->Scene(), static_cast<int>(D3DrawX->width() * ratio),
                      static_cast<int>(D3DrawX->height() * ratio));
@@ -173,7 +180,12 @@ void TDraw3DFrm::resizeEvent(QResizeEvent* event) {
     FormResize();
 }
 
-void TDraw3DFrm::FormResize() { D3DrawX->Redraw(); }
+// A window maximized after the model was framed would otherwise show it framed
+// for the window's first shape.
+void TDraw3DFrm::FormResize() {
+    if (framed_) ShowWholeModel();
+    else D3DrawX->Redraw();
+}
 
 void TDraw3DFrm::closeEvent(QCloseEvent* event) {
     FormClose();

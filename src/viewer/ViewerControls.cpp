@@ -9,33 +9,45 @@
 
 namespace viewer {
 
-bool TurnModel(ViewerScene& scene, std::int32_t dx, std::int32_t dy) {
+bool TurnModel(ViewerScene& scene, std::int32_t dx, std::int32_t dy, Vec3 centre) {
     const float fx = static_cast<float>(dx), fy = static_cast<float>(dy);
     const float e = std::sqrt(fx * fx + fy * fy);
     if (e == 0) return false;
     const float f = std::sqrt(e * e + 2500.0f);
     if (f == 0) return false;
     Frame& model = *scene.ModelFrame;
+    const Vec3 before = TransformPoint(centre, model.WorldTransform());
     model.SetRotation(&scene.GetCamera(), {fy / e, -fx / e, 0}, e / f);
     scene.GetScene().Move(1.0f);
     model.SetRotation(&scene.GetCamera(), {0, 0, 0}, 0);
+    // The turn keeps the frame's origin in place; moving the frame back by
+    // what the centre moved keeps the centre in place instead.
+    const Vec3 shift = before - TransformPoint(centre, model.WorldTransform());
+    if (shift.x != 0 || shift.y != 0 || shift.z != 0)
+        model.SetPosition(nullptr, model.GetPosition(nullptr) + shift);
     return true;
 }
 
-void ChangeCameraDistance(ViewerScene& scene, float factor) {
+void ChangeCameraDistance(ViewerScene& scene, float factor, Vec3 centre) {
     // Far beyond the back clipping plane the distance stops growing before the
     // position leaves the range of a float; past it the camera would be lost
     // for good. The length is taken in double, as its square overflows a float
     // from a distance of about 2e19.
     constexpr float MaxDistance = std::numeric_limits<float>::max() / 4;
     Frame& camera = scene.GetCamera();
-    const Vec3 p = camera.GetPosition(scene.ModelFrame);
+    const Vec3 p = camera.GetPosition(scene.ModelFrame) - centre;
     const auto d = static_cast<float>(std::hypot(double{p.x}, double{p.y}, double{p.z}));
     const Vec3 u = d > 0 ? Vec3{p.x / d, p.y / d, p.z / d} : Vec3{1, 1, 1};
     float s = d * factor;
     if (std::fabs(s) < 0.0001f) s = 0.0001f;
     if (!(s <= MaxDistance)) return;
-    camera.SetPosition(scene.ModelFrame, u * s);
+    camera.SetPosition(scene.ModelFrame, centre + u * s);
+}
+
+Vec3 ModelBoxCentre(const ViewerScene& scene) {
+    if (!scene.MeshBuilder) return {};
+    const Box box = scene.MeshBuilder->GetBox();
+    return (box.min + box.max) * 0.5f;
 }
 
 void TurnToThreeQuarterView(ViewerScene& scene) {

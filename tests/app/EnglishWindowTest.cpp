@@ -192,6 +192,13 @@ TEST_F(EnglishWindow, NoTextIsJapanese) {
     EXPECT_EQ(Japanese(texts), QStringList());
 }
 
+TEST_F(EnglishWindow, AboutBoxIsEnglish) {
+    const auto texts = windowtest::AnswerMessageBoxes([&] { window_->Controls().hAbout->trigger(); });
+    ASSERT_EQ(texts.size(), 1u);
+    EXPECT_TRUE(texts.front().contains(QStringLiteral("Licence: "))) << texts.front().toStdString();
+    EXPECT_EQ(Japanese({texts.front()}), QStringList());
+}
+
 TEST_F(EnglishWindow, NumberFieldMenuIsEnglish) {
     widgets::TFnpNumericEdit& field = *window_->Controls().WebAdrFrm->PortNo;
     QStringList texts;

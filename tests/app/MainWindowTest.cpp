@@ -13,6 +13,7 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QTableWidget>
 #include <QTest>
 #include <QTextLayout>
@@ -340,6 +341,60 @@ TEST_F(MainWindow, SavedFilesMatchTheConverter) {
     }
 }
 
+// The converter's extras, ticked in the window, give the converter's bytes; with
+// texture names the viewer draws the textures of the model's folder.
+TEST_F(MainWindow, ExportExtrasMatchTheConverter) {
+    TMainFrm& w = *window_;
+    const app::TMainFrmControls& ui = w.Controls();
+    for (QCheckBox* extra : {ui.SaveTextureCoords, ui.SaveTextureNames, ui.SaveNormals}) {
+        EXPECT_FALSE(extra->isChecked());
+        EXPECT_EQ(extra->accessibleName(), extra->text());
+    }
+    testsupport::MeshSpec quad{.name = "Quad",
+                               .vertices = {{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0}},
+                               .faces = {{0, 1, 2}, {0, 2, 3}},
+                               .texCoords = {{0, 0}, {1, 0}, {1, 1}, {0, 1}},
+                               .groups = {{"Wood", {0, 1}}},
+                               .smoothing = {1, 1}};
+    const std::string model = dir_.File("quad.3ds");
+    SaveFile(model, testsupport::BuildModel({quad}, {{.name = "Wood", .textureFile = "WOOD.PNG"}}));
+    Open(model);
+    Select(0);
+    const struct {
+        bool texCoords, textureNames, normals, binary;
+        std::vector<std::string> arguments;
+        const char* marks;  // what the text form holds
+    } cases[] = {
+        {true, false, false, false, {"--texcoords"}, "MeshTextureCoords"},
+        {false, true, false, false, {"--textures"}, "TextureFilename"},
+        {false, false, true, false, {"--normals"}, "MeshNormals"},
+        {true, true, true, true, {"-b", "--texcoords", "--textures", "--normals"}, ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::PrintToString(c.arguments));
+        ui.SaveTextureCoords->setChecked(c.texCoords);
+        ui.SaveTextureNames->setChecked(c.textureNames);
+        ui.SaveNormals->setChecked(c.normals);
+        const std::string target = dir_.File("window.x");
+        w.SaveChosenFile(target, c.binary);
+        std::vector<std::string> arguments = c.arguments;
+        arguments.insert(arguments.end(), {"-o", dir_.File("convert.x"), model});
+        const auto converted = Convert(arguments);
+        ASSERT_EQ(converted.exitCode, 0) << converted.err;
+        EXPECT_EQ(ReadFile(target), ReadFile(dir_.File("convert.x")));
+        EXPECT_NE(ReadFile(target).find(c.marks), std::string::npos);
+    }
+    // The viewer finds the textures in the model's folder only when their names are written.
+    for (const bool names : {false, true}) {
+        ui.SaveTextureNames->setChecked(names);
+        w.OnShowMenu(ui.sDraw3D);
+        ASSERT_FALSE(ui.CurrentViewer.isNull());
+        EXPECT_EQ(ui.CurrentViewer->D3DrawX->MeshBuilder()->TextureFolder(), names ? dir_.Path().string() : "");
+        ui.CurrentViewer->close();
+        QTest::qWait(10);
+    }
+}
+
 TEST_F(MainWindow, SaveButtonProposesTheMeshNameAndWritesBinary) {
     TMainFrm& w = *window_;
     const app::TMainFrmControls& ui = w.Controls();
@@ -503,6 +558,66 @@ TEST_F(MainWindow, OpenDialogIsMadeWhenFirstUsed) {
     windowtest::RunAnswering([&] { w.OnFileMenu(ui.fOpen3DS); }, QString::fromStdString(sample_));
     ASSERT_NE(ui.OpenDialog, nullptr);
     EXPECT_EQ(ui.TreeView->topLevelItemCount(), 2);
+}
+
+// The open dialog offers every kind it opens, in any letter case, all of them
+// first; a .x file chosen there opens in a viewer as a given file does.
+TEST_F(MainWindow, OpenDialogFindsEveryModel) {
+    TMainFrm& w = *window_;
+    const app::TMainFrmControls& ui = w.Controls();
+    const std::string geometry = dir_.File("Chosen.X");
+    SaveFile(geometry, windowtest::FarTriangleX());
+    windowtest::RunAnswering([&] { w.OnFileMenu(ui.fOpen3DS); }, QString::fromStdString(geometry));
+    ASSERT_FALSE(ui.CurrentViewer.isNull());
+    EXPECT_EQ(ui.CurrentViewer->windowTitle(), "Chosen.X");
+    ui.CurrentViewer->close();
+
+    const QStringList filters = ui.OpenDialog->nameFilters();
+    ASSERT_EQ(filters.size(), 6);
+    EXPECT_TRUE(filters[0].startsWith(QString::fromUtf8("すべての対応ﾌｧｲﾙ")));
+    EXPECT_TRUE(filters[1].startsWith(QString::fromUtf8("3dsﾌｧｲﾙ(3d Studio)")));
+    EXPECT_TRUE(filters[2].startsWith(QString::fromUtf8("3ds圧縮ﾌｧｲﾙ")));
+    // Whether a filter shows a name, matched case-sensitively as a desktop's own dialog may.
+    const auto shows = [&](int filter, const QString& name) {
+        const QString& text = filters[filter];
+        const qsizetype open = text.lastIndexOf(u'(');
+        for (const QString& pattern : text.mid(open + 1, text.size() - open - 2).split(u' ')) {
+            if (QRegularExpression::fromWildcard(pattern, Qt::CaseSensitive).match(name).hasMatch()) return true;
+        }
+        return false;
+    };
+    const struct {
+        const char* name;
+        std::array<bool, 6> shown;
+    } names[] = {
+        {"a.3ds", {true, true, false, false, false, true}},   {"B.3DS", {true, true, false, false, false, true}},
+        {"c.3Ds", {true, true, false, false, false, true}},   {"D.3dA", {true, false, true, false, false, true}},
+        {"e.x", {true, false, false, true, false, true}},     {"F.X", {true, false, false, true, false, true}},
+        {"g.xA", {true, false, false, false, true, true}},    {"h.txt", {false, false, false, false, false, true}},
+        {"i.3ds.bak", {false, false, false, false, false, true}},
+    };
+    for (const auto& n : names) {
+        for (int filter = 0; filter < 6; ++filter)
+            EXPECT_EQ(shows(filter, QString::fromLatin1(n.name)), n.shown[filter]) << n.name << " " << filter;
+    }
+}
+
+// The About box shows the version korvane --version prints, the licence and Qt's version.
+TEST_F(MainWindow, AboutBoxShowsTheVersions) {
+    TMainFrm& w = *window_;
+    const app::TMainFrmControls& ui = w.Controls();
+    EXPECT_EQ(ui.tHelp->text(), QString::fromUtf8("ヘルプ(&H)"));
+    EXPECT_EQ(ui.hAbout->text(), QString::fromUtf8("バージョン情報"));
+    const auto version = testsupport::RunProcess({KORVANE_APP, "--version"});
+    ASSERT_EQ(version.exitCode, 0);
+    const QString number = QString::fromStdString(version.out).section(u' ', 1).trimmed();
+    ASSERT_FALSE(number.isEmpty());
+    const auto answers = windowtest::RunAnswering([&] { ui.hAbout->trigger(); });
+    ASSERT_EQ(answers.boxTexts.size(), 1u);
+    const QString text = answers.boxTexts.front();
+    EXPECT_TRUE(text.contains("Korvane " + number)) << text.toStdString();
+    EXPECT_TRUE(text.contains(QString::fromUtf8("ライセンス: ") + KORVANE_LICENSE)) << text.toStdString();
+    EXPECT_TRUE(text.contains(QStringLiteral("Qt ") + qVersion())) << text.toStdString();
 }
 
 TEST_F(MainWindow, DroppedModelFileOpens) {

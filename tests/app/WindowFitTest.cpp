@@ -9,6 +9,7 @@
 #include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMimeData>
 #include <QPushButton>
 #include <QTabWidget>
@@ -213,6 +214,64 @@ TEST_F(WindowFit, DirectXFilesOpenInAViewer) {
     EXPECT_EQ(texts, std::vector<QString>{QString::fromStdString("READ ERROR : " + dir_.File("damaged.x"))});
     QTest::qWait(10);
     EXPECT_TRUE(ui.CurrentViewer.isNull());
+}
+
+// A file given by a relative name is remembered by its absolute one: the
+// recent-files list opens it again from another folder, and a .x file's
+// textures are looked for in its own folder.
+TEST_F(WindowFit, GivenFilesAreOpenedByTheirAbsoluteNames) {
+    TMainFrm& w = *window_;
+    const app::TMainFrmControls& ui = w.Controls();
+    std::filesystem::create_directory(dir_.File("models"));
+    SaveFile(dir_.File("models/far.x"), windowtest::FarTriangleX());
+    // The folder the tests started in comes back however this test ends.
+    const std::unique_ptr<const std::filesystem::path, void (*)(const std::filesystem::path*)> started(
+        new std::filesystem::path(std::filesystem::current_path()), [](const std::filesystem::path* folder) {
+            std::filesystem::current_path(*folder);
+            delete folder;
+        });
+    std::filesystem::current_path(dir_.Path());
+    Open("./models/../sample.3ds");
+    Open("models/far.x");
+    std::filesystem::current_path(dir_.File("models"));
+    ASSERT_FALSE(ui.CurrentViewer.isNull());
+    EXPECT_EQ(ui.CurrentViewer->D3DrawX->MeshBuilder()->TextureFolder(), dir_.File("models"));
+    ui.CurrentViewer->close();
+    w.OnFileMenu(ui.fCloseFile);
+    emit ui.MruPopupMenu->aboutToShow();
+    ASSERT_EQ(ui.MruPopupMenu->actions().size(), 1);
+    EXPECT_EQ(ui.MruPopupMenu->actions().at(0)->text().toStdString(), sample_);
+    EXPECT_TRUE(windowtest::AnswerMessageBoxes([&] { ui.MruPopupMenu->actions().at(0)->trigger(); }).empty());
+    EXPECT_EQ(ui.TreeView->topLevelItemCount(), 2);
+}
+
+// A .x file from the disk starts framed, wherever its coordinates lie; the
+// window's own viewer starts with the camera 15 units from the model's origin.
+TEST_F(WindowFit, DirectXFilesStartFramedAndTheWindowsViewerAsDesigned) {
+    TMainFrm& w = *window_;
+    const app::TMainFrmControls& ui = w.Controls();
+    SaveFile(dir_.File("far.x"), windowtest::FarTriangleX());
+    Open(dir_.File("far.x"));
+    ASSERT_FALSE(ui.CurrentViewer.isNull());
+    const QImage picture = ui.CurrentViewer->D3DrawX->grabFramebuffer();
+    QRect drawn;
+    for (int y = 0; y < picture.height(); ++y)
+        for (int x = 0; x < picture.width(); ++x)
+            if ((picture.pixel(x, y) & 0xFFFFFF) != 0) drawn |= QRect(x, y, 1, 1);
+    ASSERT_FALSE(drawn.isEmpty());
+    EXPECT_NEAR(drawn.center().x(), picture.rect().center().x(), picture.width() / 10);
+    EXPECT_NEAR(drawn.center().y(), picture.rect().center().y(), picture.height() / 10);
+    EXPECT_GT(drawn.height(), picture.height() * 8 / 10);
+    ui.CurrentViewer->close();
+    QTest::qWait(10);
+
+    Open(sample_);
+    Select(0);
+    w.OnShowMenu(ui.sDraw3D);
+    ASSERT_FALSE(ui.CurrentViewer.isNull());
+    viewer::TD3DrawX& control = *ui.CurrentViewer->D3DrawX;
+    EXPECT_NEAR(viewer::Length(control.GetCamera().GetPosition(control.ModelFrame())), 15.0f, 1e-4f);
+    ui.CurrentViewer->close();
 }
 
 TEST_F(WindowFit, ShortcutsRunTheirCommandsWhenTheirItemsAreEnabled) {

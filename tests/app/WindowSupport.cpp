@@ -85,4 +85,9 @@ std::vector<std::uint8_t> SampleModel() {
     return testsupport::BuildModel({box, unnamed, cube}, {red, blue});
 }
 
+std::vector<std::uint8_t> FarTriangleX() {
+    const std::string text = "xof 0303txt 0032\nMesh {\n3;\n40.0;30.0;5.0;,\n40.0;34.0;5.0;,\n43.0;30.0;6.0;;\n1;\n3;0,1,2;;\n}\n";
+    return {text.begin(), text.end()};
+}
+
 }  // namespace windowtest

@@ -30,4 +30,7 @@ std::vector<QString> AnswerMessageBoxes(const std::function<void()>& action);
 //   material "Blue": no colours.
 std::vector<std::uint8_t> SampleModel();
 
+// A text .x file of one triangle far from its own origin, from (40, 30, 5) to (43, 34, 6).
+std::vector<std::uint8_t> FarTriangleX();
+
 }  // namespace windowtest

@@ -87,6 +87,29 @@ TEST(ViewerScene, PageKeysMoveTheCameraAlongTheLineToTheModel) {
 
 // Holding Page Down long after the model has passed the back clipping plane
 // must not lose the camera: Page Up brings it back again.
+// Turned or approached about a centre, the model keeps that point where it was,
+// and the camera moves along the line through it.
+TEST(ViewerScene, TurningAndApproachingAboutACentreKeepItInPlace) {
+    const struct {
+        const char* name;
+        std::int32_t dx, dy;
+        float factor;
+    } cases[] = {{"drag right", 60, 0, 1}, {"drag up and left", -30, 45, 1}, {"closer", 0, 0, 0.9f},
+                 {"farther", 0, 0, 1.1f}};
+    const Vec3 centre{12, -3, 4};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        ViewerScene scene;
+        const Vec3 before = centre + scene.ModelFrame->GetPosition(&scene.GetCamera());
+        const float distance = Length(scene.GetCamera().GetPosition(scene.ModelFrame) - centre);
+        TurnModel(scene, c.dx, c.dy, centre);
+        ChangeCameraDistance(scene, c.factor, centre);
+        const Vec3 inCamera = TransformPoint(centre, ModelInCamera(scene));
+        ExpectNear(Normalize(inCamera), Normalize(before), 1e-4f);
+        EXPECT_NEAR(Length(inCamera), distance * c.factor, 1e-3f);
+    }
+}
+
 TEST(ViewerScene, FarCameraStillComesBack) {
     const auto distance = [](ViewerScene& scene) {
         const Vec3 p = scene.GetCamera().GetPosition(scene.ModelFrame);

@@ -51,6 +51,16 @@ void Wheel(QWidget* window, int delta) {
 
 bool IsBackground(QRgb pixel) { return (pixel & 0xFFFFFF) == 0; }
 
+// The part of the control's picture that is not background, and the whole picture.
+std::pair<QRect, QRect> DrawnBounds(TD3DrawX* control) {
+    const QImage picture = control->grabFramebuffer();
+    QRect drawn;
+    for (int y = 0; y < picture.height(); ++y)
+        for (int x = 0; x < picture.width(); ++x)
+            if (!IsBackground(picture.pixel(x, y))) drawn |= QRect(x, y, 1, 1);
+    return {drawn, picture.rect()};
+}
+
 float CameraDistance(TDraw3DFrm* window) {
     return Length(window->D3DrawX->GetCamera().GetPosition(window->D3DrawX->ModelFrame()));
 }
@@ -205,14 +215,7 @@ TEST(ViewerWindow, ShowWholeModelFramesAModelFarFromItsOrigin) {
         window->show();
         base::MemoryStream stream = farTriangle();
         window->LoadModel(stream, QString());
-        const auto bounds = [&] {
-            const QImage picture = window->D3DrawX->grabFramebuffer();
-            QRect drawn;
-            for (int y = 0; y < picture.height(); ++y)
-                for (int x = 0; x < picture.width(); ++x)
-                    if (!IsBackground(picture.pixel(x, y))) drawn |= QRect(x, y, 1, 1);
-            return std::make_pair(drawn, picture.rect());
-        };
+        const auto bounds = [&] { return DrawnBounds(window->D3DrawX); };
         EXPECT_TRUE(bounds().first.isEmpty());
         c.show(window);
         const auto [drawn, all] = bounds();
@@ -224,4 +227,45 @@ TEST(ViewerWindow, ShowWholeModelFramesAModelFarFromItsOrigin) {
         EXPECT_GT(std::min(drawn.width(), drawn.height()), std::min(all.width(), all.height()) * 8 / 10);
         window->close();
     }
+}
+
+// After Home, the model turns about the middle of its box and the page keys
+// move the camera to and from it: a model far from its own origin stays in
+// the middle of the picture through a drag of 60 pixels and three Page Ups.
+TEST(ViewerWindow, AFramedModelStaysInViewWhenTurnedAndApproached) {
+    Owner owner;
+    auto* window = new TDraw3DFrm(&owner);
+    window->show();
+    base::MemoryStream stream(
+        xsamples::TextFile(xsamples::MeshText({40, 30, 5, 40, 34, 5, 43, 30, 6}, {{0, 1, 2}})));
+    window->LoadModel(stream, QString());
+    QTest::keyClick(window, Qt::Key_Home);
+    TD3DrawX* control = window->D3DrawX;
+    const struct {
+        const char* name;
+        std::function<void()> act;
+    } steps[] = {
+        {"drag right", [&] {
+             QTest::mousePress(control, Qt::LeftButton, Qt::NoModifier, {100, 100});
+             QTest::mouseMove(control, {160, 100});
+             QTest::mouseRelease(control, Qt::LeftButton, Qt::NoModifier, {160, 100});
+         }},
+        {"drag up", [&] {
+             QTest::mousePress(control, Qt::LeftButton, Qt::NoModifier, {100, 100});
+             QTest::mouseMove(control, {100, 40});
+             QTest::mouseRelease(control, Qt::LeftButton, Qt::NoModifier, {100, 40});
+         }},
+        {"closer", [&] {
+             for (int i = 0; i < 3; ++i) QTest::keyClick(window, Qt::Key_PageUp);
+         }},
+    };
+    for (const auto& step : steps) {
+        SCOPED_TRACE(step.name);
+        step.act();
+        const auto [drawn, all] = DrawnBounds(control);
+        ASSERT_FALSE(drawn.isEmpty());
+        EXPECT_NEAR(drawn.center().x(), all.center().x(), all.width() / 5);
+        EXPECT_NEAR(drawn.center().y(), all.center().y(), all.height() / 5);
+    }
+    window->close();
 }

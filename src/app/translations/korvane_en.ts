@@ -246,14 +246,6 @@
         <translation>Choose a web file</translation>
     </message>
     <message>
-        <source>3dsﾌｧｲﾙ(3d Studio) (*.3ds *.3DS)</source>
-        <translation>3ds files (3D Studio) (*.3ds *.3DS)</translation>
-    </message>
-    <message>
-        <source>3ds圧縮ﾌｧｲﾙ (*.3da *.3DA)</source>
-        <translation>Packed 3ds files (*.3da *.3DA)</translation>
-    </message>
-    <message>
         <source>%d 個</source>
         <translation>%d</translation>
     </message>
@@ -348,6 +340,62 @@
     <message>
         <source>面のあるメッシュがないため保存できません</source>
         <translation>No mesh has faces, so nothing can be saved</translation>
+    </message>
+    <message>
+        <source>バージョン情報</source>
+        <translation>About Korvane</translation>
+    </message>
+    <message>
+        <source>Korvane %1
+
+ライセンス: %2
+
+Qt %3</source>
+        <translation>Korvane %1
+
+Licence: %2
+
+Qt %3</translation>
+    </message>
+    <message>
+        <source>ヘルプ(&amp;H)</source>
+        <translation>&amp;Help</translation>
+    </message>
+    <message>
+        <source>テクスチャ座標も保存する</source>
+        <translation>Save texture coordinates</translation>
+    </message>
+    <message>
+        <source>テクスチャ名も保存する</source>
+        <translation>Save texture names</translation>
+    </message>
+    <message>
+        <source>法線も保存する</source>
+        <translation>Save normals</translation>
+    </message>
+    <message>
+        <source>すべての対応ﾌｧｲﾙ (*.3[dD][sS] *.3[dD][aA] *.[xX] *.[xX][aA])</source>
+        <translation>All supported files (*.3[dD][sS] *.3[dD][aA] *.[xX] *.[xX][aA])</translation>
+    </message>
+    <message>
+        <source>3dsﾌｧｲﾙ(3d Studio) (*.3[dD][sS])</source>
+        <translation>3ds files (3D Studio) (*.3[dD][sS])</translation>
+    </message>
+    <message>
+        <source>3ds圧縮ﾌｧｲﾙ (*.3[dD][aA])</source>
+        <translation>Packed 3ds files (*.3[dD][aA])</translation>
+    </message>
+    <message>
+        <source>DirectXﾌｧｲﾙ (*.[xX])</source>
+        <translation>DirectX files (*.[xX])</translation>
+    </message>
+    <message>
+        <source>DirectX圧縮ﾌｧｲﾙ (*.[xX][aA])</source>
+        <translation>Packed DirectX files (*.[xX][aA])</translation>
+    </message>
+    <message>
+        <source>すべてのﾌｧｲﾙ (*)</source>
+        <translation>All files (*)</translation>
     </message>
 </context>
 <context>

@@ -46,9 +46,12 @@ public:
     void OnFileMenu(QAction* sender);
     void OnShowMenu(QAction* sender);
     void OnToolButton(QToolButton* sender);
-    // A file named on the command line or dropped on the window: DirectX data
-    // (.x, packed .xa, by content where it tells) opens in a viewer window,
-    // anything else as a model. DirectX data without a mesh raises "READ ERROR : path".
+    // The About box: the program's version, its licence and Qt's version.
+    void OnHelpMenu(QAction* sender);
+    // A file named on the command line, dropped on the window or chosen in the
+    // open dialog, by its absolute name: DirectX data (.x, packed .xa, by content
+    // where it tells) opens in a viewer window, framed, anything else as a model.
+    // DirectX data without a mesh raises "READ ERROR : path".
     void OpenGivenFile(const std::string& path);
     // The save commands after their dialog.
     void SaveChosenFile(const std::string& path, bool binary);

@@ -40,6 +40,7 @@ struct TMainFrmControls {
     QMenu* MainMenuFile;  // tFile's menu
     QMenu* MainMenuShow;
     QMenu* MainMenuFind;
+    QMenu* MainMenuHelp;
     QAction* tFile;
     QAction* fOpen3DS;
     QAction* fCloseFile;
@@ -51,6 +52,8 @@ struct TMainFrmControls {
     QAction* sDraw3D;
     QAction* tFind;
     QAction* fndWeb;
+    QAction* tHelp;
+    QAction* hAbout;  // the About box
 
     QToolBar* ToolBar1;
     QToolButton* bOpen;
@@ -82,6 +85,9 @@ struct TMainFrmControls {
     QRadioButton* NotEncode;
     QCheckBox* SetIndipendentVertex;
     QCheckBox* CombineMesh;
+    QCheckBox* SaveTextureCoords;  // the converter's --texcoords
+    QCheckBox* SaveTextureNames;   // --textures
+    QCheckBox* SaveNormals;        // --normals
 
     QGroupBox* MaterialBox;
     TColorSwatch* AmbientColor;

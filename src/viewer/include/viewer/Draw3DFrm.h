@@ -29,6 +29,11 @@ public:
     // Shows the stream's .x data (the stream stays the caller's) under the
     // caption text, and puts the normal mouse cursor back.
     void LoadModel(base::MemoryStream& stream, const QString& caption);
+    // Centres the model and moves the camera back until the model fills the
+    // control, as Home does; from then on the model turns about the centre of
+    // its box, and the picture is framed anew when the window changes size
+    // until the model is turned or moved.
+    void ShowWholeModel();
 
     TD3DrawX* D3DrawX;
     QMenu* PopupMenu;
@@ -62,13 +67,15 @@ private:
     void D3DrawXMouseUp(Qt::MouseButton button, int x, int y);
     void RotateByDrag(int x, int y);
     void ChangeDistance(float factor);
-    // Centres the model and moves the camera back until it fills the control.
-    void ShowWholeModel();
     void OnPopMenu(QAction* sender);
 
     IViewerOwner* owner_;
     std::uint32_t lastColor_ = 0;  // red in the low byte, then green, then blue
     int wheelRemainder_ = 0;
+    // The point, in the model frame, that the model turns about and the camera
+    // moves to and from: the model's origin until the model is first framed.
+    Vec3 turnCentre_;
+    bool framed_ = false;  // framed, and not turned or moved since
 };
 
 }  // namespace viewer
