@@ -1,6 +1,7 @@
 // Feeds the input to the HTTP client as a response (status line, header lines,
-// content) through a socket pair, follows a redirection's address through the
-// address analysis, and analyses the input itself as an address.
+// content) through a socket pair, takes a redirection's Location to the address
+// it leads to and through the address analysis, and analyses the input itself as
+// an address.
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -37,7 +38,11 @@ void ReadResponse(const std::string& response) {
     } catch (const base::Exception&) {
         return;
     }
-    if (client.ReplyNumber() >= 300 && client.ReplyNumber() <= 398) Analyse(client.Address());
+    if (!net::IsRedirection(client.ReplyNumber()) || !client.Location()) return;
+    try {
+        Analyse(net::RedirectionAddress(*client.Location(), client.Host, client.Port, "/"));
+    } catch (const base::Exception&) {
+    }
 }
 
 }  // namespace

@@ -7,6 +7,8 @@
 #include <QTableWidget>
 #include <QTimer>
 
+#include <optional>
+
 #include "DisplayText.h"
 #include "app/MainFrm.h"
 #include "app/RemoteConnection.h"
@@ -136,14 +138,18 @@ void TMainFrm::FtpClientSuccess(int operation) {
 
 void TMainFrm::FtpClientListItem(const std::string& line) {
     QTableWidget& grid = *WebListGrig;
-    const int listRow = Remote->NextListRow();
-    if (listRow == 1) {
+    // A listing that starts with a line that is no entry ("total 0" of an empty
+    // folder) still replaces the previous one.
+    if (Remote->ListRow() == 1) {
         grid.setHorizontalHeaderLabels({tr("ファイル名"), tr("サイズ"),
                                         tr("更新日"), tr("種類")});
         grid.clearContents();
         grid.setRowCount(kGridRowsAtListing - 1);
     }
-    const net::TRemoteRow row = net::ListingLineToRow(line);
+    const std::optional<net::TRemoteRow> entry = net::ListingLineToRow(line);
+    if (!entry) return;
+    const net::TRemoteRow& row = *entry;
+    const int listRow = Remote->NextListRow();
     SetStatusText(0, DisplayText(base::Format(qUtf8Printable(tr("%d ﾌｧｲﾙを取得しました")), listRow)));
     if (grid.rowCount() < listRow) grid.insertRow(grid.rowCount());
     const int r = listRow - 1;

@@ -68,20 +68,25 @@ bool ReplyFailed(int replyNumber) { return replyNumber == kMalformedReply || rep
 
 THttpClient::THttpClient() = default;
 
+bool IsRedirection(int replyNumber) {
+    return replyNumber == 301 || replyNumber == 302 || replyNumber == 303 || replyNumber == 307 ||
+           replyNumber == 308;
+}
+
 void THttpClient::Get(const std::string& address) {
     address_ = address;
     for (int redirections = 0;; ++redirections) {
         Request();
         const int number = ReplyNumber();
-        if (InRange(number, 300, 398)) {
-            if (!receivedCookie_.empty()) HeaderInfo.Cookie = receivedCookie_;
-            bool handled = false;
-            if (OnRedirect) OnRedirect(handled);
-            if (handled) return;
-        }
         if (number == 401 && OnAuthenticationNeeded) OnAuthenticationNeeded();
-        if (!InRange(number, 299, 399)) return;
+        if (!IsRedirection(number)) return;
+        if (!receivedCookie_.empty()) HeaderInfo.Cookie = receivedCookie_;
+        bool handled = false;
+        if (OnRedirect) OnRedirect(handled);
+        if (handled) return;
+        if (!location_) throw base::Exception(base::Format("Redirection %d without a Location", number));
         if (redirections == kMaxRedirections) throw base::Exception("Too many redirections");
+        address_ = RedirectionAddress(*location_, Host, Port, path_);
     }
 }
 
@@ -119,6 +124,7 @@ void THttpClient::ReadResponse() {
 void THttpClient::ReadResponseHeader() {
     BytesExpected = 0;
     receivedCookie_.clear();
+    location_.reset();
     std::string lines = ReadLine();
     SetReplyNumber(StatusNumber(lines));
     for (;;) {
@@ -133,7 +139,7 @@ void THttpClient::ReadResponseHeader() {
         if (IsEmptyLine(line)) break;
         const HeaderField field = SplitHeaderLine(line);
         if (field.name == "SET-COOKIE:") receivedCookie_ = field.value;
-        else if (field.name == "LOCATION:") address_ = ResolveLocation(field.value, Host, Port, path_);
+        else if (field.name == "LOCATION:") location_ = field.value;
         else if (field.name == "CONTENT-LENGTH:") BytesExpected = FirstNumber(field.value);
     }
     if (OutputFileMode) {

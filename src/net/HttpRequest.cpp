@@ -97,6 +97,20 @@ std::string ResolveLocation(const std::string& location, const std::string& host
     return origin + (slash == std::string::npos ? "/" : document.substr(0, slash + 1)) + location;
 }
 
+std::string RedirectionAddress(const std::string& location, const std::string& host, int port,
+                               const std::string& path) {
+    if (location.find_first_of(std::string_view("\r\n\0", 3)) != std::string::npos) {
+        throw base::Exception("Redirection refused: its Location holds a CR, LF or NUL character");
+    }
+    std::string address = ResolveLocation(location, host, port, path);
+    if (LowerCase(address.substr(0, 7)) != "http://") {
+        // Only an address with a scheme resolves to itself, and a scheme's characters are safe to show.
+        throw base::Exception("Redirection to " + address.substr(0, address.find(':') + 1) +
+                              " refused: only http:// addresses are followed");
+    }
+    return address;
+}
+
 std::string GetRequestHeader(const std::string& target, const std::string& host, bool viaProxy,
                              const THeaderInfo& info) {
     std::string header = "GET " + target + " HTTP/1.0\r\n";

@@ -4,7 +4,9 @@
 #include "net/FtpDirectoryList.h"
 #include "net/Text.h"
 
+#include <algorithm>
 #include <charconv>
+#include <optional>
 #include <string_view>
 
 namespace net {
@@ -25,11 +27,14 @@ std::string Trim(const std::string& text) {
     return text.substr(start, end - start);
 }
 
-// The size field as a number; 0 when it is empty or not a number.
-long long SizeOf(const std::string& field) {
+// The size field as a number of bytes; none when it is not all digits ("-5",
+// "many", empty) or too large to be a size.
+std::optional<long long> SizeOf(const std::string& field) {
     long long size = 0;
-    const auto result = std::from_chars(field.data(), field.data() + field.size(), size);
-    return result.ec == std::errc() && result.ptr == field.data() + field.size() ? size : 0;
+    if (!IsDigits(field) || std::from_chars(field.data(), field.data() + field.size(), size).ec != std::errc()) {
+        return std::nullopt;
+    }
+    return size;
 }
 
 std::string KindOf(const std::string& name, bool isFolder) {
@@ -44,7 +49,7 @@ std::string KindOf(const std::string& name, bool isFolder) {
 
 TRemoteRow MakeRow(std::string name, long long size, std::string date, bool isFolder) {
     TRemoteRow row;
-    row.SizeText = size > 0 || !isFolder ? FormatKilobytes(size) : "<DIR>";
+    row.SizeText = isFolder ? "<DIR>" : FormatKilobytes(size);
     row.KindText = KindOf(name, isFolder);
     row.Name = std::move(name);
     row.DateText = std::move(date);
@@ -52,40 +57,46 @@ TRemoteRow MakeRow(std::string name, long long size, std::string date, bool isFo
     return row;
 }
 
-// A Unix-style line: ten permission characters first, then the fields of TFTPUnixList.
-bool ReadUnixLine(const std::string& line, TRemoteRow& row) {
+// Whether the line starts with ten permission characters, the first of them the
+// kind: "-" file, "d" folder, "l" link, "p" FIFO, "s" socket, "b" or "c" device.
+bool HasPermissionsField(const std::string& line) {
+    const std::size_t start = std::min(line.find_first_not_of(' '), line.size());
+    const std::string_view first = std::string_view(line).substr(start, line.find(' ', start) - start);
+    return first.size() == 10 && std::string_view("-dlpsbc").find(first[0]) != std::string_view::npos;
+}
+
+// A Unix-style line, by the fields of TFTPUnixList.
+std::optional<TRemoteRow> ReadUnixLine(const std::string& line) {
     TUnixListEntry entry;
-    if (!TFTPUnixList::ParseEntry(line, entry)) return false;
-    // The first letter is the kind: "-" file, "d" folder, "l" link, "p" FIFO, "s" socket, "b" or "c" device.
-    const std::string& permissions = entry.Attributes;
-    if (permissions.size() != 10 || std::string_view("-dlpsbc").find(permissions[0]) == std::string_view::npos) {
-        return false;
-    }
-    const bool isFolder = permissions[0] == 'd';
-    row = MakeRow(entry.Name, isFolder ? 0 : SizeOf(entry.Size), entry.Date, isFolder);
-    return true;
+    if (!TFTPUnixList::ParseEntry(line, entry)) return std::nullopt;
+    const std::optional<long long> size = SizeOf(entry.Size);
+    if (!size) return std::nullopt;
+    const bool isFolder = entry.Attributes[0] == 'd';
+    return MakeRow(entry.Name, isFolder ? 0 : *size, entry.Date, isFolder);
 }
 
 // Date, time, size or <DIR>, then the name: the rest of the line, spaces included.
-TRemoteRow ReadDosLine(const std::string& line) {
+// A blank line is a blank row, as it always was in the grid.
+std::optional<TRemoteRow> ReadDosLine(const std::string& line) {
     std::string fields[3];
     std::string rest = Trim(line);
+    if (rest.empty()) return MakeRow({}, 0, " ", false);
     for (std::string& field : fields) {
         const std::size_t space = rest.find(' ');
         if (space == std::string::npos) break;
         field = rest.substr(0, space);
         rest = Trim(rest.substr(space + 1));
     }
-    const bool isFolder = UpperCase(line).find("DIR") != std::string::npos;
-    return MakeRow(rest, SizeOf(fields[2]), fields[0] + " " + fields[1], isFolder);
+    const bool isFolder = UpperCase(fields[2]) == "<DIR>";
+    const std::optional<long long> size = isFolder ? 0 : SizeOf(fields[2]);
+    if (!size) return std::nullopt;
+    return MakeRow(rest, *size, fields[0] + " " + fields[1], isFolder);
 }
 
 }  // namespace
 
-TRemoteRow ListingLineToRow(const std::string& line) {
-    TRemoteRow row;
-    if (ReadUnixLine(line, row)) return row;
-    return ReadDosLine(line);
+std::optional<TRemoteRow> ListingLineToRow(const std::string& line) {
+    return HasPermissionsField(line) ? ReadUnixLine(line) : ReadDosLine(line);
 }
 
 std::string FormatKilobytes(long long size) {

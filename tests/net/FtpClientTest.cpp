@@ -103,7 +103,7 @@ TEST_F(FtpSession, AnonymousLoginListsAUnixFolder) {
     EXPECT_EQ(list->Attributes[box][0], '-');
 
     std::vector<TRemoteRow> rows;
-    for (const std::string& line : listLines) rows.push_back(ListingLineToRow(line));
+    for (const std::string& line : listLines) rows.push_back(ListingLineToRow(line).value());
     const auto row = [&](const std::string& name) {
         return *std::find_if(rows.begin(), rows.end(), [&](const TRemoteRow& r) { return r.Name == name; });
     };
@@ -261,7 +261,7 @@ TEST_F(FtpSession, DosStyleListingAndServerKind) {
         return line.find("<DIR>") != std::string::npos && line.find("models") != std::string::npos;
     });
     ASSERT_NE(folder, listLines.end());
-    const TRemoteRow row = ListingLineToRow(*folder);
+    const TRemoteRow row = ListingLineToRow(*folder).value();
     EXPECT_EQ(row.Name, "models");
     EXPECT_EQ(row.SizeText, "<DIR>");
     EXPECT_EQ(row.KindText, "フォルダ");
@@ -285,7 +285,7 @@ TEST_F(FtpSession, LastListingLineWithoutLineEndKeepsItsName) {
     client.ListFolder();
     ASSERT_EQ(listLines.size(), 4u);
     std::vector<std::string> names;
-    for (const std::string& line : listLines) names.push_back(ListingLineToRow(line).Name);
+    for (const std::string& line : listLines) names.push_back(ListingLineToRow(line).value().Name);
     std::vector<std::string> parsed = client.DirectoryList()->Names;
     std::sort(names.begin(), names.end());
     std::sort(parsed.begin(), parsed.end());

@@ -291,6 +291,50 @@ TEST_F(HttpSession, RedirectionLoopEnds) {
     EXPECT_FALSE(client.Connected());
 }
 
+// Only 301, 302, 303, 307 and 308 are followed, and only to an http:// address
+// whose Location holds no line break; a refused one ends with an error and no
+// second request, and any other reply number is the final response.
+TEST_F(HttpSession, OnlyRedirectionsToHttpAddressesAreFollowed) {
+    const std::string echo = "GET /echo HTTP/1.0\r\n";
+    const std::string origin = Url("");
+    const struct {
+        std::string response;  // status and header lines before the test server's own
+        int replyNumber;
+        std::string bodyStart;
+        std::string error;
+    } cases[] = {
+        {"HTTP/1.0 301 Moved\r\nLocation: /echo", 200, echo, ""},
+        {"HTTP/1.0 303 See Other\r\nLocation: /echo", 200, echo, ""},
+        {"HTTP/1.0 307 Temporary\r\nLocation: /echo", 200, echo, ""},
+        {"HTTP/1.0 308 Permanent\r\nLocation: " + origin + "/echo", 200, echo, ""},
+        {"HTTP/1.0 299 Odd\r\nLocation: /echo", 299, "body", ""},
+        {"HTTP/1.0 300 Choices\r\nLocation: /echo", 300, "body", ""},
+        {"HTTP/1.0 304 Not Modified\r\nLocation: /echo", 304, "body", ""},
+        {"HTTP/1.0 302 Found\r\nLocation: /echo\rX-Injected: yes", 302, "",
+         "Redirection refused: its Location holds a CR, LF or NUL character"},
+        {"HTTP/1.0 302 Found\r\nLocation: ftp" + origin.substr(4) + "/", 302, "",
+         "Redirection to ftp: refused: only http:// addresses are followed"},
+        {"HTTP/1.0 302 Found", 302, "", "Redirection 302 without a Location"},
+    };
+    for (const auto& c : cases) {
+        std::string hex;
+        for (const unsigned char byte : c.response) hex += base::Format("%02x", byte);
+        int requests = 0;
+        client.OnAboutToSend = [&] { ++requests; };
+        std::string error;
+        try {
+            client.Get(Url("/raw?" + hex));
+        } catch (const base::Exception& raised) {
+            error = raised.what();
+        }
+        EXPECT_EQ(error, c.error) << c.response;
+        EXPECT_EQ(client.ReplyNumber(), c.replyNumber) << c.response;
+        EXPECT_EQ(requests, c.replyNumber == 200 ? 2 : 1) << c.response;
+        EXPECT_EQ(client.Body.rfind(c.bodyStart, 0), 0u) << c.response << ": " << client.Body;
+        EXPECT_FALSE(client.Connected()) << c.response;
+    }
+}
+
 TEST_F(HttpSession, MissingFileKeepsItsPageInBody) {
     client.Get(Url("/missing"));
     EXPECT_EQ(client.ReplyNumber(), 404);

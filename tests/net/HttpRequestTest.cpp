@@ -98,6 +98,34 @@ TEST(HttpAddress, LocationIsResolvedAgainstTheRequest) {
     }
 }
 
+// A redirection goes only to an http:// address, and never carries a line break
+// into the next request.
+TEST(HttpAddress, RedirectionLeadsOnlyToHttpAddresses) {
+    const struct {
+        std::string location;
+        std::string result;  // the address, or the error
+    } cases[] = {
+        {"/b.3ds", "http://H:8080/b.3ds"},
+        {"//K/b.3ds", "http://K/b.3ds"},
+        {"HTTP://K/b.3ds", "HTTP://K/b.3ds"},
+        {"ftp://K:21/", "Redirection to ftp: refused: only http:// addresses are followed"},
+        {"gopher://K/", "Redirection to gopher: refused: only http:// addresses are followed"},
+        {"http:K/b.3ds", "Redirection to http: refused: only http:// addresses are followed"},
+        {"/b.3ds\rX-Injected: yes", "Redirection refused: its Location holds a CR, LF or NUL character"},
+        {"/b.3ds\nX-Injected: yes", "Redirection refused: its Location holds a CR, LF or NUL character"},
+        {std::string("/b\0.3ds", 7), "Redirection refused: its Location holds a CR, LF or NUL character"},
+    };
+    for (const auto& c : cases) {
+        std::string result;
+        try {
+            result = RedirectionAddress(c.location, "H", 8080, "/a/x.3ds");
+        } catch (const base::Exception& error) {
+            result = error.what();
+        }
+        EXPECT_EQ(result, c.result) << c.location;
+    }
+}
+
 TEST(HttpAddress, LongPathsAreKeptWhole) {
     std::string address = "http://H/" + std::string(400, 'a');
     std::string host;

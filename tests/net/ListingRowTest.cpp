@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
+
 namespace net {
 namespace {
 
@@ -17,9 +19,12 @@ TEST(ListingRow, LinesBecomeGridRows) {
         // DOS-style lines: date, time, size or <DIR>, name.
         {"02-10-99  10:30AM       <DIR>          models", "models", "<DIR>", "02-10-99 10:30AM", "フォルダ", true},
         {"02-10-99  10:31AM             2048 box.3ds", "box.3ds", "2.00 KB", "02-10-99 10:31AM", "3D-Studio File", false},
-        {"02-10-99  10:31AM             many box.3ds", "box.3ds", "0.00 KB", "02-10-99 10:31AM", "3D-Studio File", false},
-        {"02-10-99  10:31AM             1024 Dirt.txt", "Dirt.txt", "1.00 KB", "02-10-99 10:31AM", "フォルダ", true},
-        {"02-10-99  10:31AM             1024 dir.3ds", "dir.3ds", "1.00 KB", "02-10-99 10:31AM", "3D-Studio File", true},
+        {"02-10-99  10:30AM       <dir>          low", "low", "<DIR>", "02-10-99 10:30AM", "フォルダ", true},
+        // Only the size field makes a folder: a name that mentions DIR does not.
+        {"02-10-99  10:31AM             1024 Dirt.txt", "Dirt.txt", "1.00 KB", "02-10-99 10:31AM", "不明", false},
+        {"02-10-99  10:31AM             1024 dir.3ds", "dir.3ds", "1.00 KB", "02-10-99 10:31AM", "3D-Studio File", false},
+        {"02-10-99  10:31AM                0 <DIR> notes", "<DIR> notes", "0.00 KB", "02-10-99 10:31AM", "不明", false},
+        {"02-10-99  10:31AM                0 DIRECTORY", "DIRECTORY", "0.00 KB", "02-10-99 10:31AM", "不明", false},
         {"02-10-99  10:31AM             4096 my model.3da", "my model.3da", "4.00 KB", "02-10-99 10:31AM",
          "3D-Studio Packed File", false},
         {"02-10-99  10:31AM          1234567 a.xa", "a.xa", "1,205.63 KB", "02-10-99 10:31AM",
@@ -58,12 +63,33 @@ TEST(ListingRow, LinesBecomeGridRows) {
         {"total 1 2 3 4 5 6 7 8", "3 4 5 6 7 8", "0.00 KB", "total 1", "不明", false},
     };
     for (const auto& c : cases) {
-        const TRemoteRow row = ListingLineToRow(c.line);
+        const std::optional<TRemoteRow> found = ListingLineToRow(c.line);
+        ASSERT_TRUE(found) << c.line;
+        const TRemoteRow& row = *found;
         EXPECT_EQ(row.Name, c.name) << c.line;
         EXPECT_EQ(row.SizeText, c.size) << c.line;
         EXPECT_EQ(row.DateText, c.date) << c.line;
         EXPECT_EQ(row.KindText, c.kind) << c.line;
         EXPECT_EQ(row.IsFolder, c.folder) << c.line;
+    }
+}
+
+// A line whose size field is not a number of bytes is no entry: not a row named
+// by what follows, nor a file of 0 bytes.
+TEST(ListingRow, LinesWithoutASizeGiveNoRow) {
+    for (const char* line : {
+             "total 5",
+             "total 0\r\n",
+             "-rw-r--r--   1 user group       -5 Dec  7 08:10 name",
+             "-rw-r--r--   1 user group     many Dec  7 08:10 name",
+             "-rw-r--r--   1 user group 99999999999999999999 Dec  7 08:10 huge.3ds",
+             "drwxr-xr-x   2 user group     4096 Dec  7 08:10",
+             "02-10-99  10:31AM             many box.3ds",
+             "02-10-99  10:31AM               -5 box.3ds",
+             "02-10-99  10:31AM             2048",
+             "02-10-99  10:31AM       <DIR>",
+         }) {
+        EXPECT_FALSE(ListingLineToRow(line)) << line;
     }
 }
 

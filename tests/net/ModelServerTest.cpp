@@ -173,7 +173,7 @@ TEST_F(ModelServer, FtpRefusesAFifoAndListsNoForgedRow) {
     client.UserID = "anonymous";
     client.Password = "guest";
     std::vector<std::string> names;
-    client.OnListItem = [&](const std::string& line) { names.push_back(net::ListingLineToRow(line).Name); };
+    client.OnListItem = [&](const std::string& line) { names.push_back(net::ListingLineToRow(line).value().Name); };
     client.Connect();
     client.ListFolder();
     std::sort(names.begin(), names.end());

@@ -2,6 +2,7 @@
 // its options, or to the usage error printed above the usage; and its help.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <string>
 #include <vector>
 
@@ -47,10 +48,14 @@ TEST(ConvertOptions, WordsGiveTheCommandAndItsOptionsOrTheUsageError) {
         {{"--list", "a.3ds", "--max-time"}, "usage error: option --max-time needs a value"},
         {{"--list", "--list", "a.3ds"}, "usage error: option --list given twice"},
         {{"--list", "--pack", "a", "b"}, "usage error: choose one of --list, --remote-list, --pack and --unpack"},
-        {{"--pack", "a", "b", "--max-time", "3"}, "usage error: --max-time goes with --list or --remote-list"},
-        // A conversion's options do not go with another command, and --max-time is no conversion option.
+        {{"--pack", "a", "b", "--max-time", "3"},
+         "usage error: --max-time goes with a conversion, --list or --remote-list"},
+        // A conversion's options do not go with another command; --max-time goes with both.
         {{"--list", "a.3ds", "-o", "x"}, "usage error: unknown option -o"},
-        {{"a.3ds", "--max-time", "3"}, "usage error: no command given"},
+        {{"a.3ds", "--max-time", "3"}, "convert --max-time=3 | a.3ds -> a.x"},
+        {{"a.3ds", "b.3ds", "--max-time", "0.5"}, "convert --max-time=0.5 | a.3ds b.3ds -> "},
+        {{"a.3ds", "--max-time", "0"},
+         "usage error: --max-time takes a number of seconds above 0 and at most 604800: 0"},
         {{"a.3ds"}, "convert | a.3ds -> a.x"},
         {{"a.3ds", "-b", "-o", "out.x", "--opacity", "m=50", "--opacity", "n=60"},
          "convert --binary --opacity=m=50,n=60 --output=out.x | a.3ds -> out.x"},
@@ -81,6 +86,14 @@ TEST(ConvertOptions, WordsGiveTheCommandAndItsOptionsOrTheUsageError) {
         for (const std::string& word : c.words) words += " " + word;
         EXPECT_EQ(Parse(c.words), c.expected) << "words:" << words;
     }
+}
+
+// A conversion from a server that sends a byte now and then still ends: each
+// input has a time limit of its own, five minutes unless --max-time says.
+TEST(ConvertOptions, ConversionHasATimeLimitPerInput) {
+    EXPECT_EQ(convert::ParseCommandLine({"a.3ds"}).request->maxTime, std::chrono::seconds(300));
+    EXPECT_EQ(convert::ParseCommandLine({"a.3ds", "b.3ds", "--max-time", "2.5"}).request->maxTime,
+              std::chrono::milliseconds(2500));
 }
 
 TEST(ConvertOptions, HelpIsTheStoredText) {

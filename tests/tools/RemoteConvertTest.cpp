@@ -154,6 +154,12 @@ TEST_F(RemoteConvert, HttpInputFailsOnHostileAddressesAndReplies) {
         {{"--list", base + "/raw?" + Hex("HTTP/1.1 -200 OK")}, 1, noStatusLine},
         {{"--list", base + "/raw?" + Hex("\x89PNG\x1a\x01\x02")}, 1, noStatusLine},
         {{"--list", "--max-time", "0.5", base + "/trickle"}, 1, "Operation time limit reached\n"},
+        {{"-o", "-", "--max-time", "0.5", base + "/trickle"}, 1, "Operation time limit reached\n"},
+        // The server's status line reaches the terminal escaped; a redirection
+        // that is not followed is no file.
+        {{"-o", "-", base + "/raw?" + Hex("HTTP/1.0 404 \x1b]0;title\x07\x1b[2J Gone\x7f")}, 1,
+         "読み込みできませんでした\nHTTP/1.0 404 \\x1B]0;title\\x07\\x1B[2J Gone\\x7F\n"},
+        {{"-o", "-", base + "/raw?" + Hex("HTTP/1.0 300 Choices")}, 1, "読み込みできませんでした\nHTTP/1.0 300 Choices\n"},
     };
     for (const auto& c : cases) {
         const ProcessResult result = Convert(c.arguments);
@@ -162,6 +168,22 @@ TEST_F(RemoteConvert, HttpInputFailsOnHostileAddressesAndReplies) {
         EXPECT_EQ(result.err, c.err) << shown;
         EXPECT_EQ(result.out, c.exitCode == 0 ? local.out : "") << shown;
     }
+}
+
+// In a batch each input's exchange has its own time limit: an input that trickles
+// in fails at its limit, and the others are converted.
+TEST_F(RemoteConvert, SlowInputOfABatchEndsAtItsTimeLimit) {
+    const nettest::ServerProcess server("http_server.py", {root.Path().string()});
+    const std::string base = "http://127.0.0.1:" + std::to_string(server.Port());
+    const testsupport::TempDir out;
+    const auto start = std::chrono::steady_clock::now();
+    const ProcessResult result =
+        Convert({"-j", "1", "--max-time", "1", base + "/trickle", base + "/box.3ds", "-o", out.Path().string()});
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(20));
+    EXPECT_EQ(result.exitCode, 1) << result.err;
+    EXPECT_NE(result.err.find("failed: " + base + "/trickle: Operation time limit reached\n"), std::string::npos)
+        << result.err;
+    EXPECT_TRUE(std::filesystem::exists(out.Path() / "box.x")) << result.err;
 }
 
 // Folder and user names that would smuggle a command in are refused unsent; a QUIT
@@ -278,7 +300,6 @@ TEST(RemoteConvertUsage, MaxTimeTakesSecondsAboveZero) {
     }
     const std::vector<std::vector<std::string>> elsewhere = {
         {"--pack", dir.File("out.3da"), dir.File("box.3ds"), "--max-time", "1"},
-        {"--max-time", "1", dir.File("box.3ds")},
         {"--list", dir.File("box.3ds"), "--max-time"},
     };
     for (const auto& arguments : elsewhere) {

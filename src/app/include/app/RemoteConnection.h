@@ -46,7 +46,9 @@ public:
     std::vector<std::uint8_t> Fetch(const std::string& address);
     void Disconnect();
 
-    // The grid row the next listing line fills, counting from 1 in each listing.
+    // The grid row the next listing entry fills, counting from 1 in each listing;
+    // NextListRow takes it.
+    int ListRow() const { return listRow_; }
     int NextListRow() { return listRow_++; }
 
     // A network command is running; the window takes no other command meanwhile.

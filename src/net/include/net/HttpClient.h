@@ -6,6 +6,7 @@
 #include "net/SocketClient.h"
 
 #include <functional>
+#include <optional>
 #include <string>
 
 namespace net {
@@ -40,15 +41,19 @@ public:
     std::function<void(bool& handled)> OnRedirect;
     std::function<void()> OnAuthenticationNeeded;
 
-    // Fetches address, following redirections (a relative Location is resolved
-    // against the address requested); the reply number of the last response is
-    // ReplyNumber(). A failed response (see ReplyFailed) raises OnFailure, not an
-    // error, and its content is still delivered.
+    // Fetches address, following redirections (see IsRedirection) to the address
+    // their Location names (see RedirectionAddress, which also says what is
+    // refused); the reply number of the last response is ReplyNumber(). A failed
+    // response (see ReplyFailed) raises OnFailure, not an error, and its content
+    // is still delivered. A redirection without a Location raises an error.
     void Get(const std::string& address);
 
     // Reads one response from the open connection: the status line, the header
-    // lines (a Location resolved against Host, Port and Path) and the content.
+    // lines and the content.
     void ReadResponse();
+
+    // The Location value of the last response, as received; none without one.
+    const std::optional<std::string>& Location() const { return location_; }
 
     // The address of the last request (after redirections) and its path.
     const std::string& Address() const { return address_; }
@@ -66,9 +71,14 @@ private:
     std::string address_;
     std::string path_;
     std::string receivedCookie_;
+    std::optional<std::string> location_;
 };
 
 // Whether a reply number means a failed request: one above 399, or kMalformedReply.
 bool ReplyFailed(int replyNumber);
+
+// Whether a reply number is a redirection that Get follows: 301, 302, 303, 307 or
+// 308. Any other (299, 300, 304) is the final response.
+bool IsRedirection(int replyNumber);
 
 }  // namespace net

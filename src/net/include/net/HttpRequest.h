@@ -28,6 +28,13 @@ void AnalyseAddress(std::string& address, std::string& host, int& port, std::str
 // value keep the path too; any other value is relative to the folder of the path.
 std::string ResolveLocation(const std::string& location, const std::string& host, int port, const std::string& path);
 
+// The address a redirection leads to: location resolved as by ResolveLocation.
+// Raises an error when location holds a CR, LF or NUL character, which would
+// carry text into the next request's header, or when the address is not an
+// http:// one (an "ftp://host:port/" is no server to ask over HTTP).
+std::string RedirectionAddress(const std::string& location, const std::string& host, int port,
+                               const std::string& path);
+
 // The request header of a GET, ending with the empty line. target is the path,
 // or through a proxy the whole address.
 std::string GetRequestHeader(const std::string& target, const std::string& host, bool viaProxy,

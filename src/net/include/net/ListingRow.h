@@ -1,6 +1,7 @@
 #pragma once
 // One line of an FTP folder listing as a row of the remote file grid: name,
 // size text or "<DIR>", date and time, kind.
+#include <optional>
 #include <string>
 
 namespace net {
@@ -17,7 +18,10 @@ struct TRemoteRow {
 // read by their permissions, size and date fields; every other line is read as a
 // DOS-style server writes it: date, time, size or <DIR>, name. Either way the name
 // is the rest of the line, spaces included; a link's row has the link's own name.
-TRemoteRow ListingLineToRow(const std::string& line);
+// A line is no entry, and gives no row, when its size field is not a number of
+// bytes (nor, the DOS way, <DIR>): so neither the "total 5" that ls writes first
+// nor a line the server garbled becomes a name. A blank line gives a blank row.
+std::optional<TRemoteRow> ListingLineToRow(const std::string& line);
 
 // size / 1024 with two decimals and thousands separators, then " KB" ("1,234.50 KB").
 std::string FormatKilobytes(long long size);

@@ -1,6 +1,7 @@
 #include "convert/ConvertOptions.h"
 
 #include <algorithm>
+#include <initializer_list>
 
 #include "convert/Commands.h"
 #include "convert/ExportCommand.h"
@@ -10,8 +11,9 @@ namespace convert {
 namespace {
 
 // The conversion's options; the batch options, which also go with a conversion;
-// the options that choose another command, and its own.
-enum OptionGroup { kConversionGroup, kBatchGroup, kCommandGroup };
+// the options that choose another command, and its own; the options of the
+// network exchange, which go with a conversion and with some commands.
+enum OptionGroup { kConversionGroup, kBatchGroup, kCommandGroup, kNetworkGroup };
 
 constexpr std::string_view kMaterialEditHelp =
     "edit the first material of that name first\n"
@@ -66,10 +68,11 @@ constexpr cli::Option kOptions[] = {
      "characters \\xNN (hexadecimal); other bytes as they are",
      kCommandGroup},
     {"--max-time", "", true, "SECONDS",
-     "with --list or --remote-list: give up when the whole network\n"
-     "exchange takes longer than this, however steadily the server\n"
-     "sends (a number above 0, fractions allowed, at most 604800)",
-     kCommandGroup},
+     "give up on the network exchange of an http:// INPUT (each one\n"
+     "of a batch on its own) or of --remote-list when it takes longer\n"
+     "than this, however steadily the server sends (a number above 0,\n"
+     "fractions allowed, at most 604800; default 300)",
+     kNetworkGroup},
     {"--pack", "", false, "OUT INPUT", "write INPUT packed as a .3da file", kCommandGroup},
     {"--unpack", "", false, "OUT INPUT", "write the unpacked bytes of the .3da file INPUT", kCommandGroup},
     {"--help", "-h", false, "", "show this help", kCommandGroup},
@@ -107,15 +110,15 @@ constexpr const char* kOutro =
 constexpr std::size_t kSynopsisColumn = 21;
 constexpr std::size_t kMinGap = 3;
 
-// The group's rows, each synopsis indented by indent, its help in a column
-// after it with further lines under the first.
-std::string OptionLines(OptionGroup group, std::size_t indent) {
+// The rows of the groups, in the table's order, each synopsis indented by indent,
+// its help in a column after it with further lines under the first.
+std::string OptionLines(std::initializer_list<OptionGroup> groups, std::size_t indent) {
     const std::string margin(indent, ' ');
     const std::string helpMargin(indent + kSynopsisColumn, ' ');
     std::string text;
     std::string sharing;
     for (const cli::Option& option : kOptions) {
-        if (option.group != group) continue;
+        if (std::find(groups.begin(), groups.end(), option.group) == groups.end()) continue;
         const std::string synopsis = cli::Synopsis(option);
         if (option.help.empty()) {
             sharing += (sharing.empty() ? "" : ", ") + synopsis;
@@ -168,7 +171,7 @@ const CommandRule& ChooseCommand(const Arguments& arguments) {
     }
     if (chosen == nullptr) throw UsageError("no command given");
     if (arguments.Has("--max-time") && !chosen->takesMaxTime) {
-        throw UsageError("--max-time goes with --list or --remote-list");
+        throw UsageError("--max-time goes with a conversion, --list or --remote-list");
     }
     return *chosen;
 }
@@ -176,14 +179,15 @@ const CommandRule& ChooseCommand(const Arguments& arguments) {
 // Without any option of the command group the command line asks for a conversion.
 // The value of a conversion option (a mesh named "--list") never chooses a command.
 bool IsConversion(const std::vector<std::string>& words) {
-    const cli::SplitLine line = cli::SplitWords(words, kOptions, {kConversionGroup, kBatchGroup, kCommandGroup});
+    const cli::SplitLine line =
+        cli::SplitWords(words, kOptions, {kConversionGroup, kBatchGroup, kCommandGroup, kNetworkGroup});
     return !words.empty() && std::none_of(line.options.begin(), line.options.end(), [](const cli::Occurrence& occurrence) {
                return occurrence.option != nullptr && occurrence.option->group == kCommandGroup;
            });
 }
 
 CommandLine ParseConversion(const std::vector<std::string>& words) {
-    const cli::SplitLine line = cli::SplitWords(words, kOptions, {kConversionGroup, kBatchGroup});
+    const cli::SplitLine line = cli::SplitWords(words, kOptions, {kConversionGroup, kBatchGroup, kNetworkGroup});
     // Material edits are checked before the other options.
     std::vector<MaterialEdit> edits = ReadMaterialEdits(line);
     CommandLine commandLine{"", nullptr, CheckOptions(line), std::nullopt};
@@ -214,7 +218,7 @@ Arguments CheckOptions(const cli::SplitLine& line) {
 
 CommandLine ParseCommandLine(const std::vector<std::string>& words) {
     if (IsConversion(words)) return ParseConversion(words);
-    CommandLine commandLine{"", nullptr, CheckOptions(cli::SplitWords(words, kOptions, {kCommandGroup})), std::nullopt};
+    CommandLine commandLine{"", nullptr, CheckOptions(cli::SplitWords(words, kOptions, {kCommandGroup, kNetworkGroup})), std::nullopt};
     if (commandLine.arguments.Has("--help")) {
         commandLine.command = "--help";
         commandLine.run = RunHelp;
@@ -232,8 +236,8 @@ CommandLine ParseCommandLine(const std::vector<std::string>& words) {
 const std::string& Usage() { return kUsage; }
 
 std::string Help() {
-    return kUsage + kIntro + OptionLines(kConversionGroup, 4) + kBatchIntro + OptionLines(kBatchGroup, 4) +
-           OptionLines(kCommandGroup, 2) + kOutro;
+    return kUsage + kIntro + OptionLines({kConversionGroup}, 4) + kBatchIntro + OptionLines({kBatchGroup}, 4) +
+           OptionLines({kCommandGroup, kNetworkGroup}, 2) + kOutro;
 }
 
 }  // namespace convert

@@ -17,6 +17,7 @@
 #include "base/Format.h"
 #include "base/Stream.h"
 #include "convert/ConvertOptions.h"
+#include "convert/MaxTime.h"
 #include "convert/OpenModel.h"
 #include "convert/RemoteInput.h"
 #include "convert/TabSeparated.h"
@@ -174,6 +175,7 @@ ExportRequest ParseExportRequest(const Arguments& arguments, std::vector<Materia
     request.options.Frames = arguments.Has("--frames");
     request.options.FlipWinding = arguments.Has("--flip-winding");
     if (arguments.Has("--scale")) request.options.Scale = ParseScale(arguments.Value("--scale"));
+    request.maxTime = MaxTimeFromArguments(arguments);
     return request;
 }
 
@@ -274,7 +276,7 @@ void WarnNonFiniteCoordinates(const std::vector<const model3ds::TMesh3DS*>& mesh
 // One input to one output; returns the number of meshes of the model.
 int Convert(const ExportRequest& request, std::ostream& out, std::ostream& warnings) {
     model3ds::TFile3DS model;
-    OpenModelFile(model, request.input, model3ds::TModelNeeds::Meshes);
+    OpenModelFile(model, request.input, model3ds::TModelNeeds::Meshes, DeadlineAfter(request.maxTime));
     ApplyEdits(model, request.edits);
     if (request.merge) CheckMergedHasFaces(model, request);
     const int meshIndex = request.merge ? xexport::kMergedMeshes : ResolveMesh(model, request);

@@ -21,10 +21,14 @@ double SecondsFromText(const std::string& text) {
 
 }  // namespace
 
-Deadline DeadlineFromArguments(const Arguments& arguments) {
-    if (!arguments.Has("--max-time")) return std::nullopt;
-    const std::chrono::duration<double> seconds(SecondsFromText(arguments.Value("--max-time")));
-    return std::chrono::steady_clock::now() + std::chrono::duration_cast<std::chrono::steady_clock::duration>(seconds);
+MaxTime MaxTimeFromArguments(const Arguments& arguments) {
+    return arguments.Has("--max-time") ? MaxTime(SecondsFromText(arguments.Value("--max-time"))) : kDefaultMaxTime;
 }
+
+Deadline DeadlineAfter(MaxTime maxTime) {
+    return std::chrono::steady_clock::now() + std::chrono::duration_cast<std::chrono::steady_clock::duration>(maxTime);
+}
+
+Deadline DeadlineFromArguments(const Arguments& arguments) { return DeadlineAfter(MaxTimeFromArguments(arguments)); }
 
 }  // namespace convert

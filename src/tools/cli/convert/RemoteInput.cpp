@@ -5,6 +5,7 @@
 #include "base/Errors.h"
 #include "base/Format.h"
 #include "base/Stream.h"
+#include "batch/EscapeField.h"
 #include "net/HttpClient.h"
 #include "net/HttpRequest.h"
 
@@ -48,8 +49,11 @@ std::vector<std::uint8_t> FetchHttp(const std::string& address, const Deadline& 
     if (client.ReplyNumber() == net::kMalformedReply) {
         throw base::Exception("読み込みできませんでした\rThe reply has no valid HTTP status line");
     }
-    if (net::ReplyFailed(client.ReplyNumber())) {
-        throw base::Exception("読み込みできませんでした\r" + StatusLine(client.Header));
+    // Only a 2xx reply carries the file, not a redirection left unfollowed (300,
+    // 304). The status line is the server's text: no control byte of it reaches
+    // the terminal.
+    if (client.ReplyNumber() < 200 || client.ReplyNumber() > 299) {
+        throw base::Exception("読み込みできませんでした\r" + batch::EscapeField(StatusLine(client.Header)));
     }
     return content.TakeBytes();
 }

@@ -17,8 +17,8 @@ bool IsHttpAddress(const std::string& input);
 std::string AddressFileName(const std::string& address);
 
 // The content of address, received once (no copy is made after receiving). A
-// failed reply raises "読み込みできませんでした" with the status line, or with a
-// note that there was no valid one.
+// reply other than 2xx raises "読み込みできませんでした" with the status line,
+// its control bytes escaped, or with a note that there was no valid one.
 std::vector<std::uint8_t> FetchHttp(const std::string& address, const Deadline& deadline);
 
 }  // namespace convert

@@ -84,8 +84,8 @@ int RunRemoteList(const Arguments& arguments, std::ostream& out) {
     client.OnInvalidHost = [](bool&) { std::cerr << "Webサーバ名が無効です\n"; };
     std::string text;
     client.OnListItem = [&text](const std::string& line) {
-        const net::TRemoteRow row = net::ListingLineToRow(line);
-        text += TabSeparatedLine({row.Name, row.SizeText, row.DateText, row.KindText});
+        const std::optional<net::TRemoteRow> row = net::ListingLineToRow(line);
+        if (row) text += TabSeparatedLine({row->Name, row->SizeText, row->DateText, row->KindText});
     };
     client.Connect();
     if (!address.path.empty()) client.ChangeFolder(address.path);

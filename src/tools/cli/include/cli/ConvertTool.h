@@ -1,6 +1,7 @@
 #pragma once
 // korvane-convert: reads 3D Studio models and converts them to DirectX .x files,
 // lists models and remote folders, packs and unpacks .3da files.
+#include <chrono>
 #include <optional>
 #include <ostream>
 #include <string>
@@ -13,6 +14,13 @@ namespace convert {
 
 using cli::Arguments;
 using cli::UsageError;
+
+// How long the network exchange of one input may take in all (--max-time),
+// however steadily the server sends: its silence alone is bounded by a time-out.
+using MaxTime = std::chrono::duration<double>;
+// Without --max-time: five minutes, ample for a model, and an end for a server
+// that sends a byte now and then.
+constexpr MaxTime kDefaultMaxTime{300};
 
 enum class EditKind { Opacity, Power, Diffuse, Specular };
 
@@ -38,6 +46,8 @@ struct ExportRequest {
     std::optional<std::string> meshName;
     xexport::TExportOptions options;
     std::vector<MaterialEdit> edits;
+    // For each http:// input, counted from the start of its conversion.
+    MaxTime maxTime = kDefaultMaxTime;
 };
 
 // Writes its results to out and returns the exit status; raises on failure.
