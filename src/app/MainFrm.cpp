@@ -26,7 +26,6 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
-#include <filesystem>
 
 #include "app/ColorSwatch.h"
 #include "app/CommandStates.h"
@@ -606,8 +605,7 @@ void TMainFrm::OpenGivenFile(const std::string& path) {
         CurrentViewer->close();
         throw model3ds::EReadModelError(path);
     }
-    // Texture names in the file are relative to its folder.
-    meshes->SetTextureFolder(std::filesystem::absolute(path).parent_path().string());
+    meshes->SetModelFile(path);
     CurrentViewer->D3DrawX->update();
 }
 

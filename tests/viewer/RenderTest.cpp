@@ -383,3 +383,22 @@ TEST(Picture, TexturesAreReadOncePerFileAndBounded) {
         EXPECT_EQ(HueOf(QImage(QString::fromStdString(temp.File("model.png"))).pixel(50, 50)), c.hue);
     }
 }
+
+// The message about the bound names the model drawn and the texture, both
+// escaped: no name reaches the terminal as a control sequence.
+TEST(Picture, TextureBoundMessageNamesTheModelEscaped) {
+    testsupport::TempDir temp;
+    const std::string texture = "huge\x1B]0;title\x07.tga";
+    const std::uint8_t huge[18] = {0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0x20, 0x4E, 0x20, 0x4E, 24, 0};
+    base::WriteFileAtomically(temp.File(texture), huge, sizeof huge);
+    const std::string model = temp.File("model\x1B[2J.x");
+    const std::string text = TexturedQuad("1;1;1;1", texture);
+    base::WriteFileAtomically(model, text.data(), text.size());
+    const auto run = RenderTool({"--size", "16", model, temp.File("model.png")});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_NE(run.err.find("korvane-render: " + temp.File("model\\x1B[2J.x") +
+                           ": the textures would take more than 256 MB of memory; huge\\x1B]0;title\\x07.tga and "),
+              std::string::npos)
+        << run.err;
+    EXPECT_EQ(run.err.find('\x1B'), std::string::npos);
+}
