@@ -632,8 +632,7 @@ void TMainFrm::OpenGivenFile(const std::string& given) {
         CurrentViewer->close();
         throw model3ds::EReadModelError(path);
     }
-    // Texture names in the file are relative to its folder.
-    meshes->SetTextureFolder(std::filesystem::path(path).parent_path().string());
+    meshes->SetModelFile(path);
     // A file's own coordinates may lie anywhere: it starts framed, as Home shows it.
     CurrentViewer->ShowWholeModel();
 }

@@ -94,7 +94,7 @@ void TMainFrm::OnShowMenu(QAction* sender) {
     // The texture names are relative to the model's folder; a downloaded model has none.
     viewer::MeshBuilder* meshes = CurrentViewer->D3DrawX->MeshBuilder();
     if (options.Textures && meshes && !ModelFolder.isEmpty()) {
-        meshes->SetTextureFolder(QFile::encodeName(ModelFolder).toStdString());
+        meshes->SetModelFile(QFile::encodeName(ModelFolder).toStdString() + "/" + CurrentFileName);
         CurrentViewer->D3DrawX->Redraw();
     }
 }

@@ -452,7 +452,7 @@ void GLRenderer::LoadTextures(const MeshBuilder& builder, GpuMesh& mesh) {
     const auto& materials = builder.Materials();
     mesh.textures.assign(materials.size(), 0);
     if (builder.TextureFolder().empty() || builder.TextureCoordinates().size() != builder.Positions().size()) return;
-    TextureImages images(builder.TextureFolder());
+    TextureImages images(builder.TextureFolder(), builder.ModelFile());
     std::map<const QImage*, unsigned> uploaded;  // one texture for every material of one image
     for (std::size_t m = 0; m < materials.size(); ++m) {
         // A missing or unreadable image leaves the material colour alone.
@@ -465,12 +465,21 @@ void GLRenderer::LoadTextures(const MeshBuilder& builder, GpuMesh& mesh) {
 }
 
 unsigned GLRenderer::UploadTexture(const QImage& image) {
+    // A side past the largest the GPU takes would leave the texture incomplete,
+    // sampled as black: such an image is scaled down to fit, each side on its own.
+    GLint largest = 0;
+    gl_->glGetIntegerv(GL_MAX_TEXTURE_SIZE, &largest);
+    const QImage fitted = largest > 0 && (image.width() > largest || image.height() > largest)
+                              ? image.scaled(std::min(image.width(), largest), std::min(image.height(), largest),
+                                             Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
+                                    .convertToFormat(QImage::Format_RGBA8888)
+                              : image;
     unsigned texture = 0;
     gl_->glGenTextures(1, &texture);
     gl_->glBindTexture(GL_TEXTURE_2D, texture);
     gl_->glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
-    gl_->glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, image.width(), image.height(), 0, GL_RGBA, GL_UNSIGNED_BYTE,
-                      image.constBits());
+    gl_->glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, fitted.width(), fitted.height(), 0, GL_RGBA, GL_UNSIGNED_BYTE,
+                      fitted.constBits());
     gl_->glGenerateMipmap(GL_TEXTURE_2D);
     gl_->glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
     gl_->glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);

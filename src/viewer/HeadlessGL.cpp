@@ -57,6 +57,10 @@ void SelectHeadlessPlatform() {
     setenv("QT_QPA_PLATFORM", "eglfs", 1);
     setenv("QT_QPA_EGLFS_INTEGRATION", "none", 1);
     setenv("EGL_PLATFORM", "surfaceless", 1);
+    // The platform's own SIGINT and SIGTERM handler only posts to an event
+    // loop, and a picture is drawn without one: the signals would be ignored.
+    // The program's handlers, left in place, remove its temporary files and end it.
+    setenv("QT_QPA_NO_SIGNAL_HANDLER", "1", 1);
     SetIfUnset("QT_QPA_EGLFS_FB", "/dev/null");
     SetIfUnset("QT_QPA_EGLFS_DISABLE_INPUT", "1");
     SetIfUnset("QT_QPA_EGLFS_WIDTH", "1024");

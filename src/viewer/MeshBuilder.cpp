@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <filesystem>
 
 #include "viewer/XFile.h"
 #include "XTokenizer.h"
@@ -149,6 +150,12 @@ Box MeshBuilder::GetBox() const {
 // Normals are kept: the viewer scales by the same positive factor on every axis.
 void MeshBuilder::Scale(float sx, float sy, float sz) {
     for (Vec3& p : positions_) p = {p.x * sx, p.y * sy, p.z * sz};
+    revision_ = NextRevision();
+}
+
+void MeshBuilder::SetModelFile(const std::string& path) {
+    modelFile_ = path;
+    textureFolder_ = std::filesystem::absolute(path).parent_path().string();
     revision_ = NextRevision();
 }
 

@@ -1,10 +1,12 @@
 #pragma once
 // The images of a model's textures, read from its folder (TextureFiles.h) for
 // one drawing: each file decoded once, however many names refer to it, and no
-// more than a bound in all. Past the bound a message goes to stderr and the
-// textures still to come are left out. TGA files, of every common form, are
-// read by stb_image; other files by Qt's image readers, and by stb_image when
-// Qt knows no reader for them.
+// more than a bound in all, checked against each image's size in its header
+// before it is decoded. Past the bound a message naming the model goes to
+// stderr and the textures still to come are left out. PNG, JPEG and BMP files,
+// known by their first bytes, are read by Qt's image readers; TGA files, of
+// every common form, by stb_image. A file of any other format, or one cut
+// short, is unreadable, whatever its name.
 #include <QImage>
 
 #include <cstddef>
@@ -20,7 +22,8 @@ public:
     // Decoded images of 256 MB in all: textures of the era are far smaller.
     static constexpr std::size_t DefaultMaxBytes = std::size_t{256} << 20;
 
-    explicit TextureImages(const std::string& folder, std::size_t maxBytes = DefaultMaxBytes);
+    // model names the model file in messages.
+    TextureImages(const std::string& folder, const std::string& model, std::size_t maxBytes = DefaultMaxBytes);
 
     // The image a texture name refers to, 8-bit RGBA, first row at the top;
     // null when there is none, it cannot be read, or the bound is passed.
@@ -32,6 +35,7 @@ private:
     void ReportBound(const std::string& found);
 
     TextureFiles files_;
+    std::string model_;
     std::map<std::string, const QImage*> byName_;
     std::map<std::string, QImage> byFile_;  // null images for files that did not decode
     std::size_t maxBytes_;

@@ -1,15 +1,19 @@
 // korvane-render's folder mode and command line: many models drawn in one run,
-// each picture as a run of its own would draw it; help, version, and outputs
-// that are devices, pipes or the input itself.
+// each picture as a run of its own would draw it; help, version, outputs that
+// are devices, pipes or the input itself, and signals ending a run.
 #include <gtest/gtest.h>
 
 #include <QImage>
 
 #include <fcntl.h>
+#include <sys/inotify.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
+#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -139,6 +143,53 @@ TEST(RenderBatch, OutputsThatAreInputsAreRefusedAndDevicesWrittenInto) {
     struct stat status {};
     EXPECT_TRUE(stat(fifo.c_str(), &status) == 0 && S_ISFIFO(status.st_mode));
     EXPECT_TRUE(stat("/dev/null", &status) == 0 && S_ISCHR(status.st_mode));
+}
+
+// Without a display, as with one, SIGTERM or SIGINT ends a folder run at once,
+// by that signal (status 128 + n in a shell), leaving only whole pictures.
+TEST(RenderBatch, ASignalEndsAHeadlessRunWithNoTemporaryFile) {
+    testsupport::TempDir dir;
+    const fs::path models = dir.Path() / "models";
+    for (int i = 0; i < 400; ++i) SaveFile(models / ("m" + std::to_string(i) + ".x"), Bytes(TriangleX));
+    for (const int signal : {SIGTERM, SIGINT}) {
+        SCOPED_TRACE(signal);
+        const fs::path out = dir.Path() / ("out" + std::to_string(signal));
+        fs::create_directories(out);
+        const int watch = inotify_init1(IN_CLOEXEC);
+        ASSERT_GE(inotify_add_watch(watch, out.c_str(), IN_CREATE), 0);
+        std::vector<std::string> words{"/usr/bin/env", "-u", "DISPLAY", KORVANE_RENDER, "--size", "400", "-j", "1",
+                                       models.string(), "-o", out.string()};
+        std::vector<char*> argv;
+        for (std::string& word : words) argv.push_back(word.data());
+        argv.push_back(nullptr);
+        const pid_t pid = fork();
+        if (pid == 0) {
+            // As from a terminal, whatever this test was started from ignores.
+            for (const int s : {SIGINT, SIGTERM}) std::signal(s, SIG_DFL);
+            dup2(open("/dev/null", O_WRONLY), STDERR_FILENO);
+            execv(argv[0], argv.data());
+            _exit(127);
+        }
+        alignas(inotify_event) char events[4096];
+        ASSERT_GT(read(watch, events, sizeof events), 0);  // the first picture begun
+        close(watch);
+        kill(pid, signal);
+        const auto sent = std::chrono::steady_clock::now();
+        int status = 0;
+        pid_t ended = 0;
+        while ((ended = waitpid(pid, &status, WNOHANG)) == 0 &&
+               std::chrono::steady_clock::now() - sent < std::chrono::seconds(20))
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        EXPECT_LT(std::chrono::steady_clock::now() - sent, std::chrono::seconds(5));
+        if (ended == 0) {
+            kill(pid, SIGKILL);
+            waitpid(pid, &status, 0);
+        }
+        EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signal) << status;
+        const std::vector<std::string> written = FilesBelow(out);
+        EXPECT_LT(written.size(), 400u);
+        for (const std::string& name : written) EXPECT_EQ(fs::path(name).extension(), ".png") << name;
+    }
 }
 
 }  // namespace

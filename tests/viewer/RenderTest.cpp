@@ -383,3 +383,48 @@ TEST(Picture, TexturesAreReadOncePerFileAndBounded) {
         EXPECT_EQ(HueOf(QImage(QString::fromStdString(temp.File("model.png"))).pixel(50, 50)), c.hue);
     }
 }
+
+// The message about the bound names the model drawn and the texture, both
+// escaped: no name reaches the terminal as a control sequence.
+TEST(Picture, TextureBoundMessageNamesTheModelEscaped) {
+    testsupport::TempDir temp;
+    const std::string texture = "huge\x1B]0;title\x07.tga";
+    const std::uint8_t huge[18] = {0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0x20, 0x4E, 0x20, 0x4E, 24, 0};
+    base::WriteFileAtomically(temp.File(texture), huge, sizeof huge);
+    const std::string model = temp.File("model\x1B[2J.x");
+    const std::string text = TexturedQuad("1;1;1;1", texture);
+    base::WriteFileAtomically(model, text.data(), text.size());
+    const auto run = RenderTool({"--size", "16", model, temp.File("model.png")});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_NE(run.err.find("korvane-render: " + temp.File("model\\x1B[2J.x") +
+                           ": the textures would take more than 256 MB of memory; huge\\x1B]0;title\\x07.tga and "),
+              std::string::npos)
+        << run.err;
+    EXPECT_EQ(run.err.find('\x1B'), std::string::npos);
+}
+
+// A texture wider or taller than the GPU takes (16,384 on Mesa's llvmpipe) is
+// scaled down to fit, rather than leaving the quad black.
+TEST(Picture, TextureBeyondTheGpuLimitIsScaledDown) {
+    testsupport::TempDir temp;
+    const struct {
+        const char* what;
+        std::uint16_t width, height;
+    } cases[] = {{"wide", 16385, 1}, {"tall", 1, 16385}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        // A 24-bit TGA, every pixel green.
+        std::vector<std::uint8_t> tga = {0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0,
+                                         static_cast<std::uint8_t>(c.width), static_cast<std::uint8_t>(c.width >> 8),
+                                         static_cast<std::uint8_t>(c.height), static_cast<std::uint8_t>(c.height >> 8),
+                                         24, 0};
+        for (int i = 0; i < c.width * c.height; ++i) tga.insert(tga.end(), {0, 255, 0});
+        base::WriteFileAtomically(temp.File("strip.tga"), tga.data(), tga.size());
+        const std::string text = TexturedQuad("1;1;1;1", "strip.tga");
+        base::WriteFileAtomically(temp.File("quad.x"), text.data(), text.size());
+        const auto run = RenderTool({"--size", "100x100", temp.File("quad.x"), temp.File("quad.png")});
+        ASSERT_EQ(run.exitCode, 0) << run.err;
+        EXPECT_EQ(QuadrantHues(QImage(QString::fromStdString(temp.File("quad.png")))),
+                  (std::array<Hue, 4>{Green, Green, Green, Green}));
+    }
+}

@@ -1,10 +1,12 @@
 // Texture images as korvane-render reads them: TGA in its common forms.
 #include <gtest/gtest.h>
 
+#include <QBuffer>
 #include <QImage>
 
 #include <cstdint>
 #include <functional>
+#include <string>
 #include <vector>
 
 #include "base/Stream.h"
@@ -146,11 +148,78 @@ TEST(TextureImages, TgaOfEveryCommonFormMatchesItsPng) {
         const Bytes bytes = Tga(form);
         base::WriteFileAtomically(temp.File(tga), bytes.data(), bytes.size());
         ASSERT_TRUE(form.source.save(QString::fromStdString(temp.File("source.png"))));
-        TextureImages images(temp.Path().string());
+        TextureImages images(temp.Path().string(), temp.File("model.x"));
         const QImage* png = images.Find("source.png");
         const QImage* decoded = images.Find(tga);
         ASSERT_TRUE(png && decoded);
         EXPECT_EQ(decoded->format(), QImage::Format_RGBA8888);
         EXPECT_EQ(*decoded, *png);
+    }
+}
+
+namespace {
+
+Bytes Text(const std::string& text) { return {text.begin(), text.end()}; }
+
+Bytes Cut(Bytes bytes, std::size_t size) {
+    bytes.resize(size);
+    return bytes;
+}
+
+Bytes Saved(const QImage& image, const char* format) {
+    QByteArray data;
+    QBuffer buffer(&data);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, format);
+    return {data.begin(), data.end()};
+}
+
+}  // namespace
+
+// Only PNG, JPEG, BMP and TGA are decoded, known by their content, whatever
+// the name; a file cut short decodes as nothing, not as an image of zeros.
+TEST(TextureImages, OnlyDocumentedFormatsWholeDecode) {
+    const QImage colours = Colours(false);
+    const Bytes rle = Tga({"", colours, 10, 24, false, Bgr});
+    const Bytes raw = Tga({"", colours, 2, 24, false, Bgr});
+    QImage large(64, 64, QImage::Format_RGB32);
+    for (int y = 0; y < 64; ++y)
+        for (int x = 0; x < 64; ++x) large.setPixel(x, y, qRgb(x * 4, y * 4, (x ^ y) * 4));
+    const Bytes png = Saved(large, "PNG"), jpeg = Saved(large, "JPEG"), bmp = Saved(large, "BMP");
+    const QSize small = colours.size();
+    const struct {
+        const char* what;
+        const char* name;
+        Bytes bytes;
+        QSize size;  // empty when nothing decodes
+    } cases[] = {
+        {"Radiance HDR named as a PNG", "tex.png",
+         [] {
+             Bytes hdr = Text("#?RADIANCE\nFORMAT=32-bit_rle_rgbe\n\n-Y 16 +X 16\n");
+             hdr.resize(hdr.size() + 16 * 16 * 4, 0x80);
+             return hdr;
+         }(),
+         {}},
+        {"PPM, which Qt reads, named as a PNG", "tex.png", Text("P6\n2 2\n255\n" + std::string(12, '\x7F')), {}},
+        {"run-length TGA header of 8192 x 8192 and no pixels", "tex.tga",
+         {0, 0, 10, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0x00, 0x20, 0x00, 0x20, 24, 0}, {}},
+        {"run-length TGA cut in its last packet", "tex.tga", Cut(rle, rle.size() - 1), {}},
+        {"TGA cut in its last pixel", "tex.tga", Cut(raw, raw.size() - 1), {}},
+        {"TGA named as a PNG", "tex.png", raw, small},
+        {"PNG named as a TGA", "tex.tga", Saved(colours, "PNG"), small},
+        {"PNG cut short", "tex.png", Cut(png, png.size() / 2), {}},
+        {"PNG cut before its end", "tex.png", Cut(png, png.size() - 12), {}},
+        {"JPEG cut short", "tex.jpg", Cut(jpeg, jpeg.size() - 40), {}},
+        {"BMP cut short", "tex.bmp", Cut(bmp, bmp.size() - 1), {}},
+        {"whole JPEG", "tex.jpg", jpeg, large.size()},
+        {"whole BMP", "tex.bmp", bmp, large.size()},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        testsupport::TempDir temp;
+        base::WriteFileAtomically(temp.File(c.name), c.bytes.data(), c.bytes.size());
+        TextureImages images(temp.Path().string(), temp.File("model.x"));
+        const QImage* image = images.Find(c.name);
+        EXPECT_EQ(image ? image->size() : QSize(), c.size);
     }
 }

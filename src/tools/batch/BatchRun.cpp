@@ -9,11 +9,12 @@
 #include <thread>
 
 #include "base/Errors.h"
-#include "batch/EscapeField.h"
+#include "base/EscapeField.h"
 
 namespace batch {
 
 namespace fs = std::filesystem;
+using base::EscapeField;
 
 namespace {
 

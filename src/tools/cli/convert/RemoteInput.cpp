@@ -5,7 +5,7 @@
 #include "base/Errors.h"
 #include "base/Format.h"
 #include "base/Stream.h"
-#include "batch/EscapeField.h"
+#include "base/EscapeField.h"
 #include "net/HttpClient.h"
 #include "net/HttpRequest.h"
 
@@ -53,7 +53,7 @@ std::vector<std::uint8_t> FetchHttp(const std::string& address, const Deadline& 
     // 304). The status line is the server's text: no control byte of it reaches
     // the terminal.
     if (client.ReplyNumber() < 200 || client.ReplyNumber() > 299) {
-        throw base::Exception("読み込みできませんでした\r" + batch::EscapeField(StatusLine(client.Header)));
+        throw base::Exception("読み込みできませんでした\r" + base::EscapeField(StatusLine(client.Header)));
     }
     return content.TakeBytes();
 }

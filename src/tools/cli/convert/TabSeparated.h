@@ -6,11 +6,11 @@
 #include <string>
 #include <string_view>
 
-#include "batch/EscapeField.h"
+#include "base/EscapeField.h"
 
 namespace convert {
 
-using batch::EscapeField;
+using base::EscapeField;
 
 // The fields, each escaped, separated by tabs, ending with a line feed.
 std::string TabSeparatedLine(std::initializer_list<std::string_view> fields);

@@ -66,8 +66,7 @@ void LoadModelFile(viewer::ViewerScene& scene, const std::string& path) {
         throw base::Exception(base::Format("%s: cannot read the .x data (code 0x%x)", path.c_str(),
                                            static_cast<unsigned>(result)));
     if (!scene.MeshBuilder) throw base::Exception(path + ": the file is empty");
-    // Texture file names are relative to the file's folder.
-    scene.MeshBuilder->SetTextureFolder(std::filesystem::absolute(path).parent_path().string());
+    scene.MeshBuilder->SetModelFile(path);
 }
 
 }  // namespace render

@@ -12,7 +12,8 @@ namespace viewer {
 bool CanOpenDisplay();
 
 // Chooses the headless platform for the QGuiApplication made next. Call it
-// before that application exists.
+// before that application exists. The platform leaves the process's handlers
+// of SIGINT and SIGTERM as they are.
 void SelectHeadlessPlatform();
 
 // True when the running application uses the headless platform.

@@ -65,12 +65,12 @@ public:
     const std::vector<Triangle>& Triangles() const { return triangles_; }
     const std::vector<Material>& Materials() const { return materials_; }
 
-    // The folder that the materials' texture file names are relative to: the
-    // .x file's folder; empty (no textures drawn) for data that came from no file.
-    void SetTextureFolder(std::string folder) {
-        textureFolder_ = std::move(folder);
-        revision_ = NextRevision();
-    }
+    // The file the data came from: the materials' texture file names are
+    // relative to its folder, and messages about its textures name it.
+    void SetModelFile(const std::string& path);
+    const std::string& ModelFile() const { return modelFile_; }
+    // The model file's folder, absolute; empty (no textures drawn) for data
+    // that came from no file.
     const std::string& TextureFolder() const { return textureFolder_; }
 
     // Changes with every change of the geometry and differs between builders,
@@ -85,6 +85,7 @@ private:
     std::vector<Vec2> textureCoordinates_;  // one per position, or none
     std::vector<Triangle> triangles_;
     std::vector<Material> materials_;
+    std::string modelFile_;
     std::string textureFolder_;
     std::uint32_t quality_ = RenderGouraud;
     std::uint64_t revision_ = NextRevision();

@@ -1,8 +1,8 @@
-#include "batch/EscapeField.h"
+#include "base/EscapeField.h"
 
 #include "base/Format.h"
 
-namespace batch {
+namespace base {
 
 std::string EscapeField(std::string_view field) {
     std::string escaped;
@@ -16,7 +16,7 @@ std::string EscapeField(std::string_view field) {
         case '\\': escaped += "\\\\"; break;
         default:
             if (byte < 0x20 || byte == 0x7F) {
-                escaped += base::Format("\\x%02X", byte);
+                escaped += Format("\\x%02X", byte);
             } else {
                 escaped += c;
             }
@@ -25,4 +25,4 @@ std::string EscapeField(std::string_view field) {
     return escaped;
 }
 
-}  // namespace batch
+}  // namespace base
