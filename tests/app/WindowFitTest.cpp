@@ -334,6 +334,7 @@ TEST(CommandLine, AnswersHelpAndVersionAndRefusesUnknownOptions) {
         {{"--version"}, 0, "korvane ", false, false},
         {{"--bogus"}, 2, "", true, false},
         {{"a.3ds", "b.3ds"}, 2, "", true, true},
+        {{"a.3ds", "b.3ds"}, 2, "", true, false},
         // Qt's own options are no usage error.
         {{"-style", "fusion", "--version"}, 0, "korvane ", false, false},
         {{"-platform", "offscreen", "-h"}, 0, "[file]", false, false},
