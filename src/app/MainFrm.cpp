@@ -17,6 +17,7 @@
 #include <QMimeData>
 #include <QRadioButton>
 #include <QResizeEvent>
+#include <QScreen>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTableWidget>
@@ -372,7 +373,11 @@ void TMainFrm::CreateShortcuts() {
 void TMainFrm::RestoreSettings() {
     Settings = LoadUserSettings(SettingsPath);
     WebAdrFrm->SetFields(Settings.Login);
-    if (Settings.WindowSize.isValid()) resize(Settings.WindowSize.expandedTo(minimumSize()));
+    // A stored size may have come from a larger screen, or from a hand-edited file
+    // whose size no drawing could allocate: the screen's room bounds it.
+    if (Settings.WindowSize.isValid()) {
+        resize(Settings.WindowSize.boundedTo(screen()->availableGeometry().size()).expandedTo(minimumSize()));
+    }
 }
 
 void TMainFrm::SaveSettings() {

@@ -301,6 +301,28 @@ TEST_F(WindowFit, SettingsSurviveARestartWithoutThePassword) {
     EXPECT_TRUE(std::filesystem::exists(dir_.File("out/b.x")));
 }
 
+// A stored size larger than the screen, however large, gives a window that fits it.
+TEST_F(WindowFit, RestoredSizeIsBoundedByTheScreen) {
+    const QSize room = window_->screen()->availableGeometry().size();
+    const struct {
+        const char* stored;
+        QSize expected;
+    } cases[] = {
+        {"16777215 16777215", room},
+        {"100000 100000", room},
+        {"100000 600", QSize(room.width(), 600)},
+        {"0 0", QSize(802, 578)},
+    };
+    for (const auto& c : cases) {
+        window_->close();
+        window_.reset();
+        const std::string text = std::string("[Window]\nSize=@Size(") + c.stored + ")\n";
+        SaveFile(dir_.File("config/korvane.conf"), std::vector<std::uint8_t>(text.begin(), text.end()));
+        Start();
+        EXPECT_EQ(window_->size(), c.expected) << c.stored;
+    }
+}
+
 TEST(UiLanguage, JapaneseUnlessEnglishComesFirst) {
     const struct {
         QStringList languages;
