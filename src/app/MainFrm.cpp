@@ -605,7 +605,7 @@ void TMainFrm::OpenGivenFile(const std::string& path) {
     }
     base::MemoryStream geometry(std::move(bytes));
     const QString name = QFile::decodeName(QByteArray::fromStdString(path));
-    ShowStreamInViewer(geometry, name.mid(name.lastIndexOf(QLatin1Char('/')) + 1));
+    ShowStreamInViewer(geometry, path, name.mid(name.lastIndexOf(QLatin1Char('/')) + 1));
     viewer::MeshBuilder* meshes = CurrentViewer->D3DrawX->MeshBuilder();
     if (!meshes) {
         CurrentViewer->close();

@@ -27,6 +27,10 @@
         <source>&apos;%s&apos; は正しい浮動小数点数ではありません</source>
         <translation>&apos;%s&apos; is not a valid floating point number</translation>
     </message>
+    <message>
+        <source>メモリが足りません</source>
+        <translation>Not enough memory</translation>
+    </message>
 </context>
 <context>
     <name>app::RemoteGrid</name>
@@ -348,6 +352,10 @@
     <message>
         <source>面のあるメッシュがないため保存できません</source>
         <translation>No mesh has faces, so nothing can be saved</translation>
+    </message>
+    <message>
+        <source>%1 を表示できません</source>
+        <translation>Cannot show %1</translation>
     </message>
 </context>
 <context>

@@ -60,6 +60,7 @@ private:
     void D3DrawXMouseDown(Qt::MouseButton button, int x, int y);
     void D3DrawXMouseMove(Qt::MouseButton button, int x, int y);
     void D3DrawXMouseUp(Qt::MouseButton button, int x, int y);
+    void D3DrawXDrawFailed(const std::exception& error);
     void RotateByDrag(int x, int y);
     void ChangeDistance(float factor);
     // Centres the model and moves the camera back until it fills the control.
