@@ -84,6 +84,13 @@ void ReportUsageError(const QString& message) {
     std::fprintf(stderr, "korvane: %s\nTry 'korvane --help' for more information.\n", qPrintable(message));
 }
 
+// Reports a second file; true when there is at most one.
+bool OneFileAtMost(std::size_t files) {
+    if (files <= 1) return true;
+    ReportUsageError(QStringLiteral("only one file can be opened at a time"));
+    return false;
+}
+
 }  // namespace
 
 std::optional<int> AnswerWithoutWindow(int argc, char** argv) {
@@ -108,6 +115,8 @@ std::optional<int> AnswerWithoutWindow(int argc, char** argv) {
         ReportUsageError(parser.errorText());
         return kExitUsage;
     }
+    // Told here too, as without a display the application object would end the run first.
+    if (!OneFileAtMost(static_cast<std::size_t>(parser.positionalArguments().size()))) return kExitUsage;
     return std::nullopt;
 }
 
@@ -119,10 +128,7 @@ std::optional<TCommandLine> ParseCommandLine(int argc, char** argv) {
         return std::nullopt;
     }
     const std::vector<std::string> files = RawPositionals(argc, argv);
-    if (files.size() > 1) {
-        ReportUsageError(QStringLiteral("only one file can be opened at a time"));
-        return std::nullopt;
-    }
+    if (!OneFileAtMost(files.size())) return std::nullopt;
     TCommandLine line;
     if (!files.empty()) line.File = files.front();
     return line;

@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 
+#include <new>
 #include <string>
 #include <vector>
 
@@ -25,9 +26,13 @@ constexpr const char* kContext = "app::ErrorText";
     QT_TRANSLATE_NOOP("app::ErrorText", "'%s' は正しい浮動小数点数ではありません"),
 };
 
+// std::bad_alloc's own text is the library's name for it, which tells a user nothing.
+constexpr const char* kNoMemory = QT_TRANSLATE_NOOP("app::ErrorText", "メモリが足りません");
+
 }  // namespace
 
 QString TranslatedErrorText(const std::exception& error) {
+    if (dynamic_cast<const std::bad_alloc*>(&error)) return QCoreApplication::translate(kContext, kNoMemory);
     const auto* shared = dynamic_cast<const base::Exception*>(&error);
     if (!shared) return DisplayText(base::MessageLines(error.what()));
     // Values are names as the user gave them, bytes that may not be UTF-8.

@@ -17,6 +17,7 @@
 #include <QMimeData>
 #include <QRadioButton>
 #include <QResizeEvent>
+#include <QScreen>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTableWidget>
@@ -389,7 +390,11 @@ void TMainFrm::CreateShortcuts() {
 void TMainFrm::RestoreSettings() {
     Settings = LoadUserSettings(SettingsPath);
     WebAdrFrm->SetFields(Settings.Login);
-    if (Settings.WindowSize.isValid()) resize(Settings.WindowSize.expandedTo(minimumSize()));
+    // A stored size may have come from a larger screen, or from a hand-edited file
+    // whose size no drawing could allocate: the screen's room bounds it.
+    if (Settings.WindowSize.isValid()) {
+        resize(Settings.WindowSize.boundedTo(screen()->availableGeometry().size()).expandedTo(minimumSize()));
+    }
 }
 
 void TMainFrm::SaveSettings() {
@@ -626,7 +631,7 @@ void TMainFrm::OpenGivenFile(const std::string& given) {
     }
     base::MemoryStream geometry(std::move(bytes));
     const QString name = QFile::decodeName(QByteArray::fromStdString(path));
-    ShowStreamInViewer(geometry, name.mid(name.lastIndexOf(QLatin1Char('/')) + 1));
+    ShowStreamInViewer(geometry, path, name.mid(name.lastIndexOf(QLatin1Char('/')) + 1));
     viewer::MeshBuilder* meshes = CurrentViewer->D3DrawX->MeshBuilder();
     if (!meshes) {
         CurrentViewer->close();

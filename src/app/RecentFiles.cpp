@@ -3,6 +3,8 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <climits>
+#include <cstdint>
 #include <cstdlib>
 #include <filesystem>
 #include <system_error>
@@ -14,6 +16,27 @@ namespace app {
 namespace {
 
 constexpr const char* kFileName = "RecentFile.Mru";
+void KeepLast(std::vector<std::string>& entries, std::size_t count) {
+    if (entries.size() > count) entries.erase(entries.begin(), entries.end() - static_cast<std::ptrdiff_t>(count));
+}
+
+// The bytes of the file's end that are read: a longer line names no file.
+constexpr std::uint64_t kTailBytes = TRecentFiles::kReadAtStart * (PATH_MAX + 2);
+
+// The end of the file at path, from the first whole line within kTailBytes of it.
+std::string ReadTail(const std::string& path) {
+    base::FileStream file(path, base::FileStream::Mode::Read);
+    const std::uint64_t size = file.Size();
+    const std::uint64_t start = size > kTailBytes ? size - kTailBytes : 0;
+    std::string text(static_cast<std::size_t>(size - start), '\0');
+    file.Seek(start);
+    file.ReadBuffer(text.data(), text.size());
+    if (start == 0) return text;
+    std::size_t end = text.find_first_of("\r\n");
+    if (end == std::string::npos) return {};
+    if (text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n') ++end;
+    return text.substr(end + 1);
+}
 
 // The code points of UTF-8 text; false when the text is not UTF-8.
 bool DecodeUtf8(std::string_view text, std::u32string& out) {
@@ -80,7 +103,7 @@ void TRecentFiles::DropMissing(const std::function<bool(const std::string&)>& ex
 }
 
 void TRecentFiles::Trim() {
-    if (Entries.size() > kKeptAtClose) Entries.erase(Entries.begin(), Entries.end() - kKeptAtClose);
+    KeepLast(Entries, kKeptAtClose);
 }
 
 // Names in another encoding compare byte for byte: their trail bytes may look like ASCII letters.
@@ -108,8 +131,8 @@ TRecentFiles LoadRecentFiles(const std::string& path) {
     TRecentFiles files;
     std::error_code error;
     if (!std::filesystem::exists(path, error)) return files;
-    const std::vector<std::uint8_t> bytes = base::ReadWholeFile(path);
-    files.Parse(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+    files.Parse(ReadTail(path));
+    KeepLast(files.Entries, TRecentFiles::kReadAtStart);
     return files;
 }
 

@@ -27,7 +27,7 @@ void TMainFrm::OpenDownloadedFile(const std::string& fileName, model3ds::TFileKi
     base::MemoryStream geometry(kind == model3ds::TFileKind::PackedDirectX
                                     ? model3ds::UnpackBytes(std::move(bytes), fileName, model3ds::TUnpackPolicy::AnyOutput)
                                     : std::move(bytes));
-    ShowStreamInViewer(geometry);
+    ShowStreamInViewer(geometry, *address);
 }
 
 void TMainFrm::LoadDownloadedModel(std::vector<std::uint8_t> bytes, const std::string& name, const std::string& address) {
@@ -46,10 +46,10 @@ void TMainFrm::LoadDownloadedModel(std::vector<std::uint8_t> bytes, const std::s
     UpdateCommandStates();
 }
 
-void TMainFrm::ShowStreamInViewer(base::MemoryStream& stream, const QString& caption) {
+void TMainFrm::ShowStreamInViewer(base::MemoryStream& stream, const std::string& fileName, const QString& caption) {
     ResetDisplay(true);
     ModelFile->Clear();
-    OpenViewer(stream, caption);
+    OpenViewer(stream, caption, fileName);
     UpdateCommandStates();
 }
 

@@ -9,6 +9,8 @@
 #include <QRadioButton>
 #include <QTreeWidget>
 
+#include "DisplayText.h"
+#include "app/ErrorText.h"
 #include "app/MainFrm.h"
 #include "WaitCursor.h"
 #include "viewer/Draw3DFrm.h"
@@ -90,7 +92,7 @@ void TMainFrm::OnShowMenu(QAction* sender) {
     const xexport::TExportOptions options = ExportOptions();
     xexport::WriteModelX(*ModelFile, options, SelectAllMesh->isChecked() ? xexport::kMergedMeshes : meshIndex,
                          xexport::TXForm::Binary, {}, &stream);
-    OpenViewer(stream, caption);
+    OpenViewer(stream, caption, CurrentFileName);
     // The texture names are relative to the model's folder; a downloaded model has none.
     viewer::MeshBuilder* meshes = CurrentViewer->D3DrawX->MeshBuilder();
     if (options.Textures && meshes && !ModelFolder.isEmpty()) {
@@ -99,12 +101,20 @@ void TMainFrm::OnShowMenu(QAction* sender) {
     }
 }
 
-void TMainFrm::OpenViewer(base::MemoryStream& stream, const QString& caption) {
+void TMainFrm::OpenViewer(base::MemoryStream& stream, const QString& caption, const std::string& fileName) {
     stream.Seek(0);
+    ViewerFileName = fileName;
     CurrentViewer = new viewer::TDraw3DFrm(this, this);
     CurrentViewer->show();
     CurrentViewer->LoadModel(stream, caption);
     ViewerShown = true;
+}
+
+void TMainFrm::ViewerCannotDraw(const std::exception& error) {
+    const QString text =
+        tr("%1 を表示できません").arg(DisplayText(ViewerFileName)) + '\n' + TranslatedErrorText(error);
+    QMessageBox box(QMessageBox::Critical, QApplication::applicationDisplayName(), text, QMessageBox::Ok, this);
+    box.exec();
 }
 
 // Unchecking leaves the other two origin buttons as they were, so none of the

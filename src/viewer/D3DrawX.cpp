@@ -3,8 +3,10 @@
 #include <QContextMenuEvent>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QTimer>
 
 #include "viewer/OffscreenRenderer.h"
+#include "widgets/HandlerGuard.h"
 
 namespace viewer {
 
@@ -45,7 +47,20 @@ void TD3DrawX::paintGL() {
     const qreal ratio = devicePixelRatioF();
     viewport.width = static_cast<int>(width() * ratio);
     viewport.height = static_cast<int>(height() * ratio);
-    renderer_->Render(scene_.GetScene(), viewport, scene_.GetDevice());
+    try {
+        renderer_->Render(scene_.GetScene(), viewport, scene_.GetDevice());
+    } catch (const std::exception&) {
+        // Nothing may unwind through Qt's painting. The model goes, so that no
+        // later picture fails the same way, and the failure is told after the paint.
+        for (const auto& builder : scene_.MeshBuilders) builder->Clear();
+        QTimer::singleShot(0, this, widgets::Guarded([this, failure = std::current_exception()] {
+            try {
+                std::rethrow_exception(failure);
+            } catch (const std::exception& error) {
+                if (OnDrawFailed) OnDrawFailed(error);
+            }
+        }));
+    }
 }
 
 void TD3DrawX::mousePressEvent(QMouseEvent* event) {

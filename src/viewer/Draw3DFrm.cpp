@@ -51,6 +51,7 @@ TDraw3DFrm::TDraw3DFrm(IViewerOwner* owner, QWidget* parent)
     D3DrawX->OnMouseDown = [this](Qt::MouseButton b, int x, int y) { D3DrawXMouseDown(b, x, y); };
     D3DrawX->OnMouseMove = [this](Qt::MouseButton b, int x, int y) { D3DrawXMouseMove(b, x, y); };
     D3DrawX->OnMouseUp = [this](Qt::MouseButton b, int x, int y) { D3DrawXMouseUp(b, x, y); };
+    D3DrawX->OnDrawFailed = [this](const std::exception& error) { D3DrawXDrawFailed(error); };
     connect(PopupMenu, &QMenu::triggered, this, widgets::Guarded([this](QAction* sender) { OnPopMenu(sender); }));
 
     setWindowState(Qt::WindowMaximized);
@@ -80,6 +81,12 @@ void TDraw3DFrm::D3DrawXMouseMove(Qt::MouseButton, int x, int y) {
 }
 
 void TDraw3DFrm::D3DrawXMouseUp(Qt::MouseButton, int, int) { Dragging = false; }
+
+// A window left without its model would show only its background.
+void TDraw3DFrm::D3DrawXDrawFailed(const std::exception& error) {
+    close();
+    if (owner_) owner_->ViewerCannotDraw(error);
+}
 
 void TDraw3DFrm::RotateByDrag(int x, int y) {
     const int dx = x - LastDragPoint.x();

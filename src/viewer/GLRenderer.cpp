@@ -319,11 +319,17 @@ GLRenderer::GpuMesh& GLRenderer::Upload(const MeshBuilder& builder) {
     mesh.used = true;
     if (mesh.revision == builder.Revision()) return mesh;
     Release(mesh);
+    try {
+        const VertexData data = BuildVertices(builder);
+        const std::vector<std::uint32_t> opaqueIndices = SplitByMaterial(builder, data.cornerVertices, mesh);
+        CreateBuffers(mesh, data.interleaved, opaqueIndices);
+        LoadTextures(builder, mesh);
+    } catch (...) {
+        // Half a mesh is not kept as the builder's: the next picture starts again.
+        Release(mesh);
+        throw;
+    }
     mesh.revision = builder.Revision();
-    const VertexData data = BuildVertices(builder);
-    const std::vector<std::uint32_t> opaqueIndices = SplitByMaterial(builder, data.cornerVertices, mesh);
-    CreateBuffers(mesh, data.interleaved, opaqueIndices);
-    LoadTextures(builder, mesh);
     return mesh;
 }
 

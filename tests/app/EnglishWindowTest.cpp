@@ -22,6 +22,7 @@
 #include <cerrno>
 #include <functional>
 #include <memory>
+#include <new>
 #include <stdexcept>
 #include <utility>
 
@@ -259,6 +260,7 @@ TEST(EnglishErrorText, SharedErrorsAreTranslatedWithTheirValues) {
     const base::EReadError read;
     const model3ds::EReadModelError nothing("\x94\xa0.3ds");
     const std::runtime_error other("line one\rline two");
+    const std::bad_alloc memory;
     const std::pair<const std::exception*, QString> cases[] = {
         {&open, "Cannot open file /tmp/箱 50%s.3ds"},
         {&openShiftJis, "Cannot open file 箱.3ds"},
@@ -269,6 +271,7 @@ TEST(EnglishErrorText, SharedErrorsAreTranslatedWithTheirValues) {
         {&read, "Stream read error"},
         {&nothing, "READ ERROR : 箱.3ds"},
         {&other, "line one\nline two"},
+        {&memory, "Not enough memory"},
     };
     for (const auto& [error, expected] : cases) EXPECT_EQ(app::TranslatedErrorText(*error), expected);
 }

@@ -78,6 +78,31 @@ TEST(RecentFiles, AddIgnoresCaseAndTrimKeepsTheNewestTen) {
     EXPECT_EQ(fourteen.Entries, (std::vector<std::string>{"5", "6", "7", "8", "9"}));
 }
 
+// However long the file, only the entries at its end are read, as many as a menu can show.
+TEST(RecentFiles, OnlyTheLastEntriesOfALongFileAreRead) {
+    const testsupport::TempDir dir;
+    std::string numbered;
+    std::vector<std::string> last;
+    constexpr std::size_t kLines = 200000;
+    for (std::size_t i = 0; i < kLines; ++i) {
+        const std::string entry = "/m/" + std::to_string(i) + ".3ds";
+        numbered += entry + "\r\n";
+        if (i >= kLines - TRecentFiles::kReadAtStart) last.push_back(entry);
+    }
+    const struct {
+        std::string text;
+        std::vector<std::string> entries;
+    } cases[] = {
+        {numbered, last},
+        {std::string(1 << 20, 'x') + "\r\na\nb", {"a", "b"}},
+        {std::string(1 << 20, 'x'), {}},
+    };
+    for (const auto& c : cases) {
+        base::WriteFileAtomically(dir.File("RecentFile.Mru"), c.text.data(), c.text.size());
+        EXPECT_EQ(LoadRecentFiles(dir.File("RecentFile.Mru")).Entries, c.entries) << c.text.size();
+    }
+}
+
 TEST(RecentFiles, KeptBesideTheProgramUnlessThatFolderCannotBeWritten) {
     testsupport::TempDir dir;
     const std::string program = dir.File("bin") + "/";

@@ -18,7 +18,10 @@
 #include <QTimer>
 #include <QTreeWidget>
 
+#include <atomic>
+#include <cstdlib>
 #include <filesystem>
+#include <new>
 
 #include "WindowSupport.h"
 #include "app/CommandLine.h"
@@ -36,6 +39,23 @@
 
 using app::TMainFrm;
 using app::TWebAdrFrm;
+
+namespace {
+
+// While not 0, every allocation of at least this many bytes fails, as it would in
+// a process short of memory.
+std::atomic<std::size_t> failingAllocation{0};
+
+}  // namespace
+
+void* operator new(std::size_t size) {
+    const std::size_t failing = failingAllocation.load(std::memory_order_relaxed);
+    if (failing != 0 && size >= failing) throw std::bad_alloc();
+    if (void* memory = std::malloc(size == 0 ? 1 : size)) return memory;
+    throw std::bad_alloc();
+}
+void operator delete(void* memory) noexcept { std::free(memory); }
+void operator delete(void* memory, std::size_t) noexcept { std::free(memory); }
 
 namespace {
 
@@ -274,6 +294,41 @@ TEST_F(WindowFit, DirectXFilesStartFramedAndTheWindowsViewerAsDesigned) {
     ui.CurrentViewer->close();
 }
 
+// A model that reads but cannot be made ready for drawing, as memory runs out, is
+// named in a message in the window's language; no viewer stays open without it.
+TEST_F(WindowFit, ViewerThatCannotDrawItsModelSaysSoAndCloses) {
+    TMainFrm& w = *window_;
+    const app::TMainFrmControls& ui = w.Controls();
+    // 30,000 triangles apart: their vertices take megabytes to draw.
+    constexpr int kTriangles = 30000;
+    std::string text = "xof 0303txt 0032\nMesh {\n" + std::to_string(3 * kTriangles) + ";\n";
+    for (int i = 0; i < 3 * kTriangles; ++i) {
+        const int x = i / 3 % 100 + (i % 3 == 1);
+        const int y = i / 300 + (i % 3 == 2);
+        text += std::to_string(x) + ";" + std::to_string(y) + ";0;" + (i + 1 < 3 * kTriangles ? ",\n" : ";\n");
+    }
+    text += std::to_string(kTriangles) + ";\n";
+    for (int t = 0; t < kTriangles; ++t) {
+        text += "3;" + std::to_string(3 * t) + "," + std::to_string(3 * t + 1) + "," + std::to_string(3 * t + 2) + ";" +
+                (t + 1 < kTriangles ? ",\n" : ";\n");
+    }
+    text += "}\n";
+    const std::string path = dir_.File("large.x");
+    SaveFile(path, std::vector<std::uint8_t>(text.begin(), text.end()));
+
+    w.OpenGivenFile(path);
+    ASSERT_FALSE(ui.CurrentViewer.isNull());
+    const auto texts = windowtest::AnswerMessageBoxes([&] {
+        failingAllocation = 1 << 20;
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(ui.CurrentViewer));
+        if (ui.CurrentViewer) ui.CurrentViewer->D3DrawX->repaint();
+        failingAllocation = 0;
+    });
+    EXPECT_EQ(texts, std::vector<QString>{QString::fromStdString(path) +
+                                          QString::fromUtf8(" を表示できません\nメモリが足りません")});
+    EXPECT_TRUE(ui.CurrentViewer.isNull());
+}
+
 TEST_F(WindowFit, ShortcutsRunTheirCommandsWhenTheirItemsAreEnabled) {
     TMainFrm& w = *window_;
     const app::TMainFrmControls& ui = w.Controls();
@@ -360,6 +415,28 @@ TEST_F(WindowFit, SettingsSurviveARestartWithoutThePassword) {
     EXPECT_TRUE(std::filesystem::exists(dir_.File("out/b.x")));
 }
 
+// A stored size larger than the screen, however large, gives a window that fits it.
+TEST_F(WindowFit, RestoredSizeIsBoundedByTheScreen) {
+    const QSize room = window_->screen()->availableGeometry().size();
+    const struct {
+        const char* stored;
+        QSize expected;
+    } cases[] = {
+        {"16777215 16777215", room},
+        {"100000 100000", room},
+        {"100000 600", QSize(room.width(), 600)},
+        {"0 0", QSize(802, 578)},
+    };
+    for (const auto& c : cases) {
+        window_->close();
+        window_.reset();
+        const std::string text = std::string("[Window]\nSize=@Size(") + c.stored + ")\n";
+        SaveFile(dir_.File("config/korvane.conf"), std::vector<std::uint8_t>(text.begin(), text.end()));
+        Start();
+        EXPECT_EQ(window_->size(), c.expected) << c.stored;
+    }
+}
+
 TEST(UiLanguage, JapaneseUnlessEnglishComesFirst) {
     const struct {
         QStringList languages;
@@ -393,6 +470,7 @@ TEST(CommandLine, AnswersHelpAndVersionAndRefusesUnknownOptions) {
         {{"--version"}, 0, "korvane ", false, false},
         {{"--bogus"}, 2, "", true, false},
         {{"a.3ds", "b.3ds"}, 2, "", true, true},
+        {{"a.3ds", "b.3ds"}, 2, "", true, false},
         // Qt's own options are no usage error.
         {{"-style", "fusion", "--version"}, 0, "korvane ", false, false},
         {{"-platform", "offscreen", "-h"}, 0, "[file]", false, false},

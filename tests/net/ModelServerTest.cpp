@@ -91,6 +91,8 @@ protected:
         Save("ev\r\n-rw-r--r-- 1 u g 9 Dec 7 08:10 forged.3ds", "x");
         std::filesystem::create_directory_symlink("/", folder.Path() / "escape");
         std::filesystem::create_symlink(folder.File("box.3ds"), folder.Path() / "inside.3ds");
+        std::filesystem::create_directory(folder.Path() / "sub");
+        std::filesystem::create_symlink("/etc/passwd", folder.Path() / "sub" / "index.html");
         ASSERT_EQ(::mkfifo(folder.File("fifo.3ds").c_str(), 0600), 0);
     }
     // The server with a free HTTP port; silent connections closed after idleSeconds.
@@ -142,6 +144,9 @@ TEST_F(ModelServer, HttpServesRegularFilesInsideTheFolderOnly) {
         {"/ximg/", "200"},
         {"/ximg/escape/etc/passwd", "404"},
         {"/ximg/escape/", "404"},
+        // A folder's index.html is not served in the folder's place.
+        {"/ximg/sub/index.html", "404"},
+        {"/ximg/sub/", "200"},
         {"/ximg/..%2F..%2F..%2Fetc/passwd", "404"},
         {"/ximg/fifo.3ds", "404"},
         {"/ximg/a%00b.3ds", "400"},
@@ -177,7 +182,8 @@ TEST_F(ModelServer, FtpRefusesAFifoAndListsNoForgedRow) {
     client.Connect();
     client.ListFolder();
     std::sort(names.begin(), names.end());
-    EXPECT_EQ(names, (std::vector<std::string>{"box.3ds", "escape", "fifo.3ds", "inside.3ds", "my model.3ds"}));
+    EXPECT_EQ(names,
+              (std::vector<std::string>{"box.3ds", "escape", "fifo.3ds", "inside.3ds", "my model.3ds", "sub"}));
 }
 
 TEST_F(ModelServer, SilentConnectionsAreClosed) {

@@ -24,6 +24,7 @@ namespace {
 class Owner : public IViewerOwner {
 public:
     void ViewerClosed() override { ++closed; }
+    void ViewerCannotDraw(const std::exception&) override {}
     int closed = 0;
 };
 

@@ -27,6 +27,10 @@
         <source>&apos;%s&apos; は正しい浮動小数点数ではありません</source>
         <translation>&apos;%s&apos; is not a valid floating point number</translation>
     </message>
+    <message>
+        <source>メモリが足りません</source>
+        <translation>Not enough memory</translation>
+    </message>
 </context>
 <context>
     <name>app::RemoteGrid</name>
@@ -396,6 +400,10 @@ Qt %3</translation>
     <message>
         <source>すべてのﾌｧｲﾙ (*)</source>
         <translation>All files (*)</translation>
+    </message>
+    <message>
+        <source>%1 を表示できません</source>
+        <translation>Cannot show %1</translation>
     </message>
 </context>
 <context>

@@ -10,8 +10,8 @@ namespace app {
 constexpr int kExitUsage = 2;
 
 // Answers --help or --version on standard output, and reports an option that
-// neither the program nor Qt knows on standard error; the exit status when it
-// did, none when the program goes on. Needs no display: it runs before the
+// neither the program nor Qt knows, or a second file, on standard error; the
+// exit status when it did, none when the program goes on. Needs no display: it runs before the
 // application object exists.
 std::optional<int> AnswerWithoutWindow(int argc, char** argv);
 

@@ -8,8 +8,9 @@
 namespace app {
 
 // The error's text translated when the window has a translation of it (the
-// shared modules' stream and list errors carry Japanese texts), its values put
-// in as displayed text, its lines separated by newlines.
+// shared modules' stream and list errors carry Japanese texts, std::bad_alloc
+// is told as a shortage of memory), its values put in as displayed text, its
+// lines separated by newlines.
 QString TranslatedErrorText(const std::exception& error);
 
 }  // namespace app

@@ -40,6 +40,7 @@ public:
     // The top-level node of the selection and the model's index of its mesh; null and -1 with no selection.
     QTreeWidgetItem* SelectedMeshNode(int& meshIndex) const;
     void ViewerClosed() override;
+    void ViewerCannotDraw(const std::exception& error) override;
 
     // ---- Commands, as the menus and tool buttons run them ----
     void OnTopMenu(QAction* sender);
@@ -111,9 +112,10 @@ private:
     void SetSaveFileName(const QString& name);
     // The options of the "Direct3D 変換オプション" group as the writers take them.
     xexport::TExportOptions ExportOptions() const;
-    // A new viewer window showing the .x data of stream; the viewer command is off while it is open.
-    void OpenViewer(base::MemoryStream& stream, const QString& caption);
-    void ShowStreamInViewer(base::MemoryStream& stream, const QString& caption = {});
+    // A new viewer window showing the .x data of stream, made from the file named
+    // fileName (a path or an address); the viewer command is off while it is open.
+    void OpenViewer(base::MemoryStream& stream, const QString& caption, const std::string& fileName);
+    void ShowStreamInViewer(base::MemoryStream& stream, const std::string& fileName, const QString& caption = {});
 
     // Remote browsing: the fetch, and the FTP and HTTP clients' events.
     void OpenDownloadedFile(const std::string& fileName, model3ds::TFileKind kind);
@@ -139,6 +141,7 @@ private:
     std::string CurrentFileName;
     QString BaseCaption;
     bool ViewerShown = false;
+    std::string ViewerFileName;  // what the open viewer shows, named in its messages
     std::string RecentFilePath;
     TUserSettings Settings;
     std::string SettingsPath;

@@ -12,6 +12,9 @@ namespace app {
 class TRecentFiles {
 public:
     static constexpr std::size_t kKeptAtClose = 10;
+    // The most entries read from the file: enough to fill the list at close when
+    // many of the newest files have vanished, few enough for a menu.
+    static constexpr std::size_t kReadAtStart = 100;
 
     std::vector<std::string> Entries;
 
@@ -41,8 +44,10 @@ std::string RecentFileLocation(const std::string& executableFolder, const std::s
 // $HOME/.config/korvane/, with its trailing separator.
 std::string UserConfigFolder();
 
-// Reads the list at path; a missing file gives an empty list. Raises
-// base::EFOpenError when path is not a regular file (a folder, a FIFO).
+// Reads the list at path: its last kReadAtStart entries, from no more of its end
+// than that many of the longest paths take; a line cut there is left out. A
+// missing file gives an empty list. Raises base::EFOpenError when path is not a
+// regular file (a folder, a FIFO).
 TRecentFiles LoadRecentFiles(const std::string& path);
 // Writes the list to path through a temporary file and a rename, creating the
 // folder if needed. Raises base::EStreamError when it cannot be written.

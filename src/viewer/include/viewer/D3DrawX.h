@@ -5,6 +5,7 @@
 #include <QOpenGLWidget>
 
 #include <cstdint>
+#include <exception>
 #include <functional>
 #include <memory>
 
@@ -38,6 +39,9 @@ public:
     QMenu* PopupMenu = nullptr;
     // Mouse events in the control's pixels.
     std::function<void(Qt::MouseButton, int x, int y)> OnMouseDown, OnMouseMove, OnMouseUp;
+    // The model could not be drawn, for the error given; it has been dropped.
+    // Called once the painting that failed is over.
+    std::function<void(const std::exception&)> OnDrawFailed;
 
 protected:
     void initializeGL() override;

@@ -65,6 +65,7 @@ private:
     void D3DrawXMouseDown(Qt::MouseButton button, int x, int y);
     void D3DrawXMouseMove(Qt::MouseButton button, int x, int y);
     void D3DrawXMouseUp(Qt::MouseButton button, int x, int y);
+    void D3DrawXDrawFailed(const std::exception& error);
     void RotateByDrag(int x, int y);
     void ChangeDistance(float factor);
     void OnPopMenu(QAction* sender);

@@ -33,6 +33,8 @@ public:
 
     // False when the context cannot run the shaders; Render then does nothing.
     bool Initialize();
+    // Raises std::bad_alloc when a mesh cannot be made ready for drawing; the
+    // mesh is then tried afresh at the next call.
     void Render(const Frame& scene, const Viewport& viewport, const Device& device);
 
 private:

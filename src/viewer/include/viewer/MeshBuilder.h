@@ -47,6 +47,8 @@ public:
     // Replaces the contents with the meshes of the .x data; 0 on success, else
     // one of the LoadError codes, leaving the builder empty.
     std::int32_t Load(const void* data, std::size_t size);
+    // Drops every mesh: nothing is left to draw.
+    void Clear();
 
     // Whether each position is a corner of some triangle: only those are drawn.
     std::vector<bool> DrawnPositions() const;
@@ -90,7 +92,6 @@ private:
     std::uint32_t quality_ = RenderGouraud;
     std::uint64_t revision_ = NextRevision();
 
-    void Clear();
     static std::uint64_t NextRevision();
 };
 
