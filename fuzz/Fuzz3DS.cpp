@@ -1,6 +1,7 @@
 // Loads the input as a model, plain and packed, reads every mesh and material,
 // evaluates the keyframer's pose at a few frames and exports them with all four
-// .x writers into memory. Reader errors are the
+// .x writers and, as korvane-convert --animation --top-frame does, as the
+// keyframer's scene in both forms, into memory. Reader errors are the
 // expected answer to damaged input; anything else (a crash, a sanitizer report,
 // an escaping exception of another kind) is a finding.
 #include <cstddef>
@@ -16,6 +17,7 @@
 #include "model3ds/Pose.h"
 #include "xexport/ExportOptions.h"
 #include "xexport/XBinaryWriter.h"
+#include "xexport/XSceneWriter.h"
 #include "xexport/XTextWriter.h"
 
 namespace {
@@ -53,6 +55,12 @@ void ExportAll(model3ds::TFile3DS& model) {
     xexport::WriteMergedXText(model, options, {}, &text);
     base::MemoryStream binary;
     xexport::WriteMergedXBinary(model, options, {}, binary);
+    xexport::TExportOptions animation;
+    animation.Hierarchy = animation.Animation = animation.TopFrame = true;
+    base::MemoryStream sceneText;
+    xexport::WriteSceneXText(model, animation, {}, &sceneText);
+    base::MemoryStream sceneBinary;
+    xexport::WriteSceneXBinary(model, animation, {}, sceneBinary);
 }
 
 void LoadAndExport(const std::uint8_t* data, std::size_t size, const std::string& name) {

@@ -236,7 +236,8 @@ struct TPoseEvaluator::Impl {
             const std::size_t node = stack.back();
             stack.pop_back();
             order.push_back(node);
-            for (auto child = children[node].rbegin(); child != children[node].rend(); ++child) stack.push_back(*child);
+            // Listed last to first, so the first child comes off the stack first.
+            for (const std::size_t child : children[node]) stack.push_back(child);
         }
     }
 
@@ -323,11 +324,17 @@ std::vector<TMatrix4> TPoseEvaluator::World(double frame) const { return impl_->
 
 TMatrix4 TPoseEvaluator::MeshPlacement(std::size_t node, const TMatrix3DS& meshMatrix,
                                        const std::vector<TMatrix4>& world) const {
-    const TMatrix4 mesh = TMatrix4::FromMesh(meshMatrix);
-    if (Determinant(mesh) < 0) return world[node] * InverseAffine(impl_->current[node]);
-    const TVector3DS& pivot = impl_->keyframer.Nodes[node].Pivot;
-    return world[node] * TMatrix4::Translation(-pivot.x, -pivot.y, -pivot.z) * InverseAffine(mesh);
+    return world[node] * MeshInNode(node, meshMatrix);
 }
+
+TMatrix4 TPoseEvaluator::MeshInNode(std::size_t node, const TMatrix3DS& meshMatrix) const {
+    const TMatrix4 mesh = TMatrix4::FromMesh(meshMatrix);
+    if (Determinant(mesh) < 0) return InverseAffine(impl_->current[node]);
+    const TVector3DS& pivot = impl_->keyframer.Nodes[node].Pivot;
+    return TMatrix4::Translation(-pivot.x, -pivot.y, -pivot.z) * InverseAffine(mesh);
+}
+
+bool TPoseEvaluator::Aimed(std::size_t node) const { return impl_->targets[node] >= 0; }
 
 bool TPoseEvaluator::Moves(std::size_t node) const {
     const int target = impl_->targets[node];

@@ -244,14 +244,67 @@ TFrame MeshFrame(const TMesh3DS& mesh, TVertexTransform& transform) {
             transform.Inverse[i][j] = (r[a][c] * r[b][d] - r[a][d] * r[b][c]) / det;
         }
     }
+    const double at[3] = {origin.x, origin.y, origin.z};
+    frame.Matrix = XFrameMatrix(r, at);
+    return frame;
+}
+
+std::array<float, 16> XFrameMatrix(const double axes[3][3], const double origin[3]) {
     // In .x axes: y and z swapped in both the rows and the columns.
     static constexpr int kSwap[3] = {0, 2, 1};
+    std::array<float, 16> matrix{};
     for (int i = 0; i < 3; ++i)
-        for (int j = 0; j < 3; ++j) frame.Matrix[4 * i + j] = static_cast<float>(r[kSwap[i]][kSwap[j]]);
-    frame.Matrix[12] = origin.x;
-    frame.Matrix[13] = origin.z;
-    frame.Matrix[14] = origin.y;
+        for (int j = 0; j < 3; ++j) matrix[4 * i + j] = static_cast<float>(axes[kSwap[i]][kSwap[j]]);
+    for (int j = 0; j < 3; ++j) matrix[12 + j] = static_cast<float>(origin[kSwap[j]]);
+    matrix[15] = 1;
+    return matrix;
+}
+
+TFrame SceneFrame(const TSceneNode& node, const TExportOptions& options) {
+    TFrame frame;
+    frame.Name = node.Name;
+    double axes[3][3], origin[3];
+    for (int i = 0; i < 3; ++i) {
+        for (int j = 0; j < 3; ++j) axes[i][j] = node.Local.m[j][i];
+        origin[i] = node.Local.m[i][3] * options.Scale;
+    }
+    frame.Matrix = XFrameMatrix(axes, origin);
+    if (!std::all_of(frame.Matrix.begin(), frame.Matrix.end(), [](float value) { return std::isfinite(value); })) {
+        throw EExportError(base::Format("frame \"%s\": its place under its parent is not a finite 32-bit number%s",
+                                        node.Name.c_str(), options.Scale != 1 ? " at this scale" : ""));
+    }
     return frame;
+}
+
+TVertexTransform SceneMeshTransform(const TExportOptions& options) {
+    TVertexTransform transform;
+    transform.Snap = false;
+    AddScale(transform, options);
+    return transform;
+}
+
+TSceneRequest SceneRequest(TFile3DS& model, const TExportOptions& options) {
+    return {options.SceneName.empty() ? model.FileName() : options.SceneName, options.TopFrame, options.Animation};
+}
+
+bool SceneHasMesh(const TModelScene& scene) {
+    return std::any_of(scene.Nodes.begin(), scene.Nodes.end(), [](const TSceneNode& node) { return !node.Meshes.empty(); });
+}
+
+std::array<float, 4> XRotationKey(const model3ds::TQuat& q) {
+    // In .x axes (y and z swapped, a mirror) the rotation is (w, -x, -z, -y); a .x
+    // key holds its conjugate, the rotation of the transposed matrix that .x
+    // multiplies rows by.
+    return {static_cast<float>(q.w), static_cast<float>(q.x), static_cast<float>(q.z), static_cast<float>(q.y)};
+}
+
+std::array<float, 3> XScaleKey(const double scale[3]) {
+    return {static_cast<float>(scale[0]), static_cast<float>(scale[2]), static_cast<float>(scale[1])};
+}
+
+std::array<float, 3> XPositionKey(const double position[3], const TExportOptions& options) {
+    return {static_cast<float>(position[0] * options.Scale), static_cast<float>(position[2] * options.Scale),
+            static_cast<float>(position[1] * options.Scale)};
 }
 
 TSingleMeshExport PrepareSingleMesh(TFile3DS& model, int meshIndex, const TExportOptions& options) {

@@ -12,6 +12,7 @@
 
 #include "xexport/ExportOptions.h"
 #include "xexport/ExportPreparation.h"
+#include "xexport/ModelScene.h"
 
 namespace xexport {
 
@@ -69,6 +70,30 @@ struct TFrame {
 // place the mesh: a value that is not a number, axes in a plane (singular), or an
 // origin past the range of a 32-bit float.
 TFrame MeshFrame(const TMesh3DS& mesh, TVertexTransform& transform);
+
+// A FrameTransformMatrix in .x axes from a matrix in the model's axes, given as
+// its axes (rows: the local x, y and z axes) and its origin.
+std::array<float, 16> XFrameMatrix(const double axes[3][3], const double origin[3]);
+
+// The frame of a scene node, its translation multiplied by the options' scale.
+// Raises EExportError when the scale takes it past the range of a 32-bit float.
+TFrame SceneFrame(const TSceneNode& node, const TExportOptions& options);
+
+// The vertex steps of a scene mesh: its vertices are already in its frame's
+// space, so only the scale applies.
+TVertexTransform SceneMeshTransform(const TExportOptions& options);
+
+// What to ask of the scene for these options.
+TSceneRequest SceneRequest(TFile3DS& model, const TExportOptions& options);
+
+// Whether the scene holds a mesh to write.
+bool SceneHasMesh(const TModelScene& scene);
+
+// Keys as .x writes them (AnimationKey types 0, 1 and 2): a rotation as w, x, y,
+// z, a scale and a position in .x axes (x, z, y), the position scaled.
+std::array<float, 4> XRotationKey(const model3ds::TQuat& rotation);
+std::array<float, 3> XScaleKey(const double scale[3]);
+std::array<float, 3> XPositionKey(const double position[3], const TExportOptions& options);
 
 // One mesh made ready for either writer: its vertex transform (into its frame's
 // space when frames are written), its frame, and the face groups of its material

@@ -1,6 +1,7 @@
 #include "xexport/WriteModelX.h"
 
 #include "xexport/XBinaryWriter.h"
+#include "xexport/XSceneWriter.h"
 #include "xexport/XTextWriter.h"
 
 namespace xexport {
@@ -9,7 +10,9 @@ namespace {
 
 void WriteBinary(model3ds::TFile3DS& model, const TExportOptions& options, int meshIndex,
                  const std::string& fileName, base::Stream& stream) {
-    if (meshIndex == kMergedMeshes) {
+    if (options.Hierarchy) {
+        WriteSceneXBinary(model, options, fileName, stream);
+    } else if (meshIndex == kMergedMeshes) {
         WriteMergedXBinary(model, options, fileName, stream);
     } else {
         WriteMeshXBinary(model, options, fileName, stream, meshIndex);
@@ -27,6 +30,8 @@ void WriteModelX(model3ds::TFile3DS& model, const TExportOptions& options, int m
             base::MemoryStream buffer;
             WriteBinary(model, options, meshIndex, fileName, buffer);
         }
+    } else if (options.Hierarchy) {
+        WriteSceneXText(model, options, stream ? std::string() : fileName, stream);
     } else if (meshIndex == kMergedMeshes) {
         WriteMergedXText(model, options, stream ? std::string() : fileName, stream);
     } else {

@@ -5,6 +5,7 @@
 #include <string_view>
 #include <vector>
 
+#include "BinaryBlocks.h"
 #include "ExportBlocks.h"
 #include "xexport/ExportPreparation.h"
 #include "XMem.h"
@@ -12,10 +13,6 @@
 namespace xexport {
 
 using namespace XMem;
-
-namespace {
-
-constexpr std::uint64_t kMaterialBlockSize = 68;
 
 std::uint64_t MeshSize(std::uint64_t vertices, std::uint64_t faces) {
     return 16 + 12 + 2 + 18 + 2 + 10 + 2 + 10 + (6 + 12 * vertices) + (6 + 4 * (4 * faces + 1)) + 2;
@@ -47,9 +44,7 @@ void WriteFrameStart(const TFrame& frame, TXBuffer& out) {
     WriteWord(TOKEN_CBRACE, out);
 }
 
-// Signature, Header, the frame when there is one, and the opening of the Mesh
-// with its vertex count.
-void WriteStart(std::uint64_t vertices, TXBuffer& out, const TFrame* frame = nullptr) {
+void WriteHeader(TXBuffer& out) {
     WriteRawText("xof 0303bin 0032", out);
     WriteName("Header", out);
     WriteWord(TOKEN_OBRACE, out);
@@ -58,11 +53,19 @@ void WriteStart(std::uint64_t vertices, TXBuffer& out, const TFrame* frame = nul
     WriteDword(0, out);
     WriteDword(1, out);
     WriteWord(TOKEN_CBRACE, out);
-    if (frame != nullptr) WriteFrameStart(*frame, out);
+}
+
+void WriteMeshStart(std::uint64_t vertices, TXBuffer& out) {
     WriteName("Mesh", out);
     WriteWord(TOKEN_OBRACE, out);
     WriteListStart(TOKEN_INTEGER_LIST, 1, out);
     WriteDword(static_cast<std::uint32_t>(vertices), out);
+}
+
+void WriteStart(std::uint64_t vertices, TXBuffer& out, const TFrame* frame) {
+    WriteHeader(out);
+    if (frame != nullptr) WriteFrameStart(*frame, out);
+    WriteMeshStart(vertices, out);
 }
 
 // Written in the order x, z, y.
@@ -72,14 +75,6 @@ void WriteVertices(const TMesh3DS& mesh, const TVertexTransform& transform, TXBu
         const float xzy[3] = {v.x, v.z, v.y};
         out.Append(xzy, sizeof xzy);
     }
-}
-
-template <typename Index>
-void WriteTriangle(const std::array<Index, 3>& corners, std::uint64_t offset, TXBuffer& out) {
-    const std::uint32_t entry[4] = {3, static_cast<std::uint32_t>(corners[0] + offset),
-                                    static_cast<std::uint32_t>(corners[1] + offset),
-                                    static_cast<std::uint32_t>(corners[2] + offset)};
-    out.Append(entry, sizeof entry);
 }
 
 // Wound V1, V3, V2 (V1, V2, V3 flipped); offset moves a merged mesh's indices
@@ -209,8 +204,6 @@ void Deliver(TXBuffer& out, const std::string& fileName, base::Stream& stream) {
     if (!fileName.empty()) SaveStreamToFile(stream, fileName);
 }
 
-}  // namespace
-
 void WriteMeshXBinary(TFile3DS& model, const TExportOptions& options, const std::string& fileName,
                       base::Stream& stream, int meshIndex) {
     const TSingleMeshExport single = PrepareSingleMesh(model, meshIndex, options);
@@ -248,7 +241,7 @@ void WriteMergedXBinary(TFile3DS& model, const TExportOptions& options, const st
     const auto materialTotal = static_cast<std::uint64_t>(model.MaterialList().MaterialTotal());
 
     TXBuffer out(MeshSize(n, m) + (withMaterials ? MaterialListSize(m, materialTotal) : 0));
-    WriteStart(n, out);
+    WriteStart(n, out, nullptr);
     WriteListStart(TOKEN_FLOAT_LIST, 3 * n, out);
     for (const TMesh3DS* mesh : merged.Meshes) WriteVertices(*mesh, snapOnly, out);
     WriteListStart(TOKEN_INTEGER_LIST, 4 * m + 1, out);

@@ -5,11 +5,10 @@
 #include <vector>
 
 #include "ExportBlocks.h"
+#include "TextBlocks.h"
 #include "TextOut.h"
 
 namespace xexport {
-
-namespace {
 
 // Generous line lengths, to reserve the buffer once; it still grows when needed.
 // Room reserved but never written is never touched, so it costs no memory.
@@ -46,20 +45,6 @@ void AppendVertex(TTextOut& out, const TVector3DS& v, bool last) {
     out.Number(v.z);
     out.Char(';');
     out.Number(v.y);
-    out.Char(';');
-    EndElement(out, last);
-}
-
-// Three indices "3;a,b,c;" in written order; offset moves a merged mesh's indices
-// past the meshes before it.
-template <typename Index>
-void AppendTriangle(TTextOut& out, const std::array<Index, 3>& corners, std::uint64_t offset, bool last) {
-    out.Text("3;");
-    out.Int(static_cast<long long>(corners[0] + offset));
-    out.Char(',');
-    out.Int(static_cast<long long>(corners[1] + offset));
-    out.Char(',');
-    out.Int(static_cast<long long>(corners[2] + offset));
     out.Char(';');
     EndElement(out, last);
 }
@@ -166,7 +151,7 @@ void Deliver(TTextOut& out, const std::string& fileName, base::Stream* stream) {
 }
 
 void AppendMeshMaterialList(TTextOut& out, TFile3DS& model, const TExportOptions& options, const TMesh3DS& mesh,
-                            const std::vector<std::uint16_t>& faceGroups) {
+                            const std::vector<std::uint16_t>& faceGroups, TPowerRule rule) {
     out.Line("MeshMaterialList {");
     AppendCount(out, mesh.MatGroups.size());
     AppendCount(out, faceGroups.size());
@@ -176,7 +161,7 @@ void AppendMeshMaterialList(TTextOut& out, TFile3DS& model, const TExportOptions
     }
     const TMaterialLookup lookup(model);
     for (const auto& group : mesh.MatGroups)
-        AppendMaterialBlock(out, lookup.Find(group.Name), options, TPowerRule::AsStored);
+        AppendMaterialBlock(out, lookup.Find(group.Name), options, rule);
     out.Line("}");
 }
 
@@ -200,8 +185,6 @@ void AppendMergedMaterialList(TTextOut& out, TFile3DS& model, const TExportOptio
     }
     out.Line("}");
 }
-
-}  // namespace
 
 std::string FormatMaterialLine(TFile3DS& model, const TExportOptions& options, std::string_view name,
                                TMaterialPart part) {
@@ -229,7 +212,7 @@ void WriteMeshXText(TFile3DS& model, const TExportOptions& options, const std::s
     const std::size_t m = mesh->Faces.size();
     AppendCount(out, m);
     for (std::size_t f = 0; f < m; ++f) AppendFace(out, mesh->Faces[f], 0, options.FlipWinding, f + 1 == m);
-    if (single.WithMaterials) AppendMeshMaterialList(out, model, options, *mesh, single.FaceGroups);
+    if (single.WithMaterials) AppendMeshMaterialList(out, model, options, *mesh, single.FaceGroups, TPowerRule::AsStored);
     AppendExtraBlocks(out, {mesh}, transform, options);
     out.Line("}");
     if (options.Frames) out.Line("}");

@@ -17,6 +17,10 @@
 #include "model3ds/File3DS.h"
 #include "support/RunProcess.h"
 #include "support/TempDir.h"
+#include "model3ds/ChunkIds.h"
+#include "model3ds/Keyframer.h"
+#include "model3ds/Pose.h"
+#include "xexport/ModelScene.h"
 #include "xexport/XTextWriter.h"
 
 namespace {
@@ -177,6 +181,93 @@ TEST(AssimpReadBack, EveryExtraOptionCombinationReadsBackWithItsCounts) {
         EXPECT_EQ(XmlCount(dump, "Positions"), 3 * faces);
         EXPECT_EQ(XmlCount(dump, "Normals"), (bits & 4) != 0 ? 3 * faces : 0);
         EXPECT_EQ(XmlCount(dump, "TextureCoords"), (bits & 1) != 0 && texCoords ? 3 * faces : 0);
+    }
+}
+
+// The --animation export of every shared model and of a built rig (three
+// levels, a group, one mesh under two nodes), text and binary, read back by
+// assimp: the frames nested as the scene nests them, a channel for each moving
+// node whose first keys give its frame's matrix, ticks per second above zero.
+TEST(AssimpReadBack, AnimationExportsReadBackWithTheirFramesAndChannels) {
+    const std::string assimp = FindProgram("assimp");
+    if (assimp.empty()) GTEST_SKIP() << "assimp (Debian assimp-utils) is not installed";
+    const std::string python = FindProgram("python3");
+    if (python.empty()) GTEST_SKIP() << "python3 is not installed";
+    testsupport::TempDir dir;
+    std::vector<std::string> inputs;
+    const auto folder = testsupport::SharedModels();
+    if (!folder.empty()) {
+        for (const auto& entry : std::filesystem::directory_iterator(folder / "3ds")) inputs.push_back(entry.path().string());
+    }
+    testsupport::KeyframerSpec kf{.start = 0, .end = 40};
+    const auto key = [](std::int32_t frame, std::vector<float> value) {
+        return testsupport::KeySpec{.frame = frame, .value = std::move(value)};
+    };
+    kf.nodes.push_back({.id = 0, .name = "$$$DUMMY", .instance = "Turret"});
+    kf.nodes.back().rotation.keys = {key(0, {0, 0, 0, 1}), key(20, {1.0f, 0, 1, 1}), key(40, {2.0f, 1, 0, 0})};
+    kf.nodes.push_back({.id = 1, .name = "Gun", .parent = 0});
+    kf.nodes.back().position.keys = {key(0, {1, 0, 0}), key(40, {3, 2, 1})};
+    kf.nodes.back().scale.keys = {key(0, {1, 1, 1}), key(30, {2, 1, 0.5f})};
+    kf.nodes.push_back({.id = 2, .name = "Gun", .parent = 1, .instance = "Barrel"});
+    kf.nodes.back().position.keys = {key(0, {0, 0, 2})};
+    const testsupport::MeshSpec gun{.name = "Gun", .vertices = {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}}, .faces = {{0, 1, 2}}};
+    inputs.push_back(dir.File("rig.3ds"));
+    testsupport::SaveFile(inputs.back(), testsupport::BuildAnimatedModel({gun}, kf));
+    for (const std::string& input : inputs) {
+        model3ds::TFile3DS model(input);
+        const xexport::TModelScene scene = xexport::BuildModelScene(model, {.FileName = input, .TopFrame = true});
+        const model3ds::TKeyframer3DS keyframer = model3ds::ReadKeyframer(model);
+        const model3ds::TPoseEvaluator pose(keyframer);
+        // Frames are the object nodes and the nodes above them.
+        std::vector<bool> framed(keyframer.Nodes.size(), false);
+        for (std::size_t i = 0; i < keyframer.Nodes.size(); ++i) {
+            if (keyframer.Nodes[i].Tag != model3ds::CK_NODE_OBJECT) continue;
+            for (int j = static_cast<int>(i); j >= 0; j = pose.Parent(static_cast<std::size_t>(j))) framed[static_cast<std::size_t>(j)] = true;
+        }
+        std::size_t moving = 0;
+        for (std::size_t i = 0; i < keyframer.Nodes.size(); ++i) moving += framed[i] && pose.Moves(i) ? 1 : 0;
+        std::string expectedNodes;
+        for (const auto& node : scene.Nodes) {
+            expectedNodes += "node\t" + node.Name + "\t" +
+                             (node.Parent < 0 ? "" : scene.Nodes[static_cast<std::size_t>(node.Parent)].Name) + "\n";
+        }
+        for (const bool binary : {false, true}) {
+            SCOPED_TRACE(input + (binary ? " binary" : " text"));
+            const std::string output = dir.File("anim.x");
+            std::vector<std::string> command = {KORVANE_CONVERT, "--animation", "--top-frame", "-o", output, input};
+            if (binary) command.push_back("-b");
+            const auto converted = testsupport::RunProcess(command);
+            ASSERT_EQ(converted.exitCode, 0) << converted.err;
+            const std::string json = dir.File("anim.json");
+            const auto exported = testsupport::RunProcess({assimp, "export", output, json, "-fassjson"});
+            ASSERT_EQ(exported.exitCode, 0) << exported.out << exported.err;
+            const auto read = testsupport::RunProcess({python, KORVANE_SOURCE_DIR "/tests/xexport/assimp_scene.py", json});
+            ASSERT_EQ(read.exitCode, 0) << read.err;
+            std::istringstream lines(read.out);
+            std::string line, nodes;
+            double ticksPerSecond = 0;
+            std::size_t channels = 0;
+            while (std::getline(lines, line)) {
+                std::istringstream fields(line);
+                std::string kind, name;
+                std::getline(fields, kind, '\t');
+                if (kind == "node") {
+                    nodes += line + "\n";
+                } else if (kind == "animation") {
+                    fields >> ticksPerSecond >> channels;
+                } else if (kind == "channel") {
+                    std::getline(fields, name, '\t');
+                    double error = 1;
+                    fields >> error;
+                    EXPECT_LT(error, 1e-4) << "first keys of " << name;
+                }
+            }
+            EXPECT_EQ(nodes, expectedNodes);
+            EXPECT_EQ(channels, moving);
+            if (moving > 0) {
+                EXPECT_GT(ticksPerSecond, 0);
+            }
+        }
     }
 }
 

@@ -61,7 +61,8 @@ public:
     // The parent's index in the keyframer's nodes; -1 for a top node, and for a node
     // whose parent id names no node or leads round a cycle (it then stands at the top).
     int Parent(std::size_t node) const;
-    // Every node with its parents before it.
+    // Every node with its parents before it: each node, then its children's
+    // subtrees in file order.
     const std::vector<std::size_t>& Order() const;
     // Problems found in the hierarchy and the tracks, one line each.
     const std::vector<std::string>& Warnings() const;
@@ -80,6 +81,13 @@ public:
     // follow, it is the node's matrix times the inverse of its matrix at the file's
     // current frame, so that at that frame the stored vertices stay as they are.
     TMatrix4 MeshPlacement(std::size_t node, const TMatrix3DS& meshMatrix, const std::vector<TMatrix4>& world) const;
+    // The same without the node's matrix: what carries the stored vertices into the
+    // node's own space, the same at every frame.
+    TMatrix4 MeshInNode(std::size_t node, const TMatrix3DS& meshMatrix) const;
+
+    // Whether the node is a camera turned to look at its target: its matrix under
+    // its parent's then comes from World, not from its own tracks alone.
+    bool Aimed(std::size_t node) const;
 
     // Whether the node's pose changes over the frames of its tracks.
     bool Moves(std::size_t node) const;

@@ -44,6 +44,17 @@ constexpr cli::Option kOptions[] = {
      "FrameTransformMatrix from its local matrix; with -m\n"
      "the merged mesh stays one Mesh, without a Frame",
      kConversionGroup},
+    {"--hierarchy", "", false, "",
+     "every mesh in Frames nested as the keyframer nests its\n"
+     "nodes, each with its FrameTransformMatrix at the segment's\n"
+     "first frame; a mesh without a node is a top Frame where it\n"
+     "is (not with -m, --mesh, --mesh-name, --origin, --frames)",
+     kConversionGroup},
+    {"--animation", "", false, "",
+     "--hierarchy, and an AnimationSet named after the file with\n"
+     "rotation, scale and position keys of every moving node",
+     kConversionGroup},
+    {"--top-frame", "", false, "", "with --hierarchy: all in one Frame named after the file", kConversionGroup},
     {"--scale", "", true, "F", "multiply every coordinate by F (positive), after --origin", kConversionGroup},
     {"--flip-winding", "", false, "", "reverse every face's vertex order, and the normals with it", kConversionGroup},
     {"--opacity", "", true, "NAME=PERCENT", "", kConversionGroup, true},

@@ -26,6 +26,7 @@
 #include "batch/BatchRun.h"
 #include "batch/SameFile.h"
 #include "xexport/ExportPreparation.h"
+#include "xexport/ModelScene.h"
 #include "xexport/WriteModelX.h"
 
 namespace convert {
@@ -103,6 +104,23 @@ std::string DefaultOutput(const std::string& input) {
     return path.replace_extension(".x").string();
 }
 
+// --hierarchy and what goes with it. The scene holds every mesh at the keyframer's
+// place, so the choices of one mesh or of a merge do not go with it.
+void ParseSceneOptions(const Arguments& arguments, ExportRequest& request) {
+    request.options.Animation = arguments.Has("--animation");
+    request.options.Hierarchy = arguments.Has("--hierarchy") || request.options.Animation;
+    request.options.TopFrame = arguments.Has("--top-frame");
+    if (request.options.TopFrame && !request.options.Hierarchy)
+        throw UsageError("--top-frame goes with --hierarchy or --animation");
+    if (!request.options.Hierarchy) return;
+    for (const char* option : {"--merge", "--mesh", "--mesh-name", "--origin", "--frames"}) {
+        if (arguments.Has(option))
+            throw UsageError(std::string("--hierarchy writes every mesh where the keyframer puts it; ") + option +
+                             " does not go with it");
+    }
+    request.options.SceneName = request.input;
+}
+
 }  // namespace
 
 std::vector<MaterialEdit> ReadMaterialEdits(const cli::SplitLine& line) {
@@ -176,6 +194,7 @@ ExportRequest ParseExportRequest(const Arguments& arguments, std::vector<Materia
     request.options.FlipWinding = arguments.Has("--flip-winding");
     if (arguments.Has("--scale")) request.options.Scale = ParseScale(arguments.Value("--scale"));
     request.maxTime = MaxTimeFromArguments(arguments);
+    ParseSceneOptions(arguments, request);
     return request;
 }
 
@@ -244,7 +263,7 @@ void CheckMergedHasFaces(model3ds::TFile3DS& model, const ExportRequest& request
 // Without a choice of mesh, a model of several meshes writes its first; the user
 // may not know there are more.
 void NoteOtherMeshes(const ExportRequest& request, int meshTotal, std::ostream& notes) {
-    if (request.merge || request.meshIndex || request.meshName || meshTotal < 2) return;
+    if (request.merge || request.options.Hierarchy || request.meshIndex || request.meshName || meshTotal < 2) return;
     notes << "korvane-convert: " << request.input << " has " << meshTotal << " meshes; mesh 0 written (-m writes them all)\n";
 }
 
@@ -273,11 +292,24 @@ void WarnNonFiniteCoordinates(const std::vector<const model3ds::TMesh3DS*>& mesh
     }
 }
 
+// The keyframer's scene of every mesh, with the keyframer's complaints as warnings.
+void ConvertScene(model3ds::TFile3DS& model, const ExportRequest& request, std::ostream& out, std::ostream& warnings) {
+    CheckMergedHasFaces(model, request);
+    WarnNonFiniteCoordinates(xexport::CollectMeshes(model).Meshes, warnings);
+    for (const std::string& line : xexport::SceneWarnings(model))
+        warnings << "korvane-convert: warning: " << EscapeField(line) << "\n";
+    Write(model, request, xexport::kMergedMeshes, out);
+}
+
 // One input to one output; returns the number of meshes of the model.
 int Convert(const ExportRequest& request, std::ostream& out, std::ostream& warnings) {
     model3ds::TFile3DS model;
     OpenModelFile(model, request.input, model3ds::TModelNeeds::Meshes, DeadlineAfter(request.maxTime));
     ApplyEdits(model, request.edits);
+    if (request.options.Hierarchy) {
+        ConvertScene(model, request, out, warnings);
+        return model.ObjectList().MeshTotal();
+    }
     if (request.merge) CheckMergedHasFaces(model, request);
     const int meshIndex = request.merge ? xexport::kMergedMeshes : ResolveMesh(model, request);
     using Meshes = std::vector<const model3ds::TMesh3DS*>;

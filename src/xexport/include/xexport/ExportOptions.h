@@ -1,6 +1,7 @@
 #pragma once
 // The export options of the main window's "Direct3D 変換オプション" group, as a
 // plain value the caller fills before every call to a writer.
+#include <string>
 
 namespace xexport {
 
@@ -24,6 +25,12 @@ struct TExportOptions {
     bool Frames = false;       // the single mesh inside a Frame with its local matrix
     float Scale = 1.0f;        // every coordinate multiplied after the origin is moved
     bool FlipWinding = false;  // every face's vertex order reversed, and the normals with it
+    // The keyframer's scene: one Frame per node, each mesh in its frame's space
+    // (ModelScene.h), instead of one mesh or all merged.
+    bool Hierarchy = false;
+    bool Animation = false;    // with Hierarchy: the AnimationSet of the moving nodes
+    bool TopFrame = false;     // with Hierarchy: one frame, named after the file, around all
+    std::string SceneName;     // the file that names the top frame and the animation (default: the model's)
 };
 
 }  // namespace xexport

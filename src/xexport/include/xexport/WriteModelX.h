@@ -18,7 +18,8 @@ constexpr int kMergedMeshes = -1;
 // Writes the mesh at meshIndex, or all meshes for kMergedMeshes, in form. With a
 // stream, the data goes into it at its position and no file is touched; without
 // one, it replaces the file fileName whole. Nothing to export (a mesh without
-// vertices, a model without a mesh with faces) writes nothing.
+// vertices, a model without a mesh with faces) writes nothing. With
+// options.Hierarchy the keyframer's scene is written whatever meshIndex says.
 void WriteModelX(model3ds::TFile3DS& model, const TExportOptions& options, int meshIndex, TXForm form,
                  const std::string& fileName, base::Stream* stream);
 

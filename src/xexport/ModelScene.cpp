@@ -1,0 +1,366 @@
+#include "xexport/ModelScene.h"
+
+#include <algorithm>
+#include <cmath>
+#include <filesystem>
+#include <optional>
+#include <unordered_map>
+#include <unordered_set>
+
+#include "ExportBlocks.h"
+#include "base/Format.h"
+#include "model3ds/ChunkIds.h"
+#include "model3ds/Keyframer.h"
+#include "xexport/ExportPreparation.h"
+
+namespace xexport {
+
+using model3ds::TMatrix4;
+using model3ds::TQuat;
+
+namespace {
+
+// Names made unique in the order they are asked for: a name already given gets
+// the first free suffix "_2", "_3", ...
+class TUniqueNames {
+public:
+    std::string Take(const std::string& raw) {
+        std::string name = TextFormName(raw);
+        if (name.empty()) name = "Node";
+        if (used_.insert(name).second) return name;
+        std::size_t& next = nextSuffix_.try_emplace(name, 2).first->second;
+        std::string unique;
+        do {
+            unique = name + "_" + std::to_string(next++);
+        } while (!used_.insert(unique).second);
+        return unique;
+    }
+
+private:
+    std::unordered_set<std::string> used_;
+    std::unordered_map<std::string, std::size_t> nextSuffix_;
+};
+
+// The largest side of the box around every finite stored vertex; 1 for none.
+double ModelSize(model3ds::TFile3DS& model) {
+    double low[3] = {HUGE_VAL, HUGE_VAL, HUGE_VAL}, high[3] = {-HUGE_VAL, -HUGE_VAL, -HUGE_VAL};
+    auto& meshes = model.ObjectList();
+    for (int i = 0; i < meshes.MeshTotal(); ++i) {
+        for (const TVector3DS& v : meshes.GetMesh(i)->Vertices) {
+            const double p[3] = {v.x, v.y, v.z};
+            for (int k = 0; k < 3; ++k) {
+                if (!std::isfinite(p[k])) continue;
+                low[k] = std::min(low[k], p[k]);
+                high[k] = std::max(high[k], p[k]);
+            }
+        }
+    }
+    double size = 0;
+    for (int k = 0; k < 3; ++k) size = std::max(size, high[k] - low[k]);
+    return size > 0 && std::isfinite(size) ? size : 1;
+}
+
+// The model's mesh with its vertices carried by placement; null when it has
+// nothing to draw.
+std::optional<model3ds::TMesh3DS> PlacedMesh(const model3ds::TMesh3DS& stored, const TMatrix4* placement) {
+    CheckFaceVertices(stored);
+    if (stored.Vertices.empty() || stored.Faces.empty()) return std::nullopt;
+    model3ds::TMesh3DS mesh = stored;
+    if (placement != nullptr) {
+        for (TVector3DS& v : mesh.Vertices) v = model3ds::TransformPoint(*placement, v);
+    }
+    return mesh;
+}
+
+TQuat Normalised(TQuat q) {
+    const double length = std::sqrt(q.w * q.w + q.x * q.x + q.y * q.y + q.z * q.z);
+    if (!(length > 0) || !std::isfinite(length)) return {};
+    return {q.w / length, q.x / length, q.y / length, q.z / length};
+}
+
+// The rotation of a matrix whose columns are orthogonal axes of any length.
+TQuat RotationOf(const TMatrix4& matrix, const double scale[3]) {
+    double r[3][3];
+    for (int i = 0; i < 3; ++i)
+        for (int j = 0; j < 3; ++j) r[i][j] = scale[j] != 0 ? matrix.m[i][j] / scale[j] : (i == j ? 1 : 0);
+    const double trace = r[0][0] + r[1][1] + r[2][2];
+    TQuat q;
+    if (trace > 0) {
+        const double s = 2 * std::sqrt(1 + trace);
+        q = {s / 4, (r[2][1] - r[1][2]) / s, (r[0][2] - r[2][0]) / s, (r[1][0] - r[0][1]) / s};
+    } else if (r[0][0] > r[1][1] && r[0][0] > r[2][2]) {
+        const double s = 2 * std::sqrt(std::max(0.0, 1 + r[0][0] - r[1][1] - r[2][2]));
+        q = {(r[2][1] - r[1][2]) / s, s / 4, (r[0][1] + r[1][0]) / s, (r[0][2] + r[2][0]) / s};
+    } else if (r[1][1] > r[2][2]) {
+        const double s = 2 * std::sqrt(std::max(0.0, 1 + r[1][1] - r[0][0] - r[2][2]));
+        q = {(r[0][2] - r[2][0]) / s, (r[0][1] + r[1][0]) / s, s / 4, (r[1][2] + r[2][1]) / s};
+    } else {
+        const double s = 2 * std::sqrt(std::max(0.0, 1 + r[2][2] - r[0][0] - r[1][1]));
+        q = {(r[1][0] - r[0][1]) / s, (r[0][2] + r[2][0]) / s, (r[1][2] + r[2][1]) / s, s / 4};
+    }
+    return Normalised(q);
+}
+
+// Translation, rotation and scale of a matrix built from them (a camera's aim
+// under its parent).
+model3ds::TNodePose Decompose(const TMatrix4& matrix) {
+    model3ds::TNodePose pose;
+    for (int j = 0; j < 3; ++j) {
+        pose.Position[j] = matrix.m[j][3];
+        pose.Scale[j] = std::sqrt(matrix.m[0][j] * matrix.m[0][j] + matrix.m[1][j] * matrix.m[1][j] +
+                                  matrix.m[2][j] * matrix.m[2][j]);
+    }
+    pose.Rotation = RotationOf(matrix, pose.Scale);
+    return pose;
+}
+
+TQuat Slerp(const TQuat& a, const TQuat& b, double t) {
+    double dot = a.w * b.w + a.x * b.x + a.y * b.y + a.z * b.z;
+    double wa = 1 - t, wb = t;
+    if (dot < 0.9995) {
+        const double angle = std::acos(std::clamp(dot, -1.0, 1.0));
+        const double s = std::sin(angle);
+        wa = std::sin((1 - t) * angle) / s;
+        wb = std::sin(t * angle) / s;
+    }
+    return Normalised({wa * a.w + wb * b.w, wa * a.x + wb * b.x, wa * a.y + wb * b.y, wa * a.z + wb * b.z});
+}
+
+// Longest run of frames between two kept keys; it bounds the work of finding
+// them to a constant per frame.
+constexpr std::size_t kMaxRun = 64;
+
+// The samples to keep: the first, the last, and enough between them that
+// interpolating between kept neighbours reproduces every sample (reproduced(a,
+// b, i) says whether the line from a to b meets sample i).
+template <typename Reproduced>
+std::vector<std::size_t> KeptSamples(std::size_t count, Reproduced reproduced) {
+    std::vector<std::size_t> kept{0};
+    if (count == 1) return kept;
+    const auto spans = [&reproduced](std::size_t a, std::size_t b) {
+        for (std::size_t i = a + 1; i < b; ++i) {
+            if (!reproduced(a, b, i)) return false;
+        }
+        return true;
+    };
+    if (!spans(0, count - 1)) {
+        std::size_t a = 0;
+        while (a + 1 < count - 1) {
+            std::size_t b = a + 1;
+            while (b + 1 < count && b + 1 - a <= kMaxRun && spans(a, b + 1)) ++b;
+            if (b == count - 1) break;
+            kept.push_back(b);
+            a = b;
+        }
+    }
+    kept.push_back(count - 1);
+    return kept;
+}
+
+struct TSample {
+    double Position[3];
+    TQuat Rotation;
+    double Scale[3];
+};
+
+template <typename Member>
+bool VectorReproduced(const std::vector<TSample>& samples, Member member, std::size_t a, std::size_t b,
+                      std::size_t i, double tolerance) {
+    const double t = static_cast<double>(i - a) / static_cast<double>(b - a);
+    for (int k = 0; k < 3; ++k) {
+        const double low = (samples[a].*member)[k], high = (samples[b].*member)[k];
+        if (!(std::fabs(low + (high - low) * t - (samples[i].*member)[k]) <= tolerance)) return false;
+    }
+    return true;
+}
+
+bool RotationReproduced(const std::vector<TSample>& samples, std::size_t a, std::size_t b, std::size_t i,
+                        double tolerance) {
+    const double t = static_cast<double>(i - a) / static_cast<double>(b - a);
+    const TQuat q = Slerp(samples[a].Rotation, samples[b].Rotation, t);
+    const TQuat& s = samples[i].Rotation;
+    return std::fabs(q.w - s.w) <= tolerance && std::fabs(q.x - s.x) <= tolerance &&
+           std::fabs(q.y - s.y) <= tolerance && std::fabs(q.z - s.z) <= tolerance;
+}
+
+TNodeAnimation Keys(std::size_t node, const std::vector<TSample>& samples, double size) {
+    // A point at the model's size from the node moves by about size times the error
+    // of a scale, and by twice that of a quaternion's component.
+    const double positionTolerance = 1e-6 * size, scaleTolerance = 1e-6, rotationTolerance = 0.5e-6;
+    TNodeAnimation animation;
+    animation.Node = node;
+    const std::size_t count = samples.size();
+    const auto tick = [](std::size_t i) { return static_cast<std::uint32_t>(i); };
+    for (const std::size_t i : KeptSamples(count, [&](std::size_t a, std::size_t b, std::size_t k) {
+             return RotationReproduced(samples, a, b, k, rotationTolerance);
+         })) {
+        animation.Rotation.push_back({tick(i), samples[i].Rotation});
+    }
+    const auto vectorKeys = [&](double (TSample::*member)[3], double tolerance, std::vector<TVectorKey>& keys) {
+        for (const std::size_t i : KeptSamples(count, [&](std::size_t a, std::size_t b, std::size_t k) {
+                 return VectorReproduced(samples, member, a, b, k, tolerance);
+             })) {
+            TVectorKey key{tick(i), {}};
+            std::copy(std::begin(samples[i].*member), std::end(samples[i].*member), key.Value);
+            keys.push_back(key);
+        }
+    };
+    vectorKeys(&TSample::Scale, scaleTolerance, animation.Scale);
+    vectorKeys(&TSample::Position, positionTolerance, animation.Position);
+    return animation;
+}
+
+std::vector<std::string> Complaints(const model3ds::TKeyframer3DS& keyframer, const model3ds::TPoseEvaluator& pose) {
+    std::vector<std::string> lines = keyframer.Warnings;
+    lines.insert(lines.end(), pose.Warnings().begin(), pose.Warnings().end());
+    return lines;
+}
+
+class TSceneBuilder {
+public:
+    TSceneBuilder(model3ds::TFile3DS& model, const TSceneRequest& request)
+        : model_(model), keyframer_(model3ds::ReadKeyframer(model)), pose_(keyframer_) {
+        scene_.Name = TextFormName(std::filesystem::path(request.FileName).stem().string());
+        if (scene_.Name.empty()) scene_.Name = "Scene";
+        scene_.Warnings = Complaints(keyframer_, pose_);
+        if (request.TopFrame) top_ = AddNode(scene_.Name, -1, TMatrix4::Identity());
+        AddKeyframerNodes();
+        AddUnplacedMeshes();
+        if (request.Animation) AddAnimations();
+    }
+
+    TModelScene Take() { return std::move(scene_); }
+
+private:
+    int AddNode(const std::string& rawName, int parent, const TMatrix4& local) {
+        TSceneNode node;
+        node.Name = names_.Take(rawName);
+        node.Parent = parent < 0 ? top_ : parent;
+        node.Local = local;
+        scene_.Nodes.push_back(std::move(node));
+        return static_cast<int>(scene_.Nodes.size()) - 1;
+    }
+
+    // Frame-by-frame local pose of a keyframer node.
+    model3ds::TNodePose LocalPose(std::size_t node, double frame, const std::vector<TMatrix4>& world) const {
+        if (!pose_.Aimed(node)) return pose_.LocalPose(node, frame);
+        const int parent = pose_.Parent(node);
+        const TMatrix4 above =
+            parent >= 0 ? model3ds::InverseAffine(world[static_cast<std::size_t>(parent)]) : TMatrix4::Identity();
+        return Decompose(above * world[node]);
+    }
+
+    void AddKeyframerNodes() {
+        const std::vector<model3ds::TKFNode3DS>& nodes = keyframer_.Nodes;
+        // Objects, and every node above one.
+        std::vector<bool> kept(nodes.size(), false);
+        for (std::size_t i = 0; i < nodes.size(); ++i) {
+            if (nodes[i].Tag != model3ds::CK_NODE_OBJECT) continue;
+            for (int j = static_cast<int>(i); j >= 0 && !kept[static_cast<std::size_t>(j)]; j = pose_.Parent(static_cast<std::size_t>(j)))
+                kept[static_cast<std::size_t>(j)] = true;
+        }
+        std::unordered_map<std::string, int> meshByName;
+        auto& meshes = model_.ObjectList();
+        for (int i = meshes.MeshTotal() - 1; i >= 0; --i) meshByName[meshes.GetMesh(i)->Name] = i;
+        placed_.assign(static_cast<std::size_t>(meshes.MeshTotal()), false);
+        sceneIndex_.assign(nodes.size(), -1);
+        const std::vector<TMatrix4> world = pose_.World(keyframer_.SegmentStart);
+        for (const std::size_t i : pose_.Order()) {
+            if (!kept[i]) continue;
+            const int parent = pose_.Parent(i);
+            const int sceneParent = parent >= 0 ? sceneIndex_[static_cast<std::size_t>(parent)] : -1;
+            const int index = AddNode(NodeName(nodes[i]), sceneParent,
+                                      LocalPose(i, keyframer_.SegmentStart, world).Matrix());
+            sceneIndex_[i] = index;
+            if (nodes[i].Tag != model3ds::CK_NODE_OBJECT || nodes[i].Name == model3ds::kDummyNodeName) continue;
+            const auto found = meshByName.find(nodes[i].Name);
+            if (found == meshByName.end()) continue;
+            placed_[static_cast<std::size_t>(found->second)] = true;
+            const model3ds::TMesh3DS& stored = *meshes.GetMesh(found->second);
+            const TMatrix4 inNode = pose_.MeshInNode(i, stored.LocalMatrix);
+            if (auto mesh = PlacedMesh(stored, &inNode)) scene_.Nodes[static_cast<std::size_t>(index)].Meshes.push_back(std::move(*mesh));
+        }
+    }
+
+    void AddUnplacedMeshes() {
+        auto& meshes = model_.ObjectList();
+        for (int i = 0; i < meshes.MeshTotal(); ++i) {
+            if (!placed_.empty() && placed_[static_cast<std::size_t>(i)]) continue;
+            const model3ds::TMesh3DS& stored = *meshes.GetMesh(i);
+            auto mesh = PlacedMesh(stored, nullptr);
+            if (!mesh) continue;
+            const int index = AddNode(stored.Name, -1, TMatrix4::Identity());
+            scene_.Nodes[static_cast<std::size_t>(index)].Meshes.push_back(std::move(*mesh));
+        }
+    }
+
+    void AddAnimations() {
+        std::vector<std::size_t> moving;
+        bool aimed = false;
+        for (std::size_t i = 0; i < sceneIndex_.size(); ++i) {
+            if (sceneIndex_[i] < 0 || !pose_.Moves(i)) continue;
+            moving.push_back(i);
+            aimed = aimed || pose_.Aimed(i);
+        }
+        if (moving.empty()) return;
+        const std::int64_t start = keyframer_.SegmentStart;
+        const std::uint64_t frames =
+            keyframer_.SegmentEnd > start ? static_cast<std::uint64_t>(keyframer_.SegmentEnd - start) + 1 : 1;
+        // A camera's aim needs every node's matrix at every frame.
+        const std::uint64_t perFrame = aimed ? pose_.NodeCount() + moving.size() : moving.size();
+        if (frames > kMaxAnimationSamples / perFrame) {
+            throw EExportError(base::Format(
+                "the animation is too long to write: %llu frames (%d to %d) for %zu moving nodes make more "
+                "than %llu samples",
+                static_cast<unsigned long long>(frames), keyframer_.SegmentStart, keyframer_.SegmentEnd,
+                moving.size(), static_cast<unsigned long long>(kMaxAnimationSamples)));
+        }
+        std::vector<std::vector<TSample>> samples(moving.size(), std::vector<TSample>(frames));
+        std::vector<TMatrix4> world;
+        for (std::uint64_t f = 0; f < frames; ++f) {
+            const double frame = static_cast<double>(start + static_cast<std::int64_t>(f));
+            if (aimed) world = pose_.World(frame);
+            for (std::size_t k = 0; k < moving.size(); ++k) {
+                const model3ds::TNodePose pose = LocalPose(moving[k], frame, world);
+                TSample& sample = samples[k][f];
+                std::copy(std::begin(pose.Position), std::end(pose.Position), sample.Position);
+                std::copy(std::begin(pose.Scale), std::end(pose.Scale), sample.Scale);
+                TQuat q = Normalised(pose.Rotation);
+                if (f > 0) {
+                    const TQuat& before = samples[k][f - 1].Rotation;
+                    if (q.w * before.w + q.x * before.x + q.y * before.y + q.z * before.z < 0) q = {-q.w, -q.x, -q.y, -q.z};
+                }
+                sample.Rotation = q;
+            }
+        }
+        const double size = ModelSize(model_);
+        for (std::size_t k = 0; k < moving.size(); ++k)
+            scene_.Animations.push_back(Keys(static_cast<std::size_t>(sceneIndex_[moving[k]]), samples[k], size));
+    }
+
+    model3ds::TFile3DS& model_;
+    model3ds::TKeyframer3DS keyframer_;
+    model3ds::TPoseEvaluator pose_;
+    TModelScene scene_;
+    TUniqueNames names_;
+    int top_ = -1;  // the node holding all others, or -1
+    std::vector<bool> placed_;     // per model mesh: a node places it
+    std::vector<int> sceneIndex_;  // per keyframer node: its scene node, or -1
+};
+
+}  // namespace
+
+std::string NodeName(const model3ds::TKFNode3DS& node) {
+    return node.Name == model3ds::kDummyNodeName && !node.Instance.empty() ? node.Instance : node.Name;
+}
+
+std::vector<std::string> SceneWarnings(model3ds::TFile3DS& model) {
+    const model3ds::TKeyframer3DS keyframer = model3ds::ReadKeyframer(model);
+    return Complaints(keyframer, model3ds::TPoseEvaluator(keyframer));
+}
+
+TModelScene BuildModelScene(model3ds::TFile3DS& model, const TSceneRequest& request) {
+    return TSceneBuilder(model, request).Take();
+}
+
+}  // namespace xexport

@@ -1,0 +1,80 @@
+#pragma once
+// The model's scene as the keyframer builds it, worked out once for any writer:
+// nodes with names, parents and their local pose at the segment's first frame,
+// the meshes each node places in its own space, and per moving node its keys.
+// Everything is in the model's axes; matrices take points as columns (Pose.h).
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "model3ds/File3DS.h"
+#include "model3ds/Pose.h"
+#include "model3ds/Records.h"
+
+namespace xexport {
+
+struct TSceneNode {
+    std::string Name;                        // unique among the nodes, one word for every .x reader
+    int Parent = -1;                         // index into the scene's nodes; -1 for a top node
+    model3ds::TMatrix4 Local;                // under the parent's, at the segment's first frame
+    std::vector<model3ds::TMesh3DS> Meshes;  // the model's meshes, vertices in this node's space
+};
+
+// Keys are at whole ticks from the segment's first frame; a tick is one frame.
+struct TVectorKey {
+    std::uint32_t Tick = 0;
+    double Value[3] = {0, 0, 0};
+};
+
+struct TRotationKey {
+    std::uint32_t Tick = 0;
+    model3ds::TQuat Value;  // unit length, in the same hemisphere as the key before
+};
+
+// A moving node's local pose over the segment. Linear interpolation between the
+// keys (spherical for rotations) reproduces every frame within the tolerance.
+struct TNodeAnimation {
+    std::size_t Node = 0;  // index into the scene's nodes
+    std::vector<TRotationKey> Rotation;
+    std::vector<TVectorKey> Scale;
+    std::vector<TVectorKey> Position;
+};
+
+struct TModelScene {
+    std::string Name;  // the file's name as one word: the top frame's and the animation's
+    // Parents before their children, each node's subtree right after it.
+    std::vector<TSceneNode> Nodes;
+    int TicksPerSecond = 30;
+    std::vector<TNodeAnimation> Animations;  // empty when nothing moves or none was asked for
+    std::vector<std::string> Warnings;       // what the keyframer could not give, one line each
+};
+
+struct TSceneRequest {
+    std::string FileName;    // the model's file; its name without folder and extension names the scene
+    bool TopFrame = false;   // one node at the top holding all others
+    bool Animation = false;  // sample the keys of every moving node
+};
+
+// Samples (frames of the segment times moving nodes) past which an animation is
+// refused rather than sampled: the keys of a segment of billions of frames or
+// of tens of thousands of moving nodes would take time and memory without bound.
+inline constexpr std::uint64_t kMaxAnimationSamples = 1'000'000;
+
+// The name a node gets, raw bytes: a group ("$$$DUMMY") by its instance name,
+// any other node by its own name.
+std::string NodeName(const model3ds::TKFNode3DS& node);
+
+// The scene of the model. Every keyframer node that is an object, or holds one
+// below it, becomes a node, named by NodeName made one word (TextFormName, "Node"
+// when empty) and unique by a suffix "_2", "_3", ...; an object node places the
+// mesh of its name, so a mesh used by several nodes appears under each. Meshes
+// no node places, and every mesh of a model without a keyframer, are top nodes
+// at their stored place. Meshes without vertices or faces are left out. Raises
+// E3DSError for a face past its mesh's vertices, EExportError for an animation
+// past kMaxAnimationSamples.
+TModelScene BuildModelScene(model3ds::TFile3DS& model, const TSceneRequest& request);
+
+// The Warnings of the model's scene, without building it.
+std::vector<std::string> SceneWarnings(model3ds::TFile3DS& model);
+
+}  // namespace xexport
