@@ -604,7 +604,7 @@ void TMainFrm::OpenGivenFile(const std::string& path) {
     viewer::MeshBuilder* meshes = CurrentViewer->D3DrawX->MeshBuilder();
     if (!meshes) {
         CurrentViewer->close();
-        throw model3ds::EReadModelError(path);
+        throw model3ds::EReadModelError(path, "DirectX のメッシュがありません");
     }
     // Texture names in the file are relative to its folder.
     meshes->SetTextureFolder(std::filesystem::absolute(path).parent_path().string());

@@ -4,6 +4,7 @@
 
 #include "base/Errors.h"
 #include "base/Format.h"
+#include "base/Language.h"
 #include "base/Stream.h"
 #include "net/HttpClient.h"
 #include "net/HttpRequest.h"
@@ -23,6 +24,10 @@ std::string StatusLine(const std::string& header) {
 
 }  // namespace
 
+void PrintClientMessage(const std::string& text) {
+    std::cerr << "korvane-convert: " << base::MessageLines(base::Translated(text, base::EnvironmentUiLanguage())) << "\n";
+}
+
 bool IsHttpAddress(const std::string& input) { return input.rfind("http://", 0) == 0; }
 
 std::string AddressFileName(const std::string& address) {
@@ -38,18 +43,18 @@ std::vector<std::uint8_t> FetchHttp(const std::string& address, const Deadline& 
     net::THttpClient client;
     client.TimeOut = kTimeOutMilliseconds;
     client.Deadline = deadline;
-    client.OnError = [](int, const std::string& message) { std::cerr << message << "\n"; };
-    client.OnInvalidHost = [](bool&) { std::cerr << "ホスト名が無効です\n"; };
+    client.OnError = [](int, const std::string& message) { PrintClientMessage(message); };
+    client.OnInvalidHost = [](bool&) { PrintClientMessage("ホスト名が無効です"); };
     base::MemoryStream content;
     client.ContentStream = &content;
     // Spaces, control and non-ASCII bytes typed into the address are escaped; the
     // characters that shape an address, and escapes already written, stay.
     client.Get(net::PercentEncode(address, ":/?#[]@!$&'()*+,;=%"));
     if (client.ReplyNumber() == net::kMalformedReply) {
-        throw base::Exception("読み込みできませんでした\rThe reply has no valid HTTP status line");
+        throw base::Exception("読み込みできませんでした\r%s", {"The reply has no valid HTTP status line"});
     }
     if (net::ReplyFailed(client.ReplyNumber())) {
-        throw base::Exception("読み込みできませんでした\r" + StatusLine(client.Header));
+        throw base::Exception("読み込みできませんでした\r%s", {StatusLine(client.Header)});
     }
     return content.TakeBytes();
 }
