@@ -12,6 +12,7 @@
 #include "base/Stream.h"
 #include "model3ds/Pack3DA.h"
 #include "net/ServerProcess.h"
+#include "support/JapaneseMessages.h"
 #include "support/RunProcess.h"
 #include "support/TempDir.h"
 #include "support/Writer3DS.h"
