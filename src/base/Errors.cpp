@@ -1,9 +1,23 @@
 #include "base/Errors.h"
 
+#include <clocale>
 #include <cstring>
 #include <utility>
 
+#include <locale.h>
+
 namespace base {
+
+namespace {
+
+// The system's reason in English, whatever locale a window library has set, so
+// that it reads the same in the window and in the tools.
+std::string SystemReason(int systemError) {
+    static const locale_t plain = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(nullptr));
+    return plain != static_cast<locale_t>(nullptr) ? strerror_l(systemError, plain) : std::strerror(systemError);
+}
+
+}  // namespace
 
 std::string MessageLines(const std::string& message) {
     std::string lines;
@@ -46,12 +60,12 @@ EReadError::EReadError(const std::string& fileName, std::uint64_t size)
 EWriteError::EWriteError() : EStreamError("ストリームへの書き込みエラー") {}
 
 EWriteError::EWriteError(const std::string& target, int systemError)
-    : EStreamError("ストリームへの書き込みエラー", {}, {target, "%s", {std::strerror(systemError)}}) {}
+    : EStreamError("ストリームへの書き込みエラー", {}, {target, "%s", {SystemReason(systemError)}}) {}
 
 EFOpenError::EFOpenError(const std::string& fileName) : EStreamError("ファイル %s は開けません", {fileName}) {}
 
 EFOpenError::EFOpenError(const std::string& fileName, int systemError)
-    : EFOpenError(fileName, {fileName, "%s", {std::strerror(systemError)}}) {}
+    : EFOpenError(fileName, {fileName, "%s", {SystemReason(systemError)}}) {}
 
 EFOpenError::EFOpenError(const std::string& fileName, TErrorDetail detail)
     : EStreamError("ファイル %s は開けません", {fileName}, std::move(detail)) {}
@@ -59,7 +73,7 @@ EFOpenError::EFOpenError(const std::string& fileName, TErrorDetail detail)
 EFCreateError::EFCreateError(const std::string& fileName) : EStreamError("ファイル %s を作成できません", {fileName}) {}
 
 EFCreateError::EFCreateError(const std::string& fileName, int systemError)
-    : EStreamError("ファイル %s を作成できません", {fileName}, {fileName, "%s", {std::strerror(systemError)}}) {}
+    : EStreamError("ファイル %s を作成できません", {fileName}, {fileName, "%s", {SystemReason(systemError)}}) {}
 
 EListError::EListError(long long index)
     : Exception("リストのインデックスが範囲を超えています (%s)", {std::to_string(index)}) {}

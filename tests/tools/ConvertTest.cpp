@@ -345,3 +345,35 @@ TEST(ConvertUsage, HelpAndVersion) {
     EXPECT_EQ(version.exitCode, 0);
     EXPECT_EQ(version.out.rfind("korvane-convert ", 0), 0u);
 }
+
+// Every message begins with the tool's name, names the file and says why, in
+// the language the environment puts first.
+TEST(ConvertMessages, NameTheFileAndTheReasonInTheUsersLanguage) {
+    testsupport::TempDir dir;
+    Save(dir.File("empty.3ds"), {});
+    Save(dir.File("text.3ds"), {'h', 'e', 'l', 'l', 'o', '\n'});
+    const std::string empty = dir.File("empty.3ds"), text = dir.File("text.3ds"), missing = dir.File("missing.3ds");
+    const struct {
+        std::string input;
+        std::string japanese, english;
+    } cases[] = {
+        {empty, empty + ": ストリームからの読み込みエラー: ファイルが空です", empty + ": Stream read error: the file is empty"},
+        {text, "READ ERROR : " + text + ": 3D Studio のモデルではありません",
+         "READ ERROR : " + text + ": not a 3D Studio model"},
+        {missing, "ファイル " + missing + " は開けません: No such file or directory",
+         "Cannot open file " + missing + ": No such file or directory"},
+    };
+    for (const auto& c : cases) {
+        for (const auto& [language, line] : {std::pair{"LANGUAGE=ja", c.japanese}, {"LANG=en_US.UTF-8", c.english}}) {
+            for (const char* command : {"--list", "-o"}) {
+                std::vector<std::string> words = {"/usr/bin/env", "-u", "LANGUAGE", "-u", "LC_ALL", "-u", "LC_MESSAGES",
+                                                  language, KORVANE_CONVERT, command};
+                if (std::string(command) == "-o") words.push_back(dir.File("out.x"));
+                words.push_back(c.input);
+                const ProcessResult result = RunProcess(words);
+                EXPECT_EQ(result.exitCode, 1);
+                EXPECT_EQ(result.err, "korvane-convert: " + line + "\n") << language << " " << command;
+            }
+        }
+    }
+}
