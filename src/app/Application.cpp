@@ -57,6 +57,7 @@ void TKorvaneApplication::ShowException(const std::exception& error) {
     const bool plain = dynamic_cast<const model3ds::EReadModelError*>(&error) != nullptr;
     QMessageBox box(plain ? QMessageBox::NoIcon : QMessageBox::Critical, QApplication::applicationDisplayName(),
                     message, QMessageBox::Ok, QApplication::activeWindow());
+    box.setDetailedText(ErrorDetailText(error));
     box.exec();
 }
 

@@ -635,7 +635,7 @@ void TMainFrm::OpenGivenFile(const std::string& given) {
     viewer::MeshBuilder* meshes = CurrentViewer->D3DrawX->MeshBuilder();
     if (!meshes) {
         CurrentViewer->close();
-        throw model3ds::EReadModelError(path);
+        throw model3ds::EReadModelError(path, "DirectX のメッシュがありません");
     }
     meshes->SetModelFile(path);
     // A file's own coordinates may lie anywhere: it starts framed, as Home shows it.

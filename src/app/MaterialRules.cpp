@@ -1,6 +1,7 @@
 #include "app/MaterialRules.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace app {
 
@@ -10,6 +11,12 @@ void SetMaterialOpacity(model3ds::TMaterial3DS& material, int percent) {
 
 void SetMaterialPower(model3ds::TMaterial3DS& material, int power) {
     material.SpecularPower = static_cast<float>(std::clamp(power, kMinSpecularPower, kMaxSpecularPower));
+}
+
+void TakeFileOpacity(model3ds::TMaterial3DS& material) {
+    // A transparency that is no number leaves the material opaque.
+    const float opacity = 1.0f - material.Transparency;
+    material.Opacity = std::isfinite(opacity) ? std::clamp(opacity, 0.0f, 1.0f) : 1.0f;
 }
 
 }  // namespace app

@@ -5,24 +5,17 @@
 #include <QLocale>
 #include <QTranslator>
 
+#include <string>
+#include <vector>
+
+#include "base/Language.h"
+
 namespace app {
 
-namespace {
-
-// "en", "en-US" and "en_GB" all name English; "eo" or "enx" do not.
-bool NamesLanguage(const QString& tag, QLatin1String language) {
-    if (!tag.startsWith(language, Qt::CaseInsensitive)) return false;
-    return tag.size() == language.size() || tag.at(language.size()) == u'-' || tag.at(language.size()) == u'_';
-}
-
-}  // namespace
-
 QString UiLanguage(const QStringList& uiLanguages) {
-    for (const QString& tag : uiLanguages) {
-        if (NamesLanguage(tag, QLatin1String("en"))) return QStringLiteral("en");
-        if (NamesLanguage(tag, QLatin1String("ja"))) return QStringLiteral("ja");
-    }
-    return QStringLiteral("ja");
+    std::vector<std::string> tags;
+    for (const QString& tag : uiLanguages) tags.push_back(tag.toStdString());
+    return base::UiLanguageOf(tags) == base::TUiLanguage::English ? QStringLiteral("en") : QStringLiteral("ja");
 }
 
 QString UiLanguage() { return UiLanguage(QLocale::system().uiLanguages()); }

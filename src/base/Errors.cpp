@@ -1,10 +1,23 @@
 #include "base/Errors.h"
 
+#include <clocale>
 #include <cstring>
 #include <utility>
 
+#include <locale.h>
 
 namespace base {
+
+namespace {
+
+// The system's reason in English, whatever locale a window library has set, so
+// that it reads the same in the window and in the tools.
+std::string SystemReason(int systemError) {
+    static const locale_t plain = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(nullptr));
+    return plain != static_cast<locale_t>(nullptr) ? strerror_l(systemError, plain) : std::strerror(systemError);
+}
+
+}  // namespace
 
 std::string MessageLines(const std::string& message) {
     std::string lines;
@@ -21,8 +34,8 @@ std::string MessageLines(const std::string& message) {
 
 Exception::Exception(const std::string& message) : std::runtime_error(message), text_(message) {}
 
-Exception::Exception(const std::string& text, std::vector<std::string> values)
-    : std::runtime_error(FillValues(text, values)), text_(text), values_(std::move(values)) {}
+Exception::Exception(const std::string& text, std::vector<std::string> values, TErrorDetail detail)
+    : std::runtime_error(FillValues(text, values)), text_(text), values_(std::move(values)), detail_(std::move(detail)) {}
 
 std::string FillValues(const std::string& text, const std::vector<std::string>& values) {
     std::string filled;
@@ -38,20 +51,29 @@ std::string FillValues(const std::string& text, const std::vector<std::string>& 
 
 EReadError::EReadError() : EStreamError("ストリームからの読み込みエラー") {}
 
-EStreamError::EStreamError(const std::string& text, std::vector<std::string> values, std::string detail)
-    : Exception(text, std::move(values)), detail_(std::move(detail)) {}
+EReadError::EReadError(const std::string& fileName, std::uint64_t size)
+    : EStreamError("ストリームからの読み込みエラー", {},
+                   size == 0 ? TErrorDetail{fileName, "ファイルが空です", {}}
+                             : TErrorDetail{fileName, "ファイルがデータの途中で終わっています (%s バイト)",
+                                            {std::to_string(size)}}) {}
 
 EWriteError::EWriteError() : EStreamError("ストリームへの書き込みエラー") {}
 
 EWriteError::EWriteError(const std::string& target, int systemError)
-    : EStreamError("ストリームへの書き込みエラー", {}, target + ": " + std::strerror(systemError)) {}
+    : EStreamError("ストリームへの書き込みエラー", {}, {target, "%s", {SystemReason(systemError)}}) {}
 
 EFOpenError::EFOpenError(const std::string& fileName) : EStreamError("ファイル %s は開けません", {fileName}) {}
+
+EFOpenError::EFOpenError(const std::string& fileName, int systemError)
+    : EFOpenError(fileName, {fileName, "%s", {SystemReason(systemError)}}) {}
+
+EFOpenError::EFOpenError(const std::string& fileName, TErrorDetail detail)
+    : EStreamError("ファイル %s は開けません", {fileName}, std::move(detail)) {}
 
 EFCreateError::EFCreateError(const std::string& fileName) : EStreamError("ファイル %s を作成できません", {fileName}) {}
 
 EFCreateError::EFCreateError(const std::string& fileName, int systemError)
-    : EStreamError("ファイル %s を作成できません", {fileName}, std::strerror(systemError)) {}
+    : EStreamError("ファイル %s を作成できません", {fileName}, {fileName, "%s", {SystemReason(systemError)}}) {}
 
 EListError::EListError(long long index)
     : Exception("リストのインデックスが範囲を超えています (%s)", {std::to_string(index)}) {}

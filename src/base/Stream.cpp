@@ -24,8 +24,10 @@ mode_t CurrentUmask() {
 }  // namespace
 
 void Stream::ReadBuffer(void* buffer, std::size_t count) {
-    if (count != 0 && Read(buffer, count) != count) throw EReadError();
+    if (count != 0 && Read(buffer, count) != count) RaiseReadError();
 }
+
+void Stream::RaiseReadError() const { throw EReadError(); }
 
 void Stream::WriteBuffer(const void* buffer, std::size_t count) {
     if (count != 0 && Write(buffer, count) != count) throw EWriteError();
@@ -88,15 +90,21 @@ namespace {
 // refused at once: opening a FIFO without O_NONBLOCK would wait for a writer.
 std::FILE* OpenRegularFile(const std::string& fileName, std::uint64_t& size) {
     const int fd = ::open(fileName.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) return nullptr;
+    if (fd < 0) throw EFOpenError(fileName, errno);
     struct stat info {};
-    std::FILE* file = nullptr;
-    if (fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK) == 0) {
-        file = fdopen(fd, "rb");
-    }
-    if (file == nullptr) {
+    const int statError = fstat(fd, &info) == 0 ? 0 : errno;
+    if (statError != 0 || !S_ISREG(info.st_mode)) {
         ::close(fd);
-        return nullptr;
+        if (statError != 0) throw EFOpenError(fileName, statError);
+        if (S_ISDIR(info.st_mode)) throw EFOpenError(fileName, EISDIR);
+        throw EFOpenError(fileName, TErrorDetail{fileName, "通常のファイルではありません", {}});
+    }
+    std::FILE* file = nullptr;
+    if (fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK) == 0) file = fdopen(fd, "rb");
+    if (file == nullptr) {
+        const int error = errno;
+        ::close(fd);
+        throw EFOpenError(fileName, error);
     }
     size = static_cast<std::uint64_t>(info.st_size);
     return file;
@@ -104,10 +112,9 @@ std::FILE* OpenRegularFile(const std::string& fileName, std::uint64_t& size) {
 
 }  // namespace
 
-FileStream::FileStream(const std::string& fileName, Mode mode) {
+FileStream::FileStream(const std::string& fileName, Mode mode) : fileName_(fileName) {
     if (mode == Mode::Read) {
         file_ = OpenRegularFile(fileName, size_);
-        if (file_ == nullptr) throw EFOpenError(fileName);
         return;
     }
     file_ = std::fopen(fileName.c_str(), "wb");
@@ -119,6 +126,8 @@ FileStream::FileStream(const std::string& fileName, Mode mode) {
         throw EFCreateError(fileName);
     }
 }
+
+void FileStream::RaiseReadError() const { throw EReadError(fileName_, size_); }
 
 FileStream::~FileStream() {
     if (file_ != nullptr) std::fclose(file_);

@@ -136,9 +136,9 @@ private:
     std::uint64_t position_ = 0;
 };
 
-bool IsAcceptedTop(std::uint16_t tag) { return tag == CK_MAIN || tag == CK_PROJECT || tag == CK_MATLIB; }
-
 }  // namespace
+
+bool IsAcceptedTop(std::uint16_t tag) { return tag == CK_MAIN || tag == CK_PROJECT || tag == CK_MATLIB; }
 
 bool IsPureContainer(std::uint16_t tag) {
     const TChunkLayout& layout = ChunkLayoutOf(tag);

@@ -75,6 +75,10 @@ struct TChunkDatabase3DS {
 // Nesting deeper than this is taken for a corrupt file; real files nest about eight levels.
 inline constexpr int kMaxChunkDepth = 64;
 
+// True for the tags a model's file begins with; a file that begins otherwise
+// loads as an empty model.
+bool IsAcceptedTop(std::uint16_t tag);
+
 // Reads the chunk headers of the stream into a fresh tree (the database must be
 // empty) and names the keyframer nodes. Raises the stream's read error for a file
 // shorter than one header and E3DSError for a chunk that does not fit its parent.

@@ -1,5 +1,6 @@
 #include "model3ds/OpenModel.h"
 
+#include "ChunkTree.h"
 #include "base/Format.h"
 #include "model3ds/FileKind.h"
 #include "model3ds/Pack4Ex.h"
@@ -50,9 +51,23 @@ bool Holds(TFile3DS& model, TModelNeeds needs) {
     return false;
 }
 
+// Why a model that loaded does not hold what needs asks.
+std::string MissingContent(TFile3DS& model, TModelNeeds needs) {
+    const TChunkNode3DS* top = model.Database().top;
+    if (top == nullptr || !IsAcceptedTop(top->tag)) return "3D Studio のモデルではありません";
+    switch (needs) {
+    case TModelNeeds::MeshesOrMaterials:
+        return "メッシュもマテリアルもありません";
+    case TModelNeeds::Faces:
+        return model.ObjectList().MeshTotal() > 0 ? "面のあるメッシュがありません" : "メッシュがありません";
+    default:
+        return "メッシュがありません";
+    }
+}
+
 void LoadUnpacked(TFile3DS& model, std::vector<std::uint8_t> unpacked, const std::string& shownPath,
                   TModelNeeds needs) {
-    if (unpacked.empty()) throw EReadModelError(shownPath);
+    if (unpacked.empty()) throw EReadModelError(shownPath, "展開したデータが空です");
     model.LoadFromBytes(std::move(unpacked));
     RequireModelContent(model, needs, shownPath);
 }
@@ -61,11 +76,11 @@ bool IsPacked(const std::string& name) { return FileKindByName(name) == TFileKin
 
 }  // namespace
 
-EReadModelError::EReadModelError(const std::string& path)
-    : Exception(base::Format("READ ERROR : %s", path.c_str())) {}
+EReadModelError::EReadModelError(const std::string& path, const std::string& reason)
+    : Exception("READ ERROR : %s", {path}, {path, reason, {}}) {}
 
 void RequireModelContent(TFile3DS& model, TModelNeeds needs, const std::string& path) {
-    if (!Holds(model, needs)) throw EReadModelError(path);
+    if (!Holds(model, needs)) throw EReadModelError(path, MissingContent(model, needs));
 }
 
 std::vector<std::uint8_t> UnpackBytes(std::vector<std::uint8_t> packed, const std::string& name,
@@ -89,7 +104,7 @@ void OpenModelFile(TFile3DS& model, const std::string& path, TUnpackPolicy polic
 
 void OpenModelBytes(TFile3DS& model, std::vector<std::uint8_t> bytes, const std::string& name,
                     const std::string& shownPath, TUnpackPolicy policy, TModelNeeds needs) {
-    if (bytes.empty()) throw EReadModelError(shownPath);
+    if (bytes.empty()) throw EReadModelError(shownPath, "データが空です");
     if (!IsPacked(name)) {
         LoadUnpacked(model, std::move(bytes), shownPath, needs);
         return;

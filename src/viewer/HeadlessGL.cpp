@@ -17,10 +17,27 @@ namespace viewer {
 
 namespace {
 
-// Qt's EGL platform reads the screen from a framebuffer device; a headless
-// machine has none, so it is given an empty one and the screen's figures.
 void SetIfUnset(const char* name, const char* value) {
     if (!std::getenv(name)) setenv(name, value, 0);
+}
+
+// Qt's EGL platform without a window system, on Mesa's surfaceless display. It
+// reads the screen from a framebuffer device; a headless machine has none, so it
+// is given an empty one and the screen's figures.
+void PrepareHeadlessPlatform() {
+    setenv("QT_QPA_EGLFS_INTEGRATION", "none", 1);
+    setenv("EGL_PLATFORM", "surfaceless", 1);
+    // The platform's own SIGINT and SIGTERM handler only posts to an event
+    // loop, and a picture is drawn without one: the signals would be ignored.
+    // The program's handlers, left in place, remove its temporary files and end it.
+    setenv("QT_QPA_NO_SIGNAL_HANDLER", "1", 1);
+    SetIfUnset("QT_QPA_EGLFS_FB", "/dev/null");
+    SetIfUnset("QT_QPA_EGLFS_DISABLE_INPUT", "1");
+    SetIfUnset("QT_QPA_EGLFS_WIDTH", "1024");
+    SetIfUnset("QT_QPA_EGLFS_HEIGHT", "768");
+    SetIfUnset("QT_QPA_EGLFS_DEPTH", "32");
+    SetIfUnset("QT_QPA_EGLFS_PHYSICAL_WIDTH", "270");
+    SetIfUnset("QT_QPA_EGLFS_PHYSICAL_HEIGHT", "200");
 }
 
 std::string EglError(const char* what) {
@@ -46,28 +63,32 @@ bool CanOpenDisplay() {
     const char* name = std::getenv("DISPLAY");
     if (!name || !*name) return false;
     xcb_connection_t* connection = xcb_connect(name, nullptr);
-    const bool opened = xcb_connection_has_error(connection) == 0;
+    // A display that accepts the connection may still fail at its first request,
+    // or offer no screen: Qt would then abort instead of drawing without it.
+    bool usable = xcb_connection_has_error(connection) == 0 &&
+                  xcb_setup_roots_length(xcb_get_setup(connection)) > 0;
+    if (usable) {
+        xcb_get_input_focus_reply_t* reply =
+            xcb_get_input_focus_reply(connection, xcb_get_input_focus(connection), nullptr);
+        usable = reply != nullptr;
+        std::free(reply);
+    }
     xcb_disconnect(connection);
-    return opened;
+    return usable;
 }
 
 void SelectHeadlessPlatform() {
     // The display named, if any, is not there: nothing may try to reach it.
     unsetenv("DISPLAY");
     setenv("QT_QPA_PLATFORM", "eglfs", 1);
-    setenv("QT_QPA_EGLFS_INTEGRATION", "none", 1);
-    setenv("EGL_PLATFORM", "surfaceless", 1);
-    // The platform's own SIGINT and SIGTERM handler only posts to an event
-    // loop, and a picture is drawn without one: the signals would be ignored.
-    // The program's handlers, left in place, remove its temporary files and end it.
-    setenv("QT_QPA_NO_SIGNAL_HANDLER", "1", 1);
-    SetIfUnset("QT_QPA_EGLFS_FB", "/dev/null");
-    SetIfUnset("QT_QPA_EGLFS_DISABLE_INPUT", "1");
-    SetIfUnset("QT_QPA_EGLFS_WIDTH", "1024");
-    SetIfUnset("QT_QPA_EGLFS_HEIGHT", "768");
-    SetIfUnset("QT_QPA_EGLFS_DEPTH", "32");
-    SetIfUnset("QT_QPA_EGLFS_PHYSICAL_WIDTH", "270");
-    SetIfUnset("QT_QPA_EGLFS_PHYSICAL_HEIGHT", "200");
+    PrepareHeadlessPlatform();
+}
+
+void AllowHeadlessFallback() {
+    // Qt tries the platforms listed in turn: a display that fails as Qt opens
+    // it leaves the headless one instead of no platform at all.
+    SetIfUnset("QT_QPA_PLATFORM", "xcb;eglfs");
+    PrepareHeadlessPlatform();
 }
 
 bool IsHeadlessPlatform() { return QGuiApplication::platformName() == QLatin1String("eglfs"); }

@@ -34,6 +34,7 @@
 #include "app/WebAdrFrm.h"
 #include "base/Errors.h"
 #include "base/Stream.h"
+#include "model3ds/File3DS.h"
 #include "model3ds/OpenModel.h"
 #include "net/FtpClient.h"
 #include "net/HttpClient.h"
@@ -274,4 +275,45 @@ TEST(EnglishErrorText, SharedErrorsAreTranslatedWithTheirValues) {
         {&memory, "Not enough memory"},
     };
     for (const auto& [error, expected] : cases) EXPECT_EQ(app::TranslatedErrorText(*error), expected);
+}
+
+// The error report's detail text says what the message leaves out: the file's
+// name (shown as the window shows names) and why, in English here.
+TEST(EnglishErrorText, DetailNamesTheFileAndTheReason) {
+    testsupport::TempDir dir;
+    const std::string empty = dir.File("\x94\xa0.3ds"), text = dir.File("text.3ds");
+    base::WriteFileAtomically(empty, "", 0);
+    base::WriteFileAtomically(text, "hello world\n", 12);
+    const auto raised = [](const std::function<void()>& action) -> std::exception_ptr {
+        try {
+            action();
+        } catch (...) {
+            return std::current_exception();
+        }
+        return nullptr;
+    };
+    const std::string emptyShown = dir.File("箱.3ds");
+    const struct {
+        std::exception_ptr error;
+        QString text, detail;
+    } cases[] = {
+        {raised([&] { model3ds::TFile3DS model(empty); }), "Stream read error",
+         QString::fromStdString(emptyShown + ": the file is empty")},
+        {raised([&] {
+             model3ds::TFile3DS model;
+             model3ds::OpenModelFile(model, text, model3ds::TUnpackPolicy::AnyOutput, model3ds::TModelNeeds::Meshes);
+         }),
+         QString::fromStdString("READ ERROR : " + text), "not a 3D Studio model"},
+        {raised([&] { base::ReadWholeFile(dir.File("missing.3ds")); }),
+         QString::fromStdString("Cannot open file " + dir.File("missing.3ds")), "No such file or directory"},
+    };
+    for (const auto& c : cases) {
+        ASSERT_TRUE(c.error);
+        try {
+            std::rethrow_exception(c.error);
+        } catch (const std::exception& error) {
+            EXPECT_EQ(app::TranslatedErrorText(error), c.text);
+            EXPECT_EQ(app::ErrorDetailText(error), c.detail);
+        }
+    }
 }

@@ -1,15 +1,24 @@
 #!/usr/bin/env bash
 # Installs the build into a fresh prefix and checks what a desktop needs of it:
-# the three programs, a valid .desktop entry that opens a file, the icon, the file
-# types as the shared MIME database reads them, and the thumbnailer run as a file
-# manager runs it: its Exec line filled in, with no X display.
+# the three programs, stripped, each with its manual page; a valid .desktop entry
+# that opens a file, the icon, the file types as the shared MIME database reads
+# them, and the thumbnailer run as a file manager runs it: its Exec line filled
+# in, with no X display.
 set -euo pipefail
 build=$1
 prefix=$(mktemp -d)
 trap 'rm -rf "$prefix"' EXIT
 cmake --install "$build" --prefix "$prefix" > /dev/null
-for file in bin/korvane bin/korvane-convert bin/korvane-render; do
-    [ -x "$prefix/$file" ] || { echo "missing program $file"; exit 1; }
+for program in korvane korvane-convert korvane-render; do
+    [ -x "$prefix/bin/$program" ] || { echo "missing program $program"; exit 1; }
+    if readelf -S "$prefix/bin/$program" | grep -qE '\.(symtab|debug_info)'; then
+        echo "$program is not stripped"
+        exit 1
+    fi
+    page=$prefix/share/man/man1/$program.1
+    [ -f "$page" ] || { echo "no manual page for $program"; exit 1; }
+    grep -q "^\.TH ${program^^} \"1\"" "$page" || { echo "$page is not the manual page of $program"; exit 1; }
+    grep -qF -- '\-\-help' "$page" || { echo "$page does not list --help"; exit 1; }
 done
 entry=$prefix/share/applications/korvane.desktop
 grep -qx 'Exec=korvane %f' "$entry" || { echo "Exec line wrong"; exit 1; }

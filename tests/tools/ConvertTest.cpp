@@ -12,6 +12,7 @@
 #include "base/Stream.h"
 #include "model3ds/ChunkIds.h"
 #include "model3ds/Pack3DA.h"
+#include "support/JapaneseMessages.h"
 #include "support/RunProcess.h"
 #include "support/TempDir.h"
 #include "support/Writer3DS.h"
@@ -43,8 +44,8 @@ std::vector<std::uint8_t> SampleModel() {
 const char* kSampleListing =
     "mesh\t0\tBox \xA5\xDC\t4\t2\t3\t2\n"
     "mesh\t1\tPoints\t1\t0\t0\t0\n"
-    "material\t0\tRed\tR: 255; G: 128; B: 0\tR: 0; G: 0; B: 255\t100\t15\n"
-    "material\t1\tBlue\tR: 0; G: 0; B: 0\tR: 0; G: 0; B: 0\t100\t15\n";
+    "material\t0\tRed\tR: 255; G: 128; B: 0\tR: 0; G: 0; B: 255\t100\t15\t0\n"
+    "material\t1\tBlue\tR: 0; G: 0; B: 0\tR: 0; G: 0; B: 0\t100\t15\t0\n";
 
 void Save(const std::string& path, const std::vector<std::uint8_t>& bytes) {
     base::WriteFileAtomically(path, bytes.data(), bytes.size());
@@ -85,7 +86,7 @@ TEST(ConvertList, PackedFileWithAWrongTotalIsRefusedAsUnpackingRefusesIt) {
     packed[6] += 1;  // the stored total, 64 KiB more than the blocks hold
     Save(dir.File("total.3da"), packed);
     const std::string message =
-        "cannot unpack " + dir.File("total.3da") + ": not a packed model file, or its packed data is corrupt\n";
+        "korvane-convert: cannot unpack " + dir.File("total.3da") + ": not a packed model file, or its packed data is corrupt\n";
     for (const std::string command : {"--list", "--unpack"}) {
         std::vector<std::string> arguments = {command, dir.File("total.3da")};
         if (command == "--unpack") arguments.insert(arguments.begin() + 1, dir.File("out.3ds"));
@@ -107,22 +108,25 @@ TEST(ConvertList, FileWithNothingInItIsAReadError) {
     emptyScene.Begin(model3ds::CK_SCENE);
     emptyScene.End();
     emptyScene.End();
+    const std::string notAModel = "3D Studio のモデルではありません";
     const struct {
         const char* name;
         std::vector<std::uint8_t> bytes;
+        std::string listReason, exportReason;  // after the path
     } nothing[] = {
-        {"text.3ds", {'h', 'e', 'l', 'l', 'o', ' ', 'w', 'o', 'r', 'l', 'd', '\n'}},
-        {"zeros.3ds", std::vector<std::uint8_t>(1000, 0)},
-        {"noise.3ds", noise},
-        {"empty-scene.3ds", emptyScene.Bytes()},
+        {"text.3ds", {'h', 'e', 'l', 'l', 'o', ' ', 'w', 'o', 'r', 'l', 'd', '\n'}, notAModel, notAModel},
+        {"zeros.3ds", std::vector<std::uint8_t>(1000, 0), notAModel, notAModel},
+        {"noise.3ds", noise, notAModel, notAModel},
+        {"empty-scene.3ds", emptyScene.Bytes(), "メッシュもマテリアルもありません", "メッシュがありません"},
     };
     for (const auto& c : nothing) {
         Save(dir.File(c.name), c.bytes);
         for (const std::vector<std::string>& command : {std::vector<std::string>{"--list", dir.File(c.name)},
                                                         {"-o", dir.File("out.x"), dir.File(c.name)}}) {
             const ProcessResult result = Convert(command);
+            const std::string& reason = command[0] == "--list" ? c.listReason : c.exportReason;
             EXPECT_EQ(result.exitCode, 1) << c.name << " " << command[0];
-            EXPECT_EQ(result.err, "READ ERROR : " + dir.File(c.name) + "\n");
+            EXPECT_EQ(result.err, "korvane-convert: READ ERROR : " + dir.File(c.name) + ": " + reason + "\n");
             EXPECT_EQ(result.out, "");
         }
     }
@@ -141,7 +145,7 @@ TEST(ConvertList, FileWithNothingInItIsAReadError) {
         Save(dir.File(c.name), c.bytes);
         const ProcessResult result = Convert({"--list", dir.File(c.name)});
         EXPECT_EQ(result.exitCode, 0) << c.name << ": " << result.err;
-        EXPECT_EQ(result.out, "material\t0\tGold\tR: 255; G: 200; B: 0\tR: 0; G: 0; B: 0\t100\t15\n") << c.name;
+        EXPECT_EQ(result.out, "material\t0\tGold\tR: 255; G: 200; B: 0\tR: 0; G: 0; B: 0\t100\t15\t0\n") << c.name;
     }
 }
 
@@ -156,7 +160,7 @@ TEST(ConvertList, ControlCharactersInNamesAreEscaped) {
     EXPECT_EQ(result.exitCode, 0) << result.err;
     EXPECT_EQ(result.out,
               "mesh\t0\tBox\\t9\\t9\\t9\\t9\\nmesh\\t1\\tFake\t0\t0\t0\t0\n"
-              "material\t0\t\\x1B[2JRed\\\\\\r\\x7F\\x01\x83\\\\\xA5\tR: 0; G: 0; B: 0\tR: 0; G: 0; B: 0\t100\t15\n");
+              "material\t0\t\\x1B[2JRed\\\\\\r\\x7F\\x01\x83\\\\\xA5\tR: 0; G: 0; B: 0\tR: 0; G: 0; B: 0\t100\t15\t0\n");
     const ProcessResult help = Convert({"--help"});
     EXPECT_NE(help.out.find("\\xNN"), std::string::npos);
 }
@@ -167,7 +171,7 @@ TEST(ConvertOutput, FailedWritesSayWhereAndWhy) {
     Save(dir.File("sample.3ds"), SampleModel());
     std::filesystem::create_directory(dir.Path() / "folder");
     const std::string input = dir.File("sample.3ds");
-    const std::string full = "ストリームへの書き込みエラー: standard output: No space left on device\n";
+    const std::string full = "korvane-convert: standard output: ストリームへの書き込みエラー: No space left on device\n";
     const struct {
         std::vector<std::string> arguments;
         bool toFullDevice;
@@ -179,11 +183,11 @@ TEST(ConvertOutput, FailedWritesSayWhereAndWhy) {
         {{"-o", "-", input}, true, full},
         {{"-o", "-", "-b", "-m", input}, true, full},
         {{"-o", dir.File("folder"), input}, false,
-         "ストリームへの書き込みエラー: " + dir.File("folder") + ": Is a directory\n"},
+         "korvane-convert: " + dir.File("folder") + ": ストリームへの書き込みエラー: Is a directory\n"},
         {{"--pack", dir.File("folder"), input}, false,
-         "ストリームへの書き込みエラー: " + dir.File("folder") + ": Is a directory\n"},
+         "korvane-convert: " + dir.File("folder") + ": ストリームへの書き込みエラー: Is a directory\n"},
         {{"-o", dir.File("missing/out.x"), input}, false,
-         "ファイル " + dir.File("missing/out.x") + " を作成できません: No such file or directory\n"},
+         "korvane-convert: ファイル " + dir.File("missing/out.x") + " を作成できません: No such file or directory\n"},
     };
     for (const auto& c : cases) {
         std::vector<std::string> words = {KORVANE_CONVERT};
@@ -215,7 +219,8 @@ TEST(ConvertExport, NonFiniteCoordinatesAreWrittenAsZeroWithAWarning) {
         std::vector<std::string> arguments;
         std::string warnings;
     } cases[] = {
-        {{}, spoiltWarning + "korvane-convert: " + dir.File("nan.3ds") + " has 3 meshes; mesh 0 written (-m writes them all)\n"},
+        {{}, spoiltWarning + halfWarning},
+        {{"--mesh", "0"}, spoiltWarning},
         {{"--mesh", "1"}, ""},
         {{"-b", "--mesh-name", "Half"}, halfWarning},
         {{"-m"}, spoiltWarning + halfWarning},
@@ -266,12 +271,15 @@ TEST(ConvertList, UnreadableInputExitsWithOneAndTheReaderMessage) {
         std::string message;
     };
     const Case cases[] = {
-        {dir.File("missing.3ds"), "ファイル " + dir.File("missing.3ds") + " は開けません\n"},
-        {dir.File("folder.3ds"), "ファイル " + dir.File("folder.3ds") + " は開けません\n"},
-        {dir.File("fifo.3da"), "ファイル " + dir.File("fifo.3da") + " は開けません\n"},
-        {dir.File("cut.3ds"), "ストリームからの読み込みエラー\n"},
+        {dir.File("missing.3ds"),
+         "korvane-convert: ファイル " + dir.File("missing.3ds") + " は開けません: No such file or directory\n"},
+        {dir.File("folder.3ds"), "korvane-convert: ファイル " + dir.File("folder.3ds") + " は開けません: Is a directory\n"},
+        {dir.File("fifo.3da"),
+         "korvane-convert: ファイル " + dir.File("fifo.3da") + " は開けません: 通常のファイルではありません\n"},
+        {dir.File("cut.3ds"), "korvane-convert: " + dir.File("cut.3ds") +
+                                  ": ストリームからの読み込みエラー: ファイルがデータの途中で終わっています (4 バイト)\n"},
         {dir.File("damaged.3ds"),
-         "An invalid Chunk structure was encountered while reading\n"
+         "korvane-convert: An invalid Chunk structure was encountered while reading\n"
          "the database. Usually caused by a corrupt database or file.\n"},
     };
     for (const Case& c : cases) {
@@ -285,7 +293,7 @@ TEST(ConvertList, UnreadableInputExitsWithOneAndTheReaderMessage) {
     for (const char* name : {"broken.3da", "text.3da", "cut.3da"}) {
         const std::string input = dir.File(name);
         const std::string message =
-            "cannot unpack " + input + ": not a packed model file, or its packed data is corrupt\n";
+            "korvane-convert: cannot unpack " + input + ": not a packed model file, or its packed data is corrupt\n";
         const std::vector<std::vector<std::string>> commands = {
             {"--list", input}, {"-o", dir.File("out.x"), input}, {"--unpack", dir.File("out.3ds"), input}};
         for (const auto& command : commands) {
@@ -336,4 +344,36 @@ TEST(ConvertUsage, HelpAndVersion) {
     const ProcessResult version = Convert({"--version"});
     EXPECT_EQ(version.exitCode, 0);
     EXPECT_EQ(version.out.rfind("korvane-convert ", 0), 0u);
+}
+
+// Every message begins with the tool's name, names the file and says why, in
+// the language the environment puts first.
+TEST(ConvertMessages, NameTheFileAndTheReasonInTheUsersLanguage) {
+    testsupport::TempDir dir;
+    Save(dir.File("empty.3ds"), {});
+    Save(dir.File("text.3ds"), {'h', 'e', 'l', 'l', 'o', '\n'});
+    const std::string empty = dir.File("empty.3ds"), text = dir.File("text.3ds"), missing = dir.File("missing.3ds");
+    const struct {
+        std::string input;
+        std::string japanese, english;
+    } cases[] = {
+        {empty, empty + ": ストリームからの読み込みエラー: ファイルが空です", empty + ": Stream read error: the file is empty"},
+        {text, "READ ERROR : " + text + ": 3D Studio のモデルではありません",
+         "READ ERROR : " + text + ": not a 3D Studio model"},
+        {missing, "ファイル " + missing + " は開けません: No such file or directory",
+         "Cannot open file " + missing + ": No such file or directory"},
+    };
+    for (const auto& c : cases) {
+        for (const auto& [language, line] : {std::pair{"LANGUAGE=ja", c.japanese}, {"LANG=en_US.UTF-8", c.english}}) {
+            for (const char* command : {"--list", "-o"}) {
+                std::vector<std::string> words = {"/usr/bin/env", "-u", "LANGUAGE", "-u", "LC_ALL", "-u", "LC_MESSAGES",
+                                                  language, KORVANE_CONVERT, command};
+                if (std::string(command) == "-o") words.push_back(dir.File("out.x"));
+                words.push_back(c.input);
+                const ProcessResult result = RunProcess(words);
+                EXPECT_EQ(result.exitCode, 1);
+                EXPECT_EQ(result.err, "korvane-convert: " + line + "\n") << language << " " << command;
+            }
+        }
+    }
 }

@@ -17,12 +17,14 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "base/Stream.h"
 #include "model3ds/Pack3DA.h"
+#include "net/ServerProcess.h"
 #include "support/RunProcess.h"
 #include "support/TempDir.h"
 #include "support/Writer3DS.h"
@@ -193,3 +195,65 @@ TEST(RenderBatch, ASignalEndsAHeadlessRunWithNoTemporaryFile) {
 }
 
 }  // namespace
+
+// A run that succeeds prints nothing, whichever way it draws: through an X
+// display, without one, or without the display named because it goes away as
+// the run starts; --verbose lets Qt's own messages through.
+TEST(RenderRun, SucceedsSilentlyWithAnyDisplay) {
+    testsupport::TempDir dir;
+    SaveFile(dir.Path() / "tri.3ds", Triangle(1));
+    const char* display = std::getenv("DISPLAY");
+    for (const std::string environment : {"none", "going away", "this one"}) {
+        if (environment == "this one" && (display == nullptr || *display == '\0')) continue;
+        for (const bool verbose : {false, true}) {
+            SCOPED_TRACE(environment + (verbose ? ", verbose" : ""));
+            std::optional<nettest::ServerProcess> goingAway;
+            std::vector<std::string> words{"/usr/bin/env", "-u", "DISPLAY"};
+            if (environment == "going away") {
+                goingAway.emplace(KORVANE_TOOLS_SCRIPTS "/broken_x_server.py", std::vector<std::string>{});
+                words.push_back("DISPLAY=127.0.0.1:" + std::to_string(goingAway->Port() - 6000));
+            } else if (environment == "this one") {
+                words.push_back(std::string("DISPLAY=") + display);
+            }
+            words.insert(words.end(), {KORVANE_RENDER, "--size", "32"});
+            if (verbose) words.push_back("--verbose");
+            words.insert(words.end(), {(dir.Path() / "tri.3ds").string(), (dir.Path() / "tri.png").string()});
+            fs::remove(dir.Path() / "tri.png");
+            const ProcessResult run = testsupport::RunProcess(words);
+            EXPECT_EQ(run.exitCode, 0) << run.err;
+            if (!verbose) {
+                EXPECT_EQ(run.err, "");
+            }
+            EXPECT_EQ(run.out, "");
+            EXPECT_EQ(QImage(QString::fromStdString((dir.Path() / "tri.png").string())).size(), QSize(32, 32));
+        }
+    }
+}
+
+// A failure line names its file once, in a run of one model as in a folder run,
+// and follows the user's language.
+TEST(RenderRun, FailureLinesNameTheFileOnce) {
+    testsupport::TempDir dir;
+    SaveFile(dir.Path() / "empty.3ds", {});
+    const std::vector<std::uint8_t> model = Triangle(1);
+    SaveFile(dir.Path() / "cut.3ds", std::vector<std::uint8_t>(model.begin(), model.begin() + 4));
+    const std::string empty = (dir.Path() / "empty.3ds").string(), cut = (dir.Path() / "cut.3ds").string();
+    const struct {
+        std::vector<std::string> arguments;
+        std::string line;
+    } cases[] = {
+        {{empty, (dir.Path() / "out.png").string()}, "korvane-render: " + empty + ": the file is empty\n"},
+        {{empty, "-o", (dir.Path() / "out").string()}, "korvane-render: failed: " + empty + ": the file is empty\n"},
+        {{cut, (dir.Path() / "out.png").string()},
+         "korvane-render: " + cut + ": Stream read error: the file ends inside its data, after 4 bytes\n"},
+        {{cut, "-o", (dir.Path() / "out").string()},
+         "korvane-render: failed: " + cut + ": Stream read error: the file ends inside its data, after 4 bytes\n"},
+    };
+    for (const auto& c : cases) {
+        std::vector<std::string> words{"/usr/bin/env", "-u", "DISPLAY", "LANGUAGE=en", KORVANE_RENDER};
+        words.insert(words.end(), c.arguments.begin(), c.arguments.end());
+        const ProcessResult run = testsupport::RunProcess(words);
+        EXPECT_EQ(run.exitCode, 1);
+        EXPECT_EQ(run.err.substr(0, run.err.find('\n') + 1), c.line) << testing::PrintToString(c.arguments);
+    }
+}

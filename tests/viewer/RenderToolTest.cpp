@@ -13,6 +13,7 @@
 
 #include "XSamples.h"
 #include "base/Stream.h"
+#include "support/JapaneseMessages.h"
 #include "support/RunProcess.h"
 #include "support/TempDir.h"
 #include "support/Writer3DS.h"

@@ -66,7 +66,8 @@ TEST(AssimpReadBack, EveryRealModelExportedFourWaysReadsBackWithItsCounts) {
             for (const bool binary : {false, true}) {
                 const std::string output = dir.File("out.x");
                 std::vector<std::string> command = {KORVANE_CONVERT, "-o", output, input};
-                if (merge) command.push_back("-m");
+                command.insert(command.end(), merge ? std::initializer_list<std::string>{"-m"}
+                                                    : std::initializer_list<std::string>{"--mesh", "0"});
                 if (binary) command.push_back("-b");
                 const auto converted = testsupport::RunProcess(command);
                 ASSERT_EQ(converted.exitCode, 0) << input << converted.err;
@@ -161,6 +162,7 @@ TEST(AssimpReadBack, EveryExtraOptionCombinationReadsBackWithItsCounts) {
             if ((bits & (1 << f)) != 0) command.push_back(flags[f]);
         }
         const bool merge = (bits & 64) != 0;
+        if (!merge) command.insert(command.end(), {"--mesh", "0"});
         SCOPED_TRACE(testing::Message() << input << " options " << bits);
         const auto converted = testsupport::RunProcess(command);
         ASSERT_EQ(converted.exitCode, 0) << converted.err;

@@ -9,6 +9,7 @@
 
 #include "XExportTestSupport.h"
 #include "model3ds/MaterialColor.h"
+#include "support/JapaneseMessages.h"
 #include "support/RunProcess.h"
 #include "support/TempDir.h"
 
@@ -70,15 +71,17 @@ TEST_F(ConvertExport, OptionsReachTheWriters) {
         std::vector<std::string> arguments;
         Expected expected;
     } cases[] = {
-        {{}, [](auto& m) { return xtest::MeshText(m, {}, 0); }},
-        {{"-b"}, [](auto& m) { return AsString(xtest::MeshBinary(m, {}, 0)); }},
+        {{}, [&](auto& m) { return xtest::MergedText(m, keep); }},
+        {{"-b"}, [&](auto& m) { return AsString(xtest::MergedBinary(m, keep)); }},
+        {{"--mesh", "0"}, [](auto& m) { return xtest::MeshText(m, {}, 0); }},
+        {{"--mesh", "0", "-b"}, [](auto& m) { return AsString(xtest::MeshBinary(m, {}, 0)); }},
         {{"--merge"}, [&](auto& m) { return xtest::MergedText(m, keep); }},
         {{"-m", "--binary"}, [&](auto& m) { return AsString(xtest::MergedBinary(m, keep)); }},
         {{"--mesh", "1", "--origin", "min"}, [&](auto& m) { return xtest::MeshText(m, left, 1); }},
         {{"--mesh-name", "Tri", "--origin", "keep", "-b"}, [&](auto& m) { return AsString(xtest::MeshBinary(m, keep, 1)); }},
-        {{"--origin", "center", "--no-materials"}, [&](auto& m) { return xtest::MeshText(m, bare, 0); }},
-        {{"--ignore-opacity", "--opacity", "Red=50"}, [&](auto& m) { return xtest::MeshText(m, opaque, 0); }},
-        {{"--opacity", "Red=10", "--power", "Red=50", "--diffuse", "Red=FF8000", "--specular", "Blue=0000ff",
+        {{"--mesh", "0", "--origin", "center", "--no-materials"}, [&](auto& m) { return xtest::MeshText(m, bare, 0); }},
+        {{"--mesh", "0", "--ignore-opacity", "--opacity", "Red=50"}, [&](auto& m) { return xtest::MeshText(m, opaque, 0); }},
+        {{"--mesh", "0", "--opacity", "Red=10", "--power", "Red=50", "--diffuse", "Red=FF8000", "--specular", "Blue=0000ff",
           "--power", "Blue=0"},
          [](auto& m) {
              auto* red = m.MaterialList().GetMaterial(0);
@@ -126,13 +129,61 @@ TEST_F(ConvertExport, MaterialEditsAreBoundedLikeThePanel) {
     EXPECT_FALSE(std::filesystem::exists(dir_.File("never.x")));
 }
 
+// Without a choice of mesh the whole model is written, as -m writes it.
 TEST_F(ConvertExport, DefaultTargetAndStandardOutput) {
-    ASSERT_EQ(Convert({input_}).exitCode, 0);
+    const auto written = Convert({input_});
+    ASSERT_EQ(written.exitCode, 0);
+    EXPECT_EQ(written.err, "");
+    TExportOptions keep;
+    keep.Origin = TOriginMode::NotEncode;
     auto model = xtest::LoadModel(kMeshes, kMaterials);
-    EXPECT_EQ(ReadFile(dir_.File("model.x")), xtest::MeshText(*model, {}, 0));
+    EXPECT_EQ(ReadFile(dir_.File("model.x")), xtest::MergedText(*model, keep));
     const auto piped = Convert({"-b", "-o", "-", input_});
     EXPECT_EQ(piped.exitCode, 0);
-    EXPECT_EQ(piped.out, AsString(xtest::MeshBinary(*model, {}, 0)));
+    EXPECT_EQ(piped.out, AsString(xtest::MergedBinary(*model, keep)));
+}
+
+// --file-opacity writes each material's opacity as 1 - its transparency in the
+// file, before the edits of the command line; without it materials stay opaque.
+TEST_F(ConvertExport, FileOpacityComesFromTheTransparency) {
+    const std::string glass = dir_.File("glass.3ds");
+    const std::vector<MaterialSpec> materials = {{.name = "Glass", .diffuse = testsupport::Rgb{0, 0, 255},
+                                                  .transparency = 17},
+                                                 {.name = "Stone", .diffuse = testsupport::Rgb{128, 128, 128}}};
+    const MeshSpec cube{.name = "Cube",
+                        .vertices = {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {1, 1, 0}},
+                        .faces = {{0, 1, 2}, {1, 3, 2}},
+                        .groups = {{"Glass", {0}}, {"Stone", {1}}}};
+    std::ofstream(glass, std::ios::binary) << AsString(testsupport::BuildModel({cube}, materials));
+    // Material lines: diffuse red, green, blue and alpha, as the text form writes them.
+    const auto diffuseLines = [](const std::string& x) {
+        std::vector<std::string> lines;
+        for (std::size_t at = x.find("Material "); at != std::string::npos; at = x.find("Material ", at + 1)) {
+            const std::size_t start = x.find('\n', at) + 1;
+            lines.push_back(x.substr(start, x.find_first_of("\r\n", start) - start));
+        }
+        return lines;
+    };
+    const struct {
+        std::vector<std::string> arguments;
+        std::vector<std::string> diffuse;
+    } cases[] = {
+        {{}, {"0.000000;0.000000;1.000000;1.000000;;", "0.501961;0.501961;0.501961;1.000000;;"}},
+        {{"--file-opacity"}, {"0.000000;0.000000;1.000000;0.830000;;", "0.501961;0.501961;0.501961;1.000000;;"}},
+        {{"--file-opacity", "--opacity", "Glass=40"},
+         {"0.000000;0.000000;1.000000;0.400000;;", "0.501961;0.501961;0.501961;1.000000;;"}},
+    };
+    for (const auto& c : cases) {
+        std::vector<std::string> arguments = c.arguments;
+        arguments.insert(arguments.end(), {"-o", "-", glass});
+        const auto result = Convert(arguments);
+        ASSERT_EQ(result.exitCode, 0) << result.err;
+        EXPECT_EQ(diffuseLines(result.out), c.diffuse) << ::testing::PrintToString(c.arguments);
+    }
+    const auto listed = Convert({"--list", glass});
+    EXPECT_NE(listed.out.find("material\t0\tGlass\tR: 0; G: 0; B: 255\tR: 0; G: 0; B: 0\t100\t15\t17\n"),
+              std::string::npos)
+        << listed.out;
 }
 
 TEST_F(ConvertExport, FailuresExitOneAndWriteNothing) {
@@ -140,7 +191,7 @@ TEST_F(ConvertExport, FailuresExitOneAndWriteNothing) {
     std::ofstream(empty, std::ios::binary) << AsString(testsupport::BuildModel({}, kMaterials));
     const auto noMesh = Convert({empty});
     EXPECT_EQ(noMesh.exitCode, 1);
-    EXPECT_EQ(noMesh.err, "READ ERROR : " + empty + "\n");
+    EXPECT_EQ(noMesh.err, "korvane-convert: READ ERROR : " + empty + ": メッシュがありません\n");
 
     const std::vector<std::string> failures[] = {
         {"--mesh-name", "Nope", input_}, {"--mesh", "3", input_},          {"--mesh", "2", input_},
@@ -170,23 +221,26 @@ TEST_F(ConvertExport, MeshChoiceIsNotedAndUnusableMeshesAreRefused) {
     MeshSpec flatTri = tri;
     flatTri.matrix = {1, 0, 0, 0, 1, 0, 1, 1, 0, 0, 0, 0};
     std::ofstream(flat, std::ios::binary) << AsString(testsupport::BuildModel({flatTri}));
-    const std::string noFaces = "nothing to export: mesh 0 (\"Points\") has no faces\n";
+    const std::string noFaces = "korvane-convert: nothing to export: mesh 0 (\"Points\") has no faces\n";
+    const std::string noneWithFaces = "korvane-convert: nothing to export: no mesh of " + pointsOnly + " has faces\n";
     const struct {
         std::vector<std::string> arguments;
         int exitCode;
         std::string err;
     } cases[] = {
-        {{input_}, 0, "korvane-convert: " + input_ + " has 3 meshes; mesh 0 written (-m writes them all)\n"},
+        {{input_}, 0, ""},
         {{"--mesh", "0", input_}, 0, ""},
         {{"--mesh-name", "Tri", input_}, 0, ""},
         {{"-m", input_}, 0, ""},
         {{triOnly}, 0, ""},
-        {{loose}, 1, noFaces},
+        {{"--mesh", "0", loose}, 1, noFaces},
+        {{loose}, 0, ""},
         {{"--mesh-name", "Points", "-b", loose}, 1, noFaces},
-        {{"-m", pointsOnly}, 1, "nothing to export: no mesh of " + pointsOnly + " has faces\n"},
-        {{"-m", "-b", pointsOnly}, 1, "nothing to export: no mesh of " + pointsOnly + " has faces\n"},
-        {{"--frames", flat}, 1,
-         "mesh \"Tri\": its local matrix is singular (its axes lie in a plane), so no frame can place the mesh\n"},
+        {{"-m", pointsOnly}, 1, noneWithFaces},
+        {{"-m", "-b", pointsOnly}, 1, noneWithFaces},
+        {{pointsOnly}, 1, noneWithFaces},
+        {{"--frames", "--mesh", "0", flat}, 1,
+         "korvane-convert: mesh \"Tri\": its local matrix is singular (its axes lie in a plane), so no frame can place the mesh\n"},
         {{flat}, 0, ""},
     };
     for (const auto& c : cases) {
@@ -218,7 +272,7 @@ TEST_F(ConvertExport, ScaleKeepsZerosSmallAndRefusesOverflow) {
     std::ofstream(model, std::ios::binary) << AsString(testsupport::BuildModel(
         {{.name = "Tri", .vertices = {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}}, .faces = {{0, 1, 2}}},
          {.name = "Far", .vertices = {{0, 0, 0}, {1e10f, 0, 0}, {0, 1, 0}}, .faces = {{0, 1, 2}}}}));
-    const auto scaled = Convert({"--scale", "1000000", "--origin", "keep", "-o", "-", model});
+    const auto scaled = Convert({"--mesh", "0", "--scale", "1000000", "--origin", "keep", "-o", "-", model});
     ASSERT_EQ(scaled.exitCode, 0) << scaled.err;
     const auto lines = xtest::Lines(scaled.out);
     EXPECT_EQ(lines.at(10), "-0.000001;-0.000001;-0.000001;,");

@@ -2,37 +2,6 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="en" sourcelanguage="ja">
 <context>
-    <name>app::ErrorText</name>
-    <message>
-        <source>ストリームからの読み込みエラー</source>
-        <translation>Stream read error</translation>
-    </message>
-    <message>
-        <source>ストリームへの書き込みエラー</source>
-        <translation>Stream write error</translation>
-    </message>
-    <message>
-        <source>ファイル %s は開けません</source>
-        <translation>Cannot open file %s</translation>
-    </message>
-    <message>
-        <source>ファイル %s を作成できません</source>
-        <translation>Cannot create file %s</translation>
-    </message>
-    <message>
-        <source>リストのインデックスが範囲を超えています (%s)</source>
-        <translation>List index out of bounds (%s)</translation>
-    </message>
-    <message>
-        <source>&apos;%s&apos; は正しい浮動小数点数ではありません</source>
-        <translation>&apos;%s&apos; is not a valid floating point number</translation>
-    </message>
-    <message>
-        <source>メモリが足りません</source>
-        <translation>Not enough memory</translation>
-    </message>
-</context>
-<context>
     <name>app::RemoteGrid</name>
     <message>
         <source>フォルダ</source>

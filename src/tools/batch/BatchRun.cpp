@@ -10,6 +10,7 @@
 
 #include "base/Errors.h"
 #include "base/EscapeField.h"
+#include "base/Language.h"
 
 namespace batch {
 
@@ -26,11 +27,9 @@ std::string OneLine(std::string text) {
     return text;
 }
 
-std::string Reason(const std::exception& error) {
-    if (const auto* stream = dynamic_cast<const base::EStreamError*>(&error)) {
-        return OneLine(std::string(stream->what()) + (stream->Detail().empty() ? "" : ": " + stream->Detail()));
-    }
-    return OneLine(error.what());
+// The failure line names the input first, so the reason does not name it again.
+std::string Reason(const std::exception& error, const std::string& input) {
+    return OneLine(base::ErrorLine(error, base::EnvironmentUiLanguage(), input));
 }
 
 // The progress line, redrawn in place on a terminal.
@@ -70,7 +69,7 @@ std::vector<BatchFailure> RunJob(const BatchJob& job, const BatchConverter& conv
         try {
             convert(BatchJob{input, job.output, {}}, warnings);
         } catch (const std::exception& error) {
-            failures.push_back({input, Reason(error)});
+            failures.push_back({input, Reason(error, input)});
             continue;
         }
         // The others lose to this one, whatever they hold: one line each.

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "base/Errors.h"
+#include "base/Language.h"
 #include "cli/ConvertTool.h"
 
 namespace {
@@ -22,12 +23,8 @@ int main(int argc, char** argv) {
     } catch (const cli::UsageError& error) {
         std::cerr << "korvane-convert: " << error.what() << "\n" << convert::Usage();
         return kExitUsage;
-    } catch (const base::EStreamError& error) {
-        // The message the stream error carries for users does not say which file, or why.
-        std::cerr << base::MessageLines(error.what()) << (error.Detail().empty() ? "" : ": " + error.Detail()) << "\n";
-        return kExitFailure;
     } catch (const base::Exception& error) {
-        std::cerr << base::MessageLines(error.what()) << "\n";
+        std::cerr << "korvane-convert: " << base::ErrorLine(error, base::EnvironmentUiLanguage()) << "\n";
         return kExitFailure;
     }
 }

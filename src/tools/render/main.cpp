@@ -5,6 +5,7 @@
 #include <string>
 
 #include "base/Errors.h"
+#include "base/Language.h"
 #include "cli/OptionTable.h"
 #include "cli/RenderOptions.h"
 #include "cli/RenderTool.h"
@@ -14,9 +15,8 @@ namespace {
 constexpr int kExitFailure = 1;
 constexpr int kExitUsage = 2;
 
-// A reader's message may hold two lines, joined by a carriage return.
-int Fail(const std::string& message) {
-    std::fprintf(stderr, "korvane-render: %s\n", base::MessageLines(message).c_str());
+int Fail(const std::exception& error) {
+    std::fprintf(stderr, "korvane-render: %s\n", base::ErrorLine(error, base::EnvironmentUiLanguage()).c_str());
     return kExitFailure;
 }
 
@@ -28,9 +28,7 @@ int main(int argc, char** argv) {
     } catch (const cli::UsageError& error) {
         std::fprintf(stderr, "korvane-render: %s\n%s", error.what(), render::RenderHelp().c_str());
         return kExitUsage;
-    } catch (const base::EStreamError& error) {
-        return Fail(error.what() + (error.Detail().empty() ? std::string() : ": " + error.Detail()));
     } catch (const std::exception& error) {
-        return Fail(error.what());
+        return Fail(error);
     }
 }

@@ -13,4 +13,8 @@ namespace app {
 // lines separated by newlines.
 QString TranslatedErrorText(const std::exception& error);
 
+// What the error's text leaves out, in the window's language: the file it is
+// about and why ("empty.3ds: the file is empty"); empty when nothing is known.
+QString ErrorDetailText(const std::exception& error);
+
 }  // namespace app

@@ -15,4 +15,8 @@ constexpr int kMinSpecularPower = 0;
 constexpr int kMaxSpecularPower = 50;
 void SetMaterialPower(model3ds::TMaterial3DS& material, int power);
 
+// The opacity the file itself gives: 1 - its transparency, within 0 to 1 (a
+// transparency negated by its flag would give more than 1).
+void TakeFileOpacity(model3ds::TMaterial3DS& material);
+
 }  // namespace app

@@ -33,6 +33,10 @@ public:
         ReadBuffer(&value, sizeof value);
         return value;
     }
+
+protected:
+    // The read error of a read that ended early; a stream that knows more says more.
+    [[noreturn]] virtual void RaiseReadError() const;
 };
 
 class MemoryStream : public Stream {
@@ -81,7 +85,12 @@ public:
     // Flushes and closes, raising EWriteError if the data could not be written.
     void Close();
 
+protected:
+    // Names the file and its size, which tell where the data ended.
+    [[noreturn]] void RaiseReadError() const override;
+
 private:
+    std::string fileName_;
     std::FILE* file_ = nullptr;
     std::uint64_t position_ = 0;
     std::uint64_t size_ = 0;

@@ -34,10 +34,11 @@ enum class TModelNeeds {
     Faces,              // at least one mesh with faces
 };
 
-// A file that opens but holds nothing the caller can use: "READ ERROR : path".
+// A file that opens but holds nothing the caller can use: "READ ERROR : path",
+// with the reason (a message text of base/Language.h) in its detail when known.
 class EReadModelError : public base::Exception {
 public:
-    explicit EReadModelError(const std::string& path);
+    explicit EReadModelError(const std::string& path, const std::string& reason = {});
 };
 
 // Raises EReadModelError for path unless model holds what needs asks: the one

@@ -24,15 +24,22 @@ constexpr cli::Option kOptions[] = {
     {"--output", "-o", true, "FILE", "target (default: INPUT with the extension .x; - for standard output)",
      kConversionGroup},
     {"--binary", "-b", false, "", "binary form (default: text)", kConversionGroup},
-    {"--merge", "-m", false, "", "all meshes merged into one, coordinates kept", kConversionGroup},
-    {"--mesh", "", true, "N", "the mesh to export, counted from 0 (default 0)", kConversionGroup},
-    {"--mesh-name", "", true, "NAME", "the first mesh of that name", kConversionGroup},
+    {"--merge", "-m", false, "",
+     "all meshes merged into one, coordinates kept (the default\n"
+     "without --mesh or --mesh-name)",
+     kConversionGroup},
+    {"--mesh", "", true, "N", "only that mesh, counted from 0", kConversionGroup},
+    {"--mesh-name", "", true, "NAME", "only the first mesh of that name", kConversionGroup},
     {"--origin", "", true, "center|min|keep",
-     "move the origin to the mesh's centre (default),\n"
-     "to its minimum corner, or keep the coordinates",
+     "one mesh's origin moved to its centre (default), to its\n"
+     "minimum corner, or kept; a merged model keeps its coordinates",
      kConversionGroup},
     {"--no-materials", "", false, "", "write no material list", kConversionGroup},
     {"--ignore-opacity", "", false, "", "write every material opaque", kConversionGroup},
+    {"--file-opacity", "", false, "",
+     "each material's opacity from the file: 1 - its transparency\n"
+     "(default: 1.0; --opacity edits still apply after it)",
+     kConversionGroup},
     {"--texcoords", "", false, "",
      "a MeshTextureCoords block from the mesh's texture coordinates\n"
      "(v flipped to DirectX's top-left origin: 1 - v)",
@@ -68,7 +75,7 @@ constexpr cli::Option kOptions[] = {
     {"--list", "", false, "INPUT",
      "one line per mesh, then one per material, tab-separated:\n"
      "  mesh INDEX NAME VERTICES FACES TEXCOORDS GROUPS\n"
-     "  material INDEX NAME DIFFUSE SPECULAR OPACITY POWER\n"
+     "  material INDEX NAME DIFFUSE SPECULAR OPACITY POWER TRANSPARENCY\n"
      "INPUT may be an http:// address, fetched into memory first",
      kCommandGroup},
     {"--remote-list", "", false, "ADDR",

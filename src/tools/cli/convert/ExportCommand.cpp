@@ -173,10 +173,12 @@ ExportRequest ParseExportRequest(const Arguments& arguments, std::vector<Materia
         request.jobs = static_cast<int>(*jobs);
     }
     request.binary = arguments.Has("--binary");
-    request.merge = arguments.Has("--merge");
+    request.fileOpacity = arguments.Has("--file-opacity");
     if (arguments.Has("--mesh") && arguments.Has("--mesh-name")) throw UsageError("give --mesh or --mesh-name, not both");
-    if (request.merge && (arguments.Has("--mesh") || arguments.Has("--mesh-name")))
+    if (arguments.Has("--merge") && (arguments.Has("--mesh") || arguments.Has("--mesh-name")))
         throw UsageError("--merge exports every mesh; --mesh and --mesh-name do not go with it");
+    // A command line has no selection: without a choice of mesh the whole model is written.
+    request.merge = !arguments.Has("--mesh") && !arguments.Has("--mesh-name");
     if (arguments.Has("--mesh")) {
         request.meshIndex = ParseWholeNumber("--mesh", arguments.Value("--mesh"));
         if (*request.meshIndex < 0) throw UsageError("--mesh counts from 0");
@@ -208,8 +210,13 @@ model3ds::TMaterial3DS& FindMaterial(model3ds::TFile3DS& model, const std::strin
     throw base::Exception(base::Format("the model has no material named \"%s\"", name.c_str()));
 }
 
-void ApplyEdits(model3ds::TFile3DS& model, const std::vector<MaterialEdit>& edits) {
-    for (const MaterialEdit& edit : edits) {
+// The file's own opacities first, so that an edit of a material has the last word.
+void ApplyEdits(model3ds::TFile3DS& model, const ExportRequest& request) {
+    if (request.fileOpacity) {
+        auto& materials = model.MaterialList();
+        for (int i = 0; i < materials.MaterialTotal(); ++i) app::TakeFileOpacity(*materials.GetMaterial(i));
+    }
+    for (const MaterialEdit& edit : request.edits) {
         model3ds::TMaterial3DS& material = FindMaterial(model, edit.name);
         switch (edit.kind) {
         case EditKind::Opacity:
@@ -234,7 +241,7 @@ int FindMesh(model3ds::TFile3DS& model, const ExportRequest& request) {
         if (index >= 0) return index;
         throw base::Exception(base::Format("the model has no mesh named \"%s\"", request.meshName->c_str()));
     }
-    const int index = request.meshIndex.value_or(0);
+    const int index = *request.meshIndex;
     const int total = model.ObjectList().MeshTotal();
     if (index >= total) throw base::Exception(base::Format("the model has no mesh %d; it has %d", index, total));
     return index;
@@ -258,13 +265,6 @@ int ResolveMesh(model3ds::TFile3DS& model, const ExportRequest& request) {
 void CheckMergedHasFaces(model3ds::TFile3DS& model, const ExportRequest& request) {
     if (xexport::ExportRefusal(model, -1, true) == xexport::TExportRefusal::NoMeshWithFaces)
         throw base::Exception("nothing to export: no mesh of " + request.input + " has faces");
-}
-
-// Without a choice of mesh, a model of several meshes writes its first; the user
-// may not know there are more.
-void NoteOtherMeshes(const ExportRequest& request, int meshTotal, std::ostream& notes) {
-    if (request.merge || request.options.Hierarchy || request.meshIndex || request.meshName || meshTotal < 2) return;
-    notes << "korvane-convert: " << request.input << " has " << meshTotal << " meshes; mesh 0 written (-m writes them all)\n";
 }
 
 // Standard output gets the bytes from memory; a file is written by the writer itself.
@@ -301,14 +301,14 @@ void ConvertScene(model3ds::TFile3DS& model, const ExportRequest& request, std::
     Write(model, request, xexport::kMergedMeshes, out);
 }
 
-// One input to one output; returns the number of meshes of the model.
-int Convert(const ExportRequest& request, std::ostream& out, std::ostream& warnings) {
+// One input to one output.
+void Convert(const ExportRequest& request, std::ostream& out, std::ostream& warnings) {
     model3ds::TFile3DS model;
     OpenModelFile(model, request.input, model3ds::TModelNeeds::Meshes, DeadlineAfter(request.maxTime));
-    ApplyEdits(model, request.edits);
+    ApplyEdits(model, request);
     if (request.options.Hierarchy) {
         ConvertScene(model, request, out, warnings);
-        return model.ObjectList().MeshTotal();
+        return;
     }
     if (request.merge) CheckMergedHasFaces(model, request);
     const int meshIndex = request.merge ? xexport::kMergedMeshes : ResolveMesh(model, request);
@@ -317,7 +317,6 @@ int Convert(const ExportRequest& request, std::ostream& out, std::ostream& warni
                                            : Meshes{model.ObjectList().GetMesh(meshIndex)},
                              warnings);
     Write(model, request, meshIndex, out);
-    return model.ObjectList().MeshTotal();
 }
 
 int RunBatchExport(const ExportRequest& request) {
@@ -349,7 +348,7 @@ int RunExport(const ExportRequest& request, std::ostream& out) {
     if (request.batch) return RunBatchExport(request);
     if (request.output != "-" && !IsHttpAddress(request.input) && batch::SameFile(request.input, request.output))
         throw base::Exception("the output " + request.output + " is the input file itself; nothing written");
-    NoteOtherMeshes(request, Convert(request, out, std::cerr), std::cerr);
+    Convert(request, out, std::cerr);
     return 0;
 }
 

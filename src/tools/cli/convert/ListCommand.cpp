@@ -32,7 +32,8 @@ void AppendMaterialLines(model3ds::TFile3DS& model, std::string& text) {
                                   model3ds::FormatColorText(material.Diffuse),
                                   model3ds::FormatColorText(material.Specular),
                                   std::to_string(base::RoundHalfEven(material.Opacity * 100.0)),
-                                  std::to_string(base::RoundHalfEven(material.SpecularPower))});
+                                  std::to_string(base::RoundHalfEven(material.SpecularPower)),
+                                  std::to_string(base::RoundHalfEven(material.Transparency * 100.0))});
     }
 }
 

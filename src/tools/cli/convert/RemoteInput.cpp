@@ -4,6 +4,7 @@
 
 #include "base/Errors.h"
 #include "base/Format.h"
+#include "base/Language.h"
 #include "base/Stream.h"
 #include "base/EscapeField.h"
 #include "net/HttpClient.h"
@@ -24,6 +25,10 @@ std::string StatusLine(const std::string& header) {
 
 }  // namespace
 
+void PrintClientMessage(const std::string& text) {
+    std::cerr << "korvane-convert: " << base::MessageLines(base::Translated(text, base::EnvironmentUiLanguage())) << "\n";
+}
+
 bool IsHttpAddress(const std::string& input) { return input.rfind("http://", 0) == 0; }
 
 std::string AddressFileName(const std::string& address) {
@@ -39,21 +44,21 @@ std::vector<std::uint8_t> FetchHttp(const std::string& address, const Deadline& 
     net::THttpClient client;
     client.TimeOut = kTimeOutMilliseconds;
     client.Deadline = deadline;
-    client.OnError = [](int, const std::string& message) { std::cerr << message << "\n"; };
-    client.OnInvalidHost = [](bool&) { std::cerr << "ホスト名が無効です\n"; };
+    client.OnError = [](int, const std::string& message) { PrintClientMessage(message); };
+    client.OnInvalidHost = [](bool&) { PrintClientMessage("ホスト名が無効です"); };
     base::MemoryStream content;
     client.ContentStream = &content;
     // Spaces, control and non-ASCII bytes typed into the address are escaped; the
     // characters that shape an address, and escapes already written, stay.
     client.Get(net::PercentEncode(address, ":/?#[]@!$&'()*+,;=%"));
     if (client.ReplyNumber() == net::kMalformedReply) {
-        throw base::Exception("読み込みできませんでした\rThe reply has no valid HTTP status line");
+        throw base::Exception("読み込みできませんでした\r%s", {"The reply has no valid HTTP status line"});
     }
     // Only a 2xx reply carries the file, not a redirection left unfollowed (300,
     // 304). The status line is the server's text: no control byte of it reaches
     // the terminal.
     if (client.ReplyNumber() < 200 || client.ReplyNumber() > 299) {
-        throw base::Exception("読み込みできませんでした\r" + base::EscapeField(StatusLine(client.Header)));
+        throw base::Exception("読み込みできませんでした\r%s", {base::EscapeField(StatusLine(client.Header))});
     }
     return content.TakeBytes();
 }

@@ -11,6 +11,10 @@ namespace convert {
 
 bool IsHttpAddress(const std::string& input);
 
+// A network client's message (a text of base/Language.h, or its own) on standard
+// error, in the user's language, as the tool prints every message.
+void PrintClientMessage(const std::string& text);
+
 // The last segment of an address's path, without query or fragment, its %XX
 // escapes undone: what the address is named by when its kind or a local file name
 // is needed.

@@ -5,6 +5,7 @@
 #include "base/Errors.h"
 #include "convert/Commands.h"
 #include "convert/MaxTime.h"
+#include "convert/RemoteInput.h"
 #include "convert/TabSeparated.h"
 #include "net/FtpClient.h"
 #include "net/HttpRequest.h"
@@ -80,8 +81,8 @@ int RunRemoteList(const Arguments& arguments, std::ostream& out) {
     client.UserID = address.user;
     client.Password = address.password;
     client.TimeOut = kTimeOutMilliseconds;
-    client.OnError = [](int, const std::string& message) { std::cerr << message << "\n"; };
-    client.OnInvalidHost = [](bool&) { std::cerr << "Webサーバ名が無効です\n"; };
+    client.OnError = [](int, const std::string& message) { PrintClientMessage(message); };
+    client.OnInvalidHost = [](bool&) { PrintClientMessage("Webサーバ名が無効です"); };
     std::string text;
     client.OnListItem = [&text](const std::string& line) {
         const std::optional<net::TRemoteRow> row = net::ListingLineToRow(line);
@@ -94,7 +95,7 @@ int RunRemoteList(const Arguments& arguments, std::ostream& out) {
     // Nothing is printed unless the whole listing came.
     out << text;
     if (!logoutError.empty()) {
-        std::cerr << "warning: the listing is complete, but logging out failed: " << logoutError << "\n";
+        std::cerr << "korvane-convert: warning: the listing is complete, but logging out failed: " << logoutError << "\n";
     }
     return 0;
 }

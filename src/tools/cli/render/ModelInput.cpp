@@ -15,12 +15,17 @@ namespace {
 
 using model3ds::TFileKind;
 
+// A failure of the file at path: the tool's line names the file once, before the message.
+base::Exception AboutFile(const std::string& path, const std::string& message) {
+    return base::Exception(message, {}, {path, "", {}});
+}
+
 // .x data and 3DS models are known by their bytes, whatever their name; the
 // packed kinds, whose bytes tell nothing, by their name.
 TFileKind KindOf(const std::string& path) {
     const TFileKind content = model3ds::FileKindByContent(path);
     if (content != TFileKind::Unknown) return content;
-    if (std::filesystem::file_size(path) == 0) throw base::Exception(path + ": the file is empty");
+    if (std::filesystem::file_size(path) == 0) throw AboutFile(path, "the file is empty");
     const TFileKind named = model3ds::FileKindByName(path);
     return named == TFileKind::PackedDirectX || named == TFileKind::PackedModel3DS ? named : TFileKind::Unknown;
 }
@@ -53,8 +58,7 @@ base::MemoryStream ReadModelAsX(const std::string& path) {
         model3ds::OpenModelFile(model, path, model3ds::TUnpackPolicy::Complete, model3ds::TModelNeeds::Anything);
         break;
     case TFileKind::Unknown:
-        throw base::Exception(base::Format("%s: neither .x data nor a 3DS model, nor a packed .xa or .3da file",
-                                           path.c_str()));
+        throw AboutFile(path, "neither .x data nor a 3DS model, nor a packed .xa or .3da file");
     }
     return ConvertModel(model, path);
 }
@@ -63,9 +67,8 @@ void LoadModelFile(viewer::ViewerScene& scene, const std::string& path) {
     base::MemoryStream x = ReadModelAsX(path);
     const std::int32_t result = scene.LoadXFromStream(x);
     if (result != 0)
-        throw base::Exception(base::Format("%s: cannot read the .x data (code 0x%x)", path.c_str(),
-                                           static_cast<unsigned>(result)));
-    if (!scene.MeshBuilder) throw base::Exception(path + ": the file is empty");
+        throw AboutFile(path, base::Format("cannot read the .x data (code 0x%x)", static_cast<unsigned>(result)));
+    if (!scene.MeshBuilder) throw AboutFile(path, "the file is empty");
     scene.MeshBuilder->SetModelFile(path);
 }
 

@@ -27,6 +27,10 @@ constexpr cli::Option kOptions[] = {
      "past either, it ends with status 1 and writes no picture.",
      kPictureGroup},
     {"--memory", "", true, "MB", "", kPictureGroup},
+    {"--verbose", "", false, "",
+     "--verbose shows what Qt and the graphics drivers say; without it a run that succeeds prints\n"
+     "nothing.",
+     kPictureGroup},
     {"--output", "-o", true, "FOLDER",
      "each INPUT, or every model below an INPUT folder (.x, .xa, .3ds, .3da,\n"
      "any letter case), drawn into FOLDER at its path below the folder given (a file given: its\n"
@@ -156,6 +160,8 @@ void ParseBackground(const std::string& value, RenderOptions& options) {
 void Apply(std::string_view name, const std::string& value, RenderOptions& options) {
     if (name == "--fit") {
         options.fit = true;
+    } else if (name == "--verbose") {
+        options.verbose = true;
     } else if (name == "--help") {
         options.help = true;
     } else if (name == "--version") {

@@ -52,10 +52,20 @@ void Configure(viewer::ViewerScene& scene, const RenderOptions& options) {
     if (options.fit) viewer::FitCameraToModel(scene, options.width, options.height);
 }
 
-// With no X display to draw through, OpenGL runs on Mesa without any window
-// system. Call it before the application exists.
-void ChoosePlatform() {
-    if (!viewer::CanOpenDisplay()) viewer::SelectHeadlessPlatform();
+// Qt's messages about the platform ("Running on a software rasterizer") are
+// noise to a user who asked for a picture; the tool reports its own failures.
+void DropMessage(QtMsgType, const QMessageLogContext&, const QString&) {}
+
+// With no X display to draw through, or one that fails as the application
+// opens it, OpenGL runs on Mesa without any window system. Call it before the
+// application exists.
+void ChoosePlatform(const RenderOptions& options) {
+    if (!options.verbose) qInstallMessageHandler(DropMessage);
+    if (viewer::CanOpenDisplay()) {
+        viewer::AllowHeadlessFallback();
+    } else {
+        viewer::SelectHeadlessPlatform();
+    }
 }
 
 int Supersampling(const RenderOptions& options) {
@@ -83,7 +93,7 @@ QByteArray EncodePng(const QImage& picture) {
 
 // The picture of the scene, encoded as PNG.
 QByteArray DrawPng(viewer::ViewerScene& scene, const RenderOptions& options, int argc, char** argv) {
-    ChoosePlatform();
+    ChoosePlatform(options);
     QGuiApplication application(argc, argv);
     viewer::OffscreenRenderer renderer;
     if (!renderer.IsValid()) throw base::Exception("OpenGL 3.3 core is not available");
@@ -123,7 +133,7 @@ int RenderFolder(const RenderOptions& options, int argc, char** argv) {
         {}};
     std::vector<batch::BatchFailure> failures;
     const std::vector<batch::BatchJob> jobs = batch::PlanBatch(options.inputs, options.outputFolder, kinds, failures);
-    ChoosePlatform();
+    ChoosePlatform(options);
     QGuiApplication application(argc, argv);
     viewer::OffscreenRenderer renderer;
     if (!renderer.IsValid()) throw base::Exception("OpenGL 3.3 core is not available");

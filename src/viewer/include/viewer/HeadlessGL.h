@@ -7,14 +7,19 @@
 
 namespace viewer {
 
-// True when DISPLAY names an X display that can be opened; an empty DISPLAY
-// counts as none.
+// True when DISPLAY names an X display that can be opened, has a screen and
+// answers a request; an empty DISPLAY counts as none.
 bool CanOpenDisplay();
 
 // Chooses the headless platform for the QGuiApplication made next. Call it
 // before that application exists. The platform leaves the process's handlers
 // of SIGINT and SIGTERM as they are.
 void SelectHeadlessPlatform();
+
+// For an X display that answered: Qt falls back to the headless platform if the
+// display fails when the application opens it. Call it before that application
+// exists; a platform the user chose (QT_QPA_PLATFORM) stays.
+void AllowHeadlessFallback();
 
 // True when the running application uses the headless platform.
 bool IsHeadlessPlatform();

@@ -41,7 +41,9 @@ struct ExportRequest {
     std::optional<std::string> outputFolder;
     int jobs = 1;
     bool binary = false;
+    // Every mesh merged into one: asked for with --merge, and so without a choice of mesh.
     bool merge = false;
+    bool fileOpacity = false;  // each material's opacity from its transparency in the file
     std::optional<int> meshIndex;
     std::optional<std::string> meshName;
     xexport::TExportOptions options;

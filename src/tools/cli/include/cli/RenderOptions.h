@@ -28,6 +28,7 @@ struct RenderOptions {
     std::vector<std::string> inputs;
     int jobs = 1;
     bool help = false, version = false;
+    bool verbose = false;  // Qt's and the drivers' own messages shown, not dropped
 };
 
 // Parses the arguments after the program name; raises cli::UsageError with a
