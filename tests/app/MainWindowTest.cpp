@@ -380,7 +380,7 @@ TEST_F(MainWindow, ExportExtrasMatchTheConverter) {
         const std::string target = dir_.File("window.x");
         w.SaveChosenFile(target, c.binary);
         std::vector<std::string> arguments = c.arguments;
-        arguments.insert(arguments.end(), {"-o", dir_.File("convert.x"), model});
+        arguments.insert(arguments.end(), {"--mesh", "0", "-o", dir_.File("convert.x"), model});
         const auto converted = Convert(arguments);
         ASSERT_EQ(converted.exitCode, 0) << converted.err;
         EXPECT_EQ(ReadFile(target), ReadFile(dir_.File("convert.x")));
