@@ -13,9 +13,11 @@ void SetMaterialPower(model3ds::TMaterial3DS& material, int power) {
     material.SpecularPower = static_cast<float>(std::clamp(power, kMinSpecularPower, kMaxSpecularPower));
 }
 
+float FileTransparency(const model3ds::TMaterial3DS& material) { return std::fabs(material.Transparency); }
+
 void TakeFileOpacity(model3ds::TMaterial3DS& material) {
     // A transparency that is no number leaves the material opaque.
-    const float opacity = 1.0f - material.Transparency;
+    const float opacity = 1.0f - FileTransparency(material);
     material.Opacity = std::isfinite(opacity) ? std::clamp(opacity, 0.0f, 1.0f) : 1.0f;
 }
 

@@ -186,6 +186,20 @@ TEST_F(ConvertExport, FileOpacityComesFromTheTransparency) {
         << listed.out;
 }
 
+// A real model's glass: its transparency chunk is followed by the falloff flag,
+// which turns the stored sign; the material is 17 % transparent all the same.
+TEST_F(ConvertExport, FileOpacityOfARealModelsTransparentMaterial) {
+    const auto folder = testsupport::SharedModels();
+    if (folder.empty()) GTEST_SKIP() << "no shared models";
+    const std::string model = (folder / "3ds" / "cubes_with_alpha.3DS").string();
+    const auto listed = Convert({"--list", model});
+    EXPECT_NE(listed.out.find("\tTransparent\t"), std::string::npos) << listed.out;
+    EXPECT_NE(listed.out.find("\t100\t15\t17\n"), std::string::npos) << listed.out;
+    const auto converted = Convert({"--file-opacity", "-o", "-", model});
+    ASSERT_EQ(converted.exitCode, 0) << converted.err;
+    EXPECT_NE(converted.out.find(";0.830000;;"), std::string::npos);
+}
+
 TEST_F(ConvertExport, FailuresExitOneAndWriteNothing) {
     const std::string empty = dir_.File("empty.3ds");
     std::ofstream(empty, std::ios::binary) << AsString(testsupport::BuildModel({}, kMaterials));

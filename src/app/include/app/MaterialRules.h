@@ -15,8 +15,12 @@ constexpr int kMinSpecularPower = 0;
 constexpr int kMaxSpecularPower = 50;
 void SetMaterialPower(model3ds::TMaterial3DS& material, int power);
 
-// The opacity the file itself gives: 1 - its transparency, within 0 to 1 (a
-// transparency negated by its flag would give more than 1).
+// The transparency the file gives the material, 0 to 1. The record keeps the
+// sign its falloff flag gives it; how see-through the material is does not
+// depend on that flag.
+float FileTransparency(const model3ds::TMaterial3DS& material);
+
+// The opacity the file itself gives: 1 - its transparency, within 0 to 1.
 void TakeFileOpacity(model3ds::TMaterial3DS& material);
 
 }  // namespace app

@@ -1,5 +1,6 @@
 #include <string>
 
+#include "app/MaterialRules.h"
 #include "base/Format.h"
 #include "convert/Commands.h"
 #include "convert/MaxTime.h"
@@ -33,7 +34,7 @@ void AppendMaterialLines(model3ds::TFile3DS& model, std::string& text) {
                                   model3ds::FormatColorText(material.Specular),
                                   std::to_string(base::RoundHalfEven(material.Opacity * 100.0)),
                                   std::to_string(base::RoundHalfEven(material.SpecularPower)),
-                                  std::to_string(base::RoundHalfEven(material.Transparency * 100.0))});
+                                  std::to_string(base::RoundHalfEven(app::FileTransparency(material) * 100.0))});
     }
 }
 
