@@ -195,9 +195,8 @@ TEST_F(RemoteConvert, BatchFailureLineEscapesTheStatusLineOnce) {
     const testsupport::TempDir out;
     const ProcessResult result = Convert({hostile, root.File("box.3ds"), "-o", out.Path().string()});
     EXPECT_EQ(result.exitCode, 1) << result.err;
-    EXPECT_NE(result.err.find("failed: " + hostile + ": 読み込みできませんでした HTTP/1.0 404 \\x1B]0;title\\x07 Gone\\\\\n"),
-              std::string::npos)
-        << result.err;
+    const std::string line = "failed: " + hostile + ": 読み込みできませんでした HTTP/1.0 404 \\x1B]0;title\\x07 Gone\\\\\n";
+    EXPECT_NE(result.err.find(line), std::string::npos) << result.err;
     EXPECT_TRUE(std::filesystem::exists(out.Path() / "box.x")) << result.err;
 }
 
@@ -219,7 +218,8 @@ TEST_F(RemoteConvert, FtpRepliesReachTheTerminalEscaped) {
     };
     for (const auto& c : cases) {
         const nettest::ServerProcess server("ftp_script_server.py", {c.reply});
-        const ProcessResult result = Convert({"--remote-list", "ftp://127.0.0.1:" + std::to_string(server.Port()) + "/models"});
+        const std::string address = "ftp://127.0.0.1:" + std::to_string(server.Port()) + "/models";
+        const ProcessResult result = Convert({"--remote-list", address});
         const std::string shown = testing::PrintToString(c.reply);
         EXPECT_EQ(result.exitCode, c.exitCode) << shown;
         EXPECT_EQ(result.err, c.err) << shown;

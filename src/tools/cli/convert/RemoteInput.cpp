@@ -20,7 +20,9 @@ std::string StatusLine(const std::string& header) { return header.substr(0, head
 
 }  // namespace
 
-void PrintClientMessage(const std::string& text) { PrintMessage(base::Translated(text, base::EnvironmentUiLanguage())); }
+void PrintClientMessage(const std::string& text) {
+    PrintMessage(base::Translated(text, base::EnvironmentUiLanguage()));
+}
 
 bool IsHttpAddress(const std::string& input) { return input.rfind("http://", 0) == 0; }
 
