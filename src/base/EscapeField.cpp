@@ -1,5 +1,6 @@
 #include "base/EscapeField.h"
 
+#include "base/Errors.h"
 #include "base/Format.h"
 
 namespace base {
@@ -23,6 +24,18 @@ std::string EscapeField(std::string_view field) {
         }
     }
     return escaped;
+}
+
+std::string EscapeLines(std::string_view message) {
+    const std::string lines = MessageLines(std::string(message));
+    std::string escaped;
+    for (std::size_t start = 0;;) {
+        const std::size_t end = lines.find('\n', start);
+        escaped += EscapeField(std::string_view(lines).substr(start, end == std::string::npos ? end : end - start));
+        if (end == std::string::npos) return escaped;
+        escaped += '\n';
+        start = end + 1;
+    }
 }
 
 }  // namespace base

@@ -187,6 +187,45 @@ TEST_F(RemoteConvert, SlowInputOfABatchEndsAtItsTimeLimit) {
     EXPECT_TRUE(std::filesystem::exists(out.Path() / "box.x")) << result.err;
 }
 
+// In a batch the server's status line is escaped once, as for a single input.
+TEST_F(RemoteConvert, BatchFailureLineEscapesTheStatusLineOnce) {
+    const nettest::ServerProcess server("http_server.py", {root.Path().string()});
+    const std::string hostile = "http://127.0.0.1:" + std::to_string(server.Port()) + "/raw?" +
+                                Hex("HTTP/1.0 404 \x1b]0;title\x07 Gone\\");
+    const testsupport::TempDir out;
+    const ProcessResult result = Convert({hostile, root.File("box.3ds"), "-o", out.Path().string()});
+    EXPECT_EQ(result.exitCode, 1) << result.err;
+    const std::string line = "failed: " + hostile + ": 読み込みできませんでした HTTP/1.0 404 \\x1B]0;title\\x07 Gone\\\\\n";
+    EXPECT_NE(result.err.find(line), std::string::npos) << result.err;
+    EXPECT_TRUE(std::filesystem::exists(out.Path() / "box.x")) << result.err;
+}
+
+// An FTP server's replies reach the terminal escaped, whether they end the
+// listing or only earn a warning.
+TEST_F(RemoteConvert, FtpRepliesReachTheTerminalEscaped) {
+    const std::string hostile = "\x1b]0;title\x07\x1b[2J";
+    const struct {
+        std::string reply;
+        int exitCode;
+        std::string err;
+    } cases[] = {
+        {"USER=530 " + hostile + "Login incorrect.", 1,
+         "korvane-convert: 530 \\x1B]0;title\\x07\\x1B[2JLogin incorrect.\n"},
+        {"CWD=550 No such folder\x7f", 1, "korvane-convert: 550 No such folder\\x7F\n"},
+        {"QUIT=500 " + hostile + "Not now.", 0,
+         "korvane-convert: warning: the listing is complete, but logging out failed: 500 "
+         "\\x1B]0;title\\x07\\x1B[2JNot now.\n"},
+    };
+    for (const auto& c : cases) {
+        const nettest::ServerProcess server("ftp_script_server.py", {c.reply});
+        const std::string address = "ftp://127.0.0.1:" + std::to_string(server.Port()) + "/models";
+        const ProcessResult result = Convert({"--remote-list", address});
+        const std::string shown = testing::PrintToString(c.reply);
+        EXPECT_EQ(result.exitCode, c.exitCode) << shown;
+        EXPECT_EQ(result.err, c.err) << shown;
+    }
+}
+
 // Folder and user names that would smuggle a command in are refused unsent; a QUIT
 // refused after a complete listing only earns a warning; --max-time ends a listing
 // that trickles in.

@@ -21,10 +21,11 @@ int main(int argc, char** argv) {
     try {
         return convert::RunConvertTool(std::vector<std::string>(argv + 1, argv + argc));
     } catch (const cli::UsageError& error) {
-        std::cerr << "korvane-convert: " << error.what() << "\n" << convert::Usage();
+        convert::PrintMessage(error.what());
+        std::cerr << convert::Usage();
         return kExitUsage;
     } catch (const base::Exception& error) {
-        std::cerr << "korvane-convert: " << base::ErrorLine(error, base::EnvironmentUiLanguage()) << "\n";
+        convert::PrintMessage(base::ErrorLine(error, base::EnvironmentUiLanguage()));
         return kExitFailure;
     }
 }

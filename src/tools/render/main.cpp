@@ -5,6 +5,7 @@
 #include <string>
 
 #include "base/Errors.h"
+#include "base/EscapeField.h"
 #include "base/Language.h"
 #include "cli/OptionTable.h"
 #include "cli/RenderOptions.h"
@@ -15,9 +16,10 @@ namespace {
 constexpr int kExitFailure = 1;
 constexpr int kExitUsage = 2;
 
-int Fail(const std::exception& error) {
-    std::fprintf(stderr, "korvane-render: %s\n", base::ErrorLine(error, base::EnvironmentUiLanguage()).c_str());
-    return kExitFailure;
+// Every message the tool prints after its name: a message may hold what a file
+// sent, so each of its lines is escaped.
+void PrintMessage(const std::string& message) {
+    std::fprintf(stderr, "korvane-render: %s\n", base::EscapeLines(message).c_str());
 }
 
 }  // namespace
@@ -26,9 +28,11 @@ int main(int argc, char** argv) {
     try {
         return render::RunRenderTool(argc, argv);
     } catch (const cli::UsageError& error) {
-        std::fprintf(stderr, "korvane-render: %s\n%s", error.what(), render::RenderHelp().c_str());
+        PrintMessage(error.what());
+        std::fputs(render::RenderHelp().c_str(), stderr);
         return kExitUsage;
     } catch (const std::exception& error) {
-        return Fail(error);
+        PrintMessage(base::ErrorLine(error, base::EnvironmentUiLanguage()));
+        return kExitFailure;
     }
 }

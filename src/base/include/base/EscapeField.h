@@ -11,4 +11,9 @@ namespace base {
 // Bytes from 0x80 up (Shift-JIS names) pass unchanged.
 std::string EscapeField(std::string_view field);
 
+// A message of one or more lines, made safe to print as EscapeField makes a
+// name: its lines (joined by CR, as the readers' messages are, by CR LF or by LF)
+// each escaped, joined by line feeds.
+std::string EscapeLines(std::string_view message);
+
 }  // namespace base

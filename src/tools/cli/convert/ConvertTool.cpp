@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <iostream>
 
+#include "base/EscapeField.h"
 #include "base/TemporaryFiles.h"
 #include "convert/ExportCommand.h"
 
@@ -27,6 +28,10 @@ int RunConvertTool(const std::vector<std::string>& words) {
                                            : commandLine.run(commandLine.arguments, std::cout);
     FlushStandardOutput();
     return status;
+}
+
+void PrintMessage(const std::string& message) {
+    std::cerr << "korvane-convert: " << base::EscapeLines(message) << "\n";
 }
 
 }  // namespace convert

@@ -1,12 +1,10 @@
 #include "convert/RemoteInput.h"
 
-#include <iostream>
-
 #include "base/Errors.h"
 #include "base/Format.h"
 #include "base/Language.h"
 #include "base/Stream.h"
-#include "base/EscapeField.h"
+#include "cli/ConvertTool.h"
 #include "net/HttpClient.h"
 #include "net/HttpRequest.h"
 
@@ -17,16 +15,13 @@ namespace {
 // The web default of the desktop program, so a silent server cannot hold the tool for ever.
 constexpr int kTimeOutMilliseconds = 60000;
 
-std::string StatusLine(const std::string& header) {
-    std::string line = header.substr(0, header.find('\n'));
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    return line;
-}
+// Up to the first CR or LF, so that the status line is one line of the message.
+std::string StatusLine(const std::string& header) { return header.substr(0, header.find_first_of("\r\n")); }
 
 }  // namespace
 
 void PrintClientMessage(const std::string& text) {
-    std::cerr << "korvane-convert: " << base::MessageLines(base::Translated(text, base::EnvironmentUiLanguage())) << "\n";
+    PrintMessage(base::Translated(text, base::EnvironmentUiLanguage()));
 }
 
 bool IsHttpAddress(const std::string& input) { return input.rfind("http://", 0) == 0; }
@@ -55,10 +50,9 @@ std::vector<std::uint8_t> FetchHttp(const std::string& address, const Deadline& 
         throw base::Exception("読み込みできませんでした\r%s", {"The reply has no valid HTTP status line"});
     }
     // Only a 2xx reply carries the file, not a redirection left unfollowed (300,
-    // 304). The status line is the server's text: no control byte of it reaches
-    // the terminal.
+    // 304). The status line stays as the server sent it: it is escaped where it is printed.
     if (client.ReplyNumber() < 200 || client.ReplyNumber() > 299) {
-        throw base::Exception("読み込みできませんでした\r%s", {base::EscapeField(StatusLine(client.Header))});
+        throw base::Exception("読み込みできませんでした\r%s", {StatusLine(client.Header)});
     }
     return content.TakeBytes();
 }

@@ -12,7 +12,7 @@ namespace convert {
 bool IsHttpAddress(const std::string& input);
 
 // A network client's message (a text of base/Language.h, or its own) on standard
-// error, in the user's language, as the tool prints every message.
+// error, in the user's language, printed by PrintMessage.
 void PrintClientMessage(const std::string& text);
 
 // The last segment of an address's path, without query or fragment, its %XX
@@ -21,8 +21,8 @@ void PrintClientMessage(const std::string& text);
 std::string AddressFileName(const std::string& address);
 
 // The content of address, received once (no copy is made after receiving). A
-// reply other than 2xx raises "読み込みできませんでした" with the status line,
-// its control bytes escaped, or with a note that there was no valid one.
+// reply other than 2xx raises "読み込みできませんでした" with the status line
+// as the server sent it, up to its end, or with a note that there was no valid one.
 std::vector<std::uint8_t> FetchHttp(const std::string& address, const Deadline& deadline);
 
 }  // namespace convert

@@ -1,8 +1,9 @@
-#include <iostream>
 #include <optional>
+#include <ostream>
 #include <string>
 
 #include "base/Errors.h"
+#include "cli/ConvertTool.h"
 #include "convert/Commands.h"
 #include "convert/MaxTime.h"
 #include "convert/RemoteInput.h"
@@ -95,7 +96,7 @@ int RunRemoteList(const Arguments& arguments, std::ostream& out) {
     // Nothing is printed unless the whole listing came.
     out << text;
     if (!logoutError.empty()) {
-        std::cerr << "korvane-convert: warning: the listing is complete, but logging out failed: " << logoutError << "\n";
+        PrintMessage("warning: the listing is complete, but logging out failed: " + logoutError);
     }
     return 0;
 }

@@ -78,4 +78,9 @@ std::string Help();
 // UsageError, read and write errors as base::Exception.
 int RunConvertTool(const std::vector<std::string>& words);
 
+// Prints message to standard error after the tool's name, as the tool prints
+// every message: a message may hold what a file or a server sent, so each of its
+// lines is escaped (base::EscapeLines).
+void PrintMessage(const std::string& message);
+
 }  // namespace convert
