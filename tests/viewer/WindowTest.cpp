@@ -62,16 +62,6 @@ std::pair<QRect, QRect> DrawnBounds(TD3DrawX* control) {
     return {drawn, picture.rect()};
 }
 
-// A thin bar along x that turns a quarter about z in its first second, at 30 ticks a second.
-base::MemoryStream TurningBarStream() {
-    const float s = std::sqrt(0.5f);
-    return base::MemoryStream(xsamples::TextFile(
-        "AnimTicksPerSecond { 30; }\nFrame Bar {\n" +
-        xsamples::MeshText({-1, -0.1f, 0, -1, 0.1f, 0, 1, 0.1f, 0, 1, -0.1f, 0}, {{0, 1, 2, 3}, {3, 2, 1, 0}}) +
-        "}\nAnimationSet { Animation { { Bar } AnimationKey { 0; 2; 0;4;1,0,0,0;;, 30;4;" + std::to_string(s) +
-        ",0,0," + std::to_string(s) + ";;; } } }\n"));
-}
-
 float CameraDistance(TDraw3DFrm* window) {
     return Length(window->D3DrawX->GetCamera().GetPosition(window->D3DrawX->ModelFrame()));
 }
@@ -299,7 +289,7 @@ TEST(ViewerWindow, SpaceAndArrowsPlayAndStepTheAnimation) {
     EXPECT_EQ(window->D3DrawX->MeshBuilder()->Time(), 0);
     EXPECT_EQ(window->D3DrawX->grabFramebuffer(), stillPicture);
 
-    base::MemoryStream bar = TurningBarStream();
+    base::MemoryStream bar(xsamples::TextFile(xsamples::TurningBarText()));
     window->LoadModel(bar, QString());
     const MeshBuilder* builder = window->D3DrawX->MeshBuilder();
     ASSERT_TRUE(builder->Animated());
