@@ -1,8 +1,9 @@
 #pragma once
 // Reads .x data into plain mesh records: every Mesh of the data with its
 // normals, materials and texture coordinates, and the placements given by the
-// frames around it and by the frames that name it. Objects the viewer has no
-// use for are skipped.
+// frames around it and by the frames that name it; and the first AnimationSet
+// with the frames it moves, so that the model can be posed at any time.
+// Objects the viewer has no use for are skipped.
 #include <array>
 #include <cstddef>
 #include <cstdint>
