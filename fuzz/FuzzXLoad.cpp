@@ -1,5 +1,6 @@
 // Loads the input with the viewer's .x loader: text, binary and both compressed
-// forms are told apart by the file's own header.
+// forms are told apart by the file's own header. An animated model is also
+// posed at its start, midway, at its end and past it.
 #include <cstddef>
 #include <cstdint>
 
@@ -7,6 +8,12 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     viewer::MeshBuilder builder;
-    if (builder.Load(data, size) == 0) builder.GetBox();
+    if (builder.Load(data, size) != 0) return 0;
+    builder.GetBox();
+    const double length = builder.AnimationSeconds();
+    for (const double time : {0.0, length / 2, length, length * 1.5 + 1}) {
+        builder.SetTime(time);
+        builder.GetBox();
+    }
     return 0;
 }

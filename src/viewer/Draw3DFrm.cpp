@@ -4,6 +4,7 @@
 #include <QCloseEvent>
 #include <QColorDialog>
 #include <QMenu>
+#include <QTimer>
 #include <QVBoxLayout>
 #include <QWheelEvent>
 
@@ -15,6 +16,15 @@ namespace viewer {
 namespace {
 
 constexpr int WheelNotch = 120;  // angle delta of one wheel notch
+constexpr int PlayIntervalMs = 1000 / 60;  // pictures of a playing animation: up to 60 a second
+
+// A menu command whose key is shown beside it; the window itself handles the key.
+QAction* AddCommand(QMenu* menu, const QString& text, QKeySequence key) {
+    QAction* action = menu->addAction(text);
+    action->setShortcut(key);
+    action->setShortcutContext(Qt::WidgetShortcut);
+    return action;
+}
 
 }  // namespace
 
@@ -45,7 +55,15 @@ TDraw3DFrm::TDraw3DFrm(IViewerOwner* owner, QWidget* parent)
     pBackColor = PopupMenu->addAction(tr("背景色変更"));
     N2 = PopupMenu->addSeparator();
     pShowAll = PopupMenu->addAction(tr("全体を表示"));
+    N3 = PopupMenu->addSeparator();
+    pPlay = AddCommand(PopupMenu, tr("再生/一時停止"), Qt::Key_Space);
+    pPrevFrame = AddCommand(PopupMenu, tr("前のフレーム"), Qt::Key_Left);
+    pNextFrame = AddCommand(PopupMenu, tr("次のフレーム"), Qt::Key_Right);
+    for (QAction* action : {pPlay, pPrevFrame, pNextFrame}) action->setEnabled(false);
     D3DrawX->PopupMenu = PopupMenu;
+    PlayTimer = new QTimer(this);
+    PlayTimer->setInterval(PlayIntervalMs);
+    connect(PlayTimer, &QTimer::timeout, this, widgets::Guarded([this] { PlayTick(); }));
     ColorDialog = new QColorDialog(this);
 
     D3DrawX->OnMouseDown = [this](Qt::MouseButton b, int x, int y) { D3DrawXMouseDown(b, x, y); };
@@ -66,6 +84,8 @@ void TDraw3DFrm::FormCreate() {
 
 void TDraw3DFrm::LoadModel(base::MemoryStream& stream, const QString& caption) {
     D3DrawX->LoadXFromStream(stream);
+    const bool animated = D3DrawX->MeshBuilder() && D3DrawX->MeshBuilder()->Animated();
+    for (QAction* action : {pPlay, pPrevFrame, pNextFrame}) action->setEnabled(animated);
     setWindowTitle(caption);
     while (QApplication::overrideCursor()) QApplication::restoreOverrideCursor();
 }
@@ -114,6 +134,33 @@ void TDraw3DFrm::ShowWholeModel() {
     D3DrawX->Redraw();
 }
 
+void TDraw3DFrm::PlayOrPause() {
+    if (PlayTimer->isActive()) {
+        PlayTimer->stop();
+        return;
+    }
+    const viewer::MeshBuilder* builder = D3DrawX->MeshBuilder();
+    if (!builder || !builder->Animated()) return;
+    playClock_.start();
+    PlayTimer->start();
+}
+
+// Stepping pauses a playing animation, so that the frame stepped to stays.
+void TDraw3DFrm::StepFrame(double seconds) {
+    PlayTimer->stop();
+    if (AdvanceAnimation(D3DrawX->Scene(), seconds)) D3DrawX->Redraw();
+}
+
+// The animation moves on by the time that has passed, however long each
+// picture took, so that it plays at its own speed.
+void TDraw3DFrm::PlayTick() {
+    const double seconds = static_cast<double>(playClock_.restart()) / 1000;
+    if (AdvanceAnimation(D3DrawX->Scene(), seconds))
+        D3DrawX->Redraw();
+    else
+        PlayTimer->stop();
+}
+
 void TDraw3DFrm::keyPressEvent(QKeyEvent* event) {
     int key = event->key();
     FormKeyDown(key);
@@ -136,6 +183,18 @@ void TDraw3DFrm::FormKeyDown(int& key) {
         case Qt::Key_Home:
         case Qt::Key_F:
             ShowWholeModel();
+            break;
+        case Qt::Key_Space:
+            PlayOrPause();
+            key = 0;
+            break;
+        case Qt::Key_Left:
+            StepFrame(-AnimationStepSeconds);
+            key = 0;
+            break;
+        case Qt::Key_Right:
+            StepFrame(AnimationStepSeconds);
+            key = 0;
             break;
         default:
             break;
@@ -170,6 +229,10 @@ void TDraw3DFrm::OnPopMenu(QAction* sender) {
             builder->SetQuality(sender == pGraud ? RenderGouraud : sender == pFlat ? RenderFlat : RenderWireframe);
     } else if (sender == pShowAll) {
         ShowWholeModel();
+    } else if (sender == pPlay) {
+        PlayOrPause();
+    } else if (sender == pPrevFrame || sender == pNextFrame) {
+        StepFrame(sender == pNextFrame ? AnimationStepSeconds : -AnimationStepSeconds);
     } else if (sender == pBackColor) {
         ColorDialog->setCurrentColor(QColor(lastColor_ & 0xFF, lastColor_ >> 8 & 0xFF, lastColor_ >> 16 & 0xFF));
         if (ColorDialog->exec() == QDialog::Accepted) {

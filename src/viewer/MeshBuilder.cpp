@@ -96,16 +96,16 @@ private:
     MeshBuilder& b_;
 };
 
+MeshBuilder::MeshBuilder() = default;
+MeshBuilder::~MeshBuilder() = default;
+
 std::int32_t MeshBuilder::Load(const void* data, std::size_t size) {
     Clear();
     try {
-        const std::vector<XMesh> meshes = ParseXFile(static_cast<const std::uint8_t*>(data), size);
-        if (meshes.empty()) return LoadErrorNotFound;
-        const bool withTextureCoordinates = std::any_of(
-            meshes.begin(), meshes.end(), [](const XMesh& m) { return !m.textureCoordinates.empty(); });
-        MeshBuilderFiller filler(*this);
-        for (const XMesh& mesh : meshes)
-            for (const Matrix4& placement : mesh.placements) filler.Append(mesh, placement, withTextureCoordinates);
+        XModel model = ParseXModel(static_cast<const std::uint8_t*>(data), size);
+        if (model.meshes.empty()) return LoadErrorNotFound;
+        Fill(model.meshes);
+        if (!model.animations.empty()) animated_ = std::make_unique<XModel>(std::move(model));
     } catch (const XFormatError&) {
         Clear();
         return LoadErrorBadFile;
@@ -116,7 +116,36 @@ std::int32_t MeshBuilder::Load(const void* data, std::size_t size) {
     return 0;
 }
 
+void MeshBuilder::Fill(const std::vector<XMesh>& meshes) {
+    const bool withTextureCoordinates = std::any_of(
+        meshes.begin(), meshes.end(), [](const XMesh& m) { return !m.textureCoordinates.empty(); });
+    MeshBuilderFiller filler(*this);
+    for (const XMesh& mesh : meshes)
+        for (const Matrix4& placement : mesh.placements) filler.Append(mesh, placement, withTextureCoordinates);
+}
+
+double MeshBuilder::AnimationSeconds() const {
+    return animated_ ? animated_->lastTick / animated_->ticksPerSecond : 0;
+}
+
+void MeshBuilder::SetTime(double seconds) {
+    if (!animated_) return;
+    time_ = seconds;
+    PoseXModel(*animated_, seconds * animated_->ticksPerSecond);
+    positions_.clear();
+    normals_.clear();
+    textureCoordinates_.clear();
+    triangles_.clear();
+    materials_.clear();
+    Fill(animated_->meshes);
+    for (Vec3& p : positions_) p = {p.x * scale_.x, p.y * scale_.y, p.z * scale_.z};
+    revision_ = NextRevision();
+}
+
 void MeshBuilder::Clear() {
+    animated_.reset();
+    time_ = 0;
+    scale_ = {1, 1, 1};
     positions_ = {};
     normals_ = {};
     textureCoordinates_ = {};
@@ -150,6 +179,7 @@ Box MeshBuilder::GetBox() const {
 // Normals are kept: the viewer scales by the same positive factor on every axis.
 void MeshBuilder::Scale(float sx, float sy, float sz) {
     for (Vec3& p : positions_) p = {p.x * sx, p.y * sy, p.z * sz};
+    scale_ = {scale_.x * sx, scale_.y * sy, scale_.z * sz};
     revision_ = NextRevision();
 }
 

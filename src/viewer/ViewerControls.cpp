@@ -97,6 +97,16 @@ void FitCameraToModel(ViewerScene& scene, int width, int height, float margin) {
     camera.SetPosition(&camera, {(left.x + right.x) / 2, (left.y + right.y) / 2, back});
 }
 
+bool AdvanceAnimation(ViewerScene& scene, double seconds) {
+    MeshBuilder* builder = scene.MeshBuilder;
+    if (!builder || !builder->Animated()) return false;
+    const double length = builder->AnimationSeconds();
+    double time = length > 0 ? std::fmod(builder->Time() + seconds, length) : 0;
+    if (time < 0) time += length;
+    builder->SetTime(time);
+    return true;
+}
+
 Color3 BackgroundFromColorRef(std::uint32_t color) {
     return {static_cast<float>(color & 0xFF) / 255.0f, static_cast<float>(color >> 8 & 0xFF) / 255.0f,
             static_cast<float>(color >> 16 & 0xFF) / 255.0f};

@@ -29,6 +29,9 @@ constexpr std::size_t MaxCopiedBytes = std::size_t{1} << 28;
 // Of those, the copies of materials: each texture name is an allocation of its
 // own, and many mid-sized ones stay with the allocator after they are freed.
 constexpr std::size_t MaxCopiedMaterialBytes = std::size_t{1} << 25;
+// Frame uses an animated model may have: each pose takes a matrix per use, so
+// past this a model is drawn unmoving rather than posed at great cost.
+constexpr std::size_t MaxFrameUses = std::size_t{1} << 20;
 
 // What copies add to the mesh builder, in bytes: in all, and in materials.
 struct CopyCost {
@@ -52,11 +55,17 @@ struct XFrameNode {
     std::vector<XNode> children;
 };
 
+// An Animation as read: the frame it names, looked up once the file is read.
+struct NamedAnimation {
+    std::string frameName;
+    XFrameAnimation keys;
+};
+
 class XParser {
 public:
     explicit XParser(XTokenizer& tokens) : tokens_(tokens) {}
 
-    std::vector<XMesh> ParseFile() {
+    XModel ParseFile() {
         std::vector<XNode> top;
         for (;;) {
             const XToken token = tokens_.Next();
@@ -65,9 +74,27 @@ public:
             if (auto node = ParseObject(token.text, 0)) top.push_back(std::move(*node));
         }
         ResolveReferences();
+        XModel model;
+        model.animations = ResolveAnimations();
+        recordUses_ = !model.animations.empty();
         open_.assign(frames_.size(), false);
-        for (const XNode& node : top) Place(node, Matrix4::Identity(), 0);
-        return std::move(meshes_);
+        for (const XNode& node : top) Place(node, Matrix4::Identity(), 0, -1);
+        if (recordUses_) {
+            model.frameUses = std::move(uses_);
+            model.ticksPerSecond = ticksPerSecond_;
+            for (const XFrameAnimation& animation : model.animations)
+                for (const std::uint32_t last : {LastTick(animation.rotation), LastTick(animation.scale),
+                                                 LastTick(animation.position), LastTick(animation.matrix)})
+                    model.lastTick = std::max(model.lastTick, last);
+        } else {
+            model.animations.clear();
+            for (XMesh& mesh : meshes_) mesh.placedBy.clear();
+        }
+        model.frameMatrices.reserve(frames_.size());
+        for (const XFrameNode& frame : frames_) model.frameMatrices.push_back(frame.local);
+        model.meshes = std::move(meshes_);
+        if (!model.animations.empty()) PoseXModel(model, 0);
+        return model;
     }
 
 private:
@@ -92,9 +119,14 @@ private:
             node = ParseMesh();
         else if (type == "Material")
             namedMaterials_[name] = ParseMaterial();
+        else if (type == "AnimTicksPerSecond")
+            ParseTicksPerSecond();
+        else if (type == "AnimationSet" && !animationSetRead_)
+            ParseAnimationSet();
         else
             SkipRest();
         if (node && !name.empty()) namedNodes_.emplace(name, *node);
+        if (node && !name.empty() && node->kind == XNode::Kind::Frame) namedFrames_.emplace(name, node->index);
         return node;
     }
 
@@ -130,15 +162,34 @@ private:
             }
     }
 
+    // Animations of names that are not frames are dropped.
+    std::vector<XFrameAnimation> ResolveAnimations() {
+        std::vector<XFrameAnimation> resolved;
+        for (NamedAnimation& animation : animations_) {
+            const auto found = namedFrames_.find(animation.frameName);
+            if (found == namedFrames_.end()) continue;
+            animation.keys.frame = static_cast<std::uint32_t>(found->second);
+            resolved.push_back(std::move(animation.keys));
+        }
+        return resolved;
+    }
+
+    template <typename Key>
+    static std::uint32_t LastTick(const std::vector<Key>& keys) {
+        return keys.empty() ? 0 : keys.back().tick;
+    }
+
     // Adds the placements of what the node draws, inside frames that place it
-    // at outer. The frame's matrix applies before those of the frames around it.
-    void Place(const XNode& node, const Matrix4& outer, int depth) {
+    // at outer, the frame use use. The frame's matrix applies before those of
+    // the frames around it.
+    void Place(const XNode& node, const Matrix4& outer, int depth, std::int32_t use) {
         if (++visits_ > MaxVisits) throw XFormatError("references repeat the meshes too often");
         switch (node.kind) {
         case XNode::Kind::Mesh: {
             XMesh& mesh = meshes_[node.index];
             if (!mesh.placements.empty()) SpendCopy(copyCosts_[node.index]);
             mesh.placements.push_back(outer);
+            if (recordUses_) mesh.placedBy.push_back(use);
             return;
         }
         case XNode::Kind::Reference:  // to a name the file does not define
@@ -149,7 +200,13 @@ private:
             open_[node.index] = true;
             const XFrameNode& frame = frames_[node.index];
             const Matrix4 placement = frame.local * outer;
-            for (const XNode& child : frame.children) Place(child, placement, depth + 1);
+            if (recordUses_ && uses_.size() >= MaxFrameUses) {
+                recordUses_ = false;
+                uses_ = {};
+            }
+            if (recordUses_) uses_.push_back({static_cast<std::uint32_t>(node.index), use});
+            const auto inner = recordUses_ ? static_cast<std::int32_t>(uses_.size() - 1) : -1;
+            for (const XNode& child : frame.children) Place(child, placement, depth + 1, inner);
             open_[node.index] = false;
             return;
         }
@@ -281,6 +338,83 @@ private:
         if (coordinates.size() == mesh.positions.size()) mesh.textureCoordinates = std::move(coordinates);
     }
 
+    // A rate of 0 would stop the animation for good; the default stands instead.
+    void ParseTicksPerSecond() {
+        const std::uint32_t ticks = ReadUInt();
+        SkipRest();
+        if (ticks > 0) ticksPerSecond_ = ticks;
+    }
+
+    // Only the first set is played; the others are skipped.
+    void ParseAnimationSet() {
+        animationSetRead_ = true;
+        ForEachChild([&](std::string_view type) {
+            OpenObject();
+            if (type == "Animation")
+                ParseAnimation();
+            else
+                SkipRest();
+        });
+    }
+
+    void ParseAnimation() {
+        NamedAnimation animation;
+        ForEachChild([&](std::string_view type) {
+            OpenObject();
+            if (type == "AnimationKey")
+                ParseAnimationKey(animation.keys);
+            else
+                SkipRest();
+        }, [&](std::string_view reference) { animation.frameName = std::string(reference); });
+        animations_.push_back(std::move(animation));
+    }
+
+    void ParseAnimationKey(XFrameAnimation& animation) {
+        const std::uint32_t type = ReadUInt();
+        switch (type) {
+        case 0:
+            ReadKeys(4, animation.rotation, [&](XRotationKey& key) {
+                for (float& value : key.value) value = ReadFloat();
+            });
+            break;
+        case 1:
+        case 2:
+            ReadKeys(3, type == 1 ? animation.scale : animation.position, [&](XVectorKey& key) {
+                key.value.x = ReadFloat();
+                key.value.y = ReadFloat();
+                key.value.z = ReadFloat();
+            });
+            break;
+        case 4:
+            ReadKeys(16, animation.matrix, [&](XMatrixKey& key) {
+                for (auto& row : key.value.m)
+                    for (float& value : row) value = ReadFloat();
+            });
+            break;
+        default:
+            throw XFormatError("unknown animation key type");
+        }
+        SkipRest();
+    }
+
+    // Keys of one kind, sorted by tick; those of a later AnimationKey of the
+    // same kind replace the earlier ones.
+    template <typename Key, typename ReadValue>
+    void ReadKeys(std::uint32_t valueCount, std::vector<Key>& keys, ReadValue readValue) {
+        // Each key is its tick, its value count and its values.
+        const std::uint32_t count = ReadCount(valueCount + 2);
+        keys.clear();
+        keys.reserve(count);
+        for (std::uint32_t i = 0; i < count; ++i) {
+            Key key;
+            key.tick = ReadUInt();
+            if (ReadUInt() != valueCount) throw XFormatError("animation key of the wrong size");
+            readValue(key);
+            keys.push_back(key);
+        }
+        std::stable_sort(keys.begin(), keys.end(), [](const Key& a, const Key& b) { return a.tick < b.tick; });
+    }
+
     // Reads child objects up to the closing brace; onReference gets the names
     // of "{ name }" references, which are skipped when it is not given.
     template <typename OnChild, typename OnReference>
@@ -400,11 +534,115 @@ private:
     const Material white_;  // of references to materials the file does not define
     std::map<std::string, Material> namedMaterials_;
     std::map<std::string, XNode> namedNodes_;  // the first frame or mesh of each name
+    // The first frame of each name: a frame often shares its name with its mesh.
+    std::map<std::string, std::size_t> namedFrames_;
+    std::vector<NamedAnimation> animations_;
+    bool animationSetRead_ = false;
+    double ticksPerSecond_ = 4800;
+    bool recordUses_ = false;  // while placing: frame uses are kept, for an animated model
+    std::vector<XFrameUse> uses_;
 };
+
+double Mix(double a, double b, double t) { return a + (b - a) * t; }
+
+// The value of sorted keys at tick: held before the first and after the last,
+// mixed by mix between the two around it.
+template <typename Key, typename Value, typename MixValues>
+Value KeyValue(const std::vector<Key>& keys, double tick, MixValues mix) {
+    const auto after = std::upper_bound(keys.begin(), keys.end(), tick,
+                                        [](double t, const Key& key) { return t < key.tick; });
+    if (after == keys.begin()) return keys.front().value;
+    if (after == keys.end()) return keys.back().value;
+    const Key& before = *(after - 1);
+    return mix(before.value, after->value, (tick - before.tick) / (after->tick - before.tick));
+}
+
+using Quaternion = std::array<double, 4>;  // w, x, y, z
+
+// A quaternion of length 0 or not finite stands for no turn.
+Quaternion Normalised(const std::array<float, 4>& q) {
+    const double length = std::sqrt(double{q[0]} * q[0] + double{q[1]} * q[1] + double{q[2]} * q[2] + double{q[3]} * q[3]);
+    if (!(length > 0) || !std::isfinite(length)) return {1, 0, 0, 0};
+    return {q[0] / length, q[1] / length, q[2] / length, q[3] / length};
+}
+
+// Along the shorter arc, of unit length.
+std::array<float, 4> Slerp(const std::array<float, 4>& from, const std::array<float, 4>& to, double t) {
+    const Quaternion a = Normalised(from);
+    Quaternion b = Normalised(to);
+    double cosine = 0;
+    for (int i = 0; i < 4; ++i) cosine += a[i] * b[i];
+    if (cosine < 0) {
+        for (double& v : b) v = -v;
+        cosine = -cosine;
+    }
+    double wa = 1 - t, wb = t;
+    // Close quaternions are mixed linearly, where the sine below loses precision.
+    if (cosine < 0.9995) {
+        const double angle = std::acos(cosine);
+        wa = std::sin((1 - t) * angle) / std::sin(angle);
+        wb = std::sin(t * angle) / std::sin(angle);
+    }
+    std::array<float, 4> q{};
+    for (int i = 0; i < 4; ++i) q[i] = static_cast<float>(wa * a[i] + wb * b[i]);
+    return q;
+}
+
+// The frame's matrix from the keys: scale, then rotation, then position, for
+// row vectors. A .x rotation key holds the conjugate of the turn, so that its
+// usual column-vector matrix is the row-vector matrix of the turn.
+Matrix4 AnimatedMatrix(const XFrameAnimation& animation, double tick) {
+    if (!animation.matrix.empty()) {
+        return KeyValue<XMatrixKey, Matrix4>(animation.matrix, tick, [](const Matrix4& a, const Matrix4& b, double t) {
+            Matrix4 mixed;
+            for (int row = 0; row < 4; ++row)
+                for (int column = 0; column < 4; ++column)
+                    mixed.m[row][column] = static_cast<float>(Mix(a.m[row][column], b.m[row][column], t));
+            return mixed;
+        });
+    }
+    const auto mixVectors = [](Vec3 a, Vec3 b, double t) {
+        return Vec3{static_cast<float>(Mix(a.x, b.x, t)), static_cast<float>(Mix(a.y, b.y, t)),
+                    static_cast<float>(Mix(a.z, b.z, t))};
+    };
+    const Vec3 scale = animation.scale.empty() ? Vec3{1, 1, 1}
+                                               : KeyValue<XVectorKey, Vec3>(animation.scale, tick, mixVectors);
+    const Vec3 position =
+        animation.position.empty() ? Vec3{} : KeyValue<XVectorKey, Vec3>(animation.position, tick, mixVectors);
+    const auto [w, x, y, z] =
+        animation.rotation.empty()
+            ? Quaternion{1, 0, 0, 0}
+            : Normalised(KeyValue<XRotationKey, std::array<float, 4>>(animation.rotation, tick, Slerp));
+    const double rotation[3][3] = {{1 - 2 * (y * y + z * z), 2 * (x * y - w * z), 2 * (x * z + w * y)},
+                                   {2 * (x * y + w * z), 1 - 2 * (x * x + z * z), 2 * (y * z - w * x)},
+                                   {2 * (x * z - w * y), 2 * (y * z + w * x), 1 - 2 * (x * x + y * y)}};
+    const float scales[3] = {scale.x, scale.y, scale.z};
+    Matrix4 matrix = Matrix4::Translation(position);
+    for (int row = 0; row < 3; ++row)
+        for (int column = 0; column < 3; ++column)
+            matrix.m[row][column] = static_cast<float>(scales[row] * rotation[row][column]);
+    return matrix;
+}
 
 }  // namespace
 
-std::vector<XMesh> ParseXFile(const std::uint8_t* data, std::size_t size) {
+void PoseXModel(XModel& model, double ticks) {
+    double tick = ticks > 0 ? ticks : 0;
+    if (model.lastTick > 0 && tick > model.lastTick) tick = std::fmod(tick, model.lastTick);
+    std::vector<Matrix4> local = model.frameMatrices;
+    for (const XFrameAnimation& animation : model.animations) local[animation.frame] = AnimatedMatrix(animation, tick);
+    std::vector<Matrix4> world(model.frameUses.size());
+    for (std::size_t i = 0; i < world.size(); ++i) {
+        const XFrameUse& use = model.frameUses[i];
+        world[i] = use.parent < 0 ? local[use.frame] : local[use.frame] * world[static_cast<std::size_t>(use.parent)];
+    }
+    for (XMesh& mesh : model.meshes)
+        for (std::size_t k = 0; k < mesh.placedBy.size(); ++k)
+            mesh.placements[k] = mesh.placedBy[k] < 0 ? Matrix4::Identity()
+                                                      : world[static_cast<std::size_t>(mesh.placedBy[k])];
+}
+
+XModel ParseXModel(const std::uint8_t* data, std::size_t size) {
     if (size < HeaderSize || std::memcmp(data, "xof ", 4) != 0) throw XFormatError("not .x data");
     const std::string_view format(reinterpret_cast<const char*>(data) + 8, 4);
     const std::string_view floatSize(reinterpret_cast<const char*>(data) + 12, 4);
@@ -424,6 +662,10 @@ std::vector<XMesh> ParseXFile(const std::uint8_t* data, std::size_t size) {
     XTokenizer tokens(body, bodySize, text ? XTokenizer::Encoding::Text : XTokenizer::Encoding::Binary,
                       floatBytes);
     return XParser(tokens).ParseFile();
+}
+
+std::vector<XMesh> ParseXFile(const std::uint8_t* data, std::size_t size) {
+    return ParseXModel(data, size).meshes;
 }
 
 }  // namespace viewer

@@ -20,6 +20,7 @@ std::string Summary(const render::RenderOptions& options) {
     if (options.transparent) text += " transparent";
     if (options.turnX != 0 || options.turnY != 0)
         text += " turn " + std::to_string(options.turnX) + "," + std::to_string(options.turnY);
+    if (options.time != 0) text += " time " + std::to_string(options.time);
     if (options.fit) text += " fit";
     if (options.timeOutGiven) text += " timeout " + std::to_string(options.timeOutSeconds);
     if (options.memoryGiven) text += " memory " + std::to_string(options.memoryMegabytes);
@@ -55,6 +56,7 @@ TEST(RenderOptions, WordsGiveTheOptionsOrTheUsageError) {
         {{"--background", "transparent", "--timeout", "5", "--memory", "600", "a", "b"},
          "640x480 quality " + gouraud + " transparent timeout 5 memory 600 a -> b"},
         {{"--", "-a", "-b"}, "640x480 quality " + gouraud + " -a -> -b"},
+        {{"--time", "2.5", "a", "b", "--time", "1e3"}, "640x480 quality " + gouraud + " time 1000.000000 a -> b"},
         {{"a", "-o", "out", "-j", "3", "b"}, "640x480 quality " + gouraud + " jobs 3 into out: a b"},
         {{"-h"}, "help"},
         {{"--version", "--size", "2"}, "version"},
@@ -73,6 +75,10 @@ TEST(RenderOptions, WordsGiveTheOptionsOrTheUsageError) {
         {{"--background", "12"}, "usage error: background is RRGGBB or transparent: 12"},
         {{"--turn", "1"}, "usage error: expected two numbers: 1"},
         {{"--turn", "a,b"}, "usage error: not a number: a"},
+        {{"--time", "-1"}, "usage error: --time takes a number of seconds from 0, not -1"},
+        {{"--time", "nan"}, "usage error: --time takes a number of seconds from 0, not nan"},
+        {{"--time", "inf"}, "usage error: --time takes a number of seconds from 0, not inf"},
+        {{"--time", "1s"}, "usage error: --time takes a number of seconds from 0, not 1s"},
         {{"--timeout", "0"}, "usage error: --timeout takes 1 to 3600 seconds, not 0"},
         {{"--memory", "100"}, "usage error: --memory takes at least 512 MB, not 100"},
         {{"-j", "0"}, "usage error: --jobs takes a whole number from 1 to 256, not 0"},

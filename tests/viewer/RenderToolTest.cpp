@@ -317,3 +317,26 @@ TEST(RenderTool, HeadlessPictureMatchesTheDisplayOne) {
 }
 
 }  // namespace
+
+namespace {
+
+// --time draws the pose at that time, the animation repeating after its end;
+// a model that does not move looks the same at any time.
+TEST(RenderTool, TimeDrawsThePoseAtThatTime) {
+    testsupport::TempDir temp;
+    const std::string bar = temp.File("bar.x");
+    const auto bytes = xsamples::TextFile(xsamples::TurningBarText());
+    base::WriteFileAtomically(bar, bytes.data(), bytes.size());
+    const std::string still = SquareX(temp, "xy", false, 0);
+    const auto picture = [&](const std::string& input, const char* time) {
+        return RenderedPicture(temp, {"--size", "64", "--time", time, input});
+    };
+    const QImage start = picture(bar, "0");
+    const QImage middle = picture(bar, "0.5");
+    EXPECT_GT(DifferingShare(start, middle), 0.01);
+    EXPECT_EQ(DifferingShare(picture(bar, "1.5"), middle), 0);
+    EXPECT_EQ(DifferingShare(RenderedPicture(temp, {"--size", "64", bar}), start), 0);
+    EXPECT_EQ(DifferingShare(picture(still, "0.5"), picture(still, "0")), 0);
+}
+
+}  // namespace

@@ -79,7 +79,8 @@ TEST(ViewerWindow, OpensMaximizedWithItsMenuAndCaption) {
     EXPECT_TRUE(window->windowState() & Qt::WindowMaximized);
     EXPECT_FALSE(window->windowFlags() & Qt::WindowMinimizeButtonHint);
     EXPECT_FALSE(window->windowFlags() & Qt::WindowMaximizeButtonHint);
-    const QStringList expected = {"グローモデル", "フラットモデル", "ワイアフレームモデル", "", "背景色変更", "", "全体を表示"};
+    const QStringList expected = {"グローモデル", "フラットモデル", "ワイアフレームモデル", "", "背景色変更", "", "全体を表示",
+                                  "", "再生/一時停止", "前のフレーム", "次のフレーム"};
     QStringList texts;
     for (QAction* action : window->PopupMenu->actions()) texts << action->text();
     EXPECT_EQ(texts, expected);
@@ -268,5 +269,72 @@ TEST(ViewerWindow, AFramedModelStaysInViewWhenTurnedAndApproached) {
         EXPECT_NEAR(drawn.center().x(), all.center().x(), all.width() / 5);
         EXPECT_NEAR(drawn.center().y(), all.center().y(), all.height() / 5);
     }
+    window->close();
+}
+
+// Space plays and pauses an animated model, Left and Right step it a frame,
+// from the keys and from the menu, and each step shows a new picture. A
+// model that does not move is left as it is, its commands disabled.
+TEST(ViewerWindow, SpaceAndArrowsPlayAndStepTheAnimation) {
+    Owner owner;
+    auto* window = new TDraw3DFrm(&owner);
+    window->show();
+    base::MemoryStream still = TriangleStream();
+    window->LoadModel(still, QString());
+    EXPECT_FALSE(window->pPlay->isEnabled());
+    const QImage stillPicture = window->D3DrawX->grabFramebuffer();
+    Key(window, Qt::Key_Space);
+    Key(window, Qt::Key_Right);
+    QTest::qWait(100);
+    EXPECT_EQ(window->D3DrawX->MeshBuilder()->Time(), 0);
+    EXPECT_EQ(window->D3DrawX->grabFramebuffer(), stillPicture);
+
+    base::MemoryStream bar(xsamples::TextFile(xsamples::TurningBarText()));
+    window->LoadModel(bar, QString());
+    const MeshBuilder* builder = window->D3DrawX->MeshBuilder();
+    ASSERT_TRUE(builder->Animated());
+    EXPECT_TRUE(window->pPlay->isEnabled());
+    QImage picture = window->D3DrawX->grabFramebuffer();
+    const auto changes = [&] {
+        const QImage next = window->D3DrawX->grabFramebuffer();
+        const bool changed = next != picture;
+        picture = next;
+        return changed;
+    };
+    const double step = 1.0 / 30;
+    const struct {
+        const char* name;
+        std::function<void()> act;
+        double time;  // of the pose afterwards
+    } steps[] = {
+        {"Right", [&] { Key(window, Qt::Key_Right); }, step},
+        {"Right again", [&] { Key(window, Qt::Key_Right); }, 2 * step},
+        {"Left", [&] { Key(window, Qt::Key_Left); }, step},
+        {"next frame from the menu", [&] { window->pNextFrame->trigger(); }, 2 * step},
+        {"previous frame from the menu", [&] { window->pPrevFrame->trigger(); }, step},
+        {"Left before the start goes round to the end", [&] {
+             Key(window, Qt::Key_Left);
+             Key(window, Qt::Key_Left);
+         },
+         1 - step},
+    };
+    for (const auto& c : steps) {
+        SCOPED_TRACE(c.name);
+        c.act();
+        EXPECT_NEAR(builder->Time(), c.time, 1e-9);
+        EXPECT_TRUE(changes());
+    }
+    Key(window, Qt::Key_Space);
+    QTest::qWait(300);
+    Key(window, Qt::Key_Space);
+    const double paused = builder->Time();
+    EXPECT_NE(paused, 1 - step);
+    EXPECT_TRUE(changes());
+    QTest::qWait(150);
+    EXPECT_EQ(builder->Time(), paused);
+    window->pPlay->trigger();
+    QTest::qWait(150);
+    window->pPlay->trigger();
+    EXPECT_NE(builder->Time(), paused);
     window->close();
 }

@@ -1,13 +1,17 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 
 #include "base/Stream.h"
 #include "model3ds/File3DS.h"
+#include "model3ds/Keyframer.h"
+#include "model3ds/Pose.h"
 #include "support/Writer3DS.h"
 #include "viewer/MeshBuilder.h"
 #include "viewer/XFile.h"
 #include "xexport/XBinaryWriter.h"
+#include "xexport/XSceneWriter.h"
 #include "xexport/XTextWriter.h"
 
 using namespace viewer;
@@ -144,5 +148,123 @@ TEST(WriterRoundTrip, EveryExtraOptionCombinationLoadsBack) {
         EXPECT_EQ(mesh.materials[0].textureFileName, options.Textures ? "skin.png" : "");
         ASSERT_EQ(mesh.placements.size(), 1u);
         EXPECT_EQ(mesh.placements[0].m[3][0] != 0, options.Frames && !merged);
+    }
+}
+
+namespace {
+
+testsupport::KeySpec Key(std::int32_t frame, std::vector<float> value) { return {.frame = frame, .value = std::move(value)}; }
+
+// A lopsided tetrahedron, so that no turn maps it onto itself.
+MeshSpec Tetra(const std::string& name, float x, float y, float z, bool mirrored = false) {
+    return {.name = name,
+            .vertices = {{x, y, z}, {x + 1, y, z}, {x, y + 2, z}, {x, y, z + 3}},
+            .faces = {{0, 1, 2}, {0, 3, 1}, {0, 2, 3}, {1, 3, 2}},
+            .matrix = {mirrored ? -1.0f : 1.0f, 0, 0, 0, 1, 0, 0, 0, 1, x, y, z}};
+}
+
+// A turning group, two levels below it with splines, non-uniform scale and a
+// pivot, one mesh under two nodes, and a mirrored mesh that slides.
+std::vector<std::uint8_t> MovingRig() {
+    testsupport::KeyframerSpec kf{.start = 10, .end = 50, .current = 10};
+    testsupport::NodeSpec turret{.id = 0, .name = "$$$DUMMY", .instance = "Turret"};
+    turret.rotation.keys = {Key(10, {0, 0, 0, 1}),
+                            {.frame = 30, .value = {1.2f, 0, 0, 1}, .tension = 0.4f, .continuity = -0.3f, .bias = 0.5f},
+                            Key(50, {-2.0f, 1, 1, 0})};
+    kf.nodes.push_back(turret);
+    testsupport::NodeSpec arm{.id = 1, .name = "Arm", .parent = 0};
+    arm.position.keys = {Key(10, {3, 0, 0}), Key(25, {4, 1, 0}), Key(50, {2, -2, 1})};
+    arm.scale.keys = {Key(10, {1, 2, 0.5f}), Key(40, {2, 1, 1})};
+    kf.nodes.push_back(arm);
+    testsupport::NodeSpec hand{.id = 2, .name = "Hand", .parent = 1, .pivot = testsupport::Vertex{1, 2, 3}};
+    hand.rotation.keys = {Key(10, {0.3f, 1, 0, 0}), Key(45, {1.5f, 0, 0, 1})};
+    kf.nodes.push_back(hand);
+    for (std::int16_t side = 0; side < 2; ++side) {
+        testsupport::NodeSpec wheel{.id = static_cast<std::int16_t>(3 + side), .name = "Wheel", .parent = 0,
+                                    .instance = side == 0 ? "Left" : "Right"};
+        wheel.position.keys = {Key(10, {side == 0 ? -2.0f : 2.0f, 0, 0})};
+        kf.nodes.push_back(wheel);
+    }
+    testsupport::NodeSpec mirror{.id = 5, .name = "Mirror"};
+    mirror.position.keys = {Key(10, {0, 5, 0}), Key(50, {0, 8, 0})};
+    kf.nodes.push_back(mirror);
+    return testsupport::BuildAnimatedModel(
+        {Tetra("Arm", 3, 0, 2), Tetra("Hand", 5, 0, 2), Tetra("Wheel", 0, 0, 0), Tetra("Mirror", 0, 5, 0, true)}, kf);
+}
+
+using Points = std::vector<Vec3>;
+
+// Every mesh the keyframer places at frame, in .x axes (x, z, y).
+std::vector<Points> KeyframerMeshes(model3ds::TFile3DS& model, double frame) {
+    const model3ds::TKeyframer3DS keyframer = model3ds::ReadKeyframer(model);
+    const model3ds::TPoseEvaluator pose(keyframer);
+    const std::vector<model3ds::TMatrix4> world = pose.World(frame);
+    std::vector<Points> meshes;
+    for (std::size_t i = 0; i < keyframer.Nodes.size(); ++i) {
+        const int index = model3ds::FindMeshIndex(model, keyframer.Nodes[i].Name);
+        if (index < 0) continue;
+        const model3ds::TMesh3DS& mesh = *model.ObjectList().GetMesh(index);
+        Points points;
+        for (const model3ds::TVector3DS& v : mesh.Vertices) {
+            const model3ds::TVector3DS p =
+                model3ds::TransformPoint(pose.MeshPlacement(i, mesh.LocalMatrix, world), v);
+            points.push_back({static_cast<float>(p.x), static_cast<float>(p.z), static_cast<float>(p.y)});
+        }
+        meshes.push_back(points);
+    }
+    return meshes;
+}
+
+// Every placement of every mesh of the loaded model.
+std::vector<Points> LoadedMeshes(const XModel& model) {
+    std::vector<Points> meshes;
+    for (const XMesh& mesh : model.meshes)
+        for (const Matrix4& placement : mesh.placements) {
+            Points points;
+            for (const Vec3& p : mesh.positions) points.push_back(TransformPoint(p, placement));
+            meshes.push_back(points);
+        }
+    return meshes;
+}
+
+bool Near(const Points& a, const Points& b, float tolerance) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (Length(a[i] - b[i]) > tolerance) return false;
+    return true;
+}
+
+}  // namespace
+
+// The hierarchy and animation korvane-convert writes, text and binary, load
+// back so that at every sampled frame each mesh lies where the keyframer puts
+// it, and the animation lasts the segment at 30 ticks a second.
+TEST(WriterRoundTrip, AnimatedSceneLoadsBackPosedAsTheKeyframerPosesIt) {
+    base::MemoryStream source(MovingRig());
+    model3ds::TFile3DS model;
+    model.LoadFromStream(source);
+    xexport::TExportOptions options;
+    options.Hierarchy = options.Animation = true;
+    for (const bool binary : {false, true}) {
+        SCOPED_TRACE(binary ? "binary" : "text");
+        base::MemoryStream x;
+        binary ? xexport::WriteSceneXBinary(model, options, "", x) : xexport::WriteSceneXText(model, options, "", &x);
+        XModel loaded = ParseXModel(x.Bytes().data(), x.Bytes().size());
+        EXPECT_EQ(loaded.ticksPerSecond, 30);
+        EXPECT_EQ(loaded.lastTick, 40u);
+        EXPECT_EQ(loaded.animations.size(), 4u);  // the wheels stand still
+        for (const int frame : {10, 11, 17, 30, 33, 44, 50}) {
+            SCOPED_TRACE(frame);
+            PoseXModel(loaded, frame - 10);
+            const std::vector<Points> expected = KeyframerMeshes(model, frame);
+            std::vector<Points> actual = LoadedMeshes(loaded);
+            ASSERT_EQ(actual.size(), expected.size());
+            for (const Points& mesh : expected) {
+                const auto match = std::find_if(actual.begin(), actual.end(),
+                                                [&](const Points& placed) { return Near(placed, mesh, 1e-4f); });
+                ASSERT_NE(match, actual.end()) << "a mesh is not where the keyframer puts it";
+                actual.erase(match);
+            }
+        }
     }
 }

@@ -500,3 +500,113 @@ TEST(XLoader, RandomlyDamagedFilesLoadConsistentlyOrFail) {
     }
     EXPECT_GT(loaded, 0);
 }
+
+namespace {
+
+// Frame F, below frame Outer moved 100 along z, holding a triangle with a
+// corner at the origin, and an AnimationSet of the given Animation bodies at 10 ticks a second.
+std::string AnimatedTriangle(const std::string& animations) {
+    return "AnimTicksPerSecond { 10; }\n"
+           "Frame Outer { FrameTransformMatrix { 1,0,0,0, 0,1,0,0, 0,0,1,0, 0,0,100,1;; }\n"
+           "Frame F { FrameTransformMatrix { 1,0,0,0, 0,1,0,0, 0,0,1,0, 7,7,7,1;; }\n" +
+           xsamples::MeshText({0, 0, 0, 1, 0, 0, 0, 1, 0}, {{0, 1, 2}}) + "} }\nAnimationSet Set {\n" + animations +
+           "}\n";
+}
+
+// Where the triangle's corners at the origin and at x = 1 go at tick.
+std::pair<Vec3, Vec3> PosedCorners(XModel& model, double tick) {
+    PoseXModel(model, tick);
+    const Matrix4& placement = model.meshes.at(0).placements.at(0);
+    return {TransformPoint({0, 0, 0}, placement), TransformPoint({1, 0, 0}, placement)};
+}
+
+}  // namespace
+
+// Keys are mixed linearly between their ticks (rotations along the shorter
+// arc), held before the first, and the animation repeats after its last key;
+// the frame's own matrix gives way to the keys, the frames around it stay.
+TEST(XLoader, AnimationsPoseTheirFramesAtAnyTick) {
+    const float half = std::sqrt(0.5f);
+    const std::string slide = "Animation { { F } AnimationKey { 2; 2; 0;3;0,0,0;;, 10;3;10,0,0;;; } }\n";
+    // A quarter turn about y, the second key in the other hemisphere.
+    const std::string turn = "Animation { { F } AnimationKey { 0; 2; 0;4;1,0,0,0;;, 10;4;-" + std::to_string(half) +
+                             ",0,-" + std::to_string(half) + ",0;;; } }\n";
+    const std::string grow = "Animation { { F } AnimationKey { 1; 2; 10;3;3,1,1;;, 0;3;1,1,1;;; } }\n";
+    const std::string matrix =
+        "Animation { { F } AnimationKey { 4; 2; 0;16;1,0,0,0,0,1,0,0,0,0,1,0,0,0,0,1;;, "
+        "20;16;1,0,0,0,0,1,0,0,0,0,1,0,0,4,0,1;;; } }\n";
+    const struct {
+        const char* name;
+        std::string animations;
+        double tick;
+        Vec3 origin, xCorner;  // where the corners at the origin and at x = 1 go
+    } cases[] = {
+        {"halfway along", slide, 5, {5, 0, 100}, {6, 0, 100}},
+        {"before the first key", slide, -3, {0, 0, 100}, {1, 0, 100}},
+        {"past the end, repeated", slide, 13, {3, 0, 100}, {4, 0, 100}},
+        {"at the last key", slide, 10, {10, 0, 100}, {11, 0, 100}},
+        {"a quarter turn, halfway", turn, 5, {0, 0, 100}, {half, 0, 100 + half}},
+        {"a quarter turn, whole", turn, 10, {0, 0, 100}, {0, 0, 101}},
+        {"keys out of order", grow, 5, {0, 0, 100}, {2, 0, 100}},
+        {"matrix keys", matrix, 5, {0, 1, 100}, {1, 1, 100}},
+        {"an animation of a name that is no frame", "Animation { { Nowhere } }\n" + slide, 5, {5, 0, 100}, {6, 0, 100}},
+        {"a zero quaternion is no turn", "Animation { { F } AnimationKey { 0; 1; 0;4;0,0,0,0;;; } }\n", 0,
+         {0, 0, 100}, {1, 0, 100}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const auto data = TextFile(AnimatedTriangle(c.animations));
+        XModel model = ParseXModel(data.data(), data.size());
+        EXPECT_EQ(model.ticksPerSecond, 10);
+        const auto [origin, xCorner] = PosedCorners(model, c.tick);
+        EXPECT_LT(Length(origin - c.origin), 1e-5f) << origin.x << " " << origin.y << " " << origin.z;
+        EXPECT_LT(Length(xCorner - c.xCorner), 1e-5f) << xCorner.x << " " << xCorner.y << " " << xCorner.z;
+    }
+}
+
+// Without an animation that names a frame, the frames' own matrices stay,
+// and the loaded model keeps no pose to change.
+TEST(XLoader, ModelsThatDoNotMoveKeepTheirFrames) {
+    const std::string files[] = {AnimatedTriangle(""), AnimatedTriangle("Animation { { Nowhere } }\n"),
+                                 ChainedFrames(xsamples::MeshText({0, 0, 0, 1, 0, 0, 0, 1, 0}, {{0, 1, 2}}), 3)};
+    for (const std::string& file : files) {
+        const auto data = TextFile(file);
+        XModel model = ParseXModel(data.data(), data.size());
+        EXPECT_TRUE(model.animations.empty());
+        EXPECT_TRUE(model.frameUses.empty());
+        MeshBuilder builder;
+        ASSERT_EQ(builder.Load(data.data(), data.size()), 0);
+        EXPECT_FALSE(builder.Animated());
+        const std::vector<Vec3> before = builder.Positions();
+        builder.SetTime(0.5);
+        EXPECT_EQ(builder.Positions().size(), before.size());
+        EXPECT_EQ(builder.Time(), 0);
+    }
+}
+
+// Damaged animations are refused with a format error, and animated frames
+// placed past a million times are drawn unmoving, at once.
+TEST(XLoader, DamagedOrOverlargeAnimationsAreBounded) {
+    const struct {
+        const char* name;
+        std::string animations;
+    } refused[] = {
+        {"a key of the wrong size", "Animation { { F } AnimationKey { 2; 1; 0;2;0,0;;; } }\n"},
+        {"an unknown key type", "Animation { { F } AnimationKey { 3; 1; 0;3;0,0,0;;; } }\n"},
+        {"a key count past the data", "Animation { { F } AnimationKey { 0; 4000000000; 0;4;1,0,0,0;;; } }\n"},
+        {"a negative tick", "Animation { { F } AnimationKey { 2; 1; -5;3;0,0,0;;; } }\n"},
+        {"keys cut short", "Animation { { F } AnimationKey { 2; 2; 0;3;0,0,0;;, "},
+    };
+    for (const auto& c : refused) {
+        SCOPED_TRACE(c.name);
+        const auto data = TextFile(AnimatedTriangle(c.animations));
+        EXPECT_THROW(ParseXModel(data.data(), data.size()), XFormatError);
+    }
+    const std::string many = DoublingFrames("", 19) + xsamples::MeshText({0, 0, 0, 1, 0, 0, 0, 1, 0}, {{0, 1, 2}}) +
+                             "AnimationSet { Animation { { F0 } AnimationKey { 2; 2; 0;3;0,0,0;;, 10;3;1,0,0;;; } } }\n";
+    const auto data = TextFile(many);
+    const XModel model = ParseXModel(data.data(), data.size());
+    EXPECT_TRUE(model.animations.empty());
+    EXPECT_TRUE(model.frameUses.empty());
+    EXPECT_EQ(model.meshes.size(), 1u);
+}

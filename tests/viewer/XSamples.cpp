@@ -1,5 +1,7 @@
 #include "XSamples.h"
 
+#include <cmath>
+
 #include <zlib.h>
 
 #include <cstring>
@@ -26,6 +28,14 @@ std::string MeshText(const std::vector<float>& positions,
     }
     out << children << "}\n";
     return out.str();
+}
+
+std::string TurningBarText() {
+    const std::string s = std::to_string(std::sqrt(0.5));
+    return "AnimTicksPerSecond { 30; }\nFrame Bar {\n" +
+           MeshText({-1, -0.1f, 0, -1, 0.1f, 0, 1, 0.1f, 0, 1, -0.1f, 0}, {{0, 1, 2, 3}, {3, 2, 1, 0}}) +
+           "}\nAnimationSet { Animation { { Bar } AnimationKey { 0; 2; 0;4;1,0,0,0;;, 30;4;" + s + ",0,0," + s +
+           ";;; } } }\n";
 }
 
 std::vector<std::uint8_t> TextFile(const std::string& body) { return Bytes("xof 0303txt 0032\n" + body); }

@@ -15,6 +15,10 @@ std::string MeshText(const std::vector<float>& positions,
                      const std::vector<std::vector<std::uint32_t>>& faces,
                      const std::string& children = "");
 
+// A frame holding a thin bar along x, and an animation that turns it a
+// quarter about z in its first second, at 30 ticks a second.
+std::string TurningBarText();
+
 // "xof 0303txt 0032" followed by body.
 std::vector<std::uint8_t> TextFile(const std::string& body);
 

@@ -440,6 +440,18 @@ Qt %3</translation>
         <source>全体を表示</source>
         <translation>Show the whole model</translation>
     </message>
+    <message>
+        <source>再生/一時停止</source>
+        <translation>Play/Pause</translation>
+    </message>
+    <message>
+        <source>前のフレーム</source>
+        <translation>Previous Frame</translation>
+    </message>
+    <message>
+        <source>次のフレーム</source>
+        <translation>Next Frame</translation>
+    </message>
 </context>
 <context>
     <name>widgets::TFnpNumericEdit</name>

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cmath>
 #include <thread>
 
 #include "cli/OptionTable.h"
@@ -21,7 +22,12 @@ constexpr cli::Option kOptions[] = {
     {"--quality", "", true, "gouraud|flat|wire", "", kPictureGroup},
     {"--background", "", true, "RRGGBB|transparent", "", kPictureGroup},
     {"--turn", "", true, "DX,DY", "", kPictureGroup},
-    {"--fit", "", false, "", "--fit moves the camera so that the whole model fills the picture.", kPictureGroup},
+    {"--time", "", true, "SECONDS",
+     "--time draws an animated .x model in its pose at that many seconds from the start of its\n"
+     "animation (default 0), which repeats after its end.",
+     kPictureGroup},
+    {"--fit", "", false, "", "--fit moves the camera so that the whole model, in that pose, fills the picture.",
+     kPictureGroup},
     {"--timeout", "", true, "SECONDS",
      "--timeout (default 30, at most 3600) and --memory (default 4096, from 512) bound the run:\n"
      "past either, it ends with status 1 and writes no picture.",
@@ -155,6 +161,14 @@ void ParseBackground(const std::string& value, RenderOptions& options) {
     options.background = Number<std::uint32_t>(value, 16);
 }
 
+double ParseTime(const std::string& value) {
+    double seconds = -1;
+    const auto [end, error] = std::from_chars(value.data(), value.data() + value.size(), seconds);
+    if (error != std::errc() || end != value.data() + value.size() || !std::isfinite(seconds) || seconds < 0)
+        throw UsageError("--time takes a number of seconds from 0, not " + value);
+    return seconds;
+}
+
 // One option, its value checked, into options; in the order given, a later
 // use overriding an earlier one.
 void Apply(std::string_view name, const std::string& value, RenderOptions& options) {
@@ -187,6 +201,8 @@ void Apply(std::string_view name, const std::string& value, RenderOptions& optio
         options.memoryGiven = true;
         if (options.memoryMegabytes < MinMemoryMegabytes)
             throw UsageError("--memory takes at least 512 MB, not " + value);
+    } else if (name == "--time") {
+        options.time = ParseTime(value);
     } else if (name == "--turn") {
         std::tie(options.turnX, options.turnY) = Pair(value, ',');
     }

@@ -33,6 +33,7 @@ namespace {
 
 void Configure(viewer::ViewerScene& scene, const RenderOptions& options) {
     scene.MeshBuilder->SetQuality(options.quality);
+    scene.MeshBuilder->SetTime(options.time);
     if (options.background) {
         const std::uint32_t rgb = *options.background;
         scene.GetScene().SetSceneBackgroundRGB(static_cast<float>(rgb >> 16 & 0xFF) / 255.0f,

@@ -2,8 +2,10 @@
 // The viewer window: shows .x data in 3D, turned by dragging with the left
 // button, moved nearer or farther with the page keys and the wheel, brought
 // whole into view with Home or F, shaded three ways from the popup menu, on a
-// background of the user's choice.
+// background of the user's choice. An animated model plays and pauses with
+// Space and steps a frame back or on with Left and Right, from the popup menu too.
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QWidget>
 
 #include <cstdint>
@@ -15,6 +17,7 @@
 class QAction;
 class QColorDialog;
 class QMenu;
+class QTimer;
 
 namespace viewer {
 
@@ -44,7 +47,12 @@ public:
     QAction* pBackColor;
     QAction* N2;
     QAction* pShowAll;
+    QAction* N3;
+    QAction* pPlay;
+    QAction* pPrevFrame;
+    QAction* pNextFrame;
     QColorDialog* ColorDialog;
+    QTimer* PlayTimer;  // runs while the animation plays
 
     QPoint LastDragPoint;
     bool Dragging = false;
@@ -68,6 +76,9 @@ private:
     void D3DrawXDrawFailed(const std::exception& error);
     void RotateByDrag(int x, int y);
     void ChangeDistance(float factor);
+    void PlayOrPause();
+    void StepFrame(double seconds);
+    void PlayTick();
     void OnPopMenu(QAction* sender);
 
     IViewerOwner* owner_;
@@ -77,6 +88,7 @@ private:
     // moves to and from: the model's origin until the model is first framed.
     Vec3 turnCentre_;
     bool framed_ = false;  // framed, and not turned or moved since
+    QElapsedTimer playClock_;  // since the last picture of the playing animation
 };
 
 }  // namespace viewer

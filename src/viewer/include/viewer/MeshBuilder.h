@@ -5,6 +5,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -12,6 +13,9 @@
 #include "viewer/Math3D.h"
 
 namespace viewer {
+
+struct XMesh;
+struct XModel;
 
 // Render qualities, as bit sets of shade mode, lighting and fill mode.
 enum RenderQuality : std::uint32_t {
@@ -44,6 +48,11 @@ struct Box {
 
 class MeshBuilder {
 public:
+    MeshBuilder();
+    ~MeshBuilder();
+    MeshBuilder(const MeshBuilder&) = delete;
+    MeshBuilder& operator=(const MeshBuilder&) = delete;
+
     // Replaces the contents with the meshes of the .x data; 0 on success, else
     // one of the LoadError codes, leaving the builder empty.
     std::int32_t Load(const void* data, std::size_t size);
@@ -55,8 +64,18 @@ public:
     // The box of the drawn positions (a file may hold far-off vertices that no
     // face uses); both corners are 0 when there are none.
     Box GetBox() const;
-    // Scales every position about the builder's origin.
+    // Scales every position about the builder's origin, now and in every pose set later.
     void Scale(float sx, float sy, float sz);
+
+    // Whether the loaded data holds an animation that moves it.
+    bool Animated() const { return animated_ != nullptr; }
+    // The animation's length in seconds, after which it starts again; 0 without one.
+    double AnimationSeconds() const;
+    // Puts the meshes in the animation's pose at seconds from its start;
+    // nothing happens without an animation.
+    void SetTime(double seconds);
+    // The time of the pose shown: 0 until SetTime.
+    double Time() const { return time_; }
 
     void SetQuality(std::uint32_t quality) { quality_ = quality; }
     std::uint32_t GetQuality() const { return quality_; }
@@ -82,6 +101,8 @@ public:
 private:
     friend class MeshBuilderFiller;
 
+    void Fill(const std::vector<XMesh>& meshes);
+
     std::vector<Vec3> positions_;
     std::vector<Vec3> normals_;
     std::vector<Vec2> textureCoordinates_;  // one per position, or none
@@ -91,6 +112,9 @@ private:
     std::string textureFolder_;
     std::uint32_t quality_ = RenderGouraud;
     std::uint64_t revision_ = NextRevision();
+    std::unique_ptr<XModel> animated_;  // the parsed data, kept only when it moves
+    double time_ = 0;
+    Vec3 scale_{1, 1, 1};  // of every Scale so far
 
     static std::uint64_t NextRevision();
 };

@@ -41,6 +41,14 @@ constexpr float FitMargin = 0.05f;
 // or drawn vertices.
 void FitCameraToModel(ViewerScene& scene, int width, int height, float margin = FitMargin);
 
+// How far Left and Right step the animation: one frame at 30 frames a second.
+constexpr double AnimationStepSeconds = 1.0 / 30;
+
+// Moves the loaded model's animation on by seconds (back for a negative
+// number), starting again after its end and going round to it before its
+// start. False, and nothing changed, for a scene whose model does not move.
+bool AdvanceAnimation(ViewerScene& scene, double seconds);
+
 // Camera distance factors of the page keys and the wheel.
 constexpr float CloserFactor = 0.9f;
 constexpr float FartherFactor = 1.1f;
