@@ -17,7 +17,6 @@
 #include "support/RunProcess.h"
 #include "support/TempDir.h"
 #include "support/Writer3DS.h"
-#include "XSamples.h"
 
 namespace {
 
@@ -337,6 +336,31 @@ TEST(RenderTool, TimeDrawsThePoseAtThatTime) {
     EXPECT_EQ(DifferingShare(picture(bar, "1.5"), middle), 0);
     EXPECT_EQ(DifferingShare(RenderedPicture(temp, {"--size", "64", bar}), start), 0);
     EXPECT_EQ(DifferingShare(picture(still, "0.5"), picture(still, "0")), 0);
+}
+
+// A 3DS model is drawn as stored unless a time is asked for: then as its
+// keyframer moves it.
+TEST(RenderTool, TimeMovesAModelAsItsKeyframerDoes) {
+    testsupport::TempDir temp;
+    const testsupport::MeshSpec plate{.name = "Plate",
+                                      .vertices = {{-1, 0, -1}, {1, 0, -1}, {1, 0, 1}, {-1, 0, 1}},
+                                      .faces = {{0, 1, 2}, {0, 2, 3}}};
+    testsupport::KeyframerSpec keyframer{.start = 0, .end = 30};
+    testsupport::NodeSpec node{.id = 0, .name = "Plate"};
+    node.position.keys = {{.frame = 0, .value = {0, 0, 0}}, {.frame = 30, .value = {1, 0, 0}}};
+    keyframer.nodes.push_back(node);
+    const std::string model = temp.File("plate.3ds");
+    testsupport::SaveFile(model, testsupport::BuildAnimatedModel({plate}, keyframer));
+    const auto picture = [&](std::vector<std::string> time) {
+        time.insert(time.begin(), {"--size", "64"});
+        time.push_back(model);
+        return RenderedPicture(temp, time);
+    };
+    const QImage stored = picture({});
+    const QImage start = picture({"--time", "0"});
+    EXPECT_GT(CountNot(stored, qRgb(0, 0, 0)), 0);
+    EXPECT_EQ(DifferingShare(start, stored), 0);
+    EXPECT_GT(DifferingShare(picture({"--time", "0.5"}), start), 0.01);
 }
 
 }  // namespace

@@ -31,11 +31,13 @@ TFileKind KindOf(const std::string& path) {
 }
 
 // The model as .x data, its texture names and coordinates with it.
-base::MemoryStream ConvertModel(model3ds::TFile3DS& model, const std::string& path) {
+base::MemoryStream ConvertModel(model3ds::TFile3DS& model, const std::string& path, bool animated) {
     model3ds::RequireModelContent(model, model3ds::TModelNeeds::Faces, path);
     xexport::TExportOptions options;
     options.TexCoords = true;
     options.Textures = true;
+    options.Hierarchy = animated;
+    options.Animation = animated;
     base::MemoryStream x;
     xexport::WriteModelX(model, options, xexport::kMergedMeshes, xexport::TXForm::Binary, "", &x);
     return x;
@@ -43,7 +45,7 @@ base::MemoryStream ConvertModel(model3ds::TFile3DS& model, const std::string& pa
 
 }  // namespace
 
-base::MemoryStream ReadModelAsX(const std::string& path) {
+base::MemoryStream ReadModelAsX(const std::string& path, bool animated) {
     model3ds::TFile3DS model;
     switch (KindOf(path)) {
     case TFileKind::DirectX:
@@ -60,11 +62,11 @@ base::MemoryStream ReadModelAsX(const std::string& path) {
     case TFileKind::Unknown:
         throw AboutFile(path, "neither .x data nor a 3DS model, nor a packed .xa or .3da file");
     }
-    return ConvertModel(model, path);
+    return ConvertModel(model, path, animated);
 }
 
-void LoadModelFile(viewer::ViewerScene& scene, const std::string& path) {
-    base::MemoryStream x = ReadModelAsX(path);
+void LoadModelFile(viewer::ViewerScene& scene, const std::string& path, bool animated) {
+    base::MemoryStream x = ReadModelAsX(path, animated);
     const std::int32_t result = scene.LoadXFromStream(x);
     if (result != 0)
         throw AboutFile(path, base::Format("cannot read the .x data (code 0x%x)", static_cast<unsigned>(result)));

@@ -23,8 +23,9 @@ constexpr cli::Option kOptions[] = {
     {"--background", "", true, "RRGGBB|transparent", "", kPictureGroup},
     {"--turn", "", true, "DX,DY", "", kPictureGroup},
     {"--time", "", true, "SECONDS",
-     "--time draws an animated .x model in its pose at that many seconds from the start of its\n"
-     "animation (default 0), which repeats after its end.",
+     "--time draws an animated model in its pose at that many seconds from the start of its\n"
+     "animation (default 0), which repeats after its end; a .3ds or .3da model is then drawn\n"
+     "as its keyframer places and moves its parts, and as stored without --time.",
      kPictureGroup},
     {"--fit", "", false, "", "--fit moves the camera so that the whole model, in that pose, fills the picture.",
      kPictureGroup},
@@ -203,6 +204,7 @@ void Apply(std::string_view name, const std::string& value, RenderOptions& optio
             throw UsageError("--memory takes at least 512 MB, not " + value);
     } else if (name == "--time") {
         options.time = ParseTime(value);
+        options.timeGiven = true;
     } else if (name == "--turn") {
         std::tie(options.turnX, options.turnY) = Pair(value, ',');
     }

@@ -108,7 +108,7 @@ int RenderOne(const RenderOptions& options, int argc, char** argv) {
     if (batch::SameFile(options.input, options.output))
         throw base::Exception("the output " + options.output + " is the input file itself; nothing written");
     viewer::ViewerScene scene;
-    LoadModelFile(scene, options.input);
+    LoadModelFile(scene, options.input, options.timeGiven);
     Configure(scene, options);
     const QByteArray png = DrawPng(scene, options, argc, argv);
     // Through a temporary file: a failed write leaves an existing picture whole.
@@ -141,7 +141,7 @@ int RenderFolder(const RenderOptions& options, int argc, char** argv) {
     DrawQueue queue;
     const auto draw = [&](const batch::BatchJob& job, std::string&) {
         viewer::ViewerScene scene;
-        LoadModelFile(scene, job.input);
+        LoadModelFile(scene, job.input, options.timeGiven);
         Configure(scene, options);
         const QImage picture = queue.Draw([&] { return DrawPicture(renderer, scene, options); });
         const QByteArray png = EncodePng(picture);

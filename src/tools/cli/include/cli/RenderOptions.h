@@ -17,6 +17,7 @@ struct RenderOptions {
     bool transparent = false;  // the background left transparent (alpha 0)
     int turnX = 0, turnY = 0;  // one drag of the mouse: pixels right and down
     double time = 0;           // seconds into the animation of an animated model
+    bool timeGiven = false;    // a 3DS model is then drawn with its keyframer's animation
     bool fit = false;          // the camera moved so that the model fills the picture
     int timeOutSeconds = 30;   // of real time, for the whole run
     int memoryMegabytes = 4096;  // address space of the whole process
