@@ -53,11 +53,11 @@ namespace {
 constexpr int kClientWidth = 802;
 constexpr int kClientHeight = 578;
 constexpr int kToolBarHeight = 30;
-constexpr int kPageHeight = 333;
+constexpr int kPageHeight = 353;  // 20 more than designed, for the export options' fifth row
 constexpr int kStatusBarHeight = 19;
 constexpr int kToolButtonWidth = 31;
 constexpr int kGridRowsAtReset = 5;  // with the header row
-constexpr int kExportOptionsHeight = 100;  // four rows of options, to the page's foot
+constexpr int kExportOptionsHeight = 120;  // five rows of options, to the page's foot
 
 // The grid's fixed (header) cells: red, green and blue 217.
 const QColor kFixedCellColor(217, 217, 217);
@@ -254,12 +254,18 @@ void TMainFrm::CreateExportOptions() {
     SaveTextureCoords = new QCheckBox(tr("テクスチャ座標も保存する"), GroupBox1);
     SaveTextureNames = new QCheckBox(tr("テクスチャ名も保存する"), GroupBox1);
     SaveNormals = new QCheckBox(tr("法線も保存する"), GroupBox1);
-    int x = 12;
-    for (QCheckBox* extra : {SaveTextureCoords, SaveTextureNames, SaveNormals}) {
-        place(extra, x, 80);
-        extra->setAccessibleName(extra->text());
-        x += extra->width() + 12;
-    }
+    SaveHierarchy = new QCheckBox(tr("フレーム階層も保存する"), GroupBox1);
+    SaveAnimation = new QCheckBox(tr("アニメーションも保存する"), GroupBox1);
+    const auto row = [&place](std::initializer_list<QCheckBox*> extras, int y) {
+        int x = 12;
+        for (QCheckBox* extra : extras) {
+            place(extra, x, y);
+            extra->setAccessibleName(extra->text());
+            x += extra->width() + 12;
+        }
+    };
+    row({SaveTextureCoords, SaveTextureNames, SaveNormals}, 80);
+    row({SaveHierarchy, SaveAnimation}, 100);
     GroupBox1->resize(GroupBox1->width(), kExportOptionsHeight);
     // Kept for the options the window has no use for; they sit below the group's visible area.
     SetIndipendentVertex = new QCheckBox(tr("独立頂点に分解する"), GroupBox1);
@@ -435,6 +441,9 @@ void TMainFrm::ConnectHandlers() {
     connect(TreeView, &QTreeWidget::currentItemChanged, this,
             widgets::Guarded([this](QTreeWidgetItem* node) { TreeViewChange(node); }));
     connect(SelectAllMesh, &QCheckBox::clicked, this, widgets::Guarded([this] { SelectAllMeshClick(); }));
+    for (QCheckBox* scene : {SaveHierarchy, SaveAnimation}) {
+        connect(scene, &QCheckBox::toggled, this, widgets::Guarded([this] { SceneOptionsClick(); }));
+    }
     for (TColorSwatch* swatch : {AmbientColor, DiffuseColor, SpeculerColor}) {
         swatch->OnClick = widgets::Guarded([this, swatch] { OnColor(swatch); });
     }

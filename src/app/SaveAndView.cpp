@@ -47,7 +47,30 @@ xexport::TExportOptions TMainFrm::ExportOptions() const {
     options.TexCoords = SaveTextureCoords->isChecked();
     options.Textures = SaveTextureNames->isChecked();
     options.Normals = SaveNormals->isChecked();
+    options.Animation = SaveAnimation->isChecked();
+    options.Hierarchy = SaveHierarchy->isChecked() || options.Animation;
+    options.SceneName = CurrentFileName;
     return options;
+}
+
+// The scene holds every mesh where the keyframer puts it, so neither the choice of
+// a mesh, a merge nor a move of the origin applies to it; their controls are
+// greyed out, keeping their states for when the hierarchy is off again.
+void TMainFrm::SceneOptionsClick() {
+    const bool animation = SaveAnimation->isChecked();
+    if (animation) SaveHierarchy->setChecked(true);
+    SaveHierarchy->setEnabled(!animation);
+    const bool scene = SaveHierarchy->isChecked();
+    for (QAbstractButton* button : std::initializer_list<QAbstractButton*>{SelectAllMesh, EncodeZeroCenter, EncodeZeroLeft, NotEncode}) {
+        button->setEnabled(!scene);
+    }
+}
+
+// What a save proposes and the viewer shows as its caption: the selected mesh, or
+// with the hierarchy the whole model, by its file's name.
+QString TMainFrm::ExportCaption(const QTreeWidgetItem& node) const {
+    if (!ExportOptions().Hierarchy) return node.text(0);
+    return QFileInfo(DisplayText(CurrentFileName)).completeBaseName();
 }
 
 void TMainFrm::SetSaveFileName(const QString& name) { SaveDialog->selectFile(name + ".x"); }
@@ -58,7 +81,7 @@ void TMainFrm::SaveCommand(bool binary) {
     if (!node) return;
     const QString folder = !Settings.SaveFolder.isEmpty() ? Settings.SaveFolder : ModelFolder;
     if (!folder.isEmpty()) SaveDialog->setDirectory(folder);
-    SetSaveFileName(node->text(0));
+    SetSaveFileName(ExportCaption(*node));
     if (SaveDialog->exec() != QDialog::Accepted) return;
     const QString chosen = SaveDialog->selectedFiles().value(0);
     SaveChosenFile(QFile::encodeName(chosen).toStdString(), binary);
@@ -69,7 +92,7 @@ void TMainFrm::SaveChosenFile(const std::string& path, bool binary) {
     int meshIndex = -1;
     if (!SelectedMeshNode(meshIndex)) return;
     const xexport::TExportOptions options = ExportOptions();
-    const bool merged = SelectAllMesh->isChecked();
+    const bool merged = options.Hierarchy || SelectAllMesh->isChecked();
     // The writers write nothing for a mesh without vertices, and a Mesh without faces
     // is a file readers refuse; the user is told rather than left without a file.
     if (const QString refusal = RefusalText(xexport::ExportRefusal(*ModelFile, meshIndex, merged)); !refusal.isEmpty()) {
@@ -86,11 +109,12 @@ void TMainFrm::OnShowMenu(QAction* sender) {
     int meshIndex = -1;
     const QTreeWidgetItem* node = SelectedMeshNode(meshIndex);
     if (!node || meshIndex < 0) return;
-    const QString caption = node->text(0);
+    const QString caption = ExportCaption(*node);
     TWaitCursor waiting;
     base::MemoryStream stream;
     const xexport::TExportOptions options = ExportOptions();
-    xexport::WriteModelX(*ModelFile, options, SelectAllMesh->isChecked() ? xexport::kMergedMeshes : meshIndex,
+    const bool merged = options.Hierarchy || SelectAllMesh->isChecked();
+    xexport::WriteModelX(*ModelFile, options, merged ? xexport::kMergedMeshes : meshIndex,
                          xexport::TXForm::Binary, {}, &stream);
     OpenViewer(stream, caption, CurrentFileName);
     // The texture names are relative to the model's folder; a downloaded model has none.

@@ -94,7 +94,12 @@ void WriteSceneXText(TFile3DS& model, const TExportOptions& options, const std::
             faces += mesh.Faces.size();
         }
     }
-    TTextOut out(EstimateSize(vertices, faces) + 300 * scene.Nodes.size());
+    // A key is a tick, a count and up to four numbers; reserving them too spares
+    // the buffer a copy of everything written before them.
+    std::uint64_t keys = 0;
+    for (const TNodeAnimation& animation : scene.Animations)
+        keys += animation.Rotation.size() + animation.Scale.size() + animation.Position.size();
+    TTextOut out(EstimateSize(vertices, faces) + 300 * scene.Nodes.size() + keys * (32 + 4 * kMaxTextNumber));
     AppendHeader(out);
     if (options.Animation) {
         out.Line("AnimTicksPerSecond {");

@@ -35,6 +35,7 @@
 #include "support/TempDir.h"
 #include "support/Writer3DS.h"
 #include "viewer/Draw3DFrm.h"
+#include "viewer/MeshBuilder.h"
 #include "widgets/SpinEdit.h"
 
 using app::TMainFrm;
@@ -379,6 +380,7 @@ TEST_F(MainWindow, ExportExtrasMatchTheConverter) {
         ui.SaveNormals->setChecked(c.normals);
         const std::string target = dir_.File("window.x");
         w.SaveChosenFile(target, c.binary);
+        // The window writes the selected mesh; without --mesh the converter would merge them all.
         std::vector<std::string> arguments = c.arguments;
         arguments.insert(arguments.end(), {"--mesh", "0", "-o", dir_.File("convert.x"), model});
         const auto converted = Convert(arguments);
@@ -395,6 +397,94 @@ TEST_F(MainWindow, ExportExtrasMatchTheConverter) {
         ui.CurrentViewer->close();
         QTest::qWait(10);
     }
+}
+
+// The hierarchy and the animation: off at first, the animation taking the
+// hierarchy with it, and with them on the window writes what the converter does.
+TEST_F(MainWindow, SceneOptionsMatchTheConverter) {
+    TMainFrm& w = *window_;
+    const app::TMainFrmControls& ui = w.Controls();
+    for (QCheckBox* scene : {ui.SaveHierarchy, ui.SaveAnimation}) {
+        EXPECT_FALSE(scene->isChecked());
+        EXPECT_TRUE(scene->isEnabled());
+        EXPECT_EQ(scene->accessibleName(), scene->text());
+    }
+    // An arm that slides from x = 2 at frame 0 to its stored place at the current frame 10.
+    const testsupport::MeshSpec arm{.name = "Arm",
+                                    .vertices = {{0, 0, 0}, {1, 0, 0}, {1, 1, 0}},
+                                    .faces = {{0, 1, 2}}};
+    const testsupport::MeshSpec base{.name = "Base",
+                                     .vertices = {{0, 0, -1}, {1, 0, -1}, {0, 1, -1}},
+                                     .faces = {{0, 1, 2}}};
+    testsupport::KeyframerSpec keyframer{.start = 0, .end = 10, .current = 10};
+    keyframer.nodes.push_back({.id = 0, .name = "Base"});
+    keyframer.nodes.push_back({.id = 1, .name = "Arm", .parent = 0});
+    keyframer.nodes.back().position.keys = {{.frame = 0, .value = {2, 0, 0}}, {.frame = 10, .value = {0, 0, 0}}};
+    const std::string model = dir_.File("crane.3ds");
+    SaveFile(model, testsupport::BuildAnimatedModel({base, arm}, keyframer));
+    Open(model);
+    Select(1);
+
+    const struct {
+        bool hierarchy, animation, binary;
+        std::vector<std::string> arguments;
+        const char* marks;  // what the text form holds
+    } cases[] = {
+        {true, false, false, {"--hierarchy"}, "Frame Arm {"},
+        {false, true, false, {"--animation"}, "AnimationSet crane {"},
+        {true, true, true, {"-b", "--animation"}, ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::PrintToString(c.arguments));
+        ui.SaveAnimation->setChecked(false);
+        ui.SaveHierarchy->setChecked(c.hierarchy);
+        ui.SaveAnimation->setChecked(c.animation);
+        EXPECT_TRUE(ui.SaveHierarchy->isChecked());
+        EXPECT_EQ(ui.SaveHierarchy->isEnabled(), !c.animation);
+        // Every mesh goes where the keyframer puts it: no mesh choice, merge or origin applies.
+        for (QAbstractButton* off : std::initializer_list<QAbstractButton*>{ui.SelectAllMesh, ui.EncodeZeroCenter, ui.EncodeZeroLeft, ui.NotEncode}) {
+            EXPECT_FALSE(off->isEnabled()) << off->text().toStdString();
+        }
+        // A new file each time: the dialog would ask before replacing one.
+        const QString target = QString::fromStdString(dir_.File("window" + std::to_string(&c - cases) + ".x"));
+        const auto answers =
+            windowtest::RunAnswering([&] { w.OnFileMenu(c.binary ? ui.fSaveXAsBinally : ui.fSaveXAsText); }, target);
+        EXPECT_EQ(QFileInfo(answers.proposed).fileName(), "crane.x");
+        std::vector<std::string> arguments = c.arguments;
+        arguments.insert(arguments.end(), {"-o", dir_.File("convert.x"), model});
+        const auto converted = Convert(arguments);
+        ASSERT_EQ(converted.exitCode, 0) << converted.err;
+        EXPECT_EQ(ReadFile(target.toStdString()), ReadFile(dir_.File("convert.x")));
+        EXPECT_NE(ReadFile(target.toStdString()).find(c.marks), std::string::npos);
+    }
+    // The viewer shows the saved scene: the arm at frame 0, two units along x.
+    const std::string saved = ReadFile(dir_.File("window2.x"));
+    viewer::MeshBuilder expected;
+    ASSERT_EQ(expected.Load(saved.data(), saved.size()), 0);
+    EXPECT_FLOAT_EQ(expected.GetBox().max.x, 3);
+    w.OnShowMenu(ui.sDraw3D);
+    ASSERT_FALSE(ui.CurrentViewer.isNull());
+    EXPECT_EQ(ui.CurrentViewer->windowTitle(), "crane");
+    // The viewer scales its model to its view, the same in every direction.
+    const viewer::MeshBuilder& shown = *ui.CurrentViewer->D3DrawX->MeshBuilder();
+    const float factor = shown.GetBox().max.x / expected.GetBox().max.x;
+    expected.Scale(factor, factor, factor);
+    ASSERT_EQ(shown.Positions().size(), expected.Positions().size());
+    for (std::size_t i = 0; i < shown.Positions().size(); ++i) {
+        const viewer::Vec3 a = shown.Positions()[i], b = expected.Positions()[i];
+        EXPECT_NEAR(a.x, b.x, 1e-5f);
+        EXPECT_NEAR(a.y, b.y, 1e-5f);
+        EXPECT_NEAR(a.z, b.z, 1e-5f);
+    }
+    ui.CurrentViewer->close();
+    QTest::qWait(10);
+    // Off again, the other controls are back as they were and the output is today's.
+    ui.SaveAnimation->setChecked(false);
+    ui.SaveHierarchy->setChecked(false);
+    EXPECT_TRUE(ui.SelectAllMesh->isEnabled() && ui.EncodeZeroCenter->isEnabled() && ui.EncodeZeroCenter->isChecked());
+    EXPECT_EQ(QFileInfo(windowtest::RunAnswering([&] { w.OnFileMenu(ui.fSaveXAsText); }, QString::fromStdString(dir_.File("arm.x"))).proposed).fileName(),
+              "Arm.x");
+    EXPECT_EQ(ReadFile(dir_.File("arm.x")).find("Frame"), std::string::npos);
 }
 
 TEST_F(MainWindow, SaveButtonProposesTheMeshNameAndWritesBinary) {

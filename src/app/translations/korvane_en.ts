@@ -374,6 +374,14 @@ Qt %3</translation>
         <source>%1 を表示できません</source>
         <translation>Cannot show %1</translation>
     </message>
+    <message>
+        <source>フレーム階層も保存する</source>
+        <translation>Save frame hierarchy</translation>
+    </message>
+    <message>
+        <source>アニメーションも保存する</source>
+        <translation>Save animation</translation>
+    </message>
 </context>
 <context>
     <name>app::TWebAdrFrm</name>

@@ -108,6 +108,8 @@ private:
 
     // Saving and viewing.
     void SelectAllMeshClick();
+    void SceneOptionsClick();
+    QString ExportCaption(const QTreeWidgetItem& node) const;
     void SaveCommand(bool binary);
     void SetSaveFileName(const QString& name);
     // The options of the "Direct3D 変換オプション" group as the writers take them.

@@ -88,6 +88,8 @@ struct TMainFrmControls {
     QCheckBox* SaveTextureCoords;  // the converter's --texcoords
     QCheckBox* SaveTextureNames;   // --textures
     QCheckBox* SaveNormals;        // --normals
+    QCheckBox* SaveHierarchy;      // --hierarchy
+    QCheckBox* SaveAnimation;      // --animation, which implies --hierarchy
 
     QGroupBox* MaterialBox;
     TColorSwatch* AmbientColor;
