@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
+#include <cmath>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
@@ -186,10 +188,26 @@ TEST(AssimpReadBack, EveryExtraOptionCombinationReadsBackWithItsCounts) {
     }
 }
 
+// The largest distance from a point of either set to the nearest point of the other.
+double SetsApart(const std::vector<std::array<double, 3>>& a, const std::vector<std::array<double, 3>>& b) {
+    const auto farthest = [](const std::vector<std::array<double, 3>>& from, const std::vector<std::array<double, 3>>& to) {
+        double worst = 0;
+        for (const auto& p : from) {
+            double nearest = HUGE_VAL;
+            for (const auto& q : to) nearest = std::min(nearest, std::hypot(p[0] - q[0], p[1] - q[1], p[2] - q[2]));
+            worst = std::max(worst, nearest);
+        }
+        return worst;
+    };
+    return std::max(farthest(a, b), farthest(b, a));
+}
+
 // The --animation export of every shared model and of a built rig (three
 // levels, a group, one mesh under two nodes), text and binary, read back by
 // assimp: the frames nested as the scene nests them, a channel for each moving
-// node whose first keys give its frame's matrix, ticks per second above zero.
+// node whose first keys give its frame's matrix, ticks per second above zero,
+// and at sampled ticks, with the keys interpolated as .x readers do, every
+// mesh where the keyframer puts it.
 TEST(AssimpReadBack, AnimationExportsReadBackWithTheirFramesAndChannels) {
     const std::string assimp = FindProgram("assimp");
     if (assimp.empty()) GTEST_SKIP() << "assimp (Debian assimp-utils) is not installed";
@@ -228,6 +246,43 @@ TEST(AssimpReadBack, AnimationExportsReadBackWithTheirFramesAndChannels) {
         }
         std::size_t moving = 0;
         for (std::size_t i = 0; i < keyframer.Nodes.size(); ++i) moving += framed[i] && pose.Moves(i) ? 1 : 0;
+        // The scene's nodes: the top frame, the framed nodes parents first, then meshes no node places.
+        std::vector<int> keyframerNode(scene.Nodes.size(), -1);
+        std::size_t next = 1;
+        for (const std::size_t i : pose.Order())
+            if (framed[i]) keyframerNode.at(next++) = static_cast<int>(i);
+        const int last = std::max(0, keyframer.SegmentEnd - keyframer.SegmentStart);
+        std::vector<int> ticks = {0, last / 3, std::min(last, 2 * last / 3 + 1), last};
+        ticks.erase(std::unique(ticks.begin(), ticks.end()), ticks.end());
+        // Per tick, per scene node name: the vertices its faces use, in .x axes.
+        std::map<int, std::map<std::string, std::vector<std::array<double, 3>>>> expected;
+        std::map<int, double> sizes;
+        for (const int tick : ticks) {
+            const std::vector<model3ds::TMatrix4> world = pose.World(keyframer.SegmentStart + tick);
+            double low[3] = {HUGE_VAL, HUGE_VAL, HUGE_VAL}, high[3] = {-HUGE_VAL, -HUGE_VAL, -HUGE_VAL};
+            for (std::size_t j = 0; j < scene.Nodes.size(); ++j) {
+                if (scene.Nodes[j].Meshes.empty()) continue;
+                const int node = keyframerNode[j];
+                const model3ds::TMesh3DS* stored = &scene.Nodes[j].Meshes.front();
+                model3ds::TMatrix4 placement = model3ds::TMatrix4::Identity();
+                if (node >= 0) {
+                    stored = model.ObjectList().GetMesh(model3ds::FindMeshIndex(model, keyframer.Nodes[static_cast<std::size_t>(node)].Name));
+                    placement = pose.MeshPlacement(static_cast<std::size_t>(node), stored->LocalMatrix, world);
+                }
+                auto& points = expected[tick][scene.Nodes[j].Name];
+                for (const model3ds::TFaceEntry3DS& face : stored->Faces) {
+                    for (const std::uint16_t v : {face.V1, face.V2, face.V3}) {
+                        const model3ds::TVector3DS p = model3ds::TransformPoint(placement, stored->Vertices.at(v));
+                        points.push_back({p.x, p.z, p.y});
+                        for (int k = 0; k < 3; ++k) {
+                            low[k] = std::min(low[k], points.back()[static_cast<std::size_t>(k)]);
+                            high[k] = std::max(high[k], points.back()[static_cast<std::size_t>(k)]);
+                        }
+                    }
+                }
+            }
+            sizes[tick] = std::max({high[0] - low[0], high[1] - low[1], high[2] - low[2], 1e-30});
+        }
         std::string expectedNodes;
         for (const auto& node : scene.Nodes) {
             expectedNodes += "node\t" + node.Name + "\t" +
@@ -243,12 +298,15 @@ TEST(AssimpReadBack, AnimationExportsReadBackWithTheirFramesAndChannels) {
             const std::string json = dir.File("anim.json");
             const auto exported = testsupport::RunProcess({assimp, "export", output, json, "-fassjson"});
             ASSERT_EQ(exported.exitCode, 0) << exported.out << exported.err;
-            const auto read = testsupport::RunProcess({python, KORVANE_SOURCE_DIR "/tests/xexport/assimp_scene.py", json});
+            std::vector<std::string> readCommand = {python, KORVANE_SOURCE_DIR "/tests/xexport/assimp_scene.py", json};
+            for (const int tick : ticks) readCommand.push_back(std::to_string(tick));
+            const auto read = testsupport::RunProcess(readCommand);
             ASSERT_EQ(read.exitCode, 0) << read.err;
             std::istringstream lines(read.out);
             std::string line, nodes;
             double ticksPerSecond = 0;
             std::size_t channels = 0;
+            std::map<int, std::map<std::string, std::vector<std::array<double, 3>>>> placed;
             while (std::getline(lines, line)) {
                 std::istringstream fields(line);
                 std::string kind, name;
@@ -262,12 +320,30 @@ TEST(AssimpReadBack, AnimationExportsReadBackWithTheirFramesAndChannels) {
                     double error = 1;
                     fields >> error;
                     EXPECT_LT(error, 1e-4) << "first keys of " << name;
+                } else if (kind == "point") {
+                    int tick = -1;
+                    std::array<double, 3> p{};
+                    fields >> tick;
+                    fields.ignore(1);
+                    std::getline(fields, name, '\t');
+                    fields >> p[0] >> p[1] >> p[2];
+                    placed[tick][name].push_back(p);
                 }
             }
             EXPECT_EQ(nodes, expectedNodes);
             EXPECT_EQ(channels, moving);
             if (moving > 0) {
                 EXPECT_GT(ticksPerSecond, 0);
+            }
+            for (const int tick : ticks) {
+                std::string names, placedNames;
+                for (const auto& [name, points] : expected[tick]) names += name + " ";
+                for (const auto& [name, points] : placed[tick]) placedNames += name + " ";
+                ASSERT_EQ(placedNames, names) << "the nodes with meshes at tick " << tick;
+                for (const auto& [name, points] : expected[tick]) {
+                    EXPECT_LE(SetsApart(placed[tick][name], points), 1e-5 * sizes[tick])
+                        << name << " at tick " << tick << ", the model " << sizes[tick] << " across";
+                }
             }
         }
     }
