@@ -77,7 +77,10 @@ TQuat Exp(const Vec& v) {
     return {std::cos(angle), v[0] * s, v[1] * s, v[2] * s};
 }
 
-TQuat Slerp(const TQuat& a, const TQuat& b, double u) { return a * Exp(u * Log(Conjugate(a) * b)); }
+// The rotation vector turning a into b.
+Vec Turn(const TQuat& a, const TQuat& b) { return Log(Conjugate(a) * b); }
+
+TQuat Slerp(const TQuat& a, const TQuat& b, double u) { return a * Exp(u * Turn(a, b)); }
 
 double Hermite(double u, double p0, double p1, double t0, double t1) {
     const double u2 = u * u, u3 = u2 * u;
@@ -207,9 +210,9 @@ TRotationSpline::TRotationSpline(const TKFTrack3DS& track, const std::string& wh
     leaving_ = rotations_;
     reaching_ = rotations_;
     if (n < 2) return;
-    std::vector<Vec> steps(n - 1);
-    for (std::size_t k = 0; k + 1 < n; ++k) steps[k] = Log(Conjugate(rotations_[k]) * rotations_[k + 1]);
-    const auto g = [&steps](std::size_t k) { return steps[k]; };
+    turns_.resize(n - 1);
+    for (std::size_t k = 0; k + 1 < n; ++k) turns_[k] = Turn(rotations_[k], rotations_[k + 1]);
+    const auto g = [this](std::size_t k) { return turns_[k]; };
     std::vector<Vec> in(n), out(n);
     for (std::size_t i = 0; i < n; ++i) Tangents(timing_, i, g, in[i], out[i]);
     if (!timing_.Loops()) {
@@ -222,6 +225,8 @@ TRotationSpline::TRotationSpline(const TKFTrack3DS& track, const std::string& wh
         reaching_[i] = rotations_[i] * Exp(0.5 * (before - in[i]));
         leaving_[i] = rotations_[i] * Exp(0.5 * (out[i] - after));
     }
+    controlTurns_.resize(n - 1);
+    for (std::size_t k = 0; k + 1 < n; ++k) controlTurns_[k] = Turn(leaving_[k], reaching_[k + 1]);
 }
 
 bool TRotationSpline::Constant() const {
@@ -236,7 +241,7 @@ TQuat TRotationSpline::Evaluate(double frame) const {
     const TSplineSpot spot = timing_.Locate(frame);
     const std::size_t i = spot.Key;
     const double u = spot.U;
-    return Slerp(Slerp(rotations_[i], rotations_[i + 1], u), Slerp(leaving_[i], reaching_[i + 1], u), 2 * u * (1 - u));
+    return Slerp(rotations_[i] * Exp(u * turns_[i]), leaving_[i] * Exp(u * controlTurns_[i]), 2 * u * (1 - u));
 }
 
 }  // namespace model3ds

@@ -3,6 +3,7 @@
 // (tension, continuity, bias) splines with ease, for values of up to three
 // numbers and for rotations. A track with no usable key has no value; one key
 // holds its value for ever.
+#include <array>
 #include <string>
 #include <vector>
 
@@ -74,6 +75,10 @@ private:
     // Each key's absolute rotation, and the inner control rotations of the curve
     // leaving and reaching it.
     std::vector<TQuat> rotations_, leaving_, reaching_;
+    // Per segment, the turns from its first key to its last and from the control
+    // rotation leaving the first to the one reaching the last, as rotation
+    // vectors: worked out once rather than at every time asked for.
+    std::vector<std::array<double, 3>> turns_, controlTurns_;
 };
 
 }  // namespace model3ds

@@ -31,6 +31,21 @@ bool ReadsBackAs(const char* text, std::size_t length, float value) {
     return result.ec == std::errc() && read == value;
 }
 
+// Whether "%.6f" of a float below 2^33 in magnitude reads back as the same
+// float, decided without reading it. The text is nearest / 10^6 (nearest being
+// the float times 10^6, rounded as the formatting rounds it); a reader takes it
+// for the float when it lies between the midpoints to the float's neighbours.
+// Each midpoint holds 25 significant bits, so times 10^6 it is exact in a double,
+// as nearest (below 2^53) is. No text falls on a midpoint: where floats lie 2^-6
+// or closer, a midpoint needs more than six decimals, and farther apart every
+// float is its own text.
+bool Fixed6ReadsBack(float value, double nearest) {
+    const double v = value;
+    const double below = (v + std::nextafter(value, -HUGE_VALF)) / 2 * 1e6;
+    const double above = (v + std::nextafter(value, HUGE_VALF)) / 2 * 1e6;
+    return below < nearest && nearest < above;
+}
+
 }  // namespace
 
 std::size_t FormatTextNumber(char* out, float value) {
@@ -40,6 +55,13 @@ std::size_t FormatTextNumber(char* out, float value) {
 }
 
 std::size_t FormatExactTextNumber(char* out, float value) {
+    // Keys and matrices are mostly such floats; reading each text back cost as
+    // much as writing it.
+    if (std::fabs(value) < 0x1p33f) {
+        if (Fixed6ReadsBack(value, std::nearbyint(static_cast<double>(value) * 1e6)))
+            return base::FormatFixed6(out, value);
+        return FormatShortest(out, value, std::chars_format::general);
+    }
     const std::size_t length = FormatTextNumber(out, value);
     if (!std::isfinite(value) || ReadsBackAs(out, length, value)) return length;
     return FormatShortest(out, value, std::chars_format::general);
