@@ -137,6 +137,7 @@ template <typename Reproduced>
 std::vector<std::size_t> KeptSamples(std::size_t count, Reproduced reproduced) {
     std::vector<std::size_t> kept{0};
     if (count == 1) return kept;
+    kept.reserve(count);
     const auto spans = [&reproduced](std::size_t a, std::size_t b) {
         for (std::size_t i = a + 1; i < b; ++i) {
             if (!reproduced(a, b, i)) return false;
@@ -191,15 +192,17 @@ TNodeAnimation Keys(std::size_t node, const std::vector<TSample>& samples, doubl
     animation.Node = node;
     const std::size_t count = samples.size();
     const auto tick = [](std::size_t i) { return static_cast<std::uint32_t>(i); };
-    for (const std::size_t i : KeptSamples(count, [&](std::size_t a, std::size_t b, std::size_t k) {
-             return RotationReproduced(samples, a, b, k, rotationTolerance);
-         })) {
-        animation.Rotation.push_back({tick(i), samples[i].Rotation});
-    }
+    const std::vector<std::size_t> rotations = KeptSamples(count, [&](std::size_t a, std::size_t b, std::size_t k) {
+        return RotationReproduced(samples, a, b, k, rotationTolerance);
+    });
+    animation.Rotation.reserve(rotations.size());
+    for (const std::size_t i : rotations) animation.Rotation.push_back({tick(i), samples[i].Rotation});
     const auto vectorKeys = [&](double (TSample::*member)[3], double tolerance, std::vector<TVectorKey>& keys) {
-        for (const std::size_t i : KeptSamples(count, [&](std::size_t a, std::size_t b, std::size_t k) {
-                 return VectorReproduced(samples, member, a, b, k, tolerance);
-             })) {
+        const std::vector<std::size_t> kept = KeptSamples(count, [&](std::size_t a, std::size_t b, std::size_t k) {
+            return VectorReproduced(samples, member, a, b, k, tolerance);
+        });
+        keys.reserve(kept.size());
+        for (const std::size_t i : kept) {
             TVectorKey key{tick(i), {}};
             std::copy(std::begin(samples[i].*member), std::end(samples[i].*member), key.Value);
             keys.push_back(key);

@@ -1,8 +1,10 @@
 #include "TextNumber.h"
 
 #include <algorithm>
+#include <bit>
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 
 namespace xexport {
@@ -40,10 +42,12 @@ bool ReadsBackAs(const char* text, std::size_t length, float value) {
 // or closer, a midpoint needs more than six decimals, and farther apart every
 // float is its own text.
 bool Fixed6ReadsBack(float value, double nearest) {
-    const double v = value;
-    const double below = (v + std::nextafter(value, -HUGE_VALF)) / 2 * 1e6;
-    const double above = (v + std::nextafter(value, HUGE_VALF)) / 2 * 1e6;
-    return below < nearest && nearest < above;
+    // Signs aside (the rounding is symmetric); a float's neighbours in magnitude
+    // are the next and previous bit patterns.
+    const std::uint32_t magnitude = std::bit_cast<std::uint32_t>(value) & 0x7fffffffu;
+    if (magnitude == 0) return true;
+    const double v = std::bit_cast<float>(magnitude), n = std::fabs(nearest);
+    return (v + std::bit_cast<float>(magnitude - 1)) / 2 * 1e6 < n && n < (v + std::bit_cast<float>(magnitude + 1)) / 2 * 1e6;
 }
 
 }  // namespace
