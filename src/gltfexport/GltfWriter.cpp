@@ -6,7 +6,6 @@
 #include <cstring>
 #include <filesystem>
 #include <map>
-#include <unordered_map>
 
 #include "JsonOut.h"
 #include "base/Errors.h"
@@ -117,6 +116,35 @@ std::string Lower(std::string text) {
         if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
     return text;
 }
+
+// The glTF vertices of a primitive: one per stored vertex and normal, found in
+// the few entries of that vertex.
+class TCornerTable {
+public:
+    explicit TCornerTable(std::size_t vertices) : first_(vertices, kNone) {}
+
+    // The corner's index, and whether it is new.
+    std::pair<std::uint32_t, bool> Find(std::uint16_t vertex, const model3ds::TVector3DS& normal) {
+        for (std::uint32_t e = first_[vertex]; e != kNone; e = entries_[e].Next) {
+            const model3ds::TVector3DS& known = entries_[e].Normal;
+            if (known.x == normal.x && known.y == normal.y && known.z == normal.z) return {e, false};
+        }
+        entries_.push_back({normal, first_[vertex]});
+        first_[vertex] = static_cast<std::uint32_t>(entries_.size() - 1);
+        return {first_[vertex], true};
+    }
+
+    std::size_t Size() const { return entries_.size(); }
+
+private:
+    static constexpr std::uint32_t kNone = 0xFFFFFFFF;
+    struct Entry {
+        model3ds::TVector3DS Normal;
+        std::uint32_t Next;
+    };
+    std::vector<std::uint32_t> first_;  // per stored vertex, its latest entry
+    std::vector<Entry> entries_;        // in order of first use: the corners' indices
+};
 
 class TGltfBuilder {
 public:
@@ -258,7 +286,7 @@ private:
         xexport::TVertexTransform transform;
         transform.Snap = false;
         xexport::CheckStaysFinite(mesh, transform);
-        const xexport::TMeshNormals normals = xexport::ComputeNormals({&mesh}, transform, false);
+        const std::vector<std::array<model3ds::TVector3DS, 3>> normals = xexport::CornerNormals(mesh, transform);
         const std::vector<std::uint16_t> groups = xexport::FirstGroupTable(mesh);
         std::vector<int> order;             // materials in order of first use
         std::map<int, std::vector<std::size_t>> faces;  // per material, its faces
@@ -274,23 +302,21 @@ private:
         for (const int material : order) {
             std::vector<float> positions, normalValues, uvs;
             std::vector<std::uint32_t> indices;
-            std::unordered_map<std::uint64_t, std::uint32_t> corners;
+            TCornerTable corners(mesh.Vertices.size());
             for (const std::size_t f : faces[material]) {
                 const model3ds::TFaceEntry3DS& face = mesh.Faces[f];
-                // ComputeNormals gives its corners as V1, V3, V2.
-                const std::array<std::uint32_t, 3>& n = normals.FaceNormals[f];
-                const std::pair<std::uint16_t, std::uint32_t> ordered[3] = {{face.V1, n[0]}, {face.V2, n[2]}, {face.V3, n[1]}};
-                for (const auto& [vertex, normal] : ordered) {
-                    const std::uint64_t key = static_cast<std::uint64_t>(vertex) << 32 | normal;
-                    const auto [found, added] = corners.emplace(key, static_cast<std::uint32_t>(corners.size()));
-                    indices.push_back(found->second);
+                const std::uint16_t vertices[3] = {face.V1, face.V2, face.V3};
+                for (int c = 0; c < 3; ++c) {
+                    const std::uint16_t vertex = vertices[c];
+                    const model3ds::TVector3DS& normal = normals[f][static_cast<std::size_t>(c)];
+                    const auto [index, added] = corners.Find(vertex, normal);
+                    indices.push_back(index);
                     if (!added) continue;
                     const model3ds::TVector3DS p = transform.Apply(mesh.Vertices[vertex]);
                     float value[3];
                     ToGltf(p.x, p.y, p.z, value);
                     positions.insert(positions.end(), value, value + 3);
-                    const model3ds::TVector3DS& v = normals.Normals[normal];
-                    ToGltf(v.x, v.y, v.z, value);
+                    ToGltf(normal.x, normal.y, normal.z, value);
                     normalValues.insert(normalValues.end(), value, value + 3);
                     if (mapped) {
                         model3ds::TTexCoord3DS uv;
@@ -307,7 +333,7 @@ private:
             primitive.Position = AddFloats(positions, 3, "VEC3", kArrayBuffer, true);
             primitive.Normal = AddFloats(normalValues, 3, "VEC3", kArrayBuffer, false);
             if (mapped) primitive.TexCoord = AddFloats(uvs, 2, "VEC2", kArrayBuffer, false);
-            primitive.Indices = AddIndices(indices, corners.size());
+            primitive.Indices = AddIndices(indices, corners.Size());
             out.Primitives.push_back(primitive);
         }
         return out;
