@@ -479,14 +479,16 @@ TEST(GltfExport, TexturesAreFoundInTheFolderAndKeptOrTurnedIntoPng) {
     testsupport::SaveFile(dir.Path() / "model" / "sky.png", Png(2, 2, sky));
     testsupport::SaveFile(dir.Path() / "model" / "Wood.tga", Tga(3, 2, wood));
     testsupport::SaveFile(dir.Path() / "outside.png", Png(2, 2, sky));
+    testsupport::SaveFile(dir.Path() / "model" / "broken.jpg", {0xFF, 0xD8, 0xFF, 0xE0, 0, 2, 'n', 'o'});
     testsupport::Writer3DS w;
     w.Begin(0x4D4D);
     w.Begin(0x3D3D);
     const std::pair<const char*, const char*> maps[] = {
-        {"Sky", "SKY.PNG"}, {"Wood", "WOOD.TGA"}, {"Gone", "GONE.BMP"}, {"Out", "../OUTSIDE.PNG"}};
+        {"Sky", "SKY.PNG"}, {"Wood", "WOOD.TGA"}, {"Gone", "GONE.BMP"}, {"Out", "../OUTSIDE.PNG"},
+        {"Broken", "BROKEN.JPG"}};
     for (const auto& [name, file] : maps)
         testsupport::WriteMaterial(w, {.name = name, .diffuse = testsupport::Rgb{200, 200, 200}, .textureFile = file});
-    MeshSpec box = Box("Box", 0, 0, 0, {{"Sky", {0, 1}}, {"Wood", {2, 3}}, {"Gone", {4, 5}}, {"Out", {6, 7}}});
+    MeshSpec box = Box("Box", 0, 0, 0, {{"Sky", {0, 1}}, {"Wood", {2, 3}}, {"Gone", {4, 5}}, {"Out", {6}}, {"Broken", {7}}});
     for (int i = 0; i < 8; ++i) box.texCoords.push_back({static_cast<float>(i & 1), static_cast<float>(i >> 2)});
     testsupport::WriteMesh(w, box);
     w.End();
@@ -501,6 +503,7 @@ TEST(GltfExport, TexturesAreFoundInTheFolderAndKeptOrTurnedIntoPng) {
         ASSERT_EQ(result.exitCode, 0) << result.err;
         EXPECT_NE(result.err.find("\"GONE.BMP\""), std::string::npos) << result.err;
         EXPECT_NE(result.err.find("\"../OUTSIDE.PNG\""), std::string::npos) << result.err;
+        EXPECT_NE(result.err.find("\"BROKEN.JPG\""), std::string::npos) << result.err;
         const Gltf gltf = gltftest::LoadGltf(output);
         const Json& images = gltf.json["images"];
         ASSERT_EQ(images.Size(), 2u);

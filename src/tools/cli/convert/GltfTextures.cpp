@@ -27,12 +27,22 @@ void AppendBytes(void* context, void* data, int size) {
     out->insert(out->end(), bytes, bytes + size);
 }
 
+int StbSize(const std::vector<std::uint8_t>& bytes) {
+    return static_cast<int>(std::min<std::size_t>(bytes.size(), 0x7FFFFFFF));
+}
+
+// Whether stb_image reads the image's header, of a size within the bound.
+bool Readable(const std::vector<std::uint8_t>& bytes) {
+    int width = 0, height = 0, channels = 0;
+    if (stbi_info_from_memory(bytes.data(), StbSize(bytes), &width, &height, &channels) == 0) return false;
+    return width > 0 && height > 0 && static_cast<long long>(width) * height <= kMaxPixels;
+}
+
 // The image's bytes as PNG; empty when stb_image cannot read them.
 std::vector<std::uint8_t> ToPng(const std::vector<std::uint8_t>& bytes) {
+    if (!Readable(bytes)) return {};
     int width = 0, height = 0, channels = 0;
-    const int size = static_cast<int>(std::min<std::size_t>(bytes.size(), 0x7FFFFFFF));
-    if (stbi_info_from_memory(bytes.data(), size, &width, &height, &channels) == 0) return {};
-    if (width <= 0 || height <= 0 || static_cast<long long>(width) * height > kMaxPixels) return {};
+    const int size = StbSize(bytes);
     const std::unique_ptr<stbi_uc, void (*)(void*)> pixels(
         stbi_load_from_memory(bytes.data(), size, &width, &height, &channels, 4), stbi_image_free);
     if (!pixels) return {};
@@ -58,6 +68,9 @@ gltfexport::TTextureSource GltfTextureSource(const std::string& modelFile) {
         gltfexport::TTextureImage image;
         image.Name = std::filesystem::path(*found).filename().string();
         image.Bytes = file->ReadAll();
+        // A PNG or JPEG goes in as it is, once its header shows it is one.
+        const bool pngOrJpeg = StartsWith(image.Bytes, "\x89PNG\r\n\x1A\n", 8) || StartsWith(image.Bytes, "\xFF\xD8\xFF", 3);
+        if (pngOrJpeg && !Readable(image.Bytes)) return missing("is not an image that can be read");
         if (StartsWith(image.Bytes, "\x89PNG\r\n\x1A\n", 8)) {
             image.MimeType = "image/png";
         } else if (StartsWith(image.Bytes, "\xFF\xD8\xFF", 3)) {
