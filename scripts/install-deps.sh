@@ -13,3 +13,10 @@ if [ ${#missing[@]} -gt 0 ]; then
     apt-get update
     apt-get install -y --no-install-recommends "${missing[@]}"
 fi
+# The glTF tests' validator installs with npm. Debian's npm goes with Debian's
+# Node.js; a Node.js packaged elsewhere carries its own npm and refuses Debian's.
+if ! command -v npm >/dev/null; then
+    export DEBIAN_FRONTEND=noninteractive
+    apt-get update
+    apt-get install -y --no-install-recommends npm
+fi

@@ -1,4 +1,4 @@
-#include "TextureFiles.h"
+#include "viewer/TextureFiles.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -13,7 +13,7 @@
 #include <map>
 #include <string>
 
-#include "TextureFiles.h"
+#include "viewer/TextureFiles.h"
 
 namespace viewer {
 

@@ -162,40 +162,52 @@ std::string_view TextureFileName(const TMaterial3DS* material, const TExportOpti
     return material->TextureMap.Map.Name;
 }
 
+std::vector<std::array<TVector3DS, 3>> CornerNormals(const TMesh3DS& mesh, const TVertexTransform& transform) {
+    const std::size_t n = mesh.Vertices.size();
+    const std::size_t m = mesh.Faces.size();
+    std::vector<TVector3DS> positions(n);
+    for (std::size_t i = 0; i < n; ++i) positions[i] = transform.Apply(mesh.Vertices[i]);
+    // Area-weighted face normals (twice the area), counter-clockwise in the model's axes.
+    std::vector<Vec3d> faceNormals(m);
+    for (std::size_t f = 0; f < m; ++f) {
+        const auto& face = mesh.Faces[f];
+        faceNormals[f] = Cross(Sub(positions[face.V2], positions[face.V1]), Sub(positions[face.V3], positions[face.V1]));
+    }
+    const auto smoothing = [&mesh](std::size_t f) {
+        return f < mesh.SmoothGroups.size() ? mesh.SmoothGroups[f] : std::uint32_t{0};
+    };
+    const TSmoothSums sums(mesh, faceNormals, smoothing);
+    std::vector<std::array<TVector3DS, 3>> normals(m);
+    for (std::size_t f = 0; f < m; ++f) {
+        const std::uint32_t bits = smoothing(f);
+        TVector3DS flat{0, 0, 1};
+        Normalise(faceNormals[f], flat);
+        const auto& face = mesh.Faces[f];
+        const std::uint16_t corners[3] = {face.V1, face.V2, face.V3};
+        for (int c = 0; c < 3; ++c) {
+            normals[f][c] = flat;
+            Normalise(bits != 0 ? sums.At(corners[c], bits) : faceNormals[f], normals[f][c]);
+        }
+    }
+    return normals;
+}
+
 TMeshNormals ComputeNormals(const std::vector<const TMesh3DS*>& meshes, const TVertexTransform& transform,
                             bool flip) {
     TMeshNormals result;
     std::map<std::tuple<std::uint32_t, std::uint32_t, std::uint32_t>, std::uint32_t> known;
+    // FaceCorners' order as positions among V1, V2, V3.
+    const std::array<int, 3> order = flip ? std::array<int, 3>{0, 1, 2} : std::array<int, 3>{0, 2, 1};
     for (const TMesh3DS* mesh : meshes) {
-        const std::size_t n = mesh->Vertices.size();
-        const std::size_t m = mesh->Faces.size();
-        std::vector<TVector3DS> positions(n);
-        for (std::size_t i = 0; i < n; ++i) positions[i] = transform.Apply(mesh->Vertices[i]);
-        // Area-weighted face normals (twice the area), counter-clockwise in the model's axes.
-        std::vector<Vec3d> faceNormals(m);
-        for (std::size_t f = 0; f < m; ++f) {
-            const auto& face = mesh->Faces[f];
-            faceNormals[f] = Cross(Sub(positions[face.V2], positions[face.V1]),
-                                   Sub(positions[face.V3], positions[face.V1]));
-        }
-        const auto smoothing = [mesh](std::size_t f) {
-            return f < mesh->SmoothGroups.size() ? mesh->SmoothGroups[f] : std::uint32_t{0};
-        };
-        const TSmoothSums sums(*mesh, faceNormals, smoothing);
-        for (std::size_t f = 0; f < m; ++f) {
-            const std::uint32_t bits = smoothing(f);
-            TVector3DS flat{0, 0, 1};
-            Normalise(faceNormals[f], flat);
+        for (const std::array<TVector3DS, 3>& corners : CornerNormals(*mesh, transform)) {
             std::array<std::uint32_t, 3> indices{};
-            const auto corners = FaceCorners(mesh->Faces[f], flip);
             for (int c = 0; c < 3; ++c) {
-                TVector3DS normal = flat;
-                Normalise(bits != 0 ? sums.At(corners[c], bits) : faceNormals[f], normal);
+                TVector3DS normal = corners[static_cast<std::size_t>(order[static_cast<std::size_t>(c)])];
                 if (flip) normal = {-normal.x, -normal.y, -normal.z};
                 const auto key = std::make_tuple(FloatBits(normal.x), FloatBits(normal.y), FloatBits(normal.z));
                 const auto [found, added] = known.emplace(key, static_cast<std::uint32_t>(result.Normals.size()));
                 if (added) result.Normals.push_back(normal);
-                indices[c] = found->second;
+                indices[static_cast<std::size_t>(c)] = found->second;
             }
             result.FaceNormals.push_back(indices);
         }

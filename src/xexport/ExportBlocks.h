@@ -12,6 +12,7 @@
 
 #include "xexport/ExportOptions.h"
 #include "xexport/ExportPreparation.h"
+#include "xexport/MeshNormals.h"
 #include "xexport/ModelScene.h"
 
 namespace xexport {
@@ -41,20 +42,6 @@ std::vector<model3ds::TTexCoord3DS> ExportTexCoords(const std::vector<const TMes
 // The texture file name written in a material's TextureFilename, raw bytes as
 // stored; empty when the option is off or the material has no texture map.
 std::string_view TextureFileName(const TMaterial3DS* material, const TExportOptions& options);
-
-// The MeshNormals block: distinct normals (one copy of each value), and for each face (in the meshes'
-// order) the indices of its corners' normals in written corner order.
-struct TMeshNormals {
-    std::vector<TVector3DS> Normals;
-    std::vector<std::array<std::uint32_t, 3>> FaceNormals;
-};
-
-// Normals from the smoothing groups, of the vertices as transform writes them:
-// at a corner, the sum of the area-weighted normals of the faces around the
-// vertex that share a smoothing bit with the face; a face without smoothing bits
-// is flat. Normalised; a corner whose sum has no direction takes its face's
-// normal, and a degenerate face (0, 0, 1). Negated when flip is set.
-TMeshNormals ComputeNormals(const std::vector<const TMesh3DS*>& meshes, const TVertexTransform& transform, bool flip);
 
 // A Frame around the single mesh: its name and its FrameTransformMatrix (16
 // values, row by row, in .x axes).

@@ -226,7 +226,7 @@ public:
         scene_.Name = TextFormName(std::filesystem::path(request.FileName).stem().string());
         if (scene_.Name.empty()) scene_.Name = "Scene";
         scene_.Warnings = Complaints(keyframer_, pose_);
-        if (request.TopFrame) top_ = AddNode(scene_.Name, -1, TMatrix4::Identity());
+        if (request.TopFrame) top_ = AddNode(scene_.Name, -1, model3ds::TNodePose());
         AddKeyframerNodes();
         AddUnplacedMeshes();
         if (request.Animation) AddAnimations();
@@ -235,11 +235,12 @@ public:
     TModelScene Take() { return std::move(scene_); }
 
 private:
-    int AddNode(const std::string& rawName, int parent, const TMatrix4& local) {
+    int AddNode(const std::string& rawName, int parent, const model3ds::TNodePose& pose) {
         TSceneNode node;
         node.Name = names_.Take(rawName);
         node.Parent = parent < 0 ? top_ : parent;
-        node.Local = local;
+        node.Local = pose.Matrix();
+        node.Pose = pose;
         scene_.Nodes.push_back(std::move(node));
         return static_cast<int>(scene_.Nodes.size()) - 1;
     }
@@ -273,7 +274,7 @@ private:
             const int parent = pose_.Parent(i);
             const int sceneParent = parent >= 0 ? sceneIndex_[static_cast<std::size_t>(parent)] : -1;
             const int index = AddNode(NodeName(nodes[i]), sceneParent,
-                                      LocalPose(i, keyframer_.SegmentStart, world).Matrix());
+                                      LocalPose(i, keyframer_.SegmentStart, world));
             sceneIndex_[i] = index;
             if (nodes[i].Tag != model3ds::CK_NODE_OBJECT || nodes[i].Name == model3ds::kDummyNodeName) continue;
             const auto found = meshByName.find(nodes[i].Name);
@@ -292,7 +293,7 @@ private:
             const model3ds::TMesh3DS& stored = *meshes.GetMesh(i);
             auto mesh = PlacedMesh(stored, nullptr);
             if (!mesh) continue;
-            const int index = AddNode(stored.Name, -1, TMatrix4::Identity());
+            const int index = AddNode(stored.Name, -1, model3ds::TNodePose());
             scene_.Nodes[static_cast<std::size_t>(index)].Meshes.push_back(std::move(*mesh));
         }
     }

@@ -6,7 +6,7 @@
 #include <sys/stat.h>
 
 #include "support/TempDir.h"
-#include "TextureFiles.h"
+#include "viewer/TextureFiles.h"
 
 using namespace viewer;
 

@@ -21,7 +21,9 @@ constexpr std::string_view kMaterialEditHelp =
 
 // Rows without help share the help of the row after them.
 constexpr cli::Option kOptions[] = {
-    {"--output", "-o", true, "FILE", "target (default: INPUT with the extension .x; - for standard output)",
+    {"--output", "-o", true, "FILE",
+     "target (default: INPUT with the extension .x; - for standard output);\n"
+     "its extension .x, .glb or .gltf chooses the form",
      kConversionGroup},
     {"--binary", "-b", false, "", "binary form (default: text)", kConversionGroup},
     {"--merge", "-m", false, "",
@@ -72,6 +74,7 @@ constexpr cli::Option kOptions[] = {
      "N conversions at once (default: the number of cores); on a\n"
      "terminal a progress line shows on standard error",
      kBatchGroup},
+    {"--format", "", true, "x|glb|gltf", "what each input becomes (default: x)", kBatchGroup},
     {"--list", "", false, "INPUT",
      "one line per mesh, then one per material, tab-separated:\n"
      "  mesh INDEX NAME VERTICES FACES TEXCOORDS GROUPS\n"
@@ -110,7 +113,10 @@ constexpr const char* kIntro =
     "\n"
     "Reads 3D Studio models (.3ds; .3da, any letter case, is unpacked first).\n"
     "\n"
-    "  [OPTIONS] INPUT      convert INPUT to a DirectX .x file:\n";
+    "  [OPTIONS] INPUT      convert INPUT to a DirectX .x file, or to glTF 2.0 (.glb: one\n"
+    "                       file; .gltf: with OUT.bin and OUT_images/ beside it), the\n"
+    "                       keyframer's nodes, meshes, materials, textures and animation\n"
+    "                       (with glTF only the material edits go):\n";
 
 constexpr const char* kBatchIntro =
     "  [OPTIONS] INPUT...   several inputs, or a folder (every .3ds/.3da below it, any\n"

@@ -17,6 +17,7 @@
 #include "base/Format.h"
 #include "base/Stream.h"
 #include "convert/ConvertOptions.h"
+#include "convert/GltfTextures.h"
 #include "convert/MaxTime.h"
 #include "convert/OpenModel.h"
 #include "convert/RemoteInput.h"
@@ -25,6 +26,7 @@
 #include "model3ds/File3DS.h"
 #include "batch/BatchRun.h"
 #include "batch/SameFile.h"
+#include "gltfexport/GltfWriter.h"
 #include "xexport/ExportPreparation.h"
 #include "xexport/ModelScene.h"
 #include "xexport/WriteModelX.h"
@@ -95,13 +97,64 @@ xexport::TOriginMode ParseOrigin(const std::string& text) {
     throw UsageError("--origin takes center, min or keep, not " + text);
 }
 
-// INPUT with its extension replaced by ".x"; for an address, its file name in the
-// current folder, since an address is no place to write to.
-std::string DefaultOutput(const std::string& input) {
+const char* Extension(OutputFormat format) {
+    switch (format) {
+    case OutputFormat::Glb: return ".glb";
+    case OutputFormat::Gltf: return ".gltf";
+    default: return ".x";
+    }
+}
+
+OutputFormat ParseFormat(const std::string& text) {
+    if (text == "x") return OutputFormat::X;
+    if (text == "glb") return OutputFormat::Glb;
+    if (text == "gltf") return OutputFormat::Gltf;
+    throw UsageError("--format takes x, glb or gltf, not " + text);
+}
+
+// The format an output's name asks for, by its extension in any letter case; none
+// for a name without one (standard output, a device, a folder).
+std::optional<OutputFormat> FormatOfName(const std::string& output) {
+    std::string extension = std::filesystem::path(output).extension().string();
+    if (extension.empty() || extension == ".") return std::nullopt;
+    std::transform(extension.begin(), extension.end(), extension.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    for (const OutputFormat format : {OutputFormat::X, OutputFormat::Glb, OutputFormat::Gltf}) {
+        if (extension == Extension(format)) return format;
+    }
+    throw UsageError("korvane-convert writes .x, .glb or .gltf files, not " + output);
+}
+
+// INPUT with its extension replaced by the format's; for an address, its file
+// name in the current folder, since an address is no place to write to.
+std::string DefaultOutput(const std::string& input, OutputFormat format) {
     std::filesystem::path path(input);
     if (IsHttpAddress(input)) path = AddressFileName(input);
     if (path.empty()) path = "model";
-    return path.replace_extension(".x").string();
+    return path.replace_extension(Extension(format)).string();
+}
+
+// The output's format from its name, which has to agree with --format when both are given.
+void ChooseFormat(const Arguments& arguments, ExportRequest& request) {
+    if (arguments.Has("--format")) request.format = ParseFormat(arguments.Value("--format"));
+    if (request.batch) return;
+    const std::optional<OutputFormat> named = request.output == "-" ? std::nullopt : FormatOfName(request.output);
+    if (named && arguments.Has("--format") && *named != request.format)
+        throw UsageError("--format " + arguments.Value("--format") + " does not go with the output " + request.output);
+    if (named) request.format = *named;
+    if (request.format == OutputFormat::Gltf && request.output == "-")
+        throw UsageError("a .gltf has files beside it, so it cannot go to standard output; use --format glb");
+}
+
+// glTF holds the whole scene as it is: only the material edits change it.
+void CheckGltfOptions(const Arguments& arguments, const ExportRequest& request) {
+    if (request.format == OutputFormat::X) return;
+    for (const char* option : {"--binary", "--merge", "--mesh", "--mesh-name", "--origin", "--no-materials",
+                               "--ignore-opacity", "--texcoords", "--textures", "--normals", "--frames",
+                               "--hierarchy", "--top-frame", "--scale", "--flip-winding"}) {
+        if (arguments.Has(option))
+            throw UsageError(std::string(option) + " is for .x output; glTF always holds the whole scene");
+    }
 }
 
 // --hierarchy and what goes with it. The scene holds every mesh at the keyframer's
@@ -161,9 +214,13 @@ ExportRequest ParseExportRequest(const Arguments& arguments, std::vector<Materia
         if (request.outputFolder && (request.outputFolder->empty() || *request.outputFolder == "-"))
             throw UsageError("with several inputs or a folder, --output names a folder");
     } else {
-        request.output = arguments.Has("--output") ? arguments.Value("--output") : DefaultOutput(request.input);
-        if (request.output.empty()) throw UsageError("--output needs a file name, or - for standard output");
+        if (arguments.Has("--output")) request.output = arguments.Value("--output");
+        if (arguments.Has("--output") && request.output.empty())
+            throw UsageError("--output needs a file name, or - for standard output");
     }
+    ChooseFormat(arguments, request);
+    if (!request.batch && !arguments.Has("--output")) request.output = DefaultOutput(request.input, request.format);
+    CheckGltfOptions(arguments, request);
     const unsigned cores = std::thread::hardware_concurrency();
     request.jobs = cores == 0 ? 1 : static_cast<int>(std::min(cores, 256u));
     if (arguments.Has("--jobs")) {
@@ -301,11 +358,48 @@ void ConvertScene(model3ds::TFile3DS& model, const ExportRequest& request, std::
     Write(model, request, xexport::kMergedMeshes, out);
 }
 
+// The model's glTF, the files beside a .gltf first; none of them may be the input.
+void ConvertGltf(model3ds::TFile3DS& model, const ExportRequest& request, std::ostream& out, std::ostream& warnings) {
+    CheckMergedHasFaces(model, request);
+    WarnNonFiniteCoordinates(xexport::CollectMeshes(model).Meshes, warnings);
+    for (const std::string& line : xexport::SceneWarnings(model))
+        warnings << "korvane-convert: warning: " << EscapeField(line) << "\n";
+    gltfexport::TGltfRequest gltf;
+    gltf.Form = request.format == OutputFormat::Glb ? gltfexport::TGltfForm::Binary : gltfexport::TGltfForm::Text;
+    gltf.ModelFile = request.input;
+    gltf.Generator = "Korvane " KORVANE_VERSION;
+    for (const MaterialEdit& edit : request.edits) {
+        if (edit.kind == EditKind::Opacity) gltf.EditedOpacity.insert(edit.name);
+    }
+    if (!IsHttpAddress(request.input)) gltf.Textures = GltfTextureSource(request.input);
+    const bool toStdout = request.output == "-";
+    const gltfexport::TGltfFiles files = gltfexport::BuildGltf(model, gltf, toStdout ? "model.glb" : request.output);
+    for (const std::string& line : files.Warnings)
+        warnings << "korvane-convert: warning: " << EscapeField(line) << "\n";
+    if (toStdout) {
+        out.write(reinterpret_cast<const char*>(files.Main.data()), static_cast<std::streamsize>(files.Main.size()));
+        out.flush();
+        if (!out) throw base::EWriteError("standard output", errno != 0 ? errno : EIO);
+        return;
+    }
+    const std::filesystem::path folder = std::filesystem::path(request.output).parent_path();
+    for (const gltfexport::TSideFile& side : files.Beside) {
+        const std::string path = (folder / side.Name).string();
+        if (!IsHttpAddress(request.input) && batch::SameFile(request.input, path))
+            throw base::Exception("the output " + path + " is the input file itself; nothing written");
+    }
+    gltfexport::WriteGltfFiles(files, request.output);
+}
+
 // One input to one output.
 void Convert(const ExportRequest& request, std::ostream& out, std::ostream& warnings) {
     model3ds::TFile3DS model;
     OpenModelFile(model, request.input, model3ds::TModelNeeds::Meshes, DeadlineAfter(request.maxTime));
     ApplyEdits(model, request);
+    if (request.format != OutputFormat::X) {
+        ConvertGltf(model, request, out, warnings);
+        return;
+    }
     if (request.options.Hierarchy) {
         ConvertScene(model, request, out, warnings);
         return;
@@ -321,7 +415,7 @@ void Convert(const ExportRequest& request, std::ostream& out, std::ostream& warn
 
 int RunBatchExport(const ExportRequest& request) {
     batch::ModelKinds kinds{{model3ds::TFileKind::Model3DS, model3ds::TFileKind::PackedModel3DS},
-                            ".x",
+                            Extension(request.format),
                             "no .3ds or .3da file in this folder",
                             {}};
     kinds.remoteName = [](const std::string& input) -> std::optional<std::string> {

@@ -17,6 +17,7 @@ struct TSceneNode {
     std::string Name;                        // unique among the nodes, one word for every .x reader
     int Parent = -1;                         // index into the scene's nodes; -1 for a top node
     model3ds::TMatrix4 Local;                // under the parent's, at the segment's first frame
+    model3ds::TNodePose Pose;                // the same as translation, rotation and scale (Local = Pose.Matrix())
     std::vector<model3ds::TMesh3DS> Meshes;  // the model's meshes, vertices in this node's space
 };
 

@@ -31,6 +31,9 @@ struct MaterialEdit {
     long long value;  // percent or power, or a packed colour red + green * 256 + blue * 65536
 };
 
+// What a conversion writes: DirectX .x, or glTF 2.0 in one file or with files beside.
+enum class OutputFormat { X, Glb, Gltf };
+
 // A conversion as the command line asks for it.
 struct ExportRequest {
     std::string input;
@@ -41,6 +44,7 @@ struct ExportRequest {
     std::optional<std::string> outputFolder;
     int jobs = 1;
     bool binary = false;
+    OutputFormat format = OutputFormat::X;
     // Every mesh merged into one: asked for with --merge, and so without a choice of mesh.
     bool merge = false;
     bool fileOpacity = false;  // each material's opacity from its transparency in the file

@@ -1,0 +1,69 @@
+// korvane-convert's .glb export against assimp's (export MODEL OUT.glb -fglb2),
+// whole process: each shared model, then generated grids of doubling size to
+// show how the time grows with the model.
+//
+//     bench_gltf_export [REPEATS]   (default 5; the fastest run of each is shown)
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "base/Stream.h"
+#include "GridModel.h"
+#include "support/TempDir.h"
+#include "TimedProcess.h"
+
+namespace {
+
+struct Pair {
+    benchsupport::Run korvane, assimp;
+};
+
+Pair Measure(const std::string& input, const testsupport::TempDir& dir, int repeats) {
+    return {benchsupport::Best({KORVANE_CONVERT, "-o", dir.File("k.glb"), input}, repeats),
+            benchsupport::Best({"assimp", "export", input, dir.File("a.glb"), "-fglb2"}, repeats)};
+}
+
+void Print(const std::string& label, const Pair& pair) {
+    if (!pair.korvane.ok) {
+        std::printf("%-36s korvane-convert failed\n", label.c_str());
+        return;
+    }
+    std::printf("%-36s %9.4f %9.1f", label.c_str(), pair.korvane.seconds, static_cast<double>(pair.korvane.peakKiB) / 1024);
+    if (pair.assimp.ok) {
+        std::printf(" %9.4f %9.1f %8.1fx\n", pair.assimp.seconds, static_cast<double>(pair.assimp.peakKiB) / 1024,
+                    pair.assimp.seconds / pair.korvane.seconds);
+    } else {
+        std::printf("   assimp failed or is not installed\n");
+    }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const int repeats = argc > 1 ? std::max(1, std::atoi(argv[1])) : 5;
+    testsupport::TempDir dir;
+    std::printf("%-36s %9s %9s %9s %9s %9s\n", "model", "korvane s", "peak MiB", "assimp s", "peak MiB", "speed-up");
+    const std::filesystem::path shared = std::filesystem::path(KORVANE_SHARED_MODELS) / "3ds";
+    std::vector<std::filesystem::path> models;
+    if (std::filesystem::is_directory(shared)) {
+        for (const auto& entry : std::filesystem::directory_iterator(shared)) models.push_back(entry.path());
+    }
+    std::sort(models.begin(), models.end());
+    for (const auto& model : models) Print(model.filename().string(), Measure(model.string(), dir, repeats));
+    // One bumpy grid mesh, its vertex count about doubling each step (up to 3D
+    // Studio's 65,535 faces a mesh).
+    for (const int side : {32, 45, 64, 90, 128, 181}) {
+        const std::vector<std::uint8_t> bytes = gridmodel::GridModel(0, side);
+        const std::string input = dir.File("grid" + std::to_string(side) + ".3ds");
+        base::WriteFileAtomically(input, bytes.data(), bytes.size());
+        const Pair pair = Measure(input, dir, repeats);
+        const int faces = 2 * (side - 1) * (side - 1);
+        Print("grid " + std::to_string(side * side) + " vertices, " + std::to_string(faces) + " faces", pair);
+        if (pair.korvane.ok)
+            std::printf("%-36s %9.3f microseconds a face\n", "", pair.korvane.seconds / faces * 1e6);
+    }
+    return 0;
+}

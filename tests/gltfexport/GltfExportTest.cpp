@@ -1,0 +1,570 @@
+// korvane-convert's glTF: what the Khronos validator says of it, and what it holds
+// when read back: nodes, where every mesh is at sampled times (the keyframer's
+// pose evaluator), material colours and alpha, texture images by their pixels.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <filesystem>
+#include <map>
+#include <string>
+#include <vector>
+
+#include <stb_image.h>
+#include <stb_image_write.h>
+
+#include "base/Stream.h"
+#include "gltfexport/GltfReadBack.h"
+#include "model3ds/ChunkIds.h"
+#include "model3ds/File3DS.h"
+#include "model3ds/Keyframer.h"
+#include "model3ds/Pose.h"
+#include "support/RunProcess.h"
+#include "support/TempDir.h"
+#include "support/Writer3DS.h"
+
+using gltftest::Gltf;
+using gltftest::Json;
+using model3ds::TMatrix4;
+using testsupport::KeySpec;
+using testsupport::MeshSpec;
+using testsupport::NodeSpec;
+
+namespace {
+
+const std::filesystem::path kSharedModels = std::filesystem::path(KORVANE_SHARED_MODELS) / "3ds";
+
+testsupport::ProcessResult Convert(std::vector<std::string> words) {
+    words.insert(words.begin(), KORVANE_CONVERT);
+    return testsupport::RunProcess(words);
+}
+
+// Why the validator cannot run here; empty when it can.
+std::string ValidatorMissing() {
+    if (std::string(KORVANE_NODE).empty()) return "node is not installed";
+    if (!std::filesystem::exists(KORVANE_SOURCE_DIR "/tests/gltf/node_modules/gltf-validator"))
+        return "gltf-validator is not installed (npm ci in tests/gltf)";
+    return {};
+}
+
+MeshSpec Box(const std::string& name, float x, float y, float z, std::vector<testsupport::MaterialGroup> groups = {}) {
+    std::vector<testsupport::Vertex> corners;
+    for (int i = 0; i < 8; ++i) corners.push_back({x + (i & 1 ? 1.0f : -1.0f), y + (i & 2 ? 2.0f : -2.0f), z + (i & 4 ? 0.5f : -0.5f)});
+    return {.name = name, .vertices = corners,
+            .faces = {{0, 2, 1}, {1, 2, 3}, {4, 5, 6}, {5, 7, 6}, {0, 1, 4}, {1, 5, 4}, {2, 6, 3}, {3, 6, 7}},
+            .groups = std::move(groups), .smoothing = {1, 1, 2, 2, 4, 4, 8, 8},
+            .matrix = {1, 0, 0, 0, 1, 0, 0, 0, 1, x, y, z}};
+}
+
+KeySpec Key(std::int32_t frame, std::vector<float> value) { return {.frame = frame, .value = std::move(value)}; }
+
+// A group holding an arm that slides and stretches, a hand with a pivot that
+// turns past half a circle under it, and a mesh no node places.
+std::vector<std::uint8_t> RiggedModel() {
+    testsupport::KeyframerSpec kf{.start = 10, .end = 70, .current = 10};
+    NodeSpec group{.id = 0, .name = "$$$DUMMY", .instance = "Rig"};
+    group.position.keys = {Key(0, {0, 0, 1})};
+    group.rotation.keys = {Key(0, {0, 0, 0, 1}), Key(70, {3.5f, 0, 0, 1})};
+    kf.nodes.push_back(group);
+    NodeSpec arm{.id = 1, .name = "Arm", .parent = 0};
+    arm.position.keys = {Key(10, {4, 0, 0}), Key(40, {5, 2, -1}), Key(70, {3, -2, 0})};
+    arm.scale.keys = {Key(10, {1, 1.5f, 0.5f}), Key(70, {2, 1, 1})};
+    kf.nodes.push_back(arm);
+    NodeSpec hand{.id = 2, .name = "Hand", .parent = 1, .pivot = testsupport::Vertex{0.5f, 1, 0}};
+    hand.position.keys = {Key(0, {2, 0, 0})};
+    hand.rotation.keys = {Key(10, {0.2f, 1, 0, 0}), Key(50, {4.0f, 0, 1, 1}), Key(70, {-1.0f, 1, 1, 0})};
+    kf.nodes.push_back(hand);
+    return testsupport::BuildAnimatedModel({Box("Arm", 4, 0, 1), Box("Hand", 6, 0, 1), Box("Loose", -5, 3, 0)}, kf);
+}
+
+// A bumpy grid of flat faces: every corner has a normal of its own, so the
+// primitive has more vertices than 16-bit indices can reach.
+std::vector<std::uint8_t> BumpyGrid() {
+    constexpr int kSide = 160;
+    MeshSpec grid{.name = "Grid"};
+    for (int y = 0; y < kSide; ++y) {
+        for (int x = 0; x < kSide; ++x)
+            grid.vertices.push_back({static_cast<float>(x), static_cast<float>(y), static_cast<float>((x * 7 + y * 13) % 5)});
+    }
+    for (int y = 0; y + 1 < kSide; ++y) {
+        for (int x = 0; x + 1 < kSide; ++x) {
+            const auto at = [](int i, int j) { return static_cast<std::uint16_t>(j * kSide + i); };
+            grid.faces.push_back({at(x, y), at(x + 1, y), at(x, y + 1)});
+            grid.faces.push_back({at(x + 1, y), at(x + 1, y + 1), at(x, y + 1)});
+        }
+    }
+    return testsupport::BuildModel({grid});
+}
+
+std::unique_ptr<model3ds::TFile3DS> Load(const std::string& path) {
+    auto model = std::make_unique<model3ds::TFile3DS>();
+    base::FileStream stream(path, base::FileStream::Mode::Read);
+    model->LoadFromStream(stream);
+    return model;
+}
+
+struct Box3 {
+    double min[3] = {INFINITY, INFINITY, INFINITY};
+    double max[3] = {-INFINITY, -INFINITY, -INFINITY};
+    void Add(const double p[3]) {
+        for (int i = 0; i < 3; ++i) {
+            min[i] = std::min(min[i], p[i]);
+            max[i] = std::max(max[i], p[i]);
+        }
+    }
+};
+
+// A glTF node's own pose at a time: its animation's keys, linearly between
+// them (spherically for rotations), else the node's own values.
+std::array<double, 4> Sample(const Gltf& gltf, int node, const std::string& path, double time,
+                             std::array<double, 4> fallback) {
+    if (!gltf.json.Has("animations")) return fallback;
+    const Json& animation = gltf.json["animations"][0];
+    for (const Json& channel : animation["channels"].items) {
+        if (channel["target"]["node"].Int() != node || channel["target"]["path"].text != path) continue;
+        const Json& sampler = animation["samplers"][static_cast<std::size_t>(channel["sampler"].Int())];
+        const std::vector<double> times = gltf.Values(sampler["input"].Int());
+        const std::vector<double> values = gltf.Values(sampler["output"].Int());
+        const std::size_t n = path == "rotation" ? 4 : 3;
+        std::size_t k = 0;
+        while (k + 1 < times.size() && times[k + 1] <= time) ++k;
+        std::array<double, 4> a{}, b{};
+        for (std::size_t c = 0; c < n; ++c) {
+            a[c] = values[k * n + c];
+            b[c] = values[std::min(k + 1, times.size() - 1) * n + c];
+        }
+        const double span = k + 1 < times.size() ? times[k + 1] - times[k] : 1;
+        const double t = k + 1 < times.size() ? std::clamp((time - times[k]) / span, 0.0, 1.0) : 0;
+        std::array<double, 4> out{};
+        if (n == 4) {
+            const double dot = a[0] * b[0] + a[1] * b[1] + a[2] * b[2] + a[3] * b[3];
+            const double angle = std::acos(std::clamp(dot, -1.0, 1.0));
+            const double wa = angle < 1e-9 ? 1 - t : std::sin((1 - t) * angle) / std::sin(angle);
+            const double wb = angle < 1e-9 ? t : std::sin(t * angle) / std::sin(angle);
+            for (std::size_t c = 0; c < 4; ++c) out[c] = wa * a[c] + wb * b[c];
+        } else {
+            for (std::size_t c = 0; c < n; ++c) out[c] = a[c] + (b[c] - a[c]) * t;
+        }
+        return out;
+    }
+    return fallback;
+}
+
+std::array<double, 4> Member(const Json& node, const char* key, std::array<double, 4> fallback) {
+    if (!node.Has(key)) return fallback;
+    for (std::size_t i = 0; i < node[key].Size(); ++i) fallback[i] = node[key][i].number;
+    return fallback;
+}
+
+// Every node's matrix at a time, in glTF's axes.
+std::vector<TMatrix4> GltfWorld(const Gltf& gltf, double time) {
+    const Json& nodes = gltf.json["nodes"];
+    std::vector<int> parent(nodes.Size(), -1);
+    for (std::size_t i = 0; i < nodes.Size(); ++i) {
+        if (!nodes[i].Has("children")) continue;
+        for (const Json& child : nodes[i]["children"].items) parent[static_cast<std::size_t>(child.Int())] = static_cast<int>(i);
+    }
+    std::vector<TMatrix4> world(nodes.Size());
+    std::vector<bool> done(nodes.Size(), false);
+    const auto solve = [&](auto& self, std::size_t i) -> const TMatrix4& {
+        if (done[i]) return world[i];
+        const int node = static_cast<int>(i);
+        const auto t = Sample(gltf, node, "translation", time, Member(nodes[i], "translation", {0, 0, 0, 0}));
+        const auto r = Sample(gltf, node, "rotation", time, Member(nodes[i], "rotation", {0, 0, 0, 1}));
+        const auto s = Sample(gltf, node, "scale", time, Member(nodes[i], "scale", {1, 1, 1, 0}));
+        const TMatrix4 local = TMatrix4::Translation(t[0], t[1], t[2]) *
+                               model3ds::RotationMatrix({r[3], r[0], r[1], r[2]}) * TMatrix4::Scaling(s[0], s[1], s[2]);
+        world[i] = parent[i] < 0 ? local : self(self, static_cast<std::size_t>(parent[i])) * local;
+        done[i] = true;
+        return world[i];
+    };
+    for (std::size_t i = 0; i < nodes.Size(); ++i) solve(solve, i);
+    return world;
+}
+
+// The box of each mesh (by name) where glTF puts it at a time.
+std::map<std::string, Box3> GltfBoxes(const Gltf& gltf, double time) {
+    const std::vector<TMatrix4> world = GltfWorld(gltf, time);
+    std::map<std::string, Box3> boxes;
+    const Json& nodes = gltf.json["nodes"];
+    for (std::size_t i = 0; i < nodes.Size(); ++i) {
+        if (!nodes[i].Has("mesh")) continue;
+        const Json& mesh = gltf.json["meshes"][static_cast<std::size_t>(nodes[i]["mesh"].Int())];
+        for (const Json& primitive : mesh["primitives"].items) {
+            const std::vector<double> positions = gltf.Values(primitive["attributes"]["POSITION"].Int());
+            for (std::size_t v = 0; v + 2 < positions.size(); v += 3) {
+                const model3ds::TVector3DS p = model3ds::TransformPoint(
+                    world[i], {static_cast<float>(positions[v]), static_cast<float>(positions[v + 1]),
+                               static_cast<float>(positions[v + 2])});
+                const double at[3] = {p.x, p.y, p.z};
+                boxes[mesh["name"].text].Add(at);
+            }
+        }
+    }
+    return boxes;
+}
+
+// The box of each mesh where the keyframer puts it at a frame (a mesh no node
+// places: as stored), in glTF's axes.
+std::map<std::string, Box3> ModelBoxes(model3ds::TFile3DS& model, double frame) {
+    const model3ds::TKeyframer3DS keyframer = model3ds::ReadKeyframer(model);
+    const model3ds::TPoseEvaluator pose(keyframer);
+    const std::vector<TMatrix4> world = pose.World(frame);
+    std::map<std::string, Box3> boxes;
+    auto& meshes = model.ObjectList();
+    for (int m = 0; m < meshes.MeshTotal(); ++m) {
+        const model3ds::TMesh3DS& mesh = *meshes.GetMesh(m);
+        TMatrix4 placement = TMatrix4::Identity();
+        for (std::size_t k = 0; k < keyframer.Nodes.size(); ++k) {
+            if (keyframer.Nodes[k].Tag == model3ds::CK_NODE_OBJECT && keyframer.Nodes[k].Name == mesh.Name) {
+                placement = pose.MeshPlacement(k, mesh.LocalMatrix, world);
+                break;
+            }
+        }
+        for (const model3ds::TFaceEntry3DS& face : mesh.Faces) {
+            for (const std::uint16_t v : {face.V1, face.V2, face.V3}) {
+                const model3ds::TVector3DS p = model3ds::TransformPoint(placement, mesh.Vertices[v]);
+                const double at[3] = {p.x, p.z, -p.y};
+                boxes[mesh.Name].Add(at);
+            }
+        }
+    }
+    return boxes;
+}
+
+std::vector<std::string> NodeNames(const Json& json) {
+    std::vector<std::string> names;
+    for (const Json& node : json["nodes"].items) names.push_back(node["name"].text);
+    return names;
+}
+
+}  // namespace
+
+TEST(GltfExport, ValidatorFindsNoErrorOrWarningInEitherForm) {
+    const std::string missing = ValidatorMissing();
+    if (!missing.empty()) GTEST_SKIP() << missing;
+    testsupport::TempDir dir;
+    std::vector<std::filesystem::path> inputs;
+    for (const auto& entry : std::filesystem::directory_iterator(kSharedModels)) inputs.push_back(entry.path());
+    ASSERT_FALSE(inputs.empty()) << "no shared models in " << kSharedModels;
+    testsupport::SaveFile(dir.Path() / "in" / "rigged.3ds", RiggedModel());
+    inputs.push_back(dir.Path() / "in" / "rigged.3ds");
+    testsupport::SaveFile(dir.Path() / "in" / "grid.3ds", BumpyGrid());
+    inputs.push_back(dir.Path() / "in" / "grid.3ds");
+    std::vector<std::string> validate{KORVANE_NODE, KORVANE_SOURCE_DIR "/tests/gltf/validate.js"};
+    for (const auto& input : inputs) {
+        for (const char* extension : {".glb", ".gltf"}) {
+            const std::string output = (dir.Path() / "out" / input.stem()).string() + extension;
+            std::filesystem::create_directories(dir.Path() / "out");
+            const auto result = Convert({"-o", output, input.string()});
+            ASSERT_EQ(result.exitCode, 0) << input << result.err;
+            validate.push_back(output);
+        }
+    }
+    const auto report = testsupport::RunProcess(validate);
+    EXPECT_EQ(report.out, "");
+    EXPECT_EQ(report.exitCode, 0) << report.err;
+}
+
+TEST(GltfExport, NodesAndEveryMeshsPlaceFollowTheKeyframer) {
+    testsupport::TempDir dir;
+    testsupport::SaveFile(dir.File("rigged.3ds"), RiggedModel());
+    std::vector<std::string> inputs{dir.File("rigged.3ds")};
+    for (const char* shared : {"CameraRollAnimWithChildObject.3ds", "RotatingCube.3DS", "fels.3ds", "test1.3ds"})
+        inputs.push_back((kSharedModels / shared).string());
+    for (const std::string& input : inputs) {
+        for (const char* extension : {".glb", ".gltf"}) {
+            SCOPED_TRACE(input + extension);
+            const std::string output = dir.File(std::filesystem::path(input).stem().string() + extension);
+            ASSERT_EQ(Convert({"-o", output, input}).exitCode, 0);
+            const Gltf gltf = gltftest::LoadGltf(output);
+            EXPECT_EQ(gltf.json["asset"]["version"].text, "2.0");
+            EXPECT_EQ(gltf.json["asset"]["generator"].text.rfind("Korvane ", 0), 0u);
+            const auto model = Load(input);
+            const model3ds::TKeyframer3DS keyframer = model3ds::ReadKeyframer(*model);
+            const int start = keyframer.SegmentStart;
+            const int frames = std::max(keyframer.SegmentEnd - start, 0);
+            for (int step = 0; step <= 6; ++step) {
+                const int frame = start + frames * step / 6;
+                const auto expected = ModelBoxes(*model, frame);
+                const auto written = GltfBoxes(gltf, (frame - start) / 30.0);
+                ASSERT_EQ(written.size(), expected.size());
+                for (const auto& [name, box] : expected) {
+                    ASSERT_TRUE(written.count(name)) << name;
+                    const Box3& got = written.at(name);
+                    double size = 0;
+                    for (int i = 0; i < 3; ++i) size = std::max(size, box.max[i] - box.min[i]);
+                    for (int i = 0; i < 3; ++i) {
+                        EXPECT_NEAR(got.min[i], box.min[i], 2e-3 * (size + 1)) << name << " frame " << frame;
+                        EXPECT_NEAR(got.max[i], box.max[i], 2e-3 * (size + 1)) << name << " frame " << frame;
+                    }
+                }
+            }
+        }
+    }
+    const Gltf rigged = gltftest::LoadGltf(dir.File("rigged.glb"));
+    EXPECT_EQ(NodeNames(rigged.json), (std::vector<std::string>{"Rig", "Arm", "Hand", "Loose"}));
+    EXPECT_EQ(rigged.json["nodes"][0]["children"][0].Int(), 1);
+    EXPECT_EQ(rigged.json["nodes"][1]["children"][0].Int(), 2);
+    std::vector<int> roots;
+    for (const Json& root : rigged.json["scenes"][0]["nodes"].items) roots.push_back(root.Int());
+    EXPECT_EQ(roots, (std::vector<int>{0, 3}));
+}
+
+// The faces' winding, seen from where their normals point, is counter-clockwise;
+// indices are 16-bit while they fit.
+TEST(GltfExport, FrontFacesStayCounterClockwiseAndIndicesFit) {
+    testsupport::TempDir dir;
+    testsupport::SaveFile(dir.File("box.3ds"), testsupport::BuildModel({Box("Box", 0, 0, 0)}));
+    testsupport::SaveFile(dir.File("grid.3ds"), BumpyGrid());
+    for (const auto& [name, componentType] : {std::pair{"box", 5123}, std::pair{"grid", 5125}}) {
+        SCOPED_TRACE(name);
+        ASSERT_EQ(Convert({"-o", dir.File(std::string(name) + ".glb"), dir.File(std::string(name) + ".3ds")}).exitCode, 0);
+        const Gltf gltf = gltftest::LoadGltf(dir.File(std::string(name) + ".glb"));
+        const Json& primitive = gltf.json["meshes"][0]["primitives"][0];
+        EXPECT_EQ(gltf.json["accessors"][static_cast<std::size_t>(primitive["indices"].Int())]["componentType"].Int(),
+                  componentType);
+        const std::vector<double> p = gltf.Values(primitive["attributes"]["POSITION"].Int());
+        const std::vector<double> n = gltf.Values(primitive["attributes"]["NORMAL"].Int());
+        const std::vector<double> indices = gltf.Values(primitive["indices"].Int());
+        bool downward = false;  // the model's bottom (-z) is glTF's -y
+        for (std::size_t t = 0; t + 2 < indices.size(); t += 3) {
+            const auto a = static_cast<std::size_t>(indices[t]) * 3, b = static_cast<std::size_t>(indices[t + 1]) * 3,
+                       c = static_cast<std::size_t>(indices[t + 2]) * 3;
+            const double u[3] = {p[b] - p[a], p[b + 1] - p[a + 1], p[b + 2] - p[a + 2]};
+            const double v[3] = {p[c] - p[a], p[c + 1] - p[a + 1], p[c + 2] - p[a + 2]};
+            const double cross[3] = {u[1] * v[2] - u[2] * v[1], u[2] * v[0] - u[0] * v[2], u[0] * v[1] - u[1] * v[0]};
+            ASSERT_GT(cross[0] * n[a] + cross[1] * n[a + 1] + cross[2] * n[a + 2], 0) << "triangle " << t / 3;
+            downward = downward || (n[a + 1] < -0.999 && p[a + 1] == -0.5 && p[b + 1] == -0.5 && p[c + 1] == -0.5);
+        }
+        EXPECT_EQ(downward, std::string(name) == "box");
+    }
+}
+
+TEST(GltfExport, AnimationTimesRiseAndRotationsStayUnitInOneHemisphere) {
+    testsupport::TempDir dir;
+    testsupport::SaveFile(dir.File("rigged.3ds"), RiggedModel());
+    ASSERT_EQ(Convert({"-o", dir.File("rigged.glb"), dir.File("rigged.3ds")}).exitCode, 0);
+    const Gltf gltf = gltftest::LoadGltf(dir.File("rigged.glb"));
+    const Json& animation = gltf.json["animations"][0];
+    std::size_t rotations = 0;
+    for (const Json& channel : animation["channels"].items) {
+        const Json& sampler = animation["samplers"][static_cast<std::size_t>(channel["sampler"].Int())];
+        EXPECT_EQ(sampler["interpolation"].text, "LINEAR");
+        const std::vector<double> times = gltf.Values(sampler["input"].Int());
+        EXPECT_EQ(times.front(), 0);
+        EXPECT_NEAR(times.back(), 2.0, 1e-6);  // 60 frames at 30 a second
+        EXPECT_TRUE(std::adjacent_find(times.begin(), times.end(), std::greater_equal<>()) == times.end());
+        if (channel["target"]["path"].text != "rotation") continue;
+        ++rotations;
+        const std::vector<double> q = gltf.Values(sampler["output"].Int());
+        for (std::size_t k = 0; k < q.size(); k += 4) {
+            EXPECT_NEAR(q[k] * q[k] + q[k + 1] * q[k + 1] + q[k + 2] * q[k + 2] + q[k + 3] * q[k + 3], 1, 1e-5);
+            if (k > 0) {
+                EXPECT_GE(q[k] * q[k - 4] + q[k + 1] * q[k - 3] + q[k + 2] * q[k - 2] + q[k + 3] * q[k - 1], 0);
+            }
+        }
+    }
+    EXPECT_EQ(rotations, 3u);  // every moving node has all three paths: the group, the arm, the hand
+}
+
+TEST(GltfExport, MaterialsCarryLinearColourAlphaSidesAndGlow) {
+    testsupport::TempDir dir;
+    testsupport::Writer3DS w;
+    w.Begin(0x4D4D);
+    w.Begin(0x3D3D);
+    testsupport::WriteMaterial(w, {.name = "Red", .diffuse = testsupport::Rgb{255, 0, 0}, .selfIllum = 50});
+    testsupport::WriteMaterial(w, {.name = "Glass", .diffuse = testsupport::Rgb{128, 64, 255}, .transparency = 25});
+    testsupport::WriteMaterial(w, {.name = "Edited", .diffuse = testsupport::Rgb{0, 0, 0}, .transparency = 80});
+    // A transparency stored negated, as the flag 0xA08A leaves it, on a two-sided material.
+    w.Begin(0xAFFF);
+    w.ChunkString(0xA000, "Negated");
+    w.Begin(0xA050);
+    w.ChunkI16(0x0030, 40);
+    w.End();
+    w.Flag(0xA08A);
+    w.Flag(0xA081);
+    w.End();
+    testsupport::WriteMesh(w, Box("Box", 0, 0, 0, {{"Red", {0, 1}}, {"Glass", {2, 3}}, {"Edited", {4, 5}}, {"Negated", {6, 7}}}));
+    w.End();
+    w.End();
+    w.SaveToFile(dir.File("materials.3ds"));
+    ASSERT_EQ(Convert({"-o", dir.File("m.glb"), "--opacity", "Edited=50", dir.File("materials.3ds")}).exitCode, 0);
+    const Gltf gltf = gltftest::LoadGltf(dir.File("m.glb"));
+
+    struct Case {
+        std::string name;
+        std::array<double, 4> colour;  // the sRGB diffuse in linear light, and the alpha
+        bool blend;
+        bool twoSided;
+        std::array<double, 3> emissive;
+    } cases[] = {
+        {"Red", {1, 0, 0, 1}, false, false, {0.5, 0, 0}},
+        {"Glass", {0.2158605, 0.0512695, 1, 0.75}, true, false, {0, 0, 0}},
+        {"Edited", {0, 0, 0, 0.5}, true, false, {0, 0, 0}},
+        {"Negated", {0, 0, 0, 0.6}, true, true, {0, 0, 0}},
+    };
+    const Json& materials = gltf.json["materials"];
+    ASSERT_EQ(materials.Size(), std::size(cases));
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const auto found = std::find_if(materials.items.begin(), materials.items.end(),
+                                        [&c](const Json& m) { return m["name"].text == c.name; });
+        ASSERT_NE(found, materials.items.end());
+        const Json& pbr = (*found)["pbrMetallicRoughness"];
+        for (std::size_t i = 0; i < 4; ++i) EXPECT_NEAR(pbr["baseColorFactor"][i].number, c.colour[i], 1e-5);
+        EXPECT_EQ(pbr["metallicFactor"].number, 0);
+        EXPECT_GT(pbr["roughnessFactor"].number, 0);
+        EXPECT_LT(pbr["roughnessFactor"].number, 1);
+        EXPECT_EQ(found->Has("alphaMode") ? (*found)["alphaMode"].text : "OPAQUE", c.blend ? "BLEND" : "OPAQUE");
+        EXPECT_EQ(found->Has("doubleSided") && (*found)["doubleSided"].boolean, c.twoSided);
+        const std::array<double, 3> emissive = {
+            found->Has("emissiveFactor") ? (*found)["emissiveFactor"][0].number : 0,
+            found->Has("emissiveFactor") ? (*found)["emissiveFactor"][1].number : 0,
+            found->Has("emissiveFactor") ? (*found)["emissiveFactor"][2].number : 0};
+        for (std::size_t i = 0; i < 3; ++i) EXPECT_NEAR(emissive[i], c.emissive[i], 1e-6);
+    }
+    // A higher specular power is a sharper highlight: a smoother surface.
+    ASSERT_EQ(Convert({"-o", dir.File("p.glb"), "--power", "Red=50", "--power", "Glass=2", dir.File("materials.3ds")}).exitCode, 0);
+    const Gltf poweredGltf = gltftest::LoadGltf(dir.File("p.glb"));
+    const Json& powered = poweredGltf.json["materials"];
+    EXPECT_LT(powered[0]["pbrMetallicRoughness"]["roughnessFactor"].number,
+              powered[1]["pbrMetallicRoughness"]["roughnessFactor"].number);
+}
+
+namespace {
+
+std::vector<std::uint8_t> Png(int width, int height, const std::vector<std::uint8_t>& rgba) {
+    std::vector<std::uint8_t> png;
+    stbi_write_png_to_func([](void* out, void* data, int size) {
+        auto* bytes = static_cast<std::uint8_t*>(data);
+        static_cast<std::vector<std::uint8_t>*>(out)->insert(static_cast<std::vector<std::uint8_t>*>(out)->end(), bytes, bytes + size);
+    }, &png, width, height, 4, rgba.data(), width * 4);
+    return png;
+}
+
+// An uncompressed 24-bit TGA, rows from the bottom as the format's default.
+std::vector<std::uint8_t> Tga(int width, int height, const std::vector<std::uint8_t>& rgba) {
+    std::vector<std::uint8_t> tga(18, 0);
+    tga[2] = 2;
+    tga[12] = static_cast<std::uint8_t>(width);
+    tga[14] = static_cast<std::uint8_t>(height);
+    tga[16] = 24;
+    for (int y = height - 1; y >= 0; --y) {
+        for (int x = 0; x < width; ++x) {
+            const std::uint8_t* p = &rgba[static_cast<std::size_t>((y * width + x) * 4)];
+            tga.insert(tga.end(), {p[2], p[1], p[0]});
+        }
+    }
+    return tga;
+}
+
+std::vector<std::uint8_t> Pixels(const std::vector<std::uint8_t>& image) {
+    int width = 0, height = 0, channels = 0;
+    stbi_uc* pixels = stbi_load_from_memory(image.data(), static_cast<int>(image.size()), &width, &height, &channels, 4);
+    if (pixels == nullptr) return {};
+    std::vector<std::uint8_t> out(pixels, pixels + width * height * 4);
+    stbi_image_free(pixels);
+    return out;
+}
+
+}  // namespace
+
+TEST(GltfExport, TexturesAreFoundInTheFolderAndKeptOrTurnedIntoPng) {
+    testsupport::TempDir dir;
+    const std::vector<std::uint8_t> sky = {255, 0, 0, 255, 0, 255, 0, 255, 0, 0, 255, 255, 9, 99, 199, 255};
+    const std::vector<std::uint8_t> wood = {10, 20, 30, 255, 40, 50, 60, 255, 70, 80, 90, 255,
+                                            100, 110, 120, 255, 130, 140, 150, 255, 160, 170, 180, 255};
+    testsupport::SaveFile(dir.Path() / "model" / "sky.png", Png(2, 2, sky));
+    testsupport::SaveFile(dir.Path() / "model" / "Wood.tga", Tga(3, 2, wood));
+    testsupport::SaveFile(dir.Path() / "outside.png", Png(2, 2, sky));
+    testsupport::SaveFile(dir.Path() / "model" / "broken.jpg", {0xFF, 0xD8, 0xFF, 0xE0, 0, 2, 'n', 'o'});
+    testsupport::Writer3DS w;
+    w.Begin(0x4D4D);
+    w.Begin(0x3D3D);
+    const std::pair<const char*, const char*> maps[] = {
+        {"Sky", "SKY.PNG"}, {"Wood", "WOOD.TGA"}, {"Gone", "GONE.BMP"}, {"Out", "../OUTSIDE.PNG"},
+        {"Broken", "BROKEN.JPG"}};
+    for (const auto& [name, file] : maps)
+        testsupport::WriteMaterial(w, {.name = name, .diffuse = testsupport::Rgb{200, 200, 200}, .textureFile = file});
+    MeshSpec box = Box("Box", 0, 0, 0, {{"Sky", {0, 1}}, {"Wood", {2, 3}}, {"Gone", {4, 5}}, {"Out", {6}}, {"Broken", {7}}});
+    for (int i = 0; i < 8; ++i) box.texCoords.push_back({static_cast<float>(i & 1), static_cast<float>(i >> 2)});
+    testsupport::WriteMesh(w, box);
+    w.End();
+    w.End();
+    w.SaveToFile((dir.Path() / "model" / "textured.3ds").string());
+
+    for (const char* extension : {".glb", ".gltf"}) {
+        SCOPED_TRACE(extension);
+        const std::string output = dir.File(std::string("out/t") + extension);
+        std::filesystem::create_directories(dir.Path() / "out");
+        const auto result = Convert({"-o", output, (dir.Path() / "model" / "textured.3ds").string()});
+        ASSERT_EQ(result.exitCode, 0) << result.err;
+        EXPECT_NE(result.err.find("\"GONE.BMP\""), std::string::npos) << result.err;
+        EXPECT_NE(result.err.find("\"../OUTSIDE.PNG\""), std::string::npos) << result.err;
+        EXPECT_NE(result.err.find("\"BROKEN.JPG\""), std::string::npos) << result.err;
+        const Gltf gltf = gltftest::LoadGltf(output);
+        const Json& images = gltf.json["images"];
+        ASSERT_EQ(images.Size(), 2u);
+        EXPECT_EQ(images[0]["name"].text, "sky.png");
+        EXPECT_EQ(images[1]["name"].text, "Wood.tga");
+        EXPECT_EQ(gltf.ImageBytes(0), Png(2, 2, sky));  // PNG as it is
+        const std::vector<std::uint8_t> converted = gltf.ImageBytes(1);
+        EXPECT_EQ(Pixels(converted), wood);
+        EXPECT_EQ(std::string(converted.begin(), converted.begin() + 4), "\x89PNG");
+        if (std::string(extension) == ".gltf") {
+            EXPECT_EQ(images[0]["uri"].text, "t_images/sky.png");
+            EXPECT_EQ(images[1]["uri"].text, "t_images/Wood.png");
+        }
+        for (const Json& material : gltf.json["materials"].items) {
+            const bool textured = material["pbrMetallicRoughness"].Has("baseColorTexture");
+            EXPECT_EQ(textured, material["name"].text == "Sky" || material["name"].text == "Wood") << material["name"].text;
+        }
+        // Texture coordinates with v flipped, as glTF's v runs down the image.
+        const Json& primitive = gltf.json["meshes"][0]["primitives"][0];
+        const std::vector<double> uv = gltf.Values(primitive["attributes"]["TEXCOORD_0"].Int());
+        for (std::size_t i = 1; i < uv.size(); i += 2) EXPECT_TRUE(uv[i] == 1 || uv[i] == 0);
+    }
+}
+
+TEST(GltfExport, OutputNamesChooseTheFormOrAreRefused) {
+    testsupport::TempDir dir;
+    testsupport::SaveFile(dir.File("box.3ds"), testsupport::BuildModel({Box("Box", 0, 0, 0)}));
+    struct Case {
+        std::vector<std::string> words;
+        int exitCode;
+        std::string errorPart;
+    } cases[] = {
+        {{"-o", dir.File("box.obj")}, 2, "writes .x, .glb or .gltf files, not"},
+        {{"-o", "-", "--format", "gltf"}, 2, "cannot go to standard output"},
+        {{"-o", dir.File("box.GLB"), "--format", "x"}, 2, "does not go with the output"},
+        {{"-o", dir.File("box.glb"), "--binary"}, 2, "--binary is for .x output"},
+        {{"--format", "obj"}, 2, "--format takes x, glb or gltf, not obj"},
+        {{"-o", dir.File("box.GLB")}, 0, ""},
+        {{"-o", "/dev/null", "--format", "glb"}, 0, ""},
+    };
+    for (const Case& c : cases) {
+        std::vector<std::string> words = c.words;
+        words.push_back(dir.File("box.3ds"));
+        const auto result = Convert(words);
+        EXPECT_EQ(result.exitCode, c.exitCode) << words[1] << result.err;
+        EXPECT_NE(result.err.find(c.errorPart), std::string::npos) << result.err;
+    }
+    EXPECT_EQ(gltftest::LoadGltf(dir.File("box.GLB")).json["asset"]["version"].text, "2.0");
+    // A folder: each model's glTF beside it, under the format's extension.
+    ASSERT_EQ(Convert({"--format", "gltf", dir.Path().string()}).exitCode, 0);
+    EXPECT_TRUE(std::filesystem::exists(dir.File("box.gltf")));
+    EXPECT_TRUE(std::filesystem::exists(dir.File("box.bin")));
+}
+
+TEST(GltfExport, FilesBesideAGltfNeverReplaceTheInput) {
+    testsupport::TempDir dir;
+    const std::vector<std::uint8_t> model = testsupport::BuildModel({Box("Box", 0, 0, 0)});
+    testsupport::SaveFile(dir.File("scene.bin"), model);
+    const auto result = Convert({"-o", dir.File("scene.gltf"), dir.File("scene.bin")});
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_NE(result.err.find("is the input file itself"), std::string::npos) << result.err;
+    EXPECT_EQ(base::ReadWholeFile(dir.File("scene.bin")), model);
+    EXPECT_FALSE(std::filesystem::exists(dir.File("scene.gltf")));
+}
