@@ -677,9 +677,11 @@ void TMainFrm::AbortNetworkCommand() { Remote->Abort(); }
 void TMainFrm::dragEnterEvent(QDragEnterEvent* event) {
     const QList<QUrl> urls = event->mimeData()->urls();
     if (NetworkBusy()) return;
-    if (bOpen->isEnabled() && urls.size() == 1 && urls.front().isLocalFile() &&
-        model3ds::FileKindByName(QFile::encodeName(urls.front().toLocalFile()).toStdString()) !=
-            model3ds::TFileKind::Unknown) {
+    if (!(urls.size() == 1 && urls.front().isLocalFile())) return;
+    // The window opens every kind of model but glTF, which only korvane-render draws.
+    const model3ds::TFileKind kind =
+        model3ds::FileKindByName(QFile::encodeName(urls.front().toLocalFile()).toStdString());
+    if (bOpen->isEnabled() && kind != model3ds::TFileKind::Unknown && kind != model3ds::TFileKind::Gltf) {
         event->acceptProposedAction();
     }
 }

@@ -10,6 +10,9 @@ namespace model3ds {
 
 namespace {
 
+// A glTF file's JSON is known by an "asset" member within its first bytes.
+constexpr std::uint64_t kJsonHeadBytes = 64 * 1024;
+
 std::string LowerExtension(std::string_view name) {
     const std::size_t dot = name.rfind('.');
     const std::size_t slash = name.find_last_of("/\\");
@@ -27,15 +30,21 @@ TFileKind FileKindByName(std::string_view name) {
     if (extension == ".3da") return TFileKind::PackedModel3DS;
     if (extension == ".x") return TFileKind::DirectX;
     if (extension == ".xa") return TFileKind::PackedDirectX;
+    if (extension == ".glb" || extension == ".gltf") return TFileKind::Gltf;
     return TFileKind::Unknown;
 }
 
 TFileKind FileKindByContent(const std::string& path) {
     base::FileStream file(path, base::FileStream::Mode::Read);
-    char head[4] = {};
-    const std::size_t got = file.Read(head, std::min<std::uint64_t>(sizeof head, file.Size()));
-    if (got == sizeof head && std::memcmp(head, "xof ", sizeof head) == 0) return TFileKind::DirectX;
-    if (got >= 2 && head[0] == 0x4D && head[1] == 0x4D) return TFileKind::Model3DS;
+    std::string head(static_cast<std::size_t>(std::min<std::uint64_t>(kJsonHeadBytes, file.Size())), '\0');
+    head.resize(file.Read(head.data(), head.size()));
+    if (head.rfind("xof ", 0) == 0) return TFileKind::DirectX;
+    if (head.rfind("MM", 0) == 0) return TFileKind::Model3DS;
+    if (head.rfind("glTF", 0) == 0) return TFileKind::Gltf;
+    // JSON text may start with a byte order mark and white space.
+    const std::size_t start = head.find_first_not_of(" \t\r\n", head.rfind("\xEF\xBB\xBF", 0) == 0 ? 3 : 0);
+    if (start != std::string::npos && head[start] == '{' && head.find("\"asset\"") != std::string::npos)
+        return TFileKind::Gltf;
     return TFileKind::Unknown;
 }
 

@@ -4,6 +4,7 @@
 #include <atomic>
 #include <filesystem>
 
+#include "viewer/GltfFile.h"
 #include "viewer/XFile.h"
 #include "XTokenizer.h"
 
@@ -104,8 +105,7 @@ std::int32_t MeshBuilder::Load(const void* data, std::size_t size) {
     try {
         XModel model = ParseXModel(static_cast<const std::uint8_t*>(data), size);
         if (model.meshes.empty()) return LoadErrorNotFound;
-        Fill(model.meshes);
-        if (!model.animations.empty()) animated_ = std::make_unique<XModel>(std::move(model));
+        Keep(std::move(model));
     } catch (const XFormatError&) {
         Clear();
         return LoadErrorBadFile;
@@ -114,6 +114,17 @@ std::int32_t MeshBuilder::Load(const void* data, std::size_t size) {
         return LoadErrorBadFile;
     }
     return 0;
+}
+
+void MeshBuilder::Load(GltfModel&& model) {
+    Clear();
+    Keep(std::move(model.model));
+    embeddedImages_ = std::move(model.images);
+}
+
+void MeshBuilder::Keep(XModel&& model) {
+    Fill(model.meshes);
+    if (!model.animations.empty()) animated_ = std::make_unique<XModel>(std::move(model));
 }
 
 void MeshBuilder::Fill(const std::vector<XMesh>& meshes) {
@@ -151,6 +162,7 @@ void MeshBuilder::Clear() {
     textureCoordinates_ = {};
     triangles_ = {};
     materials_ = {};
+    embeddedImages_ = {};
     revision_ = NextRevision();
 }
 

@@ -175,14 +175,19 @@ Decoded DecodeTga(const Bytes& bytes, std::uint64_t left) {
 
 }  // namespace
 
-TextureImages::TextureImages(const std::string& folder, const std::string& model, std::size_t maxBytes)
-    : files_(folder), model_(model), maxBytes_(maxBytes) {}
+TextureImages::TextureImages(const std::string& folder, const std::string& model, std::size_t maxBytes,
+                             const std::map<std::string, std::vector<std::uint8_t>>* embedded)
+    : files_(folder), embedded_(embedded), model_(model), maxBytes_(maxBytes) {}
 
 const QImage* TextureImages::Find(const std::string& name) {
     const auto known = byName_.find(name);
     if (known != byName_.end()) return known->second;
     const QImage* image = nullptr;
-    if (const auto found = files_.Find(name)) {
+    if (embedded_ && embedded_->count(name) != 0) {
+        // Kept apart from the files, whose paths never start with a newline.
+        const auto decoded = byFile_.emplace("\n" + name, DecodeBytes(embedded_->at(name), name)).first;
+        if (!decoded->second.isNull()) image = &decoded->second;
+    } else if (const auto found = files_.Find(name)) {
         auto decoded = byFile_.find(*found);
         if (decoded == byFile_.end()) decoded = byFile_.emplace(*found, Decode(*found)).first;
         if (!decoded->second.isNull()) image = &decoded->second;
@@ -200,11 +205,16 @@ QImage TextureImages::Decode(const std::string& found) {
         ReportBound(found);
         return {};
     }
-    const Bytes bytes = file->ReadAll();
+    return DecodeBytes(file->ReadAll(), found);
+}
+
+QImage TextureImages::DecodeBytes(const Bytes& bytes, const std::string& label) {
+    if (bounded_) return {};
+    const std::uint64_t left = maxBytes_ - usedBytes_;
     const char* qtFormat = QtFormat(bytes);
     const Decoded decoded = qtFormat ? DecodeWithQt(bytes, qtFormat, left) : DecodeTga(bytes, left);
     if (decoded.tooLarge) {
-        ReportBound(found);
+        ReportBound(label);
         return {};
     }
     usedBytes_ += static_cast<std::size_t>(decoded.image.sizeInBytes());

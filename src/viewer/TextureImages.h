@@ -10,8 +10,10 @@
 #include <QImage>
 
 #include <cstddef>
+#include <cstdint>
 #include <map>
 #include <string>
+#include <vector>
 
 #include "viewer/TextureFiles.h"
 
@@ -22,8 +24,11 @@ public:
     // Decoded images of 256 MB in all: textures of the era are far smaller.
     static constexpr std::size_t DefaultMaxBytes = std::size_t{256} << 20;
 
-    // model names the model file in messages.
-    TextureImages(const std::string& folder, const std::string& model, std::size_t maxBytes = DefaultMaxBytes);
+    // model names the model file in messages. Names found in embedded (the
+    // images a glTF file holds) are decoded from its bytes, within the same
+    // bound, instead of being looked for in the folder.
+    TextureImages(const std::string& folder, const std::string& model, std::size_t maxBytes = DefaultMaxBytes,
+                  const std::map<std::string, std::vector<std::uint8_t>>* embedded = nullptr);
 
     // The image a texture name refers to, 8-bit RGBA, first row at the top;
     // null when there is none, it cannot be read, or the bound is passed.
@@ -32,9 +37,12 @@ public:
 private:
     // The image of a file found, decoded unless it would pass the bound.
     QImage Decode(const std::string& found);
+    // The image of the bytes, decoded unless it would pass the bound; label names them.
+    QImage DecodeBytes(const std::vector<std::uint8_t>& bytes, const std::string& label);
     void ReportBound(const std::string& found);
 
     TextureFiles files_;
+    const std::map<std::string, std::vector<std::uint8_t>>* embedded_;
     std::string model_;
     std::map<std::string, const QImage*> byName_;
     std::map<std::string, QImage> byFile_;  // null images for files that did not decode

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "viewer/GltfFile.h"
+
 namespace viewer {
 
 ViewerScene::ViewerScene() : camera_(&scene_.CreateChild()) {
@@ -38,20 +40,37 @@ viewer::MeshBuilder* ViewerScene::CreateMeshBuilder() {
     return MeshBuilders.back().get();
 }
 
-std::int32_t ViewerScene::LoadXFromStream(base::MemoryStream& stream) {
-    if (stream.Size() == 0) return 0;
-    stream.Seek(0);
+viewer::MeshBuilder* ViewerScene::AddModelBuilder() {
     viewer::MeshBuilder* builder = CreateMeshBuilder();
     builder->SetQuality(RenderGouraud);
     ModelFrame->AddVisual(*builder);
+    return builder;
+}
+
+std::int32_t ViewerScene::LoadXFromStream(base::MemoryStream& stream) {
+    if (stream.Size() == 0) return 0;
+    stream.Seek(0);
+    viewer::MeshBuilder* builder = AddModelBuilder();
     const std::int32_t result = builder->Load(stream.Bytes().data(), stream.Bytes().size());
     if (result != 0) return result;
+    ShowLoaded(builder);
+    return 0;
+}
+
+void ViewerScene::LoadGltf(const std::vector<std::uint8_t>& bytes, const std::string& folder) {
+    GltfModel model = ParseGltf(bytes.data(), bytes.size(), folder);
+    if (model.model.meshes.empty()) throw GltfFormatError("the glTF scene holds no triangles to draw");
+    viewer::MeshBuilder* builder = AddModelBuilder();
+    builder->Load(std::move(model));
+    ShowLoaded(builder);
+}
+
+void ViewerScene::ShowLoaded(viewer::MeshBuilder* builder) {
     MeshBuilder = builder;
     const Box box = builder->GetBox();
     const float size = std::max({box.max.x - box.min.x, box.max.y - box.min.y, box.max.z - box.min.z});
     const float scale = size != 0 ? 7.0f / size : 1.0f;
     builder->Scale(scale, scale, scale);
-    return 0;
 }
 
 }  // namespace viewer

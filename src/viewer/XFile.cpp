@@ -588,9 +588,10 @@ std::array<float, 4> Slerp(const std::array<float, 4>& from, const std::array<fl
     return q;
 }
 
-// The frame's matrix from the keys: scale, then rotation, then position, for
-// row vectors. A .x rotation key holds the conjugate of the turn, so that its
-// usual column-vector matrix is the row-vector matrix of the turn.
+}  // namespace
+
+// A .x rotation key holds the conjugate of the turn, so that its usual
+// column-vector matrix is the row-vector matrix of the turn.
 Matrix4 AnimatedMatrix(const XFrameAnimation& animation, double tick) {
     if (!animation.matrix.empty()) {
         return KeyValue<XMatrixKey, Matrix4>(animation.matrix, tick, [](const Matrix4& a, const Matrix4& b, double t) {
@@ -623,8 +624,6 @@ Matrix4 AnimatedMatrix(const XFrameAnimation& animation, double tick) {
             matrix.m[row][column] = static_cast<float>(scales[row] * rotation[row][column]);
     return matrix;
 }
-
-}  // namespace
 
 void PoseXModel(XModel& model, double ticks) {
     double tick = ticks > 0 ? ticks : 0;

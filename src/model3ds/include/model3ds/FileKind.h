@@ -12,14 +12,16 @@ enum class TFileKind {
     PackedModel3DS,  // .3da
     DirectX,         // .x
     PackedDirectX,   // .xa
+    Gltf,            // .glb or .gltf
 };
 
 // The kind a name's extension gives (only the last dot of the last path part counts).
 TFileKind FileKindByName(std::string_view name);
 
 // The kind of the file at path by its first bytes ("xof " starts DirectX data, a
-// 4D 4D main chunk a 3DS model); Unknown when they do not tell. Stream errors of
-// opening the file propagate.
+// 4D 4D main chunk a 3DS model, "glTF" a binary glTF file, and a JSON object
+// with an "asset" member in its first 64 KB a glTF file); Unknown when they do
+// not tell. Stream errors of opening the file propagate.
 TFileKind FileKindByContent(const std::string& path);
 
 // The kind by the file's first bytes where they tell, else by its name.

@@ -7,6 +7,7 @@
 #include "model3ds/File3DS.h"
 #include "model3ds/FileKind.h"
 #include "model3ds/OpenModel.h"
+#include "viewer/GltfFile.h"
 #include "xexport/WriteModelX.h"
 
 namespace render {
@@ -59,13 +60,25 @@ base::MemoryStream ReadModelAsX(const std::string& path, bool animated) {
     case TFileKind::PackedModel3DS:
         model3ds::OpenModelFile(model, path, model3ds::TUnpackPolicy::Complete, model3ds::TModelNeeds::Anything);
         break;
+    case TFileKind::Gltf:
+        throw AboutFile(path, "glTF data is drawn as it is, not as .x data");
     case TFileKind::Unknown:
-        throw AboutFile(path, "neither .x data nor a 3DS model, nor a packed .xa or .3da file");
+        throw AboutFile(path, "neither .x data nor a 3DS model, nor a packed .xa or .3da file, nor glTF");
     }
     return ConvertModel(model, path, animated);
 }
 
 void LoadModelFile(viewer::ViewerScene& scene, const std::string& path, bool animated) {
+    if (KindOf(path) == TFileKind::Gltf) {
+        const std::string folder = std::filesystem::absolute(path).parent_path().string();
+        try {
+            scene.LoadGltf(base::ReadWholeFile(path), folder);
+        } catch (const viewer::GltfFormatError& error) {
+            throw AboutFile(path, error.what());
+        }
+        scene.MeshBuilder->SetModelFile(path);
+        return;
+    }
     base::MemoryStream x = ReadModelAsX(path, animated);
     const std::int32_t result = scene.LoadXFromStream(x);
     if (result != 0)

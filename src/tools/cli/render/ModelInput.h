@@ -16,7 +16,8 @@ namespace render {
 base::MemoryStream ReadModelAsX(const std::string& path, bool animated = false);
 
 // The model of the file loaded into the scene, its textures read from the
-// file's folder. Raises an exception with a message for the user.
+// file's folder; a glTF file (known by its content) is read as it is, with
+// its animation whatever animated says. Raises an exception with a message for the user.
 void LoadModelFile(viewer::ViewerScene& scene, const std::string& path, bool animated = false);
 
 }  // namespace render

@@ -40,7 +40,7 @@ constexpr cli::Option kOptions[] = {
      kPictureGroup},
     {"--output", "-o", true, "FOLDER",
      "each INPUT, or every model below an INPUT folder (.x, .xa, .3ds, .3da,\n"
-     "any letter case), drawn into FOLDER at its path below the folder given (a file given: its\n"
+     ".glb, .gltf, any letter case), drawn into FOLDER at its path below the folder given (a file given: its\n"
      "name), as .png. One failure never stops the rest; every failure is listed at the end\n"
      "(status 1), and no partial picture is left. --timeout and --memory bound the whole run\n"
      "there only when given.",
@@ -62,7 +62,8 @@ constexpr const char* kMoreUsage =
     "       korvane-render -h | --help | --version\n";
 
 constexpr const char* kInputText =
-    "INPUT is a .x or .xa file, or a .3ds or .3da model converted with the default options.\n";
+    "INPUT is a .x or .xa file, a .3ds or .3da model converted with the default options, or a\n"
+    ".glb or .gltf file (glTF 2.0), drawn in its pose at --time.\n";
 
 constexpr const char* kExitText = "Exit status: 0 success, 1 failure, 2 usage error.\n";
 

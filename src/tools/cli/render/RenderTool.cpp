@@ -128,9 +128,9 @@ int RenderFolder(const RenderOptions& options, int argc, char** argv) {
     }
     const batch::ModelKinds kinds{
         {model3ds::TFileKind::DirectX, model3ds::TFileKind::PackedDirectX, model3ds::TFileKind::Model3DS,
-         model3ds::TFileKind::PackedModel3DS},
+         model3ds::TFileKind::PackedModel3DS, model3ds::TFileKind::Gltf},
         ".png",
-        "no .x, .xa, .3ds or .3da file in this folder",
+        "no .x, .xa, .3ds, .3da, .glb or .gltf file in this folder",
         {}};
     std::vector<batch::BatchFailure> failures;
     const std::vector<batch::BatchJob> jobs = batch::PlanBatch(options.inputs, options.outputFolder, kinds, failures);

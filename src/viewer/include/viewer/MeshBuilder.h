@@ -5,6 +5,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -16,6 +17,7 @@ namespace viewer {
 
 struct XMesh;
 struct XModel;
+struct GltfModel;
 
 // Render qualities, as bit sets of shade mode, lighting and fill mode.
 enum RenderQuality : std::uint32_t {
@@ -56,6 +58,9 @@ public:
     // Replaces the contents with the meshes of the .x data; 0 on success, else
     // one of the LoadError codes, leaving the builder empty.
     std::int32_t Load(const void* data, std::size_t size);
+    // Replaces the contents with the meshes of a parsed glTF file and keeps the
+    // images its materials name.
+    void Load(GltfModel&& model);
     // Drops every mesh: nothing is left to draw.
     void Clear();
 
@@ -85,6 +90,9 @@ public:
     const std::vector<Vec2>& TextureCoordinates() const { return textureCoordinates_; }
     const std::vector<Triangle>& Triangles() const { return triangles_; }
     const std::vector<Material>& Materials() const { return materials_; }
+    // Encoded images by the texture names of the materials that carry them
+    // inside the file; empty for .x data, whose textures are files.
+    const std::map<std::string, std::vector<std::uint8_t>>& EmbeddedImages() const { return embeddedImages_; }
 
     // The file the data came from: the materials' texture file names are
     // relative to its folder, and messages about its textures name it.
@@ -102,12 +110,14 @@ private:
     friend class MeshBuilderFiller;
 
     void Fill(const std::vector<XMesh>& meshes);
+    void Keep(XModel&& model);
 
     std::vector<Vec3> positions_;
     std::vector<Vec3> normals_;
     std::vector<Vec2> textureCoordinates_;  // one per position, or none
     std::vector<Triangle> triangles_;
     std::vector<Material> materials_;
+    std::map<std::string, std::vector<std::uint8_t>> embeddedImages_;
     std::string modelFile_;
     std::string textureFolder_;
     std::uint32_t quality_ = RenderGouraud;

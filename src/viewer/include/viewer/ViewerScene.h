@@ -5,6 +5,7 @@
 // The drawing control renders it; the viewer window turns and moves it.
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "base/Stream.h"
@@ -24,6 +25,9 @@ public:
     // frame and scales it so that its largest extent is 7 units. 0 when there
     // was nothing to load or the load succeeded, else the loader's code.
     std::int32_t LoadXFromStream(base::MemoryStream& stream);
+    // The same for a glTF file's bytes, the files it names read from folder;
+    // raises GltfFormatError when it cannot be drawn.
+    void LoadGltf(const std::vector<std::uint8_t>& bytes, const std::string& folder);
     // A new builder, kept in MeshBuilders.
     viewer::MeshBuilder* CreateMeshBuilder();
 
@@ -48,6 +52,10 @@ public:
 private:
     void InitializeScene();
     void InitializeDevice();
+    // A new builder on the model frame, to be filled.
+    viewer::MeshBuilder* AddModelBuilder();
+    // Makes the filled builder the scene's model, scaled to the standard size.
+    void ShowLoaded(viewer::MeshBuilder* builder);
 
     Frame scene_;
     Frame* camera_;

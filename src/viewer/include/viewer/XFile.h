@@ -81,6 +81,10 @@ struct XModel {
     std::uint32_t lastTick = 0;  // of all the keys: the animation's length, after which it repeats
 };
 
+// The frame's matrix at tick from the animation's keys: scale, then rotation,
+// then position, for row vectors.
+Matrix4 AnimatedMatrix(const XFrameAnimation& animation, double tick);
+
 // Sets every mesh's placements to the pose at ticks: each animated frame's
 // matrix from its keys, interpolated linearly (rotations spherically) and held
 // before the first key and after the last, the others at their own matrices.

@@ -1,0 +1,430 @@
+#include "viewer/GltfFile.h"
+
+#include <tiny_gltf.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <limits>
+#include <optional>
+
+#include "viewer/TextureFiles.h"
+
+namespace viewer {
+
+namespace {
+
+// The JSON text, and each file read beside a .gltf: far above real models,
+// far below what would exhaust memory while parsed.
+constexpr std::size_t MaxJsonBytes = std::size_t{256} << 20;
+constexpr std::size_t MaxFileBytes = std::size_t{1} << 30;
+constexpr int MaxNodeDepth = 256;
+// Meshes copied into every node that places them, as the .x loader bounds its copies.
+constexpr std::size_t MaxCopiedBytes = std::size_t{1} << 28;
+constexpr double TicksPerSecond = 4800;
+// Times past this would not fit the keys' ticks.
+constexpr double MaxSeconds = std::numeric_limits<std::uint32_t>::max() / TicksPerSecond;
+
+// The scene's z axis points away from glTF's.
+Vec3 ToScene(const float* v) { return {v[0], v[1], -v[2]}; }
+
+// tinygltf opens every file through these, each named "./" and the uri: it is
+// looked for only inside the model's folder. Other names (tinygltf tries the
+// uri alone, too) are refused.
+struct Folder {
+    std::optional<TextureFiles> files;
+    std::optional<std::string> Find(const std::string& path) {
+        if (!files || path.rfind("./", 0) != 0 || path.size() <= 2 || path[2] == '/' || path[2] == '\\') return {};
+        return files->Find(path.substr(2));
+    }
+};
+
+bool FileExists(const std::string& path, void* folder) { return static_cast<Folder*>(folder)->Find(path).has_value(); }
+
+std::string ExpandFilePath(const std::string& path, void*) { return path; }
+
+bool ReadFile(std::vector<unsigned char>* out, std::string* error, const std::string& path, void* user) {
+    Folder& folder = *static_cast<Folder*>(user);
+    const auto found = folder.Find(path);
+    const auto file = found ? folder.files->Open(*found) : std::nullopt;
+    if (!file) {
+        *error = "not found in the model's folder";
+        return false;
+    }
+    if (file->Size() > MaxFileBytes) {
+        *error = "larger than " + std::to_string(MaxFileBytes >> 20) + " MB";
+        return false;
+    }
+    *out = file->ReadAll();
+    return true;
+}
+
+bool RefuseWrite(std::string* error, const std::string&, const std::vector<unsigned char>&, void*) {
+    *error = "not written";
+    return false;
+}
+
+// Images stay encoded: the renderer decodes them with its own bounds.
+bool KeepImageBytes(tinygltf::Image* image, const int, std::string*, std::string*, int, int,
+                    const unsigned char* bytes, int size, void*) {
+    image->image.assign(bytes, bytes + size);
+    image->as_is = true;
+    return true;
+}
+
+std::size_t ComponentBytes(int componentType) {
+    switch (componentType) {
+    case TINYGLTF_COMPONENT_TYPE_BYTE:
+    case TINYGLTF_COMPONENT_TYPE_UNSIGNED_BYTE:
+        return 1;
+    case TINYGLTF_COMPONENT_TYPE_SHORT:
+    case TINYGLTF_COMPONENT_TYPE_UNSIGNED_SHORT:
+        return 2;
+    case TINYGLTF_COMPONENT_TYPE_UNSIGNED_INT:
+    case TINYGLTF_COMPONENT_TYPE_FLOAT:
+        return 4;
+    default:
+        throw GltfFormatError("an accessor has an unknown component type");
+    }
+}
+
+// One component as a number; integers normalized to 0..1 or -1..1 when the accessor says so.
+double Component(const unsigned char* at, int componentType, bool normalized) {
+    switch (componentType) {
+    case TINYGLTF_COMPONENT_TYPE_BYTE: {
+        const auto v = static_cast<std::int8_t>(*at);
+        return normalized ? std::max(v / 127.0, -1.0) : v;
+    }
+    case TINYGLTF_COMPONENT_TYPE_UNSIGNED_BYTE:
+        return normalized ? *at / 255.0 : *at;
+    case TINYGLTF_COMPONENT_TYPE_SHORT: {
+        std::int16_t v;
+        std::memcpy(&v, at, 2);
+        return normalized ? std::max(v / 32767.0, -1.0) : v;
+    }
+    case TINYGLTF_COMPONENT_TYPE_UNSIGNED_SHORT: {
+        std::uint16_t v;
+        std::memcpy(&v, at, 2);
+        return normalized ? v / 65535.0 : v;
+    }
+    case TINYGLTF_COMPONENT_TYPE_UNSIGNED_INT: {
+        std::uint32_t v;
+        std::memcpy(&v, at, 4);
+        return v;
+    }
+    default: {
+        float v;
+        std::memcpy(&v, at, 4);
+        return v;
+    }
+    }
+}
+
+class GltfReader {
+public:
+    GltfReader(const tinygltf::Model& gltf, GltfModel& out) : gltf_(gltf), out_(out), used_(gltf.nodes.size()) {}
+
+    void Read() {
+        out_.model.ticksPerSecond = TicksPerSecond;
+        out_.model.frameMatrices.resize(gltf_.nodes.size());
+        for (std::size_t n = 0; n < gltf_.nodes.size(); ++n) out_.model.frameMatrices[n] = NodeMatrix(gltf_.nodes[n]);
+        for (const int node : SceneNodes()) Place(node, -1, 0);
+        if (!gltf_.animations.empty()) ReadAnimation(gltf_.animations.front());
+        PoseXModel(out_.model, 0);
+    }
+
+private:
+    // The scene's top nodes: of the default scene, else the first, else every node no other names.
+    std::vector<int> SceneNodes() const {
+        if (!gltf_.scenes.empty()) {
+            const std::size_t scene = gltf_.defaultScene >= 0 && static_cast<std::size_t>(gltf_.defaultScene) <
+                                                                     gltf_.scenes.size()
+                                          ? static_cast<std::size_t>(gltf_.defaultScene)
+                                          : 0;
+            return gltf_.scenes[scene].nodes;
+        }
+        std::vector<bool> child(gltf_.nodes.size());
+        for (const auto& node : gltf_.nodes)
+            for (const int c : node.children)
+                if (c >= 0 && static_cast<std::size_t>(c) < child.size()) child[static_cast<std::size_t>(c)] = true;
+        std::vector<int> top;
+        for (std::size_t n = 0; n < child.size(); ++n)
+            if (!child[n]) top.push_back(static_cast<int>(n));
+        return top;
+    }
+
+    template <typename List>
+    static const typename List::value_type& At(const List& list, int index, const char* what) {
+        if (index < 0 || static_cast<std::size_t>(index) >= list.size())
+            throw GltfFormatError(std::string("a reference to a missing ") + what);
+        return list[static_cast<std::size_t>(index)];
+    }
+
+    // The static pose of a node: its matrix, else its translation, rotation and scale.
+    static Matrix4 NodeMatrix(const tinygltf::Node& node) {
+        if (node.matrix.size() == 16) {
+            // Column-major and for column vectors; the scene's rows are glTF's
+            // columns, with z negated on either side.
+            static constexpr float flip[4] = {1, 1, -1, 1};
+            Matrix4 matrix;
+            for (int row = 0; row < 4; ++row)
+                for (int column = 0; column < 4; ++column)
+                    matrix.m[row][column] = Finite(node.matrix[static_cast<std::size_t>(row * 4 + column)]) *
+                                            flip[row] * flip[column];
+            return matrix;
+        }
+        return AnimatedMatrix(StaticKeys(node), 0);
+    }
+
+    static float Finite(double value) {
+        const auto narrow = static_cast<float>(value);
+        if (!std::isfinite(narrow)) throw GltfFormatError("a number is not finite");
+        return narrow;
+    }
+
+    static std::array<float, 3> Three(const std::vector<double>& values, std::array<float, 3> fallback) {
+        if (values.size() != 3) return fallback;
+        return {Finite(values[0]), Finite(values[1]), Finite(values[2])};
+    }
+
+    // glTF's quaternion (x, y, z, w) as the key of a .x rotation of the scene's axes.
+    static std::array<float, 4> RotationKey(const float* q) { return {q[3], q[0], q[1], -q[2]}; }
+
+    // A node's translation, rotation and scale as one key of each.
+    static XFrameAnimation StaticKeys(const tinygltf::Node& node) {
+        XFrameAnimation keys;
+        const auto t = Three(node.translation, {0, 0, 0});
+        const auto s = Three(node.scale, {1, 1, 1});
+        float q[4] = {0, 0, 0, 1};
+        if (node.rotation.size() == 4)
+            for (int i = 0; i < 4; ++i) q[i] = Finite(node.rotation[static_cast<std::size_t>(i)]);
+        keys.position.push_back({0, ToScene(t.data())});
+        keys.scale.push_back({0, {s[0], s[1], s[2]}});
+        keys.rotation.push_back({0, RotationKey(q)});
+        return keys;
+    }
+
+    // Each node is placed once: a node named again, under another parent or
+    // inside itself, is skipped.
+    void Place(int node, std::int32_t parentUse, int depth) {
+        if (node < 0 || static_cast<std::size_t>(node) >= gltf_.nodes.size() || used_[static_cast<std::size_t>(node)])
+            return;
+        if (depth >= MaxNodeDepth) throw GltfFormatError("nodes nested too deep");
+        used_[static_cast<std::size_t>(node)] = true;
+        auto& uses = out_.model.frameUses;
+        uses.push_back({static_cast<std::uint32_t>(node), parentUse});
+        const auto use = static_cast<std::int32_t>(uses.size() - 1);
+        const tinygltf::Node& n = gltf_.nodes[static_cast<std::size_t>(node)];
+        if (n.mesh >= 0) AddMesh(At(gltf_.meshes, n.mesh, "mesh"), use);
+        for (const int child : n.children) Place(child, use, depth + 1);
+    }
+
+    void AddMesh(const tinygltf::Mesh& mesh, std::int32_t use) {
+        for (const tinygltf::Primitive& primitive : mesh.primitives) {
+            if (primitive.mode != -1 && primitive.mode != TINYGLTF_MODE_TRIANGLES) continue;
+            XMesh x = ReadPrimitive(primitive);
+            if (x.faces.cornerCounts.empty()) continue;
+            x.placements.push_back(Matrix4::Identity());
+            x.placedBy.push_back(use);
+            out_.model.meshes.push_back(std::move(x));
+        }
+    }
+
+    // The accessor's elements, each of the given type, as numbers.
+    std::vector<float> ReadAccessor(int index, int type) {
+        const tinygltf::Accessor& accessor = At(gltf_.accessors, index, "accessor");
+        if (accessor.type != type) throw GltfFormatError("an accessor has another type than its use needs");
+        if (accessor.sparse.isSparse) throw GltfFormatError("sparse accessors are not read");
+        const std::size_t components = static_cast<std::size_t>(tinygltf::GetNumComponentsInType(static_cast<std::uint32_t>(type)));
+        const std::size_t element = ComponentBytes(accessor.componentType) * components;
+        std::vector<float> values;
+        if (accessor.count == 0) return values;
+        const tinygltf::BufferView& view = At(gltf_.bufferViews, accessor.bufferView, "buffer view");
+        const tinygltf::Buffer& buffer = At(gltf_.buffers, view.buffer, "buffer");
+        const std::size_t stride = view.byteStride != 0 ? view.byteStride : element;
+        const bool viewInside = view.byteOffset <= buffer.data.size() && view.byteLength <= buffer.data.size() - view.byteOffset;
+        const std::size_t available = accessor.byteOffset <= view.byteLength ? view.byteLength - accessor.byteOffset : 0;
+        if (!viewInside || stride < element || element > available || accessor.count - 1 > (available - element) / stride)
+            throw GltfFormatError("an accessor reaches past its buffer view or the view past its buffer");
+        Charge(accessor.count * components * sizeof(float));
+        values.reserve(accessor.count * components);
+        const unsigned char* start = buffer.data.data() + view.byteOffset + accessor.byteOffset;
+        const std::size_t size = ComponentBytes(accessor.componentType);
+        for (std::size_t i = 0; i < accessor.count; ++i)
+            for (std::size_t c = 0; c < components; ++c)
+                values.push_back(Finite(Component(start + i * stride + c * size, accessor.componentType, accessor.normalized)));
+        return values;
+    }
+
+    void Charge(std::size_t bytes) {
+        if (bytes > MaxCopiedBytes - copied_) throw GltfFormatError("the meshes would take too much memory");
+        copied_ += bytes;
+    }
+
+    XMesh ReadPrimitive(const tinygltf::Primitive& primitive) {
+        XMesh mesh;
+        const auto position = primitive.attributes.find("POSITION");
+        if (position == primitive.attributes.end()) return mesh;
+        const std::vector<float> positions = ReadAccessor(position->second, TINYGLTF_TYPE_VEC3);
+        const std::size_t count = positions.size() / 3;
+        for (std::size_t i = 0; i < count; ++i) mesh.positions.push_back(ToScene(&positions[i * 3]));
+        std::vector<std::uint32_t> corners;
+        if (primitive.indices >= 0) {
+            const std::vector<float> indices = ReadAccessor(primitive.indices, TINYGLTF_TYPE_SCALAR);
+            for (const float index : indices) {
+                if (index < 0 || index >= static_cast<float>(count)) throw GltfFormatError("an index is out of range");
+                corners.push_back(static_cast<std::uint32_t>(index));
+            }
+        } else {
+            for (std::size_t i = 0; i < count; ++i) corners.push_back(static_cast<std::uint32_t>(i));
+        }
+        corners.resize(corners.size() / 3 * 3);
+        // Negating z turns glTF's counter-clockwise fronts clockwise, as the scene has them.
+        for (std::size_t c = 0; c < corners.size(); c += 3) std::swap(corners[c + 1], corners[c + 2]);
+        Charge(corners.size() * sizeof(std::uint32_t) * 2);
+        mesh.faces.indices = corners;
+        mesh.faces.cornerCounts.assign(corners.size() / 3, 3);
+        const auto normal = primitive.attributes.find("NORMAL");
+        if (normal != primitive.attributes.end()) {
+            const std::vector<float> normals = ReadAccessor(normal->second, TINYGLTF_TYPE_VEC3);
+            if (normals.size() == positions.size()) {
+                for (std::size_t i = 0; i < count; ++i) mesh.normals.push_back(ToScene(&normals[i * 3]));
+                mesh.normalFaces = mesh.faces;
+            }
+        }
+        const auto uv = primitive.attributes.find("TEXCOORD_0");
+        if (uv != primitive.attributes.end()) {
+            const std::vector<float> uvs = ReadAccessor(uv->second, TINYGLTF_TYPE_VEC2);
+            if (uvs.size() / 2 == count)
+                for (std::size_t i = 0; i < count; ++i) mesh.textureCoordinates.push_back({uvs[i * 2], uvs[i * 2 + 1]});
+        }
+        mesh.materials.push_back(primitive.material >= 0 ? MaterialOf(At(gltf_.materials, primitive.material, "material"))
+                                                         : Material{});
+        return mesh;
+    }
+
+    static float LinearToSrgb(double c) {
+        const double v = std::clamp(c, 0.0, 1.0);
+        return static_cast<float>(v <= 0.0031308 ? v * 12.92 : 1.055 * std::pow(v, 1 / 2.4) - 0.055);
+    }
+
+    // The viewer lights sRGB colours as they are: glTF's linear factors go back
+    // to sRGB. A rough surface has a wide highlight: the Blinn-Phong power whose
+    // highlight is about as wide, at least 1, below which the highlight would
+    // light the whole surface.
+    Material MaterialOf(const tinygltf::Material& m) {
+        Material material;
+        const auto& pbr = m.pbrMetallicRoughness;
+        if (pbr.baseColorFactor.size() == 4) {
+            for (int c = 0; c < 3; ++c) material.faceColor[static_cast<std::size_t>(c)] = LinearToSrgb(pbr.baseColorFactor[static_cast<std::size_t>(c)]);
+            material.faceColor[3] = m.alphaMode == "BLEND" ? static_cast<float>(std::clamp(pbr.baseColorFactor[3], 0.0, 1.0)) : 1.0f;
+        }
+        const double roughness = std::clamp(std::isfinite(pbr.roughnessFactor) ? pbr.roughnessFactor : 1.0, 0.01, 1.0);
+        material.power = static_cast<float>(std::max(2 / (roughness * roughness) - 2, 1.0));
+        const float shine = static_cast<float>(1 - roughness);
+        material.specular = {shine, shine, shine};
+        if (m.emissiveFactor.size() == 3)
+            material.emissive = {LinearToSrgb(m.emissiveFactor[0]), LinearToSrgb(m.emissiveFactor[1]),
+                                 LinearToSrgb(m.emissiveFactor[2])};
+        if (pbr.baseColorTexture.index >= 0 && pbr.baseColorTexture.texCoord == 0)
+            material.textureFileName = ImageName(At(gltf_.textures, pbr.baseColorTexture.index, "texture").source);
+        return material;
+    }
+
+    // The name the image's bytes are kept under; empty for no image.
+    std::string ImageName(int index) {
+        if (index < 0 || static_cast<std::size_t>(index) >= gltf_.images.size()) return {};
+        const tinygltf::Image& image = gltf_.images[static_cast<std::size_t>(index)];
+        if (image.image.empty()) return {};
+        const std::string label = !image.name.empty() ? image.name : !image.uri.empty() && image.uri.rfind("data:", 0) != 0 ? image.uri : "image";
+        const std::string name = label + " (" + std::to_string(index) + ")";
+        out_.images.emplace(name, image.image);
+        return name;
+    }
+
+    // Each node's translation, rotation and scale channels; what a moving node
+    // has no channel for stays as the node has it.
+    void ReadAnimation(const tinygltf::Animation& animation) {
+        std::map<int, XFrameAnimation> moving;
+        for (const tinygltf::AnimationChannel& channel : animation.channels) {
+            const std::string& path = channel.target_path;
+            if (path != "translation" && path != "rotation" && path != "scale") continue;
+            At(gltf_.nodes, channel.target_node, "node");
+            const tinygltf::AnimationSampler& sampler = At(animation.samplers, channel.sampler, "sampler");
+            const std::vector<float> times = ReadAccessor(sampler.input, TINYGLTF_TYPE_SCALAR);
+            const bool rotation = path == "rotation";
+            const std::size_t width = rotation ? 4 : 3;
+            const std::vector<float> values = ReadAccessor(sampler.output, rotation ? TINYGLTF_TYPE_VEC4 : TINYGLTF_TYPE_VEC3);
+            // A cubic spline's keys are in-tangent, value, out-tangent: the value is the middle one.
+            const bool spline = sampler.interpolation == "CUBICSPLINE";
+            const std::size_t per = spline ? 3 : 1;
+            if (values.size() != times.size() * width * per) throw GltfFormatError("an animation's keys do not match its times");
+            XFrameAnimation& keys = moving.try_emplace(channel.target_node).first->second;
+            keys.frame = static_cast<std::uint32_t>(channel.target_node);
+            for (std::size_t k = 0; k < times.size(); ++k) {
+                const float* v = &values[(k * per + (spline ? 1 : 0)) * width];
+                const auto tick = static_cast<std::uint32_t>(std::lround(std::clamp(static_cast<double>(times[k]), 0.0, MaxSeconds) * TicksPerSecond));
+                out_.model.lastTick = std::max(out_.model.lastTick, tick);
+                if (rotation) {
+                    keys.rotation.push_back({tick, RotationKey(v)});
+                } else if (path == "scale") {
+                    keys.scale.push_back({tick, {v[0], v[1], v[2]}});
+                } else {
+                    keys.position.push_back({tick, ToScene(v)});
+                }
+            }
+        }
+        for (auto& [node, keys] : moving) {
+            const XFrameAnimation still = StaticKeys(gltf_.nodes[static_cast<std::size_t>(node)]);
+            if (keys.rotation.empty()) keys.rotation = still.rotation;
+            if (keys.scale.empty()) keys.scale = still.scale;
+            if (keys.position.empty()) keys.position = still.position;
+            const auto byTick = [](const auto& a, const auto& b) { return a.tick < b.tick; };
+            std::stable_sort(keys.rotation.begin(), keys.rotation.end(), byTick);
+            std::stable_sort(keys.scale.begin(), keys.scale.end(), byTick);
+            std::stable_sort(keys.position.begin(), keys.position.end(), byTick);
+            out_.model.animations.push_back(std::move(keys));
+        }
+    }
+
+    const tinygltf::Model& gltf_;
+    GltfModel& out_;
+    std::vector<bool> used_;
+    std::size_t copied_ = 0;
+};
+
+// The first line of tinygltf's report.
+std::string FirstLine(const std::string& text) {
+    const std::string line = text.substr(0, text.find('\n'));
+    return line.empty() ? "the glTF data cannot be read" : line;
+}
+
+}  // namespace
+
+GltfModel ParseGltf(const std::uint8_t* data, std::size_t size, const std::string& folder) {
+    const bool binary = size >= 4 && std::memcmp(data, "glTF", 4) == 0;
+    if (size > (binary ? std::size_t{std::numeric_limits<std::uint32_t>::max()} : MaxJsonBytes))
+        throw GltfFormatError("the file is too large");
+    if (binary && size >= 16) {
+        std::uint32_t json = 0;
+        std::memcpy(&json, data + 12, 4);
+        if (json > MaxJsonBytes) throw GltfFormatError("the glTF data's JSON is too large");
+    }
+    Folder files;
+    if (!folder.empty()) files.files.emplace(folder);
+    tinygltf::TinyGLTF loader;
+    loader.SetFsCallbacks({FileExists, ExpandFilePath, ReadFile, RefuseWrite, &files});
+    loader.SetImageLoader(KeepImageBytes, nullptr);
+    tinygltf::Model gltf;
+    std::string error, warning;
+    const auto length = static_cast<unsigned>(size);
+    const bool loaded = binary ? loader.LoadBinaryFromMemory(&gltf, &error, &warning, data, length, ".")
+                               : loader.LoadASCIIFromString(&gltf, &error, &warning,
+                                                            reinterpret_cast<const char*>(data), length, ".");
+    if (!loaded) throw GltfFormatError(FirstLine(error));
+    GltfModel model;
+    GltfReader(gltf, model).Read();
+    return model;
+}
+
+}  // namespace viewer

@@ -1,0 +1,115 @@
+// korvane-render draws the glTF files korvane-convert writes as it draws the
+// models they came from.
+#include <gtest/gtest.h>
+
+#include <QColor>
+#include <QImage>
+
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "support/RunProcess.h"
+#include "support/TempDir.h"
+#include "support/Writer3DS.h"
+
+namespace {
+
+const std::string Render = std::string(KORVANE_BINARY_DIR) + "/src/tools/render/korvane-render";
+const std::string Convert = std::string(KORVANE_BINARY_DIR) + "/src/tools/korvane-convert";
+
+// The share of pixels whose colours differ by more than a few levels in any channel.
+double DifferingShare(const QImage& a, const QImage& b) {
+    if (a.size() != b.size()) return 1;
+    int differing = 0;
+    for (int y = 0; y < a.height(); ++y)
+        for (int x = 0; x < a.width(); ++x) {
+            const QRgb p = a.pixel(x, y), q = b.pixel(x, y);
+            if (std::abs(qRed(p) - qRed(q)) > 6 || std::abs(qGreen(p) - qGreen(q)) > 6 ||
+                std::abs(qBlue(p) - qBlue(q)) > 6)
+                ++differing;
+        }
+    return static_cast<double>(differing) / (a.width() * a.height());
+}
+
+QImage Picture(const std::string& input, const std::string& time, const std::string& output) {
+    const auto run = testsupport::RunProcess({"/usr/bin/env", "-u", "DISPLAY", Render, "--fit", "--size", "96",
+                                              "--time", time, input, output});
+    EXPECT_EQ(run.exitCode, 0) << input << ": " << run.err;
+    return QImage(QString::fromStdString(output));
+}
+
+// A textured plate in the model's folder: a 2 x 2 checker of red and blue.
+std::string TexturedPlate(const testsupport::TempDir& temp) {
+    QImage checker(2, 2, QImage::Format_RGB32);
+    checker.setPixel(0, 0, qRgb(220, 30, 30));
+    checker.setPixel(1, 1, qRgb(220, 30, 30));
+    checker.setPixel(0, 1, qRgb(30, 30, 220));
+    checker.setPixel(1, 0, qRgb(30, 30, 220));
+    checker.save(QString::fromStdString(temp.File("checker.png")));
+    const testsupport::MeshSpec plate{.name = "Plate",
+                                      .vertices = {{-1, -1, 0}, {1, -1, 0}, {1, 1, 0}, {-1, 1, 0}},
+                                      .faces = {{0, 1, 2}, {0, 2, 3}},
+                                      .texCoords = {{0, 0}, {1, 0}, {1, 1}, {0, 1}},
+                                      .groups = {{.material = "Checks", .faces = {0, 1}}}};
+    const testsupport::MaterialSpec checks{.name = "Checks",
+                                           .diffuse = testsupport::Rgb{200, 180, 90},
+                                           .specular = testsupport::Rgb{0, 0, 0},
+                                           .textureFile = "CHECKER.PNG"};
+    const std::string model = temp.File("plate.3ds");
+    testsupport::SaveFile(model, testsupport::BuildModel({plate}, {checks}));
+    return model;
+}
+
+// A plate that the keyframer turns and moves, nested under a moving parent.
+std::string MovingPlates(const testsupport::TempDir& temp) {
+    const testsupport::MeshSpec base{.name = "Base",
+                                     .vertices = {{-1, -1, 0}, {1, -1, 0}, {1, 1, 0}, {-1, 1, 0}},
+                                     .faces = {{0, 1, 2}, {0, 2, 3}}};
+    testsupport::MeshSpec arm = base;
+    arm.name = "Arm";
+    testsupport::KeyframerSpec keyframer{.start = 0, .end = 30};
+    testsupport::NodeSpec parent{.id = 0, .name = "Base"};
+    parent.position.keys = {{.frame = 0, .value = {0, 0, 0}}, {.frame = 30, .value = {2, 0, 1}}};
+    testsupport::NodeSpec child{.id = 1, .name = "Arm", .parent = 0};
+    child.position.keys = {{.frame = 0, .value = {0, 3, 0}}};
+    child.rotation.keys = {{.frame = 0, .value = {0, 0, 0, 1}}, {.frame = 30, .value = {1.5f, 1, 0, 0}}};
+    keyframer.nodes = {parent, child};
+    const std::string model = temp.File("moving.3ds");
+    testsupport::SaveFile(model, testsupport::BuildAnimatedModel({base, arm}, keyframer));
+    return model;
+}
+
+// Shared models, a built textured one and a built moving one, each drawn from
+// the .3ds and from its .glb and .gltf: the pictures differ in no more than a
+// small share of pixels (edges drawn from other triangles).
+TEST(GltfRender, PictureMatchesTheModelItCameFrom) {
+    testsupport::TempDir temp;
+    const std::string shared = std::string(KORVANE_SHARED_MODELS) + "/3ds/";
+    const struct {
+        std::string model, time;
+    } cases[] = {
+        {shared + "cube_with_diffuse_texture.3DS", "0"},
+        {shared + "cube_with_specular_texture.3DS", "0"},
+        {shared + "test1.3ds", "0"},
+        {TexturedPlate(temp), "0"},
+        {MovingPlates(temp), "0"},
+        {MovingPlates(temp), "0.6"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.model + " at " + c.time);
+        const std::string stem = std::filesystem::path(c.model).stem().string();
+        const QImage original = Picture(c.model, c.time, temp.File(stem + "-3ds.png"));
+        ASSERT_FALSE(original.isNull());
+        for (const std::string extension : {".glb", ".gltf"}) {
+            const std::string gltf = temp.File(stem + extension);
+            const auto converted = testsupport::RunProcess({Convert, "-o", gltf, c.model});
+            ASSERT_EQ(converted.exitCode, 0) << converted.err;
+            const QImage drawn = Picture(gltf, c.time, temp.File(stem + extension + ".png"));
+            EXPECT_LT(DifferingShare(original, drawn), 0.02) << extension;
+        }
+    }
+}
+
+}  // namespace
