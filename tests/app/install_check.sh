@@ -71,7 +71,9 @@ done
 # a file manager fills it (%s the size, %i the input, %o the output).
 thumbnailer=$prefix/share/thumbnailers/korvane.thumbnailer
 grep -qx '\[Thumbnailer Entry\]' "$thumbnailer" || { echo "no thumbnailer entry"; exit 1; }
-grep -qx "MimeType=$types" "$thumbnailer" || { echo "thumbnailer MimeType wrong"; exit 1; }
+# It also draws glTF files, which the window does not open.
+grep -qx "MimeType=${types}model/gltf-binary;model/gltf+json;" "$thumbnailer" ||
+    { echo "thumbnailer MimeType wrong"; exit 1; }
 try_exec=$(sed -n 's/^TryExec=//p' "$thumbnailer")
 exec_line=$(sed -n 's/^Exec=//p' "$thumbnailer")
 export PATH="$prefix/bin:$PATH"
