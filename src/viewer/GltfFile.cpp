@@ -7,6 +7,7 @@
 #include <cstring>
 #include <limits>
 #include <optional>
+#include <utility>
 
 #include "viewer/TextureFiles.h"
 
@@ -19,6 +20,9 @@ namespace {
 constexpr std::size_t MaxJsonBytes = std::size_t{256} << 20;
 constexpr std::size_t MaxFileBytes = std::size_t{1} << 30;
 constexpr int MaxNodeDepth = 256;
+// tinygltf copies JSON values (extras, extensions) recursively: deeper nesting
+// would exhaust the stack. Real files nest a few levels.
+constexpr int MaxJsonDepth = 64;
 // Meshes copied into every node that places them, as the .x loader bounds its copies.
 constexpr std::size_t MaxCopiedBytes = std::size_t{1} << 28;
 constexpr double TicksPerSecond = 4800;
@@ -393,6 +397,46 @@ private:
     std::size_t copied_ = 0;
 };
 
+// How deep the JSON text's objects and arrays nest, strings left aside; the
+// count stops once past MaxJsonDepth.
+int JsonDepth(const std::uint8_t* text, std::size_t size) {
+    int depth = 0, deepest = 0;
+    bool inString = false;
+    for (std::size_t i = 0; i < size && deepest <= MaxJsonDepth; ++i) {
+        const std::uint8_t c = text[i];
+        if (inString) {
+            if (c == '\\') ++i;
+            else if (c == '"') inString = false;
+        } else if (c == '"') {
+            inString = true;
+        } else if (c == '[' || c == '{') {
+            deepest = std::max(deepest, ++depth);
+        } else if (c == ']' || c == '}') {
+            --depth;
+        }
+    }
+    return deepest;
+}
+
+std::uint32_t Read32(const std::uint8_t* at) {
+    return static_cast<std::uint32_t>(at[0] | at[1] << 8 | at[2] << 16) | static_cast<std::uint32_t>(at[3]) << 24;
+}
+
+// The JSON text of a .glb file (tinygltf checks the chunks' lengths but
+// neither the version nor how large the JSON is), or the whole text of a .gltf file.
+std::pair<const std::uint8_t*, std::size_t> JsonText(const std::uint8_t* data, std::size_t size, bool binary) {
+    if (!binary) {
+        if (size > MaxJsonBytes) throw GltfFormatError("the file is too large");
+        return {data, size};
+    }
+    if (size > std::numeric_limits<std::uint32_t>::max()) throw GltfFormatError("the file is too large");
+    if (size < 20) throw GltfFormatError("the glTF binary file is cut short");
+    if (Read32(data + 4) != 2) throw GltfFormatError("the glTF binary file is not of version 2");
+    const std::uint32_t json = Read32(data + 12);
+    if (json > MaxJsonBytes) throw GltfFormatError("the glTF data's JSON is too large");
+    return {data + 20, std::min<std::size_t>(json, size - 20)};
+}
+
 // The first line of tinygltf's report.
 std::string FirstLine(const std::string& text) {
     const std::string line = text.substr(0, text.find('\n'));
@@ -403,13 +447,8 @@ std::string FirstLine(const std::string& text) {
 
 GltfModel ParseGltf(const std::uint8_t* data, std::size_t size, const std::string& folder) {
     const bool binary = size >= 4 && std::memcmp(data, "glTF", 4) == 0;
-    if (size > (binary ? std::size_t{std::numeric_limits<std::uint32_t>::max()} : MaxJsonBytes))
-        throw GltfFormatError("the file is too large");
-    if (binary && size >= 16) {
-        std::uint32_t json = 0;
-        std::memcpy(&json, data + 12, 4);
-        if (json > MaxJsonBytes) throw GltfFormatError("the glTF data's JSON is too large");
-    }
+    const auto [json, jsonSize] = JsonText(data, size, binary);
+    if (JsonDepth(json, jsonSize) > MaxJsonDepth) throw GltfFormatError("the glTF data's JSON is nested too deep");
     Folder files;
     if (!folder.empty()) files.files.emplace(folder);
     tinygltf::TinyGLTF loader;

@@ -1,0 +1,399 @@
+// Hostile glTF files, as a file manager's thumbnailer hands them to the reader
+// without anyone asking: each gives the reader's format error or a bounded
+// model, never a crash, a hang, or a read outside the model's folder.
+#include <gtest/gtest.h>
+
+#include <nlohmann/json.hpp>
+
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <functional>
+#include <limits>
+#include <string>
+#include <vector>
+
+#include "support/TempDir.h"
+#include "viewer/GltfFile.h"
+
+namespace {
+
+using nlohmann::json;
+using Bytes = std::vector<std::uint8_t>;
+
+// The binary data of a quad (four corners, two triangles) moving along x:
+// positions, 16-bit indices, two key times and two translations.
+struct QuadData {
+    float positions[12] = {0, 0, 0, 1, 0, 0, 1, 1, 0, 0, 1, 0};
+    std::uint16_t indices[6] = {0, 1, 2, 0, 2, 3};
+    float times[2] = {0, 1};
+    float translations[6] = {0, 0, 0, 5, 0, 0};
+};
+
+Bytes BufferOf(const QuadData& quad) {
+    Bytes bytes(sizeof quad.positions + sizeof quad.indices + sizeof quad.times + sizeof quad.translations);
+    std::uint8_t* at = bytes.data();
+    for (const auto& [from, size] : {std::pair<const void*, std::size_t>{quad.positions, sizeof quad.positions},
+                                     {quad.indices, sizeof quad.indices},
+                                     {quad.times, sizeof quad.times},
+                                     {quad.translations, sizeof quad.translations}}) {
+        std::memcpy(at, from, size);
+        at += size;
+    }
+    return bytes;
+}
+
+std::string Base64(const Bytes& bytes) {
+    static const char digits[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    std::string text;
+    for (std::size_t i = 0; i < bytes.size(); i += 3) {
+        const std::size_t n = std::min<std::size_t>(3, bytes.size() - i);
+        std::uint32_t group = 0;
+        for (std::size_t k = 0; k < 3; ++k) group = group << 8 | (k < n ? bytes[i + k] : 0u);
+        for (std::size_t k = 0; k < 4; ++k) text += k <= n ? digits[(group >> (18 - 6 * k)) & 63] : '=';
+    }
+    return text;
+}
+
+// The quad's glTF description, its buffer in the BIN chunk (no uri).
+json QuadJson() {
+    return json{
+        {"asset", {{"version", "2.0"}}},
+        {"buffers", json::array({{{"byteLength", 92}}})},
+        {"bufferViews", json::array({{{"buffer", 0}, {"byteOffset", 0}, {"byteLength", 48}},
+                                     {{"buffer", 0}, {"byteOffset", 48}, {"byteLength", 12}},
+                                     {{"buffer", 0}, {"byteOffset", 60}, {"byteLength", 8}},
+                                     {{"buffer", 0}, {"byteOffset", 68}, {"byteLength", 24}}})},
+        {"accessors", json::array({{{"bufferView", 0}, {"componentType", 5126}, {"count", 4}, {"type", "VEC3"}},
+                                   {{"bufferView", 1}, {"componentType", 5123}, {"count", 6}, {"type", "SCALAR"}},
+                                   {{"bufferView", 2}, {"componentType", 5126}, {"count", 2}, {"type", "SCALAR"}},
+                                   {{"bufferView", 3}, {"componentType", 5126}, {"count", 2}, {"type", "VEC3"}}})},
+        {"meshes", json::array({{{"primitives", json::array({{{"attributes", {{"POSITION", 0}}}, {"indices", 1}}})}}})},
+        {"nodes", json::array({{{"name", "Root"}, {"children", {1}}}, {{"name", "Quad"}, {"mesh", 0}}})},
+        {"scene", 0},
+        {"scenes", json::array({{{"nodes", {0}}}})},
+        {"animations", json::array({{{"channels", json::array({{{"sampler", 0},
+                                                                {"target", {{"node", 1}, {"path", "translation"}}}}})},
+                                     {"samplers", json::array({{{"input", 2}, {"output", 3}}})}}})},
+    };
+}
+
+void Append32(Bytes& bytes, std::uint32_t value) {
+    for (int i = 0; i < 4; ++i) bytes.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
+}
+
+// A .glb file: header, JSON chunk padded with spaces, BIN chunk padded with zeros.
+Bytes Glb(const json& gltf, Bytes bin) {
+    std::string text = gltf.dump();
+    text.resize((text.size() + 3) / 4 * 4, ' ');
+    bin.resize((bin.size() + 3) / 4 * 4, 0);
+    Bytes file = {'g', 'l', 'T', 'F'};
+    Append32(file, 2);
+    Append32(file, static_cast<std::uint32_t>(12 + 8 + text.size() + 8 + bin.size()));
+    Append32(file, static_cast<std::uint32_t>(text.size()));
+    file.insert(file.end(), {'J', 'S', 'O', 'N'});
+    file.insert(file.end(), text.begin(), text.end());
+    Append32(file, static_cast<std::uint32_t>(bin.size()));
+    file.insert(file.end(), {'B', 'I', 'N', '\0'});
+    file.insert(file.end(), bin.begin(), bin.end());
+    return file;
+}
+
+// A .gltf file with its buffer in a data: uri.
+Bytes Gltf(json gltf, const Bytes& bin) {
+    gltf["buffers"][0]["uri"] = "data:application/octet-stream;base64," + Base64(bin);
+    const std::string text = gltf.dump();
+    return Bytes(text.begin(), text.end());
+}
+
+void Put32(Bytes& bytes, std::size_t at, std::uint32_t value) {
+    for (int i = 0; i < 4; ++i) bytes[at + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(value >> (8 * i));
+}
+
+viewer::GltfModel Parse(const Bytes& bytes, const std::string& folder = {}) {
+    return viewer::ParseGltf(bytes.data(), bytes.size(), folder);
+}
+
+std::size_t Triangles(const viewer::GltfModel& model) {
+    std::size_t count = 0;
+    for (const auto& mesh : model.model.meshes) count += mesh.faces.cornerCounts.size() * mesh.placements.size();
+    return count;
+}
+
+TEST(GltfHostile, TheQuadLoadsInBothForms) {
+    for (const Bytes& file : {Glb(QuadJson(), BufferOf({})), Gltf(QuadJson(), BufferOf({}))}) {
+        const viewer::GltfModel model = Parse(file);
+        EXPECT_EQ(Triangles(model), 2u);
+        ASSERT_EQ(model.model.animations.size(), 1u);
+        EXPECT_EQ(model.model.animations[0].position.size(), 2u);
+    }
+}
+
+// A .glb file spoilt after it is assembled.
+struct GlbCase {
+    const char* name;
+    std::function<void(Bytes&)> spoil;
+};
+
+TEST(GltfHostile, BrokenContainersAreFormatErrors) {
+    const Bytes good = Glb(QuadJson(), BufferOf({}));
+    const std::uint32_t jsonLength = good[12] | good[13] << 8 | good[14] << 16 | static_cast<std::uint32_t>(good[15]) << 24;
+    const std::size_t binHeader = 20 + jsonLength;
+    const GlbCase cases[] = {
+        {"bad magic", [](Bytes& f) { f[3] = 'X'; }},
+        {"version 1", [](Bytes& f) { Put32(f, 4, 1); }},
+        {"version 3", [](Bytes& f) { Put32(f, 4, 3); }},
+        {"total length past the file", [](Bytes& f) { Put32(f, 8, static_cast<std::uint32_t>(f.size() + 4)); }},
+        {"total length shorter than the header", [](Bytes& f) { Put32(f, 8, 8); }},
+        {"total length 4 GiB - 1", [](Bytes& f) { Put32(f, 8, 0xffffffffu); }},
+        {"JSON chunk length past the file", [](Bytes& f) { Put32(f, 12, static_cast<std::uint32_t>(f.size())); }},
+        {"JSON chunk length 4 GiB - 4", [](Bytes& f) { Put32(f, 12, 0xfffffffcu); }},
+        {"JSON chunk length zero", [](Bytes& f) { Put32(f, 12, 0); }},
+        {"JSON chunk of another type", [](Bytes& f) { f[16] = 'X'; }},
+        {"BIN chunk length past the file", [=](Bytes& f) { Put32(f, binHeader, 4096); }},
+        {"BIN chunk length 4 GiB - 4", [=](Bytes& f) { Put32(f, binHeader, 0xfffffffcu); }},
+        {"BIN chunk shorter than the buffer", [=](Bytes& f) { Put32(f, binHeader, 40); }},
+        {"header alone", [](Bytes& f) { f.resize(12); }},
+        {"cut in the JSON chunk", [](Bytes& f) { f.resize(30); }},
+        {"magic alone", [](Bytes& f) { f.resize(4); }},
+    };
+    for (const GlbCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        Bytes file = good;
+        c.spoil(file);
+        EXPECT_THROW(Parse(file), viewer::GltfFormatError);
+    }
+}
+
+// A quad whose description or data is spoilt; the expectation holds in both
+// forms, .glb and .gltf with a data: uri.
+struct JsonCase {
+    const char* name;
+    std::function<void(json&, QuadData&)> spoil;
+    // Null when the file is a format error; else what the loaded model must show.
+    std::function<void(const viewer::GltfModel&)> check;
+};
+
+const float Inf = std::numeric_limits<float>::infinity();
+const float NaN = std::numeric_limits<float>::quiet_NaN();
+
+void NoTriangles(const viewer::GltfModel& model) { EXPECT_EQ(Triangles(model), 0u); }
+void OneQuad(const viewer::GltfModel& model) { EXPECT_EQ(Triangles(model), 2u); }
+
+// A chain of nested nodes, the last holding the quad.
+void Chain(json& g, int length) {
+    g["nodes"] = json::array();
+    for (int n = 0; n < length; ++n)
+        g["nodes"].push_back(n + 1 < length ? json{{"children", {n + 1}}} : json{{"mesh", 0}});
+    g["animations"] = json::array();
+}
+
+TEST(GltfHostile, BrokenDescriptionsAndDataAreRefusedOrBounded) {
+    const JsonCase cases[] = {
+        // Buffers, views and accessors.
+        {"buffer longer than its data", [](json& g, QuadData&) { g["buffers"][0]["byteLength"] = 4096; }, nullptr},
+        {"view past its buffer", [](json& g, QuadData&) { g["bufferViews"][0]["byteLength"] = 96; }, nullptr},
+        {"view offset 4 GiB", [](json& g, QuadData&) { g["bufferViews"][0]["byteOffset"] = 1ull << 32; }, nullptr},
+        {"view offset 2^64 - 1", [](json& g, QuadData&) { g["bufferViews"][0]["byteOffset"] = ~0ull; }, nullptr},
+        {"view of a missing buffer", [](json& g, QuadData&) { g["bufferViews"][0]["buffer"] = 7; }, nullptr},
+        {"view of buffer -1", [](json& g, QuadData&) { g["bufferViews"][0]["buffer"] = -1; }, nullptr},
+        {"accessor of a missing view", [](json& g, QuadData&) { g["accessors"][0]["bufferView"] = 9; }, nullptr},
+        {"accessor past its view", [](json& g, QuadData&) { g["accessors"][0]["count"] = 5; }, nullptr},
+        {"accessor offset past its view", [](json& g, QuadData&) { g["accessors"][0]["byteOffset"] = 52; }, nullptr},
+        {"count 2^31", [](json& g, QuadData&) { g["accessors"][0]["count"] = 1ull << 31; }, nullptr},
+        {"count 2^63", [](json& g, QuadData&) { g["accessors"][0]["count"] = 1ull << 63; }, nullptr},
+        {"count times stride past 2^64",
+         [](json& g, QuadData&) {
+             g["accessors"][0]["count"] = (1ull << 62) + 1;
+             g["bufferViews"][0]["byteStride"] = 16;
+         },
+         nullptr},
+        {"stride below the element", [](json& g, QuadData&) { g["bufferViews"][0]["byteStride"] = 4; }, nullptr},
+        {"stride past the view", [](json& g, QuadData&) { g["bufferViews"][0]["byteStride"] = 252; }, nullptr},
+        {"stride 2^40", [](json& g, QuadData&) { g["bufferViews"][0]["byteStride"] = 1ull << 40; }, nullptr},
+        {"unknown component type", [](json& g, QuadData&) { g["accessors"][1]["componentType"] = 5130; }, nullptr},
+        {"positions of two components", [](json& g, QuadData&) { g["accessors"][0]["type"] = "VEC2"; }, nullptr},
+        {"sparse positions",
+         [](json& g, QuadData&) {
+             g["accessors"][0]["sparse"] = {{"count", 1},
+                                            {"indices", {{"bufferView", 1}, {"componentType", 5123}}},
+                                            {"values", {{"bufferView", 0}}}};
+         },
+         nullptr},
+        // Indices.
+        {"index at the vertex count", [](json&, QuadData& d) { d.indices[4] = 4; }, nullptr},
+        {"index 65535", [](json&, QuadData& d) { d.indices[0] = 65535; }, nullptr},
+        {"indices of a missing accessor", [](json& g, QuadData&) { g["meshes"][0]["primitives"][0]["indices"] = 40; },
+         nullptr},
+        {"indices not a multiple of three",
+         [](json& g, QuadData&) { g["accessors"][1]["count"] = 5; },
+         [](const viewer::GltfModel& m) { EXPECT_EQ(Triangles(m), 1u); }},
+        // Numbers that are not finite, in the data and in the description.
+        {"NaN position", [](json&, QuadData& d) { d.positions[4] = NaN; }, nullptr},
+        {"infinite position", [](json&, QuadData& d) { d.positions[0] = -Inf; }, nullptr},
+        {"infinite key time", [](json&, QuadData& d) { d.times[1] = Inf; }, nullptr},
+        {"NaN key", [](json&, QuadData& d) { d.translations[3] = NaN; }, nullptr},
+        {"matrix element past a float",
+         [](json& g, QuadData&) { g["nodes"][0]["matrix"] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 1e39, 0, 0, 1}; },
+         nullptr},
+        {"translation past a float", [](json& g, QuadData&) { g["nodes"][1]["translation"] = {0, -1e300, 0}; },
+         nullptr},
+        {"rotation past a float", [](json& g, QuadData&) { g["nodes"][1]["rotation"] = {0, 0, 1e300, 1}; }, nullptr},
+        {"scale past a float", [](json& g, QuadData&) { g["nodes"][1]["scale"] = {1e300, 1, 1}; }, nullptr},
+        // Animations.
+        {"more keys than times", [](json& g, QuadData&) { g["accessors"][2]["count"] = 1; }, nullptr},
+        {"cubic spline with one value a key",
+         [](json& g, QuadData&) { g["animations"][0]["samplers"][0]["interpolation"] = "CUBICSPLINE"; }, nullptr},
+        {"rotation keys of three components",
+         [](json& g, QuadData&) { g["animations"][0]["channels"][0]["target"]["path"] = "rotation"; }, nullptr},
+        {"channel of a missing sampler", [](json& g, QuadData&) { g["animations"][0]["channels"][0]["sampler"] = 3; },
+         nullptr},
+        {"channel of a missing node",
+         [](json& g, QuadData&) { g["animations"][0]["channels"][0]["target"]["node"] = 12; }, nullptr},
+        {"times out of order and past the ticks",
+         [](json&, QuadData& d) {
+             d.times[0] = 1e30f;
+             d.times[1] = -5;
+         },
+         OneQuad},
+        // Primitives.
+        {"lines", [](json& g, QuadData&) { g["meshes"][0]["primitives"][0]["mode"] = 1; }, NoTriangles},
+        {"points", [](json& g, QuadData&) { g["meshes"][0]["primitives"][0]["mode"] = 0; }, NoTriangles},
+        {"triangle strip", [](json& g, QuadData&) { g["meshes"][0]["primitives"][0]["mode"] = 5; }, NoTriangles},
+        {"no POSITION",
+         [](json& g, QuadData&) { g["meshes"][0]["primitives"][0]["attributes"] = {{"NORMAL", 0}}; }, NoTriangles},
+        {"node of a missing mesh", [](json& g, QuadData&) { g["nodes"][1]["mesh"] = 3; }, nullptr},
+        {"missing material", [](json& g, QuadData&) { g["meshes"][0]["primitives"][0]["material"] = 2; }, nullptr},
+        {"missing texture",
+         [](json& g, QuadData&) {
+             g["materials"] = json::array({{{"pbrMetallicRoughness", {{"baseColorTexture", {{"index", 5}}}}}}});
+             g["meshes"][0]["primitives"][0]["material"] = 0;
+         },
+         nullptr},
+        // Nodes.
+        {"node its own child", [](json& g, QuadData&) { g["nodes"][1]["children"] = {1}; }, OneQuad},
+        {"node with two parents",
+         [](json& g, QuadData&) {
+             g["nodes"].push_back({{"children", {1}}});
+             g["scenes"][0]["nodes"] = {0, 2};
+         },
+         OneQuad},
+        {"cycle with no scene",
+         [](json& g, QuadData&) {
+             g["nodes"][1]["children"] = {0};
+             g.erase("scenes");
+             g.erase("scene");
+         },
+         NoTriangles},
+        {"scene of missing nodes", [](json& g, QuadData&) { g["scenes"][0]["nodes"] = {5, -1}; }, NoTriangles},
+        {"nodes nested 200 deep", [](json& g, QuadData&) { Chain(g, 200); }, OneQuad},
+        {"nodes nested 5000 deep", [](json& g, QuadData&) { Chain(g, 5000); }, nullptr},
+    };
+    for (const JsonCase& c : cases) {
+        json gltf = QuadJson();
+        QuadData data;
+        c.spoil(gltf, data);
+        const Bytes bin = BufferOf(data);
+        for (const auto& [form, file] : {std::pair{"glb", Glb(gltf, bin)}, std::pair{"gltf", Gltf(gltf, bin)}}) {
+            SCOPED_TRACE(std::string(c.name) + " in " + form);
+            if (c.check) {
+                viewer::GltfModel model;
+                ASSERT_NO_THROW(model = Parse(file));
+                c.check(model);
+            } else {
+                EXPECT_THROW(Parse(file), viewer::GltfFormatError);
+            }
+        }
+    }
+}
+
+// Text that is not a glTF description at all.
+TEST(GltfHostile, BrokenJsonIsAFormatError) {
+    const std::string deep = std::string(100000, '[') + std::string(100000, ']');
+    const std::string texts[] = {
+        "",
+        "{",
+        "{\"asset\":{\"version\":\"2.0\"},\"nodes\":[{]}",
+        "[]",
+        "{\"asset\":{\"version\":\"2.0\"},\"extras\":" + deep + "}",
+        "{\"asset\":{\"version\":\"2.0\"},\"nodes\":[{\"extras\":" + deep + "}]}",
+        deep,
+        "{\"asset\":{\"version\":\"2.0\"},\"nodes\":[{\"matrix\":[1,0,0,0,0,1,0,0,0,0,1,0,1e400,0,0,1]}]}",
+        "{\"asset\":{\"version\":\"2.0\"},\"accessors\":[{\"bufferView\":0,\"componentType\":5126,\"count\":-1,"
+        "\"type\":\"VEC3\"}]}",
+    };
+    for (const std::string& text : texts) {
+        SCOPED_TRACE(text.substr(0, 80));
+        EXPECT_THROW(Parse(Bytes(text.begin(), text.end())), viewer::GltfFormatError);
+    }
+}
+
+// Buffers and images named by uri: only files inside the model's folder are read.
+TEST(GltfHostile, UrisReachNothingOutsideTheFolder) {
+    testsupport::TempDir dir;
+    const auto folder = dir.Path() / "model";
+    const Bytes bin = BufferOf({});
+    testsupport::SaveFile(folder / "quad.bin", bin);
+    testsupport::SaveFile(dir.Path() / "outside.bin", bin);
+    const auto withBuffer = [&](const std::string& uri) {
+        json gltf = QuadJson();
+        gltf["buffers"][0]["uri"] = uri;
+        const std::string text = gltf.dump();
+        return Bytes(text.begin(), text.end());
+    };
+    EXPECT_EQ(Triangles(Parse(withBuffer("quad.bin"), folder.string())), 2u);
+    EXPECT_EQ(Triangles(Parse(withBuffer("QUAD.BIN"), folder.string())), 2u);
+    const std::string refused[] = {
+        "../outside.bin",
+        "sub/../../outside.bin",
+        (dir.Path() / "outside.bin").string(),
+        "file://" + (dir.Path() / "outside.bin").string(),
+        "/etc/passwd",
+        "/dev/zero",
+        "missing.bin",
+        "data:application/octet-stream;base64,@@@@",
+        "data:application/octet-stream;base64,AAA",
+        "data:application/octet-stream;base64," + Base64(Bytes(40, 0)),
+    };
+    for (const std::string& uri : refused) {
+        SCOPED_TRACE(uri);
+        EXPECT_THROW(Parse(withBuffer(uri), folder.string()), viewer::GltfFormatError);
+    }
+    // With no folder no file is read at all.
+    EXPECT_THROW(Parse(withBuffer("quad.bin")), viewer::GltfFormatError);
+
+    testsupport::SaveFile(dir.Path() / "outside.png", {0x89, 'P', 'N', 'G'});
+    for (const std::string& uri : {std::string("../outside.png"), (dir.Path() / "outside.png").string()}) {
+        SCOPED_TRACE(uri);
+        json gltf = QuadJson();
+        gltf["images"] = json::array({{{"uri", uri}}});
+        gltf["textures"] = json::array({{{"source", 0}}});
+        gltf["materials"] = json::array({{{"pbrMetallicRoughness", {{"baseColorTexture", {{"index", 0}}}}}}});
+        gltf["meshes"][0]["primitives"][0]["material"] = 0;
+        try {
+            EXPECT_TRUE(Parse(Glb(gltf, bin), folder.string()).images.empty());
+        } catch (const viewer::GltfFormatError&) {
+        }
+    }
+}
+
+// One mesh placed by many nodes is copied for each: the copies are bounded.
+TEST(GltfHostile, AMeshPlacedByManyNodesIsBounded) {
+    constexpr std::uint32_t vertices = 1u << 18;
+    Bytes bin(vertices * 12, 0);
+    json gltf = QuadJson();
+    gltf["buffers"][0]["byteLength"] = bin.size();
+    gltf["bufferViews"] = json::array({{{"buffer", 0}, {"byteLength", bin.size()}}});
+    gltf["accessors"] = json::array({{{"bufferView", 0}, {"componentType", 5126}, {"count", vertices}, {"type", "VEC3"}}});
+    gltf["meshes"][0]["primitives"][0].erase("indices");
+    gltf["animations"] = json::array();
+    gltf["nodes"] = json::array();
+    gltf["scenes"][0]["nodes"] = json::array();
+    for (int n = 0; n < 200; ++n) {
+        gltf["nodes"].push_back({{"mesh", 0}});
+        gltf["scenes"][0]["nodes"].push_back(n);
+    }
+    EXPECT_THROW(Parse(Glb(gltf, bin)), viewer::GltfFormatError);
+}
+
+}  // namespace
