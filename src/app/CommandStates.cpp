@@ -10,6 +10,7 @@ TCommandStates CommandStates(const TCommandInputs& in) {
     states.Open = !loaded;
     states.Close = loaded;
     states.Save = loaded && in.NodeSelected;
+    states.SaveGltf = loaded;
     states.View = states.Save && !in.ViewerShown;
     states.UpFolder = in.InRemoteFolder;
     states.DisConnect = in.Connected;

@@ -131,6 +131,7 @@ void TMainFrm::CreateMenus() {
     fSaveAsX = saveMenu->menuAction();
     fSaveXAsText = saveMenu->addAction(tr("ﾃｷｽﾄ形式"));
     fSaveXAsBinally = saveMenu->addAction(tr("ﾊﾞｲﾅﾘ形式"));
+    fSaveAsGltf = MainMenuFile->addAction(tr("glTF として保存..."));
     MainMenuFile->addSeparator();
     fQuit = MainMenuFile->addAction(tr("終了"));
     MainMenuShow = bar->addMenu(tr("表示(&V)"));
@@ -390,6 +391,7 @@ void TMainFrm::CreateShortcuts() {
     fCloseFile->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_W));
     fSaveXAsBinally->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
     fSaveXAsText->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
+    fSaveAsGltf->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_E));
     fQuit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
 }
 
@@ -426,7 +428,7 @@ void TMainFrm::ConnectHandlers() {
     connect(MainMenuFile, &QMenu::aboutToShow, this, widgets::Guarded([this] { OnTopMenu(tFile); }));
     connect(MainMenuShow, &QMenu::aboutToShow, this, widgets::Guarded([this] { OnTopMenu(tShow); }));
     connect(MainMenuFind, &QMenu::aboutToShow, this, widgets::Guarded([this] { OnTopMenu(tFind); }));
-    for (QAction* item : {fOpen3DS, fCloseFile, fSaveXAsText, fSaveXAsBinally, fQuit}) {
+    for (QAction* item : {fOpen3DS, fCloseFile, fSaveXAsText, fSaveXAsBinally, fSaveAsGltf, fQuit}) {
         connect(item, &QAction::triggered, this, widgets::Guarded([this, item] { OnFileMenu(item); }));
     }
     connect(sDraw3D, &QAction::triggered, this, widgets::Guarded([this] { OnShowMenu(sDraw3D); }));
@@ -533,6 +535,7 @@ void TMainFrm::OnTopMenu(QAction* sender) {
         fSaveAsX->setEnabled(states.Save);
         fSaveXAsText->setEnabled(states.Save);
         fSaveXAsBinally->setEnabled(states.Save);
+        fSaveAsGltf->setEnabled(states.SaveGltf);
     } else if (sender == tShow) {
         sDraw3D->setEnabled(states.View);
     }
@@ -541,6 +544,7 @@ void TMainFrm::OnTopMenu(QAction* sender) {
 void TMainFrm::ResetDisplay(bool keepRemoteList) {
     CurrentFileName.clear();
     ModelFolder.clear();
+    EditedOpacity.clear();
     for (QLabel* label : {VertexCount, TextureCoords, FaceCount, MaterialCount, MaxCoord, MinCoord, MeshCount,
                           DiffuseColorRGB, SpeculerColorRGB, SelfIlluminate}) {
         label->clear();
@@ -614,6 +618,8 @@ void TMainFrm::OnFileMenu(QAction* sender) {
         int meshIndex = -1;
         if (!SelectedMeshNode(meshIndex)) return;
         SaveCommand(sender == fSaveXAsBinally);
+    } else if (sender == fSaveAsGltf) {
+        if (MeshTotal() > 0) SaveGltfCommand();
     } else if (sender == fCloseFile) {
         ModelFile->Clear();
         ResetDisplay(false);

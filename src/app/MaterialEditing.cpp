@@ -43,7 +43,13 @@ void TMainFrm::OnMaterialSet(widgets::TSpinEdit* sender) {
     const int index = SelectedMaterialIndex();
     if (index < 0) return;
     model3ds::TMaterial3DS& material = *ModelFile->MaterialList().GetMaterial(index);
-    if (sender == SpecularCo) app::SetMaterialOpacity(material, SpecularCo->Value());
+    if (sender == SpecularCo) {
+        // Showing a material stores its shown opacity back unchanged: only a
+        // change is the user's edit.
+        const float before = material.Opacity;
+        app::SetMaterialOpacity(material, SpecularCo->Value());
+        if (material.Opacity != before) EditedOpacity.insert(material.Name);
+    }
     if (sender == RefrectCo) app::SetMaterialPower(material, RefrectCo->Value());
 }
 

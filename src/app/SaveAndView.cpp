@@ -1,5 +1,6 @@
 // The save commands, which write the selected mesh or all meshes merged as a
-// .x file, and the view command, which shows the same data in a viewer window.
+// .x file, or the whole model as glTF, and the view command, which shows the
+// same data in a viewer window.
 #include <QApplication>
 #include <QCheckBox>
 #include <QFile>
@@ -9,8 +10,12 @@
 #include <QRadioButton>
 #include <QTreeWidget>
 
+#include <filesystem>
+
 #include "DisplayText.h"
 #include "app/ErrorText.h"
+#include "gltfexport/GltfTextures.h"
+#include "gltfexport/GltfWriter.h"
 #include "app/MainFrm.h"
 #include "WaitCursor.h"
 #include "viewer/Draw3DFrm.h"
@@ -34,6 +39,22 @@ QString RefusalText(xexport::TExportRefusal refusal) {
     }
     return {};
 }
+
+// The warning for a texture left out of the glTF, in the window's language.
+QString TextureWarning(const std::string& name, gltfexport::TTextureProblem problem) {
+    const QString texture = DisplayText(name);
+    switch (problem) {
+    case gltfexport::TTextureProblem::NotInFolder:
+        return TMainFrm::tr("テクスチャ %1 がモデルのフォルダにありません").arg(texture);
+    case gltfexport::TTextureProblem::CannotOpen:
+        return TMainFrm::tr("テクスチャ %1 を開けません").arg(texture);
+    case gltfexport::TTextureProblem::Unreadable:
+        break;
+    }
+    return TMainFrm::tr("テクスチャ %1 は読める画像ではありません").arg(texture);
+}
+
+bool IsGltfText(const QString& path) { return QFileInfo(path).suffix().compare("gltf", Qt::CaseInsensitive) == 0; }
 
 }  // namespace
 
@@ -102,6 +123,68 @@ void TMainFrm::SaveChosenFile(const std::string& path, bool binary) {
     }
     xexport::WriteModelX(*ModelFile, options, merged ? xexport::kMergedMeshes : meshIndex,
                          binary ? xexport::TXForm::Binary : xexport::TXForm::Text, path, nullptr);
+}
+
+// Built when first used, as the open dialog is. The name's extension chooses the
+// form; the chosen filter gives the extension a name typed without one gets.
+QFileDialog& TMainFrm::GltfFileDialog() {
+    if (GltfSaveDialog) return *GltfSaveDialog;
+    GltfSaveDialog = new QFileDialog(this);
+    GltfSaveDialog->setAcceptMode(QFileDialog::AcceptSave);
+    GltfSaveDialog->setFileMode(QFileDialog::AnyFile);
+    GltfSaveDialog->setDefaultSuffix(QStringLiteral("glb"));
+    GltfSaveDialog->setNameFilters({QStringLiteral("*.glb (*.glb)"), QStringLiteral("*.gltf (*.gltf)")});
+    GltfSaveDialog->setSizeGripEnabled(true);
+    connect(GltfSaveDialog, &QFileDialog::filterSelected, GltfSaveDialog, [this](const QString& filter) {
+        GltfSaveDialog->setDefaultSuffix(filter.contains(QStringLiteral(".gltf")) ? QStringLiteral("gltf")
+                                                                                  : QStringLiteral("glb"));
+    });
+    return *GltfSaveDialog;
+}
+
+// In the folder the .x saves use, proposing the model's name.
+void TMainFrm::SaveGltfCommand() {
+    QFileDialog& dialog = GltfFileDialog();
+    const QString folder = !Settings.SaveFolder.isEmpty() ? Settings.SaveFolder : ModelFolder;
+    if (!folder.isEmpty()) dialog.setDirectory(folder);
+    const bool text = dialog.selectedNameFilter().contains(QStringLiteral(".gltf"));
+    dialog.selectFile(QFileInfo(DisplayText(CurrentFileName)).completeBaseName() + (text ? ".gltf" : ".glb"));
+    if (dialog.exec() != QDialog::Accepted) return;
+    const QString chosen = dialog.selectedFiles().value(0);
+    SaveGltfFile(QFile::encodeName(chosen).toStdString());
+    Settings.SaveFolder = QFileInfo(chosen).absolutePath();
+}
+
+void TMainFrm::SaveGltfFile(const std::string& path) {
+    if (const QString refusal = RefusalText(xexport::ExportRefusal(*ModelFile, -1, true)); !refusal.isEmpty()) {
+        QMessageBox box(QMessageBox::Warning, QApplication::applicationDisplayName(), refusal, QMessageBox::Ok, this);
+        box.exec();
+        return;
+    }
+    TWaitCursor waiting;
+    gltfexport::TGltfRequest request;
+    request.Form = IsGltfText(QFile::decodeName(QByteArray::fromStdString(path))) ? gltfexport::TGltfForm::Text
+                                                                                   : gltfexport::TGltfForm::Binary;
+    // A downloaded model has no folder, so no textures.
+    const bool local = !ModelFolder.isEmpty();
+    request.ModelFile = local ? QFile::encodeName(ModelFolder).toStdString() + "/" + CurrentFileName : CurrentFileName;
+    request.Generator = "Korvane " KORVANE_VERSION;
+    request.EditedOpacity = EditedOpacity;
+    if (local) {
+        request.Textures = gltfexport::GltfTextureSource(
+            request.ModelFile, [](const std::string& name, gltfexport::TTextureProblem problem) {
+                return TextureWarning(name, problem).toStdString();
+            });
+    }
+    const gltfexport::TGltfFiles files =
+        gltfexport::BuildGltf(*ModelFile, request, std::filesystem::path(path).filename().string());
+    gltfexport::WriteGltfFiles(files, path);
+    if (files.Warnings.empty()) return;
+    QStringList lines;
+    for (const std::string& warning : files.Warnings) lines << QString::fromStdString(warning);
+    QMessageBox box(QMessageBox::Warning, QApplication::applicationDisplayName(), lines.join('\n'), QMessageBox::Ok,
+                    this);
+    box.exec();
 }
 
 void TMainFrm::OnShowMenu(QAction* sender) {

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QAccessible>
 #include <QAction>
 #include <QCheckBox>
 #include <QColorDialog>
@@ -778,6 +779,65 @@ TEST_F(MainWindow, LongCornerNumbersWrapInsideTheMeshBox) {
             EXPECT_LE(metrics.boundingRect(area, Qt::TextWordWrap, corner->text()).height(), area.height());
             EXPECT_TRUE(ui.MeshBox->contentsRect().contains(corner->geometry()));
             EXPECT_EQ(QFontInfo(corner->font()).pixelSize() < QFontInfo(ui.MeshBox->font()).pixelSize() - 2, c.shrinks);
+        }
+    }
+}
+
+// The whole model as glTF, with the opacity typed in the window: the converter's
+// files for the same edit, in both forms, and each missing texture named.
+TEST_F(MainWindow, GltfSavesMatchTheConverter) {
+    TMainFrm& w = *window_;
+    const app::TMainFrmControls& ui = w.Controls();
+    EXPECT_EQ(ui.fSaveAsGltf->text(), QString::fromUtf8("glTF として保存..."));
+    EXPECT_EQ(ui.fSaveAsGltf->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_E));
+    int sameShortcut = 0;
+    for (const QAction* action : w.findChildren<QAction*>()) sameShortcut += action->shortcut() == ui.fSaveAsGltf->shortcut();
+    EXPECT_EQ(sameShortcut, 1);
+    QAccessibleInterface* menu = QAccessible::queryAccessibleInterface(ui.MainMenuFile);
+    ASSERT_NE(menu, nullptr);
+    QStringList names;
+    for (int i = 0; i < menu->childCount(); ++i) names << menu->child(i)->text(QAccessible::Name);
+    EXPECT_TRUE(names.contains(QString::fromUtf8("glTF として保存..."))) << names.join('|').toStdString();
+
+    testsupport::MeshSpec quad{.name = "Quad",
+                               .vertices = {{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0}},
+                               .faces = {{0, 1, 2}, {0, 2, 3}},
+                               .texCoords = {{0, 0}, {1, 0}, {1, 1}, {0, 1}},
+                               .groups = {{"Wood", {0}}, {"Red", {1}}},
+                               .smoothing = {1, 1}};
+    const std::string model = dir_.File("quad.3ds");
+    SaveFile(model, testsupport::BuildModel({quad}, {{.name = "Wood", .transparency = 50, .textureFile = "WOOD.PNG"},
+                                                     {.name = "Red", .diffuse = testsupport::Rgb{255, 0, 0},
+                                                      .transparency = 30}}));
+    w.OnTopMenu(ui.tFile);
+    EXPECT_FALSE(ui.fSaveAsGltf->isEnabled());
+    Open(model);
+    EXPECT_TRUE(ui.fSaveAsGltf->isEnabled());
+    // Looking at a material is no edit: only Red's opacity is the user's.
+    Select(0, 0);
+    Select(0, 1);
+    ui.SpecularCo->lineEdit()->setText("40");
+
+    // The .gltf first, so that the second proposal names no file already there.
+    for (const char* extension : {"gltf", "glb"}) {
+        SCOPED_TRACE(extension);
+        const std::string name = std::string("quad.") + extension;
+        std::filesystem::create_directories(dir_.Path() / "window");
+        const QString target = QString::fromStdString((dir_.Path() / "window" / name).string());
+        const auto answers = windowtest::RunAnswering([&] { w.OnFileMenu(ui.fSaveAsGltf); }, target);
+        // The model's folder is proposed first; then the folder saved into, as for .x files.
+        const std::filesystem::path folder = std::string(extension) == "gltf" ? dir_.Path() : dir_.Path() / "window";
+        EXPECT_EQ(answers.proposed, QString::fromStdString((folder / "quad.glb").string()));
+        EXPECT_EQ(answers.boxTexts,
+                  std::vector<QString>{QString::fromUtf8("テクスチャ WOOD.PNG がモデルのフォルダにありません")});
+        const std::string converted = (dir_.Path() / "convert" / name).string();
+        std::filesystem::create_directories(dir_.Path() / "convert");
+        const auto result = Convert({"--opacity", "Red=40", "-o", converted, model});
+        ASSERT_EQ(result.exitCode, 0) << result.err;
+        EXPECT_EQ(ReadFile(target.toStdString()), ReadFile(converted));
+        if (std::string(extension) == "gltf") {
+            EXPECT_EQ(ReadFile(dir_.File("window/quad.bin")), ReadFile(dir_.File("convert/quad.bin")));
+            EXPECT_FALSE(ReadFile(dir_.File("window/quad.bin")).empty());
         }
     }
 }

@@ -382,6 +382,22 @@ Qt %3</translation>
         <source>アニメーションも保存する</source>
         <translation>Save animation</translation>
     </message>
+    <message>
+        <source>glTF として保存...</source>
+        <translation>Save as glTF...</translation>
+    </message>
+    <message>
+        <source>テクスチャ %1 がモデルのフォルダにありません</source>
+        <translation>Texture %1 is not in the model&apos;s folder</translation>
+    </message>
+    <message>
+        <source>テクスチャ %1 を開けません</source>
+        <translation>Texture %1 cannot be opened</translation>
+    </message>
+    <message>
+        <source>テクスチャ %1 は読める画像ではありません</source>
+        <translation>Texture %1 is not an image that can be read</translation>
+    </message>
 </context>
 <context>
     <name>app::TWebAdrFrm</name>

@@ -17,6 +17,7 @@ struct TCommandStates {
     bool Open = false;        // open a model, and the recent-files drop-down
     bool Close = false;
     bool Save = false;        // both save forms
+    bool SaveGltf = false;    // the whole model as glTF: no selection needed
     bool View = false;
     bool UpFolder = false;
     bool DisConnect = false;

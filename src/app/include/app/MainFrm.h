@@ -5,6 +5,7 @@
 #include <QCoreApplication>
 #include <QMainWindow>
 
+#include <set>
 #include <string>
 
 #include "app/MainFrmControls.h"
@@ -56,6 +57,10 @@ public:
     void OpenGivenFile(const std::string& path);
     // The save commands after their dialog.
     void SaveChosenFile(const std::string& path, bool binary);
+    // The whole model, with the material edits, as glTF: .gltf (any letter case)
+    // writes the text form with its files beside it, any other name a .glb.
+    // Missing textures are reported in one message box after the file is written.
+    void SaveGltfFile(const std::string& path);
 
     // ---- Remote browsing ----
     void OnFindMenu(QAction* sender);
@@ -112,6 +117,8 @@ private:
     QString ExportCaption(const QTreeWidgetItem& node) const;
     void SaveCommand(bool binary);
     void SetSaveFileName(const QString& name);
+    QFileDialog& GltfFileDialog();
+    void SaveGltfCommand();
     // The options of the "Direct3D 変換オプション" group as the writers take them.
     xexport::TExportOptions ExportOptions() const;
     // A new viewer window showing the .x data of stream, made from the file named
@@ -148,6 +155,9 @@ private:
     TUserSettings Settings;
     std::string SettingsPath;
     QString ModelFolder;  // of the model file loaded; empty for none or a downloaded one
+    // The materials whose opacity the user changed since the model was opened:
+    // in glTF their opacity wins over the file's transparency.
+    std::set<std::string> EditedOpacity;
     int fittedGridWidth_ = 0;  // the grid's width that its columns fit; 0 before the first layout
 };
 

@@ -47,6 +47,7 @@ struct TMainFrmControls {
     QAction* fSaveAsX;
     QAction* fSaveXAsText;
     QAction* fSaveXAsBinally;
+    QAction* fSaveAsGltf;  // the whole model as .glb or .gltf
     QAction* fQuit;
     QAction* tShow;
     QAction* sDraw3D;
@@ -111,6 +112,7 @@ struct TMainFrmControls {
     TWebAdrFrm* WebAdrFrm = nullptr;
     QFileDialog* OpenDialog = nullptr;  // made by OpenFileDialog() when first needed
     QFileDialog* SaveDialog;
+    QFileDialog* GltfSaveDialog = nullptr;  // made by GltfFileDialog() when first needed
     QColorDialog* ColorDialog;
 
     // ---- Components ----

@@ -17,7 +17,6 @@
 #include "base/Format.h"
 #include "base/Stream.h"
 #include "convert/ConvertOptions.h"
-#include "convert/GltfTextures.h"
 #include "convert/MaxTime.h"
 #include "convert/OpenModel.h"
 #include "convert/RemoteInput.h"
@@ -26,6 +25,7 @@
 #include "model3ds/File3DS.h"
 #include "batch/BatchRun.h"
 #include "batch/SameFile.h"
+#include "gltfexport/GltfTextures.h"
 #include "gltfexport/GltfWriter.h"
 #include "xexport/ExportPreparation.h"
 #include "xexport/ModelScene.h"
@@ -358,6 +358,16 @@ void ConvertScene(model3ds::TFile3DS& model, const ExportRequest& request, std::
     Write(model, request, xexport::kMergedMeshes, out);
 }
 
+// The warnings of a model's texture source name the texture and the model.
+gltfexport::TTextureWarningText TextureWarning(const std::string& modelFile) {
+    return [modelFile](const std::string& name, gltfexport::TTextureProblem problem) {
+        const char* why = problem == gltfexport::TTextureProblem::NotInFolder  ? "is not in the model's folder"
+                          : problem == gltfexport::TTextureProblem::CannotOpen ? "cannot be opened"
+                                                                               : "is not an image that can be read";
+        return "texture \"" + name + "\" of " + modelFile + " " + why + "; the material keeps its colour";
+    };
+}
+
 // The model's glTF, the files beside a .gltf first; none of them may be the input.
 void ConvertGltf(model3ds::TFile3DS& model, const ExportRequest& request, std::ostream& out, std::ostream& warnings) {
     CheckMergedHasFaces(model, request);
@@ -371,7 +381,7 @@ void ConvertGltf(model3ds::TFile3DS& model, const ExportRequest& request, std::o
     for (const MaterialEdit& edit : request.edits) {
         if (edit.kind == EditKind::Opacity) gltf.EditedOpacity.insert(edit.name);
     }
-    if (!IsHttpAddress(request.input)) gltf.Textures = GltfTextureSource(request.input);
+    if (!IsHttpAddress(request.input)) gltf.Textures = gltfexport::GltfTextureSource(request.input, TextureWarning(request.input));
     const bool toStdout = request.output == "-";
     const gltfexport::TGltfFiles files = gltfexport::BuildGltf(model, gltf, toStdout ? "model.glb" : request.output);
     for (const std::string& line : files.Warnings)

@@ -1,4 +1,4 @@
-#include "convert/GltfTextures.h"
+#include "gltfexport/GltfTextures.h"
 
 #include <cstring>
 #include <filesystem>
@@ -9,7 +9,7 @@
 
 #include "viewer/TextureFiles.h"
 
-namespace convert {
+namespace gltfexport {
 
 namespace {
 
@@ -53,35 +53,35 @@ std::vector<std::uint8_t> ToPng(const std::vector<std::uint8_t>& bytes) {
 
 }  // namespace
 
-gltfexport::TTextureSource GltfTextureSource(const std::string& modelFile) {
+TTextureSource GltfTextureSource(const std::string& modelFile, TTextureWarningText warningText) {
     const std::string folder = std::filesystem::path(modelFile).parent_path().string();
     auto files = std::make_shared<viewer::TextureFiles>(folder.empty() ? std::string(".") : folder);
-    return [files, modelFile](const std::string& name, std::string& warning) -> std::optional<gltfexport::TTextureImage> {
-        const auto missing = [&](const char* why) {
-            warning = "texture \"" + name + "\" of " + modelFile + " " + why + "; the material keeps its colour";
+    return [files, warningText](const std::string& name, std::string& warning) -> std::optional<TTextureImage> {
+        const auto missing = [&](TTextureProblem problem) {
+            warning = warningText(name, problem);
             return std::nullopt;
         };
         const std::optional<std::string> found = files->Find(name);
-        if (!found) return missing("is not in the model's folder");
+        if (!found) return missing(TTextureProblem::NotInFolder);
         const std::optional<viewer::OpenFile> file = files->Open(*found);
-        if (!file) return missing("cannot be opened");
-        gltfexport::TTextureImage image;
+        if (!file) return missing(TTextureProblem::CannotOpen);
+        TTextureImage image;
         image.Name = std::filesystem::path(*found).filename().string();
         image.Bytes = file->ReadAll();
         // A PNG or JPEG goes in as it is, once its header shows it is one.
         const bool pngOrJpeg = StartsWith(image.Bytes, "\x89PNG\r\n\x1A\n", 8) || StartsWith(image.Bytes, "\xFF\xD8\xFF", 3);
-        if (pngOrJpeg && !Readable(image.Bytes)) return missing("is not an image that can be read");
+        if (pngOrJpeg && !Readable(image.Bytes)) return missing(TTextureProblem::Unreadable);
         if (StartsWith(image.Bytes, "\x89PNG\r\n\x1A\n", 8)) {
             image.MimeType = "image/png";
         } else if (StartsWith(image.Bytes, "\xFF\xD8\xFF", 3)) {
             image.MimeType = "image/jpeg";
         } else {
             image.Bytes = ToPng(image.Bytes);
-            if (image.Bytes.empty()) return missing("is not an image that can be read");
+            if (image.Bytes.empty()) return missing(TTextureProblem::Unreadable);
             image.MimeType = "image/png";
         }
         return image;
     };
 }
 
-}  // namespace convert
+}  // namespace gltfexport
