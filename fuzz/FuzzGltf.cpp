@@ -12,6 +12,7 @@
 #include <string>
 #include <utility>
 
+#include "PoseAtSomeTimes.h"
 #include "viewer/GltfFile.h"
 #include "viewer/MeshBuilder.h"
 
@@ -38,11 +39,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     viewer::MeshBuilder builder;
     builder.Load(std::move(model));
-    builder.GetBox();
-    const double length = builder.AnimationSeconds();
-    for (const double time : {0.0, length / 2, length, length * 1.5 + 1}) {
-        builder.SetTime(time);
-        builder.GetBox();
-    }
+    fuzzsupport::PoseAtSomeTimes(builder);
     return 0;
 }

@@ -4,16 +4,12 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "PoseAtSomeTimes.h"
 #include "viewer/MeshBuilder.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     viewer::MeshBuilder builder;
     if (builder.Load(data, size) != 0) return 0;
-    builder.GetBox();
-    const double length = builder.AnimationSeconds();
-    for (const double time : {0.0, length / 2, length, length * 1.5 + 1}) {
-        builder.SetTime(time);
-        builder.GetBox();
-    }
+    fuzzsupport::PoseAtSomeTimes(builder);
     return 0;
 }

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "PictureDifference.h"
 #include "support/RunProcess.h"
 #include "support/TempDir.h"
 #include "support/Writer3DS.h"
@@ -19,19 +20,7 @@ namespace {
 const std::string Render = std::string(KORVANE_BINARY_DIR) + "/src/tools/render/korvane-render";
 const std::string Convert = std::string(KORVANE_BINARY_DIR) + "/src/tools/korvane-convert";
 
-// The share of pixels whose colours differ by more than a few levels in any channel.
-double DifferingShare(const QImage& a, const QImage& b) {
-    if (a.size() != b.size()) return 1;
-    int differing = 0;
-    for (int y = 0; y < a.height(); ++y)
-        for (int x = 0; x < a.width(); ++x) {
-            const QRgb p = a.pixel(x, y), q = b.pixel(x, y);
-            if (std::abs(qRed(p) - qRed(q)) > 6 || std::abs(qGreen(p) - qGreen(q)) > 6 ||
-                std::abs(qBlue(p) - qBlue(q)) > 6)
-                ++differing;
-        }
-    return static_cast<double>(differing) / (a.width() * a.height());
-}
+using picturetest::DifferingShare;
 
 QImage Picture(const std::string& input, const std::string& time, const std::string& output) {
     const auto run = testsupport::RunProcess({"/usr/bin/env", "-u", "DISPLAY", Render, "--fit", "--size", "96",

@@ -11,6 +11,7 @@
 
 #include <sys/stat.h>
 
+#include "PictureDifference.h"
 #include "XSamples.h"
 #include "base/Stream.h"
 #include "support/JapaneseMessages.h"
@@ -32,18 +33,7 @@ testsupport::ProcessResult Render(const std::vector<std::string>& arguments, boo
     return testsupport::RunProcess(words);
 }
 
-// The share of pixels whose colours differ by more than a few levels in any channel.
-double DifferingShare(const QImage& a, const QImage& b) {
-    int differing = 0;
-    for (int y = 0; y < a.height(); ++y)
-        for (int x = 0; x < a.width(); ++x) {
-            const QRgb p = a.pixel(x, y), q = b.pixel(x, y);
-            if (std::abs(qRed(p) - qRed(q)) > 6 || std::abs(qGreen(p) - qGreen(q)) > 6 ||
-                std::abs(qBlue(p) - qBlue(q)) > 6)
-                ++differing;
-        }
-    return static_cast<double>(differing) / (a.width() * a.height());
-}
+using picturetest::DifferingShare;
 
 int CountNot(const QImage& image, QRgb background) {
     int count = 0;
