@@ -57,7 +57,7 @@ std::vector<std::uint8_t> AnimatedModel(int nodes, int frames) {
     return testsupport::BuildAnimatedModel(meshes, kf);
 }
 
-void Export(benchmark::State& state, bool animation) {
+void Export(benchmark::State& state, bool animation, xexport::TXForm form) {
     const int nodes = static_cast<int>(state.range(0)), frames = static_cast<int>(state.range(1));
     base::MemoryStream source(AnimatedModel(nodes, frames));
     model3ds::TFile3DS model;
@@ -68,18 +68,22 @@ void Export(benchmark::State& state, bool animation) {
     std::size_t bytes = 0;
     for (auto _ : state) {
         base::MemoryStream out;
-        xexport::WriteModelX(model, options, xexport::kMergedMeshes, xexport::TXForm::Text, {}, &out);
+        xexport::WriteModelX(model, options, xexport::kMergedMeshes, form, {}, &out);
         bytes = out.Size();
     }
     state.counters["bytes"] = static_cast<double>(bytes);
     state.counters["frames_x_nodes"] = static_cast<double>(nodes) * frames;
 }
 
-void BM_Flat(benchmark::State& state) { Export(state, false); }
-void BM_Animation(benchmark::State& state) { Export(state, true); }
+void BM_Flat(benchmark::State& state) { Export(state, false, xexport::TXForm::Text); }
+void BM_Animation(benchmark::State& state) { Export(state, true, xexport::TXForm::Text); }
+void BM_FlatBinary(benchmark::State& state) { Export(state, false, xexport::TXForm::Binary); }
+void BM_AnimationBinary(benchmark::State& state) { Export(state, true, xexport::TXForm::Binary); }
 
 BENCHMARK(BM_Flat)->Args({50, 300})->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Animation)->Args({50, 300})->Args({100, 300})->Args({50, 600})->Args({100, 600})->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FlatBinary)->Args({50, 300})->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_AnimationBinary)->Args({50, 300})->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

@@ -54,12 +54,16 @@ struct TMeshOut {
     std::vector<TPrimitive> Primitives;
 };
 
+// Every material names the colour of its highlight through this extension.
+constexpr const char* kSpecularExtension = "KHR_materials_specular";
+
 struct TMaterialOut {
     std::string Name;
     float BaseColor[4] = {1, 1, 1, 1};
     bool Blend = false;
     bool DoubleSided = false;
     float Roughness = 1;
+    float Specular[3] = {1, 1, 1};  // linear, KHR_materials_specular's colour
     float Emissive[3] = {0, 0, 0};
     std::optional<std::size_t> Texture;  // index of the image (one texture per image)
 };
@@ -238,6 +242,10 @@ private:
         // Blinn-Phong's exponent as the roughness that gives a highlight of about its width.
         const double power = std::isfinite(material.SpecularPower) ? std::max(material.SpecularPower, 0.0f) : 0.0;
         out.Roughness = static_cast<float>(std::sqrt(2 / (power + 2)));
+        // The highlight's colour, black for none: without it a viewer gives every
+        // surface the white highlight of a default dielectric.
+        const float specular[3] = {material.Specular.r, material.Specular.g, material.Specular.b};
+        for (int c = 0; c < 3; ++c) out.Specular[c] = static_cast<float>(SrgbToLinear(Unit(specular[c])));
         const float glow = Unit(material.SelfIllumPct);
         for (int c = 0; c < 3; ++c) out.Emissive[c] = out.BaseColor[c] * glow;
         if (request_.Textures && !material.TextureMap.Map.Name.empty()) out.Texture = ImageOf(material.TextureMap.Map.Name);
@@ -447,6 +455,14 @@ private:
         json.Key("roughnessFactor");
         json.Float(material.Roughness);
         json.EndObject();
+        json.Key("extensions");
+        json.BeginObject();
+        json.Key(kSpecularExtension);
+        json.BeginObject();
+        json.Key("specularColorFactor");
+        json.Floats(material.Specular, 3);
+        json.EndObject();
+        json.EndObject();
         if (std::any_of(material.Emissive, material.Emissive + 3, [](float c) { return c > 0; })) {
             json.Key("emissiveFactor");
             json.Floats(material.Emissive, 3);
@@ -582,6 +598,12 @@ private:
         json.Key("version");
         json.String("2.0");
         json.EndObject();
+        if (!materialsOut_.empty()) {
+            json.Key("extensionsUsed");
+            json.BeginArray();
+            json.String(kSpecularExtension);
+            json.EndArray();
+        }
         json.Key("scene");
         json.Int(0);
         json.Key("scenes");

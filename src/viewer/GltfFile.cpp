@@ -312,10 +312,30 @@ private:
         return static_cast<float>(v <= 0.0031308 ? v * 12.92 : 1.055 * std::pow(v, 1 / 2.4) - 0.055);
     }
 
+    // KHR_materials_specular's colour times its factor, back in sRGB; none when
+    // the material does not name it (or names it with other than numbers).
+    static std::optional<Color3> SpecularColor(const tinygltf::Material& m) {
+        const auto found = m.extensions.find("KHR_materials_specular");
+        if (found == m.extensions.end() || !found->second.IsObject()) return std::nullopt;
+        const tinygltf::Value& extension = found->second;
+        double factor = 1, colour[3] = {1, 1, 1};
+        if (const tinygltf::Value& given = extension.Get("specularFactor"); given.IsNumber())
+            factor = given.GetNumberAsDouble();
+        if (const tinygltf::Value& given = extension.Get("specularColorFactor"); given.IsArray()) {
+            if (given.ArrayLen() != 3) return std::nullopt;
+            for (int c = 0; c < 3; ++c) {
+                if (!given.Get(c).IsNumber()) return std::nullopt;
+                colour[c] = given.Get(c).GetNumberAsDouble();
+            }
+        }
+        return Color3{LinearToSrgb(colour[0] * factor), LinearToSrgb(colour[1] * factor), LinearToSrgb(colour[2] * factor)};
+    }
+
     // The viewer lights sRGB colours as they are: glTF's linear factors go back
     // to sRGB. A rough surface has a wide highlight: the Blinn-Phong power whose
     // highlight is about as wide, at least 1, below which the highlight would
-    // light the whole surface.
+    // light the whole surface; its colour is the material's specular colour, or
+    // without one grey, fainter the rougher the surface.
     Material MaterialOf(const tinygltf::Material& m) {
         Material material;
         const auto& pbr = m.pbrMetallicRoughness;
@@ -326,7 +346,7 @@ private:
         const double roughness = std::clamp(std::isfinite(pbr.roughnessFactor) ? pbr.roughnessFactor : 1.0, 0.01, 1.0);
         material.power = static_cast<float>(std::max(2 / (roughness * roughness) - 2, 1.0));
         const float shine = static_cast<float>(1 - roughness);
-        material.specular = {shine, shine, shine};
+        material.specular = SpecularColor(m).value_or(Color3{shine, shine, shine});
         if (m.emissiveFactor.size() == 3)
             material.emissive = {LinearToSrgb(m.emissiveFactor[0]), LinearToSrgb(m.emissiveFactor[1]),
                                  LinearToSrgb(m.emissiveFactor[2])};

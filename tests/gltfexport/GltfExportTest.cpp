@@ -8,6 +8,7 @@
 #include <cmath>
 #include <filesystem>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -380,9 +381,12 @@ TEST(GltfExport, MaterialsCarryLinearColourAlphaSidesAndGlow) {
     testsupport::Writer3DS w;
     w.Begin(0x4D4D);
     w.Begin(0x3D3D);
-    testsupport::WriteMaterial(w, {.name = "Red", .diffuse = testsupport::Rgb{255, 0, 0}, .selfIllum = 50});
-    testsupport::WriteMaterial(w, {.name = "Glass", .diffuse = testsupport::Rgb{128, 64, 255}, .transparency = 25});
-    testsupport::WriteMaterial(w, {.name = "Edited", .diffuse = testsupport::Rgb{0, 0, 0}, .transparency = 80});
+    testsupport::WriteMaterial(w, {.name = "Red", .diffuse = testsupport::Rgb{255, 0, 0}, .specular = testsupport::Rgb{0, 0, 0},
+                                   .selfIllum = 50});
+    testsupport::WriteMaterial(w, {.name = "Glass", .diffuse = testsupport::Rgb{128, 64, 255},
+                                   .specular = testsupport::Rgb{255, 128, 64}, .transparency = 25});
+    testsupport::WriteMaterial(w, {.name = "Edited", .diffuse = testsupport::Rgb{0, 0, 0},
+                                   .specular = testsupport::Rgb{255, 255, 255}, .transparency = 80});
     // A transparency stored negated, as the flag 0xA08A leaves it, on a two-sided material.
     w.Begin(0xAFFF);
     w.ChunkString(0xA000, "Negated");
@@ -405,11 +409,12 @@ TEST(GltfExport, MaterialsCarryLinearColourAlphaSidesAndGlow) {
         bool blend;
         bool twoSided;
         std::array<double, 3> emissive;
+        std::optional<std::array<double, 3>> specular;  // KHR_materials_specular's colour, linear
     } cases[] = {
-        {"Red", {1, 0, 0, 1}, false, false, {0.5, 0, 0}},
-        {"Glass", {0.2158605, 0.0512695, 1, 0.75}, true, false, {0, 0, 0}},
-        {"Edited", {0, 0, 0, 0.5}, true, false, {0, 0, 0}},
-        {"Negated", {0, 0, 0, 0.6}, true, true, {0, 0, 0}},
+        {"Red", {1, 0, 0, 1}, false, false, {0.5, 0, 0}, {{0, 0, 0}}},
+        {"Glass", {0.2158605, 0.0512695, 1, 0.75}, true, false, {0, 0, 0}, {{1, 0.2158605, 0.0512695}}},
+        {"Edited", {0, 0, 0, 0.5}, true, false, {0, 0, 0}, {{1, 1, 1}}},
+        {"Negated", {0, 0, 0, 0.6}, true, true, {0, 0, 0}, std::nullopt},
     };
     const Json& materials = gltf.json["materials"];
     ASSERT_EQ(materials.Size(), std::size(cases));
@@ -430,7 +435,13 @@ TEST(GltfExport, MaterialsCarryLinearColourAlphaSidesAndGlow) {
             found->Has("emissiveFactor") ? (*found)["emissiveFactor"][1].number : 0,
             found->Has("emissiveFactor") ? (*found)["emissiveFactor"][2].number : 0};
         for (std::size_t i = 0; i < 3; ++i) EXPECT_NEAR(emissive[i], c.emissive[i], 1e-6);
+        if (c.specular) {
+            const Json& specular = (*found)["extensions"]["KHR_materials_specular"]["specularColorFactor"];
+            for (std::size_t i = 0; i < 3; ++i) EXPECT_NEAR(specular[i].number, (*c.specular)[i], 1e-5);
+        }
     }
+    ASSERT_EQ(gltf.json["extensionsUsed"].Size(), 1u);
+    EXPECT_EQ(gltf.json["extensionsUsed"][0].text, "KHR_materials_specular");
     // A higher specular power is a sharper highlight: a smoother surface.
     ASSERT_EQ(Convert({"-o", dir.File("p.glb"), "--power", "Red=50", "--power", "Glass=2", dir.File("materials.3ds")}).exitCode, 0);
     const Gltf poweredGltf = gltftest::LoadGltf(dir.File("p.glb"));

@@ -2,6 +2,7 @@
 
 #include <filesystem>
 
+#include "app/MaterialRules.h"
 #include "base/Errors.h"
 #include "base/Format.h"
 #include "model3ds/File3DS.h"
@@ -31,12 +32,17 @@ TFileKind KindOf(const std::string& path) {
     return named == TFileKind::PackedDirectX || named == TFileKind::PackedModel3DS ? named : TFileKind::Unknown;
 }
 
-// The model as .x data, its texture names and coordinates with it.
+// The model as .x data, drawn as it was modelled: its texture names and
+// coordinates, the normals of its smoothing groups (without them a reader
+// rounds every edge) and each material's opacity from the file.
 base::MemoryStream ConvertModel(model3ds::TFile3DS& model, const std::string& path, bool animated) {
     model3ds::RequireModelContent(model, model3ds::TModelNeeds::Faces, path);
+    auto& materials = model.MaterialList();
+    for (int i = 0; i < materials.MaterialTotal(); ++i) app::TakeFileOpacity(*materials.GetMaterial(i));
     xexport::TExportOptions options;
     options.TexCoords = true;
     options.Textures = true;
+    options.Normals = true;
     options.Hierarchy = animated;
     options.Animation = animated;
     base::MemoryStream x;

@@ -62,8 +62,9 @@ constexpr const char* kMoreUsage =
     "       korvane-render -h | --help | --version\n";
 
 constexpr const char* kInputText =
-    "INPUT is a .x or .xa file, a .3ds or .3da model converted with the default options, or a\n"
-    ".glb or .gltf file (glTF 2.0), drawn in its pose at --time.\n";
+    "INPUT is a .x or .xa file, a .3ds or .3da model (drawn as modelled: the normals of its\n"
+    "smoothing groups, each material's opacity from the file, its textures), or a .glb or\n"
+    ".gltf file (glTF 2.0), drawn in its pose at --time.\n";
 
 constexpr const char* kExitText = "Exit status: 0 success, 1 failure, 2 usage error.\n";
 
