@@ -42,13 +42,18 @@ std::vector<std::uint8_t> Packed(const std::vector<std::uint8_t>& bytes) {
     return model3ds::Pack3DA(bytes.data(), bytes.size());
 }
 
+// DirectX text data of one triangle.
+std::vector<std::uint8_t> TriangleX() {
+    const std::string triangle = "xof 0303txt 0032\nMesh {\n3;\n0;0;0;,\n1;0;0;,\n0;1;0;;\n1;\n3;0,1,2;;\n}\n";
+    return {triangle.begin(), triangle.end()};
+}
+
 // A folder tree of each kind of file the browser opens, and one it does not.
 void FillModelFolder(const testsupport::TempDir& dir) {
     const std::vector<std::uint8_t> model = windowtest::SampleModel();
     SaveFile(dir.File("models/box.3ds"), model);
     SaveFile(dir.File("models/packed.3da"), Packed(model));
-    const std::string triangle = "xof 0303txt 0032\nMesh {\n3;\n0;0;0;,\n1;0;0;,\n0;1;0;;\n1;\n3;0,1,2;;\n}\n";
-    const std::vector<std::uint8_t> cube(triangle.begin(), triangle.end());
+    const std::vector<std::uint8_t> cube = TriangleX();
     SaveFile(dir.File("cube.x"), cube);
     SaveFile(dir.File("cube.xa"), Packed(cube));
     SaveFile(dir.File("readme.txt"), {'h', 'i'});
@@ -84,7 +89,8 @@ std::vector<QString> DoubleClick(TMainFrm& window, const QString& name) {
     const int row = RowNamed(*window.Controls().Panel1->WebListGrig(), name);
     EXPECT_GE(row, 0) << name.toStdString();
     window.Controls().Panel1->WebListGrig()->selectRow(row);
-    return windowtest::AnswerMessageBoxes([&] { QTimer::singleShot(0, [&] { window.Controls().Panel1->WebListGrigDblClick(); }); });
+    return windowtest::AnswerMessageBoxes(
+        [&] { QTimer::singleShot(0, [&] { window.Controls().Panel1->WebListGrigDblClick(); }); });
 }
 
 // The model server of the scripts folder, or nothing when port 80 cannot be had.
@@ -168,6 +174,47 @@ TEST(RemoteBrowsing, LogInWalkFoldersAndOpenEveryKind) {
     EXPECT_TRUE(ui.Panel1->WebListGrig()->horizontalHeaderItem(0) == nullptr ||
                 ui.Panel1->WebListGrig()->horizontalHeaderItem(0)->text().isEmpty());
     EXPECT_FALSE(ui.bDisConnect->isEnabled());
+}
+
+// A row's kind is its name's last extension, and a folder is a folder whatever its
+// name: the kind column shows that, and the double click acts on it.
+TEST(RemoteBrowsing, KindsComeFromTheNameAndFoldersFromTheListing) {
+    testsupport::TempDir dir;
+    const std::vector<std::uint8_t> cube = TriangleX();
+    SaveFile(dir.File("scenes.x/cube.x"), cube);
+    SaveFile(dir.File("cube.xyz"), cube);
+    SaveFile(dir.File("CUBE.X"), cube);
+    SaveFile(dir.File("box.3ds.bak"), windowtest::SampleModel());
+    std::optional<nettest::ServerProcess> server = StartModelServer(dir);
+    if (!server) GTEST_SKIP() << "the model server could not start: HTTP needs port 80 (root or CAP_NET_BIND_SERVICE)";
+    TMainFrm w(dir.File("RecentFile.Mru"));
+    const app::TMainFrmControls& ui = w.Controls();
+    w.show();
+    AnswerLogin(w, server->Port(), QString::fromUtf8("匿名"), QString());
+    w.OnFindMenu(ui.fndWeb);
+    const QTableWidget& grid = *ui.Panel1->WebListGrig();
+    const struct {
+        const char* name;
+        const char* kind;
+    } rows[] = {
+        {"scenes.x", "フォルダ"},
+        {"cube.xyz", "不明"},
+        {"CUBE.X", "Direct3D Geometory File"},
+        {"box.3ds.bak", "不明"},
+    };
+    for (const auto& r : rows) {
+        const int row = RowNamed(grid, r.name);
+        ASSERT_GE(row, 0) << r.name;
+        EXPECT_EQ(grid.item(row, 3)->text(), QString::fromUtf8(r.kind)) << r.name;
+    }
+    DoubleClick(w, "cube.xyz");
+    DoubleClick(w, "box.3ds.bak");
+    EXPECT_TRUE(ui.CurrentViewer.isNull());
+    EXPECT_EQ(ui.TreeView->topLevelItemCount(), 0);
+    DoubleClick(w, "CUBE.X");
+    EXPECT_FALSE(ui.CurrentViewer.isNull());
+    DoubleClick(w, "scenes.x");
+    EXPECT_EQ(ui.Panel1->Remote().Session().CurrentPath(), "/scenes.x");
 }
 
 // Names that an address must escape: each opens the file of that very name.
