@@ -11,22 +11,18 @@
 #include <QFileInfo>
 #include <QFrame>
 #include <QGroupBox>
-#include <QHeaderView>
 #include <QLabel>
 #include <QMenuBar>
 #include <QMimeData>
 #include <QRadioButton>
-#include <QResizeEvent>
 #include <QScreen>
 #include <QStatusBar>
 #include <QTabWidget>
-#include <QTableWidget>
 #include <QToolBar>
 #include <QToolButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
-#include <algorithm>
 #include <filesystem>
 #include <system_error>
 
@@ -34,7 +30,6 @@
 #include "app/CommandStates.h"
 #include "Icons.h"
 #include "app/RemoteConnection.h"
-#include "RemoteGrid.h"
 #include "app/WebAdrFrm.h"
 #include "base/Format.h"
 #include "base/Stream.h"
@@ -56,11 +51,7 @@ constexpr int kToolBarHeight = 30;
 constexpr int kPageHeight = 353;  // 20 more than designed, for the export options' fifth row
 constexpr int kStatusBarHeight = 19;
 constexpr int kToolButtonWidth = 31;
-constexpr int kGridRowsAtReset = 5;  // with the header row
 constexpr int kExportOptionsHeight = 120;  // five rows of options, to the page's foot
-
-// The grid's fixed (header) cells: red, green and blue 217.
-const QColor kFixedCellColor(217, 217, 217);
 
 // A label at (x, y), as wide as its text or, for a value label, the width given.
 QLabel* AddLabel(QWidget* parent, const QString& text, int x, int y, int width = 0) {
@@ -91,8 +82,10 @@ TMainFrm::TMainFrm(const std::string& recentFilePath, const std::string& setting
     setCentralWidget(client);
     CreateToolBar();
     CreatePage();
-    CreateRemoteGrid();
     CreateStatusBar();
+    Panel1 = new TRemotePanel(StatusPanels, kClientWidth, client);
+    Panel1->OnFileFetched = [this](TFetchedFile file) { OpenDownloadedFile(std::move(file)); };
+    Panel1->OnStateChange = [this] { UpdateCommandStates(); };
     auto* column = new QVBoxLayout(client);
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(0);
@@ -101,15 +94,6 @@ TMainFrm::TMainFrm(const std::string& recentFilePath, const std::string& setting
     column->addWidget(Panel1, 1);
     CreateDialogs();
     CreateShortcuts();
-    Remote = std::make_unique<TRemoteConnection>();
-    BindNetworkEvents();
-    // Esc ends a running network command from any window of the program; it is
-    // enabled only while one runs, so Esc keeps its meaning everywhere else.
-    AbortAction = new QAction(this);
-    AbortAction->setShortcut(Qt::Key_Escape);
-    AbortAction->setShortcutContext(Qt::ApplicationShortcut);
-    AbortAction->setEnabled(false);
-    addAction(AbortAction);
     ConnectHandlers();
     setMinimumSize(kClientWidth, kClientHeight);
     resize(kClientWidth, kClientHeight);
@@ -332,34 +316,6 @@ void TMainFrm::CreateMaterialBox() {
     AddLabel(MaterialBox, tr("( 反射係数が大きくなるほど反射度は低下します )"), 10, 256);
 }
 
-void TMainFrm::CreateRemoteGrid() {
-    Panel1 = new QFrame(centralWidget());
-    Panel1->setFrameShape(QFrame::StyledPanel);
-    WebListGrig = new QTableWidget(kGridRowsAtReset - 1, 4, Panel1);
-    auto* fill = new QVBoxLayout(Panel1);
-    fill->setContentsMargins(0, 0, 0, 0);
-    fill->addWidget(WebListGrig);
-    WebListGrig->setFrameShape(QFrame::NoFrame);
-    WebListGrig->verticalHeader()->hide();
-    WebListGrig->verticalHeader()->setDefaultSectionSize(20);
-    WebListGrig->horizontalHeader()->setFixedHeight(20);
-    WebListGrig->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
-    WebListGrig->horizontalHeader()->setStyleSheet(
-        QStringLiteral("QHeaderView::section { background-color: %1; }").arg(kFixedCellColor.name()));
-    const int widths[] = {155, 150, 247, 228};
-    for (int column = 0; column < 4; ++column) WebListGrig->setColumnWidth(column, widths[column]);
-    WebListGrig->setSelectionBehavior(QAbstractItemView::SelectRows);
-    WebListGrig->setSelectionMode(QAbstractItemView::SingleSelection);
-    WebListGrig->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    WebListGrig->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    WebListGrig->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-    WebListGrig->setToolTip(tr("Web ファイルを選択"));
-    WebListGrig->setAccessibleName(tr("Web ファイルを選択"));
-    WebListGrig->setItemDelegate(new TRemoteGridDelegate(WebListGrig));
-    WebListGrig->setEnabled(false);
-    WebListGrig->installEventFilter(this);
-}
-
 void TMainFrm::CreateStatusBar() {
     StatusBar = statusBar();
     StatusBar->setSizeGripEnabled(false);
@@ -410,20 +366,6 @@ void TMainFrm::SaveSettings() {
     SaveUserSettings(Settings, SettingsPath);
 }
 
-// The grid's last column takes what the grid gains or loses in width over its
-// designed width. A window sized before it is shown reports no old size, so the
-// width the columns fit is kept here.
-bool TMainFrm::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == WebListGrig && event->type() == QEvent::Resize) {
-        if (fittedGridWidth_ == 0) fittedGridWidth_ = kClientWidth - 2 * Panel1->frameWidth();
-        const int width = static_cast<QResizeEvent*>(event)->size().width();
-        const int last = WebListGrig->columnCount() - 1;
-        WebListGrig->setColumnWidth(last, std::max(1, WebListGrig->columnWidth(last) + width - fittedGridWidth_));
-        fittedGridWidth_ = width;
-    }
-    return QMainWindow::eventFilter(watched, event);
-}
-
 void TMainFrm::ConnectHandlers() {
     connect(MainMenuFile, &QMenu::aboutToShow, this, widgets::Guarded([this] { OnTopMenu(tFile); }));
     connect(MainMenuShow, &QMenu::aboutToShow, this, widgets::Guarded([this] { OnTopMenu(tShow); }));
@@ -434,8 +376,6 @@ void TMainFrm::ConnectHandlers() {
     connect(sDraw3D, &QAction::triggered, this, widgets::Guarded([this] { OnShowMenu(sDraw3D); }));
     connect(fndWeb, &QAction::triggered, this, widgets::Guarded([this] { OnFindMenu(fndWeb); }));
     connect(hAbout, &QAction::triggered, this, widgets::Guarded([this] { OnHelpMenu(hAbout); }));
-    connect(AbortAction, &QAction::triggered, this, widgets::Guarded([this] { AbortNetworkCommand(); }));
-    connect(WebListGrig, &QTableWidget::cellDoubleClicked, this, widgets::Guarded([this] { WebListGrigDblClick(); }));
     for (QToolButton* button : {bOpen, bClose, bSave, bViewer, bDisConnect, bUpFolder}) {
         connect(button, &QToolButton::clicked, this, widgets::Guarded([this, button] { OnToolButton(button); }));
     }
@@ -472,8 +412,7 @@ void TMainFrm::FormCreate() {
 // A close during a network command ends that command first; the window closes
 // once it has returned.
 void TMainFrm::closeEvent(QCloseEvent* event) {
-    if (Remote->Busy()) {
-        Remote->AbortAndClose();
+    if (Panel1->DeferClose()) {
         event->ignore();
         return;
     }
@@ -485,7 +424,7 @@ void TMainFrm::FormClose() {
     // A server that refuses the logout cannot keep the window open or cost the
     // recent-files list; the session ends with the program either way.
     try {
-        Remote->Disconnect();
+        Panel1->Remote().Disconnect();
     } catch (const base::Exception& error) {
         qWarning("%s", error.what());
     }
@@ -511,8 +450,8 @@ void TMainFrm::UpdateCommandStates() {
     const TCommandStates states = CommandStates({.MeshCount = MeshTotal(),
                                                  .NodeSelected = TreeView->currentItem() != nullptr,
                                                  .ViewerShown = ViewerShown,
-                                                 .InRemoteFolder = !Remote->Session().CurrentPath().empty(),
-                                                 .Connected = Remote->Connected(),
+                                                 .InRemoteFolder = !Panel1->Remote().Session().CurrentPath().empty(),
+                                                 .Connected = Panel1->Remote().Connected(),
                                                  .NetworkBusy = NetworkBusy()});
     bOpen->setEnabled(states.Open);
     bClose->setEnabled(states.Close);
@@ -553,14 +492,7 @@ void TMainFrm::ResetDisplay(bool keepRemoteList) {
     for (TColorSwatch* swatch : {AmbientColor, DiffuseColor, SpeculerColor}) swatch->SetColor(0xFFFFFF);
     SpecularCo->SetValue(100);
     RefrectCo->SetValue(15);
-    if (keepRemoteList) return;
-    WebListGrig->clearContents();
-    WebListGrig->setHorizontalHeaderLabels({QString(), QString(), QString(), QString()});
-    WebListGrig->setRowCount(kGridRowsAtReset - 1);
-    WebListGrig->scrollToTop();
-    WebListGrig->setCurrentCell(0, 0);
-    WebListGrig->selectRow(0);
-    WebListGrig->viewport()->update();
+    if (!keepRemoteList) Panel1->ClearList();
 }
 
 void TMainFrm::OpenModelFile(const std::string& path) {
@@ -668,17 +600,26 @@ void TMainFrm::OnToolButton(QToolButton* sender) {
     } else if (sender == bViewer) {
         OnShowMenu(sDraw3D);
     } else if (sender == bUpFolder) {
-        GoUpRemoteFolder();
+        Panel1->GoUpRemoteFolder();
     } else if (sender == bDisConnect) {
-        Remote->Disconnect();
+        Panel1->Remote().Disconnect();
         OnFileMenu(fCloseFile);
     }
     UpdateCommandStates();
 }
 
-bool TMainFrm::NetworkBusy() const { return Remote->Busy(); }
+void TMainFrm::OnFindMenu(QAction* sender) {
+    if (sender != fndWeb || NetworkBusy()) return;
+    TRemoteConnection& remote = Panel1->Remote();
+    if (!remote.Connected()) {
+        if (WebAdrFrm->exec() != QDialog::Accepted) return;
+        remote.Session().SetSettings(*WebAdrFrm->Settings());
+        Settings.Login = WebAdrFrm->Fields();
+    }
+    remote.ListFolder();
+}
 
-void TMainFrm::AbortNetworkCommand() { Remote->Abort(); }
+bool TMainFrm::NetworkBusy() const { return Panel1->Busy(); }
 
 void TMainFrm::dragEnterEvent(QDragEnterEvent* event) {
     const QList<QUrl> urls = event->mimeData()->urls();

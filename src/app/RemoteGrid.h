@@ -1,13 +1,19 @@
 #pragma once
-// How the remote file grid draws its cells: a picture of the entry's kind before
-// its name, texts centred, the selected row in red and underlined. The texts stay
-// the items' own, so screen readers read them as they are.
+// How the remote file grid shows a listing entry: its name, size, date and kind
+// texts, a picture of its kind before its name, texts centred, the selected row in
+// red and underlined. The entry's facts (its raw name, whether it is a folder, its
+// kind) ride on the name's item, so that the picture and the double click read
+// them and never a displayed text. The texts stay the items' own, so screen
+// readers read them as they are.
 #include <QStyledItemDelegate>
 
-namespace app {
+#include <optional>
 
-// Column 3, the kind text, chooses the picture in column 0.
-constexpr int kKindColumn = 3;
+#include "app/RemoteListing.h"
+
+class QTableWidget;
+
+namespace app {
 
 class TRemoteGridDelegate : public QStyledItemDelegate {
 public:
@@ -15,10 +21,11 @@ public:
     void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override;
 };
 
-// The IconList picture for a kind text: 4 unknown, 0 folder, 2 3D Studio, 3 DirectX.
-int KindIconIndex(const QString& kind);
+// Writes entry into row of grid, replacing what the row showed.
+void SetGridRow(QTableWidget& grid, int row, const TListingEntry& entry);
 
-// A kind text of the listing as the window shows it: the Japanese ones in the window's language.
-QString KindText(const QString& kind);
+// The name and facts of the entry in row (its size and date texts left empty);
+// none for a row that shows no entry.
+std::optional<TListingEntry> GridRowEntry(const QTableWidget& grid, int row);
 
 }  // namespace app

@@ -40,10 +40,10 @@ std::optional<long long> SizeOf(const std::string& field) {
 std::string KindOf(const std::string& name, bool isFolder) {
     std::string kind = isFolder ? kKindFolder : kKindUnknown;
     const std::string lower = LowerCase(name);
-    if (lower.find(".3ds") != std::string::npos) kind = "3D-Studio File";
-    if (lower.find(".3da") != std::string::npos) kind = "3D-Studio Packed File";
-    if (lower.find(".x") != std::string::npos) kind = "Direct3D Geometory File";
-    if (lower.find(".xa") != std::string::npos) kind = "Direct3D Pcked Geometory File";
+    if (lower.find(".3ds") != std::string::npos) kind = kKind3DS;
+    if (lower.find(".3da") != std::string::npos) kind = kKindPacked3DS;
+    if (lower.find(".x") != std::string::npos) kind = kKindDirectX;
+    if (lower.find(".xa") != std::string::npos) kind = kKindPackedDirectX;
     return kind;
 }
 

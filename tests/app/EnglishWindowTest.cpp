@@ -173,24 +173,24 @@ TEST_F(EnglishWindow, NoTextIsJapanese) {
     texts << TextsOf(ui.CurrentViewer);
     ui.CurrentViewer->close();
 
-    ui.Remote->FtpClient().OnListItem("drwxr-xr-x   2 user group     4096 Dec  7 08:10 models");
-    ui.Remote->FtpClient().OnListItem("-rw-r--r--   1 user group      100 Jan 15  1999 notes");
+    ui.Panel1->Remote().FtpClient().OnListItem("drwxr-xr-x   2 user group     4096 Dec  7 08:10 models");
+    ui.Panel1->Remote().FtpClient().OnListItem("-rw-r--r--   1 user group      100 Jan 15  1999 notes");
     texts << TextsOf(&w);
     EXPECT_FALSE(ui.StatusPanels[0]->text().isEmpty());
-    net::THttpClient& http = ui.Remote->HttpClient();
+    net::THttpClient& http = ui.Panel1->Remote().HttpClient();
     bool handled = false;
     const std::function<void()> events[] = {
         [&] { http.OnSuccess(0); },          [&] { http.OnFailure(0); },
         [&] { http.OnInvalidHost(handled); }, [&] { http.OnConnectionFailed(); },
         [&] { http.OnDisconnect(); },        [&] { http.OnPacketRecvd(); },
-        [&] { ui.Remote->FtpClient().OnConnect(); },   [&] { ui.Remote->FtpClient().OnConnectionFailed(); },
-        [&] { ui.Remote->FtpClient().OnInvalidHost(handled); },
+        [&] { ui.Panel1->Remote().FtpClient().OnConnect(); },   [&] { ui.Panel1->Remote().FtpClient().OnConnectionFailed(); },
+        [&] { ui.Panel1->Remote().FtpClient().OnInvalidHost(handled); },
     };
     for (const auto& event : events) {
         event();
         texts << ui.StatusPanels[1]->text();
     }
-    for (const QString& box : windowtest::AnswerMessageBoxes([&] { w.ChangeRemoteFolder("models"); })) texts << box;
+    for (const QString& box : windowtest::AnswerMessageBoxes([&] { ui.Panel1->ChangeRemoteFolder("models"); })) texts << box;
     EXPECT_EQ(Japanese(texts), QStringList());
 }
 

@@ -95,8 +95,8 @@ TEST_F(MainWindow, StartsEmptyWithItsControlsAsLaidOut) {
     if (QFontDatabase::hasFamily(QStringLiteral("IPAPGothic"))) {
         EXPECT_EQ(QFontInfo(ui.VertexCount->font()).family(), "IPAPGothic");
     }
-    EXPECT_EQ(ui.Remote->Session().Settings().HttpFolder, "ximg");
-    EXPECT_EQ(ui.Remote->Session().Settings().TimeOut, 60000);
+    EXPECT_EQ(ui.Panel1->Remote().Session().Settings().HttpFolder, "ximg");
+    EXPECT_EQ(ui.Panel1->Remote().Session().Settings().TimeOut, 60000);
     const std::pair<QToolButton*, const char*> buttons[] = {
         {ui.bOpen, "ファイルを開く"},      {ui.bClose, "ファイルを閉じる"},
         {ui.bSave, "3DXファイルを保存"},   {ui.bViewer, "オブジェクトの表示"},
@@ -124,10 +124,10 @@ TEST_F(MainWindow, StartsEmptyWithItsControlsAsLaidOut) {
     EXPECT_EQ(ui.DiffuseColor->Color(), 0xFFFFFFu);
     EXPECT_TRUE(ui.SaveMaterial->isChecked() && ui.SetTranse->isChecked() && ui.EncodeZeroCenter->isChecked());
     EXPECT_FALSE(ui.SelectAllMesh->isChecked());
-    EXPECT_FALSE(ui.WebListGrig->isEnabled());
-    EXPECT_EQ(ui.WebListGrig->rowCount() + 1, 5);
+    EXPECT_FALSE(ui.Panel1->WebListGrig()->isEnabled());
+    EXPECT_EQ(ui.Panel1->WebListGrig()->rowCount() + 1, 5);
     for (int column = 0; column < 4; ++column) {
-        EXPECT_EQ(ui.WebListGrig->columnWidth(column), (std::array{155, 150, 247, 228})[column]);
+        EXPECT_EQ(ui.Panel1->WebListGrig()->columnWidth(column), (std::array{155, 150, 247, 228})[column]);
     }
     EXPECT_EQ(ui.StatusPanels[0]->width(), 400);
     EXPECT_GE(ui.StatusPanels[1]->width(), 150);

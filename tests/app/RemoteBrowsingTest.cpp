@@ -42,13 +42,18 @@ std::vector<std::uint8_t> Packed(const std::vector<std::uint8_t>& bytes) {
     return model3ds::Pack3DA(bytes.data(), bytes.size());
 }
 
+// DirectX text data of one triangle.
+std::vector<std::uint8_t> TriangleX() {
+    const std::string triangle = "xof 0303txt 0032\nMesh {\n3;\n0;0;0;,\n1;0;0;,\n0;1;0;;\n1;\n3;0,1,2;;\n}\n";
+    return {triangle.begin(), triangle.end()};
+}
+
 // A folder tree of each kind of file the browser opens, and one it does not.
 void FillModelFolder(const testsupport::TempDir& dir) {
     const std::vector<std::uint8_t> model = windowtest::SampleModel();
     SaveFile(dir.File("models/box.3ds"), model);
     SaveFile(dir.File("models/packed.3da"), Packed(model));
-    const std::string triangle = "xof 0303txt 0032\nMesh {\n3;\n0;0;0;,\n1;0;0;,\n0;1;0;;\n1;\n3;0,1,2;;\n}\n";
-    const std::vector<std::uint8_t> cube(triangle.begin(), triangle.end());
+    const std::vector<std::uint8_t> cube = TriangleX();
     SaveFile(dir.File("cube.x"), cube);
     SaveFile(dir.File("cube.xa"), Packed(cube));
     SaveFile(dir.File("readme.txt"), {'h', 'i'});
@@ -81,10 +86,11 @@ int RowNamed(const QTableWidget& grid, const QString& name) {
 
 // Double-clicks the grid row of that name; returns the texts of the message boxes it opened.
 std::vector<QString> DoubleClick(TMainFrm& window, const QString& name) {
-    const int row = RowNamed(*window.Controls().WebListGrig, name);
+    const int row = RowNamed(*window.Controls().Panel1->WebListGrig(), name);
     EXPECT_GE(row, 0) << name.toStdString();
-    window.Controls().WebListGrig->selectRow(row);
-    return windowtest::AnswerMessageBoxes([&] { QTimer::singleShot(0, [&] { window.WebListGrigDblClick(); }); });
+    window.Controls().Panel1->WebListGrig()->selectRow(row);
+    return windowtest::AnswerMessageBoxes(
+        [&] { QTimer::singleShot(0, [&] { window.Controls().Panel1->WebListGrigDblClick(); }); });
 }
 
 // The model server of the scripts folder, or nothing when port 80 cannot be had.
@@ -111,25 +117,25 @@ TEST(RemoteBrowsing, LogInWalkFoldersAndOpenEveryKind) {
 
     AnswerLogin(w, server->Port(), QString::fromUtf8("匿名"), QString());
     EXPECT_TRUE(windowtest::AnswerMessageBoxes([&] { w.OnFindMenu(ui.fndWeb); }).empty());
-    EXPECT_EQ(ui.Remote->Session().Settings().Port, server->Port());
-    EXPECT_EQ(ui.Remote->Session().Settings().UserID, "anonymous");
-    EXPECT_EQ(ui.Remote->Session().Settings().Password, "PubUsr@");
+    EXPECT_EQ(ui.Panel1->Remote().Session().Settings().Port, server->Port());
+    EXPECT_EQ(ui.Panel1->Remote().Session().Settings().UserID, "anonymous");
+    EXPECT_EQ(ui.Panel1->Remote().Session().Settings().Password, "PubUsr@");
     EXPECT_EQ(Status(w, 1), "Webサーバに接続しました");
     EXPECT_EQ(Status(w, 0), "4 ﾌｧｲﾙを取得しました");
-    EXPECT_TRUE(ui.WebListGrig->isEnabled());
+    EXPECT_TRUE(ui.Panel1->WebListGrig()->isEnabled());
     EXPECT_TRUE(ui.bDisConnect->isEnabled());
     EXPECT_FALSE(ui.bUpFolder->isEnabled());
-    EXPECT_EQ(ui.WebListGrig->horizontalHeaderItem(0)->text(), QString::fromUtf8("ファイル名"));
-    const int models = RowNamed(*ui.WebListGrig, "models");
+    EXPECT_EQ(ui.Panel1->WebListGrig()->horizontalHeaderItem(0)->text(), QString::fromUtf8("ファイル名"));
+    const int models = RowNamed(*ui.Panel1->WebListGrig(), "models");
     ASSERT_GE(models, 0);
-    EXPECT_EQ(ui.WebListGrig->item(models, 1)->text(), "<DIR>");
-    EXPECT_EQ(ui.WebListGrig->item(models, 3)->text(), QString::fromUtf8("フォルダ"));
+    EXPECT_EQ(ui.Panel1->WebListGrig()->item(models, 1)->text(), "<DIR>");
+    EXPECT_EQ(ui.Panel1->WebListGrig()->item(models, 3)->text(), QString::fromUtf8("フォルダ"));
 
     // Into a folder, and a model of each kind from it.
     DoubleClick(w, "models");
-    EXPECT_EQ(ui.Remote->Session().CurrentPath(), "/models");
+    EXPECT_EQ(ui.Panel1->Remote().Session().CurrentPath(), "/models");
     EXPECT_TRUE(ui.bUpFolder->isEnabled());
-    EXPECT_EQ(ui.WebListGrig->rowCount(), 4);  // the grid keeps its five rows, header included
+    EXPECT_EQ(ui.Panel1->WebListGrig()->rowCount(), 4);  // the grid keeps its five rows, header included
     for (const char* name : {"box.3ds", "packed.3da"}) {
         SCOPED_TRACE(name);
         EXPECT_TRUE(DoubleClick(w, name).empty());
@@ -143,7 +149,7 @@ TEST(RemoteBrowsing, LogInWalkFoldersAndOpenEveryKind) {
 
     // Back up to the root, then the DirectX files go to viewer windows of their own.
     w.OnToolButton(ui.bUpFolder);
-    EXPECT_EQ(ui.Remote->Session().CurrentPath(), "");
+    EXPECT_EQ(ui.Panel1->Remote().Session().CurrentPath(), "");
     EXPECT_FALSE(ui.bUpFolder->isEnabled());
     DoubleClick(w, "cube.x");
     QPointer<viewer::TDraw3DFrm> first = ui.CurrentViewer;
@@ -162,12 +168,53 @@ TEST(RemoteBrowsing, LogInWalkFoldersAndOpenEveryKind) {
     DoubleClick(w, "models");
     DoubleClick(w, "box.3ds");
     w.OnToolButton(ui.bDisConnect);
-    EXPECT_FALSE(ui.Remote->FtpClient().Connected());
+    EXPECT_FALSE(ui.Panel1->Remote().FtpClient().Connected());
     EXPECT_EQ(ui.TreeView->topLevelItemCount(), 0);
-    EXPECT_EQ(ui.WebListGrig->item(0, 0), nullptr);
-    EXPECT_TRUE(ui.WebListGrig->horizontalHeaderItem(0) == nullptr ||
-                ui.WebListGrig->horizontalHeaderItem(0)->text().isEmpty());
+    EXPECT_EQ(ui.Panel1->WebListGrig()->item(0, 0), nullptr);
+    EXPECT_TRUE(ui.Panel1->WebListGrig()->horizontalHeaderItem(0) == nullptr ||
+                ui.Panel1->WebListGrig()->horizontalHeaderItem(0)->text().isEmpty());
     EXPECT_FALSE(ui.bDisConnect->isEnabled());
+}
+
+// A row's kind is its name's last extension, and a folder is a folder whatever its
+// name: the kind column shows that, and the double click acts on it.
+TEST(RemoteBrowsing, KindsComeFromTheNameAndFoldersFromTheListing) {
+    testsupport::TempDir dir;
+    const std::vector<std::uint8_t> cube = TriangleX();
+    SaveFile(dir.File("scenes.x/cube.x"), cube);
+    SaveFile(dir.File("cube.xyz"), cube);
+    SaveFile(dir.File("CUBE.X"), cube);
+    SaveFile(dir.File("box.3ds.bak"), windowtest::SampleModel());
+    std::optional<nettest::ServerProcess> server = StartModelServer(dir);
+    if (!server) GTEST_SKIP() << "the model server could not start: HTTP needs port 80 (root or CAP_NET_BIND_SERVICE)";
+    TMainFrm w(dir.File("RecentFile.Mru"));
+    const app::TMainFrmControls& ui = w.Controls();
+    w.show();
+    AnswerLogin(w, server->Port(), QString::fromUtf8("匿名"), QString());
+    w.OnFindMenu(ui.fndWeb);
+    const QTableWidget& grid = *ui.Panel1->WebListGrig();
+    const struct {
+        const char* name;
+        const char* kind;
+    } rows[] = {
+        {"scenes.x", "フォルダ"},
+        {"cube.xyz", "不明"},
+        {"CUBE.X", "Direct3D Geometory File"},
+        {"box.3ds.bak", "不明"},
+    };
+    for (const auto& r : rows) {
+        const int row = RowNamed(grid, r.name);
+        ASSERT_GE(row, 0) << r.name;
+        EXPECT_EQ(grid.item(row, 3)->text(), QString::fromUtf8(r.kind)) << r.name;
+    }
+    DoubleClick(w, "cube.xyz");
+    DoubleClick(w, "box.3ds.bak");
+    EXPECT_TRUE(ui.CurrentViewer.isNull());
+    EXPECT_EQ(ui.TreeView->topLevelItemCount(), 0);
+    DoubleClick(w, "CUBE.X");
+    EXPECT_FALSE(ui.CurrentViewer.isNull());
+    DoubleClick(w, "scenes.x");
+    EXPECT_EQ(ui.Panel1->Remote().Session().CurrentPath(), "/scenes.x");
 }
 
 // Names that an address must escape: each opens the file of that very name.
@@ -194,7 +241,7 @@ TEST(RemoteBrowsing, NamesThatNeedEscapingOpenTheirOwnFile) {
     AnswerLogin(w, server->Port(), QString::fromUtf8("匿名"), QString());
     w.OnFindMenu(ui.fndWeb);
     DoubleClick(w, "my folder");
-    EXPECT_EQ(ui.Remote->Session().CurrentPath(), "/my folder");
+    EXPECT_EQ(ui.Panel1->Remote().Session().CurrentPath(), "/my folder");
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         EXPECT_TRUE(DoubleClick(w, QString::fromUtf8(c.name)).empty());
@@ -213,8 +260,8 @@ TEST(RemoteBrowsing, RefusedLoginIsReportedInTheStatusBar) {
     AnswerLogin(w, ftp.Port(), "nobody", "wrong");
     EXPECT_TRUE(windowtest::AnswerMessageBoxes([&] { w.OnFindMenu(ui.fndWeb); }).empty());
     EXPECT_EQ(Status(w, 1), "Webサーバに接続出来ませんでした");
-    EXPECT_FALSE(ui.Remote->FtpClient().Connected());
-    EXPECT_FALSE(ui.WebListGrig->isEnabled());
+    EXPECT_FALSE(ui.Panel1->Remote().FtpClient().Connected());
+    EXPECT_FALSE(ui.Panel1->WebListGrig()->isEnabled());
 }
 
 // An HTTP server that takes the connection and stops sending: Esc ends the fetch.
@@ -262,7 +309,7 @@ TEST(RemoteBrowsing, EscapeEndsAFetchThatGetsNoAnswer) {
     QTimer::singleShot(10000, [&] {
         if (!w.NetworkBusy()) return;
         ADD_FAILURE() << "Esc did not end the fetch";
-        w.AbortNetworkCommand();
+        ui.Panel1->AbortNetworkCommand();
     });
     const std::vector<QString> texts = DoubleClick(w, "packed.3da");
     EXPECT_TRUE(texts.empty());
@@ -270,7 +317,7 @@ TEST(RemoteBrowsing, EscapeEndsAFetchThatGetsNoAnswer) {
     EXPECT_FALSE(w.NetworkBusy());
     EXPECT_EQ(ui.TreeView->topLevelItemCount(), 0);
     EXPECT_EQ(w.windowTitle(), kCaption);
-    EXPECT_TRUE(ui.Remote->FtpClient().Connected());
+    EXPECT_TRUE(ui.Panel1->Remote().FtpClient().Connected());
     ::close(connection);
 
     // Closing the window while a fetch waits ends the fetch first, then closes.
@@ -283,7 +330,7 @@ TEST(RemoteBrowsing, EscapeEndsAFetchThatGetsNoAnswer) {
     QTest::qWait(50);
     ::close(silent);
     EXPECT_FALSE(w.isVisible());
-    EXPECT_FALSE(ui.Remote->FtpClient().Connected());
+    EXPECT_FALSE(ui.Panel1->Remote().FtpClient().Connected());
     EXPECT_TRUE(std::filesystem::exists(dir.File("RecentFile.Mru")));
 }
 
@@ -297,8 +344,8 @@ TEST(RemoteBrowsing, RefusedLogoutAtCloseKeepsTheRecentFiles) {
     w.show();
     AnswerLogin(w, ftp.Port(), QString::fromUtf8("匿名"), QString());
     EXPECT_TRUE(windowtest::AnswerMessageBoxes([&] { w.OnFindMenu(ui.fndWeb); }).empty());
-    ASSERT_TRUE(ui.Remote->FtpClient().Connected());
-    ASSERT_GE(RowNamed(*ui.WebListGrig, "box.3ds"), 0);
+    ASSERT_TRUE(ui.Panel1->Remote().FtpClient().Connected());
+    ASSERT_GE(RowNamed(*ui.Panel1->WebListGrig(), "box.3ds"), 0);
     std::filesystem::remove(dir.File("RecentFile.Mru"));
     EXPECT_TRUE(windowtest::AnswerMessageBoxes([&] { w.close(); }).empty());
     EXPECT_FALSE(w.isVisible());

@@ -5,6 +5,7 @@
 #include "app/CommandStates.h"
 #include "app/MaterialRules.h"
 #include "app/RecentFiles.h"
+#include "app/RemoteListing.h"
 #include "app/RemoteSession.h"
 #include "base/Errors.h"
 #include "base/Stream.h"
@@ -198,4 +199,39 @@ TEST(RemoteSession, FoldersAndAddresses) {
     }
     EXPECT_EQ(TRemoteSession().CurrentPath(), "");
     EXPECT_EQ(TRemoteSession().Settings(), (TWebSettings{"localhost", "ximg", "", "", 0, 60000}));
+}
+
+// A row's kind is the file-kind rule's, by the name's last extension; a folder has none.
+TEST(RemoteListing, EntriesCarryTheirKindAndWhetherTheyAreFolders) {
+    using model3ds::TFileKind;
+    struct Case {
+        const char* line;
+        const char* name;
+        bool folder;
+        TFileKind kind;
+    };
+    const Case cases[] = {
+        {"02-10-99  10:30AM       <DIR>          models", "models", true, TFileKind::Unknown},
+        {"drwxr-xr-x   2 user group     4096 Dec  7 08:10 scenes.x", "scenes.x", true, TFileKind::Unknown},
+        {"02-10-99  10:30AM       <dir>          old.3ds", "old.3ds", true, TFileKind::Unknown},
+        {"02-10-99  10:31AM             2048 BOX.3DS", "BOX.3DS", false, TFileKind::Model3DS},
+        {"-rw-r--r--   1 user group     4096 Jan 15  1999 my model.3da", "my model.3da", false,
+         TFileKind::PackedModel3DS},
+        {"02-10-99  10:31AM              512 b.x", "b.x", false, TFileKind::DirectX},
+        {"02-10-99  10:31AM              512 b.Xa", "b.Xa", false, TFileKind::PackedDirectX},
+        {"02-10-99  10:31AM              512 scene.glb", "scene.glb", false, TFileKind::Gltf},
+        {"02-10-99  10:31AM              512 b.xyz", "b.xyz", false, TFileKind::Unknown},
+        {"02-10-99  10:31AM              512 box.3ds.bak", "box.3ds.bak", false, TFileKind::Unknown},
+        {"02-10-99  10:31AM             1024 Dirt.txt", "Dirt.txt", false, TFileKind::Unknown},
+        {"lrwxrwxrwx   1 user group       7 Dec  7 08:10 link.x -> box.3ds", "link.x", false, TFileKind::DirectX},
+        {"", "", false, TFileKind::Unknown},
+    };
+    for (const Case& c : cases) {
+        const std::optional<TListingEntry> entry = ListingEntry(c.line);
+        ASSERT_TRUE(entry) << c.line;
+        EXPECT_EQ(entry->Name, c.name) << c.line;
+        EXPECT_EQ(entry->IsFolder, c.folder) << c.line;
+        EXPECT_EQ(entry->Kind, c.kind) << c.line;
+    }
+    for (const char* noEntry : {"total 5", "02-10-99  10:31AM  many b.x"}) EXPECT_FALSE(ListingEntry(noEntry)) << noEntry;
 }

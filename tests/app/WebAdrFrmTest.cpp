@@ -77,7 +77,7 @@ protected:
     // The settings in force: those of the last accepted login, or the window's before any.
     Settings Current() const {
         const app::TWebSettings w =
-            dialog_->Settings().value_or(window_->Controls().Remote->Session().Settings());
+            dialog_->Settings().value_or(window_->Controls().Panel1->Remote().Session().Settings());
         return {w.ServerAddress, w.HttpFolder, w.Port, w.TimeOut, w.UserID, w.Password};
     }
 

@@ -158,9 +158,9 @@ TEST_F(WindowFit, GrowingGivesTheGridTheRoomAndKeepsThePage) {
         page.emplace_back(child, QRect(child->mapTo(&w, QPoint(0, 0)), child->size()));
     }
     page.emplace_back(ui.ThePage, ui.ThePage->geometry());
-    const QSize grid = ui.WebListGrig->size();
+    const QSize grid = ui.Panel1->WebListGrig()->size();
     std::vector<int> columns;
-    for (int column = 0; column < 4; ++column) columns.push_back(ui.WebListGrig->columnWidth(column));
+    for (int column = 0; column < 4; ++column) columns.push_back(ui.Panel1->WebListGrig()->columnWidth(column));
     const int panelWidth = ui.StatusPanels[0]->width();
 
     const struct {
@@ -171,9 +171,9 @@ TEST_F(WindowFit, GrowingGivesTheGridTheRoomAndKeepsThePage) {
         QTest::qWait(20);
         ASSERT_EQ(w.size(), size.got);
         const QSize gained = size.got - QSize(802, 578);
-        EXPECT_EQ(ui.WebListGrig->size(), grid + gained);
+        EXPECT_EQ(ui.Panel1->WebListGrig()->size(), grid + gained);
         for (int column = 0; column < 4; ++column) {
-            EXPECT_EQ(ui.WebListGrig->columnWidth(column), columns[column] + (column == 3 ? gained.width() : 0));
+            EXPECT_EQ(ui.Panel1->WebListGrig()->columnWidth(column), columns[column] + (column == 3 ? gained.width() : 0));
         }
         for (const auto& [widget, where] : page) {
             const QRect now = widget == ui.ThePage ? widget->geometry()
@@ -397,7 +397,7 @@ TEST_F(WindowFit, SettingsSurviveARestartWithoutThePassword) {
     const std::string stored = ReadFile(dir_.File("config/korvane.conf"));
     EXPECT_EQ(stored.find("SecretWord9"), std::string::npos);
     EXPECT_EQ(again.size(), QSize(1000, 720));
-    EXPECT_EQ(again.Controls().WebListGrig->columnWidth(3), 228 + 1000 - 802);
+    EXPECT_EQ(again.Controls().Panel1->WebListGrig()->columnWidth(3), 228 + 1000 - 802);
     const app::TLoginFields fields = again.Controls().WebAdrFrm->Fields();
     EXPECT_EQ(fields.ServerAddress, "127.0.0.1");
     EXPECT_EQ(fields.Port, 1);

@@ -215,10 +215,6 @@
         <translation>( The higher the power, the less it reflects )</translation>
     </message>
     <message>
-        <source>Web ファイルを選択</source>
-        <translation>Choose a web file</translation>
-    </message>
-    <message>
         <source>%d 個</source>
         <translation>%d</translation>
     </message>
@@ -233,74 +229,6 @@
     <message>
         <source>%d 面</source>
         <translation>%d faces</translation>
-    </message>
-    <message>
-        <source>確認</source>
-        <translation>Confirm</translation>
-    </message>
-    <message>
-        <source>サーバに接続されていません</source>
-        <translation>Not connected to a server</translation>
-    </message>
-    <message>
-        <source>Webサーバに接続しました</source>
-        <translation>Connected to the server</translation>
-    </message>
-    <message>
-        <source>Webサーバに接続出来ませんでした</source>
-        <translation>Server connection failed</translation>
-    </message>
-    <message>
-        <source>Webサーバ名が無効です</source>
-        <translation>Invalid server name</translation>
-    </message>
-    <message>
-        <source>ファイル名</source>
-        <translation>File name</translation>
-    </message>
-    <message>
-        <source>サイズ</source>
-        <translation>Size</translation>
-    </message>
-    <message>
-        <source>更新日</source>
-        <translation>Modified</translation>
-    </message>
-    <message>
-        <source>種類</source>
-        <translation>Kind</translation>
-    </message>
-    <message>
-        <source>%d ﾌｧｲﾙを取得しました</source>
-        <translation>%d files received</translation>
-    </message>
-    <message>
-        <source>%lld / %lld ﾊﾞｲﾄ受信( %.2f ％)</source>
-        <translation>%lld / %lld bytes received ( %.2f %% )</translation>
-    </message>
-    <message>
-        <source>%lld / ? ﾊﾞｲﾄ受信( ? ％)</source>
-        <translation>%lld / ? bytes received ( ? % )</translation>
-    </message>
-    <message>
-        <source>読み込みできませんでした</source>
-        <translation>Could not read</translation>
-    </message>
-    <message>
-        <source>ホスト名が無効です</source>
-        <translation>Invalid host name</translation>
-    </message>
-    <message>
-        <source>接続できませんでした</source>
-        <translation>Could not connect</translation>
-    </message>
-    <message>
-        <source>接続を解除しました</source>
-        <translation>Disconnected</translation>
-    </message>
-    <message>
-        <source>接続しました</source>
-        <translation>Connected</translation>
     </message>
     <message>
         <source>このメッシュには頂点がないため保存できません</source>
@@ -397,6 +325,81 @@ Qt %3</translation>
     <message>
         <source>テクスチャ %1 は読める画像ではありません</source>
         <translation>Texture %1 is not an image that can be read</translation>
+    </message>
+</context>
+<context>
+    <name>app::TRemotePanel</name>
+    <message>
+        <source>Web ファイルを選択</source>
+        <translation>Choose a web file</translation>
+    </message>
+    <message>
+        <source>確認</source>
+        <translation>Confirm</translation>
+    </message>
+    <message>
+        <source>サーバに接続されていません</source>
+        <translation>Not connected to a server</translation>
+    </message>
+    <message>
+        <source>Webサーバに接続しました</source>
+        <translation>Connected to the server</translation>
+    </message>
+    <message>
+        <source>Webサーバに接続出来ませんでした</source>
+        <translation>Server connection failed</translation>
+    </message>
+    <message>
+        <source>Webサーバ名が無効です</source>
+        <translation>Invalid server name</translation>
+    </message>
+    <message>
+        <source>ファイル名</source>
+        <translation>File name</translation>
+    </message>
+    <message>
+        <source>サイズ</source>
+        <translation>Size</translation>
+    </message>
+    <message>
+        <source>更新日</source>
+        <translation>Modified</translation>
+    </message>
+    <message>
+        <source>種類</source>
+        <translation>Kind</translation>
+    </message>
+    <message>
+        <source>%d ﾌｧｲﾙを取得しました</source>
+        <translation>%d files received</translation>
+    </message>
+    <message>
+        <source>%lld / %lld ﾊﾞｲﾄ受信( %.2f ％)</source>
+        <translation>%lld / %lld bytes received ( %.2f %% )</translation>
+    </message>
+    <message>
+        <source>%lld / ? ﾊﾞｲﾄ受信( ? ％)</source>
+        <translation>%lld / ? bytes received ( ? % )</translation>
+    </message>
+    <message>
+        <source>読み込みできませんでした</source>
+        <translation>Could not read</translation>
+    </message>
+    <message>
+        <source>ホスト名が無効です</source>
+        <translation>Invalid host name</translation>
+    </message>
+    <message>
+        <source>接続できませんでした</source>
+        <translation>Could not connect</translation>
+    </message>
+    <message>
+        <source>接続を解除しました</source>
+        <translation>Disconnected</translation>
+    </message>
+    <message>
+        <source>接続しました</source>
+        <translation>Connected</translation>
     </message>
 </context>
 <context>

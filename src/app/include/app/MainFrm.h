@@ -9,6 +9,7 @@
 #include <string>
 
 #include "app/MainFrmControls.h"
+#include "app/RemotePanel.h"
 #include "app/UserSettings.h"
 #include "base/Stream.h"
 #include "model3ds/FileKind.h"
@@ -64,19 +65,13 @@ public:
 
     // ---- Remote browsing ----
     void OnFindMenu(QAction* sender);
-    void ChangeRemoteFolder(const std::string& folder);
-    void GoUpRemoteFolder();
-    void WebListGrigDblClick();
     // A network command is running; the window takes no other command meanwhile.
     bool NetworkBusy() const;
-    // Ends the running network command as a failed one.
-    void AbortNetworkCommand();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     // Building the window, top to bottom.
@@ -86,7 +81,6 @@ private:
     void CreateMeshBox();
     void CreateExportOptions();
     void CreateMaterialBox();
-    void CreateRemoteGrid();
     void CreateStatusBar();
     void CreateDialogs();
     void CreateShortcuts();
@@ -126,26 +120,9 @@ private:
     void OpenViewer(base::MemoryStream& stream, const QString& caption, const std::string& fileName);
     void ShowStreamInViewer(base::MemoryStream& stream, const std::string& fileName, const QString& caption = {});
 
-    // Remote browsing: the fetch, and the FTP and HTTP clients' events.
-    void OpenDownloadedFile(const std::string& fileName, model3ds::TFileKind kind);
+    // A file the remote panel fetched.
+    void OpenDownloadedFile(TFetchedFile file);
     void LoadDownloadedModel(std::vector<std::uint8_t> bytes, const std::string& name, const std::string& address);
-    void BindNetworkEvents();
-    void NetworkBusyChange();
-    void SetStatusText(int panel, const QString& text);
-    void FtpClientConnect();
-    void FtpClientConnectionFailed();
-    void FtpClientInvalidHost(bool& handled);
-    void FtpClientStatus(const std::string& text);
-    void FtpClientError(int code, const std::string& message);
-    void FtpClientSuccess(int operation);
-    void FtpClientListItem(const std::string& line);
-    void HttpClientStatus(const std::string& text);
-    void HttpClientPacketRecvd();
-    void HttpClientFailure(int command);
-    void HttpClientInvalidHost(bool& handled);
-    void HttpClientConnectionFailed();
-    void HttpClientDisconnect();
-    void HttpClientSuccess(int command);
 
     std::string CurrentFileName;
     QString BaseCaption;
@@ -158,7 +135,6 @@ private:
     // The materials whose opacity the user changed since the model was opened:
     // in glTF their opacity wins over the file's transparency.
     std::set<std::string> EditedOpacity;
-    int fittedGridWidth_ = 0;  // the grid's width that its columns fit; 0 before the first layout
 };
 
 }  // namespace app

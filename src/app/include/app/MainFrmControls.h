@@ -12,7 +12,6 @@
 class QAction;
 class QCheckBox;
 class QColorDialog;
-class QFrame;
 class QFileDialog;
 class QGroupBox;
 class QLabel;
@@ -20,7 +19,6 @@ class QMenu;
 class QRadioButton;
 class QStatusBar;
 class QTabWidget;
-class QTableWidget;
 class QToolBar;
 class QToolButton;
 class QTreeWidget;
@@ -33,7 +31,7 @@ class TSpinEdit;
 namespace app {
 
 class TColorSwatch;
-class TRemoteConnection;
+class TRemotePanel;
 class TWebAdrFrm;
 
 struct TMainFrmControls {
@@ -103,12 +101,10 @@ struct TMainFrmControls {
     widgets::TSpinEdit* SpecularCo;
     widgets::TSpinEdit* RefrectCo;
 
-    QFrame* Panel1;  // holds WebListGrig
-    QTableWidget* WebListGrig;
+    TRemotePanel* Panel1;  // the remote grid WebListGrig and its connection
     QStatusBar* StatusBar;
     QLabel* StatusPanels[2];
 
-    QAction* AbortAction;  // Esc: ends a running network command
     TWebAdrFrm* WebAdrFrm = nullptr;
     QFileDialog* OpenDialog = nullptr;  // made by OpenFileDialog() when first needed
     QFileDialog* SaveDialog;
@@ -118,7 +114,6 @@ struct TMainFrmControls {
     // ---- Components ----
     std::unique_ptr<model3ds::TFile3DS> ModelFile;  // the loaded model
     TRecentFiles RecentFiles;                       // oldest first
-    std::unique_ptr<TRemoteConnection> Remote;      // the FTP and HTTP side
     // The viewer window opened last; it deletes itself when closed.
     QPointer<viewer::TDraw3DFrm> CurrentViewer;
 };

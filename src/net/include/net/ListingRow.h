@@ -6,6 +6,12 @@
 
 namespace net {
 
+// The kind texts of a row, by the name's extension.
+inline constexpr const char* kKind3DS = "3D-Studio File";
+inline constexpr const char* kKindPacked3DS = "3D-Studio Packed File";
+inline constexpr const char* kKindDirectX = "Direct3D Geometory File";
+inline constexpr const char* kKindPackedDirectX = "Direct3D Pcked Geometory File";
+
 struct TRemoteRow {
     std::string Name;
     std::string SizeText;
