@@ -609,27 +609,22 @@ void TMainFrm::OnFileMenu(QAction* sender) {
 
 void TMainFrm::OpenGivenFile(const std::string& path) { ShowOpened(Document.OpenPath(path)); }
 
-// The panels may still show the model that was there before.
 void TMainFrm::ShowOpened(TOpened opened) {
-    // A file's name as the system names it, an address or a name from a download as a model's names are shown.
+    if (opened.Show == TOpened::TShow::Nothing) return;
+    // The panels still show the model that was there before.
+    ResetDisplay(true);
+    // A file's name as the system names it; an address, or a name from a listing, as model names are shown.
     const auto shown = [&opened](const std::string& name) {
         return opened.FromDisk ? QFile::decodeName(QByteArray::fromStdString(name)) : DisplayText(name);
     };
-    switch (opened.Show) {
-    case TOpened::TShow::Nothing:
-        return;
-    case TOpened::TShow::Model:
-        ResetDisplay(true);
+    if (opened.Show == TOpened::TShow::Model) {
         BuildModelTree();
         MeshCount->setText(DisplayText(base::Format(qUtf8Printable(tr("%d 個")), Document.MeshTotal())));
         if (opened.FromDisk) Settings.OpenFolder = shown(Document.ModelFolder());
         setWindowTitle(shown(Document.CurrentFileName()) + " - " + BaseCaption);
         UpdateCommandStates();
         return;
-    case TOpened::TShow::Viewer:
-        break;
     }
-    ResetDisplay(true);
     base::MemoryStream geometry(std::move(opened.ViewerBytes));
     OpenViewer(geometry, opened.ViewerCaption.empty() ? QString() : shown(opened.ViewerCaption), opened.ViewerFileName);
     UpdateCommandStates();
