@@ -223,6 +223,11 @@ TEST_F(MainWindow, OpenedModelsShowTheirMeshesAndMaterials) {
         EXPECT_EQ(ui.SelfIlluminate->text(), "35 %");
         EXPECT_EQ(ui.SpecularCo->text(), "100");
         EXPECT_EQ(ui.RefrectCo->text(), "15");
+
+        // Opening again from disk starts, as a download does, with empty panels.
+        EXPECT_TRUE(AnswerMessageBoxes([&] { w.OpenGivenFile(path); }).empty());
+        EXPECT_EQ(ui.VertexCount->text(), "");
+        EXPECT_EQ(ui.DiffuseColorRGB->text(), "");
     }
 }
 
