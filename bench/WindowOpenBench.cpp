@@ -52,7 +52,7 @@ int main(int argc, char** argv) {
     QApplication::processEvents();
     const double open = BestSeconds(
         [&] {
-            window.OpenModelFile(path);
+            window.OpenGivenFile(path);
             window.UpdateCommandStates();
             window.Controls().TreeView->repaint();
             QApplication::processEvents();

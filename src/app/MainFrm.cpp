@@ -8,7 +8,6 @@
 #include <QDropEvent>
 #include <QFile>
 #include <QFileDialog>
-#include <QFileInfo>
 #include <QFrame>
 #include <QGroupBox>
 #include <QLabel>
@@ -23,11 +22,9 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
-#include <filesystem>
-#include <system_error>
-
 #include "app/ColorSwatch.h"
 #include "app/CommandStates.h"
+#include "DisplayText.h"
 #include "Icons.h"
 #include "app/RemoteConnection.h"
 #include "app/WebAdrFrm.h"
@@ -395,15 +392,12 @@ void TMainFrm::ConnectHandlers() {
 
 void TMainFrm::FormCreate() {
     ResetDisplay(false);
-    ModelFile = std::make_unique<model3ds::TFile3DS>();
     try {
-        RecentFiles = LoadRecentFiles(RecentFilePath);
+        Document.RecentFiles = LoadRecentFiles(RecentFilePath);
     } catch (const base::Exception& error) {
         // The window starts without the list rather than not at all.
         qWarning("warning: %s; the list of recent files starts empty", error.what());
     }
-    CurrentFileName.clear();
-    ViewerShown = false;
     BaseCaption = windowTitle();
     ResetDisplay(false);
     UpdateCommandStates();
@@ -428,28 +422,25 @@ void TMainFrm::FormClose() {
     } catch (const base::Exception& error) {
         qWarning("%s", error.what());
     }
-    if (ModelFile) ModelFile->Clear();
-    ModelFile.reset();
-    RecentFiles.Trim();
+    Document.Close();
+    Document.RecentFiles.Trim();
     try {
         SaveSettings();
     } catch (const base::Exception& error) {
         qWarning("%s", error.what());
     }
     try {
-        SaveRecentFiles(RecentFiles, RecentFilePath);
+        SaveRecentFiles(Document.RecentFiles, RecentFilePath);
     } catch (const base::Exception& error) {
         // The window is going away; there is no one left to ask, so it is reported where a log is kept.
         qWarning("%s", error.what());
     }
 }
 
-int TMainFrm::MeshTotal() const { return ModelFile ? ModelFile->ObjectList().MeshTotal() : 0; }
-
 void TMainFrm::UpdateCommandStates() {
-    const TCommandStates states = CommandStates({.MeshCount = MeshTotal(),
+    const TCommandStates states = CommandStates({.MeshCount = Document.MeshTotal(),
                                                  .NodeSelected = TreeView->currentItem() != nullptr,
-                                                 .ViewerShown = ViewerShown,
+                                                 .ViewerShown = Document.ViewerShown,
                                                  .InRemoteFolder = !Panel1->Remote().Session().CurrentPath().empty(),
                                                  .Connected = Panel1->Remote().Connected(),
                                                  .NetworkBusy = NetworkBusy()});
@@ -464,9 +455,9 @@ void TMainFrm::UpdateCommandStates() {
 }
 
 void TMainFrm::OnTopMenu(QAction* sender) {
-    const TCommandStates states = CommandStates({.MeshCount = MeshTotal(),
+    const TCommandStates states = CommandStates({.MeshCount = Document.MeshTotal(),
                                                  .NodeSelected = TreeView->currentItem() != nullptr,
-                                                 .ViewerShown = ViewerShown,
+                                                 .ViewerShown = Document.ViewerShown,
                                                  .NetworkBusy = NetworkBusy()});
     if (sender == tFile) {
         fOpen3DS->setEnabled(states.Open);
@@ -481,9 +472,6 @@ void TMainFrm::OnTopMenu(QAction* sender) {
 }
 
 void TMainFrm::ResetDisplay(bool keepRemoteList) {
-    CurrentFileName.clear();
-    ModelFolder.clear();
-    EditedOpacity.clear();
     for (QLabel* label : {VertexCount, TextureCoords, FaceCount, MaterialCount, MaxCoord, MinCoord, MeshCount,
                           DiffuseColorRGB, SpeculerColorRGB, SelfIlluminate}) {
         label->clear();
@@ -493,18 +481,6 @@ void TMainFrm::ResetDisplay(bool keepRemoteList) {
     SpecularCo->SetValue(100);
     RefrectCo->SetValue(15);
     if (!keepRemoteList) Panel1->ClearList();
-}
-
-void TMainFrm::OpenModelFile(const std::string& path) {
-    model3ds::OpenModelFile(*ModelFile, path, model3ds::TUnpackPolicy::AnyOutput, model3ds::TModelNeeds::Meshes);
-    const int total = MeshTotal();
-    BuildModelTree();
-    MeshCount->setText(QString::fromStdString(base::Format(qUtf8Printable(tr("%d 個")), total)));
-    RecentFiles.Add(path);
-    ModelFolder = QFileInfo(QFile::decodeName(QByteArray::fromStdString(path))).absolutePath();
-    Settings.OpenFolder = ModelFolder;
-    CurrentFileName = path.substr(path.find_last_of('/') + 1);
-    setWindowTitle(QFile::decodeName(QByteArray::fromStdString(CurrentFileName)) + " - " + BaseCaption);
 }
 
 QTreeWidgetItem* TMainFrm::SelectedMeshNode(int& meshIndex) const {
@@ -517,7 +493,7 @@ QTreeWidgetItem* TMainFrm::SelectedMeshNode(int& meshIndex) const {
 }
 
 void TMainFrm::ViewerClosed() {
-    ViewerShown = false;
+    Document.ViewerShown = false;
     UpdateCommandStates();
 }
 
@@ -551,9 +527,9 @@ void TMainFrm::OnFileMenu(QAction* sender) {
         if (!SelectedMeshNode(meshIndex)) return;
         SaveCommand(sender == fSaveXAsBinally);
     } else if (sender == fSaveAsGltf) {
-        if (MeshTotal() > 0) SaveGltfCommand();
+        if (Document.MeshTotal() > 0) SaveGltfCommand();
     } else if (sender == fCloseFile) {
-        ModelFile->Clear();
+        Document.Close();
         ResetDisplay(false);
     } else if (sender == fQuit) {
         close();
@@ -562,29 +538,34 @@ void TMainFrm::OnFileMenu(QAction* sender) {
     UpdateCommandStates();
 }
 
-void TMainFrm::OpenGivenFile(const std::string& given) {
-    // By its absolute name, so that the recent-files list finds it again from any folder.
-    std::error_code error;
-    const std::filesystem::path absolute = std::filesystem::absolute(given, error).lexically_normal();
-    const std::string path = error ? given : absolute.string();
-    const model3ds::TFileKind kind = model3ds::FileKindOf(path);
-    if (kind != model3ds::TFileKind::DirectX && kind != model3ds::TFileKind::PackedDirectX) {
-        OpenModelFile(path);
+void TMainFrm::OpenGivenFile(const std::string& path) { ShowOpened(Document.OpenPath(path)); }
+
+void TMainFrm::ShowOpened(TOpened opened) {
+    if (opened.Show == TOpened::TShow::Nothing) return;
+    // The panels still show the model that was there before.
+    ResetDisplay(true);
+    // A file's name as the system names it; an address, or a name from a listing, as model names are shown.
+    const auto shown = [&opened](const std::string& name) {
+        return opened.FromDisk ? QFile::decodeName(QByteArray::fromStdString(name)) : DisplayText(name);
+    };
+    if (opened.Show == TOpened::TShow::Model) {
+        BuildModelTree();
+        MeshCount->setText(DisplayText(base::Format(qUtf8Printable(tr("%d 個")), Document.MeshTotal())));
+        if (opened.FromDisk) Settings.OpenFolder = shown(Document.ModelFolder());
+        setWindowTitle(shown(Document.CurrentFileName()) + " - " + BaseCaption);
+        UpdateCommandStates();
         return;
     }
-    std::vector<std::uint8_t> bytes = base::ReadWholeFile(path);
-    if (kind == model3ds::TFileKind::PackedDirectX) {
-        bytes = model3ds::UnpackBytes(std::move(bytes), path, model3ds::TUnpackPolicy::AnyOutput);
-    }
-    base::MemoryStream geometry(std::move(bytes));
-    const QString name = QFile::decodeName(QByteArray::fromStdString(path));
-    ShowStreamInViewer(geometry, path, name.mid(name.lastIndexOf(QLatin1Char('/')) + 1));
+    base::MemoryStream geometry(std::move(opened.ViewerBytes));
+    OpenViewer(geometry, opened.ViewerCaption.empty() ? QString() : shown(opened.ViewerCaption), opened.ViewerFileName);
+    UpdateCommandStates();
+    if (!opened.FromDisk) return;
     viewer::MeshBuilder* meshes = CurrentViewer->D3DrawX->MeshBuilder();
     if (!meshes) {
         CurrentViewer->close();
-        throw model3ds::EReadModelError(path, "DirectX のメッシュがありません");
+        throw model3ds::EReadModelError(opened.ViewerFileName, "DirectX のメッシュがありません");
     }
-    meshes->SetModelFile(path);
+    meshes->SetModelFile(opened.ViewerFileName);
     // A file's own coordinates may lie anywhere: it starts framed, as Home shows it.
     CurrentViewer->ShowWholeModel();
 }

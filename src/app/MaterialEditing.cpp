@@ -22,10 +22,10 @@ std::uint32_t FromQColor(const QColor& color) {
 }  // namespace
 
 void TMainFrm::OnColor(TColorSwatch* sender) {
-    if (MeshTotal() == 0) return;
+    if (Document.MeshTotal() == 0) return;
     const int index = SelectedMaterialIndex();
     if (index < 0) return;
-    model3ds::TMaterial3DS& material = *ModelFile->MaterialList().GetMaterial(index);
+    model3ds::TMaterial3DS& material = *Document.Model().MaterialList().GetMaterial(index);
     const std::string name = material.Name;
     model3ds::TColor3DS& color = sender == DiffuseColor    ? material.Diffuse
                                  : sender == SpeculerColor ? material.Specular
@@ -42,13 +42,13 @@ void TMainFrm::OnColor(TColorSwatch* sender) {
 void TMainFrm::OnMaterialSet(widgets::TSpinEdit* sender) {
     const int index = SelectedMaterialIndex();
     if (index < 0) return;
-    model3ds::TMaterial3DS& material = *ModelFile->MaterialList().GetMaterial(index);
+    model3ds::TMaterial3DS& material = *Document.Model().MaterialList().GetMaterial(index);
     if (sender == SpecularCo) {
         // Showing a material stores its shown opacity back unchanged: only a
         // change is the user's edit.
         const float before = material.Opacity;
         app::SetMaterialOpacity(material, SpecularCo->Value());
-        if (material.Opacity != before) EditedOpacity.insert(material.Name);
+        if (material.Opacity != before) Document.EditedOpacity.insert(material.Name);
     }
     if (sender == RefrectCo) app::SetMaterialPower(material, RefrectCo->Value());
 }

@@ -86,7 +86,7 @@ std::string NodeMaterialName(const QTreeWidgetItem* node) {
 // mesh without a name, which gets no node, moves no command onto another mesh.
 void TMainFrm::BuildModelTree() {
     TreeView->clear();
-    model3ds::TObjectList& meshes = ModelFile->ObjectList();
+    model3ds::TObjectList& meshes = Document.Model().ObjectList();
     const int total = meshes.MeshTotal();
     QList<QTreeWidgetItem*> nodes;
     for (int i = 0; i < total; ++i) {
@@ -116,14 +116,14 @@ void TMainFrm::TreeViewChange(QTreeWidgetItem* node) {
 void TMainFrm::MeshNameListClick() {
     int meshIndex = -1;
     SelectedMeshNode(meshIndex);
-    if (meshIndex < 0 || meshIndex >= MeshTotal()) return;
-    const model3ds::TMesh3DS* mesh = ModelFile->ObjectList().GetMesh(meshIndex);
+    if (meshIndex < 0 || meshIndex >= Document.MeshTotal()) return;
+    const model3ds::TMesh3DS* mesh = Document.Model().ObjectList().GetMesh(meshIndex);
     if (!mesh) return;
     VertexCount->setText(DisplayText(base::Format(qUtf8Printable(tr("%d 頂点")), mesh->NumVertices())));
     TextureCoords->setText(DisplayText(base::Format(qUtf8Printable(tr("%d Texture 座標系")), mesh->NumTexCoords())));
     FaceCount->setText(DisplayText(base::Format(qUtf8Printable(tr("%d 面")), mesh->NumFaces())));
     MaterialCount->setText(DisplayText(base::Format(qUtf8Printable(tr("%d 個")), mesh->NumMatGroups())));
-    const xexport::TMeshBounds bounds = xexport::GetMeshBounds(*ModelFile, meshIndex);
+    const xexport::TMeshBounds bounds = xexport::GetMeshBounds(Document.Model(), meshIndex);
     ShowCorner(MaxCoord, bounds.Max);
     ShowCorner(MinCoord, bounds.Min);
 }
@@ -131,13 +131,13 @@ void TMainFrm::MeshNameListClick() {
 int TMainFrm::SelectedMaterialIndex() {
     const QTreeWidgetItem* node = TreeView->currentItem();
     if (!node || !node->parent()) return -1;
-    return model3ds::FindMaterialIndex(*ModelFile, NodeMaterialName(node));
+    return model3ds::FindMaterialIndex(Document.Model(), NodeMaterialName(node));
 }
 
 void TMainFrm::ShowMaterialInfo(const std::string& name) {
-    const int index = model3ds::FindMaterialIndex(*ModelFile, name);
+    const int index = model3ds::FindMaterialIndex(Document.Model(), name);
     if (index < 0) return;
-    const model3ds::TMaterial3DS* material = ModelFile->MaterialList().GetMaterial(index);
+    const model3ds::TMaterial3DS* material = Document.Model().MaterialList().GetMaterial(index);
     AmbientColor->SetColor(model3ds::MaterialColorToRGB(material->Ambient));
     DiffuseColorRGB->setText(DisplayText(model3ds::FormatColorText(material->Diffuse)));
     DiffuseColor->SetColor(model3ds::MaterialColorToRGB(material->Diffuse));

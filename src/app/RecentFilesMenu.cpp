@@ -23,8 +23,8 @@ bool FileExists(const std::string& path) {
 // stands for entry k of the list.
 void TMainFrm::MruPopupMenuPopup() {
     MruPopupMenu->clear();
-    RecentFiles.DropMissing(FileExists);
-    for (const std::string& entry : RecentFiles.Entries) {
+    Document.RecentFiles.DropMissing(FileExists);
+    for (const std::string& entry : Document.RecentFiles.Entries) {
         // A path is shown whole: an ampersand in it is no shortcut mark.
         QString caption = QFile::decodeName(QByteArray::fromStdString(entry));
         QAction* item = MruPopupMenu->addAction(caption.replace(QLatin1Char('&'), QStringLiteral("&&")));
@@ -35,9 +35,9 @@ void TMainFrm::MruPopupMenuPopup() {
 void TMainFrm::OpenRecentFile(QAction* sender) {
     if (NetworkBusy()) return;
     const qsizetype position = MruPopupMenu->actions().indexOf(sender);
-    if (position < 0 || position >= static_cast<qsizetype>(RecentFiles.Entries.size())) return;
-    const std::string path = RecentFiles.Entries[static_cast<std::size_t>(position)];
-    OpenModelFile(path);
+    if (position < 0 || position >= static_cast<qsizetype>(Document.RecentFiles.Entries.size())) return;
+    const std::string path = Document.RecentFiles.Entries[static_cast<std::size_t>(position)];
+    OpenGivenFile(path);
     UpdateCommandStates();
 }
 

@@ -10,12 +10,9 @@
 #include <QRadioButton>
 #include <QTreeWidget>
 
-#include <filesystem>
-
 #include "DisplayText.h"
 #include "app/ErrorText.h"
 #include "gltfexport/GltfTextures.h"
-#include "gltfexport/GltfWriter.h"
 #include "app/MainFrm.h"
 #include "WaitCursor.h"
 #include "viewer/Draw3DFrm.h"
@@ -54,11 +51,20 @@ QString TextureWarning(const std::string& name, gltfexport::TTextureProblem prob
     return TMainFrm::tr("テクスチャ %1 は読める画像ではありません").arg(texture);
 }
 
-bool IsGltfText(const QString& path) { return QFileInfo(path).suffix().compare("gltf", Qt::CaseInsensitive) == 0; }
+// The folder a save proposes: the last one saved into, else the model's.
+QString SaveFolder(const TUserSettings& settings, const TDocument& document) {
+    return !settings.SaveFolder.isEmpty() ? settings.SaveFolder
+                                          : QFile::decodeName(QByteArray::fromStdString(document.ModelFolder()));
+}
+
+void ShowWarning(QWidget* parent, const QString& text) {
+    QMessageBox box(QMessageBox::Warning, QApplication::applicationDisplayName(), text, QMessageBox::Ok, parent);
+    box.exec();
+}
 
 }  // namespace
 
-xexport::TExportOptions TMainFrm::ExportOptions() const {
+TXRequest TMainFrm::ExportRequest(int meshIndex) const {
     xexport::TExportOptions options;
     options.SaveMaterial = SaveMaterial->isChecked();
     options.SetTranse = SetTranse->isChecked();
@@ -70,8 +76,7 @@ xexport::TExportOptions TMainFrm::ExportOptions() const {
     options.Normals = SaveNormals->isChecked();
     options.Animation = SaveAnimation->isChecked();
     options.Hierarchy = SaveHierarchy->isChecked() || options.Animation;
-    options.SceneName = CurrentFileName;
-    return options;
+    return {.MeshIndex = meshIndex, .Merged = options.Hierarchy || SelectAllMesh->isChecked(), .Options = options};
 }
 
 // The scene holds every mesh where the keyframer puts it, so neither the choice of
@@ -90,8 +95,8 @@ void TMainFrm::SceneOptionsClick() {
 // What a save proposes and the viewer shows as its caption: the selected mesh, or
 // with the hierarchy the whole model, by its file's name.
 QString TMainFrm::ExportCaption(const QTreeWidgetItem& node) const {
-    if (!ExportOptions().Hierarchy) return node.text(0);
-    return QFileInfo(DisplayText(CurrentFileName)).completeBaseName();
+    if (!ExportRequest(-1).Options.Hierarchy) return node.text(0);
+    return QFileInfo(DisplayText(Document.CurrentFileName())).completeBaseName();
 }
 
 void TMainFrm::SetSaveFileName(const QString& name) { SaveDialog->selectFile(name + ".x"); }
@@ -100,7 +105,7 @@ void TMainFrm::SaveCommand(bool binary) {
     int meshIndex = -1;
     const QTreeWidgetItem* node = SelectedMeshNode(meshIndex);
     if (!node) return;
-    const QString folder = !Settings.SaveFolder.isEmpty() ? Settings.SaveFolder : ModelFolder;
+    const QString folder = SaveFolder(Settings, Document);
     if (!folder.isEmpty()) SaveDialog->setDirectory(folder);
     SetSaveFileName(ExportCaption(*node));
     if (SaveDialog->exec() != QDialog::Accepted) return;
@@ -112,17 +117,14 @@ void TMainFrm::SaveCommand(bool binary) {
 void TMainFrm::SaveChosenFile(const std::string& path, bool binary) {
     int meshIndex = -1;
     if (!SelectedMeshNode(meshIndex)) return;
-    const xexport::TExportOptions options = ExportOptions();
-    const bool merged = options.Hierarchy || SelectAllMesh->isChecked();
+    const TXRequest request = ExportRequest(meshIndex);
     // The writers write nothing for a mesh without vertices, and a Mesh without faces
     // is a file readers refuse; the user is told rather than left without a file.
-    if (const QString refusal = RefusalText(xexport::ExportRefusal(*ModelFile, meshIndex, merged)); !refusal.isEmpty()) {
-        QMessageBox box(QMessageBox::Warning, QApplication::applicationDisplayName(), refusal, QMessageBox::Ok, this);
-        box.exec();
+    if (const QString refusal = RefusalText(Document.XRefusal(request)); !refusal.isEmpty()) {
+        ShowWarning(this, refusal);
         return;
     }
-    xexport::WriteModelX(*ModelFile, options, merged ? xexport::kMergedMeshes : meshIndex,
-                         binary ? xexport::TXForm::Binary : xexport::TXForm::Text, path, nullptr);
+    Document.SaveX(request, binary ? xexport::TXForm::Binary : xexport::TXForm::Text, path);
 }
 
 // Built when first used, as the open dialog is. The name's extension chooses the
@@ -145,10 +147,10 @@ QFileDialog& TMainFrm::GltfFileDialog() {
 // In the folder the .x saves use, proposing the model's name.
 void TMainFrm::SaveGltfCommand() {
     QFileDialog& dialog = GltfFileDialog();
-    const QString folder = !Settings.SaveFolder.isEmpty() ? Settings.SaveFolder : ModelFolder;
+    const QString folder = SaveFolder(Settings, Document);
     if (!folder.isEmpty()) dialog.setDirectory(folder);
     const bool text = dialog.selectedNameFilter().contains(QStringLiteral(".gltf"));
-    dialog.selectFile(QFileInfo(DisplayText(CurrentFileName)).completeBaseName() + (text ? ".gltf" : ".glb"));
+    dialog.selectFile(QFileInfo(DisplayText(Document.CurrentFileName())).completeBaseName() + (text ? ".gltf" : ".glb"));
     if (dialog.exec() != QDialog::Accepted) return;
     const QString chosen = dialog.selectedFiles().value(0);
     SaveGltfFile(QFile::encodeName(chosen).toStdString());
@@ -156,54 +158,34 @@ void TMainFrm::SaveGltfCommand() {
 }
 
 void TMainFrm::SaveGltfFile(const std::string& path) {
-    if (const QString refusal = RefusalText(xexport::ExportRefusal(*ModelFile, -1, true)); !refusal.isEmpty()) {
-        QMessageBox box(QMessageBox::Warning, QApplication::applicationDisplayName(), refusal, QMessageBox::Ok, this);
-        box.exec();
+    if (const QString refusal = RefusalText(Document.GltfRefusal()); !refusal.isEmpty()) {
+        ShowWarning(this, refusal);
         return;
     }
     TWaitCursor waiting;
-    gltfexport::TGltfRequest request;
-    request.Form = IsGltfText(QFile::decodeName(QByteArray::fromStdString(path))) ? gltfexport::TGltfForm::Text
-                                                                                   : gltfexport::TGltfForm::Binary;
-    // A downloaded model has no folder, so no textures.
-    const bool local = !ModelFolder.isEmpty();
-    request.ModelFile = local ? QFile::encodeName(ModelFolder).toStdString() + "/" + CurrentFileName : CurrentFileName;
-    request.Generator = "Korvane " KORVANE_VERSION;
-    request.EditedOpacity = EditedOpacity;
-    if (local) {
-        request.Textures = gltfexport::GltfTextureSource(
-            request.ModelFile, [](const std::string& name, gltfexport::TTextureProblem problem) {
-                return TextureWarning(name, problem).toStdString();
-            });
-    }
-    const gltfexport::TGltfFiles files =
-        gltfexport::BuildGltf(*ModelFile, request, std::filesystem::path(path).filename().string());
-    gltfexport::WriteGltfFiles(files, path);
-    if (files.Warnings.empty()) return;
+    const std::vector<std::string> warnings = Document.SaveGltf(
+        path, "Korvane " KORVANE_VERSION, [](const std::string& name, gltfexport::TTextureProblem problem) {
+            return TextureWarning(name, problem).toStdString();
+        });
+    if (warnings.empty()) return;
     QStringList lines;
-    for (const std::string& warning : files.Warnings) lines << QString::fromStdString(warning);
-    QMessageBox box(QMessageBox::Warning, QApplication::applicationDisplayName(), lines.join('\n'), QMessageBox::Ok,
-                    this);
-    box.exec();
+    for (const std::string& warning : warnings) lines << QString::fromStdString(warning);
+    ShowWarning(this, lines.join('\n'));
 }
 
 void TMainFrm::OnShowMenu(QAction* sender) {
-    if (sender != sDraw3D || ViewerShown || NetworkBusy()) return;
+    if (sender != sDraw3D || Document.ViewerShown || NetworkBusy()) return;
     int meshIndex = -1;
     const QTreeWidgetItem* node = SelectedMeshNode(meshIndex);
     if (!node || meshIndex < 0) return;
     const QString caption = ExportCaption(*node);
     TWaitCursor waiting;
-    base::MemoryStream stream;
-    const xexport::TExportOptions options = ExportOptions();
-    const bool merged = options.Hierarchy || SelectAllMesh->isChecked();
-    xexport::WriteModelX(*ModelFile, options, merged ? xexport::kMergedMeshes : meshIndex,
-                         xexport::TXForm::Binary, {}, &stream);
-    OpenViewer(stream, caption, CurrentFileName);
-    // The texture names are relative to the model's folder; a downloaded model has none.
+    TViewerData data = Document.ViewerData(ExportRequest(meshIndex));
+    base::MemoryStream stream(std::move(data.Bytes));
+    OpenViewer(stream, caption, data.FileName);
     viewer::MeshBuilder* meshes = CurrentViewer->D3DrawX->MeshBuilder();
-    if (options.Textures && meshes && !ModelFolder.isEmpty()) {
-        meshes->SetModelFile(QFile::encodeName(ModelFolder).toStdString() + "/" + CurrentFileName);
+    if (meshes && !data.TextureModelFile.empty()) {
+        meshes->SetModelFile(data.TextureModelFile);
         CurrentViewer->D3DrawX->Redraw();
     }
 }
@@ -214,7 +196,7 @@ void TMainFrm::OpenViewer(base::MemoryStream& stream, const QString& caption, co
     CurrentViewer = new viewer::TDraw3DFrm(this, this);
     CurrentViewer->show();
     CurrentViewer->LoadModel(stream, caption);
-    ViewerShown = true;
+    Document.ViewerShown = true;
 }
 
 void TMainFrm::ViewerCannotDraw(const std::exception& error) {

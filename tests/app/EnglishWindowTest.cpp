@@ -125,7 +125,7 @@ protected:
         base::WriteFileAtomically(model, bytes.data(), bytes.size());
         window_ = std::make_unique<TMainFrm>(dir_.File("RecentFile.Mru"));
         window_->show();
-        EXPECT_TRUE(windowtest::AnswerMessageBoxes([&] { window_->OpenModelFile(model); }).empty());
+        EXPECT_TRUE(windowtest::AnswerMessageBoxes([&] { window_->OpenGivenFile(model); }).empty());
         window_->UpdateCommandStates();
     }
 

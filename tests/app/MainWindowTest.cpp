@@ -61,7 +61,7 @@ protected:
     }
 
     void Open(const std::string& path) {
-        EXPECT_TRUE(AnswerMessageBoxes([&] { window_->OpenModelFile(path); }).empty()) << path;
+        EXPECT_TRUE(AnswerMessageBoxes([&] { window_->OpenGivenFile(path); }).empty()) << path;
         window_->UpdateCommandStates();
     }
 
@@ -191,7 +191,7 @@ TEST_F(MainWindow, OpenedModelsShowTheirMeshesAndMaterials) {
         const app::TMainFrmControls& ui = w.Controls();
         window_.reset();
         auto& tree = *ui.TreeView;
-        EXPECT_TRUE(AnswerMessageBoxes([&] { w.OpenModelFile(path); }).empty());
+        EXPECT_TRUE(AnswerMessageBoxes([&] { w.OpenGivenFile(path); }).empty());
         const QString fileName = QString::fromStdString(std::filesystem::path(path).filename().string());
         EXPECT_EQ(w.windowTitle(), fileName + " - " + kCaption);
         EXPECT_EQ(ui.MeshCount->text(), QString::fromUtf8("3 個"));
@@ -223,6 +223,11 @@ TEST_F(MainWindow, OpenedModelsShowTheirMeshesAndMaterials) {
         EXPECT_EQ(ui.SelfIlluminate->text(), "35 %");
         EXPECT_EQ(ui.SpecularCo->text(), "100");
         EXPECT_EQ(ui.RefrectCo->text(), "15");
+
+        // Opening again from disk starts, as a download does, with empty panels.
+        EXPECT_TRUE(AnswerMessageBoxes([&] { w.OpenGivenFile(path); }).empty());
+        EXPECT_EQ(ui.VertexCount->text(), "");
+        EXPECT_EQ(ui.DiffuseColorRGB->text(), "");
     }
 }
 
@@ -241,7 +246,7 @@ TEST_F(MainWindow, SharedModelsOpenPlainAndPacked) {
             SCOPED_TRACE(path);
             TMainFrm w(dir_.File("other.Mru"));
             const app::TMainFrmControls& ui = w.Controls();
-            EXPECT_TRUE(AnswerMessageBoxes([&] { w.OpenModelFile(path); }).empty());
+            EXPECT_TRUE(AnswerMessageBoxes([&] { w.OpenGivenFile(path); }).empty());
             EXPECT_EQ(ui.TreeView->topLevelItemCount(), named);
             EXPECT_EQ(ui.MeshCount->text(), QString::fromUtf8("%1 個").arg(model.ObjectList().MeshTotal()));
         }
@@ -276,14 +281,14 @@ TEST_F(MainWindow, FailedOpensAreReportedAndTheProgramGoesOn) {
     std::filesystem::create_directory(dir_.File("folder.3ds"));
     ASSERT_EQ(::mkfifo(dir_.File("fifo.3ds").c_str(), 0600), 0);
     for (const Case& c : cases) {
-        const windowtest::ModalAnswers answers = windowtest::RunAnswering([&] { QTimer::singleShot(0, [&] { w.OpenModelFile(c.path); }); });
+        const windowtest::ModalAnswers answers = windowtest::RunAnswering([&] { QTimer::singleShot(0, [&] { w.OpenGivenFile(c.path); }); });
         EXPECT_EQ(answers.boxTexts, std::vector<QString>{c.message});
         // "READ ERROR" is a plain box; the reader's and the stream's errors are error boxes.
         EXPECT_EQ(answers.boxPlain, std::vector<bool>{c.message.startsWith("READ ERROR")}) << c.path;
         EXPECT_EQ(ui.TreeView->topLevelItemCount(), 0);
         EXPECT_EQ(w.windowTitle(), kCaption);
     }
-    EXPECT_TRUE(ui.RecentFiles.Entries.empty());
+    EXPECT_TRUE(ui.Document.RecentFiles.Entries.empty());
     Open(sample_);
     EXPECT_EQ(ui.TreeView->topLevelItemCount(), 2);
 }
@@ -517,7 +522,7 @@ TEST_F(MainWindow, MaterialFieldsAndColoursEditTheSelectedMaterial) {
     TMainFrm& w = *window_;
     const app::TMainFrmControls& ui = w.Controls();
     Open(sample_);
-    model3ds::TMaterial3DS& red = *ui.ModelFile->MaterialList().GetMaterial(0);
+    model3ds::TMaterial3DS& red = *ui.Document.Model().MaterialList().GetMaterial(0);
     // Showing a material stores the shown values back when the fields change.
     red.Opacity = 0.05f;
     red.SpecularPower = 80;
@@ -584,7 +589,7 @@ TEST_F(MainWindow, RecentFilesAreKeptAcrossARestart) {
     window_ = std::make_unique<TMainFrm>(list);
     TMainFrm& w = *window_;
     const app::TMainFrmControls& ui = w.Controls();
-    EXPECT_EQ(ui.RecentFiles.Entries.size(), 9u);
+    EXPECT_EQ(ui.Document.RecentFiles.Entries.size(), 9u);
     emit ui.MruPopupMenu->aboutToShow();
     ASSERT_EQ(ui.MruPopupMenu->actions().size(), 7);
     EXPECT_EQ(ui.MruPopupMenu->actions().at(1)->text().toStdString(), paths[1]);
@@ -605,7 +610,7 @@ TEST_F(MainWindow, RecentFilesAreKeptAcrossARestart) {
 
     std::vector<std::string> expected(paths.begin() + 3, paths.end());
     TMainFrm restarted(list);
-    EXPECT_EQ(restarted.Controls().RecentFiles.Entries, expected);
+    EXPECT_EQ(restarted.Controls().Document.RecentFiles.Entries, expected);
     EXPECT_EQ(ReadFile(list).substr(0, paths[3].size() + 2), paths[3] + "\r\n");
 }
 
@@ -617,7 +622,7 @@ TEST_F(MainWindow, UnusableRecentFilesListIsSkipped) {
         TMainFrm w(dir_.File(name));
         const app::TMainFrmControls& ui = w.Controls();
         w.show();
-        EXPECT_TRUE(ui.RecentFiles.Entries.empty()) << name;
+        EXPECT_TRUE(ui.Document.RecentFiles.Entries.empty()) << name;
         EXPECT_EQ(w.windowTitle(), kCaption) << name;
     }
 }
@@ -755,7 +760,7 @@ TEST_F(MainWindow, LongCornerNumbersWrapInsideTheMeshBox) {
         TMainFrm w(dir_.File("other.Mru"));
         const app::TMainFrmControls& ui = w.Controls();
         w.show();
-        EXPECT_TRUE(AnswerMessageBoxes([&] { w.OpenModelFile(path); }).empty());
+        EXPECT_TRUE(AnswerMessageBoxes([&] { w.OpenGivenFile(path); }).empty());
         ui.TreeView->setCurrentItem(ui.TreeView->topLevelItem(0));
         for (QLabel* corner : {ui.MaxCoord, ui.MinCoord}) {
             const QStringList numbers = QString(corner->text()).replace(QChar::LineSeparator, u' ').split(' ');

@@ -145,7 +145,7 @@ TEST(RemoteBrowsing, LogInWalkFoldersAndOpenEveryKind) {
         EXPECT_EQ(Status(w, 0), address.toStdString());
         EXPECT_EQ(Status(w, 1), "接続を解除しました");
     }
-    EXPECT_TRUE(ui.RecentFiles.Entries.empty());
+    EXPECT_TRUE(ui.Document.RecentFiles.Entries.empty());
 
     // Back up to the root, then the DirectX files go to viewer windows of their own.
     w.OnToolButton(ui.bUpFolder);

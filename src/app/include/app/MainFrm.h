@@ -5,7 +5,6 @@
 #include <QCoreApplication>
 #include <QMainWindow>
 
-#include <set>
 #include <string>
 
 #include "app/MainFrmControls.h"
@@ -14,7 +13,6 @@
 #include "base/Stream.h"
 #include "model3ds/FileKind.h"
 #include "viewer/ViewerOwner.h"
-#include "xexport/ExportOptions.h"
 
 class QTreeWidgetItem;
 
@@ -36,9 +34,6 @@ public:
     // ---- Operations the other parts of the window call ----
     void UpdateCommandStates();
     void ResetDisplay(bool keepRemoteList);
-    // The open command after its dialog. Raises model3ds::EReadModelError ("READ ERROR : path")
-    // for a file without meshes.
-    void OpenModelFile(const std::string& path);
     // The top-level node of the selection and the model's index of its mesh; null and -1 with no selection.
     QTreeWidgetItem* SelectedMeshNode(int& meshIndex) const;
     void ViewerClosed() override;
@@ -54,7 +49,7 @@ public:
     // A file named on the command line, dropped on the window or chosen in the
     // open dialog, by its absolute name: DirectX data (.x, packed .xa, by content
     // where it tells) opens in a viewer window, framed, anything else as a model.
-    // DirectX data without a mesh raises "READ ERROR : path".
+    // A model without meshes, and DirectX data without a mesh, raise "READ ERROR : path".
     void OpenGivenFile(const std::string& path);
     // The save commands after their dialog.
     void SaveChosenFile(const std::string& path, bool binary);
@@ -91,7 +86,8 @@ private:
 
     void FormCreate();
     void FormClose();
-    int MeshTotal() const;
+    // Shows what an open left: the model in the browser or DirectX data in a viewer.
+    void ShowOpened(TOpened opened);
 
     // The model browser and the material editors.
     void BuildModelTree();
@@ -113,28 +109,21 @@ private:
     void SetSaveFileName(const QString& name);
     QFileDialog& GltfFileDialog();
     void SaveGltfCommand();
-    // The options of the "Direct3D 変換オプション" group as the writers take them.
-    xexport::TExportOptions ExportOptions() const;
+    // The mesh at meshIndex with the options of the "Direct3D 変換オプション" group
+    // as the writers take them.
+    TXRequest ExportRequest(int meshIndex) const;
     // A new viewer window showing the .x data of stream, made from the file named
     // fileName (a path or an address); the viewer command is off while it is open.
     void OpenViewer(base::MemoryStream& stream, const QString& caption, const std::string& fileName);
-    void ShowStreamInViewer(base::MemoryStream& stream, const std::string& fileName, const QString& caption = {});
 
     // A file the remote panel fetched.
     void OpenDownloadedFile(TFetchedFile file);
-    void LoadDownloadedModel(std::vector<std::uint8_t> bytes, const std::string& name, const std::string& address);
 
-    std::string CurrentFileName;
     QString BaseCaption;
-    bool ViewerShown = false;
     std::string ViewerFileName;  // what the open viewer shows, named in its messages
     std::string RecentFilePath;
     TUserSettings Settings;
     std::string SettingsPath;
-    QString ModelFolder;  // of the model file loaded; empty for none or a downloaded one
-    // The materials whose opacity the user changed since the model was opened:
-    // in glTF their opacity wins over the file's transparency.
-    std::set<std::string> EditedOpacity;
 };
 
 }  // namespace app

@@ -5,8 +5,7 @@
 
 #include <memory>
 
-#include "app/RecentFiles.h"
-#include "model3ds/File3DS.h"
+#include "app/Document.h"
 #include "viewer/Draw3DFrm.h"
 
 class QAction;
@@ -112,8 +111,7 @@ struct TMainFrmControls {
     QColorDialog* ColorDialog;
 
     // ---- Components ----
-    std::unique_ptr<model3ds::TFile3DS> ModelFile;  // the loaded model
-    TRecentFiles RecentFiles;                       // oldest first
+    TDocument Document;  // the model, where it came from, the recent files
     // The viewer window opened last; it deletes itself when closed.
     QPointer<viewer::TDraw3DFrm> CurrentViewer;
 };

@@ -1,0 +1,191 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <optional>
+
+#include "app/Document.h"
+#include "base/Errors.h"
+#include "base/Stream.h"
+#include "model3ds/OpenModel.h"
+#include "model3ds/Pack3DA.h"
+#include "support/TempDir.h"
+#include "support/Writer3DS.h"
+
+namespace {
+
+using app::TDocument;
+using app::TOpened;
+using TShow = app::TOpened::TShow;
+
+std::vector<std::uint8_t> Bytes(const std::string& text) { return {text.begin(), text.end()}; }
+
+std::vector<std::uint8_t> Packed(const std::vector<std::uint8_t>& bytes) {
+    return model3ds::Pack3DA(bytes.data(), bytes.size());
+}
+
+// Two meshes with faces and one with a single vertex, with a textured material.
+std::vector<std::uint8_t> SampleModel() {
+    testsupport::MeshSpec box{.name = "box",
+                              .vertices = {{0, -1, 0}, {1, -1, 0}, {1, 1, 0.5f}, {0, 1, 0}},
+                              .faces = {{0, 1, 2}, {0, 2, 3}},
+                              .groups = {{"Red", {0, 1}}}};
+    testsupport::MeshSpec wedge{.name = "wedge", .vertices = {{2, 0, 0}, {3, 0, 0}, {3, 1, 0}}, .faces = {{0, 1, 2}}};
+    testsupport::MeshSpec point{.name = "point", .vertices = {{5, 5, 5}}};
+    return testsupport::BuildModel({box, wedge, point}, {{.name = "Red", .textureFile = "wood.png"}});
+}
+
+const std::string kTriangleX = "xof 0303txt 0032\nMesh {\n3;\n0.0;0.0;0.0;,\n1.0;0.0;0.0;,\n0.0;1.0;0.0;;\n1;\n3;0,1,2;;\n}\n";
+const std::string kAddress = "http://127.0.0.1/models/";
+
+class Document : public ::testing::Test {
+protected:
+    void SetUp() override {
+        testsupport::SaveFile(dir_.File("box.3ds"), SampleModel());
+        testsupport::SaveFile(dir_.File("BOX.3DA"), Packed(SampleModel()));
+        testsupport::SaveFile(dir_.File("tri.x"), Bytes(kTriangleX));
+        testsupport::SaveFile(dir_.File("tri.XA"), Packed(Bytes(kTriangleX)));
+        testsupport::SaveFile(dir_.File("named-3ds.3ds"), Bytes(kTriangleX));  // DirectX by its content
+    }
+
+    testsupport::TempDir dir_;
+    TDocument document_;
+};
+
+// A model from disk and one downloaded show the same, differing only in where
+// they came from; DirectX data of either goes to a viewer, unpacked, and leaves no model.
+TEST_F(Document, OpensEveryKindFromDiskAndFromADownloadAlike) {
+    struct Case {
+        std::string name;
+        bool download;
+        TShow show;
+        std::string fileName;  // the title's name (a model) or the viewer's file name
+        std::string caption;   // the viewer's
+    };
+    const std::string folder = dir_.File("");
+    const Case cases[] = {
+        {"box.3ds", false, TShow::Model, "box.3ds", ""},
+        {"BOX.3DA", false, TShow::Model, "BOX.3DA", ""},
+        {"tri.x", false, TShow::Viewer, folder + "tri.x", "tri.x"},
+        {"tri.XA", false, TShow::Viewer, folder + "tri.XA", "tri.XA"},
+        {"named-3ds.3ds", false, TShow::Viewer, folder + "named-3ds.3ds", "named-3ds.3ds"},
+        {"box.3ds", true, TShow::Model, kAddress + "box.3ds", ""},
+        {"BOX.3DA", true, TShow::Model, kAddress + "BOX.3DA", ""},
+        {"tri.x", true, TShow::Viewer, kAddress + "tri.x", ""},
+        {"tri.XA", true, TShow::Viewer, kAddress + "tri.XA", ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name + (c.download ? " downloaded" : " from disk"));
+        TDocument document;
+        document.EditedOpacity.insert("Red");
+        const std::string path = dir_.File(c.name);
+        const TOpened opened =
+            c.download ? document.OpenDownload(base::ReadWholeFile(path), c.name, kAddress + c.name,
+                                               model3ds::FileKindByName(c.name))
+                       : document.OpenPath(path);
+        ASSERT_EQ(opened.Show, c.show);
+        EXPECT_EQ(opened.FromDisk, !c.download);
+        EXPECT_TRUE(document.EditedOpacity.empty());
+        if (c.show == TShow::Model) {
+            EXPECT_EQ(document.MeshTotal(), 3);
+            EXPECT_EQ(document.CurrentFileName(), c.fileName);
+            EXPECT_EQ(document.ModelFolder(), c.download ? "" : std::filesystem::path(path).parent_path().string());
+            EXPECT_EQ(document.RecentFiles.Entries, c.download ? std::vector<std::string>{} : std::vector{path});
+        } else {
+            EXPECT_EQ(std::string(opened.ViewerBytes.begin(), opened.ViewerBytes.end()), kTriangleX);
+            EXPECT_EQ(opened.ViewerFileName, c.fileName);
+            EXPECT_EQ(opened.ViewerCaption, c.caption);
+            EXPECT_EQ(document.MeshTotal(), 0);
+            EXPECT_EQ(document.CurrentFileName(), "");
+            EXPECT_TRUE(document.RecentFiles.Entries.empty());
+        }
+    }
+}
+
+// A file that is no model raises and is not remembered; a download that unpacks
+// to nothing leaves the document as it was.
+TEST_F(Document, RefusedOpensChangeNothingTheyShouldNot) {
+    testsupport::SaveFile(dir_.File("nothing.3da"), {0x53, 0x48, 0x01, 0x20, 0xFF});
+    testsupport::SaveFile(dir_.File("materials.3ds"), testsupport::BuildModel({}, {{.name = "Red"}}));
+    for (const char* name : {"nothing.3da", "materials.3ds"}) {
+        EXPECT_THROW(document_.OpenPath(dir_.File(name)), model3ds::EReadModelError) << name;
+    }
+    EXPECT_THROW(document_.OpenPath(dir_.File("missing.3ds")), base::Exception);
+    EXPECT_TRUE(document_.RecentFiles.Entries.empty());
+
+    ASSERT_EQ(document_.OpenPath(dir_.File("box.3ds")).Show, TShow::Model);
+    const TOpened opened = document_.OpenDownload(base::ReadWholeFile(dir_.File("nothing.3da")), "nothing.3da",
+                                                  kAddress + "nothing.3da", model3ds::TFileKind::PackedModel3DS);
+    EXPECT_EQ(opened.Show, TShow::Nothing);
+    EXPECT_EQ(document_.MeshTotal(), 3);
+    EXPECT_EQ(document_.CurrentFileName(), "box.3ds");
+
+    document_.Close();
+    EXPECT_EQ(document_.MeshTotal(), 0);
+    EXPECT_EQ(document_.CurrentFileName(), "");
+    EXPECT_EQ(document_.ModelFolder(), "");
+    EXPECT_EQ(document_.RecentFiles.Entries, std::vector{dir_.File("box.3ds")});
+}
+
+// What the save and view commands write, refuse, and where the viewer finds textures.
+TEST_F(Document, SavesAndViewsTheRequestedMeshes) {
+    struct Case {
+        int mesh;
+        bool merged;
+        xexport::TExportRefusal refusal;
+    };
+    const Case cases[] = {
+        {0, false, xexport::TExportRefusal::None},
+        {2, false, xexport::TExportRefusal::NoFaces},
+        {2, true, xexport::TExportRefusal::None},
+    };
+    ASSERT_EQ(document_.OpenPath(dir_.File("box.3ds")).Show, TShow::Model);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.mesh);
+        const app::TXRequest request{.MeshIndex = c.mesh, .Merged = c.merged, .Options = {}};
+        EXPECT_EQ(document_.XRefusal(request), c.refusal);
+        if (c.refusal != xexport::TExportRefusal::None) continue;
+        const std::string text = dir_.File("text.x"), binary = dir_.File("binary.x");
+        document_.SaveX(request, xexport::TXForm::Text, text);
+        document_.SaveX(request, xexport::TXForm::Binary, binary);
+        EXPECT_EQ(testsupport::ReadFile(text).substr(0, 16), "xof 0303txt 0032");
+        const std::string saved = testsupport::ReadFile(binary);
+        const app::TViewerData shown = document_.ViewerData(request);
+        EXPECT_EQ(std::string(shown.Bytes.begin(), shown.Bytes.end()), saved);
+        EXPECT_EQ(shown.FileName, "box.3ds");
+        EXPECT_EQ(shown.TextureModelFile, "");
+    }
+    app::TXRequest textured{.MeshIndex = 0, .Merged = false, .Options = {}};
+    textured.Options.Textures = true;
+    EXPECT_EQ(document_.ViewerData(textured).TextureModelFile, dir_.File("box.3ds"));
+    ASSERT_EQ(document_.OpenDownload(base::ReadWholeFile(dir_.File("box.3ds")), "box.3ds", kAddress + "box.3ds",
+                                     model3ds::TFileKind::Model3DS)
+                  .Show,
+              TShow::Model);
+    EXPECT_EQ(document_.ViewerData(textured).TextureModelFile, "");
+}
+
+// The extension chooses the glTF form in any letter case; only a model on disk has textures to look for.
+TEST_F(Document, SavesTheWholeModelAsGltf) {
+    const auto warning = [](const std::string& name, gltfexport::TTextureProblem) { return "missing " + name; };
+    for (bool download : {false, true}) {
+        SCOPED_TRACE(download ? "downloaded" : "from disk");
+        if (download) {
+            document_.OpenDownload(base::ReadWholeFile(dir_.File("box.3ds")), "box.3ds", kAddress + "box.3ds",
+                                   model3ds::TFileKind::Model3DS);
+        } else {
+            document_.OpenPath(dir_.File("box.3ds"));
+        }
+        EXPECT_EQ(document_.GltfRefusal(), xexport::TExportRefusal::None);
+        const std::vector<std::string> warnings = document_.SaveGltf(dir_.File("out.glb"), "test", warning);
+        EXPECT_EQ(warnings, download ? std::vector<std::string>{} : std::vector<std::string>{"missing wood.png"});
+        EXPECT_EQ(testsupport::ReadFile(dir_.File("out.glb")).substr(0, 4), "glTF");
+        document_.SaveGltf(dir_.File("out.GLTF"), "test", warning);
+        EXPECT_EQ(testsupport::ReadFile(dir_.File("out.GLTF")).substr(0, 1), "{");
+        EXPECT_TRUE(std::filesystem::exists(dir_.File("out.bin")));
+        std::filesystem::remove(dir_.File("out.bin"));
+    }
+    document_.Close();
+    EXPECT_EQ(document_.GltfRefusal(), xexport::TExportRefusal::NoMeshWithFaces);
+}
+
+}  // namespace
