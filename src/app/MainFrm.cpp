@@ -38,6 +38,7 @@
 #include "app/WebAdrFrm.h"
 #include "base/Format.h"
 #include "base/Stream.h"
+#include "base/Texts.h"
 #include "model3ds/OpenModel.h"
 #include "viewer/MeshBuilder.h"
 #include "widgets/HandlerGuard.h"
@@ -654,7 +655,7 @@ void TMainFrm::OpenGivenFile(const std::string& given) {
     viewer::MeshBuilder* meshes = CurrentViewer->D3DrawX->MeshBuilder();
     if (!meshes) {
         CurrentViewer->close();
-        throw model3ds::EReadModelError(path, "DirectX のメッシュがありません");
+        throw model3ds::EReadModelError(path, base::kNoDirectXMesh);
     }
     meshes->SetModelFile(path);
     // A file's own coordinates may lie anywhere: it starts framed, as Home shows it.
