@@ -30,6 +30,7 @@
 #include "app/WebAdrFrm.h"
 #include "base/Format.h"
 #include "base/Stream.h"
+#include "base/Texts.h"
 #include "model3ds/OpenModel.h"
 #include "viewer/MeshBuilder.h"
 #include "widgets/HandlerGuard.h"
@@ -298,7 +299,9 @@ void TMainFrm::CreateMaterialBox() {
     // The opacity field sits in the gap of its caption's blanks.
     const QString opacityCaption = tr("透明度の設定                  % ( 100 % は不透明です )");
     QLabel* opacity = AddLabel(MaterialBox, opacityCaption, 16, 184);
-    SpecularCo = new widgets::TSpinEdit({.MinValue = 10, .MaxValue = 100, .Increment = 5}, 100, MaterialBox);
+    SpecularCo = new widgets::TSpinEdit(
+        {.MinValue = model3ds::kMinOpacityPercent, .MaxValue = model3ds::kMaxOpacityPercent, .Increment = 5}, 100,
+        MaterialBox);
     const int gapStart = opacity->fontMetrics().horizontalAdvance(tr("透明度の設定 "));
     const int gapWidth = opacity->fontMetrics().horizontalAdvance(QString(17, QLatin1Char(' ')));
     SpecularCo->setGeometry(16 + gapStart + (gapWidth - 51) / 2, 179, 51, 24);
@@ -306,7 +309,9 @@ void TMainFrm::CreateMaterialBox() {
     opacity->setBuddy(SpecularCo);
 
     QLabel* power = AddLabel(MaterialBox, tr("反射係数の設定"), 16, 226);
-    RefrectCo = new widgets::TSpinEdit({.MinValue = 0, .MaxValue = 50, .Increment = 5}, 15, MaterialBox);
+    RefrectCo = new widgets::TSpinEdit(
+        {.MinValue = model3ds::kMinSpecularPower, .MaxValue = model3ds::kMaxSpecularPower, .Increment = 5}, 15,
+        MaterialBox);
     RefrectCo->setGeometry(16 + power->width() + 12, 221, 51, 24);
     RefrectCo->setAccessibleName(power->text());
     power->setBuddy(RefrectCo);
@@ -563,7 +568,7 @@ void TMainFrm::ShowOpened(TOpened opened) {
     viewer::MeshBuilder* meshes = CurrentViewer->D3DrawX->MeshBuilder();
     if (!meshes) {
         CurrentViewer->close();
-        throw model3ds::EReadModelError(opened.ViewerFileName, "DirectX のメッシュがありません");
+        throw model3ds::EReadModelError(opened.ViewerFileName, base::kNoDirectXMesh);
     }
     meshes->SetModelFile(opened.ViewerFileName);
     // A file's own coordinates may lie anywhere: it starts framed, as Home shows it.

@@ -6,11 +6,11 @@
 namespace app {
 
 void SetMaterialOpacity(model3ds::TMaterial3DS& material, int percent) {
-    material.Opacity = static_cast<float>(std::clamp(percent, kMinOpacityPercent, kMaxOpacityPercent) / 100.0);
+    material.Opacity = static_cast<float>(std::clamp(percent, model3ds::kMinOpacityPercent, model3ds::kMaxOpacityPercent) / 100.0);
 }
 
 void SetMaterialPower(model3ds::TMaterial3DS& material, int power) {
-    material.SpecularPower = static_cast<float>(std::clamp(power, kMinSpecularPower, kMaxSpecularPower));
+    material.SpecularPower = static_cast<float>(std::clamp(power, model3ds::kMinSpecularPower, model3ds::kMaxSpecularPower));
 }
 
 float FileTransparency(const model3ds::TMaterial3DS& material) { return std::fabs(material.Transparency); }

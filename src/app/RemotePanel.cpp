@@ -5,6 +5,7 @@
 
 #include <QAccessible>
 #include <QAction>
+#include <QCoreApplication>
 #include <QHeaderView>
 #include <QLabel>
 #include <QMessageBox>
@@ -21,6 +22,7 @@
 #include "app/RemoteConnection.h"
 #include "app/RemoteListing.h"
 #include "base/Format.h"
+#include "base/Texts.h"
 #include "net/FtpClient.h"
 #include "net/HttpClient.h"
 #include "widgets/HandlerGuard.h"
@@ -198,7 +200,7 @@ void TRemotePanel::FtpClientConnectionFailed() { SetStatusText(1, tr("Webサー�
 
 void TRemotePanel::FtpClientInvalidHost(bool& handled) {
     handled = false;
-    SetStatusText(1, tr("Webサーバ名が無効です"));
+    SetStatusText(1, QCoreApplication::translate(base::kTextContext, base::kInvalidServerName));
 }
 
 void TRemotePanel::FtpClientStatus(const std::string& text) { SetStatusText(1, DisplayText(text)); }
@@ -253,7 +255,7 @@ void TRemotePanel::HttpClientFailure(int) { SetStatusText(1, tr("読み込みで
 
 void TRemotePanel::HttpClientInvalidHost(bool& handled) {
     handled = false;
-    SetStatusText(1, tr("ホスト名が無効です"));
+    SetStatusText(1, QCoreApplication::translate(base::kTextContext, base::kInvalidHostName));
 }
 
 void TRemotePanel::HttpClientConnectionFailed() { SetStatusText(1, tr("接続できませんでした")); }

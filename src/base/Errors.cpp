@@ -6,6 +6,8 @@
 
 #include <locale.h>
 
+#include "base/Texts.h"
+
 namespace base {
 
 namespace {
@@ -49,36 +51,35 @@ std::string FillValues(const std::string& text, const std::vector<std::string>& 
     return filled.append(text, from);
 }
 
-EReadError::EReadError() : EStreamError("ストリームからの読み込みエラー") {}
+EReadError::EReadError() : EStreamError(kStreamReadError) {}
 
 EReadError::EReadError(const std::string& fileName, std::uint64_t size)
-    : EStreamError("ストリームからの読み込みエラー", {},
-                   size == 0 ? TErrorDetail{fileName, "ファイルが空です", {}}
-                             : TErrorDetail{fileName, "ファイルがデータの途中で終わっています (%s バイト)",
-                                            {std::to_string(size)}}) {}
+    : EStreamError(kStreamReadError, {},
+                   size == 0 ? TErrorDetail{fileName, kFileIsEmpty, {}}
+                             : TErrorDetail{fileName, kFileEndsInsideData, {std::to_string(size)}}) {}
 
-EWriteError::EWriteError() : EStreamError("ストリームへの書き込みエラー") {}
+EWriteError::EWriteError() : EStreamError(kStreamWriteError) {}
 
 EWriteError::EWriteError(const std::string& target, int systemError)
-    : EStreamError("ストリームへの書き込みエラー", {}, {target, "%s", {SystemReason(systemError)}}) {}
+    : EStreamError(kStreamWriteError, {}, {target, "%s", {SystemReason(systemError)}}) {}
 
-EFOpenError::EFOpenError(const std::string& fileName) : EStreamError("ファイル %s は開けません", {fileName}) {}
+EFOpenError::EFOpenError(const std::string& fileName) : EStreamError(kCannotOpenFile, {fileName}) {}
 
 EFOpenError::EFOpenError(const std::string& fileName, int systemError)
     : EFOpenError(fileName, {fileName, "%s", {SystemReason(systemError)}}) {}
 
 EFOpenError::EFOpenError(const std::string& fileName, TErrorDetail detail)
-    : EStreamError("ファイル %s は開けません", {fileName}, std::move(detail)) {}
+    : EStreamError(kCannotOpenFile, {fileName}, std::move(detail)) {}
 
-EFCreateError::EFCreateError(const std::string& fileName) : EStreamError("ファイル %s を作成できません", {fileName}) {}
+EFCreateError::EFCreateError(const std::string& fileName) : EStreamError(kCannotCreateFile, {fileName}) {}
 
 EFCreateError::EFCreateError(const std::string& fileName, int systemError)
-    : EStreamError("ファイル %s を作成できません", {fileName}, {fileName, "%s", {SystemReason(systemError)}}) {}
+    : EStreamError(kCannotCreateFile, {fileName}, {fileName, "%s", {SystemReason(systemError)}}) {}
 
 EListError::EListError(long long index)
-    : Exception("リストのインデックスが範囲を超えています (%s)", {std::to_string(index)}) {}
+    : Exception(kListIndexOutOfBounds, {std::to_string(index)}) {}
 
 EConvertError::EConvertError(const std::string& text)
-    : Exception("'%s' は正しい浮動小数点数ではありません", {text}) {}
+    : Exception(kNotAFloat, {text}) {}
 
 }  // namespace base

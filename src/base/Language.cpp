@@ -5,6 +5,8 @@
 #include <cstdlib>
 #include <string_view>
 
+#include "base/Texts.h"
+
 namespace base {
 
 namespace {
@@ -23,29 +25,28 @@ struct TTranslation {
     std::string_view english;
 };
 
-// Every Japanese text the shared modules raise or the tools print, with its
-// English; "%s" marks stay where the values go.
+// The English of each text of base/Texts.h.
 constexpr TTranslation kTranslations[] = {
-    {"ストリームからの読み込みエラー", "Stream read error"},
-    {"ストリームへの書き込みエラー", "Stream write error"},
-    {"ファイル %s は開けません", "Cannot open file %s"},
-    {"ファイル %s を作成できません", "Cannot create file %s"},
-    {"リストのインデックスが範囲を超えています (%s)", "List index out of bounds (%s)"},
-    {"'%s' は正しい浮動小数点数ではありません", "'%s' is not a valid floating point number"},
-    {"ファイルが空です", "the file is empty"},
-    {"ファイルがデータの途中で終わっています (%s バイト)", "the file ends inside its data, after %s bytes"},
-    {"通常のファイルではありません", "not a regular file"},
-    {"3D Studio のモデルではありません", "not a 3D Studio model"},
-    {"メッシュがありません", "the model holds no mesh"},
-    {"メッシュもマテリアルもありません", "the model holds neither meshes nor materials"},
-    {"面のあるメッシュがありません", "no mesh of the model has faces"},
-    {"展開したデータが空です", "the packed data unpacks to nothing"},
-    {"データが空です", "the data is empty"},
-    {"DirectX のメッシュがありません", "the DirectX data holds no mesh"},
-    {"読み込みできませんでした\r%s", "Could not read\r%s"},
-    {"ホスト名が無効です", "Invalid host name"},
-    {"Webサーバ名が無効です", "Invalid server name"},
-    {"メモリが足りません", "Not enough memory"},
+    {kStreamReadError, "Stream read error"},
+    {kStreamWriteError, "Stream write error"},
+    {kCannotOpenFile, "Cannot open file %s"},
+    {kCannotCreateFile, "Cannot create file %s"},
+    {kListIndexOutOfBounds, "List index out of bounds (%s)"},
+    {kNotAFloat, "'%s' is not a valid floating point number"},
+    {kFileIsEmpty, "the file is empty"},
+    {kFileEndsInsideData, "the file ends inside its data, after %s bytes"},
+    {kNotARegularFile, "not a regular file"},
+    {kNotA3DStudioModel, "not a 3D Studio model"},
+    {kNoMesh, "the model holds no mesh"},
+    {kNoMeshNorMaterial, "the model holds neither meshes nor materials"},
+    {kNoMeshWithFaces, "no mesh of the model has faces"},
+    {kUnpacksToNothing, "the packed data unpacks to nothing"},
+    {kDataIsEmpty, "the data is empty"},
+    {kNoDirectXMesh, "the DirectX data holds no mesh"},
+    {kCouldNotRead, "Could not read\r%s"},
+    {kInvalidHostName, "Invalid host name"},
+    {kInvalidServerName, "Invalid server name"},
+    {kNoMemory, "Not enough memory"},
 };
 
 }  // namespace
@@ -87,6 +88,12 @@ std::string Translated(const std::string& text, TUiLanguage language) {
     return text;
 }
 
+std::vector<std::string_view> TranslatableTexts() {
+    std::vector<std::string_view> texts;
+    for (const TTranslation& translation : kTranslations) texts.push_back(translation.japanese);
+    return texts;
+}
+
 std::string ErrorMessage(const std::exception& error, TUiLanguage language) {
     const auto* shared = dynamic_cast<const Exception*>(&error);
     if (shared == nullptr) return MessageLines(error.what());
@@ -103,9 +110,13 @@ std::string UnnamedFile(const std::exception& error, std::string_view namedFile)
 }
 
 std::string ErrorReason(const std::exception& error, TUiLanguage language) {
+    return ErrorReason(error, [language](const std::string& text) { return Translated(text, language); });
+}
+
+std::string ErrorReason(const std::exception& error, const TTranslator& translated) {
     const auto* shared = dynamic_cast<const Exception*>(&error);
     if (shared == nullptr || shared->Detail().text.empty()) return {};
-    return MessageLines(FillValues(Translated(shared->Detail().text, language), shared->Detail().values));
+    return MessageLines(FillValues(translated(shared->Detail().text), shared->Detail().values));
 }
 
 std::string ErrorLine(const std::exception& error, TUiLanguage language, std::string_view namedFile) {

@@ -12,6 +12,7 @@
 
 #include "base/Errors.h"
 #include "base/TemporaryFiles.h"
+#include "base/Texts.h"
 
 namespace base {
 
@@ -97,7 +98,7 @@ std::FILE* OpenRegularFile(const std::string& fileName, std::uint64_t& size) {
         ::close(fd);
         if (statError != 0) throw EFOpenError(fileName, statError);
         if (S_ISDIR(info.st_mode)) throw EFOpenError(fileName, EISDIR);
-        throw EFOpenError(fileName, TErrorDetail{fileName, "通常のファイルではありません", {}});
+        throw EFOpenError(fileName, TErrorDetail{fileName, kNotARegularFile, {}});
     }
     std::FILE* file = nullptr;
     if (fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK) == 0) file = fdopen(fd, "rb");

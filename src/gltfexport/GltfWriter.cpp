@@ -153,7 +153,7 @@ private:
 class TGltfBuilder {
 public:
     TGltfBuilder(model3ds::TFile3DS& model, const TGltfRequest& request, const std::string& outputName)
-        : model_(model), request_(request), materials_(model) {
+        : model_(model), request_(request) {
         const std::filesystem::path output = std::filesystem::path(outputName).filename();
         stem_ = output.stem().string();
         if (stem_.empty()) stem_ = "model";
@@ -300,7 +300,8 @@ private:
         std::map<int, std::vector<std::size_t>> faces;  // per material, its faces
         for (std::size_t f = 0; f < mesh.Faces.size(); ++f) {
             const std::uint16_t group = groups[f];
-            const int modelMaterial = group == xexport::kNoFaceGroup ? -1 : materials_.IndexOf(mesh.MatGroups[group].Name);
+            const int modelMaterial =
+                group == xexport::kNoFaceGroup ? -1 : model3ds::FindMaterialIndex(model_, mesh.MatGroups[group].Name);
             const int material = MaterialOf(modelMaterial);
             auto& list = faces[material];
             if (list.empty()) order.push_back(material);
@@ -713,7 +714,6 @@ private:
 
     model3ds::TFile3DS& model_;
     const TGltfRequest& request_;
-    xexport::TMaterialLookup materials_;
     std::string stem_;
     xexport::TModelScene scene_;
     std::vector<std::string> warnings_;

@@ -1,4 +1,8 @@
 // The material list: one cached record per material entry.
+#include <functional>
+#include <string>
+#include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "base/Format.h"
@@ -10,9 +14,22 @@
 
 namespace model3ds {
 
+namespace {
+
+// Lets the names be looked up by a string_view without copying it.
+struct TNameHash {
+    using is_transparent = void;
+    std::size_t operator()(std::string_view name) const { return std::hash<std::string_view>{}(name); }
+};
+
+}  // namespace
+
 struct TMaterialList::Impl {
     TFile3DS& owner;
     std::vector<std::unique_ptr<TMaterial3DS>> materials;  // a null slot is not read yet
+    // The first index of each name among the first `named` materials.
+    std::unordered_map<std::string, int, TNameHash, std::equal_to<>> firstByName;
+    int named = 0;
 };
 
 namespace {
@@ -32,11 +49,15 @@ std::unique_ptr<TMaterial3DS> ReadMaterialAt(TFile3DS& file, int index) {
 
 }  // namespace
 
-TMaterialList::TMaterialList(TFile3DS& owner) : impl_(new Impl{owner, {}}) {}
+TMaterialList::TMaterialList(TFile3DS& owner) : impl_(new Impl{owner, {}, {}, 0}) {}
 
 TMaterialList::~TMaterialList() = default;
 
-void TMaterialList::ClearList() { impl_->materials.clear(); }
+void TMaterialList::ClearList() {
+    impl_->materials.clear();
+    impl_->firstByName.clear();
+    impl_->named = 0;
+}
 
 int TMaterialList::MaterialTotal() {
     TChunkDatabase3DS& database = impl_->owner.Database();
@@ -52,12 +73,24 @@ TMaterial3DS* TMaterialList::GetMaterial(int index) {
     return CachedRecord(impl_->materials, index, [&] { return ReadMaterialAt(impl_->owner, index); });
 }
 
-int FindMaterialIndex(TFile3DS& model, const std::string& name) {
-    TMaterialList& materials = model.MaterialList();
-    for (int i = 0; i < materials.MaterialTotal(); ++i) {
-        if (materials.GetMaterial(i)->Name == name) return i;
+int TMaterialList::IndexOf(std::string_view name) {
+    if (const auto found = impl_->firstByName.find(name); found != impl_->firstByName.end()) return found->second;
+    const int total = MaterialTotal();
+    while (impl_->named < total) {
+        const int index = impl_->named;
+        const std::string& read = GetMaterial(index)->Name;
+        impl_->firstByName.emplace(read, index);
+        ++impl_->named;
+        if (read == name) return index;
     }
     return -1;
+}
+
+int FindMaterialIndex(TFile3DS& model, std::string_view name) { return model.MaterialList().IndexOf(name); }
+
+TMaterial3DS* FindMaterial(TFile3DS& model, std::string_view name) {
+    const int index = FindMaterialIndex(model, name);
+    return index < 0 ? nullptr : model.MaterialList().GetMaterial(index);
 }
 
 }  // namespace model3ds

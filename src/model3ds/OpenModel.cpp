@@ -2,6 +2,7 @@
 
 #include "ChunkTree.h"
 #include "base/Format.h"
+#include "base/Texts.h"
 #include "model3ds/FileKind.h"
 #include "model3ds/Pack4Ex.h"
 
@@ -54,20 +55,20 @@ bool Holds(TFile3DS& model, TModelNeeds needs) {
 // Why a model that loaded does not hold what needs asks.
 std::string MissingContent(TFile3DS& model, TModelNeeds needs) {
     const TChunkNode3DS* top = model.Database().top;
-    if (top == nullptr || !IsAcceptedTop(top->tag)) return "3D Studio のモデルではありません";
+    if (top == nullptr || !IsAcceptedTop(top->tag)) return base::kNotA3DStudioModel;
     switch (needs) {
     case TModelNeeds::MeshesOrMaterials:
-        return "メッシュもマテリアルもありません";
+        return base::kNoMeshNorMaterial;
     case TModelNeeds::Faces:
-        return model.ObjectList().MeshTotal() > 0 ? "面のあるメッシュがありません" : "メッシュがありません";
+        return model.ObjectList().MeshTotal() > 0 ? base::kNoMeshWithFaces : base::kNoMesh;
     default:
-        return "メッシュがありません";
+        return base::kNoMesh;
     }
 }
 
 void LoadUnpacked(TFile3DS& model, std::vector<std::uint8_t> unpacked, const std::string& shownPath,
                   TModelNeeds needs) {
-    if (unpacked.empty()) throw EReadModelError(shownPath, "展開したデータが空です");
+    if (unpacked.empty()) throw EReadModelError(shownPath, base::kUnpacksToNothing);
     model.LoadFromBytes(std::move(unpacked));
     RequireModelContent(model, needs, shownPath);
 }
@@ -104,7 +105,7 @@ void OpenModelFile(TFile3DS& model, const std::string& path, TUnpackPolicy polic
 
 void OpenModelBytes(TFile3DS& model, std::vector<std::uint8_t> bytes, const std::string& name,
                     const std::string& shownPath, TUnpackPolicy policy, TModelNeeds needs) {
-    if (bytes.empty()) throw EReadModelError(shownPath, "データが空です");
+    if (bytes.empty()) throw EReadModelError(shownPath, base::kDataIsEmpty);
     if (!IsPacked(name)) {
         LoadUnpacked(model, std::move(bytes), shownPath, needs);
         return;

@@ -10,16 +10,6 @@ namespace xexport {
 
 namespace {
 
-const TMaterial3DS* FindMaterial(TFile3DS& model, std::string_view name) {
-    auto& materials = model.MaterialList();
-    const int total = materials.MaterialTotal();
-    for (int i = 0; i < total; ++i) {
-        const TMaterial3DS* material = materials.GetMaterial(i);
-        if (material->Name == name) return material;
-    }
-    return nullptr;
-}
-
 // v with each coordinate that is NaN or infinite replaced by fill.
 TVector3DS FiniteOr(TVector3DS v, float fill) {
     for (float* value : {&v.x, &v.y, &v.z}) {
@@ -73,12 +63,12 @@ TFaceGroup FaceGroupIndex(TFile3DS& model, int meshIndex, int faceIndex) {
 int FaceMaterialIndex(TFile3DS& model, int meshIndex, int faceIndex) {
     const std::string_view name = FaceGroupIndex(model, meshIndex, faceIndex).Name;
     if (name.empty()) return 0;
-    return std::max(TMaterialLookup(model).IndexOf(name), 0);
+    return std::max(model3ds::FindMaterialIndex(model, name), 0);
 }
 
 void GetMaterialValues(TFile3DS& model, const TExportOptions& options, std::string_view name,
                        TMaterialPart part, TPowerRule rule, MaterialValues& values) {
-    GetMaterialValues(FindMaterial(model, name), options, part, rule, values);
+    GetMaterialValues(model3ds::FindMaterial(model, name), options, part, rule, values);
 }
 
 void GetMaterialValues(const TMaterial3DS* found, const TExportOptions& options, TMaterialPart part,
@@ -156,32 +146,11 @@ std::vector<std::uint16_t> FaceGroupTable(const TMesh3DS& mesh) {
     return table;
 }
 
-TMaterialLookup::TMaterialLookup(TFile3DS& model) {
-    auto& materials = model.MaterialList();
-    const int total = materials.MaterialTotal();
-    materials_.reserve(static_cast<std::size_t>(total));
-    first_.reserve(static_cast<std::size_t>(total));
-    for (int i = 0; i < total; ++i) {
-        materials_.push_back(materials.GetMaterial(i));
-        first_.emplace(materials_.back()->Name, i);
-    }
-}
-
-int TMaterialLookup::IndexOf(std::string_view name) const {
-    const auto found = first_.find(name);
-    return found == first_.end() ? -1 : found->second;
-}
-
-const TMaterial3DS* TMaterialLookup::Find(std::string_view name) const {
-    const int index = IndexOf(name);
-    return index < 0 ? nullptr : materials_[static_cast<std::size_t>(index)];
-}
-
-std::vector<int> FaceMaterialTable(const TMesh3DS& mesh, const TMaterialLookup& materials) {
+std::vector<int> FaceMaterialTable(TFile3DS& model, const TMesh3DS& mesh) {
     std::vector<int> groupMaterial(mesh.MatGroups.size());
     for (std::size_t g = 0; g < groupMaterial.size(); ++g) {
         const std::string& name = mesh.MatGroups[g].Name;
-        groupMaterial[g] = name.empty() ? 0 : std::max(materials.IndexOf(name), 0);
+        groupMaterial[g] = name.empty() ? 0 : std::max(model3ds::FindMaterialIndex(model, name), 0);
     }
     std::vector<int> table(mesh.Faces.size(), 0);
     if (groupMaterial.empty()) return table;

@@ -152,14 +152,12 @@ void WriteMeshMaterialList(TFile3DS& model, const TExportOptions& options, const
     WriteDword(static_cast<std::uint32_t>(mesh.MatGroups.size()), out);
     WriteDword(static_cast<std::uint32_t>(faceGroups.size()), out);
     for (const std::uint16_t group : faceGroups) WriteDword(group, out);
-    const TMaterialLookup lookup(model);
-    for (const auto& group : mesh.MatGroups) WriteMaterial(lookup.Find(group.Name), options, out);
+    for (const auto& group : mesh.MatGroups) WriteMaterial(model3ds::FindMaterial(model, group.Name), options, out);
     WriteWord(TOKEN_CBRACE, out);
 }
 
 void WriteMergedMaterialList(TFile3DS& model, const TExportOptions& options, const TMergedModel& merged,
                              TXBuffer& out) {
-    const TMaterialLookup lookup(model);
     const int materialTotal = model.MaterialList().MaterialTotal();
     WriteName("MeshMaterialList", out);
     WriteWord(TOKEN_OBRACE, out);
@@ -167,11 +165,11 @@ void WriteMergedMaterialList(TFile3DS& model, const TExportOptions& options, con
     WriteDword(static_cast<std::uint32_t>(materialTotal), out);
     WriteDword(static_cast<std::uint32_t>(merged.TotalFaces), out);
     for (const TMesh3DS* mesh : merged.Meshes) {
-        const std::vector<int> materials = FaceMaterialTable(*mesh, lookup);
+        const std::vector<int> materials = FaceMaterialTable(model, *mesh);
         out.Append(materials.data(), materials.size() * sizeof(int));
     }
     for (int i = 0; i < materialTotal; ++i)
-        WriteMaterial(lookup.Find(model.MaterialList().GetMaterial(i)->Name), options, out);
+        WriteMaterial(model3ds::FindMaterial(model, model.MaterialList().GetMaterial(i)->Name), options, out);
     WriteWord(TOKEN_CBRACE, out);
 }
 

@@ -159,28 +159,26 @@ void AppendMeshMaterialList(TTextOut& out, TFile3DS& model, const TExportOptions
         out.Int(faceGroups[f]);
         EndElement(out, f + 1 == faceGroups.size());
     }
-    const TMaterialLookup lookup(model);
     for (const auto& group : mesh.MatGroups)
-        AppendMaterialBlock(out, lookup.Find(group.Name), options, rule);
+        AppendMaterialBlock(out, model3ds::FindMaterial(model, group.Name), options, rule);
     out.Line("}");
 }
 
 void AppendMergedMaterialList(TTextOut& out, TFile3DS& model, const TExportOptions& options,
                               const TMergedModel& merged) {
-    const TMaterialLookup lookup(model);
     const int materialTotal = model.MaterialList().MaterialTotal();
     out.Line("MeshMaterialList {");
     AppendCount(out, static_cast<std::uint64_t>(materialTotal));
     AppendCount(out, merged.TotalFaces);
     std::uint64_t written = 0;
     for (const TMesh3DS* mesh : merged.Meshes) {
-        for (const int material : FaceMaterialTable(*mesh, lookup)) {
+        for (const int material : FaceMaterialTable(model, *mesh)) {
             out.Int(material);
             EndElement(out, ++written == merged.TotalFaces);
         }
     }
     for (int i = 0; i < materialTotal; ++i) {
-        const TMaterial3DS* first = lookup.Find(model.MaterialList().GetMaterial(i)->Name);
+        const TMaterial3DS* first = model3ds::FindMaterial(model, model.MaterialList().GetMaterial(i)->Name);
         AppendMaterialBlock(out, first, options, TPowerRule::AtLeastOne);
     }
     out.Line("}");

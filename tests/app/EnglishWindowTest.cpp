@@ -24,6 +24,8 @@
 #include <memory>
 #include <new>
 #include <stdexcept>
+#include <string>
+#include <string_view>
 #include <utility>
 
 #include "WindowSupport.h"
@@ -33,7 +35,9 @@
 #include "app/UiLanguage.h"
 #include "app/WebAdrFrm.h"
 #include "base/Errors.h"
+#include "base/Language.h"
 #include "base/Stream.h"
+#include "base/Texts.h"
 #include "model3ds/File3DS.h"
 #include "model3ds/OpenModel.h"
 #include "net/FtpClient.h"
@@ -275,6 +279,17 @@ TEST(EnglishErrorText, SharedErrorsAreTranslatedWithTheirValues) {
         {&memory, "Not enough memory"},
     };
     for (const auto& [error, expected] : cases) EXPECT_EQ(app::TranslatedErrorText(*error), expected);
+}
+
+// The window, from its translation file, and the tools, from base, say each
+// message of the modules without a window in the same English.
+TEST(EnglishErrorText, WindowAndToolsShareTheEnglishOfEachSharedText) {
+    for (const std::string_view text : base::TranslatableTexts()) {
+        const std::string japanese(text);
+        const QString window = QCoreApplication::translate(base::kTextContext, japanese.c_str());
+        EXPECT_NE(window, QString::fromStdString(japanese)) << japanese;
+        EXPECT_EQ(window.toStdString(), base::Translated(japanese, base::TUiLanguage::English)) << japanese;
+    }
 }
 
 // The error report's detail text says what the message leaves out: the file's

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "base/Errors.h"
@@ -89,6 +90,23 @@ TEST(Language, ErrorLinesNameTheFileOnceAndSayWhy) {
         EXPECT_EQ(base::ErrorLine(*c.error, TUiLanguage::Japanese, c.namedFile), c.japanese);
         EXPECT_EQ(base::ErrorLine(*c.error, TUiLanguage::English, c.namedFile), c.english);
     }
+}
+
+// The window puts the reason into its language through its own translations:
+// the values go in after the text is translated.
+TEST(Language, ReasonTakesTheCallersTranslation) {
+    const base::EReadError empty("empty.3ds", 0);
+    const base::EReadError cut("cut.3ds", 4);
+    const base::EReadError plain;
+    const std::runtime_error other("no reason");
+    const auto marked = [](const std::string& text) { return "[" + text + "]"; };
+    const std::pair<const std::exception*, std::string> cases[] = {
+        {&empty, "[ファイルが空です]"},
+        {&cut, "[ファイルがデータの途中で終わっています (4 バイト)]"},
+        {&plain, ""},
+        {&other, ""},
+    };
+    for (const auto& [error, expected] : cases) EXPECT_EQ(base::ErrorReason(*error, marked), expected);
 }
 
 }  // namespace

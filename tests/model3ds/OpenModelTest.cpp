@@ -159,3 +159,23 @@ TEST(OpenModel, FindsMeshesAndMaterialsByTheirBytes) {
     const std::pair<std::string, int> materials[] = {{"Red", 0}, {"red", 1}, {"Blue", -1}};
     for (const auto& [name, index] : materials) EXPECT_EQ(FindMaterialIndex(model, name), index) << name;
 }
+
+// Lookups remember the names they read: whatever their order, each finds the
+// first material of its name, and the record is the list's own.
+TEST(OpenModel, MaterialLookupsInAnyOrderFindTheFirstOfEachName) {
+    const std::vector<std::uint8_t> bytes =
+        testsupport::BuildModel({{.name = "Box"}}, {{.name = "Red"}, {.name = "red"}, {.name = "Red"}, {.name = "Blue"}});
+    const std::vector<std::pair<std::string, int>> orders[] = {
+        {{"Blue", 3}, {"Red", 0}, {"red", 1}, {"Green", -1}, {"Red", 0}},
+        {{"Green", -1}, {"Red", 0}, {"Blue", 3}},
+        {{"Red", 0}, {"Blue", 3}, {"red", 1}, {"Blue", 3}},
+    };
+    for (const auto& order : orders) {
+        TFile3DS model;
+        model.LoadFromBytes(bytes);
+        for (const auto& [name, index] : order) {
+            EXPECT_EQ(FindMaterialIndex(model, name), index) << name;
+            EXPECT_EQ(FindMaterial(model, name), index < 0 ? nullptr : model.MaterialList().GetMaterial(index)) << name;
+        }
+    }
+}

@@ -350,10 +350,6 @@ Qt %3</translation>
         <translation>Server connection failed</translation>
     </message>
     <message>
-        <source>Webサーバ名が無効です</source>
-        <translation>Invalid server name</translation>
-    </message>
-    <message>
         <source>ファイル名</source>
         <translation>File name</translation>
     </message>
@@ -384,10 +380,6 @@ Qt %3</translation>
     <message>
         <source>読み込みできませんでした</source>
         <translation>Could not read</translation>
-    </message>
-    <message>
-        <source>ホスト名が無効です</source>
-        <translation>Invalid host name</translation>
     </message>
     <message>
         <source>接続できませんでした</source>
@@ -443,6 +435,89 @@ Qt %3</translation>
     <message>
         <source>キャンセル</source>
         <translation>Cancel</translation>
+    </message>
+</context>
+<context>
+    <name>base</name>
+    <message>
+        <source>ストリームからの読み込みエラー</source>
+        <translation>Stream read error</translation>
+    </message>
+    <message>
+        <source>ストリームへの書き込みエラー</source>
+        <translation>Stream write error</translation>
+    </message>
+    <message>
+        <source>ファイル %s は開けません</source>
+        <translation>Cannot open file %s</translation>
+    </message>
+    <message>
+        <source>ファイル %s を作成できません</source>
+        <translation>Cannot create file %s</translation>
+    </message>
+    <message>
+        <source>リストのインデックスが範囲を超えています (%s)</source>
+        <translation>List index out of bounds (%s)</translation>
+    </message>
+    <message>
+        <source>&apos;%s&apos; は正しい浮動小数点数ではありません</source>
+        <translation>&apos;%s&apos; is not a valid floating point number</translation>
+    </message>
+    <message>
+        <source>ファイルが空です</source>
+        <translation>the file is empty</translation>
+    </message>
+    <message>
+        <source>ファイルがデータの途中で終わっています (%s バイト)</source>
+        <translation>the file ends inside its data, after %s bytes</translation>
+    </message>
+    <message>
+        <source>通常のファイルではありません</source>
+        <translation>not a regular file</translation>
+    </message>
+    <message>
+        <source>3D Studio のモデルではありません</source>
+        <translation>not a 3D Studio model</translation>
+    </message>
+    <message>
+        <source>メッシュがありません</source>
+        <translation>the model holds no mesh</translation>
+    </message>
+    <message>
+        <source>メッシュもマテリアルもありません</source>
+        <translation>the model holds neither meshes nor materials</translation>
+    </message>
+    <message>
+        <source>面のあるメッシュがありません</source>
+        <translation>no mesh of the model has faces</translation>
+    </message>
+    <message>
+        <source>展開したデータが空です</source>
+        <translation>the packed data unpacks to nothing</translation>
+    </message>
+    <message>
+        <source>データが空です</source>
+        <translation>the data is empty</translation>
+    </message>
+    <message>
+        <source>DirectX のメッシュがありません</source>
+        <translation>the DirectX data holds no mesh</translation>
+    </message>
+    <message>
+        <source>読み込みできませんでした<byte value="xd"/>%s</source>
+        <translation>Could not read<byte value="xd"/>%s</translation>
+    </message>
+    <message>
+        <source>ホスト名が無効です</source>
+        <translation>Invalid host name</translation>
+    </message>
+    <message>
+        <source>Webサーバ名が無効です</source>
+        <translation>Invalid server name</translation>
+    </message>
+    <message>
+        <source>メモリが足りません</source>
+        <translation>Not enough memory</translation>
     </message>
 </context>
 <context>

@@ -1,18 +1,14 @@
 #pragma once
-// Edits of a cached material record, with the bounds and conversions of the main
-// window's material panel. Shared by the main window and korvane-convert.
+// Edits of a cached material record, with the conversions of the main window's
+// material panel. Shared by the main window and korvane-convert.
 #include "model3ds/Records.h"
 
 namespace app {
 
-// The opacity spin edit: 10 to 100 percent, stored divided by 100.
-constexpr int kMinOpacityPercent = 10;
-constexpr int kMaxOpacityPercent = 100;
+// The opacity spin edit, in percent within the model's bounds, stored divided by 100.
 void SetMaterialOpacity(model3ds::TMaterial3DS& material, int percent);
 
-// The specular power spin edit: 0 to 50.
-constexpr int kMinSpecularPower = 0;
-constexpr int kMaxSpecularPower = 50;
+// The specular power spin edit, within the model's bounds.
 void SetMaterialPower(model3ds::TMaterial3DS& material, int power);
 
 // The transparency the file gives the material, 0 to 1. The record keeps the

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "base/Errors.h"
@@ -55,6 +56,10 @@ public:
     int MaterialTotal();
     // Null when the model has no material; raises base::EListError for an index out of range.
     TMaterial3DS* GetMaterial(int index);
+    // The index of the first material whose name is these bytes; -1 when none is.
+    // The materials are read in order only as far as the lookup needs, and the
+    // names read are remembered, so any number of lookups read the list once.
+    int IndexOf(std::string_view name);
 
 private:
     struct Impl;
@@ -101,6 +106,8 @@ private:
 
 // The index of the first mesh, or material, whose name is these bytes; -1 when none is.
 int FindMeshIndex(TFile3DS& model, const std::string& name);
-int FindMaterialIndex(TFile3DS& model, const std::string& name);
+int FindMaterialIndex(TFile3DS& model, std::string_view name);
+// The first material whose name is these bytes; null when none is.
+TMaterial3DS* FindMaterial(TFile3DS& model, std::string_view name);
 
 }  // namespace model3ds

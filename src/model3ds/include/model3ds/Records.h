@@ -162,4 +162,11 @@ struct TMaterial3DS {
     float Opacity = 1.0f;
 };
 
+// The bounds of those edits: the opacity in percent, stored divided by 100, and
+// the specular power.
+inline constexpr int kMinOpacityPercent = 10;
+inline constexpr int kMaxOpacityPercent = 100;
+inline constexpr int kMinSpecularPower = 0;
+inline constexpr int kMaxSpecularPower = 50;
+
 }  // namespace model3ds

@@ -59,8 +59,8 @@ int ParseWholeNumber(const std::string& option, const std::string& text) {
 // The material panel's bounds: a value outside them is refused, not clamped.
 int ParseEditValue(std::string_view option, EditKind kind, const std::string& text) {
     const bool opacity = kind == EditKind::Opacity;
-    const int low = opacity ? app::kMinOpacityPercent : app::kMinSpecularPower;
-    const int high = opacity ? app::kMaxOpacityPercent : app::kMaxSpecularPower;
+    const int low = opacity ? model3ds::kMinOpacityPercent : model3ds::kMinSpecularPower;
+    const int high = opacity ? model3ds::kMaxOpacityPercent : model3ds::kMaxSpecularPower;
     const auto value = ParseInteger(text);
     if (!value || *value < low || *value > high) {
         throw UsageError(base::Format("%s takes a whole number from %d to %d, not %s", std::string(option).c_str(),
@@ -259,12 +259,11 @@ ExportRequest ParseExportRequest(const Arguments& arguments, std::vector<Materia
 
 namespace {
 
-model3ds::TMaterial3DS& FindMaterial(model3ds::TFile3DS& model, const std::string& name) {
-    auto& materials = model.MaterialList();
-    for (int i = 0; i < materials.MaterialTotal(); ++i) {
-        if (materials.GetMaterial(i)->Name == name) return *materials.GetMaterial(i);
-    }
-    throw base::Exception(base::Format("the model has no material named \"%s\"", name.c_str()));
+model3ds::TMaterial3DS& EditedMaterial(model3ds::TFile3DS& model, const std::string& name) {
+    model3ds::TMaterial3DS* material = model3ds::FindMaterial(model, name);
+    if (material == nullptr)
+        throw base::Exception(base::Format("the model has no material named \"%s\"", name.c_str()));
+    return *material;
 }
 
 // The file's own opacities first, so that an edit of a material has the last word.
@@ -274,7 +273,7 @@ void ApplyEdits(model3ds::TFile3DS& model, const ExportRequest& request) {
         for (int i = 0; i < materials.MaterialTotal(); ++i) app::TakeFileOpacity(*materials.GetMaterial(i));
     }
     for (const MaterialEdit& edit : request.edits) {
-        model3ds::TMaterial3DS& material = FindMaterial(model, edit.name);
+        model3ds::TMaterial3DS& material = EditedMaterial(model, edit.name);
         switch (edit.kind) {
         case EditKind::Opacity:
             app::SetMaterialOpacity(material, static_cast<int>(edit.value));

@@ -4,6 +4,7 @@
 #include "base/Format.h"
 #include "base/Language.h"
 #include "base/Stream.h"
+#include "base/Texts.h"
 #include "cli/ConvertTool.h"
 #include "net/HttpClient.h"
 #include "net/HttpRequest.h"
@@ -40,19 +41,19 @@ std::vector<std::uint8_t> FetchHttp(const std::string& address, const Deadline& 
     client.TimeOut = kTimeOutMilliseconds;
     client.Deadline = deadline;
     client.OnError = [](int, const std::string& message) { PrintClientMessage(message); };
-    client.OnInvalidHost = [](bool&) { PrintClientMessage("ホスト名が無効です"); };
+    client.OnInvalidHost = [](bool&) { PrintClientMessage(base::kInvalidHostName); };
     base::MemoryStream content;
     client.ContentStream = &content;
     // Spaces, control and non-ASCII bytes typed into the address are escaped; the
     // characters that shape an address, and escapes already written, stay.
     client.Get(net::PercentEncode(address, ":/?#[]@!$&'()*+,;=%"));
     if (client.ReplyNumber() == net::kMalformedReply) {
-        throw base::Exception("読み込みできませんでした\r%s", {"The reply has no valid HTTP status line"});
+        throw base::Exception(base::kCouldNotRead, {"The reply has no valid HTTP status line"});
     }
     // Only a 2xx reply carries the file, not a redirection left unfollowed (300,
     // 304). The status line stays as the server sent it: it is escaped where it is printed.
     if (client.ReplyNumber() < 200 || client.ReplyNumber() > 299) {
-        throw base::Exception("読み込みできませんでした\r%s", {StatusLine(client.Header)});
+        throw base::Exception(base::kCouldNotRead, {StatusLine(client.Header)});
     }
     return content.TakeBytes();
 }

@@ -21,7 +21,7 @@ void PrintClientMessage(const std::string& text);
 std::string AddressFileName(const std::string& address);
 
 // The content of address, received once (no copy is made after receiving). A
-// reply other than 2xx raises "読み込みできませんでした" with the status line
+// reply other than 2xx raises base::kCouldNotRead with the status line
 // as the server sent it, up to its end, or with a note that there was no valid one.
 std::vector<std::uint8_t> FetchHttp(const std::string& address, const Deadline& deadline);
 

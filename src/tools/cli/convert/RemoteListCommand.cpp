@@ -3,6 +3,7 @@
 #include <string>
 
 #include "base/Errors.h"
+#include "base/Texts.h"
 #include "cli/ConvertTool.h"
 #include "convert/Commands.h"
 #include "convert/MaxTime.h"
@@ -83,7 +84,7 @@ int RunRemoteList(const Arguments& arguments, std::ostream& out) {
     client.Password = address.password;
     client.TimeOut = kTimeOutMilliseconds;
     client.OnError = [](int, const std::string& message) { PrintClientMessage(message); };
-    client.OnInvalidHost = [](bool&) { PrintClientMessage("Webサーバ名が無効です"); };
+    client.OnInvalidHost = [](bool&) { PrintClientMessage(base::kInvalidServerName); };
     std::string text;
     client.OnListItem = [&text](const std::string& line) {
         const std::optional<net::TRemoteRow> row = net::ListingLineToRow(line);

@@ -7,7 +7,6 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 #include "base/Errors.h"
@@ -75,7 +74,7 @@ enum class TPowerRule { AsStored, AtLeastOne };
 void GetMaterialValues(TFile3DS& model, const TExportOptions& options, std::string_view name,
                        TMaterialPart part, TPowerRule rule, MaterialValues& values);
 
-// The same for a material already looked up (TMaterialLookup::Find); null stands
+// The same for a material already looked up (model3ds::FindMaterial); null stands
 // for a name no material carries.
 void GetMaterialValues(const TMaterial3DS* material, const TExportOptions& options, TMaterialPart part,
                        TPowerRule rule, MaterialValues& values);
@@ -98,23 +97,8 @@ std::vector<std::uint16_t> FirstGroupTable(const TMesh3DS& mesh);
 // FaceGroupIndex of every face: FirstGroupTable with 0 for a face in no group.
 std::vector<std::uint16_t> FaceGroupTable(const TMesh3DS& mesh);
 
-// The first material of every material name in the model, indexed once, so that
-// a writer looks up any number of names in time proportional to their number.
-class TMaterialLookup {
-public:
-    explicit TMaterialLookup(TFile3DS& model);
-    // -1 when no material carries the name.
-    int IndexOf(std::string_view name) const;
-    // Null when no material carries the name.
-    const TMaterial3DS* Find(std::string_view name) const;
-
-private:
-    std::vector<const TMaterial3DS*> materials_;  // the model's list, in order
-    std::unordered_map<std::string_view, int> first_;
-};
-
 // FaceMaterialIndex of every face of the mesh.
-std::vector<int> FaceMaterialTable(const TMesh3DS& mesh, const TMaterialLookup& materials);
+std::vector<int> FaceMaterialTable(TFile3DS& model, const TMesh3DS& mesh);
 
 // How many coordinates of the mesh's vertices are NaN or infinite.
 std::size_t CountNonFiniteCoordinates(const TMesh3DS& mesh);
