@@ -30,8 +30,9 @@
 #include <filesystem>
 #include <system_error>
 
+#include "AboutBox.h"
 #include "app/ColorSwatch.h"
-#include "app/CommandStates.h"
+#include "app/Commands.h"
 #include "Icons.h"
 #include "app/RemoteConnection.h"
 #include "RemoteGrid.h"
@@ -425,20 +426,55 @@ bool TMainFrm::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void TMainFrm::ConnectHandlers() {
-    connect(MainMenuFile, &QMenu::aboutToShow, this, widgets::Guarded([this] { OnTopMenu(tFile); }));
-    connect(MainMenuShow, &QMenu::aboutToShow, this, widgets::Guarded([this] { OnTopMenu(tShow); }));
-    connect(MainMenuFind, &QMenu::aboutToShow, this, widgets::Guarded([this] { OnTopMenu(tFind); }));
-    for (QAction* item : {fOpen3DS, fCloseFile, fSaveXAsText, fSaveXAsBinally, fSaveAsGltf, fQuit}) {
-        connect(item, &QAction::triggered, this, widgets::Guarded([this, item] { OnFileMenu(item); }));
+    Commands = new TCommandSet(
+        [this] {
+            return TCommandInputs{.MeshCount = MeshTotal(),
+                                  .NodeSelected = TreeView->currentItem() != nullptr,
+                                  .ViewerShown = ViewerShown,
+                                  .InRemoteFolder = !Remote->Session().CurrentPath().empty(),
+                                  .Connected = Remote->Connected(),
+                                  .NetworkBusy = NetworkBusy()};
+        },
+        this);
+    // Closing also clears the remote grid; a disconnect closes whether a model is loaded or not.
+    const auto closeModel = [this] {
+        ModelFile->Clear();
+        ResetDisplay(false);
+    };
+    const auto openModel = [this] {
+        QFileDialog& dialog = OpenFileDialog();
+        if (!Settings.OpenFolder.isEmpty()) dialog.setDirectory(Settings.OpenFolder);
+        if (dialog.exec() == QDialog::Accepted) {
+            OpenGivenFile(QFile::encodeName(dialog.selectedFiles().value(0)).toStdString());
+        }
+    };
+    using S = TCommandStates;
+    Commands->Bind({.Action = openModel, .State = &S::Open, .Items = {fOpen3DS}, .Buttons = {bOpen}});
+    Commands->Bind({.Action = closeModel, .State = &S::Close, .Items = {fCloseFile}, .Buttons = {bClose}});
+    Commands->Bind({.Action = [this] { SaveCommand(false); }, .State = &S::Save, .Items = {fSaveXAsText},
+                    .Followers = {fSaveAsX}});
+    Commands->Bind(
+        {.Action = [this] { SaveCommand(true); }, .State = &S::Save, .Items = {fSaveXAsBinally}, .Buttons = {bSave}});
+    Commands->Bind({.Action = [this] { SaveGltfCommand(); }, .State = &S::SaveGltf, .Items = {fSaveAsGltf}});
+    Commands->Bind({.Action = [this] { close(); }, .Items = {fQuit}});
+    Commands->Bind(
+        {.Action = [this] { ViewSelectedMesh(); }, .State = &S::View, .Items = {sDraw3D}, .Buttons = {bViewer}});
+    Commands->Bind({.Action = [this] { ListWebServer(); }, .Items = {fndWeb}});
+    Commands->Bind({.Action = [this] { ShowAboutBox(*this); }, .WhileBusy = true, .Items = {hAbout}});
+    Commands->Bind({.Action = [this] { GoUpRemoteFolder(); }, .State = &S::UpFolder, .Buttons = {bUpFolder}});
+    Commands->Bind({.Action =
+                        [this, closeModel] {
+                            Remote->Disconnect();
+                            closeModel();
+                        },
+                    .State = &S::DisConnect,
+                    .Buttons = {bDisConnect}});
+    // A menu shows the states as they are when it opens.
+    for (QMenu* menu : {MainMenuFile, MainMenuShow}) {
+        connect(menu, &QMenu::aboutToShow, this, widgets::Guarded([this] { UpdateCommandStates(); }));
     }
-    connect(sDraw3D, &QAction::triggered, this, widgets::Guarded([this] { OnShowMenu(sDraw3D); }));
-    connect(fndWeb, &QAction::triggered, this, widgets::Guarded([this] { OnFindMenu(fndWeb); }));
-    connect(hAbout, &QAction::triggered, this, widgets::Guarded([this] { OnHelpMenu(hAbout); }));
     connect(AbortAction, &QAction::triggered, this, widgets::Guarded([this] { AbortNetworkCommand(); }));
     connect(WebListGrig, &QTableWidget::cellDoubleClicked, this, widgets::Guarded([this] { WebListGrigDblClick(); }));
-    for (QToolButton* button : {bOpen, bClose, bSave, bViewer, bDisConnect, bUpFolder}) {
-        connect(button, &QToolButton::clicked, this, widgets::Guarded([this, button] { OnToolButton(button); }));
-    }
     connect(MruPopupMenu, &QMenu::aboutToShow, this, widgets::Guarded([this] { MruPopupMenuPopup(); }));
     connect(TreeView, &QTreeWidget::currentItemChanged, this,
             widgets::Guarded([this](QTreeWidgetItem* node) { TreeViewChange(node); }));
@@ -507,39 +543,7 @@ void TMainFrm::FormClose() {
 
 int TMainFrm::MeshTotal() const { return ModelFile ? ModelFile->ObjectList().MeshTotal() : 0; }
 
-void TMainFrm::UpdateCommandStates() {
-    const TCommandStates states = CommandStates({.MeshCount = MeshTotal(),
-                                                 .NodeSelected = TreeView->currentItem() != nullptr,
-                                                 .ViewerShown = ViewerShown,
-                                                 .InRemoteFolder = !Remote->Session().CurrentPath().empty(),
-                                                 .Connected = Remote->Connected(),
-                                                 .NetworkBusy = NetworkBusy()});
-    bOpen->setEnabled(states.Open);
-    bClose->setEnabled(states.Close);
-    bSave->setEnabled(states.Save);
-    bViewer->setEnabled(states.View);
-    bUpFolder->setEnabled(states.UpFolder);
-    bDisConnect->setEnabled(states.DisConnect);
-    OnTopMenu(tFile);
-    OnTopMenu(tShow);
-}
-
-void TMainFrm::OnTopMenu(QAction* sender) {
-    const TCommandStates states = CommandStates({.MeshCount = MeshTotal(),
-                                                 .NodeSelected = TreeView->currentItem() != nullptr,
-                                                 .ViewerShown = ViewerShown,
-                                                 .NetworkBusy = NetworkBusy()});
-    if (sender == tFile) {
-        fOpen3DS->setEnabled(states.Open);
-        fCloseFile->setEnabled(states.Close);
-        fSaveAsX->setEnabled(states.Save);
-        fSaveXAsText->setEnabled(states.Save);
-        fSaveXAsBinally->setEnabled(states.Save);
-        fSaveAsGltf->setEnabled(states.SaveGltf);
-    } else if (sender == tShow) {
-        sDraw3D->setEnabled(states.View);
-    }
-}
+void TMainFrm::UpdateCommandStates() { Commands->Update(); }
 
 void TMainFrm::ResetDisplay(bool keepRemoteList) {
     CurrentFileName.clear();
@@ -606,30 +610,6 @@ QFileDialog& TMainFrm::OpenFileDialog() {
     return *OpenDialog;
 }
 
-void TMainFrm::OnFileMenu(QAction* sender) {
-    if (NetworkBusy()) return;
-    if (sender == fOpen3DS) {
-        QFileDialog& dialog = OpenFileDialog();
-        if (!Settings.OpenFolder.isEmpty()) dialog.setDirectory(Settings.OpenFolder);
-        if (dialog.exec() == QDialog::Accepted) {
-            OpenGivenFile(QFile::encodeName(dialog.selectedFiles().value(0)).toStdString());
-        }
-    } else if (sender == fSaveXAsText || sender == fSaveXAsBinally) {
-        int meshIndex = -1;
-        if (!SelectedMeshNode(meshIndex)) return;
-        SaveCommand(sender == fSaveXAsBinally);
-    } else if (sender == fSaveAsGltf) {
-        if (MeshTotal() > 0) SaveGltfCommand();
-    } else if (sender == fCloseFile) {
-        ModelFile->Clear();
-        ResetDisplay(false);
-    } else if (sender == fQuit) {
-        close();
-        return;
-    }
-    UpdateCommandStates();
-}
-
 void TMainFrm::OpenGivenFile(const std::string& given) {
     // By its absolute name, so that the recent-files list finds it again from any folder.
     std::error_code error;
@@ -655,25 +635,6 @@ void TMainFrm::OpenGivenFile(const std::string& given) {
     meshes->SetModelFile(path);
     // A file's own coordinates may lie anywhere: it starts framed, as Home shows it.
     CurrentViewer->ShowWholeModel();
-}
-
-void TMainFrm::OnToolButton(QToolButton* sender) {
-    if (NetworkBusy()) return;
-    if (sender == bOpen) {
-        OnFileMenu(fOpen3DS);
-    } else if (sender == bClose) {
-        OnFileMenu(fCloseFile);
-    } else if (sender == bSave) {
-        OnFileMenu(fSaveXAsBinally);
-    } else if (sender == bViewer) {
-        OnShowMenu(sDraw3D);
-    } else if (sender == bUpFolder) {
-        GoUpRemoteFolder();
-    } else if (sender == bDisConnect) {
-        Remote->Disconnect();
-        OnFileMenu(fCloseFile);
-    }
-    UpdateCommandStates();
 }
 
 bool TMainFrm::NetworkBusy() const { return Remote->Busy(); }

@@ -67,8 +67,7 @@ void TMainFrm::SetStatusText(int panel, const QString& text) {
     QAccessible::updateAccessibility(&changed);
 }
 
-void TMainFrm::OnFindMenu(QAction* sender) {
-    if (sender != fndWeb || NetworkBusy()) return;
+void TMainFrm::ListWebServer() {
     if (!Remote->Connected()) {
         if (WebAdrFrm->exec() != QDialog::Accepted) return;
         Remote->Session().SetSettings(*WebAdrFrm->Settings());

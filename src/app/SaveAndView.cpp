@@ -187,8 +187,7 @@ void TMainFrm::SaveGltfFile(const std::string& path) {
     box.exec();
 }
 
-void TMainFrm::OnShowMenu(QAction* sender) {
-    if (sender != sDraw3D || ViewerShown || NetworkBusy()) return;
+void TMainFrm::ViewSelectedMesh() {
     int meshIndex = -1;
     const QTreeWidgetItem* node = SelectedMeshNode(meshIndex);
     if (!node || meshIndex < 0) return;

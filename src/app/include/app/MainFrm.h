@@ -1,7 +1,8 @@
 #pragma once
 // The main window: the loaded model with its browser, the export options, the
 // material editors, the recent files, the remote file grid and the status bar.
-// Every command is one handler; the tool buttons call the menu handlers.
+// Every command is one object of a TCommandSet: its menu item and its tool button
+// run the same action and show the same state.
 #include <QCoreApplication>
 #include <QMainWindow>
 
@@ -18,6 +19,8 @@
 class QTreeWidgetItem;
 
 namespace app {
+
+class TCommandSet;
 
 class TMainFrm : public QMainWindow, public viewer::IViewerOwner, private TMainFrmControls {
     Q_DECLARE_TR_FUNCTIONS(app::TMainFrm)
@@ -43,13 +46,6 @@ public:
     void ViewerClosed() override;
     void ViewerCannotDraw(const std::exception& error) override;
 
-    // ---- Commands, as the menus and tool buttons run them ----
-    void OnTopMenu(QAction* sender);
-    void OnFileMenu(QAction* sender);
-    void OnShowMenu(QAction* sender);
-    void OnToolButton(QToolButton* sender);
-    // The About box: the program's version, its licence and Qt's version.
-    void OnHelpMenu(QAction* sender);
     // A file named on the command line, dropped on the window or chosen in the
     // open dialog, by its absolute name: DirectX data (.x, packed .xa, by content
     // where it tells) opens in a viewer window, framed, anything else as a model.
@@ -63,7 +59,6 @@ public:
     void SaveGltfFile(const std::string& path);
 
     // ---- Remote browsing ----
-    void OnFindMenu(QAction* sender);
     void ChangeRemoteFolder(const std::string& folder);
     void GoUpRemoteFolder();
     void WebListGrigDblClick();
@@ -93,6 +88,7 @@ private:
     void RestoreSettings();
     void SaveSettings();
     QFileDialog& OpenFileDialog();
+    // Binds the commands to their menu items and tool buttons, and the other handlers.
     void ConnectHandlers();
 
     void FormCreate();
@@ -124,9 +120,13 @@ private:
     // A new viewer window showing the .x data of stream, made from the file named
     // fileName (a path or an address); the viewer command is off while it is open.
     void OpenViewer(base::MemoryStream& stream, const QString& caption, const std::string& fileName);
+    // The selected mesh, or all of them merged, in a new viewer window.
+    void ViewSelectedMesh();
     void ShowStreamInViewer(base::MemoryStream& stream, const std::string& fileName, const QString& caption = {});
 
     // Remote browsing: the fetch, and the FTP and HTTP clients' events.
+    // Asks for the server's address and login when none is connected, then lists its folder.
+    void ListWebServer();
     void OpenDownloadedFile(const std::string& fileName, model3ds::TFileKind kind);
     void LoadDownloadedModel(std::vector<std::uint8_t> bytes, const std::string& name, const std::string& address);
     void BindNetworkEvents();
@@ -158,6 +158,7 @@ private:
     // The materials whose opacity the user changed since the model was opened:
     // in glTF their opacity wins over the file's transparency.
     std::set<std::string> EditedOpacity;
+    TCommandSet* Commands = nullptr;  // made by ConnectHandlers()
     int fittedGridWidth_ = 0;  // the grid's width that its columns fit; 0 before the first layout
 };
 
