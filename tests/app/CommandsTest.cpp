@@ -3,12 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
-#include <QApplication>
 #include <QToolButton>
 
 #include <array>
 #include <functional>
-#include <memory>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -22,22 +20,8 @@ using app::TCommandStates;
 
 namespace {
 
-class OffscreenApplication : public ::testing::Environment {
-public:
-    void SetUp() override {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-        application_ = std::make_unique<QApplication>(argc_, argv_);
-    }
-    void TearDown() override { application_.reset(); }
-
-private:
-    int argc_ = 1;
-    char name_[16] = "commands-tests";
-    char* argv_[2] = {name_, nullptr};
-    std::unique_ptr<QApplication> application_;
-};
-
-[[maybe_unused]] const auto* const environment = ::testing::AddGlobalTestEnvironment(new OffscreenApplication);
+// Before the shared application object is made: these tests need no display.
+[[maybe_unused]] const bool offscreen = qputenv("QT_QPA_PLATFORM", "offscreen");
 
 // Four commands as the window has them: one with a menu item and a tool button,
 // one with a submenu's item that only follows it, one always enabled, and the
