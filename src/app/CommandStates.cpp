@@ -5,6 +5,8 @@ namespace app {
 TCommandStates CommandStates(const TCommandInputs& in) {
     const bool loaded = in.MeshCount > 0;
     TCommandStates states;
+    // A running network command can only be ended.
+    states.Abort = in.NetworkBusy;
     if (in.NetworkBusy) return states;
     // One model at a time: a second can be opened only after closing the first.
     states.Open = !loaded;

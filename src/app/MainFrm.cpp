@@ -109,7 +109,6 @@ TMainFrm::TMainFrm(const std::string& recentFilePath, const std::string& setting
     AbortAction = new QAction(this);
     AbortAction->setShortcut(Qt::Key_Escape);
     AbortAction->setShortcutContext(Qt::ApplicationShortcut);
-    AbortAction->setEnabled(false);
     addAction(AbortAction);
     ConnectHandlers();
     setMinimumSize(kClientWidth, kClientHeight);
@@ -461,6 +460,8 @@ void TMainFrm::ConnectHandlers() {
         {.Action = [this] { ViewSelectedMesh(); }, .State = &S::View, .Items = {sDraw3D}, .Buttons = {bViewer}});
     Commands->Bind({.Action = [this] { ListWebServer(); }, .Items = {fndWeb}});
     Commands->Bind({.Action = [this] { ShowAboutBox(*this); }, .WhileBusy = true, .Items = {hAbout}});
+    Commands->Bind(
+        {.Action = [this] { AbortNetworkCommand(); }, .State = &S::Abort, .WhileBusy = true, .Items = {AbortAction}});
     Commands->Bind({.Action = [this] { GoUpRemoteFolder(); }, .State = &S::UpFolder, .Buttons = {bUpFolder}});
     Commands->Bind({.Action =
                         [this, closeModel] {
@@ -473,7 +474,6 @@ void TMainFrm::ConnectHandlers() {
     for (QMenu* menu : {MainMenuFile, MainMenuShow}) {
         connect(menu, &QMenu::aboutToShow, this, widgets::Guarded([this] { UpdateCommandStates(); }));
     }
-    connect(AbortAction, &QAction::triggered, this, widgets::Guarded([this] { AbortNetworkCommand(); }));
     connect(WebListGrig, &QTableWidget::cellDoubleClicked, this, widgets::Guarded([this] { WebListGrigDblClick(); }));
     connect(MruPopupMenu, &QMenu::aboutToShow, this, widgets::Guarded([this] { MruPopupMenuPopup(); }));
     connect(TreeView, &QTreeWidget::currentItemChanged, this,

@@ -54,7 +54,6 @@ void TMainFrm::BindNetworkEvents() {
 // While a network command runs, Esc ends it and no other command starts; a
 // close asked for meanwhile happens once it has ended.
 void TMainFrm::NetworkBusyChange() {
-    AbortAction->setEnabled(NetworkBusy());
     UpdateCommandStates();
     if (!NetworkBusy() && Remote->CloseRequested()) QTimer::singleShot(0, this, [this] { close(); });
 }

@@ -15,22 +15,24 @@ using namespace app;
 TEST(CommandStates, EachStateEnablesItsCommands) {
     struct Case {
         TCommandInputs in;
-        bool open, close, save, gltf, view, up, disconnect;
+        bool open, close, save, gltf, view, up, disconnect, abort;
     };
     const Case cases[] = {
-        {{}, true, false, false, false, false, false, false},
-        {{.NodeSelected = true, .ViewerShown = true}, true, false, false, false, false, false, false},
-        {{.MeshCount = 3}, false, true, false, true, false, false, false},
-        {{.MeshCount = 3, .NodeSelected = true}, false, true, true, true, true, false, false},
-        {{.MeshCount = 1, .NodeSelected = true, .ViewerShown = true}, false, true, true, true, false, false, false},
-        {{.InRemoteFolder = true, .Connected = true}, true, false, false, false, false, true, true},
+        {{}, true, false, false, false, false, false, false, false},
+        {{.NodeSelected = true, .ViewerShown = true}, true, false, false, false, false, false, false, false},
+        {{.MeshCount = 3}, false, true, false, true, false, false, false, false},
+        {{.MeshCount = 3, .NodeSelected = true}, false, true, true, true, true, false, false, false},
+        {{.MeshCount = 1, .NodeSelected = true, .ViewerShown = true}, false, true, true, true, false, false, false,
+         false},
+        {{.InRemoteFolder = true, .Connected = true}, true, false, false, false, false, true, true, false},
         {{.MeshCount = 1, .NodeSelected = true, .InRemoteFolder = true, .Connected = true, .NetworkBusy = true},
-         false, false, false, false, false, false, false},
+         false, false, false, false, false, false, false, true},
+        {{.NetworkBusy = true}, false, false, false, false, false, false, false, true},
     };
     for (const Case& c : cases) {
         const TCommandStates s = CommandStates(c.in);
-        EXPECT_EQ((std::array{s.Open, s.Close, s.Save, s.SaveGltf, s.View, s.UpFolder, s.DisConnect}),
-                  (std::array{c.open, c.close, c.save, c.gltf, c.view, c.up, c.disconnect}))
+        EXPECT_EQ((std::array{s.Open, s.Close, s.Save, s.SaveGltf, s.View, s.UpFolder, s.DisConnect, s.Abort}),
+                  (std::array{c.open, c.close, c.save, c.gltf, c.view, c.up, c.disconnect, c.abort}))
             << &c - cases;
     }
 }

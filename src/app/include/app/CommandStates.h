@@ -21,6 +21,7 @@ struct TCommandStates {
     bool View = false;
     bool UpFolder = false;
     bool DisConnect = false;
+    bool Abort = false;       // Esc, which ends the running network command
 };
 
 TCommandStates CommandStates(const TCommandInputs& inputs);

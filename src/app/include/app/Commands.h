@@ -19,8 +19,8 @@ struct TCommand {
     std::function<void()> Action = {};
     // Its member of TCommandStates; null for a command that is always enabled.
     bool TCommandStates::*State = nullptr;
-    // An always enabled command that also runs during a network command (it starts
-    // none); the others wait for its end.
+    // Runs also during a network command: the About box, which starts none, and
+    // Esc, which ends it. The others wait for its end.
     bool WhileBusy = false;
     std::vector<QAction*> Items = {};        // menu items that run it
     std::vector<QToolButton*> Buttons = {};  // tool buttons that run it
