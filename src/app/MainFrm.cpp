@@ -440,6 +440,10 @@ void TMainFrm::ConnectHandlers() {
         ModelFile->Clear();
         ResetDisplay(false);
     };
+    const auto disconnect = [this, closeModel] {
+        Remote->Disconnect();
+        closeModel();
+    };
     const auto openModel = [this] {
         QFileDialog& dialog = OpenFileDialog();
         if (!Settings.OpenFolder.isEmpty()) dialog.setDirectory(Settings.OpenFolder);
@@ -463,13 +467,7 @@ void TMainFrm::ConnectHandlers() {
     Commands->Bind(
         {.Action = [this] { AbortNetworkCommand(); }, .State = &S::Abort, .WhileBusy = true, .Items = {AbortAction}});
     Commands->Bind({.Action = [this] { GoUpRemoteFolder(); }, .State = &S::UpFolder, .Buttons = {bUpFolder}});
-    Commands->Bind({.Action =
-                        [this, closeModel] {
-                            Remote->Disconnect();
-                            closeModel();
-                        },
-                    .State = &S::DisConnect,
-                    .Buttons = {bDisConnect}});
+    Commands->Bind({.Action = disconnect, .State = &S::DisConnect, .Buttons = {bDisConnect}});
     // A menu shows the states as they are when it opens.
     for (QMenu* menu : {MainMenuFile, MainMenuShow}) {
         connect(menu, &QMenu::aboutToShow, this, widgets::Guarded([this] { UpdateCommandStates(); }));
