@@ -101,7 +101,6 @@ TMainFrm::TMainFrm(const std::string& recentFilePath, const std::string& setting
     column->addWidget(ThePage);
     column->addWidget(Panel1, 1);
     CreateDialogs();
-    CreateShortcuts();
     Remote = std::make_unique<TRemoteConnection>();
     BindNetworkEvents();
     // Esc ends a running network command from any window of the program; it is
@@ -143,6 +142,13 @@ void TMainFrm::CreateMenus() {
     MainMenuHelp = bar->addMenu(tr("ヘルプ(&H)"));
     tHelp = MainMenuHelp->menuAction();
     hAbout = MainMenuHelp->addAction(tr("バージョン情報"));
+    // A shortcut works exactly when its menu item is enabled, which follows its command.
+    fOpen3DS->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
+    fCloseFile->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_W));
+    fSaveXAsBinally->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
+    fSaveXAsText->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
+    fSaveAsGltf->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_E));
+    fQuit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
 }
 
 void TMainFrm::CreateToolBar() {
@@ -383,16 +389,6 @@ void TMainFrm::CreateDialogs() {
     SaveDialog->setNameFilter(QStringLiteral("*.x (*.x)"));
     SaveDialog->setSizeGripEnabled(true);
     ColorDialog = new QColorDialog(this);
-}
-
-// A shortcut works exactly when its menu item is enabled; UpdateCommandStates keeps the items current.
-void TMainFrm::CreateShortcuts() {
-    fOpen3DS->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
-    fCloseFile->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_W));
-    fSaveXAsBinally->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
-    fSaveXAsText->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
-    fSaveAsGltf->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_E));
-    fQuit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
 }
 
 void TMainFrm::RestoreSettings() {

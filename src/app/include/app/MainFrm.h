@@ -84,7 +84,6 @@ private:
     void CreateRemoteGrid();
     void CreateStatusBar();
     void CreateDialogs();
-    void CreateShortcuts();
     void RestoreSettings();
     void SaveSettings();
     QFileDialog& OpenFileDialog();
