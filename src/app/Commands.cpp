@@ -3,6 +3,8 @@
 #include <QAction>
 #include <QToolButton>
 
+#include <utility>
+
 #include "widgets/HandlerGuard.h"
 
 namespace app {

@@ -22,7 +22,7 @@ struct TCommand {
     // Runs also during a network command: the About box, which starts none, and
     // Esc, which ends it. The others wait for its end.
     bool WhileBusy = false;
-    std::vector<QAction*> Items = {};        // menu items that run it
+    std::vector<QAction*> Items = {};        // actions that run it: menu items, a shortcut
     std::vector<QToolButton*> Buttons = {};  // tool buttons that run it
     std::vector<QAction*> Followers = {};    // items that only show its state (a submenu's item)
 };
