@@ -22,8 +22,9 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+#include "AboutBox.h"
 #include "app/ColorSwatch.h"
-#include "app/CommandStates.h"
+#include "app/Commands.h"
 #include "DisplayText.h"
 #include "Icons.h"
 #include "app/RemoteConnection.h"
@@ -91,7 +92,6 @@ TMainFrm::TMainFrm(const std::string& recentFilePath, const std::string& setting
     column->addWidget(ThePage);
     column->addWidget(Panel1, 1);
     CreateDialogs();
-    CreateShortcuts();
     ConnectHandlers();
     setMinimumSize(kClientWidth, kClientHeight);
     resize(kClientWidth, kClientHeight);
@@ -125,6 +125,13 @@ void TMainFrm::CreateMenus() {
     MainMenuHelp = bar->addMenu(tr("ヘルプ(&H)"));
     tHelp = MainMenuHelp->menuAction();
     hAbout = MainMenuHelp->addAction(tr("バージョン情報"));
+    // A shortcut works exactly when its menu item is enabled, which follows its command.
+    fOpen3DS->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
+    fCloseFile->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_W));
+    fSaveXAsBinally->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
+    fSaveXAsText->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
+    fSaveAsGltf->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_E));
+    fQuit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
 }
 
 void TMainFrm::CreateToolBar() {
@@ -343,16 +350,6 @@ void TMainFrm::CreateDialogs() {
     ColorDialog = new QColorDialog(this);
 }
 
-// A shortcut works exactly when its menu item is enabled; UpdateCommandStates keeps the items current.
-void TMainFrm::CreateShortcuts() {
-    fOpen3DS->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
-    fCloseFile->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_W));
-    fSaveXAsBinally->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
-    fSaveXAsText->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
-    fSaveAsGltf->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_E));
-    fQuit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
-}
-
 void TMainFrm::RestoreSettings() {
     Settings = LoadUserSettings(SettingsPath);
     WebAdrFrm->SetFields(Settings.Login);
@@ -369,17 +366,50 @@ void TMainFrm::SaveSettings() {
 }
 
 void TMainFrm::ConnectHandlers() {
-    connect(MainMenuFile, &QMenu::aboutToShow, this, widgets::Guarded([this] { OnTopMenu(tFile); }));
-    connect(MainMenuShow, &QMenu::aboutToShow, this, widgets::Guarded([this] { OnTopMenu(tShow); }));
-    connect(MainMenuFind, &QMenu::aboutToShow, this, widgets::Guarded([this] { OnTopMenu(tFind); }));
-    for (QAction* item : {fOpen3DS, fCloseFile, fSaveXAsText, fSaveXAsBinally, fSaveAsGltf, fQuit}) {
-        connect(item, &QAction::triggered, this, widgets::Guarded([this, item] { OnFileMenu(item); }));
-    }
-    connect(sDraw3D, &QAction::triggered, this, widgets::Guarded([this] { OnShowMenu(sDraw3D); }));
-    connect(fndWeb, &QAction::triggered, this, widgets::Guarded([this] { OnFindMenu(fndWeb); }));
-    connect(hAbout, &QAction::triggered, this, widgets::Guarded([this] { OnHelpMenu(hAbout); }));
-    for (QToolButton* button : {bOpen, bClose, bSave, bViewer, bDisConnect, bUpFolder}) {
-        connect(button, &QToolButton::clicked, this, widgets::Guarded([this, button] { OnToolButton(button); }));
+    Commands = new TCommandSet(
+        [this] {
+            return TCommandInputs{.MeshCount = Document.MeshTotal(),
+                                  .NodeSelected = TreeView->currentItem() != nullptr,
+                                  .ViewerShown = Document.ViewerShown,
+                                  .InRemoteFolder = !Panel1->Remote().Session().CurrentPath().empty(),
+                                  .Connected = Panel1->Remote().Connected(),
+                                  .NetworkBusy = NetworkBusy()};
+        },
+        this);
+    // Closing also clears the remote grid; a disconnect closes whether a model is loaded or not.
+    const auto closeModel = [this] {
+        Document.Close();
+        ResetDisplay(false);
+    };
+    const auto disconnect = [this, closeModel] {
+        Panel1->Remote().Disconnect();
+        closeModel();
+    };
+    const auto openModel = [this] {
+        QFileDialog& dialog = OpenFileDialog();
+        if (!Settings.OpenFolder.isEmpty()) dialog.setDirectory(Settings.OpenFolder);
+        if (dialog.exec() == QDialog::Accepted) {
+            OpenGivenFile(QFile::encodeName(dialog.selectedFiles().value(0)).toStdString());
+        }
+    };
+    using S = TCommandStates;
+    Commands->Bind({.Action = openModel, .State = &S::Open, .Items = {fOpen3DS}, .Buttons = {bOpen}});
+    Commands->Bind({.Action = closeModel, .State = &S::Close, .Items = {fCloseFile}, .Buttons = {bClose}});
+    Commands->Bind({.Action = [this] { SaveCommand(false); }, .State = &S::Save, .Items = {fSaveXAsText},
+                    .Followers = {fSaveAsX}});
+    Commands->Bind(
+        {.Action = [this] { SaveCommand(true); }, .State = &S::Save, .Items = {fSaveXAsBinally}, .Buttons = {bSave}});
+    Commands->Bind({.Action = [this] { SaveGltfCommand(); }, .State = &S::SaveGltf, .Items = {fSaveAsGltf}});
+    Commands->Bind({.Action = [this] { close(); }, .Items = {fQuit}});
+    Commands->Bind(
+        {.Action = [this] { ViewSelectedMesh(); }, .State = &S::View, .Items = {sDraw3D}, .Buttons = {bViewer}});
+    Commands->Bind({.Action = [this] { ListWebServer(); }, .Items = {fndWeb}});
+    Commands->Bind({.Action = [this] { ShowAboutBox(*this); }, .WhileBusy = true, .Items = {hAbout}});
+    Commands->Bind({.Action = [this] { Panel1->GoUpRemoteFolder(); }, .State = &S::UpFolder, .Buttons = {bUpFolder}});
+    Commands->Bind({.Action = disconnect, .State = &S::DisConnect, .Buttons = {bDisConnect}});
+    // A menu shows the states as they are when it opens.
+    for (QMenu* menu : {MainMenuFile, MainMenuShow}) {
+        connect(menu, &QMenu::aboutToShow, this, widgets::Guarded([this] { UpdateCommandStates(); }));
     }
     connect(MruPopupMenu, &QMenu::aboutToShow, this, widgets::Guarded([this] { MruPopupMenuPopup(); }));
     connect(TreeView, &QTreeWidget::currentItemChanged, this,
@@ -442,39 +472,7 @@ void TMainFrm::FormClose() {
     }
 }
 
-void TMainFrm::UpdateCommandStates() {
-    const TCommandStates states = CommandStates({.MeshCount = Document.MeshTotal(),
-                                                 .NodeSelected = TreeView->currentItem() != nullptr,
-                                                 .ViewerShown = Document.ViewerShown,
-                                                 .InRemoteFolder = !Panel1->Remote().Session().CurrentPath().empty(),
-                                                 .Connected = Panel1->Remote().Connected(),
-                                                 .NetworkBusy = NetworkBusy()});
-    bOpen->setEnabled(states.Open);
-    bClose->setEnabled(states.Close);
-    bSave->setEnabled(states.Save);
-    bViewer->setEnabled(states.View);
-    bUpFolder->setEnabled(states.UpFolder);
-    bDisConnect->setEnabled(states.DisConnect);
-    OnTopMenu(tFile);
-    OnTopMenu(tShow);
-}
-
-void TMainFrm::OnTopMenu(QAction* sender) {
-    const TCommandStates states = CommandStates({.MeshCount = Document.MeshTotal(),
-                                                 .NodeSelected = TreeView->currentItem() != nullptr,
-                                                 .ViewerShown = Document.ViewerShown,
-                                                 .NetworkBusy = NetworkBusy()});
-    if (sender == tFile) {
-        fOpen3DS->setEnabled(states.Open);
-        fCloseFile->setEnabled(states.Close);
-        fSaveAsX->setEnabled(states.Save);
-        fSaveXAsText->setEnabled(states.Save);
-        fSaveXAsBinally->setEnabled(states.Save);
-        fSaveAsGltf->setEnabled(states.SaveGltf);
-    } else if (sender == tShow) {
-        sDraw3D->setEnabled(states.View);
-    }
-}
+void TMainFrm::UpdateCommandStates() { Commands->Update(); }
 
 void TMainFrm::ResetDisplay(bool keepRemoteList) {
     for (QLabel* label : {VertexCount, TextureCoords, FaceCount, MaterialCount, MaxCoord, MinCoord, MeshCount,
@@ -519,30 +517,6 @@ QFileDialog& TMainFrm::OpenFileDialog() {
     return *OpenDialog;
 }
 
-void TMainFrm::OnFileMenu(QAction* sender) {
-    if (NetworkBusy()) return;
-    if (sender == fOpen3DS) {
-        QFileDialog& dialog = OpenFileDialog();
-        if (!Settings.OpenFolder.isEmpty()) dialog.setDirectory(Settings.OpenFolder);
-        if (dialog.exec() == QDialog::Accepted) {
-            OpenGivenFile(QFile::encodeName(dialog.selectedFiles().value(0)).toStdString());
-        }
-    } else if (sender == fSaveXAsText || sender == fSaveXAsBinally) {
-        int meshIndex = -1;
-        if (!SelectedMeshNode(meshIndex)) return;
-        SaveCommand(sender == fSaveXAsBinally);
-    } else if (sender == fSaveAsGltf) {
-        if (Document.MeshTotal() > 0) SaveGltfCommand();
-    } else if (sender == fCloseFile) {
-        Document.Close();
-        ResetDisplay(false);
-    } else if (sender == fQuit) {
-        close();
-        return;
-    }
-    UpdateCommandStates();
-}
-
 void TMainFrm::OpenGivenFile(const std::string& path) { ShowOpened(Document.OpenPath(path)); }
 
 void TMainFrm::ShowOpened(TOpened opened) {
@@ -575,27 +549,7 @@ void TMainFrm::ShowOpened(TOpened opened) {
     CurrentViewer->ShowWholeModel();
 }
 
-void TMainFrm::OnToolButton(QToolButton* sender) {
-    if (NetworkBusy()) return;
-    if (sender == bOpen) {
-        OnFileMenu(fOpen3DS);
-    } else if (sender == bClose) {
-        OnFileMenu(fCloseFile);
-    } else if (sender == bSave) {
-        OnFileMenu(fSaveXAsBinally);
-    } else if (sender == bViewer) {
-        OnShowMenu(sDraw3D);
-    } else if (sender == bUpFolder) {
-        Panel1->GoUpRemoteFolder();
-    } else if (sender == bDisConnect) {
-        Panel1->Remote().Disconnect();
-        OnFileMenu(fCloseFile);
-    }
-    UpdateCommandStates();
-}
-
-void TMainFrm::OnFindMenu(QAction* sender) {
-    if (sender != fndWeb || NetworkBusy()) return;
+void TMainFrm::ListWebServer() {
     TRemoteConnection& remote = Panel1->Remote();
     if (!remote.Connected()) {
         if (WebAdrFrm->exec() != QDialog::Accepted) return;

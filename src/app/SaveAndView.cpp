@@ -173,8 +173,7 @@ void TMainFrm::SaveGltfFile(const std::string& path) {
     ShowWarning(this, lines.join('\n'));
 }
 
-void TMainFrm::OnShowMenu(QAction* sender) {
-    if (sender != sDraw3D || Document.ViewerShown || NetworkBusy()) return;
+void TMainFrm::ViewSelectedMesh() {
     int meshIndex = -1;
     const QTreeWidgetItem* node = SelectedMeshNode(meshIndex);
     if (!node || meshIndex < 0) return;

@@ -172,7 +172,7 @@ TEST_F(EnglishWindow, NoTextIsJapanese) {
     texts << TextsOf(&w);
     EXPECT_FALSE(ui.DiffuseColorRGB->text().isEmpty());
     ui.TreeView->setCurrentItem(ui.TreeView->topLevelItem(0));
-    w.OnShowMenu(ui.sDraw3D);
+    ui.sDraw3D->trigger();
     ASSERT_FALSE(ui.CurrentViewer.isNull());
     texts << TextsOf(ui.CurrentViewer);
     ui.CurrentViewer->close();

@@ -154,15 +154,15 @@ TEST_F(MainWindow, CommandsFollowModelSelectionAndViewer) {
         {"open", [&] { Open(sample_); }, false, true, false, false},
         {"mesh", [&] { Select(0); }, false, true, true, true},
         {"material", [&] { Select(0, 1); }, false, true, true, true},
-        {"viewer", [&] { w.OnToolButton(ui.bViewer); }, false, true, true, false},
+        {"viewer", [&] { ui.bViewer->click(); }, false, true, true, false},
         {"second view", [&] {
              QWidget* first = ui.CurrentViewer;
-             w.OnShowMenu(ui.sDraw3D);
+             ui.sDraw3D->trigger();
              EXPECT_EQ(ui.CurrentViewer, first);
              EXPECT_EQ(first->windowTitle(), QString::fromUtf8("箱"));
          }, false, true, true, false},
         {"viewer closed", [&] { ui.CurrentViewer->close(); }, false, true, true, true},
-        {"close", [&] { w.OnToolButton(ui.bClose); }, true, false, false, false},
+        {"close", [&] { ui.bClose->click(); }, true, false, false, false},
     };
     for (const Step& step : steps) {
         SCOPED_TRACE(step.name);
@@ -172,8 +172,8 @@ TEST_F(MainWindow, CommandsFollowModelSelectionAndViewer) {
         EXPECT_EQ(ui.bClose->isEnabled(), step.close);
         EXPECT_EQ(ui.bSave->isEnabled(), step.save);
         EXPECT_EQ(ui.bViewer->isEnabled(), step.view);
-        w.OnTopMenu(ui.tFile);
-        w.OnTopMenu(ui.tShow);
+        emit ui.MainMenuFile->aboutToShow();
+        emit ui.MainMenuShow->aboutToShow();
         EXPECT_EQ(ui.fOpen3DS->isEnabled(), step.open);
         EXPECT_EQ(ui.fCloseFile->isEnabled(), step.close);
         EXPECT_EQ(ui.fSaveAsX->isEnabled() && ui.fSaveXAsText->isEnabled() && ui.fSaveXAsBinally->isEnabled(),
@@ -298,7 +298,7 @@ TEST_F(MainWindow, CloseEmptiesTheBrowserButKeepsTheCaption) {
     const app::TMainFrmControls& ui = w.Controls();
     Open(sample_);
     Select(0, 0);
-    w.OnFileMenu(ui.fCloseFile);
+    ui.fCloseFile->trigger();
     EXPECT_EQ(ui.TreeView->topLevelItemCount(), 0);
     for (QLabel* label : {ui.MeshCount, ui.VertexCount, ui.MaxCoord, ui.DiffuseColorRGB, ui.SelfIlluminate}) {
         EXPECT_TRUE(label->text().isEmpty());
@@ -397,7 +397,7 @@ TEST_F(MainWindow, ExportExtrasMatchTheConverter) {
     // The viewer finds the textures in the model's folder only when their names are written.
     for (const bool names : {false, true}) {
         ui.SaveTextureNames->setChecked(names);
-        w.OnShowMenu(ui.sDraw3D);
+        ui.sDraw3D->trigger();
         ASSERT_FALSE(ui.CurrentViewer.isNull());
         EXPECT_EQ(ui.CurrentViewer->D3DrawX->MeshBuilder()->TextureFolder(), names ? dir_.Path().string() : "");
         ui.CurrentViewer->close();
@@ -454,7 +454,7 @@ TEST_F(MainWindow, SceneOptionsMatchTheConverter) {
         // A new file each time: the dialog would ask before replacing one.
         const QString target = QString::fromStdString(dir_.File("window" + std::to_string(&c - cases) + ".x"));
         const auto answers =
-            windowtest::RunAnswering([&] { w.OnFileMenu(c.binary ? ui.fSaveXAsBinally : ui.fSaveXAsText); }, target);
+            windowtest::RunAnswering([&] { (c.binary ? ui.fSaveXAsBinally : ui.fSaveXAsText)->trigger(); }, target);
         EXPECT_EQ(QFileInfo(answers.proposed).fileName(), "crane.x");
         std::vector<std::string> arguments = c.arguments;
         arguments.insert(arguments.end(), {"-o", dir_.File("convert.x"), model});
@@ -468,7 +468,7 @@ TEST_F(MainWindow, SceneOptionsMatchTheConverter) {
     viewer::MeshBuilder expected;
     ASSERT_EQ(expected.Load(saved.data(), saved.size()), 0);
     EXPECT_FLOAT_EQ(expected.GetBox().max.x, 3);
-    w.OnShowMenu(ui.sDraw3D);
+    ui.sDraw3D->trigger();
     ASSERT_FALSE(ui.CurrentViewer.isNull());
     EXPECT_EQ(ui.CurrentViewer->windowTitle(), "crane");
     // The viewer scales its model to its view, the same in every direction.
@@ -488,7 +488,7 @@ TEST_F(MainWindow, SceneOptionsMatchTheConverter) {
     ui.SaveAnimation->setChecked(false);
     ui.SaveHierarchy->setChecked(false);
     EXPECT_TRUE(ui.SelectAllMesh->isEnabled() && ui.EncodeZeroCenter->isEnabled() && ui.EncodeZeroCenter->isChecked());
-    EXPECT_EQ(QFileInfo(windowtest::RunAnswering([&] { w.OnFileMenu(ui.fSaveXAsText); }, QString::fromStdString(dir_.File("arm.x"))).proposed).fileName(),
+    EXPECT_EQ(QFileInfo(windowtest::RunAnswering([&] { ui.fSaveXAsText->trigger(); }, QString::fromStdString(dir_.File("arm.x"))).proposed).fileName(),
               "Arm.x");
     EXPECT_EQ(ReadFile(dir_.File("arm.x")).find("Frame"), std::string::npos);
 }
@@ -500,12 +500,12 @@ TEST_F(MainWindow, SaveButtonProposesTheMeshNameAndWritesBinary) {
     Select(1);
     const QString target = QString::fromStdString(dir_.File("chosen.x"));
     // "立方体" has a vertex but no face: a file readers refuse is not written.
-    const auto refused = windowtest::RunAnswering([&] { w.OnToolButton(ui.bSave); }, target);
+    const auto refused = windowtest::RunAnswering([&] { ui.bSave->click(); }, target);
     EXPECT_EQ(QFileInfo(refused.proposed).fileName(), QString::fromUtf8("立方体.x"));
     EXPECT_EQ(refused.boxTexts, std::vector<QString>{QString::fromUtf8("このメッシュには面がないため保存できません")});
     EXPECT_FALSE(QFileInfo::exists(target));
     Select(0);
-    const auto answers = windowtest::RunAnswering([&] { w.OnToolButton(ui.bSave); }, target);
+    const auto answers = windowtest::RunAnswering([&] { ui.bSave->click(); }, target);
     EXPECT_TRUE(answers.boxTexts.empty());
     EXPECT_EQ(QFileInfo(answers.proposed).fileName(), QString::fromUtf8("箱.x"));
     EXPECT_EQ(ReadFile(target.toStdString()).substr(0, 16), "xof 0303bin 0032");
@@ -513,7 +513,7 @@ TEST_F(MainWindow, SaveButtonProposesTheMeshNameAndWritesBinary) {
     Select(0, 1);
     ui.SelectAllMesh->click();
     const QString text = QString::fromStdString(dir_.File("text.x"));
-    EXPECT_EQ(QFileInfo(windowtest::RunAnswering([&] { w.OnFileMenu(ui.fSaveXAsText); }, text).proposed).fileName(),
+    EXPECT_EQ(QFileInfo(windowtest::RunAnswering([&] { ui.fSaveXAsText->trigger(); }, text).proposed).fileName(),
               QString::fromUtf8("箱.x"));
     EXPECT_EQ(ReadFile(text.toStdString()).substr(0, 16), "xof 0303txt 0032");
 }
@@ -598,10 +598,10 @@ TEST_F(MainWindow, RecentFilesAreKeptAcrossARestart) {
     ui.MruPopupMenu->actions().at(2)->trigger();
     EXPECT_EQ(w.windowTitle(), "m2.3ds - " + kCaption);
     for (int i = 7; i < 13; ++i) {
-        w.OnFileMenu(ui.fCloseFile);
+        ui.fCloseFile->trigger();
         Open(paths[i]);
     }
-    w.OnFileMenu(ui.fCloseFile);
+    ui.fCloseFile->trigger();
     std::string upper = paths[12];
     upper.replace(upper.size() - 3, 3, "3DS");
     std::filesystem::copy_file(paths[12], upper);
@@ -653,7 +653,7 @@ TEST_F(MainWindow, OpenDialogIsMadeWhenFirstUsed) {
     TMainFrm& w = *window_;
     const app::TMainFrmControls& ui = w.Controls();
     EXPECT_EQ(ui.OpenDialog, nullptr);
-    windowtest::RunAnswering([&] { w.OnFileMenu(ui.fOpen3DS); }, QString::fromStdString(sample_));
+    windowtest::RunAnswering([&] { ui.fOpen3DS->trigger(); }, QString::fromStdString(sample_));
     ASSERT_NE(ui.OpenDialog, nullptr);
     EXPECT_EQ(ui.TreeView->topLevelItemCount(), 2);
 }
@@ -665,7 +665,7 @@ TEST_F(MainWindow, OpenDialogFindsEveryModel) {
     const app::TMainFrmControls& ui = w.Controls();
     const std::string geometry = dir_.File("Chosen.X");
     SaveFile(geometry, windowtest::FarTriangleX());
-    windowtest::RunAnswering([&] { w.OnFileMenu(ui.fOpen3DS); }, QString::fromStdString(geometry));
+    windowtest::RunAnswering([&] { ui.fOpen3DS->trigger(); }, QString::fromStdString(geometry));
     ASSERT_FALSE(ui.CurrentViewer.isNull());
     EXPECT_EQ(ui.CurrentViewer->windowTitle(), "Chosen.X");
     ui.CurrentViewer->close();
@@ -814,7 +814,7 @@ TEST_F(MainWindow, GltfSavesMatchTheConverter) {
     SaveFile(model, testsupport::BuildModel({quad}, {{.name = "Wood", .transparency = 50, .textureFile = "WOOD.PNG"},
                                                      {.name = "Red", .diffuse = testsupport::Rgb{255, 0, 0},
                                                       .transparency = 30}}));
-    w.OnTopMenu(ui.tFile);
+    emit ui.MainMenuFile->aboutToShow();
     EXPECT_FALSE(ui.fSaveAsGltf->isEnabled());
     Open(model);
     EXPECT_TRUE(ui.fSaveAsGltf->isEnabled());
@@ -829,7 +829,7 @@ TEST_F(MainWindow, GltfSavesMatchTheConverter) {
         const std::string name = std::string("quad.") + extension;
         std::filesystem::create_directories(dir_.Path() / "window");
         const QString target = QString::fromStdString((dir_.Path() / "window" / name).string());
-        const auto answers = windowtest::RunAnswering([&] { w.OnFileMenu(ui.fSaveAsGltf); }, target);
+        const auto answers = windowtest::RunAnswering([&] { ui.fSaveAsGltf->trigger(); }, target);
         // The model's folder is proposed first; then the folder saved into, as for .x files.
         const std::filesystem::path folder = std::string(extension) == "gltf" ? dir_.Path() : dir_.Path() / "window";
         EXPECT_EQ(answers.proposed, QString::fromStdString((folder / "quad.glb").string()));

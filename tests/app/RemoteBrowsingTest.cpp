@@ -116,7 +116,7 @@ TEST(RemoteBrowsing, LogInWalkFoldersAndOpenEveryKind) {
     w.show();
 
     AnswerLogin(w, server->Port(), QString::fromUtf8("匿名"), QString());
-    EXPECT_TRUE(windowtest::AnswerMessageBoxes([&] { w.OnFindMenu(ui.fndWeb); }).empty());
+    EXPECT_TRUE(windowtest::AnswerMessageBoxes([&] { ui.fndWeb->trigger(); }).empty());
     EXPECT_EQ(ui.Panel1->Remote().Session().Settings().Port, server->Port());
     EXPECT_EQ(ui.Panel1->Remote().Session().Settings().UserID, "anonymous");
     EXPECT_EQ(ui.Panel1->Remote().Session().Settings().Password, "PubUsr@");
@@ -148,7 +148,7 @@ TEST(RemoteBrowsing, LogInWalkFoldersAndOpenEveryKind) {
     EXPECT_TRUE(ui.Document.RecentFiles.Entries.empty());
 
     // Back up to the root, then the DirectX files go to viewer windows of their own.
-    w.OnToolButton(ui.bUpFolder);
+    ui.bUpFolder->click();
     EXPECT_EQ(ui.Panel1->Remote().Session().CurrentPath(), "");
     EXPECT_FALSE(ui.bUpFolder->isEnabled());
     DoubleClick(w, "cube.x");
@@ -167,7 +167,7 @@ TEST(RemoteBrowsing, LogInWalkFoldersAndOpenEveryKind) {
     // Disconnecting clears the grid and the model.
     DoubleClick(w, "models");
     DoubleClick(w, "box.3ds");
-    w.OnToolButton(ui.bDisConnect);
+    ui.bDisConnect->click();
     EXPECT_FALSE(ui.Panel1->Remote().FtpClient().Connected());
     EXPECT_EQ(ui.TreeView->topLevelItemCount(), 0);
     EXPECT_EQ(ui.Panel1->WebListGrig()->item(0, 0), nullptr);
@@ -191,7 +191,7 @@ TEST(RemoteBrowsing, KindsComeFromTheNameAndFoldersFromTheListing) {
     const app::TMainFrmControls& ui = w.Controls();
     w.show();
     AnswerLogin(w, server->Port(), QString::fromUtf8("匿名"), QString());
-    w.OnFindMenu(ui.fndWeb);
+    ui.fndWeb->trigger();
     const QTableWidget& grid = *ui.Panel1->WebListGrig();
     const struct {
         const char* name;
@@ -239,7 +239,7 @@ TEST(RemoteBrowsing, NamesThatNeedEscapingOpenTheirOwnFile) {
     const app::TMainFrmControls& ui = w.Controls();
     w.show();
     AnswerLogin(w, server->Port(), QString::fromUtf8("匿名"), QString());
-    w.OnFindMenu(ui.fndWeb);
+    ui.fndWeb->trigger();
     DoubleClick(w, "my folder");
     EXPECT_EQ(ui.Panel1->Remote().Session().CurrentPath(), "/my folder");
     for (const auto& c : cases) {
@@ -258,7 +258,7 @@ TEST(RemoteBrowsing, RefusedLoginIsReportedInTheStatusBar) {
     const app::TMainFrmControls& ui = w.Controls();
     w.show();
     AnswerLogin(w, ftp.Port(), "nobody", "wrong");
-    EXPECT_TRUE(windowtest::AnswerMessageBoxes([&] { w.OnFindMenu(ui.fndWeb); }).empty());
+    EXPECT_TRUE(windowtest::AnswerMessageBoxes([&] { ui.fndWeb->trigger(); }).empty());
     EXPECT_EQ(Status(w, 1), "Webサーバに接続出来ませんでした");
     EXPECT_FALSE(ui.Panel1->Remote().FtpClient().Connected());
     EXPECT_FALSE(ui.Panel1->WebListGrig()->isEnabled());
@@ -286,7 +286,7 @@ TEST(RemoteBrowsing, EscapeEndsAFetchThatGetsNoAnswer) {
     w.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
     AnswerLogin(w, ftp.Port(), QString::fromUtf8("匿名"), QString());
-    w.OnFindMenu(ui.fndWeb);
+    ui.fndWeb->trigger();
     DoubleClick(w, "models");
 
     // The server sends a header without a content length and part of a body, then nothing.
@@ -343,7 +343,7 @@ TEST(RemoteBrowsing, RefusedLogoutAtCloseKeepsTheRecentFiles) {
     const app::TMainFrmControls& ui = w.Controls();
     w.show();
     AnswerLogin(w, ftp.Port(), QString::fromUtf8("匿名"), QString());
-    EXPECT_TRUE(windowtest::AnswerMessageBoxes([&] { w.OnFindMenu(ui.fndWeb); }).empty());
+    EXPECT_TRUE(windowtest::AnswerMessageBoxes([&] { ui.fndWeb->trigger(); }).empty());
     ASSERT_TRUE(ui.Panel1->Remote().FtpClient().Connected());
     ASSERT_GE(RowNamed(*ui.Panel1->WebListGrig(), "box.3ds"), 0);
     std::filesystem::remove(dir.File("RecentFile.Mru"));

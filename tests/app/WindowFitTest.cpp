@@ -98,7 +98,7 @@ protected:
         Open(sample_);
         Select(0);
         window_->SaveChosenFile(path, true);
-        window_->OnFileMenu(window_->Controls().fCloseFile);
+        window_->Controls().fCloseFile->trigger();
     }
 
     // A login as user Hanako, password SecretWord9, to a closed loopback port.
@@ -113,7 +113,7 @@ protected:
             login.PassWordEdit->setText("SecretWord9");
             login.LoninBtn->click();
         });
-        windowtest::AnswerMessageBoxes([&] { window_->OnFindMenu(window_->Controls().fndWeb); });
+        windowtest::AnswerMessageBoxes([&] { window_->Controls().fndWeb->trigger(); });
     }
 
     testsupport::TempDir dir_;
@@ -257,7 +257,7 @@ TEST_F(WindowFit, GivenFilesAreOpenedByTheirAbsoluteNames) {
     ASSERT_FALSE(ui.CurrentViewer.isNull());
     EXPECT_EQ(ui.CurrentViewer->D3DrawX->MeshBuilder()->TextureFolder(), dir_.File("models"));
     ui.CurrentViewer->close();
-    w.OnFileMenu(ui.fCloseFile);
+    ui.fCloseFile->trigger();
     emit ui.MruPopupMenu->aboutToShow();
     ASSERT_EQ(ui.MruPopupMenu->actions().size(), 1);
     EXPECT_EQ(ui.MruPopupMenu->actions().at(0)->text().toStdString(), sample_);
@@ -287,7 +287,7 @@ TEST_F(WindowFit, DirectXFilesStartFramedAndTheWindowsViewerAsDesigned) {
 
     Open(sample_);
     Select(0);
-    w.OnShowMenu(ui.sDraw3D);
+    ui.sDraw3D->trigger();
     ASSERT_FALSE(ui.CurrentViewer.isNull());
     viewer::TD3DrawX& control = *ui.CurrentViewer->D3DrawX;
     EXPECT_NEAR(viewer::Length(control.GetCamera().GetPosition(control.ModelFrame())), 15.0f, 1e-4f);
@@ -385,7 +385,7 @@ TEST_F(WindowFit, SettingsSurviveARestartWithoutThePassword) {
     // The first save proposes the model's folder.
     Open(model);
     Select(0);
-    const auto saved = windowtest::RunAnswering([&] { w.OnFileMenu(ui.fSaveXAsBinally); }, QString::fromStdString(dir_.File("out/a.x")));
+    const auto saved = windowtest::RunAnswering([&] { ui.fSaveXAsBinally->trigger(); }, QString::fromStdString(dir_.File("out/a.x")));
     EXPECT_EQ(QFileInfo(saved.proposed).absolutePath(), QString::fromStdString(dir_.File("models")));
     // The fields are kept although the login fails.
     FailedLogin();
@@ -406,11 +406,11 @@ TEST_F(WindowFit, SettingsSurviveARestartWithoutThePassword) {
     EXPECT_EQ(fields.User, "Hanako");
     EXPECT_TRUE(again.Controls().WebAdrFrm->PassWordEdit->text().isEmpty());
     EXPECT_EQ(app::LoadUserSettings(dir_.File("config/korvane.conf")).OpenFolder, QString::fromStdString(dir_.File("models")));
-    const auto opened = windowtest::RunAnswering([&] { again.OnFileMenu(again.Controls().fOpen3DS); }, QString::fromStdString(sample_));
+    const auto opened = windowtest::RunAnswering([&] { again.Controls().fOpen3DS->trigger(); }, QString::fromStdString(sample_));
     EXPECT_EQ(again.Controls().OpenDialog->directory().absolutePath(), QString::fromStdString(dir_.File("models")));
     // The next save proposes the folder of the last one, whichever model is open.
     Select(0);
-    const auto next = windowtest::RunAnswering([&] { again.OnFileMenu(again.Controls().fSaveXAsText); }, QString::fromStdString(dir_.File("out/b.x")));
+    const auto next = windowtest::RunAnswering([&] { again.Controls().fSaveXAsText->trigger(); }, QString::fromStdString(dir_.File("out/b.x")));
     EXPECT_EQ(QFileInfo(next.proposed).absolutePath(), QString::fromStdString(dir_.File("out")));
     EXPECT_TRUE(std::filesystem::exists(dir_.File("out/b.x")));
 }

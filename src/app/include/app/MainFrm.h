@@ -1,7 +1,8 @@
 #pragma once
 // The main window: the loaded model with its browser, the export options, the
 // material editors, the recent files, the remote file grid and the status bar.
-// Every command is one handler; the tool buttons call the menu handlers.
+// Every command is one object of a TCommandSet: its menu item and its tool button
+// run the same action and show the same state.
 #include <QCoreApplication>
 #include <QMainWindow>
 
@@ -17,6 +18,8 @@
 class QTreeWidgetItem;
 
 namespace app {
+
+class TCommandSet;
 
 class TMainFrm : public QMainWindow, public viewer::IViewerOwner, private TMainFrmControls {
     Q_DECLARE_TR_FUNCTIONS(app::TMainFrm)
@@ -39,13 +42,6 @@ public:
     void ViewerClosed() override;
     void ViewerCannotDraw(const std::exception& error) override;
 
-    // ---- Commands, as the menus and tool buttons run them ----
-    void OnTopMenu(QAction* sender);
-    void OnFileMenu(QAction* sender);
-    void OnShowMenu(QAction* sender);
-    void OnToolButton(QToolButton* sender);
-    // The About box: the program's version, its licence and Qt's version.
-    void OnHelpMenu(QAction* sender);
     // A file named on the command line, dropped on the window or chosen in the
     // open dialog, by its absolute name: DirectX data (.x, packed .xa, by content
     // where it tells) opens in a viewer window, framed, anything else as a model.
@@ -59,7 +55,6 @@ public:
     void SaveGltfFile(const std::string& path);
 
     // ---- Remote browsing ----
-    void OnFindMenu(QAction* sender);
     // A network command is running; the window takes no other command meanwhile.
     bool NetworkBusy() const;
 
@@ -78,10 +73,10 @@ private:
     void CreateMaterialBox();
     void CreateStatusBar();
     void CreateDialogs();
-    void CreateShortcuts();
     void RestoreSettings();
     void SaveSettings();
     QFileDialog& OpenFileDialog();
+    // Binds the commands to their menu items and tool buttons, and the other handlers.
     void ConnectHandlers();
 
     void FormCreate();
@@ -115,15 +110,20 @@ private:
     // A new viewer window showing the .x data of stream, made from the file named
     // fileName (a path or an address); the viewer command is off while it is open.
     void OpenViewer(base::MemoryStream& stream, const QString& caption, const std::string& fileName);
+    // The selected mesh, or all of them merged, in a new viewer window.
+    void ViewSelectedMesh();
 
     // A file the remote panel fetched.
     void OpenDownloadedFile(TFetchedFile file);
+    // Asks for the server's address and login when none is connected, then lists its folder.
+    void ListWebServer();
 
     QString BaseCaption;
     std::string ViewerFileName;  // what the open viewer shows, named in its messages
     std::string RecentFilePath;
     TUserSettings Settings;
     std::string SettingsPath;
+    TCommandSet* Commands = nullptr;  // made by ConnectHandlers()
 };
 
 }  // namespace app
