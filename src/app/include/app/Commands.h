@@ -19,8 +19,8 @@ struct TCommand {
     std::function<void()> Action = {};
     // Its member of TCommandStates; null for a command that is always enabled.
     bool TCommandStates::*State = nullptr;
-    // Runs also during a network command: the About box, which starts none, and
-    // Esc, which ends it. The others wait for its end.
+    // Runs also during a network command: the About box, which starts none. The
+    // others wait for its end (Esc, which ends it, is the remote panel's own).
     bool WhileBusy = false;
     std::vector<QAction*> Items = {};        // actions that run it: menu items, a shortcut
     std::vector<QToolButton*> Buttons = {};  // tool buttons that run it
