@@ -3,7 +3,6 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
-#include <QColorDialog>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFile>
@@ -19,23 +18,20 @@
 #include <QTabWidget>
 #include <QToolBar>
 #include <QToolButton>
-#include <QTreeWidget>
 #include <QVBoxLayout>
 
 #include "AboutBox.h"
-#include "app/ColorSwatch.h"
 #include "app/Commands.h"
+#include "app/ModelPanel.h"
 #include "DisplayText.h"
 #include "Icons.h"
 #include "app/RemoteConnection.h"
 #include "app/WebAdrFrm.h"
-#include "base/Format.h"
 #include "base/Stream.h"
 #include "base/Texts.h"
 #include "model3ds/OpenModel.h"
 #include "viewer/MeshBuilder.h"
 #include "widgets/HandlerGuard.h"
-#include "widgets/SpinEdit.h"
 
 namespace app {
 
@@ -51,15 +47,6 @@ constexpr int kPageHeight = 353;  // 20 more than designed, for the export optio
 constexpr int kStatusBarHeight = 19;
 constexpr int kToolButtonWidth = 31;
 constexpr int kExportOptionsHeight = 120;  // five rows of options, to the page's foot
-
-// A label at (x, y), as wide as its text or, for a value label, the width given.
-QLabel* AddLabel(QWidget* parent, const QString& text, int x, int y, int width = 0) {
-    auto* label = new QLabel(text, parent);
-    label->move(x, y);
-    label->adjustSize();
-    if (width > 0) label->resize(width, label->height());
-    return label;
-}
 
 QWidget* ToolSeparator(int width) {
     auto* line = new QFrame;
@@ -80,7 +67,13 @@ TMainFrm::TMainFrm(const std::string& recentFilePath, const std::string& setting
     auto* client = new QWidget(this);
     setCentralWidget(client);
     CreateToolBar();
-    CreatePage();
+    ThePage = new QTabWidget(client);
+    ThePage->setFixedHeight(kPageHeight);
+    ThePage->setIconSize(QSize(16, 16));
+    ThePage->setStyleSheet(QStringLiteral("QTabBar::tab { height: 18px; }"));
+    CreateExportOptions();
+    ModelPanel = new TModelPanel(Document, GroupBox1);
+    ThePage->addTab(ModelPanel, PageIcon(), tr("メッシュ マテリアル"));
     CreateStatusBar();
     Panel1 = new TRemotePanel(StatusPanels, kClientWidth, client);
     Panel1->OnFileFetched = [this](TFetchedFile file) { OpenDownloadedFile(std::move(file)); };
@@ -169,56 +162,8 @@ void TMainFrm::CreateToolBar() {
     bUpFolder = addButton(5, QT_TR_NOOP("前のフォルダに戻る"));
 }
 
-void TMainFrm::CreatePage() {
-    ThePage = new QTabWidget(centralWidget());
-    ThePage->setFixedHeight(kPageHeight);
-    ThePage->setIconSize(QSize(16, 16));
-    ThePage->setStyleSheet(QStringLiteral("QTabBar::tab { height: 18px; }"));
-    TabSheet1 = new QWidget;
-    ThePage->addTab(TabSheet1, PageIcon(), tr("メッシュ マテリアル"));
-
-    TreeView = new QTreeWidget(TabSheet1);
-    TreeView->setGeometry(8, 11, 201, 195);
-    TreeView->setHeaderHidden(true);
-    TreeView->setIndentation(19);
-    TreeView->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    TreeView->setAccessibleName(tr("メッシュとマテリアル"));
-    CreateMeshBox();
-    CreateExportOptions();
-    CreateMaterialBox();
-}
-
-void TMainFrm::CreateMeshBox() {
-    MeshBox = new QGroupBox(tr("メッシュの情報"), TabSheet1);
-    MeshBox->setGeometry(217, 5, 275, 205);
-    const auto row = [this](const char* caption, int y) {
-        QLabel* name = AddLabel(MeshBox, tr(caption), 14, y);
-        QLabel* value = AddLabel(MeshBox, QString(), 120, y, 145);
-        name->setBuddy(value);
-        return value;
-    };
-    VertexCount = row(QT_TR_NOOP("頂点個数"), 22);
-    FaceCount = row(QT_TR_NOOP("FACE個数"), 40);
-    TextureCoords = row(QT_TR_NOOP("ﾃｸｽﾁｬ座標個数"), 58);
-    MaterialCount = row(QT_TR_NOOP("ﾏﾃﾘｱﾙ使用数"), 76);
-    MeshCount = row(QT_TR_NOOP("メッシュ個数"), 94);
-    AddLabel(MeshBox, tr("頂点座標"), 14, 116);
-    // A corner takes two lines when its numbers are long; it wraps between them.
-    const auto corner = [this](const char* caption, int y) {
-        QLabel* name = AddLabel(MeshBox, tr(caption), 14, y);
-        auto* value = new QLabel(MeshBox);
-        value->setGeometry(66, y, 202, 30);
-        value->setWordWrap(true);
-        value->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-        name->setBuddy(value);
-        return value;
-    };
-    MaxCoord = corner(QT_TR_NOOP("(最大値)"), 134);
-    MinCoord = corner(QT_TR_NOOP("(最小値)"), 166);
-}
-
 void TMainFrm::CreateExportOptions() {
-    GroupBox1 = new QGroupBox(tr("Direct3D 変換オプション"), TabSheet1);
+    GroupBox1 = new QGroupBox(tr("Direct3D 変換オプション"));
     GroupBox1->setGeometry(5, 213, 490, 86);
     const auto place = [](QAbstractButton* button, int x, int y) {
         button->move(x, y);
@@ -266,65 +211,6 @@ void TMainFrm::CreateExportOptions() {
     CombineMesh->setEnabled(false);
 }
 
-void TMainFrm::CreateMaterialBox() {
-    MaterialBox = new QGroupBox(tr("マテリアルの情報"), TabSheet1);
-    MaterialBox->setGeometry(499, 5, 294, 294);
-    const auto colourRow = [this](const char* caption, int y, const char* hint) {
-        QLabel* name = AddLabel(MaterialBox, tr(caption), 12, y + 6);
-        auto* swatch = new TColorSwatch(MaterialBox);
-        swatch->setGeometry(96, y, 50, 26);
-        swatch->setToolTip(tr(hint));
-        swatch->setAccessibleName(name->text());
-        swatch->setAccessibleDescription(tr(hint));
-        name->setBuddy(swatch);
-        return std::pair(name, swatch);
-    };
-    auto [ambientCaption, ambient] = colourRow(QT_TR_NOOP("アンビエント色"), 20, QT_TR_NOOP("設定できません"));
-    ambientCaption->setStyleSheet(QStringLiteral("color: grey;"));
-    AmbientColor = ambient;
-    AmbientColor->setEnabled(false);
-    AmbientColorRGB = AddLabel(MaterialBox, tr("現在考慮していません！"), 152, 26, 138);
-    AmbientColorRGB->setStyleSheet(QStringLiteral("color: maroon;"));
-    DiffuseColor = colourRow(QT_TR_NOOP("放射色"), 52, QT_TR_NOOP("クリックで変更")).second;
-    DiffuseColorRGB = AddLabel(MaterialBox, QString(), 152, 58, 138);
-    SpeculerColor = colourRow(QT_TR_NOOP("反射色"), 84, QT_TR_NOOP("クリックで変更")).second;
-    SpeculerColorRGB = AddLabel(MaterialBox, QString(), 152, 90, 138);
-    QLabel* brightness = AddLabel(MaterialBox, tr("色の明るさ"), 12, 120);
-    SelfIlluminate = AddLabel(MaterialBox, QString(), 96, 120, 100);
-    brightness->setBuddy(SelfIlluminate);
-
-    auto* bevel = new QFrame(MaterialBox);
-    bevel->setFrameShape(QFrame::HLine);
-    bevel->setFrameShadow(QFrame::Sunken);
-    bevel->setGeometry(8, 142, 278, 4);
-    QLabel* heading = AddLabel(MaterialBox, tr("マテリアル特性の設定"), 12, 152);
-    QFont bold = heading->font();
-    bold.setBold(true);
-    heading->setFont(bold);
-    heading->adjustSize();
-
-    // The opacity field sits in the gap of its caption's blanks.
-    const QString opacityCaption = tr("透明度の設定                  % ( 100 % は不透明です )");
-    QLabel* opacity = AddLabel(MaterialBox, opacityCaption, 16, 184);
-    SpecularCo = new widgets::TSpinEdit(
-        {.MinValue = model3ds::kMinOpacityPercent, .MaxValue = model3ds::kMaxOpacityPercent, .Increment = 5}, 100,
-        MaterialBox);
-    const int gapStart = opacity->fontMetrics().horizontalAdvance(tr("透明度の設定 "));
-    const int gapWidth = opacity->fontMetrics().horizontalAdvance(QString(17, QLatin1Char(' ')));
-    SpecularCo->setGeometry(16 + gapStart + (gapWidth - 51) / 2, 179, 51, 24);
-    SpecularCo->setAccessibleName(opacityCaption.simplified());
-    opacity->setBuddy(SpecularCo);
-
-    QLabel* power = AddLabel(MaterialBox, tr("反射係数の設定"), 16, 226);
-    RefrectCo = new widgets::TSpinEdit(
-        {.MinValue = model3ds::kMinSpecularPower, .MaxValue = model3ds::kMaxSpecularPower, .Increment = 5}, 15,
-        MaterialBox);
-    RefrectCo->setGeometry(16 + power->width() + 12, 221, 51, 24);
-    RefrectCo->setAccessibleName(power->text());
-    power->setBuddy(RefrectCo);
-    AddLabel(MaterialBox, tr("( 反射係数が大きくなるほど反射度は低下します )"), 10, 256);
-}
-
 void TMainFrm::CreateStatusBar() {
     StatusBar = statusBar();
     StatusBar->setSizeGripEnabled(false);
@@ -347,7 +233,6 @@ void TMainFrm::CreateDialogs() {
     SaveDialog->setDefaultSuffix(QStringLiteral("x"));
     SaveDialog->setNameFilter(QStringLiteral("*.x (*.x)"));
     SaveDialog->setSizeGripEnabled(true);
-    ColorDialog = new QColorDialog(this);
 }
 
 void TMainFrm::RestoreSettings() {
@@ -369,7 +254,7 @@ void TMainFrm::ConnectHandlers() {
     Commands = new TCommandSet(
         [this] {
             return TCommandInputs{.MeshCount = Document.MeshTotal(),
-                                  .NodeSelected = TreeView->currentItem() != nullptr,
+                                  .NodeSelected = ModelPanel->SelectedMesh() >= 0,
                                   .ViewerShown = Document.ViewerShown,
                                   .InRemoteFolder = !Panel1->Remote().Session().CurrentPath().empty(),
                                   .Connected = Panel1->Remote().Connected(),
@@ -412,17 +297,11 @@ void TMainFrm::ConnectHandlers() {
         connect(menu, &QMenu::aboutToShow, this, widgets::Guarded([this] { UpdateCommandStates(); }));
     }
     connect(MruPopupMenu, &QMenu::aboutToShow, this, widgets::Guarded([this] { MruPopupMenuPopup(); }));
-    connect(TreeView, &QTreeWidget::currentItemChanged, this,
-            widgets::Guarded([this](QTreeWidgetItem* node) { TreeViewChange(node); }));
+    ModelPanel->OnSelectionChange = [this] { UpdateCommandStates(); };
     connect(SelectAllMesh, &QCheckBox::clicked, this, widgets::Guarded([this] { SelectAllMeshClick(); }));
     for (QCheckBox* scene : {SaveHierarchy, SaveAnimation}) {
         connect(scene, &QCheckBox::toggled, this, widgets::Guarded([this] { SceneOptionsClick(); }));
     }
-    for (TColorSwatch* swatch : {AmbientColor, DiffuseColor, SpeculerColor}) {
-        swatch->OnClick = widgets::Guarded([this, swatch] { OnColor(swatch); });
-    }
-    SpecularCo->OnChange = widgets::Guarded([this] { OnMaterialSet(SpecularCo); });
-    RefrectCo->OnChange = widgets::Guarded([this] { OnMaterialSet(RefrectCo); });
 }
 
 void TMainFrm::FormCreate() {
@@ -475,24 +354,8 @@ void TMainFrm::FormClose() {
 void TMainFrm::UpdateCommandStates() { Commands->Update(); }
 
 void TMainFrm::ResetDisplay(bool keepRemoteList) {
-    for (QLabel* label : {VertexCount, TextureCoords, FaceCount, MaterialCount, MaxCoord, MinCoord, MeshCount,
-                          DiffuseColorRGB, SpeculerColorRGB, SelfIlluminate}) {
-        label->clear();
-    }
-    TreeView->clear();
-    for (TColorSwatch* swatch : {AmbientColor, DiffuseColor, SpeculerColor}) swatch->SetColor(0xFFFFFF);
-    SpecularCo->SetValue(100);
-    RefrectCo->SetValue(15);
+    ModelPanel->Clear();
     if (!keepRemoteList) Panel1->ClearList();
-}
-
-QTreeWidgetItem* TMainFrm::SelectedMeshNode(int& meshIndex) const {
-    meshIndex = -1;
-    QTreeWidgetItem* node = TreeView->currentItem();
-    if (!node) return nullptr;
-    if (node->parent()) node = node->parent();
-    meshIndex = node->data(0, Qt::UserRole).toInt();
-    return node;
 }
 
 void TMainFrm::ViewerClosed() {
@@ -528,8 +391,7 @@ void TMainFrm::ShowOpened(TOpened opened) {
         return opened.FromDisk ? QFile::decodeName(QByteArray::fromStdString(name)) : DisplayText(name);
     };
     if (opened.Show == TOpened::TShow::Model) {
-        BuildModelTree();
-        MeshCount->setText(DisplayText(base::Format(qUtf8Printable(tr("%d 個")), Document.MeshTotal())));
+        ModelPanel->ShowModel();
         if (opened.FromDisk) Settings.OpenFolder = shown(Document.ModelFolder());
         setWindowTitle(shown(Document.CurrentFileName()) + " - " + BaseCaption);
         UpdateCommandStates();

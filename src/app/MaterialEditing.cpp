@@ -3,7 +3,8 @@
 #include <QColorDialog>
 
 #include "app/ColorSwatch.h"
-#include "app/MainFrm.h"
+#include "app/Document.h"
+#include "app/ModelPanel.h"
 #include "model3ds/MaterialColor.h"
 #include "widgets/SpinEdit.h"
 #include "app/MaterialRules.h"
@@ -21,36 +22,36 @@ std::uint32_t FromQColor(const QColor& color) {
 
 }  // namespace
 
-void TMainFrm::OnColor(TColorSwatch* sender) {
-    if (Document.MeshTotal() == 0) return;
+void TModelPanel::OnColor(TColorSwatch* sender) {
+    if (document_.MeshTotal() == 0) return;
     const int index = SelectedMaterialIndex();
     if (index < 0) return;
-    model3ds::TMaterial3DS& material = *Document.Model().MaterialList().GetMaterial(index);
+    model3ds::TMaterial3DS& material = *document_.Model().MaterialList().GetMaterial(index);
     const std::string name = material.Name;
-    model3ds::TColor3DS& color = sender == DiffuseColor    ? material.Diffuse
-                                 : sender == SpeculerColor ? material.Specular
+    model3ds::TColor3DS& color = sender == diffuseColor_    ? material.Diffuse
+                                 : sender == speculerColor_ ? material.Specular
                                                            : material.Ambient;
-    ColorDialog->setCurrentColor(ToQColor(model3ds::MaterialColorToRGB(color)));
-    if (ColorDialog->exec() != QDialog::Accepted) return;
-    color = model3ds::RGBToMaterialColor(FromQColor(ColorDialog->currentColor()));
+    colorDialog_->setCurrentColor(ToQColor(model3ds::MaterialColorToRGB(color)));
+    if (colorDialog_->exec() != QDialog::Accepted) return;
+    color = model3ds::RGBToMaterialColor(FromQColor(colorDialog_->currentColor()));
     ShowMaterialInfo(name);
 }
 
 // The stored value stays within the field's bounds even while the typed text
 // is outside them, so an export made before the field loses the focus never
 // writes an opacity above 1 or a power the field could not show.
-void TMainFrm::OnMaterialSet(widgets::TSpinEdit* sender) {
+void TModelPanel::OnMaterialSet(widgets::TSpinEdit* sender) {
     const int index = SelectedMaterialIndex();
     if (index < 0) return;
-    model3ds::TMaterial3DS& material = *Document.Model().MaterialList().GetMaterial(index);
-    if (sender == SpecularCo) {
+    model3ds::TMaterial3DS& material = *document_.Model().MaterialList().GetMaterial(index);
+    if (sender == specularCo_) {
         // Showing a material stores its shown opacity back unchanged: only a
         // change is the user's edit.
         const float before = material.Opacity;
-        app::SetMaterialOpacity(material, SpecularCo->Value());
-        if (material.Opacity != before) Document.EditedOpacity.insert(material.Name);
+        app::SetMaterialOpacity(material, specularCo_->Value());
+        if (material.Opacity != before) document_.EditedOpacity.insert(material.Name);
     }
-    if (sender == RefrectCo) app::SetMaterialPower(material, RefrectCo->Value());
+    if (sender == refrectCo_) app::SetMaterialPower(material, refrectCo_->Value());
 }
 
 }  // namespace app

@@ -1,4 +1,4 @@
-// The model browser: the tree of meshes and their materials, and the panels
+// The model browser: the tree of meshes and their materials, and the boxes
 // that show the selected mesh and material.
 #include <QFontInfo>
 #include <QFontMetrics>
@@ -11,7 +11,8 @@
 
 #include "app/ColorSwatch.h"
 #include "DisplayText.h"
-#include "app/MainFrm.h"
+#include "app/Document.h"
+#include "app/ModelPanel.h"
 #include "base/Format.h"
 #include "model3ds/MaterialColor.h"
 #include "widgets/SpinEdit.h"
@@ -84,9 +85,9 @@ std::string NodeMaterialName(const QTreeWidgetItem* node) {
 
 // A top-level node keeps the index of its mesh in the model's list, so that a
 // mesh without a name, which gets no node, moves no command onto another mesh.
-void TMainFrm::BuildModelTree() {
-    TreeView->clear();
-    model3ds::TObjectList& meshes = Document.Model().ObjectList();
+void TModelPanel::ShowModel() {
+    treeView_->clear();
+    model3ds::TObjectList& meshes = document_.Model().ObjectList();
     const int total = meshes.MeshTotal();
     QList<QTreeWidgetItem*> nodes;
     for (int i = 0; i < total; ++i) {
@@ -100,55 +101,55 @@ void TMainFrm::BuildModelTree() {
         }
         nodes.append(node);
     }
-    TreeView->addTopLevelItems(nodes);
-    TreeView->setCurrentItem(nullptr);
+    treeView_->addTopLevelItems(nodes);
+    treeView_->setCurrentItem(nullptr);
+    meshCount_->setText(DisplayText(base::Format(qUtf8Printable(tr("%d 個")), total)));
 }
 
-void TMainFrm::TreeViewChange(QTreeWidgetItem* node) {
+void TModelPanel::TreeViewChange(QTreeWidgetItem* node) {
     if (node && node->parent()) {
         ShowMaterialInfo(NodeMaterialName(node));
     } else {
         MeshNameListClick();
     }
-    UpdateCommandStates();
+    if (OnSelectionChange) OnSelectionChange();
 }
 
-void TMainFrm::MeshNameListClick() {
-    int meshIndex = -1;
-    SelectedMeshNode(meshIndex);
-    if (meshIndex < 0 || meshIndex >= Document.MeshTotal()) return;
-    const model3ds::TMesh3DS* mesh = Document.Model().ObjectList().GetMesh(meshIndex);
+void TModelPanel::MeshNameListClick() {
+    const int meshIndex = SelectedMesh();
+    if (meshIndex < 0 || meshIndex >= document_.MeshTotal()) return;
+    const model3ds::TMesh3DS* mesh = document_.Model().ObjectList().GetMesh(meshIndex);
     if (!mesh) return;
-    VertexCount->setText(DisplayText(base::Format(qUtf8Printable(tr("%d 頂点")), mesh->NumVertices())));
-    TextureCoords->setText(DisplayText(base::Format(qUtf8Printable(tr("%d Texture 座標系")), mesh->NumTexCoords())));
-    FaceCount->setText(DisplayText(base::Format(qUtf8Printable(tr("%d 面")), mesh->NumFaces())));
-    MaterialCount->setText(DisplayText(base::Format(qUtf8Printable(tr("%d 個")), mesh->NumMatGroups())));
-    const xexport::TMeshBounds bounds = xexport::GetMeshBounds(Document.Model(), meshIndex);
-    ShowCorner(MaxCoord, bounds.Max);
-    ShowCorner(MinCoord, bounds.Min);
+    vertexCount_->setText(DisplayText(base::Format(qUtf8Printable(tr("%d 頂点")), mesh->NumVertices())));
+    textureCoords_->setText(DisplayText(base::Format(qUtf8Printable(tr("%d Texture 座標系")), mesh->NumTexCoords())));
+    faceCount_->setText(DisplayText(base::Format(qUtf8Printable(tr("%d 面")), mesh->NumFaces())));
+    materialCount_->setText(DisplayText(base::Format(qUtf8Printable(tr("%d 個")), mesh->NumMatGroups())));
+    const xexport::TMeshBounds bounds = xexport::GetMeshBounds(document_.Model(), meshIndex);
+    ShowCorner(maxCoord_, bounds.Max);
+    ShowCorner(minCoord_, bounds.Min);
 }
 
-int TMainFrm::SelectedMaterialIndex() {
-    const QTreeWidgetItem* node = TreeView->currentItem();
+int TModelPanel::SelectedMaterialIndex() const {
+    const QTreeWidgetItem* node = treeView_->currentItem();
     if (!node || !node->parent()) return -1;
-    return model3ds::FindMaterialIndex(Document.Model(), NodeMaterialName(node));
+    return model3ds::FindMaterialIndex(document_.Model(), NodeMaterialName(node));
 }
 
-void TMainFrm::ShowMaterialInfo(const std::string& name) {
-    const int index = model3ds::FindMaterialIndex(Document.Model(), name);
+void TModelPanel::ShowMaterialInfo(const std::string& name) {
+    const int index = model3ds::FindMaterialIndex(document_.Model(), name);
     if (index < 0) return;
-    const model3ds::TMaterial3DS* material = Document.Model().MaterialList().GetMaterial(index);
-    AmbientColor->SetColor(model3ds::MaterialColorToRGB(material->Ambient));
-    DiffuseColorRGB->setText(DisplayText(model3ds::FormatColorText(material->Diffuse)));
-    DiffuseColor->SetColor(model3ds::MaterialColorToRGB(material->Diffuse));
-    SpeculerColorRGB->setText(DisplayText(model3ds::FormatColorText(material->Specular)));
-    SpeculerColor->SetColor(model3ds::MaterialColorToRGB(material->Specular));
-    SelfIlluminate->setText(DisplayText(base::Format("%lld %%", base::RoundHalfEven(100.0 * material->SelfIllumPct))));
+    const model3ds::TMaterial3DS* material = document_.Model().MaterialList().GetMaterial(index);
+    ambientColor_->SetColor(model3ds::MaterialColorToRGB(material->Ambient));
+    diffuseColorRGB_->setText(DisplayText(model3ds::FormatColorText(material->Diffuse)));
+    diffuseColor_->SetColor(model3ds::MaterialColorToRGB(material->Diffuse));
+    speculerColorRGB_->setText(DisplayText(model3ds::FormatColorText(material->Specular)));
+    speculerColor_->SetColor(model3ds::MaterialColorToRGB(material->Specular));
+    selfIlluminate_->setText(DisplayText(base::Format("%lld %%", base::RoundHalfEven(100.0 * material->SelfIllumPct))));
     // Setting the fields stores their shown values back into this material when they differ.
     const float power = material->SpecularPower;
     const float opacity = material->Opacity;
-    RefrectCo->SetValue(SpinValue(power));
-    SpecularCo->SetValue(SpinValue(opacity * 100.0));
+    refrectCo_->SetValue(SpinValue(power));
+    specularCo_->SetValue(SpinValue(opacity * 100.0));
 }
 
 }  // namespace app

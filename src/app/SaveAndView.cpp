@@ -8,12 +8,12 @@
 #include <QFileInfo>
 #include <QMessageBox>
 #include <QRadioButton>
-#include <QTreeWidget>
 
 #include "DisplayText.h"
 #include "app/ErrorText.h"
 #include "gltfexport/GltfTextures.h"
 #include "app/MainFrm.h"
+#include "app/ModelPanel.h"
 #include "WaitCursor.h"
 #include "viewer/Draw3DFrm.h"
 #include "xexport/ExportPreparation.h"
@@ -92,22 +92,13 @@ void TMainFrm::SceneOptionsClick() {
     }
 }
 
-// What a save proposes and the viewer shows as its caption: the selected mesh, or
-// with the hierarchy the whole model, by its file's name.
-QString TMainFrm::ExportCaption(const QTreeWidgetItem& node) const {
-    if (!ExportRequest(-1).Options.Hierarchy) return node.text(0);
-    return QFileInfo(DisplayText(Document.CurrentFileName())).completeBaseName();
-}
-
 void TMainFrm::SetSaveFileName(const QString& name) { SaveDialog->selectFile(name + ".x"); }
 
 void TMainFrm::SaveCommand(bool binary) {
-    int meshIndex = -1;
-    const QTreeWidgetItem* node = SelectedMeshNode(meshIndex);
-    if (!node) return;
+    if (ModelPanel->SelectedMesh() < 0) return;
     const QString folder = SaveFolder(Settings, Document);
     if (!folder.isEmpty()) SaveDialog->setDirectory(folder);
-    SetSaveFileName(ExportCaption(*node));
+    SetSaveFileName(ModelPanel->ExportCaption(ExportRequest(-1).Options.Hierarchy));
     if (SaveDialog->exec() != QDialog::Accepted) return;
     const QString chosen = SaveDialog->selectedFiles().value(0);
     SaveChosenFile(QFile::encodeName(chosen).toStdString(), binary);
@@ -115,8 +106,8 @@ void TMainFrm::SaveCommand(bool binary) {
 }
 
 void TMainFrm::SaveChosenFile(const std::string& path, bool binary) {
-    int meshIndex = -1;
-    if (!SelectedMeshNode(meshIndex)) return;
+    const int meshIndex = ModelPanel->SelectedMesh();
+    if (meshIndex < 0) return;
     const TXRequest request = ExportRequest(meshIndex);
     // The writers write nothing for a mesh without vertices, and a Mesh without faces
     // is a file readers refuse; the user is told rather than left without a file.
@@ -174,10 +165,9 @@ void TMainFrm::SaveGltfFile(const std::string& path) {
 }
 
 void TMainFrm::ViewSelectedMesh() {
-    int meshIndex = -1;
-    const QTreeWidgetItem* node = SelectedMeshNode(meshIndex);
-    if (!node || meshIndex < 0) return;
-    const QString caption = ExportCaption(*node);
+    const int meshIndex = ModelPanel->SelectedMesh();
+    if (meshIndex < 0) return;
+    const QString caption = ModelPanel->ExportCaption(ExportRequest(-1).Options.Hierarchy);
     TWaitCursor waiting;
     TViewerData data = Document.ViewerData(ExportRequest(meshIndex));
     base::MemoryStream stream(std::move(data.Bytes));

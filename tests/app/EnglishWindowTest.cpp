@@ -31,6 +31,7 @@
 #include "WindowSupport.h"
 #include "app/ErrorText.h"
 #include "app/MainFrm.h"
+#include "app/ModelPanel.h"
 #include "app/RemoteConnection.h"
 #include "app/UiLanguage.h"
 #include "app/WebAdrFrm.h"
@@ -165,13 +166,13 @@ TEST_F(EnglishWindow, NoTextIsJapanese) {
     TMainFrm& w = *window_;
     const app::TMainFrmControls& ui = w.Controls();
     QStringList texts = TextsOf(&w);
-    ui.TreeView->setCurrentItem(ui.TreeView->topLevelItem(0));
+    ui.ModelPanel->TreeView()->setCurrentItem(ui.ModelPanel->TreeView()->topLevelItem(0));
     texts << TextsOf(&w);
-    EXPECT_FALSE(ui.VertexCount->text().isEmpty());
-    ui.TreeView->setCurrentItem(ui.TreeView->topLevelItem(0)->child(0));
+    EXPECT_FALSE(ui.ModelPanel->VertexCount()->text().isEmpty());
+    ui.ModelPanel->TreeView()->setCurrentItem(ui.ModelPanel->TreeView()->topLevelItem(0)->child(0));
     texts << TextsOf(&w);
-    EXPECT_FALSE(ui.DiffuseColorRGB->text().isEmpty());
-    ui.TreeView->setCurrentItem(ui.TreeView->topLevelItem(0));
+    EXPECT_FALSE(ui.ModelPanel->DiffuseColorRGB()->text().isEmpty());
+    ui.ModelPanel->TreeView()->setCurrentItem(ui.ModelPanel->TreeView()->topLevelItem(0));
     ui.sDraw3D->trigger();
     ASSERT_FALSE(ui.CurrentViewer.isNull());
     texts << TextsOf(ui.CurrentViewer);
@@ -225,10 +226,10 @@ TEST_F(EnglishWindow, NumberFieldMenuIsEnglish) {
 TEST_F(EnglishWindow, TextsFitTheirPlaces) {
     TMainFrm& w = *window_;
     const app::TMainFrmControls& ui = w.Controls();
-    ui.TreeView->setCurrentItem(ui.TreeView->topLevelItem(0));
+    ui.ModelPanel->TreeView()->setCurrentItem(ui.ModelPanel->TreeView()->topLevelItem(0));
     // The controls the forms place, not the parts Qt builds them of.
     QList<QWidget*> widgets;
-    const QWidget* forms[] = {ui.TabSheet1, ui.MeshBox, ui.GroupBox1, ui.MaterialBox, ui.WebAdrFrm};
+    const QWidget* forms[] = {ui.ModelPanel, ui.ModelPanel->MeshBox(), ui.GroupBox1, ui.ModelPanel->MaterialBox(), ui.WebAdrFrm};
     for (const QWidget* form : forms) {
         widgets << form->findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
     }
@@ -244,7 +245,7 @@ TEST_F(EnglishWindow, TextsFitTheirPlaces) {
             << label->text().toStdString();
         QWidget* buddy = label->buddy();
         // The opacity field sits inside its caption's blanks on purpose.
-        if (buddy && buddy != ui.SpecularCo && buddy->geometry().top() < label->geometry().bottom()) {
+        if (buddy && buddy != ui.ModelPanel->SpecularCo() && buddy->geometry().top() < label->geometry().bottom()) {
             EXPECT_LE(label->geometry().right(), buddy->geometry().left()) << label->text().toStdString();
         }
     }

@@ -29,6 +29,7 @@
 #include "WindowSupport.h"
 #include "app/ColorSwatch.h"
 #include "app/MainFrm.h"
+#include "app/ModelPanel.h"
 #include "app/RemoteConnection.h"
 #include "base/Stream.h"
 #include "model3ds/Pack3DA.h"
@@ -67,8 +68,8 @@ protected:
 
     // The top-level node at position top, or its child at position child.
     void Select(int top, int child = -1) {
-        QTreeWidgetItem* node = window_->Controls().TreeView->topLevelItem(top);
-        window_->Controls().TreeView->setCurrentItem(child < 0 ? node : node->child(child));
+        QTreeWidgetItem* node = window_->Controls().ModelPanel->TreeView()->topLevelItem(top);
+        window_->Controls().ModelPanel->TreeView()->setCurrentItem(child < 0 ? node : node->child(child));
     }
 
     QString Label(QLabel* label) const { return label->text(); }
@@ -91,9 +92,9 @@ TEST_F(MainWindow, StartsEmptyWithItsControlsAsLaidOut) {
     EXPECT_EQ(w.windowTitle(), kCaption);
     EXPECT_EQ(QApplication::applicationDisplayName(), "Velquor Version 2.1");
     EXPECT_EQ(w.size(), QSize(802, 578));
-    EXPECT_EQ(QFontInfo(ui.VertexCount->font()).pixelSize(), 12);
+    EXPECT_EQ(QFontInfo(ui.ModelPanel->VertexCount()->font()).pixelSize(), 12);
     if (QFontDatabase::hasFamily(QStringLiteral("IPAPGothic"))) {
-        EXPECT_EQ(QFontInfo(ui.VertexCount->font()).family(), "IPAPGothic");
+        EXPECT_EQ(QFontInfo(ui.ModelPanel->VertexCount()->font()).family(), "IPAPGothic");
     }
     EXPECT_EQ(ui.Panel1->Remote().Session().Settings().HttpFolder, "ximg");
     EXPECT_EQ(ui.Panel1->Remote().Session().Settings().TimeOut, 60000);
@@ -113,15 +114,15 @@ TEST_F(MainWindow, StartsEmptyWithItsControlsAsLaidOut) {
         {ui.sDraw3D, "選択メッシュの表示"}, {ui.tFind, "検索(&S)"}, {ui.fndWeb, "Webサーバのリスト"}};
     for (const auto& [item, caption] : items) EXPECT_EQ(item->text(), QString::fromUtf8(caption));
     // Fields without text of their own are named by their captions.
-    EXPECT_EQ(ui.RefrectCo->accessibleName(), QString::fromUtf8("反射係数の設定"));
-    EXPECT_TRUE(ui.SpecularCo->accessibleName().startsWith(QString::fromUtf8("透明度の設定")));
-    EXPECT_EQ(ui.DiffuseColor->accessibleName(), QString::fromUtf8("放射色"));
-    EXPECT_EQ(ui.AmbientColor->toolTip(), QString::fromUtf8("設定できません"));
-    EXPECT_FALSE(ui.AmbientColor->isEnabled());
-    EXPECT_EQ(ui.AmbientColorRGB->text(), QString::fromUtf8("現在考慮していません！"));
-    EXPECT_EQ(ui.SpecularCo->text(), "100");
-    EXPECT_EQ(ui.RefrectCo->text(), "15");
-    EXPECT_EQ(ui.DiffuseColor->Color(), 0xFFFFFFu);
+    EXPECT_EQ(ui.ModelPanel->RefrectCo()->accessibleName(), QString::fromUtf8("反射係数の設定"));
+    EXPECT_TRUE(ui.ModelPanel->SpecularCo()->accessibleName().startsWith(QString::fromUtf8("透明度の設定")));
+    EXPECT_EQ(ui.ModelPanel->DiffuseColor()->accessibleName(), QString::fromUtf8("放射色"));
+    EXPECT_EQ(ui.ModelPanel->AmbientColor()->toolTip(), QString::fromUtf8("設定できません"));
+    EXPECT_FALSE(ui.ModelPanel->AmbientColor()->isEnabled());
+    EXPECT_EQ(ui.ModelPanel->AmbientColorRGB()->text(), QString::fromUtf8("現在考慮していません！"));
+    EXPECT_EQ(ui.ModelPanel->SpecularCo()->text(), "100");
+    EXPECT_EQ(ui.ModelPanel->RefrectCo()->text(), "15");
+    EXPECT_EQ(ui.ModelPanel->DiffuseColor()->Color(), 0xFFFFFFu);
     EXPECT_TRUE(ui.SaveMaterial->isChecked() && ui.SetTranse->isChecked() && ui.EncodeZeroCenter->isChecked());
     EXPECT_FALSE(ui.SelectAllMesh->isChecked());
     EXPECT_FALSE(ui.Panel1->WebListGrig()->isEnabled());
@@ -132,7 +133,7 @@ TEST_F(MainWindow, StartsEmptyWithItsControlsAsLaidOut) {
     EXPECT_EQ(ui.StatusPanels[0]->width(), 400);
     EXPECT_GE(ui.StatusPanels[1]->width(), 150);
     // Every control lies whole inside its parent.
-    for (QWidget* child : ui.TabSheet1->findChildren<QWidget*>()) {
+    for (QWidget* child : ui.ModelPanel->findChildren<QWidget*>()) {
         if (child == ui.SetIndipendentVertex || child == ui.CombineMesh || !child->isVisible()) continue;
         EXPECT_TRUE(child->parentWidget()->rect().contains(child->geometry())) << child->metaObject()->className();
     }
@@ -190,11 +191,11 @@ TEST_F(MainWindow, OpenedModelsShowTheirMeshesAndMaterials) {
         TMainFrm w(dir_.File("other.Mru"));
         const app::TMainFrmControls& ui = w.Controls();
         window_.reset();
-        auto& tree = *ui.TreeView;
+        auto& tree = *ui.ModelPanel->TreeView();
         EXPECT_TRUE(AnswerMessageBoxes([&] { w.OpenGivenFile(path); }).empty());
         const QString fileName = QString::fromStdString(std::filesystem::path(path).filename().string());
         EXPECT_EQ(w.windowTitle(), fileName + " - " + kCaption);
-        EXPECT_EQ(ui.MeshCount->text(), QString::fromUtf8("3 個"));
+        EXPECT_EQ(ui.ModelPanel->MeshCount()->text(), QString::fromUtf8("3 個"));
         // The unnamed mesh has no node, and the node after it still stands for the mesh it names.
         ASSERT_EQ(tree.topLevelItemCount(), 2);
         EXPECT_EQ(tree.topLevelItem(0)->text(0), QString::fromUtf8("箱"));
@@ -204,30 +205,30 @@ TEST_F(MainWindow, OpenedModelsShowTheirMeshesAndMaterials) {
         EXPECT_EQ(tree.currentItem(), nullptr);
 
         tree.setCurrentItem(tree.topLevelItem(1));
-        EXPECT_EQ(ui.VertexCount->text(), QString::fromUtf8("1 頂点"));
-        EXPECT_EQ(ui.MaxCoord->text(), "X:5.000000 Y:5.000000 Z:5.000000");
+        EXPECT_EQ(ui.ModelPanel->VertexCount()->text(), QString::fromUtf8("1 頂点"));
+        EXPECT_EQ(ui.ModelPanel->MaxCoord()->text(), "X:5.000000 Y:5.000000 Z:5.000000");
         tree.setCurrentItem(tree.topLevelItem(0));
-        EXPECT_EQ(ui.VertexCount->text(), QString::fromUtf8("4 頂点"));
-        EXPECT_EQ(ui.FaceCount->text(), QString::fromUtf8("2 面"));
-        EXPECT_EQ(ui.TextureCoords->text(), QString::fromUtf8("3 Texture 座標系"));
-        EXPECT_EQ(ui.MaterialCount->text(), QString::fromUtf8("2 個"));
-        EXPECT_EQ(ui.MaxCoord->text(), "X:1.000000 Y:1.000000 Z:0.500000");
-        EXPECT_EQ(ui.MinCoord->text(), "X:0.000000 Y:-1.000000 Z:0.000000");
+        EXPECT_EQ(ui.ModelPanel->VertexCount()->text(), QString::fromUtf8("4 頂点"));
+        EXPECT_EQ(ui.ModelPanel->FaceCount()->text(), QString::fromUtf8("2 面"));
+        EXPECT_EQ(ui.ModelPanel->TextureCoords()->text(), QString::fromUtf8("3 Texture 座標系"));
+        EXPECT_EQ(ui.ModelPanel->MaterialCount()->text(), QString::fromUtf8("2 個"));
+        EXPECT_EQ(ui.ModelPanel->MaxCoord()->text(), "X:1.000000 Y:1.000000 Z:0.500000");
+        EXPECT_EQ(ui.ModelPanel->MinCoord()->text(), "X:0.000000 Y:-1.000000 Z:0.000000");
 
         // A material keeps the mesh figures and shows its own.
         tree.setCurrentItem(tree.topLevelItem(0)->child(0));
-        EXPECT_EQ(ui.VertexCount->text(), QString::fromUtf8("4 頂点"));
-        EXPECT_EQ(ui.DiffuseColorRGB->text(), "R: 255; G: 128; B: 0");
-        EXPECT_EQ(ui.DiffuseColor->Color(), 33023u);
-        EXPECT_EQ(ui.SpeculerColorRGB->text(), "R: 0; G: 0; B: 255");
-        EXPECT_EQ(ui.SelfIlluminate->text(), "35 %");
-        EXPECT_EQ(ui.SpecularCo->text(), "100");
-        EXPECT_EQ(ui.RefrectCo->text(), "15");
+        EXPECT_EQ(ui.ModelPanel->VertexCount()->text(), QString::fromUtf8("4 頂点"));
+        EXPECT_EQ(ui.ModelPanel->DiffuseColorRGB()->text(), "R: 255; G: 128; B: 0");
+        EXPECT_EQ(ui.ModelPanel->DiffuseColor()->Color(), 33023u);
+        EXPECT_EQ(ui.ModelPanel->SpeculerColorRGB()->text(), "R: 0; G: 0; B: 255");
+        EXPECT_EQ(ui.ModelPanel->SelfIlluminate()->text(), "35 %");
+        EXPECT_EQ(ui.ModelPanel->SpecularCo()->text(), "100");
+        EXPECT_EQ(ui.ModelPanel->RefrectCo()->text(), "15");
 
         // Opening again from disk starts, as a download does, with empty panels.
         EXPECT_TRUE(AnswerMessageBoxes([&] { w.OpenGivenFile(path); }).empty());
-        EXPECT_EQ(ui.VertexCount->text(), "");
-        EXPECT_EQ(ui.DiffuseColorRGB->text(), "");
+        EXPECT_EQ(ui.ModelPanel->VertexCount()->text(), "");
+        EXPECT_EQ(ui.ModelPanel->DiffuseColorRGB()->text(), "");
     }
 }
 
@@ -247,8 +248,8 @@ TEST_F(MainWindow, SharedModelsOpenPlainAndPacked) {
             TMainFrm w(dir_.File("other.Mru"));
             const app::TMainFrmControls& ui = w.Controls();
             EXPECT_TRUE(AnswerMessageBoxes([&] { w.OpenGivenFile(path); }).empty());
-            EXPECT_EQ(ui.TreeView->topLevelItemCount(), named);
-            EXPECT_EQ(ui.MeshCount->text(), QString::fromUtf8("%1 個").arg(model.ObjectList().MeshTotal()));
+            EXPECT_EQ(ui.ModelPanel->TreeView()->topLevelItemCount(), named);
+            EXPECT_EQ(ui.ModelPanel->MeshCount()->text(), QString::fromUtf8("%1 個").arg(model.ObjectList().MeshTotal()));
         }
     }
 }
@@ -285,12 +286,12 @@ TEST_F(MainWindow, FailedOpensAreReportedAndTheProgramGoesOn) {
         EXPECT_EQ(answers.boxTexts, std::vector<QString>{c.message});
         // "READ ERROR" is a plain box; the reader's and the stream's errors are error boxes.
         EXPECT_EQ(answers.boxPlain, std::vector<bool>{c.message.startsWith("READ ERROR")}) << c.path;
-        EXPECT_EQ(ui.TreeView->topLevelItemCount(), 0);
+        EXPECT_EQ(ui.ModelPanel->TreeView()->topLevelItemCount(), 0);
         EXPECT_EQ(w.windowTitle(), kCaption);
     }
     EXPECT_TRUE(ui.Document.RecentFiles.Entries.empty());
     Open(sample_);
-    EXPECT_EQ(ui.TreeView->topLevelItemCount(), 2);
+    EXPECT_EQ(ui.ModelPanel->TreeView()->topLevelItemCount(), 2);
 }
 
 TEST_F(MainWindow, CloseEmptiesTheBrowserButKeepsTheCaption) {
@@ -299,13 +300,13 @@ TEST_F(MainWindow, CloseEmptiesTheBrowserButKeepsTheCaption) {
     Open(sample_);
     Select(0, 0);
     ui.fCloseFile->trigger();
-    EXPECT_EQ(ui.TreeView->topLevelItemCount(), 0);
-    for (QLabel* label : {ui.MeshCount, ui.VertexCount, ui.MaxCoord, ui.DiffuseColorRGB, ui.SelfIlluminate}) {
+    EXPECT_EQ(ui.ModelPanel->TreeView()->topLevelItemCount(), 0);
+    for (QLabel* label : {ui.ModelPanel->MeshCount(), ui.ModelPanel->VertexCount(), ui.ModelPanel->MaxCoord(), ui.ModelPanel->DiffuseColorRGB(), ui.ModelPanel->SelfIlluminate()}) {
         EXPECT_TRUE(label->text().isEmpty());
     }
-    EXPECT_EQ(ui.DiffuseColor->Color(), 0xFFFFFFu);
-    EXPECT_EQ(ui.SpecularCo->text(), "100");
-    EXPECT_EQ(ui.RefrectCo->text(), "15");
+    EXPECT_EQ(ui.ModelPanel->DiffuseColor()->Color(), 0xFFFFFFu);
+    EXPECT_EQ(ui.ModelPanel->SpecularCo()->text(), "100");
+    EXPECT_EQ(ui.ModelPanel->RefrectCo()->text(), "15");
     EXPECT_EQ(w.windowTitle(), "sample.3ds - " + kCaption);
 }
 
@@ -329,8 +330,8 @@ TEST_F(MainWindow, SavedFilesMatchTheConverter) {
     };
     // Edits made in the window reach every later export.
     Select(0, 0);
-    ui.SpecularCo->lineEdit()->setText("40");
-    ui.RefrectCo->lineEdit()->setText("30");
+    ui.ModelPanel->SpecularCo()->lineEdit()->setText("40");
+    ui.ModelPanel->RefrectCo()->lineEdit()->setText("30");
     const std::vector<std::string> edits = {"--opacity", "Red=40", "--power", "Red=30"};
     for (const Case& c : cases) {
         const std::string target = dir_.File("window.x");
@@ -527,40 +528,40 @@ TEST_F(MainWindow, MaterialFieldsAndColoursEditTheSelectedMaterial) {
     red.Opacity = 0.05f;
     red.SpecularPower = 80;
     Select(0, 0);
-    EXPECT_EQ(ui.SpecularCo->text(), "10");
-    EXPECT_EQ(ui.RefrectCo->text(), "50");
+    EXPECT_EQ(ui.ModelPanel->SpecularCo()->text(), "10");
+    EXPECT_EQ(ui.ModelPanel->RefrectCo()->text(), "50");
     EXPECT_FLOAT_EQ(red.Opacity, 0.10f);
     EXPECT_FLOAT_EQ(red.SpecularPower, 50);
 
     // Typed text out of range stays until the field loses the focus; the material never leaves the range.
-    ui.SpecularCo->lineEdit()->selectAll();
-    QTest::keyClicks(ui.SpecularCo, "2x00");
-    EXPECT_EQ(ui.SpecularCo->text(), "200");
+    ui.ModelPanel->SpecularCo()->lineEdit()->selectAll();
+    QTest::keyClicks(ui.ModelPanel->SpecularCo(), "2x00");
+    EXPECT_EQ(ui.ModelPanel->SpecularCo()->text(), "200");
     EXPECT_FLOAT_EQ(red.Opacity, 1.0f);
     QFocusEvent focusOut(QEvent::FocusOut);
-    QApplication::sendEvent(ui.SpecularCo, &focusOut);
-    EXPECT_EQ(ui.SpecularCo->text(), "100");
-    ui.RefrectCo->lineEdit()->clear();
+    QApplication::sendEvent(ui.ModelPanel->SpecularCo(), &focusOut);
+    EXPECT_EQ(ui.ModelPanel->SpecularCo()->text(), "100");
+    ui.ModelPanel->RefrectCo()->lineEdit()->clear();
     EXPECT_FLOAT_EQ(red.SpecularPower, 0);
-    QTest::keyClick(ui.RefrectCo, Qt::Key_Up);
+    QTest::keyClick(ui.ModelPanel->RefrectCo(), Qt::Key_Up);
     EXPECT_FLOAT_EQ(red.SpecularPower, 5);
 
     // A colour chosen in the dialog replaces the diffuse colour of the one record both nodes name.
     QTimer::singleShot(0, [&] {
-        ui.ColorDialog->setCurrentColor(Qt::red);
-        ui.ColorDialog->accept();
+        ui.ModelPanel->ColorDialog()->setCurrentColor(Qt::red);
+        ui.ModelPanel->ColorDialog()->accept();
     });
-    ui.DiffuseColor->OnClick();
-    EXPECT_EQ(ui.DiffuseColorRGB->text(), "R: 255; G: 0; B: 0");
+    ui.ModelPanel->DiffuseColor()->OnClick();
+    EXPECT_EQ(ui.ModelPanel->DiffuseColorRGB()->text(), "R: 255; G: 0; B: 0");
     EXPECT_EQ(red.Diffuse.r, 1.0f);
     EXPECT_EQ(red.Diffuse.g, 0.0f);
-    QTimer::singleShot(0, [&] { ui.ColorDialog->reject(); });
-    ui.SpeculerColor->OnClick();
-    EXPECT_EQ(ui.SpeculerColorRGB->text(), "R: 0; G: 0; B: 255");
+    QTimer::singleShot(0, [&] { ui.ModelPanel->ColorDialog()->reject(); });
+    ui.ModelPanel->SpeculerColor()->OnClick();
+    EXPECT_EQ(ui.ModelPanel->SpeculerColorRGB()->text(), "R: 0; G: 0; B: 255");
 
     // With a mesh node selected the fields change no material.
     Select(0);
-    ui.SpecularCo->lineEdit()->setText("55");
+    ui.ModelPanel->SpecularCo()->lineEdit()->setText("55");
     EXPECT_FLOAT_EQ(red.Opacity, 1.0f);
 }
 
@@ -645,7 +646,7 @@ TEST_F(MainWindow, ReaderErrorInAConnectedHandlerIsShown) {
     const auto texts = AnswerMessageBoxes([&] { ui.MruPopupMenu->actions().at(0)->trigger(); });
     EXPECT_EQ(texts, std::vector<QString>{"An invalid Chunk structure was encountered while reading\n"
                                           "the database. Usually caused by a corrupt database or file."});
-    EXPECT_EQ(ui.TreeView->topLevelItemCount(), 0);
+    EXPECT_EQ(ui.ModelPanel->TreeView()->topLevelItemCount(), 0);
 }
 
 // The open dialog reads its folder when it is made, so it is made when first used.
@@ -655,7 +656,7 @@ TEST_F(MainWindow, OpenDialogIsMadeWhenFirstUsed) {
     EXPECT_EQ(ui.OpenDialog, nullptr);
     windowtest::RunAnswering([&] { ui.fOpen3DS->trigger(); }, QString::fromStdString(sample_));
     ASSERT_NE(ui.OpenDialog, nullptr);
-    EXPECT_EQ(ui.TreeView->topLevelItemCount(), 2);
+    EXPECT_EQ(ui.ModelPanel->TreeView()->topLevelItemCount(), 2);
 }
 
 // The open dialog offers every kind it opens, in any letter case, all of them
@@ -728,7 +729,7 @@ TEST_F(MainWindow, DroppedModelFileOpens) {
     EXPECT_TRUE(enter.isAccepted());
     QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(&w, &drop);
-    EXPECT_EQ(ui.TreeView->topLevelItemCount(), 2);
+    EXPECT_EQ(ui.ModelPanel->TreeView()->topLevelItemCount(), 2);
     // With a model loaded, nothing more is taken.
     QDragEnterEvent again(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
     again.setAccepted(false);
@@ -761,8 +762,8 @@ TEST_F(MainWindow, LongCornerNumbersWrapInsideTheMeshBox) {
         const app::TMainFrmControls& ui = w.Controls();
         w.show();
         EXPECT_TRUE(AnswerMessageBoxes([&] { w.OpenGivenFile(path); }).empty());
-        ui.TreeView->setCurrentItem(ui.TreeView->topLevelItem(0));
-        for (QLabel* corner : {ui.MaxCoord, ui.MinCoord}) {
+        ui.ModelPanel->TreeView()->setCurrentItem(ui.ModelPanel->TreeView()->topLevelItem(0));
+        for (QLabel* corner : {ui.ModelPanel->MaxCoord(), ui.ModelPanel->MinCoord()}) {
             const QStringList numbers = QString(corner->text()).replace(QChar::LineSeparator, u' ').split(' ');
             ASSERT_EQ(numbers.size(), 3) << corner->text().toStdString();
             EXPECT_TRUE(numbers[0].startsWith("X:") && numbers[0].endsWith(".000000"));
@@ -782,8 +783,8 @@ TEST_F(MainWindow, LongCornerNumbersWrapInsideTheMeshBox) {
             }
             layout.endLayout();
             EXPECT_LE(metrics.boundingRect(area, Qt::TextWordWrap, corner->text()).height(), area.height());
-            EXPECT_TRUE(ui.MeshBox->contentsRect().contains(corner->geometry()));
-            EXPECT_EQ(QFontInfo(corner->font()).pixelSize() < QFontInfo(ui.MeshBox->font()).pixelSize() - 2, c.shrinks);
+            EXPECT_TRUE(ui.ModelPanel->MeshBox()->contentsRect().contains(corner->geometry()));
+            EXPECT_EQ(QFontInfo(corner->font()).pixelSize() < QFontInfo(ui.ModelPanel->MeshBox()->font()).pixelSize() - 2, c.shrinks);
         }
     }
 }
@@ -821,7 +822,7 @@ TEST_F(MainWindow, GltfSavesMatchTheConverter) {
     // Looking at a material is no edit: only Red's opacity is the user's.
     Select(0, 0);
     Select(0, 1);
-    ui.SpecularCo->lineEdit()->setText("40");
+    ui.ModelPanel->SpecularCo()->lineEdit()->setText("40");
 
     // The .gltf first, so that the second proposal names no file already there.
     for (const char* extension : {"gltf", "glb"}) {

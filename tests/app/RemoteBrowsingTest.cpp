@@ -21,6 +21,7 @@
 
 #include "WindowSupport.h"
 #include "app/MainFrm.h"
+#include "app/ModelPanel.h"
 #include "app/RemoteConnection.h"
 #include "app/WebAdrFrm.h"
 #include "base/Stream.h"
@@ -140,7 +141,7 @@ TEST(RemoteBrowsing, LogInWalkFoldersAndOpenEveryKind) {
         SCOPED_TRACE(name);
         EXPECT_TRUE(DoubleClick(w, name).empty());
         const QString address = QStringLiteral("http://127.0.0.1/ximg/models/") + name;
-        EXPECT_EQ(ui.TreeView->topLevelItemCount(), 2);
+        EXPECT_EQ(ui.ModelPanel->TreeView()->topLevelItemCount(), 2);
         EXPECT_EQ(w.windowTitle(), address + " - " + kCaption);
         EXPECT_EQ(Status(w, 0), address.toStdString());
         EXPECT_EQ(Status(w, 1), "接続を解除しました");
@@ -155,7 +156,7 @@ TEST(RemoteBrowsing, LogInWalkFoldersAndOpenEveryKind) {
     QPointer<viewer::TDraw3DFrm> first = ui.CurrentViewer;
     ASSERT_FALSE(first.isNull());
     EXPECT_NE(first->D3DrawX->MeshBuilder(), nullptr);
-    EXPECT_EQ(ui.TreeView->topLevelItemCount(), 0);
+    EXPECT_EQ(ui.ModelPanel->TreeView()->topLevelItemCount(), 0);
     DoubleClick(w, "cube.xa");
     ASSERT_FALSE(ui.CurrentViewer.isNull());
     EXPECT_NE(ui.CurrentViewer, first);
@@ -169,7 +170,7 @@ TEST(RemoteBrowsing, LogInWalkFoldersAndOpenEveryKind) {
     DoubleClick(w, "box.3ds");
     ui.bDisConnect->click();
     EXPECT_FALSE(ui.Panel1->Remote().FtpClient().Connected());
-    EXPECT_EQ(ui.TreeView->topLevelItemCount(), 0);
+    EXPECT_EQ(ui.ModelPanel->TreeView()->topLevelItemCount(), 0);
     EXPECT_EQ(ui.Panel1->WebListGrig()->item(0, 0), nullptr);
     EXPECT_TRUE(ui.Panel1->WebListGrig()->horizontalHeaderItem(0) == nullptr ||
                 ui.Panel1->WebListGrig()->horizontalHeaderItem(0)->text().isEmpty());
@@ -210,7 +211,7 @@ TEST(RemoteBrowsing, KindsComeFromTheNameAndFoldersFromTheListing) {
     DoubleClick(w, "cube.xyz");
     DoubleClick(w, "box.3ds.bak");
     EXPECT_TRUE(ui.CurrentViewer.isNull());
-    EXPECT_EQ(ui.TreeView->topLevelItemCount(), 0);
+    EXPECT_EQ(ui.ModelPanel->TreeView()->topLevelItemCount(), 0);
     DoubleClick(w, "CUBE.X");
     EXPECT_FALSE(ui.CurrentViewer.isNull());
     DoubleClick(w, "scenes.x");
@@ -245,7 +246,7 @@ TEST(RemoteBrowsing, NamesThatNeedEscapingOpenTheirOwnFile) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         EXPECT_TRUE(DoubleClick(w, QString::fromUtf8(c.name)).empty());
-        EXPECT_EQ(ui.TreeView->topLevelItemCount(), 2);
+        EXPECT_EQ(ui.ModelPanel->TreeView()->topLevelItemCount(), 2);
         EXPECT_EQ(w.windowTitle(), QStringLiteral("http://127.0.0.1/ximg/my%20folder/") + c.address + " - " + kCaption);
     }
 }
@@ -315,7 +316,7 @@ TEST(RemoteBrowsing, EscapeEndsAFetchThatGetsNoAnswer) {
     EXPECT_TRUE(texts.empty());
     EXPECT_EQ(Status(w, 1), "読み込みできませんでした");
     EXPECT_FALSE(w.NetworkBusy());
-    EXPECT_EQ(ui.TreeView->topLevelItemCount(), 0);
+    EXPECT_EQ(ui.ModelPanel->TreeView()->topLevelItemCount(), 0);
     EXPECT_EQ(w.windowTitle(), kCaption);
     EXPECT_TRUE(ui.Panel1->Remote().FtpClient().Connected());
     ::close(connection);

@@ -26,6 +26,7 @@
 #include "WindowSupport.h"
 #include "app/CommandLine.h"
 #include "app/MainFrm.h"
+#include "app/ModelPanel.h"
 #include "app/UiLanguage.h"
 #include "app/WebAdrFrm.h"
 #include "base/Stream.h"
@@ -89,8 +90,8 @@ protected:
     }
 
     void Select(int top, int child = -1) {
-        QTreeWidgetItem* node = window_->Controls().TreeView->topLevelItem(top);
-        window_->Controls().TreeView->setCurrentItem(child < 0 ? node : node->child(child));
+        QTreeWidgetItem* node = window_->Controls().ModelPanel->TreeView()->topLevelItem(top);
+        window_->Controls().ModelPanel->TreeView()->setCurrentItem(child < 0 ? node : node->child(child));
     }
 
     // Writes the first mesh of the sample as a binary .x file at path.
@@ -133,13 +134,13 @@ TEST_F(WindowFit, ValueLabelsAndStatusPanelsAreNamedByTheirText) {
     Open(sample_);
     Select(0);
     Select(0, 0);
-    QLabel* const values[] = {ui.VertexCount, ui.FaceCount, ui.TextureCoords, ui.MaterialCount, ui.MeshCount,
-                              ui.MaxCoord, ui.MinCoord, ui.DiffuseColorRGB, ui.SpeculerColorRGB, ui.SelfIlluminate};
+    QLabel* const values[] = {ui.ModelPanel->VertexCount(), ui.ModelPanel->FaceCount(), ui.ModelPanel->TextureCoords(), ui.ModelPanel->MaterialCount(), ui.ModelPanel->MeshCount(),
+                              ui.ModelPanel->MaxCoord(), ui.ModelPanel->MinCoord(), ui.ModelPanel->DiffuseColorRGB(), ui.ModelPanel->SpeculerColorRGB(), ui.ModelPanel->SelfIlluminate()};
     for (QLabel* label : values) {
         EXPECT_FALSE(label->text().isEmpty()) << label->objectName().toStdString();
         EXPECT_EQ(AccessibleName(label), label->text());
     }
-    EXPECT_EQ(AccessibleName(ui.TreeView), QString::fromUtf8("メッシュとマテリアル"));
+    EXPECT_EQ(AccessibleName(ui.ModelPanel->TreeView()), QString::fromUtf8("メッシュとマテリアル"));
 
     // The status panels, as a failed login fills them.
     FailedLogin();
@@ -227,7 +228,7 @@ TEST_F(WindowFit, DirectXFilesOpenInAViewer) {
     }
     // A model still opens into the browser; a damaged .x is a read error and leaves no viewer.
     Open(sample_);
-    EXPECT_EQ(ui.TreeView->topLevelItemCount(), 2);
+    EXPECT_EQ(ui.ModelPanel->TreeView()->topLevelItemCount(), 2);
     SaveFile(dir_.File("damaged.x"), {'x', 'o', 'f'});
     const auto texts = windowtest::AnswerMessageBoxes(
         [&] { QTimer::singleShot(0, [&] { w.OpenGivenFile(dir_.File("damaged.x")); }); });
@@ -262,7 +263,7 @@ TEST_F(WindowFit, GivenFilesAreOpenedByTheirAbsoluteNames) {
     ASSERT_EQ(ui.MruPopupMenu->actions().size(), 1);
     EXPECT_EQ(ui.MruPopupMenu->actions().at(0)->text().toStdString(), sample_);
     EXPECT_TRUE(windowtest::AnswerMessageBoxes([&] { ui.MruPopupMenu->actions().at(0)->trigger(); }).empty());
-    EXPECT_EQ(ui.TreeView->topLevelItemCount(), 2);
+    EXPECT_EQ(ui.ModelPanel->TreeView()->topLevelItemCount(), 2);
 }
 
 // A .x file from the disk starts framed, wherever its coordinates lie; the
@@ -347,12 +348,12 @@ TEST_F(WindowFit, ShortcutsRunTheirCommandsWhenTheirItemsAreEnabled) {
         std::string chosen;  // the file a dialog is given
         std::function<bool()> done;
     } steps[] = {
-        {"open", ui.fOpen3DS, Qt::CTRL | Qt::Key_O, [] {}, sample_, [&] { return ui.TreeView->topLevelItemCount() == 2; }},
+        {"open", ui.fOpen3DS, Qt::CTRL | Qt::Key_O, [] {}, sample_, [&] { return ui.ModelPanel->TreeView()->topLevelItemCount() == 2; }},
         {"save binary", ui.fSaveXAsBinally, Qt::CTRL | Qt::Key_S, [&] { Select(0); }, dir_.File("b.x"),
          [&] { return std::filesystem::exists(dir_.File("b.x")) && ReadFile(dir_.File("b.x")).substr(8, 3) == "bin"; }},
         {"save text", ui.fSaveXAsText, Qt::CTRL | Qt::SHIFT | Qt::Key_S, [] {}, dir_.File("t.x"),
          [&] { return std::filesystem::exists(dir_.File("t.x")) && ReadFile(dir_.File("t.x")).substr(8, 3) == "txt"; }},
-        {"close", ui.fCloseFile, Qt::CTRL | Qt::Key_W, [] {}, {}, [&] { return ui.TreeView->topLevelItemCount() == 0; }},
+        {"close", ui.fCloseFile, Qt::CTRL | Qt::Key_W, [] {}, {}, [&] { return ui.ModelPanel->TreeView()->topLevelItemCount() == 0; }},
         {"quit", ui.fQuit, Qt::CTRL | Qt::Key_Q, [] {}, {}, [&] { return !w.isVisible(); }},
     };
     for (const auto& step : steps) {

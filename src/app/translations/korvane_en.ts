@@ -91,46 +91,6 @@
         <translation>Meshes and Materials</translation>
     </message>
     <message>
-        <source>メッシュとマテリアル</source>
-        <translation>Meshes and materials</translation>
-    </message>
-    <message>
-        <source>メッシュの情報</source>
-        <translation>Mesh Information</translation>
-    </message>
-    <message>
-        <source>頂点個数</source>
-        <translation>Vertices</translation>
-    </message>
-    <message>
-        <source>FACE個数</source>
-        <translation>Faces</translation>
-    </message>
-    <message>
-        <source>ﾃｸｽﾁｬ座標個数</source>
-        <translation>Texture coords</translation>
-    </message>
-    <message>
-        <source>ﾏﾃﾘｱﾙ使用数</source>
-        <translation>Materials used</translation>
-    </message>
-    <message>
-        <source>メッシュ個数</source>
-        <translation>Meshes</translation>
-    </message>
-    <message>
-        <source>頂点座標</source>
-        <translation>Vertex coordinates</translation>
-    </message>
-    <message>
-        <source>(最大値)</source>
-        <translation>(max)</translation>
-    </message>
-    <message>
-        <source>(最小値)</source>
-        <translation>(min)</translation>
-    </message>
-    <message>
         <source>Direct3D 変換オプション</source>
         <translation>Direct3D Export Options</translation>
     </message>
@@ -161,74 +121,6 @@
     <message>
         <source>独立頂点に分解する</source>
         <translation>Split into separate vertices</translation>
-    </message>
-    <message>
-        <source>マテリアルの情報</source>
-        <translation>Material Information</translation>
-    </message>
-    <message>
-        <source>アンビエント色</source>
-        <translation>Ambient</translation>
-    </message>
-    <message>
-        <source>設定できません</source>
-        <translation>Cannot be set</translation>
-    </message>
-    <message>
-        <source>現在考慮していません！</source>
-        <translation>Not used for now!</translation>
-    </message>
-    <message>
-        <source>放射色</source>
-        <translation>Diffuse</translation>
-    </message>
-    <message>
-        <source>クリックで変更</source>
-        <translation>Click to change</translation>
-    </message>
-    <message>
-        <source>反射色</source>
-        <translation>Specular</translation>
-    </message>
-    <message>
-        <source>色の明るさ</source>
-        <translation>Brightness</translation>
-    </message>
-    <message>
-        <source>マテリアル特性の設定</source>
-        <translation>Material Properties</translation>
-    </message>
-    <message>
-        <source>透明度の設定                  % ( 100 % は不透明です )</source>
-        <translation>Opacity                  % ( 100 % is opaque )</translation>
-    </message>
-    <message>
-        <source>透明度の設定 </source>
-        <translation>Opacity </translation>
-    </message>
-    <message>
-        <source>反射係数の設定</source>
-        <translation>Specular power</translation>
-    </message>
-    <message>
-        <source>( 反射係数が大きくなるほど反射度は低下します )</source>
-        <translation>( The higher the power, the less it reflects )</translation>
-    </message>
-    <message>
-        <source>%d 個</source>
-        <translation>%d</translation>
-    </message>
-    <message>
-        <source>%d 頂点</source>
-        <translation>%d vertices</translation>
-    </message>
-    <message>
-        <source>%d Texture 座標系</source>
-        <translation>%d texture coords</translation>
-    </message>
-    <message>
-        <source>%d 面</source>
-        <translation>%d faces</translation>
     </message>
     <message>
         <source>このメッシュには頂点がないため保存できません</source>
@@ -325,6 +217,117 @@ Qt %3</translation>
     <message>
         <source>テクスチャ %1 は読める画像ではありません</source>
         <translation>Texture %1 is not an image that can be read</translation>
+    </message>
+</context>
+<context>
+    <name>app::TModelPanel</name>
+    <message>
+        <source>%d 個</source>
+        <translation>%d</translation>
+    </message>
+    <message>
+        <source>%d 頂点</source>
+        <translation>%d vertices</translation>
+    </message>
+    <message>
+        <source>%d Texture 座標系</source>
+        <translation>%d texture coords</translation>
+    </message>
+    <message>
+        <source>%d 面</source>
+        <translation>%d faces</translation>
+    </message>
+    <message>
+        <source>メッシュとマテリアル</source>
+        <translation>Meshes and materials</translation>
+    </message>
+    <message>
+        <source>メッシュの情報</source>
+        <translation>Mesh Information</translation>
+    </message>
+    <message>
+        <source>頂点個数</source>
+        <translation>Vertices</translation>
+    </message>
+    <message>
+        <source>FACE個数</source>
+        <translation>Faces</translation>
+    </message>
+    <message>
+        <source>ﾃｸｽﾁｬ座標個数</source>
+        <translation>Texture coords</translation>
+    </message>
+    <message>
+        <source>ﾏﾃﾘｱﾙ使用数</source>
+        <translation>Materials used</translation>
+    </message>
+    <message>
+        <source>メッシュ個数</source>
+        <translation>Meshes</translation>
+    </message>
+    <message>
+        <source>頂点座標</source>
+        <translation>Vertex coordinates</translation>
+    </message>
+    <message>
+        <source>(最大値)</source>
+        <translation>(max)</translation>
+    </message>
+    <message>
+        <source>(最小値)</source>
+        <translation>(min)</translation>
+    </message>
+    <message>
+        <source>マテリアルの情報</source>
+        <translation>Material Information</translation>
+    </message>
+    <message>
+        <source>アンビエント色</source>
+        <translation>Ambient</translation>
+    </message>
+    <message>
+        <source>設定できません</source>
+        <translation>Cannot be set</translation>
+    </message>
+    <message>
+        <source>現在考慮していません！</source>
+        <translation>Not used for now!</translation>
+    </message>
+    <message>
+        <source>放射色</source>
+        <translation>Diffuse</translation>
+    </message>
+    <message>
+        <source>クリックで変更</source>
+        <translation>Click to change</translation>
+    </message>
+    <message>
+        <source>反射色</source>
+        <translation>Specular</translation>
+    </message>
+    <message>
+        <source>色の明るさ</source>
+        <translation>Brightness</translation>
+    </message>
+    <message>
+        <source>マテリアル特性の設定</source>
+        <translation>Material Properties</translation>
+    </message>
+    <message>
+        <source>透明度の設定                  % ( 100 % は不透明です )</source>
+        <translation>Opacity                  % ( 100 % is opaque )</translation>
+    </message>
+    <message>
+        <source>透明度の設定 </source>
+        <translation>Opacity </translation>
+    </message>
+    <message>
+        <source>反射係数の設定</source>
+        <translation>Specular power</translation>
+    </message>
+    <message>
+        <source>( 反射係数が大きくなるほど反射度は低下します )</source>
+        <translation>( The higher the power, the less it reflects )</translation>
     </message>
 </context>
 <context>

@@ -15,8 +15,6 @@
 #include "model3ds/FileKind.h"
 #include "viewer/ViewerOwner.h"
 
-class QTreeWidgetItem;
-
 namespace app {
 
 class TCommandSet;
@@ -37,8 +35,6 @@ public:
     // ---- Operations the other parts of the window call ----
     void UpdateCommandStates();
     void ResetDisplay(bool keepRemoteList);
-    // The top-level node of the selection and the model's index of its mesh; null and -1 with no selection.
-    QTreeWidgetItem* SelectedMeshNode(int& meshIndex) const;
     void ViewerClosed() override;
     void ViewerCannotDraw(const std::exception& error) override;
 
@@ -67,10 +63,7 @@ private:
     // Building the window, top to bottom.
     void CreateMenus();
     void CreateToolBar();
-    void CreatePage();
-    void CreateMeshBox();
     void CreateExportOptions();
-    void CreateMaterialBox();
     void CreateStatusBar();
     void CreateDialogs();
     void RestoreSettings();
@@ -84,22 +77,12 @@ private:
     // Shows what an open left: the model in the browser or DirectX data in a viewer.
     void ShowOpened(TOpened opened);
 
-    // The model browser and the material editors.
-    void BuildModelTree();
-    void TreeViewChange(QTreeWidgetItem* node);
-    void MeshNameListClick();
-    void ShowMaterialInfo(const std::string& name);
-    int SelectedMaterialIndex();
-    void OnColor(TColorSwatch* sender);
-    void OnMaterialSet(widgets::TSpinEdit* sender);
-
     void MruPopupMenuPopup();
     void OpenRecentFile(QAction* sender);
 
     // Saving and viewing.
     void SelectAllMeshClick();
     void SceneOptionsClick();
-    QString ExportCaption(const QTreeWidgetItem& node) const;
     void SaveCommand(bool binary);
     void SetSaveFileName(const QString& name);
     QFileDialog& GltfFileDialog();

@@ -10,7 +10,6 @@
 
 class QAction;
 class QCheckBox;
-class QColorDialog;
 class QFileDialog;
 class QGroupBox;
 class QLabel;
@@ -20,16 +19,11 @@ class QStatusBar;
 class QTabWidget;
 class QToolBar;
 class QToolButton;
-class QTreeWidget;
 class QWidget;
-
-namespace widgets {
-class TSpinEdit;
-}  // namespace widgets
 
 namespace app {
 
-class TColorSwatch;
+class TModelPanel;
 class TRemotePanel;
 class TWebAdrFrm;
 
@@ -63,16 +57,7 @@ struct TMainFrmControls {
     QMenu* MruPopupMenu;
 
     QTabWidget* ThePage;
-    QWidget* TabSheet1;
-    QTreeWidget* TreeView;
-    QGroupBox* MeshBox;
-    QLabel* VertexCount;
-    QLabel* FaceCount;
-    QLabel* TextureCoords;
-    QLabel* MaterialCount;
-    QLabel* MeshCount;
-    QLabel* MaxCoord;
-    QLabel* MinCoord;
+    TModelPanel* ModelPanel;  // the tree, the mesh box and the material box, on ThePage
 
     QGroupBox* GroupBox1;
     QCheckBox* SelectAllMesh;
@@ -89,17 +74,6 @@ struct TMainFrmControls {
     QCheckBox* SaveHierarchy;      // --hierarchy
     QCheckBox* SaveAnimation;      // --animation, which implies --hierarchy
 
-    QGroupBox* MaterialBox;
-    TColorSwatch* AmbientColor;
-    QLabel* AmbientColorRGB;
-    TColorSwatch* DiffuseColor;
-    QLabel* DiffuseColorRGB;
-    TColorSwatch* SpeculerColor;
-    QLabel* SpeculerColorRGB;
-    QLabel* SelfIlluminate;
-    widgets::TSpinEdit* SpecularCo;
-    widgets::TSpinEdit* RefrectCo;
-
     TRemotePanel* Panel1;  // the remote grid WebListGrig and its connection
     QStatusBar* StatusBar;
     QLabel* StatusPanels[2];
@@ -108,7 +82,6 @@ struct TMainFrmControls {
     QFileDialog* OpenDialog = nullptr;  // made by OpenFileDialog() when first needed
     QFileDialog* SaveDialog;
     QFileDialog* GltfSaveDialog = nullptr;  // made by GltfFileDialog() when first needed
-    QColorDialog* ColorDialog;
 
     // ---- Components ----
     TDocument Document;  // the model, where it came from, the recent files
