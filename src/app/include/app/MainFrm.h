@@ -69,13 +69,11 @@ private:
     void CreateToolBar();
     void CreatePage();
     void CreateMeshBox();
-    void CreateExportOptions();
     void CreateMaterialBox();
     void CreateStatusBar();
     void CreateDialogs();
     void RestoreSettings();
     void SaveSettings();
-    QFileDialog& OpenFileDialog();
     // Binds the commands to their menu items and tool buttons, and the other handlers.
     void ConnectHandlers();
 
@@ -93,20 +91,10 @@ private:
     void OnColor(TColorSwatch* sender);
     void OnMaterialSet(widgets::TSpinEdit* sender);
 
-    void MruPopupMenuPopup();
-    void OpenRecentFile(QAction* sender);
-
     // Saving and viewing.
-    void SelectAllMeshClick();
-    void SceneOptionsClick();
     QString ExportCaption(const QTreeWidgetItem& node) const;
     void SaveCommand(bool binary);
-    void SetSaveFileName(const QString& name);
-    QFileDialog& GltfFileDialog();
     void SaveGltfCommand();
-    // The mesh at meshIndex with the options of the "Direct3D 変換オプション" group
-    // as the writers take them.
-    TXRequest ExportRequest(int meshIndex) const;
     // A new viewer window showing the .x data of stream, made from the file named
     // fileName (a path or an address); the viewer command is off while it is open.
     void OpenViewer(base::MemoryStream& stream, const QString& caption, const std::string& fileName);

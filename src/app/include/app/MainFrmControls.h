@@ -9,13 +9,10 @@
 #include "viewer/Draw3DFrm.h"
 
 class QAction;
-class QCheckBox;
 class QColorDialog;
-class QFileDialog;
 class QGroupBox;
 class QLabel;
 class QMenu;
-class QRadioButton;
 class QStatusBar;
 class QTabWidget;
 class QToolBar;
@@ -30,6 +27,9 @@ class TSpinEdit;
 namespace app {
 
 class TColorSwatch;
+class TExportOptionsBox;
+class TFileDialogs;
+class TRecentFilesMenu;
 class TRemotePanel;
 class TWebAdrFrm;
 
@@ -60,7 +60,7 @@ struct TMainFrmControls {
     QToolButton* bViewer;
     QToolButton* bDisConnect;
     QToolButton* bUpFolder;
-    QMenu* MruPopupMenu;
+    TRecentFilesMenu* MruPopupMenu;
 
     QTabWidget* ThePage;
     QWidget* TabSheet1;
@@ -74,20 +74,7 @@ struct TMainFrmControls {
     QLabel* MaxCoord;
     QLabel* MinCoord;
 
-    QGroupBox* GroupBox1;
-    QCheckBox* SelectAllMesh;
-    QCheckBox* SaveMaterial;
-    QCheckBox* SetTranse;
-    QRadioButton* EncodeZeroCenter;
-    QRadioButton* EncodeZeroLeft;
-    QRadioButton* NotEncode;
-    QCheckBox* SetIndipendentVertex;
-    QCheckBox* CombineMesh;
-    QCheckBox* SaveTextureCoords;  // the converter's --texcoords
-    QCheckBox* SaveTextureNames;   // --textures
-    QCheckBox* SaveNormals;        // --normals
-    QCheckBox* SaveHierarchy;      // --hierarchy
-    QCheckBox* SaveAnimation;      // --animation, which implies --hierarchy
+    TExportOptionsBox* ExportOptions;  // the "Direct3D 変換オプション" group
 
     QGroupBox* MaterialBox;
     TColorSwatch* AmbientColor;
@@ -105,9 +92,7 @@ struct TMainFrmControls {
     QLabel* StatusPanels[2];
 
     TWebAdrFrm* WebAdrFrm = nullptr;
-    QFileDialog* OpenDialog = nullptr;  // made by OpenFileDialog() when first needed
-    QFileDialog* SaveDialog;
-    QFileDialog* GltfSaveDialog = nullptr;  // made by GltfFileDialog() when first needed
+    TFileDialogs* FileDialogs;
     QColorDialog* ColorDialog;
 
     // ---- Components ----
