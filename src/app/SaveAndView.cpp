@@ -74,7 +74,8 @@ void TMainFrm::SaveCommand(bool binary) {
     int meshIndex = -1;
     const QTreeWidgetItem* node = SelectedMeshNode(meshIndex);
     if (!node) return;
-    const std::optional<QString> chosen = FileDialogs->ChooseXFile(SaveFolder(Settings, Document), ExportCaption(*node));
+    const std::optional<QString> chosen =
+        FileDialogs->ChooseXFile(SaveFolder(Settings, Document), ExportCaption(*node));
     if (!chosen) return;
     SaveChosenFile(QFile::encodeName(*chosen).toStdString(), binary);
     Settings.SaveFolder = QFileInfo(*chosen).absolutePath();

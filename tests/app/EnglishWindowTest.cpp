@@ -234,7 +234,8 @@ TEST_F(EnglishWindow, TextsFitTheirPlaces) {
         widgets << form->findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
     }
     for (QWidget* widget : widgets) {
-        if (!widget->isVisibleTo(widget->window()) || widget == ui.ExportOptions->SetIndipendentVertex() || widget == ui.ExportOptions->CombineMesh()) {
+        if (!widget->isVisibleTo(widget->window()) || widget == ui.ExportOptions->SetIndipendentVertex() ||
+            widget == ui.ExportOptions->CombineMesh()) {
             continue;
         }
         EXPECT_TRUE(widget->parentWidget()->rect().contains(widget->geometry()))
@@ -249,9 +250,11 @@ TEST_F(EnglishWindow, TextsFitTheirPlaces) {
             EXPECT_LE(label->geometry().right(), buddy->geometry().left()) << label->text().toStdString();
         }
     }
-    const QAbstractButton* leftColumn[] = {ui.ExportOptions->SelectAllMesh(), ui.ExportOptions->SaveMaterial(), ui.ExportOptions->SetTranse()};
+    const QAbstractButton* leftColumn[] = {ui.ExportOptions->SelectAllMesh(), ui.ExportOptions->SaveMaterial(),
+                                           ui.ExportOptions->SetTranse()};
     for (const QAbstractButton* left : leftColumn) {
-        EXPECT_LT(left->geometry().right(), ui.ExportOptions->EncodeZeroCenter()->geometry().left()) << left->text().toStdString();
+        EXPECT_LT(left->geometry().right(), ui.ExportOptions->EncodeZeroCenter()->geometry().left())
+            << left->text().toStdString();
     }
 }
 

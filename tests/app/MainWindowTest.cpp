@@ -125,7 +125,8 @@ TEST_F(MainWindow, StartsEmptyWithItsControlsAsLaidOut) {
     EXPECT_EQ(ui.SpecularCo->text(), "100");
     EXPECT_EQ(ui.RefrectCo->text(), "15");
     EXPECT_EQ(ui.DiffuseColor->Color(), 0xFFFFFFu);
-    EXPECT_TRUE(ui.ExportOptions->SaveMaterial()->isChecked() && ui.ExportOptions->SetTranse()->isChecked() && ui.ExportOptions->EncodeZeroCenter()->isChecked());
+    EXPECT_TRUE(ui.ExportOptions->SaveMaterial()->isChecked() && ui.ExportOptions->SetTranse()->isChecked() &&
+                ui.ExportOptions->EncodeZeroCenter()->isChecked());
     EXPECT_FALSE(ui.ExportOptions->SelectAllMesh()->isChecked());
     EXPECT_FALSE(ui.Panel1->WebListGrig()->isEnabled());
     EXPECT_EQ(ui.Panel1->WebListGrig()->rowCount() + 1, 5);
@@ -136,7 +137,9 @@ TEST_F(MainWindow, StartsEmptyWithItsControlsAsLaidOut) {
     EXPECT_GE(ui.StatusPanels[1]->width(), 150);
     // Every control lies whole inside its parent.
     for (QWidget* child : ui.TabSheet1->findChildren<QWidget*>()) {
-        if (child == ui.ExportOptions->SetIndipendentVertex() || child == ui.ExportOptions->CombineMesh() || !child->isVisible()) continue;
+        const bool hidden = child == ui.ExportOptions->SetIndipendentVertex() ||
+                            child == ui.ExportOptions->CombineMesh() || !child->isVisible();
+        if (hidden) continue;
         EXPECT_TRUE(child->parentWidget()->rect().contains(child->geometry())) << child->metaObject()->className();
     }
     // The caption at start is the one an opened file's name is put before.
@@ -358,7 +361,8 @@ TEST_F(MainWindow, SavedFilesMatchTheConverter) {
 TEST_F(MainWindow, ExportExtrasMatchTheConverter) {
     TMainFrm& w = *window_;
     const app::TMainFrmControls& ui = w.Controls();
-    for (QCheckBox* extra : {ui.ExportOptions->SaveTextureCoords(), ui.ExportOptions->SaveTextureNames(), ui.ExportOptions->SaveNormals()}) {
+    for (QCheckBox* extra : {ui.ExportOptions->SaveTextureCoords(), ui.ExportOptions->SaveTextureNames(),
+                             ui.ExportOptions->SaveNormals()}) {
         EXPECT_FALSE(extra->isChecked());
         EXPECT_EQ(extra->accessibleName(), extra->text());
     }
@@ -451,7 +455,9 @@ TEST_F(MainWindow, SceneOptionsMatchTheConverter) {
         EXPECT_TRUE(ui.ExportOptions->SaveHierarchy()->isChecked());
         EXPECT_EQ(ui.ExportOptions->SaveHierarchy()->isEnabled(), !c.animation);
         // Every mesh goes where the keyframer puts it: no mesh choice, merge or origin applies.
-        for (QAbstractButton* off : std::initializer_list<QAbstractButton*>{ui.ExportOptions->SelectAllMesh(), ui.ExportOptions->EncodeZeroCenter(), ui.ExportOptions->EncodeZeroLeft(), ui.ExportOptions->NotEncode()}) {
+        for (QAbstractButton* off : std::initializer_list<QAbstractButton*>{
+                 ui.ExportOptions->SelectAllMesh(), ui.ExportOptions->EncodeZeroCenter(),
+                 ui.ExportOptions->EncodeZeroLeft(), ui.ExportOptions->NotEncode()}) {
             EXPECT_FALSE(off->isEnabled()) << off->text().toStdString();
         }
         // A new file each time: the dialog would ask before replacing one.
@@ -490,7 +496,8 @@ TEST_F(MainWindow, SceneOptionsMatchTheConverter) {
     // Off again, the other controls are back as they were and the output is today's.
     ui.ExportOptions->SaveAnimation()->setChecked(false);
     ui.ExportOptions->SaveHierarchy()->setChecked(false);
-    EXPECT_TRUE(ui.ExportOptions->SelectAllMesh()->isEnabled() && ui.ExportOptions->EncodeZeroCenter()->isEnabled() && ui.ExportOptions->EncodeZeroCenter()->isChecked());
+    EXPECT_TRUE(ui.ExportOptions->SelectAllMesh()->isEnabled() && ui.ExportOptions->EncodeZeroCenter()->isEnabled() &&
+                ui.ExportOptions->EncodeZeroCenter()->isChecked());
     EXPECT_EQ(QFileInfo(windowtest::RunAnswering([&] { ui.fSaveXAsText->trigger(); }, QString::fromStdString(dir_.File("arm.x"))).proposed).fileName(),
               "Arm.x");
     EXPECT_EQ(ReadFile(dir_.File("arm.x")).find("Frame"), std::string::npos);
@@ -575,7 +582,8 @@ TEST_F(MainWindow, MergingAllMeshesSelectsUnchangedCoordinates) {
     EXPECT_TRUE(ui.ExportOptions->NotEncode()->isChecked());
     EXPECT_FALSE(ui.ExportOptions->EncodeZeroLeft()->isChecked());
     ui.ExportOptions->SelectAllMesh()->click();
-    EXPECT_FALSE(ui.ExportOptions->NotEncode()->isChecked() || ui.ExportOptions->EncodeZeroLeft()->isChecked() || ui.ExportOptions->EncodeZeroCenter()->isChecked());
+    EXPECT_FALSE(ui.ExportOptions->NotEncode()->isChecked() || ui.ExportOptions->EncodeZeroLeft()->isChecked() ||
+                 ui.ExportOptions->EncodeZeroCenter()->isChecked());
 }
 
 TEST_F(MainWindow, RecentFilesAreKeptAcrossARestart) {

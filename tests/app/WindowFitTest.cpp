@@ -409,7 +409,8 @@ TEST_F(WindowFit, SettingsSurviveARestartWithoutThePassword) {
     EXPECT_TRUE(again.Controls().WebAdrFrm->PassWordEdit->text().isEmpty());
     EXPECT_EQ(app::LoadUserSettings(dir_.File("config/korvane.conf")).OpenFolder, QString::fromStdString(dir_.File("models")));
     const auto opened = windowtest::RunAnswering([&] { again.Controls().fOpen3DS->trigger(); }, QString::fromStdString(sample_));
-    EXPECT_EQ(again.Controls().FileDialogs->OpenDialog()->directory().absolutePath(), QString::fromStdString(dir_.File("models")));
+    EXPECT_EQ(again.Controls().FileDialogs->OpenDialog()->directory().absolutePath(),
+              QString::fromStdString(dir_.File("models")));
     // The next save proposes the folder of the last one, whichever model is open.
     Select(0);
     const auto next = windowtest::RunAnswering([&] { again.Controls().fSaveXAsText->trigger(); }, QString::fromStdString(dir_.File("out/b.x")));
