@@ -11,6 +11,7 @@
 #include "LargeModel.h"
 #include "app/Application.h"
 #include "app/MainFrm.h"
+#include "app/ModelPanel.h"
 #include "support/RunProcess.h"
 #include "support/TempDir.h"
 
@@ -54,9 +55,9 @@ int main(int argc, char** argv) {
         [&] {
             window.OpenGivenFile(path);
             window.UpdateCommandStates();
-            window.Controls().TreeView->repaint();
+            window.Controls().ModelPanel->TreeView()->repaint();
             QApplication::processEvents();
-            if (window.Controls().TreeView->topLevelItemCount() != largemodel::kMeshes) std::abort();
+            if (window.Controls().ModelPanel->TreeView()->topLevelItemCount() != largemodel::kMeshes) std::abort();
         },
         [&] { window.Controls().fCloseFile->trigger(); });
 

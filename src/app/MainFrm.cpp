@@ -1,18 +1,15 @@
 #include "app/MainFrm.h"
 
 #include <QApplication>
-#include <QCheckBox>
 #include <QCloseEvent>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFile>
-#include <QFileDialog>
 #include <QFrame>
 #include <QGroupBox>
 #include <QLabel>
 #include <QMenuBar>
 #include <QMimeData>
-#include <QRadioButton>
 #include <QScreen>
 #include <QStatusBar>
 #include <QTabWidget>
@@ -22,7 +19,10 @@
 
 #include "AboutBox.h"
 #include "app/Commands.h"
+#include "app/ExportOptionsBox.h"
+#include "app/FileDialogs.h"
 #include "app/ModelPanel.h"
+#include "app/RecentFilesMenu.h"
 #include "DisplayText.h"
 #include "Icons.h"
 #include "app/RemoteConnection.h"
@@ -46,7 +46,6 @@ constexpr int kToolBarHeight = 30;
 constexpr int kPageHeight = 353;  // 20 more than designed, for the export options' fifth row
 constexpr int kStatusBarHeight = 19;
 constexpr int kToolButtonWidth = 31;
-constexpr int kExportOptionsHeight = 120;  // five rows of options, to the page's foot
 
 QWidget* ToolSeparator(int width) {
     auto* line = new QFrame;
@@ -71,8 +70,8 @@ TMainFrm::TMainFrm(const std::string& recentFilePath, const std::string& setting
     ThePage->setFixedHeight(kPageHeight);
     ThePage->setIconSize(QSize(16, 16));
     ThePage->setStyleSheet(QStringLiteral("QTabBar::tab { height: 18px; }"));
-    CreateExportOptions();
-    ModelPanel = new TModelPanel(Document, GroupBox1);
+    ExportOptions = new TExportOptionsBox(nullptr);
+    ModelPanel = new TModelPanel(Document, ExportOptions);
     ThePage->addTab(ModelPanel, PageIcon(), tr("メッシュ マテリアル"));
     CreateStatusBar();
     Panel1 = new TRemotePanel(StatusPanels, kClientWidth, client);
@@ -84,7 +83,7 @@ TMainFrm::TMainFrm(const std::string& recentFilePath, const std::string& setting
     column->addWidget(ToolBar1);
     column->addWidget(ThePage);
     column->addWidget(Panel1, 1);
-    CreateDialogs();
+    FileDialogs = new TFileDialogs(this);
     ConnectHandlers();
     setMinimumSize(kClientWidth, kClientHeight);
     resize(kClientWidth, kClientHeight);
@@ -146,8 +145,7 @@ void TMainFrm::CreateToolBar() {
         return button;
     };
     bOpen = addButton(0, QT_TR_NOOP("ファイルを開く"));
-    MruPopupMenu = new QMenu(bOpen);
-    MruPopupMenu->addAction(QStringLiteral("DUmmy"));
+    MruPopupMenu = new TRecentFilesMenu(Document.RecentFiles, bOpen);
     bOpen->setMenu(MruPopupMenu);
     bOpen->setPopupMode(QToolButton::MenuButtonPopup);
     bOpen->setFixedWidth(kToolButtonWidth + 14);
@@ -160,55 +158,6 @@ void TMainFrm::CreateToolBar() {
     bDisConnect = addButton(4, QT_TR_NOOP("Webサーバの接続を切る"));
     ToolBar1->addWidget(ToolSeparator(17));
     bUpFolder = addButton(5, QT_TR_NOOP("前のフォルダに戻る"));
-}
-
-void TMainFrm::CreateExportOptions() {
-    GroupBox1 = new QGroupBox(tr("Direct3D 変換オプション"));
-    GroupBox1->setGeometry(5, 213, 490, 86);
-    const auto place = [](QAbstractButton* button, int x, int y) {
-        button->move(x, y);
-        button->adjustSize();
-    };
-    SelectAllMesh = new QCheckBox(tr("全メッシュを合成する"), GroupBox1);
-    SaveMaterial = new QCheckBox(tr("マテリアルも保存する"), GroupBox1);
-    SetTranse = new QCheckBox(tr("マテリアルの透明度を考慮する"), GroupBox1);
-    EncodeZeroCenter = new QRadioButton(tr("(0,0,0) を立体の中心座標に変換する"), GroupBox1);
-    EncodeZeroLeft = new QRadioButton(tr("(0,0,0) を原点に変換する"), GroupBox1);
-    NotEncode = new QRadioButton(tr("頂点座標を変換しない"), GroupBox1);
-    place(SelectAllMesh, 12, 20);
-    place(SaveMaterial, 12, 40);
-    place(SetTranse, 12, 60);
-    place(EncodeZeroCenter, 210, 20);
-    place(EncodeZeroLeft, 210, 40);
-    place(NotEncode, 210, 60);
-    SaveMaterial->setChecked(true);
-    SetTranse->setChecked(true);
-    EncodeZeroCenter->setChecked(true);
-    // The converter's extras, off so that the window writes what it always wrote,
-    // side by side in a row of their own.
-    SaveTextureCoords = new QCheckBox(tr("テクスチャ座標も保存する"), GroupBox1);
-    SaveTextureNames = new QCheckBox(tr("テクスチャ名も保存する"), GroupBox1);
-    SaveNormals = new QCheckBox(tr("法線も保存する"), GroupBox1);
-    SaveHierarchy = new QCheckBox(tr("フレーム階層も保存する"), GroupBox1);
-    SaveAnimation = new QCheckBox(tr("アニメーションも保存する"), GroupBox1);
-    const auto row = [&place](std::initializer_list<QCheckBox*> extras, int y) {
-        int x = 12;
-        for (QCheckBox* extra : extras) {
-            place(extra, x, y);
-            extra->setAccessibleName(extra->text());
-            x += extra->width() + 12;
-        }
-    };
-    row({SaveTextureCoords, SaveTextureNames, SaveNormals}, 80);
-    row({SaveHierarchy, SaveAnimation}, 100);
-    GroupBox1->resize(GroupBox1->width(), kExportOptionsHeight);
-    // Kept for the options the window has no use for; they sit below the group's visible area.
-    SetIndipendentVertex = new QCheckBox(tr("独立頂点に分解する"), GroupBox1);
-    CombineMesh = new QCheckBox(tr("全メッシュを合成する"), GroupBox1);
-    place(SetIndipendentVertex, 12, kExportOptionsHeight + 10);
-    place(CombineMesh, 210, kExportOptionsHeight + 10);
-    SetIndipendentVertex->setEnabled(false);
-    CombineMesh->setEnabled(false);
 }
 
 void TMainFrm::CreateStatusBar() {
@@ -224,15 +173,6 @@ void TMainFrm::CreateStatusBar() {
     }
     StatusPanels[0]->setFixedWidth(400);
     StatusPanels[1]->setMinimumWidth(150);
-}
-
-void TMainFrm::CreateDialogs() {
-    SaveDialog = new QFileDialog(this);
-    SaveDialog->setAcceptMode(QFileDialog::AcceptSave);
-    SaveDialog->setFileMode(QFileDialog::AnyFile);
-    SaveDialog->setDefaultSuffix(QStringLiteral("x"));
-    SaveDialog->setNameFilter(QStringLiteral("*.x (*.x)"));
-    SaveDialog->setSizeGripEnabled(true);
 }
 
 void TMainFrm::RestoreSettings() {
@@ -271,10 +211,8 @@ void TMainFrm::ConnectHandlers() {
         closeModel();
     };
     const auto openModel = [this] {
-        QFileDialog& dialog = OpenFileDialog();
-        if (!Settings.OpenFolder.isEmpty()) dialog.setDirectory(Settings.OpenFolder);
-        if (dialog.exec() == QDialog::Accepted) {
-            OpenGivenFile(QFile::encodeName(dialog.selectedFiles().value(0)).toStdString());
+        if (const std::optional<QString> chosen = FileDialogs->ChooseModel(Settings.OpenFolder)) {
+            OpenGivenFile(QFile::encodeName(*chosen).toStdString());
         }
     };
     using S = TCommandStates;
@@ -296,12 +234,12 @@ void TMainFrm::ConnectHandlers() {
     for (QMenu* menu : {MainMenuFile, MainMenuShow}) {
         connect(menu, &QMenu::aboutToShow, this, widgets::Guarded([this] { UpdateCommandStates(); }));
     }
-    connect(MruPopupMenu, &QMenu::aboutToShow, this, widgets::Guarded([this] { MruPopupMenuPopup(); }));
+    MruPopupMenu->OnOpen = [this](const std::string& path) {
+        if (NetworkBusy()) return;
+        OpenGivenFile(path);
+        UpdateCommandStates();
+    };
     ModelPanel->OnSelectionChange = [this] { UpdateCommandStates(); };
-    connect(SelectAllMesh, &QCheckBox::clicked, this, widgets::Guarded([this] { SelectAllMeshClick(); }));
-    for (QCheckBox* scene : {SaveHierarchy, SaveAnimation}) {
-        connect(scene, &QCheckBox::toggled, this, widgets::Guarded([this] { SceneOptionsClick(); }));
-    }
 }
 
 void TMainFrm::FormCreate() {
@@ -361,23 +299,6 @@ void TMainFrm::ResetDisplay(bool keepRemoteList) {
 void TMainFrm::ViewerClosed() {
     Document.ViewerShown = false;
     UpdateCommandStates();
-}
-
-// Built when first used: a file dialog reads its folder when it is made, which in a
-// large folder would hold the window back at start.
-QFileDialog& TMainFrm::OpenFileDialog() {
-    if (OpenDialog) return *OpenDialog;
-    OpenDialog = new QFileDialog(this);
-    OpenDialog->setAcceptMode(QFileDialog::AcceptOpen);
-    OpenDialog->setFileMode(QFileDialog::ExistingFile);
-    OpenDialog->setDefaultSuffix(QStringLiteral("3ds"));
-    // Names are matched in any letter case, as files from other systems often carry
-    // capitals, also by a desktop's own dialog, which may tell case apart.
-    OpenDialog->setNameFilters({tr("すべての対応ﾌｧｲﾙ (*.3[dD][sS] *.3[dD][aA] *.[xX] *.[xX][aA])"),
-                                tr("3dsﾌｧｲﾙ(3d Studio) (*.3[dD][sS])"), tr("3ds圧縮ﾌｧｲﾙ (*.3[dD][aA])"),
-                                tr("DirectXﾌｧｲﾙ (*.[xX])"), tr("DirectX圧縮ﾌｧｲﾙ (*.[xX][aA])"),
-                                tr("すべてのﾌｧｲﾙ (*)")});
-    return *OpenDialog;
 }
 
 void TMainFrm::OpenGivenFile(const std::string& path) { ShowOpened(Document.OpenPath(path)); }

@@ -1,11 +1,10 @@
-// The recent-files drop-down of the open button.
+#include "app/RecentFilesMenu.h"
+
 #include <QFile>
-#include <QMenu>
 
 #include <filesystem>
 #include <system_error>
 
-#include "app/MainFrm.h"
 #include "widgets/HandlerGuard.h"
 
 namespace app {
@@ -19,26 +18,29 @@ bool FileExists(const std::string& path) {
 
 }  // namespace
 
-// Entries whose file has gone are dropped for good; the item at position k
-// stands for entry k of the list.
-void TMainFrm::MruPopupMenuPopup() {
-    MruPopupMenu->clear();
-    Document.RecentFiles.DropMissing(FileExists);
-    for (const std::string& entry : Document.RecentFiles.Entries) {
+TRecentFilesMenu::TRecentFilesMenu(TRecentFiles& files, QWidget* parent) : QMenu(parent), files_(files) {
+    addAction(QStringLiteral("DUmmy"));
+    connect(this, &QMenu::aboutToShow, this, widgets::Guarded([this] { MruPopupMenuPopup(); }));
+}
+
+// The item at position k stands for entry k of the list.
+void TRecentFilesMenu::MruPopupMenuPopup() {
+    clear();
+    files_.DropMissing(FileExists);
+    for (const std::string& entry : files_.Entries) {
         // A path is shown whole: an ampersand in it is no shortcut mark.
         QString caption = QFile::decodeName(QByteArray::fromStdString(entry));
-        QAction* item = MruPopupMenu->addAction(caption.replace(QLatin1Char('&'), QStringLiteral("&&")));
+        QAction* item = addAction(caption.replace(QLatin1Char('&'), QStringLiteral("&&")));
         connect(item, &QAction::triggered, this, widgets::Guarded([this, item] { OpenRecentFile(item); }));
     }
 }
 
-void TMainFrm::OpenRecentFile(QAction* sender) {
-    if (NetworkBusy()) return;
-    const qsizetype position = MruPopupMenu->actions().indexOf(sender);
-    if (position < 0 || position >= static_cast<qsizetype>(Document.RecentFiles.Entries.size())) return;
-    const std::string path = Document.RecentFiles.Entries[static_cast<std::size_t>(position)];
-    OpenGivenFile(path);
-    UpdateCommandStates();
+void TRecentFilesMenu::OpenRecentFile(QAction* sender) {
+    const qsizetype position = actions().indexOf(sender);
+    if (position < 0 || position >= static_cast<qsizetype>(files_.Entries.size()) || !OnOpen) return;
+    // A copy: opening the file moves it within the list.
+    const std::string path = files_.Entries[static_cast<std::size_t>(position)];
+    OnOpen(path);
 }
 
 }  // namespace app

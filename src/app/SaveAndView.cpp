@@ -2,15 +2,14 @@
 // .x file, or the whole model as glTF, and the view command, which shows the
 // same data in a viewer window.
 #include <QApplication>
-#include <QCheckBox>
 #include <QFile>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
-#include <QRadioButton>
 
 #include "DisplayText.h"
 #include "app/ErrorText.h"
+#include "app/ExportOptionsBox.h"
+#include "app/FileDialogs.h"
 #include "gltfexport/GltfTextures.h"
 #include "app/MainFrm.h"
 #include "app/ModelPanel.h"
@@ -64,51 +63,19 @@ void ShowWarning(QWidget* parent, const QString& text) {
 
 }  // namespace
 
-TXRequest TMainFrm::ExportRequest(int meshIndex) const {
-    xexport::TExportOptions options;
-    options.SaveMaterial = SaveMaterial->isChecked();
-    options.SetTranse = SetTranse->isChecked();
-    options.Origin = EncodeZeroCenter->isChecked() ? xexport::TOriginMode::EncodeZeroCenter
-                     : EncodeZeroLeft->isChecked() ? xexport::TOriginMode::EncodeZeroLeft
-                                                   : xexport::TOriginMode::NotEncode;
-    options.TexCoords = SaveTextureCoords->isChecked();
-    options.Textures = SaveTextureNames->isChecked();
-    options.Normals = SaveNormals->isChecked();
-    options.Animation = SaveAnimation->isChecked();
-    options.Hierarchy = SaveHierarchy->isChecked() || options.Animation;
-    return {.MeshIndex = meshIndex, .Merged = options.Hierarchy || SelectAllMesh->isChecked(), .Options = options};
-}
-
-// The scene holds every mesh where the keyframer puts it, so neither the choice of
-// a mesh, a merge nor a move of the origin applies to it; their controls are
-// greyed out, keeping their states for when the hierarchy is off again.
-void TMainFrm::SceneOptionsClick() {
-    const bool animation = SaveAnimation->isChecked();
-    if (animation) SaveHierarchy->setChecked(true);
-    SaveHierarchy->setEnabled(!animation);
-    const bool scene = SaveHierarchy->isChecked();
-    for (QAbstractButton* button : std::initializer_list<QAbstractButton*>{SelectAllMesh, EncodeZeroCenter, EncodeZeroLeft, NotEncode}) {
-        button->setEnabled(!scene);
-    }
-}
-
-void TMainFrm::SetSaveFileName(const QString& name) { SaveDialog->selectFile(name + ".x"); }
-
 void TMainFrm::SaveCommand(bool binary) {
     if (ModelPanel->SelectedMesh() < 0) return;
-    const QString folder = SaveFolder(Settings, Document);
-    if (!folder.isEmpty()) SaveDialog->setDirectory(folder);
-    SetSaveFileName(ModelPanel->ExportCaption(ExportRequest(-1).Options.Hierarchy));
-    if (SaveDialog->exec() != QDialog::Accepted) return;
-    const QString chosen = SaveDialog->selectedFiles().value(0);
-    SaveChosenFile(QFile::encodeName(chosen).toStdString(), binary);
-    Settings.SaveFolder = QFileInfo(chosen).absolutePath();
+    const std::optional<QString> chosen = FileDialogs->ChooseXFile(
+        SaveFolder(Settings, Document), ModelPanel->ExportCaption(ExportOptions->Options().Hierarchy));
+    if (!chosen) return;
+    SaveChosenFile(QFile::encodeName(*chosen).toStdString(), binary);
+    Settings.SaveFolder = QFileInfo(*chosen).absolutePath();
 }
 
 void TMainFrm::SaveChosenFile(const std::string& path, bool binary) {
     const int meshIndex = ModelPanel->SelectedMesh();
     if (meshIndex < 0) return;
-    const TXRequest request = ExportRequest(meshIndex);
+    const TXRequest request = ExportOptions->Request(meshIndex);
     // The writers write nothing for a mesh without vertices, and a Mesh without faces
     // is a file readers refuse; the user is told rather than left without a file.
     if (const QString refusal = RefusalText(Document.XRefusal(request)); !refusal.isEmpty()) {
@@ -118,34 +85,13 @@ void TMainFrm::SaveChosenFile(const std::string& path, bool binary) {
     Document.SaveX(request, binary ? xexport::TXForm::Binary : xexport::TXForm::Text, path);
 }
 
-// Built when first used, as the open dialog is. The name's extension chooses the
-// form; the chosen filter gives the extension a name typed without one gets.
-QFileDialog& TMainFrm::GltfFileDialog() {
-    if (GltfSaveDialog) return *GltfSaveDialog;
-    GltfSaveDialog = new QFileDialog(this);
-    GltfSaveDialog->setAcceptMode(QFileDialog::AcceptSave);
-    GltfSaveDialog->setFileMode(QFileDialog::AnyFile);
-    GltfSaveDialog->setDefaultSuffix(QStringLiteral("glb"));
-    GltfSaveDialog->setNameFilters({QStringLiteral("*.glb (*.glb)"), QStringLiteral("*.gltf (*.gltf)")});
-    GltfSaveDialog->setSizeGripEnabled(true);
-    connect(GltfSaveDialog, &QFileDialog::filterSelected, GltfSaveDialog, [this](const QString& filter) {
-        GltfSaveDialog->setDefaultSuffix(filter.contains(QStringLiteral(".gltf")) ? QStringLiteral("gltf")
-                                                                                  : QStringLiteral("glb"));
-    });
-    return *GltfSaveDialog;
-}
-
 // In the folder the .x saves use, proposing the model's name.
 void TMainFrm::SaveGltfCommand() {
-    QFileDialog& dialog = GltfFileDialog();
-    const QString folder = SaveFolder(Settings, Document);
-    if (!folder.isEmpty()) dialog.setDirectory(folder);
-    const bool text = dialog.selectedNameFilter().contains(QStringLiteral(".gltf"));
-    dialog.selectFile(QFileInfo(DisplayText(Document.CurrentFileName())).completeBaseName() + (text ? ".gltf" : ".glb"));
-    if (dialog.exec() != QDialog::Accepted) return;
-    const QString chosen = dialog.selectedFiles().value(0);
-    SaveGltfFile(QFile::encodeName(chosen).toStdString());
-    Settings.SaveFolder = QFileInfo(chosen).absolutePath();
+    const std::optional<QString> chosen = FileDialogs->ChooseGltfFile(
+        SaveFolder(Settings, Document), QFileInfo(DisplayText(Document.CurrentFileName())).completeBaseName());
+    if (!chosen) return;
+    SaveGltfFile(QFile::encodeName(*chosen).toStdString());
+    Settings.SaveFolder = QFileInfo(*chosen).absolutePath();
 }
 
 void TMainFrm::SaveGltfFile(const std::string& path) {
@@ -167,9 +113,9 @@ void TMainFrm::SaveGltfFile(const std::string& path) {
 void TMainFrm::ViewSelectedMesh() {
     const int meshIndex = ModelPanel->SelectedMesh();
     if (meshIndex < 0) return;
-    const QString caption = ModelPanel->ExportCaption(ExportRequest(-1).Options.Hierarchy);
+    const QString caption = ModelPanel->ExportCaption(ExportOptions->Options().Hierarchy);
     TWaitCursor waiting;
-    TViewerData data = Document.ViewerData(ExportRequest(meshIndex));
+    TViewerData data = Document.ViewerData(ExportOptions->Request(meshIndex));
     base::MemoryStream stream(std::move(data.Bytes));
     OpenViewer(stream, caption, data.FileName);
     viewer::MeshBuilder* meshes = CurrentViewer->D3DrawX->MeshBuilder();
@@ -193,18 +139,6 @@ void TMainFrm::ViewerCannotDraw(const std::exception& error) {
         tr("%1 を表示できません").arg(DisplayText(ViewerFileName)) + '\n' + TranslatedErrorText(error);
     QMessageBox box(QMessageBox::Critical, QApplication::applicationDisplayName(), text, QMessageBox::Ok, this);
     box.exec();
-}
-
-// Unchecking leaves the other two origin buttons as they were, so none of the
-// three may be checked afterwards; an exclusive group could not do that.
-void TMainFrm::SelectAllMeshClick() {
-    if (SelectAllMesh->isChecked()) {
-        NotEncode->setChecked(true);
-        return;
-    }
-    NotEncode->setAutoExclusive(false);
-    NotEncode->setChecked(false);
-    NotEncode->setAutoExclusive(true);
 }
 
 }  // namespace app

@@ -30,6 +30,7 @@
 
 #include "WindowSupport.h"
 #include "app/ErrorText.h"
+#include "app/ExportOptionsBox.h"
 #include "app/MainFrm.h"
 #include "app/ModelPanel.h"
 #include "app/RemoteConnection.h"
@@ -229,12 +230,13 @@ TEST_F(EnglishWindow, TextsFitTheirPlaces) {
     ui.ModelPanel->TreeView()->setCurrentItem(ui.ModelPanel->TreeView()->topLevelItem(0));
     // The controls the forms place, not the parts Qt builds them of.
     QList<QWidget*> widgets;
-    const QWidget* forms[] = {ui.ModelPanel, ui.ModelPanel->MeshBox(), ui.GroupBox1, ui.ModelPanel->MaterialBox(), ui.WebAdrFrm};
+    const QWidget* forms[] = {ui.ModelPanel, ui.ModelPanel->MeshBox(), ui.ExportOptions, ui.ModelPanel->MaterialBox(), ui.WebAdrFrm};
     for (const QWidget* form : forms) {
         widgets << form->findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
     }
     for (QWidget* widget : widgets) {
-        if (!widget->isVisibleTo(widget->window()) || widget == ui.SetIndipendentVertex || widget == ui.CombineMesh) {
+        if (!widget->isVisibleTo(widget->window()) || widget == ui.ExportOptions->SetIndipendentVertex() ||
+            widget == ui.ExportOptions->CombineMesh()) {
             continue;
         }
         EXPECT_TRUE(widget->parentWidget()->rect().contains(widget->geometry()))
@@ -249,9 +251,11 @@ TEST_F(EnglishWindow, TextsFitTheirPlaces) {
             EXPECT_LE(label->geometry().right(), buddy->geometry().left()) << label->text().toStdString();
         }
     }
-    const QAbstractButton* leftColumn[] = {ui.SelectAllMesh, ui.SaveMaterial, ui.SetTranse};
+    const QAbstractButton* leftColumn[] = {ui.ExportOptions->SelectAllMesh(), ui.ExportOptions->SaveMaterial(),
+                                           ui.ExportOptions->SetTranse()};
     for (const QAbstractButton* left : leftColumn) {
-        EXPECT_LT(left->geometry().right(), ui.EncodeZeroCenter->geometry().left()) << left->text().toStdString();
+        EXPECT_LT(left->geometry().right(), ui.ExportOptions->EncodeZeroCenter()->geometry().left())
+            << left->text().toStdString();
     }
 }
 

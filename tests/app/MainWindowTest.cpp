@@ -28,6 +28,9 @@
 
 #include "WindowSupport.h"
 #include "app/ColorSwatch.h"
+#include "app/ExportOptionsBox.h"
+#include "app/FileDialogs.h"
+#include "app/RecentFilesMenu.h"
 #include "app/MainFrm.h"
 #include "app/ModelPanel.h"
 #include "app/RemoteConnection.h"
@@ -123,8 +126,8 @@ TEST_F(MainWindow, StartsEmptyWithItsControlsAsLaidOut) {
     EXPECT_EQ(ui.ModelPanel->SpecularCo()->text(), "100");
     EXPECT_EQ(ui.ModelPanel->RefrectCo()->text(), "15");
     EXPECT_EQ(ui.ModelPanel->DiffuseColor()->Color(), 0xFFFFFFu);
-    EXPECT_TRUE(ui.SaveMaterial->isChecked() && ui.SetTranse->isChecked() && ui.EncodeZeroCenter->isChecked());
-    EXPECT_FALSE(ui.SelectAllMesh->isChecked());
+    EXPECT_TRUE(ui.ExportOptions->SaveMaterial()->isChecked() && ui.ExportOptions->SetTranse()->isChecked() && ui.ExportOptions->EncodeZeroCenter()->isChecked());
+    EXPECT_FALSE(ui.ExportOptions->SelectAllMesh()->isChecked());
     EXPECT_FALSE(ui.Panel1->WebListGrig()->isEnabled());
     EXPECT_EQ(ui.Panel1->WebListGrig()->rowCount() + 1, 5);
     for (int column = 0; column < 4; ++column) {
@@ -134,7 +137,7 @@ TEST_F(MainWindow, StartsEmptyWithItsControlsAsLaidOut) {
     EXPECT_GE(ui.StatusPanels[1]->width(), 150);
     // Every control lies whole inside its parent.
     for (QWidget* child : ui.ModelPanel->findChildren<QWidget*>()) {
-        if (child == ui.SetIndipendentVertex || child == ui.CombineMesh || !child->isVisible()) continue;
+        if (child == ui.ExportOptions->SetIndipendentVertex() || child == ui.ExportOptions->CombineMesh() || !child->isVisible()) continue;
         EXPECT_TRUE(child->parentWidget()->rect().contains(child->geometry())) << child->metaObject()->className();
     }
     // The caption at start is the one an opened file's name is put before.
@@ -321,12 +324,12 @@ TEST_F(MainWindow, SavedFilesMatchTheConverter) {
         std::vector<std::string> arguments;
     };
     const Case cases[] = {
-        {false, false, ui.EncodeZeroCenter, true, true, {}},
-        {true, false, ui.EncodeZeroLeft, true, true, {"-b", "--origin", "min"}},
-        {false, false, ui.NotEncode, false, true, {"--origin", "keep", "--no-materials"}},
-        {true, false, ui.EncodeZeroCenter, true, false, {"-b", "--ignore-opacity"}},
-        {false, true, ui.EncodeZeroCenter, true, true, {"-m"}},
-        {true, true, ui.EncodeZeroCenter, false, true, {"-b", "-m", "--no-materials"}},
+        {false, false, ui.ExportOptions->EncodeZeroCenter(), true, true, {}},
+        {true, false, ui.ExportOptions->EncodeZeroLeft(), true, true, {"-b", "--origin", "min"}},
+        {false, false, ui.ExportOptions->NotEncode(), false, true, {"--origin", "keep", "--no-materials"}},
+        {true, false, ui.ExportOptions->EncodeZeroCenter(), true, false, {"-b", "--ignore-opacity"}},
+        {false, true, ui.ExportOptions->EncodeZeroCenter(), true, true, {"-m"}},
+        {true, true, ui.ExportOptions->EncodeZeroCenter(), false, true, {"-b", "-m", "--no-materials"}},
     };
     // Edits made in the window reach every later export.
     Select(0, 0);
@@ -336,9 +339,9 @@ TEST_F(MainWindow, SavedFilesMatchTheConverter) {
     for (const Case& c : cases) {
         const std::string target = dir_.File("window.x");
         c.origin->setChecked(true);
-        ui.SelectAllMesh->setChecked(c.merged);
-        ui.SaveMaterial->setChecked(c.materials);
-        ui.SetTranse->setChecked(c.opacity);
+        ui.ExportOptions->SelectAllMesh()->setChecked(c.merged);
+        ui.ExportOptions->SaveMaterial()->setChecked(c.materials);
+        ui.ExportOptions->SetTranse()->setChecked(c.opacity);
         w.SaveChosenFile(target, c.binary);
         std::vector<std::string> arguments = edits;
         arguments.insert(arguments.end(), c.arguments.begin(), c.arguments.end());
@@ -356,7 +359,8 @@ TEST_F(MainWindow, SavedFilesMatchTheConverter) {
 TEST_F(MainWindow, ExportExtrasMatchTheConverter) {
     TMainFrm& w = *window_;
     const app::TMainFrmControls& ui = w.Controls();
-    for (QCheckBox* extra : {ui.SaveTextureCoords, ui.SaveTextureNames, ui.SaveNormals}) {
+    for (QCheckBox* extra : {ui.ExportOptions->SaveTextureCoords(), ui.ExportOptions->SaveTextureNames(),
+                             ui.ExportOptions->SaveNormals()}) {
         EXPECT_FALSE(extra->isChecked());
         EXPECT_EQ(extra->accessibleName(), extra->text());
     }
@@ -382,9 +386,9 @@ TEST_F(MainWindow, ExportExtrasMatchTheConverter) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::PrintToString(c.arguments));
-        ui.SaveTextureCoords->setChecked(c.texCoords);
-        ui.SaveTextureNames->setChecked(c.textureNames);
-        ui.SaveNormals->setChecked(c.normals);
+        ui.ExportOptions->SaveTextureCoords()->setChecked(c.texCoords);
+        ui.ExportOptions->SaveTextureNames()->setChecked(c.textureNames);
+        ui.ExportOptions->SaveNormals()->setChecked(c.normals);
         const std::string target = dir_.File("window.x");
         w.SaveChosenFile(target, c.binary);
         // The window writes the selected mesh; without --mesh the converter would merge them all.
@@ -397,7 +401,7 @@ TEST_F(MainWindow, ExportExtrasMatchTheConverter) {
     }
     // The viewer finds the textures in the model's folder only when their names are written.
     for (const bool names : {false, true}) {
-        ui.SaveTextureNames->setChecked(names);
+        ui.ExportOptions->SaveTextureNames()->setChecked(names);
         ui.sDraw3D->trigger();
         ASSERT_FALSE(ui.CurrentViewer.isNull());
         EXPECT_EQ(ui.CurrentViewer->D3DrawX->MeshBuilder()->TextureFolder(), names ? dir_.Path().string() : "");
@@ -411,7 +415,7 @@ TEST_F(MainWindow, ExportExtrasMatchTheConverter) {
 TEST_F(MainWindow, SceneOptionsMatchTheConverter) {
     TMainFrm& w = *window_;
     const app::TMainFrmControls& ui = w.Controls();
-    for (QCheckBox* scene : {ui.SaveHierarchy, ui.SaveAnimation}) {
+    for (QCheckBox* scene : {ui.ExportOptions->SaveHierarchy(), ui.ExportOptions->SaveAnimation()}) {
         EXPECT_FALSE(scene->isChecked());
         EXPECT_TRUE(scene->isEnabled());
         EXPECT_EQ(scene->accessibleName(), scene->text());
@@ -443,13 +447,15 @@ TEST_F(MainWindow, SceneOptionsMatchTheConverter) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::PrintToString(c.arguments));
-        ui.SaveAnimation->setChecked(false);
-        ui.SaveHierarchy->setChecked(c.hierarchy);
-        ui.SaveAnimation->setChecked(c.animation);
-        EXPECT_TRUE(ui.SaveHierarchy->isChecked());
-        EXPECT_EQ(ui.SaveHierarchy->isEnabled(), !c.animation);
+        ui.ExportOptions->SaveAnimation()->setChecked(false);
+        ui.ExportOptions->SaveHierarchy()->setChecked(c.hierarchy);
+        ui.ExportOptions->SaveAnimation()->setChecked(c.animation);
+        EXPECT_TRUE(ui.ExportOptions->SaveHierarchy()->isChecked());
+        EXPECT_EQ(ui.ExportOptions->SaveHierarchy()->isEnabled(), !c.animation);
         // Every mesh goes where the keyframer puts it: no mesh choice, merge or origin applies.
-        for (QAbstractButton* off : std::initializer_list<QAbstractButton*>{ui.SelectAllMesh, ui.EncodeZeroCenter, ui.EncodeZeroLeft, ui.NotEncode}) {
+        for (QAbstractButton* off : std::initializer_list<QAbstractButton*>{
+                 ui.ExportOptions->SelectAllMesh(), ui.ExportOptions->EncodeZeroCenter(),
+                 ui.ExportOptions->EncodeZeroLeft(), ui.ExportOptions->NotEncode()}) {
             EXPECT_FALSE(off->isEnabled()) << off->text().toStdString();
         }
         // A new file each time: the dialog would ask before replacing one.
@@ -486,9 +492,10 @@ TEST_F(MainWindow, SceneOptionsMatchTheConverter) {
     ui.CurrentViewer->close();
     QTest::qWait(10);
     // Off again, the other controls are back as they were and the output is today's.
-    ui.SaveAnimation->setChecked(false);
-    ui.SaveHierarchy->setChecked(false);
-    EXPECT_TRUE(ui.SelectAllMesh->isEnabled() && ui.EncodeZeroCenter->isEnabled() && ui.EncodeZeroCenter->isChecked());
+    ui.ExportOptions->SaveAnimation()->setChecked(false);
+    ui.ExportOptions->SaveHierarchy()->setChecked(false);
+    EXPECT_TRUE(ui.ExportOptions->SelectAllMesh()->isEnabled() && ui.ExportOptions->EncodeZeroCenter()->isEnabled() &&
+                ui.ExportOptions->EncodeZeroCenter()->isChecked());
     EXPECT_EQ(QFileInfo(windowtest::RunAnswering([&] { ui.fSaveXAsText->trigger(); }, QString::fromStdString(dir_.File("arm.x"))).proposed).fileName(),
               "Arm.x");
     EXPECT_EQ(ReadFile(dir_.File("arm.x")).find("Frame"), std::string::npos);
@@ -512,7 +519,7 @@ TEST_F(MainWindow, SaveButtonProposesTheMeshNameAndWritesBinary) {
     EXPECT_EQ(ReadFile(target.toStdString()).substr(0, 16), "xof 0303bin 0032");
     // A material node proposes its mesh, also when all meshes are merged.
     Select(0, 1);
-    ui.SelectAllMesh->click();
+    ui.ExportOptions->SelectAllMesh()->click();
     const QString text = QString::fromStdString(dir_.File("text.x"));
     EXPECT_EQ(QFileInfo(windowtest::RunAnswering([&] { ui.fSaveXAsText->trigger(); }, text).proposed).fileName(),
               QString::fromUtf8("箱.x"));
@@ -568,12 +575,13 @@ TEST_F(MainWindow, MaterialFieldsAndColoursEditTheSelectedMaterial) {
 TEST_F(MainWindow, MergingAllMeshesSelectsUnchangedCoordinates) {
     TMainFrm& w = *window_;
     const app::TMainFrmControls& ui = w.Controls();
-    ui.EncodeZeroLeft->setChecked(true);
-    ui.SelectAllMesh->click();
-    EXPECT_TRUE(ui.NotEncode->isChecked());
-    EXPECT_FALSE(ui.EncodeZeroLeft->isChecked());
-    ui.SelectAllMesh->click();
-    EXPECT_FALSE(ui.NotEncode->isChecked() || ui.EncodeZeroLeft->isChecked() || ui.EncodeZeroCenter->isChecked());
+    ui.ExportOptions->EncodeZeroLeft()->setChecked(true);
+    ui.ExportOptions->SelectAllMesh()->click();
+    EXPECT_TRUE(ui.ExportOptions->NotEncode()->isChecked());
+    EXPECT_FALSE(ui.ExportOptions->EncodeZeroLeft()->isChecked());
+    ui.ExportOptions->SelectAllMesh()->click();
+    EXPECT_FALSE(ui.ExportOptions->NotEncode()->isChecked() || ui.ExportOptions->EncodeZeroLeft()->isChecked() ||
+                 ui.ExportOptions->EncodeZeroCenter()->isChecked());
 }
 
 TEST_F(MainWindow, RecentFilesAreKeptAcrossARestart) {
@@ -653,9 +661,9 @@ TEST_F(MainWindow, ReaderErrorInAConnectedHandlerIsShown) {
 TEST_F(MainWindow, OpenDialogIsMadeWhenFirstUsed) {
     TMainFrm& w = *window_;
     const app::TMainFrmControls& ui = w.Controls();
-    EXPECT_EQ(ui.OpenDialog, nullptr);
+    EXPECT_EQ(ui.FileDialogs->OpenDialog(), nullptr);
     windowtest::RunAnswering([&] { ui.fOpen3DS->trigger(); }, QString::fromStdString(sample_));
-    ASSERT_NE(ui.OpenDialog, nullptr);
+    ASSERT_NE(ui.FileDialogs->OpenDialog(), nullptr);
     EXPECT_EQ(ui.ModelPanel->TreeView()->topLevelItemCount(), 2);
 }
 
@@ -671,7 +679,7 @@ TEST_F(MainWindow, OpenDialogFindsEveryModel) {
     EXPECT_EQ(ui.CurrentViewer->windowTitle(), "Chosen.X");
     ui.CurrentViewer->close();
 
-    const QStringList filters = ui.OpenDialog->nameFilters();
+    const QStringList filters = ui.FileDialogs->OpenDialog()->nameFilters();
     ASSERT_EQ(filters.size(), 6);
     EXPECT_TRUE(filters[0].startsWith(QString::fromUtf8("すべての対応ﾌｧｲﾙ")));
     EXPECT_TRUE(filters[1].startsWith(QString::fromUtf8("3dsﾌｧｲﾙ(3d Studio)")));

@@ -25,6 +25,8 @@
 
 #include "WindowSupport.h"
 #include "app/CommandLine.h"
+#include "app/FileDialogs.h"
+#include "app/RecentFilesMenu.h"
 #include "app/MainFrm.h"
 #include "app/ModelPanel.h"
 #include "app/UiLanguage.h"
@@ -408,7 +410,8 @@ TEST_F(WindowFit, SettingsSurviveARestartWithoutThePassword) {
     EXPECT_TRUE(again.Controls().WebAdrFrm->PassWordEdit->text().isEmpty());
     EXPECT_EQ(app::LoadUserSettings(dir_.File("config/korvane.conf")).OpenFolder, QString::fromStdString(dir_.File("models")));
     const auto opened = windowtest::RunAnswering([&] { again.Controls().fOpen3DS->trigger(); }, QString::fromStdString(sample_));
-    EXPECT_EQ(again.Controls().OpenDialog->directory().absolutePath(), QString::fromStdString(dir_.File("models")));
+    EXPECT_EQ(again.Controls().FileDialogs->OpenDialog()->directory().absolutePath(),
+              QString::fromStdString(dir_.File("models")));
     // The next save proposes the folder of the last one, whichever model is open.
     Select(0);
     const auto next = windowtest::RunAnswering([&] { again.Controls().fSaveXAsText->trigger(); }, QString::fromStdString(dir_.File("out/b.x")));

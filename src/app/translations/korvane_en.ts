@@ -13,6 +13,88 @@
     </message>
 </context>
 <context>
+    <name>app::TExportOptionsBox</name>
+    <message>
+        <source>Direct3D 変換オプション</source>
+        <translation>Direct3D Export Options</translation>
+    </message>
+    <message>
+        <source>全メッシュを合成する</source>
+        <translation>Merge all meshes</translation>
+    </message>
+    <message>
+        <source>マテリアルも保存する</source>
+        <translation>Save the materials too</translation>
+    </message>
+    <message>
+        <source>マテリアルの透明度を考慮する</source>
+        <translation>Use the materials&apos; opacity</translation>
+    </message>
+    <message>
+        <source>(0,0,0) を立体の中心座標に変換する</source>
+        <translation>Move the centre of the solid to (0,0,0)</translation>
+    </message>
+    <message>
+        <source>(0,0,0) を原点に変換する</source>
+        <translation>Move the lowest corner to (0,0,0)</translation>
+    </message>
+    <message>
+        <source>頂点座標を変換しない</source>
+        <translation>Keep the vertex coordinates</translation>
+    </message>
+    <message>
+        <source>テクスチャ座標も保存する</source>
+        <translation>Save texture coordinates</translation>
+    </message>
+    <message>
+        <source>テクスチャ名も保存する</source>
+        <translation>Save texture names</translation>
+    </message>
+    <message>
+        <source>法線も保存する</source>
+        <translation>Save normals</translation>
+    </message>
+    <message>
+        <source>フレーム階層も保存する</source>
+        <translation>Save frame hierarchy</translation>
+    </message>
+    <message>
+        <source>アニメーションも保存する</source>
+        <translation>Save animation</translation>
+    </message>
+    <message>
+        <source>独立頂点に分解する</source>
+        <translation>Split into separate vertices</translation>
+    </message>
+</context>
+<context>
+    <name>app::TFileDialogs</name>
+    <message>
+        <source>すべての対応ﾌｧｲﾙ (*.3[dD][sS] *.3[dD][aA] *.[xX] *.[xX][aA])</source>
+        <translation>All supported files (*.3[dD][sS] *.3[dD][aA] *.[xX] *.[xX][aA])</translation>
+    </message>
+    <message>
+        <source>3dsﾌｧｲﾙ(3d Studio) (*.3[dD][sS])</source>
+        <translation>3ds files (3D Studio) (*.3[dD][sS])</translation>
+    </message>
+    <message>
+        <source>3ds圧縮ﾌｧｲﾙ (*.3[dD][aA])</source>
+        <translation>Packed 3ds files (*.3[dD][aA])</translation>
+    </message>
+    <message>
+        <source>DirectXﾌｧｲﾙ (*.[xX])</source>
+        <translation>DirectX files (*.[xX])</translation>
+    </message>
+    <message>
+        <source>DirectX圧縮ﾌｧｲﾙ (*.[xX][aA])</source>
+        <translation>Packed DirectX files (*.[xX][aA])</translation>
+    </message>
+    <message>
+        <source>すべてのﾌｧｲﾙ (*)</source>
+        <translation>All files (*)</translation>
+    </message>
+</context>
+<context>
     <name>app::TMainFrm</name>
     <message>
         <source>Korvane Ver2.2 ( URL 対応版 ) </source>
@@ -91,38 +173,6 @@
         <translation>Meshes and Materials</translation>
     </message>
     <message>
-        <source>Direct3D 変換オプション</source>
-        <translation>Direct3D Export Options</translation>
-    </message>
-    <message>
-        <source>全メッシュを合成する</source>
-        <translation>Merge all meshes</translation>
-    </message>
-    <message>
-        <source>マテリアルも保存する</source>
-        <translation>Save the materials too</translation>
-    </message>
-    <message>
-        <source>マテリアルの透明度を考慮する</source>
-        <translation>Use the materials&apos; opacity</translation>
-    </message>
-    <message>
-        <source>(0,0,0) を立体の中心座標に変換する</source>
-        <translation>Move the centre of the solid to (0,0,0)</translation>
-    </message>
-    <message>
-        <source>(0,0,0) を原点に変換する</source>
-        <translation>Move the lowest corner to (0,0,0)</translation>
-    </message>
-    <message>
-        <source>頂点座標を変換しない</source>
-        <translation>Keep the vertex coordinates</translation>
-    </message>
-    <message>
-        <source>独立頂点に分解する</source>
-        <translation>Split into separate vertices</translation>
-    </message>
-    <message>
         <source>このメッシュには頂点がないため保存できません</source>
         <translation>This mesh has no vertices, so it cannot be saved</translation>
     </message>
@@ -155,52 +205,8 @@ Qt %3</translation>
         <translation>&amp;Help</translation>
     </message>
     <message>
-        <source>テクスチャ座標も保存する</source>
-        <translation>Save texture coordinates</translation>
-    </message>
-    <message>
-        <source>テクスチャ名も保存する</source>
-        <translation>Save texture names</translation>
-    </message>
-    <message>
-        <source>法線も保存する</source>
-        <translation>Save normals</translation>
-    </message>
-    <message>
-        <source>すべての対応ﾌｧｲﾙ (*.3[dD][sS] *.3[dD][aA] *.[xX] *.[xX][aA])</source>
-        <translation>All supported files (*.3[dD][sS] *.3[dD][aA] *.[xX] *.[xX][aA])</translation>
-    </message>
-    <message>
-        <source>3dsﾌｧｲﾙ(3d Studio) (*.3[dD][sS])</source>
-        <translation>3ds files (3D Studio) (*.3[dD][sS])</translation>
-    </message>
-    <message>
-        <source>3ds圧縮ﾌｧｲﾙ (*.3[dD][aA])</source>
-        <translation>Packed 3ds files (*.3[dD][aA])</translation>
-    </message>
-    <message>
-        <source>DirectXﾌｧｲﾙ (*.[xX])</source>
-        <translation>DirectX files (*.[xX])</translation>
-    </message>
-    <message>
-        <source>DirectX圧縮ﾌｧｲﾙ (*.[xX][aA])</source>
-        <translation>Packed DirectX files (*.[xX][aA])</translation>
-    </message>
-    <message>
-        <source>すべてのﾌｧｲﾙ (*)</source>
-        <translation>All files (*)</translation>
-    </message>
-    <message>
         <source>%1 を表示できません</source>
         <translation>Cannot show %1</translation>
-    </message>
-    <message>
-        <source>フレーム階層も保存する</source>
-        <translation>Save frame hierarchy</translation>
-    </message>
-    <message>
-        <source>アニメーションも保存する</source>
-        <translation>Save animation</translation>
     </message>
     <message>
         <source>glTF として保存...</source>

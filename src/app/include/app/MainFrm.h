@@ -63,12 +63,9 @@ private:
     // Building the window, top to bottom.
     void CreateMenus();
     void CreateToolBar();
-    void CreateExportOptions();
     void CreateStatusBar();
-    void CreateDialogs();
     void RestoreSettings();
     void SaveSettings();
-    QFileDialog& OpenFileDialog();
     // Binds the commands to their menu items and tool buttons, and the other handlers.
     void ConnectHandlers();
 
@@ -77,19 +74,9 @@ private:
     // Shows what an open left: the model in the browser or DirectX data in a viewer.
     void ShowOpened(TOpened opened);
 
-    void MruPopupMenuPopup();
-    void OpenRecentFile(QAction* sender);
-
     // Saving and viewing.
-    void SelectAllMeshClick();
-    void SceneOptionsClick();
     void SaveCommand(bool binary);
-    void SetSaveFileName(const QString& name);
-    QFileDialog& GltfFileDialog();
     void SaveGltfCommand();
-    // The mesh at meshIndex with the options of the "Direct3D 変換オプション" group
-    // as the writers take them.
-    TXRequest ExportRequest(int meshIndex) const;
     // A new viewer window showing the .x data of stream, made from the file named
     // fileName (a path or an address); the viewer command is off while it is open.
     void OpenViewer(base::MemoryStream& stream, const QString& caption, const std::string& fileName);

@@ -9,12 +9,8 @@
 #include "viewer/Draw3DFrm.h"
 
 class QAction;
-class QCheckBox;
-class QFileDialog;
-class QGroupBox;
 class QLabel;
 class QMenu;
-class QRadioButton;
 class QStatusBar;
 class QTabWidget;
 class QToolBar;
@@ -23,7 +19,10 @@ class QWidget;
 
 namespace app {
 
+class TExportOptionsBox;
+class TFileDialogs;
 class TModelPanel;
+class TRecentFilesMenu;
 class TRemotePanel;
 class TWebAdrFrm;
 
@@ -54,34 +53,19 @@ struct TMainFrmControls {
     QToolButton* bViewer;
     QToolButton* bDisConnect;
     QToolButton* bUpFolder;
-    QMenu* MruPopupMenu;
+    TRecentFilesMenu* MruPopupMenu;
 
     QTabWidget* ThePage;
     TModelPanel* ModelPanel;  // the tree, the mesh box and the material box, on ThePage
 
-    QGroupBox* GroupBox1;
-    QCheckBox* SelectAllMesh;
-    QCheckBox* SaveMaterial;
-    QCheckBox* SetTranse;
-    QRadioButton* EncodeZeroCenter;
-    QRadioButton* EncodeZeroLeft;
-    QRadioButton* NotEncode;
-    QCheckBox* SetIndipendentVertex;
-    QCheckBox* CombineMesh;
-    QCheckBox* SaveTextureCoords;  // the converter's --texcoords
-    QCheckBox* SaveTextureNames;   // --textures
-    QCheckBox* SaveNormals;        // --normals
-    QCheckBox* SaveHierarchy;      // --hierarchy
-    QCheckBox* SaveAnimation;      // --animation, which implies --hierarchy
+    TExportOptionsBox* ExportOptions;  // the "Direct3D 変換オプション" group
 
     TRemotePanel* Panel1;  // the remote grid WebListGrig and its connection
     QStatusBar* StatusBar;
     QLabel* StatusPanels[2];
 
     TWebAdrFrm* WebAdrFrm = nullptr;
-    QFileDialog* OpenDialog = nullptr;  // made by OpenFileDialog() when first needed
-    QFileDialog* SaveDialog;
-    QFileDialog* GltfSaveDialog = nullptr;  // made by GltfFileDialog() when first needed
+    TFileDialogs* FileDialogs;
 
     // ---- Components ----
     TDocument Document;  // the model, where it came from, the recent files
