@@ -60,8 +60,11 @@ void FillModelFolder(const testsupport::TempDir& dir) {
     SaveFile(dir.File("readme.txt"), {'h', 'i'});
 }
 
-// Fills the login dialog when it shows and presses its login button.
-void AnswerLogin(TMainFrm& window, int port, const QString& user, const QString& password) {
+// Shows the window and logs in to the server at port through the login dialog;
+// returns the texts of the message boxes that opened meanwhile.
+std::vector<QString> LogIn(TMainFrm& window, int port, const QString& user = QString::fromUtf8("匿名"),
+                           const QString& password = {}) {
+    window.show();
     QTimer::singleShot(0, [=, &window] {
         app::TWebAdrFrm* dialog = window.Controls().WebAdrFrm;
         ASSERT_EQ(QApplication::activeModalWidget(), dialog);
@@ -72,6 +75,7 @@ void AnswerLogin(TMainFrm& window, int port, const QString& user, const QString&
         dialog->PassWordEdit->setText(password);
         dialog->LoninBtn->click();
     });
+    return windowtest::AnswerMessageBoxes([&] { window.Controls().fndWeb->trigger(); });
 }
 
 std::string Status(const TMainFrm& window, int panel) {
@@ -114,10 +118,8 @@ TEST(RemoteBrowsing, LogInWalkFoldersAndOpenEveryKind) {
     if (!server) GTEST_SKIP() << "the model server could not start: HTTP needs port 80 (root or CAP_NET_BIND_SERVICE)";
     TMainFrm w(dir.File("RecentFile.Mru"));
     const app::TMainFrmControls& ui = w.Controls();
-    w.show();
 
-    AnswerLogin(w, server->Port(), QString::fromUtf8("匿名"), QString());
-    EXPECT_TRUE(windowtest::AnswerMessageBoxes([&] { ui.fndWeb->trigger(); }).empty());
+    EXPECT_TRUE(LogIn(w, server->Port()).empty());
     EXPECT_EQ(ui.Panel1->Remote().Session().Settings().Port, server->Port());
     EXPECT_EQ(ui.Panel1->Remote().Session().Settings().UserID, "anonymous");
     EXPECT_EQ(ui.Panel1->Remote().Session().Settings().Password, "PubUsr@");
@@ -126,11 +128,6 @@ TEST(RemoteBrowsing, LogInWalkFoldersAndOpenEveryKind) {
     EXPECT_TRUE(ui.Panel1->WebListGrig()->isEnabled());
     EXPECT_TRUE(ui.bDisConnect->isEnabled());
     EXPECT_FALSE(ui.bUpFolder->isEnabled());
-    EXPECT_EQ(ui.Panel1->WebListGrig()->horizontalHeaderItem(0)->text(), QString::fromUtf8("ファイル名"));
-    const int models = RowNamed(*ui.Panel1->WebListGrig(), "models");
-    ASSERT_GE(models, 0);
-    EXPECT_EQ(ui.Panel1->WebListGrig()->item(models, 1)->text(), "<DIR>");
-    EXPECT_EQ(ui.Panel1->WebListGrig()->item(models, 3)->text(), QString::fromUtf8("フォルダ"));
 
     // Into a folder, and a model of each kind from it.
     DoubleClick(w, "models");
@@ -177,45 +174,17 @@ TEST(RemoteBrowsing, LogInWalkFoldersAndOpenEveryKind) {
     EXPECT_FALSE(ui.bDisConnect->isEnabled());
 }
 
-// A row's kind is its name's last extension, and a folder is a folder whatever its
-// name: the kind column shows that, and the double click acts on it.
-TEST(RemoteBrowsing, KindsComeFromTheNameAndFoldersFromTheListing) {
+// A name's extension counts in any letter case (what each kind of row does, and
+// that a folder named like a file is listed: RemotePanelTest.cpp).
+TEST(RemoteBrowsing, CapitalDirectXNameOpensInAViewer) {
     testsupport::TempDir dir;
-    const std::vector<std::uint8_t> cube = TriangleX();
-    SaveFile(dir.File("scenes.x/cube.x"), cube);
-    SaveFile(dir.File("cube.xyz"), cube);
-    SaveFile(dir.File("CUBE.X"), cube);
-    SaveFile(dir.File("box.3ds.bak"), windowtest::SampleModel());
+    SaveFile(dir.File("CUBE.X"), TriangleX());
     std::optional<nettest::ServerProcess> server = StartModelServer(dir);
     if (!server) GTEST_SKIP() << "the model server could not start: HTTP needs port 80 (root or CAP_NET_BIND_SERVICE)";
     TMainFrm w(dir.File("RecentFile.Mru"));
-    const app::TMainFrmControls& ui = w.Controls();
-    w.show();
-    AnswerLogin(w, server->Port(), QString::fromUtf8("匿名"), QString());
-    ui.fndWeb->trigger();
-    const QTableWidget& grid = *ui.Panel1->WebListGrig();
-    const struct {
-        const char* name;
-        const char* kind;
-    } rows[] = {
-        {"scenes.x", "フォルダ"},
-        {"cube.xyz", "不明"},
-        {"CUBE.X", "Direct3D Geometory File"},
-        {"box.3ds.bak", "不明"},
-    };
-    for (const auto& r : rows) {
-        const int row = RowNamed(grid, r.name);
-        ASSERT_GE(row, 0) << r.name;
-        EXPECT_EQ(grid.item(row, 3)->text(), QString::fromUtf8(r.kind)) << r.name;
-    }
-    DoubleClick(w, "cube.xyz");
-    DoubleClick(w, "box.3ds.bak");
-    EXPECT_TRUE(ui.CurrentViewer.isNull());
-    EXPECT_EQ(ui.ModelPanel->TreeView()->topLevelItemCount(), 0);
+    LogIn(w, server->Port());
     DoubleClick(w, "CUBE.X");
-    EXPECT_FALSE(ui.CurrentViewer.isNull());
-    DoubleClick(w, "scenes.x");
-    EXPECT_EQ(ui.Panel1->Remote().Session().CurrentPath(), "/scenes.x");
+    EXPECT_FALSE(w.Controls().CurrentViewer.isNull());
 }
 
 // Names that an address must escape: each opens the file of that very name.
@@ -238,9 +207,7 @@ TEST(RemoteBrowsing, NamesThatNeedEscapingOpenTheirOwnFile) {
     if (!server) GTEST_SKIP() << "the model server could not start: HTTP needs port 80 (root or CAP_NET_BIND_SERVICE)";
     TMainFrm w(dir.File("RecentFile.Mru"));
     const app::TMainFrmControls& ui = w.Controls();
-    w.show();
-    AnswerLogin(w, server->Port(), QString::fromUtf8("匿名"), QString());
-    ui.fndWeb->trigger();
+    LogIn(w, server->Port());
     DoubleClick(w, "my folder");
     EXPECT_EQ(ui.Panel1->Remote().Session().CurrentPath(), "/my folder");
     for (const auto& c : cases) {
@@ -257,9 +224,7 @@ TEST(RemoteBrowsing, RefusedLoginIsReportedInTheStatusBar) {
     nettest::ServerProcess ftp("ftp_server.py", {dir.Path().string()});
     TMainFrm w(dir.File("RecentFile.Mru"));
     const app::TMainFrmControls& ui = w.Controls();
-    w.show();
-    AnswerLogin(w, ftp.Port(), "nobody", "wrong");
-    EXPECT_TRUE(windowtest::AnswerMessageBoxes([&] { ui.fndWeb->trigger(); }).empty());
+    EXPECT_TRUE(LogIn(w, ftp.Port(), "nobody", "wrong").empty());
     EXPECT_EQ(Status(w, 1), "Webサーバに接続出来ませんでした");
     EXPECT_FALSE(ui.Panel1->Remote().FtpClient().Connected());
     EXPECT_FALSE(ui.Panel1->WebListGrig()->isEnabled());
@@ -286,8 +251,7 @@ TEST(RemoteBrowsing, EscapeEndsAFetchThatGetsNoAnswer) {
     w.show();
     w.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
-    AnswerLogin(w, ftp.Port(), QString::fromUtf8("匿名"), QString());
-    ui.fndWeb->trigger();
+    LogIn(w, ftp.Port());
     DoubleClick(w, "models");
 
     // The server sends a header without a content length and part of a body, then nothing.
@@ -342,9 +306,7 @@ TEST(RemoteBrowsing, RefusedLogoutAtCloseKeepsTheRecentFiles) {
     SaveFile(dir.File("RecentFile.Mru"), {'/', 'k', '.', '3', 'd', 's', '\r', '\n'});
     TMainFrm w(dir.File("RecentFile.Mru"));
     const app::TMainFrmControls& ui = w.Controls();
-    w.show();
-    AnswerLogin(w, ftp.Port(), QString::fromUtf8("匿名"), QString());
-    EXPECT_TRUE(windowtest::AnswerMessageBoxes([&] { ui.fndWeb->trigger(); }).empty());
+    EXPECT_TRUE(LogIn(w, ftp.Port()).empty());
     ASSERT_TRUE(ui.Panel1->Remote().FtpClient().Connected());
     ASSERT_GE(RowNamed(*ui.Panel1->WebListGrig(), "box.3ds"), 0);
     std::filesystem::remove(dir.File("RecentFile.Mru"));

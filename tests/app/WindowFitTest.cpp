@@ -24,7 +24,6 @@
 #include <new>
 
 #include "WindowSupport.h"
-#include "app/CommandLine.h"
 #include "app/FileDialogs.h"
 #include "app/RecentFilesMenu.h"
 #include "app/MainFrm.h"
@@ -441,21 +440,8 @@ TEST_F(WindowFit, RestoredSizeIsBoundedByTheScreen) {
     }
 }
 
-TEST(UiLanguage, JapaneseUnlessEnglishComesFirst) {
-    const struct {
-        QStringList languages;
-        const char* expected;
-    } cases[] = {
-        {{}, "ja"},
-        {{"C"}, "ja"},
-        {{"ja-JP", "ja", "en-US"}, "ja"},
-        {{"en-US", "en", "ja"}, "en"},
-        {{"de-DE", "en-GB", "ja"}, "en"},
-        {{"de", "ja", "en"}, "ja"},
-        {{"fr_FR"}, "ja"},
-    };
-    for (const auto& c : cases) EXPECT_EQ(app::UiLanguage(c.languages), c.expected) << c.languages.join(",").toStdString();
-    // Qt's own dialogs speak the window's language.
+// Qt's own dialogs speak the window's language (which language that is: StartupTest.cpp).
+TEST(UiLanguage, QtDialogsSpeakTheWindowsLanguage) {
     if (app::UiLanguage() == "ja") {
         EXPECT_EQ(QCoreApplication::translate("QFileDialog", "File &name:"), QString::fromUtf8("ファイル名(&N):"));
     }
@@ -489,27 +475,5 @@ TEST(CommandLine, AnswersHelpAndVersionAndRefusesUnknownOptions) {
         EXPECT_EQ(result.exitCode, c.exitCode) << c.arguments[0];
         EXPECT_NE(result.out.find(c.out), std::string::npos) << c.arguments[0];
         EXPECT_EQ(!result.err.empty(), c.errors) << c.arguments[0] << result.err;
-    }
-}
-
-TEST(CommandLine, KeepsTheFileNameBytesAsGiven) {
-    char program[] = "korvane";
-    char name[] = "\x94\xA0 model.x";
-    char dash[] = "--";
-    char dashed[] = "-odd.3ds";
-    const struct {
-        std::vector<char*> arguments;
-        std::optional<std::string> file;
-    } cases[] = {
-        {{program}, std::nullopt},
-        {{program, name}, std::string(name)},
-        {{program, dash, dashed}, std::string(dashed)},
-    };
-    for (const auto& c : cases) {
-        std::vector<char*> argv = c.arguments;
-        argv.push_back(nullptr);
-        const auto line = app::ParseCommandLine(static_cast<int>(c.arguments.size()), argv.data());
-        ASSERT_TRUE(line.has_value());
-        EXPECT_EQ(line->File, c.file);
     }
 }
