@@ -3,7 +3,6 @@
 #include <QAccessible>
 #include <QAction>
 #include <QCheckBox>
-#include <QColorDialog>
 #include <QFile>
 #include <QFileDialog>
 #include <QFontDatabase>
