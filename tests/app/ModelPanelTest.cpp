@@ -158,6 +158,9 @@ TEST_F(ModelPage, ShowsTheModelAndTheSelectedNode) {
         EXPECT_EQ(panel_.SpecularCo()->text(), "100");
         EXPECT_EQ(panel_.RefrectCo()->text(), "15");
 
+        // Fields off their defaults, so that clearing has something to reset.
+        panel_.SpecularCo()->lineEdit()->setText("40");
+        panel_.RefrectCo()->lineEdit()->setText("30");
         panel_.Clear();
         ExpectCleared();
     }
