@@ -4,10 +4,12 @@
 #include <optional>
 
 #include "app/Document.h"
+#include "app/MaterialRules.h"
 #include "base/Errors.h"
 #include "base/Stream.h"
 #include "model3ds/OpenModel.h"
 #include "model3ds/Pack3DA.h"
+#include "support/RunProcess.h"
 #include "support/TempDir.h"
 #include "support/Writer3DS.h"
 
@@ -28,7 +30,9 @@ std::vector<std::uint8_t> SampleModel() {
     testsupport::MeshSpec box{.name = "box",
                               .vertices = {{0, -1, 0}, {1, -1, 0}, {1, 1, 0.5f}, {0, 1, 0}},
                               .faces = {{0, 1, 2}, {0, 2, 3}},
-                              .groups = {{"Red", {0, 1}}}};
+                              .texCoords = {{0, 0}, {1, 0}, {1, 1}, {0, 1}},
+                              .groups = {{"Red", {0, 1}}},
+                              .smoothing = {1, 1}};
     testsupport::MeshSpec wedge{.name = "wedge", .vertices = {{2, 0, 0}, {3, 0, 0}, {3, 1, 0}}, .faces = {{0, 1, 2}}};
     testsupport::MeshSpec point{.name = "point", .vertices = {{5, 5, 5}}};
     return testsupport::BuildModel({box, wedge, point}, {{.name = "Red", .textureFile = "wood.png"}});
@@ -162,6 +166,66 @@ TEST_F(Document, SavesAndViewsTheRequestedMeshes) {
                   .Show,
               TShow::Model);
     EXPECT_EQ(document_.ViewerData(textured).TextureModelFile, "");
+}
+
+// Each form and option of the .x commands, with the material edits of the model
+// page, writes what the converter writes for the same choice.
+TEST_F(Document, XFilesMatchTheConverter) {
+    using xexport::TOriginMode;
+    struct Case {
+        xexport::TXForm form;
+        bool merged;
+        TOriginMode origin;
+        bool materials, opacity, texCoords, textures, normals;
+        std::vector<std::string> arguments;
+        const char* marks;  // what the text form holds
+    };
+    const auto binary = xexport::TXForm::Binary, text = xexport::TXForm::Text;
+    const Case cases[] = {
+        {text, false, TOriginMode::EncodeZeroCenter, true, true, false, false, false, {}, ""},
+        {binary, false, TOriginMode::EncodeZeroLeft, true, true, false, false, false, {"-b", "--origin", "min"}, ""},
+        {text, false, TOriginMode::NotEncode, false, true, false, false, false, {"--origin", "keep", "--no-materials"},
+         ""},
+        {binary, false, TOriginMode::EncodeZeroCenter, true, false, false, false, false, {"-b", "--ignore-opacity"}, ""},
+        {text, true, TOriginMode::EncodeZeroCenter, true, true, false, false, false, {"-m"}, ""},
+        {binary, true, TOriginMode::EncodeZeroCenter, false, true, false, false, false, {"-b", "-m", "--no-materials"},
+         ""},
+        {text, false, TOriginMode::EncodeZeroCenter, true, true, true, false, false, {"--texcoords"},
+         "MeshTextureCoords"},
+        {text, false, TOriginMode::EncodeZeroCenter, true, true, false, true, false, {"--textures"},
+         "TextureFilename"},
+        {text, false, TOriginMode::EncodeZeroCenter, true, true, false, false, true, {"--normals"}, "MeshNormals"},
+        {binary, false, TOriginMode::EncodeZeroCenter, true, true, true, true, true,
+         {"-b", "--texcoords", "--textures", "--normals"}, ""},
+    };
+    const std::string model = dir_.File("box.3ds");
+    ASSERT_EQ(document_.OpenPath(model).Show, TShow::Model);
+    model3ds::TMaterial3DS& red = *document_.Model().MaterialList().GetMaterial(0);
+    app::SetMaterialOpacity(red, 40);
+    app::SetMaterialPower(red, 30);
+    const std::vector<std::string> edits = {"--opacity", "Red=40", "--power", "Red=30"};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::PrintToString(c.arguments));
+        app::TXRequest request{.MeshIndex = 0, .Merged = c.merged, .Options = {}};
+        request.Options.Origin = c.origin;
+        request.Options.SaveMaterial = c.materials;
+        request.Options.SetTranse = c.opacity;
+        request.Options.TexCoords = c.texCoords;
+        request.Options.Textures = c.textures;
+        request.Options.Normals = c.normals;
+        document_.SaveX(request, c.form, dir_.File("document.x"));
+        std::vector<std::string> arguments = edits;
+        arguments.insert(arguments.end(), c.arguments.begin(), c.arguments.end());
+        // The document writes the mesh asked for; the converter without a choice, the whole model.
+        if (!c.merged) arguments.insert(arguments.end(), {"--mesh", "0"});
+        arguments.insert(arguments.begin(), KORVANE_CONVERT);
+        arguments.insert(arguments.end(), {"-o", dir_.File("convert.x"), model});
+        const auto converted = testsupport::RunProcess(arguments);
+        ASSERT_EQ(converted.exitCode, 0) << converted.err;
+        const std::string written = testsupport::ReadFile(dir_.File("document.x"));
+        EXPECT_EQ(written, testsupport::ReadFile(dir_.File("convert.x")));
+        EXPECT_NE(written.find(c.marks), std::string::npos);
+    }
 }
 
 // The extension chooses the glTF form in any letter case; only a model on disk has textures to look for.

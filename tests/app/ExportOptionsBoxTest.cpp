@@ -102,3 +102,40 @@ TEST_F(ExportOptionsBox, SceneOptionsGreyOutWhatASceneIgnores) {
     EXPECT_EQ(box_.Options().Origin, TOriginMode::EncodeZeroLeft);
     EXPECT_FALSE(box_.MergesAll());
 }
+
+// Merging keeps the coordinates; taken back, no origin is chosen until the user picks one.
+TEST_F(ExportOptionsBox, MergingAllMeshesSelectsUnchangedCoordinates) {
+    box_.EncodeZeroLeft()->setChecked(true);
+    box_.SelectAllMesh()->click();
+    EXPECT_TRUE(box_.NotEncode()->isChecked());
+    EXPECT_FALSE(box_.EncodeZeroLeft()->isChecked());
+    box_.SelectAllMesh()->click();
+    EXPECT_FALSE(box_.NotEncode()->isChecked() || box_.EncodeZeroLeft()->isChecked() ||
+                 box_.EncodeZeroCenter()->isChecked());
+}
+
+// The extras and the scene options start off and usable, each named by its caption;
+// either scene option greys out what a scene ignores, the animation the hierarchy too.
+TEST_F(ExportOptionsBox, ExtrasAndSceneOptionsStartOffAndNamed) {
+    for (QCheckBox* option : {box_.SaveTextureCoords(), box_.SaveTextureNames(), box_.SaveNormals(),
+                              box_.SaveHierarchy(), box_.SaveAnimation()}) {
+        EXPECT_FALSE(option->isChecked()) << option->text().toStdString();
+        EXPECT_TRUE(option->isEnabled()) << option->text().toStdString();
+        EXPECT_EQ(option->accessibleName(), option->text());
+    }
+    for (const bool animation : {false, true}) {
+        SCOPED_TRACE(animation ? "animation" : "hierarchy");
+        TExportOptionsBox box(&page_);
+        (animation ? box.SaveAnimation() : box.SaveHierarchy())->click();
+        EXPECT_TRUE(box.SaveHierarchy()->isChecked());
+        EXPECT_EQ(box.SaveHierarchy()->isEnabled(), !animation);
+        for (QAbstractButton* ignored : std::initializer_list<QAbstractButton*>{
+                 box.SelectAllMesh(), box.EncodeZeroCenter(), box.EncodeZeroLeft(), box.NotEncode()}) {
+            EXPECT_FALSE(ignored->isEnabled()) << ignored->text().toStdString();
+        }
+        (animation ? box.SaveAnimation() : box.SaveHierarchy())->click();
+        if (animation) box.SaveHierarchy()->click();
+        EXPECT_TRUE(box.SelectAllMesh()->isEnabled() && box.EncodeZeroCenter()->isEnabled() &&
+                    box.EncodeZeroCenter()->isChecked());
+    }
+}
