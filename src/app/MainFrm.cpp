@@ -303,6 +303,11 @@ void TMainFrm::ViewerClosed() {
 
 void TMainFrm::OpenGivenFile(const std::string& path) { ShowOpened(Document.OpenPath(path)); }
 
+// A file fetched by the remote panel opens as any other.
+void TMainFrm::OpenDownloadedFile(TFetchedFile file) {
+    ShowOpened(Document.OpenDownload(std::move(file.Bytes), file.Name, file.Address, file.Kind));
+}
+
 void TMainFrm::ShowOpened(TOpened opened) {
     if (opened.Show == TOpened::TShow::Nothing) return;
     // The panels still show the model that was there before.
