@@ -130,6 +130,26 @@ TEST_F(Document, RefusedOpensChangeNothingTheyShouldNot) {
     EXPECT_EQ(document_.RecentFiles.Entries, std::vector{dir_.File("box.3ds")});
 }
 
+// A file given by a relative name is known by its absolute one, so that the
+// recent files find it again from another folder and a .x file's viewer looks
+// for textures in the file's own folder.
+TEST_F(Document, RelativeNamesAreMadeAbsolute) {
+    std::filesystem::create_directory(dir_.File("models"));
+    testsupport::SaveFile(dir_.File("models/tri.x"), Bytes(kTriangleX));
+    struct Restore {
+        std::filesystem::path folder = std::filesystem::current_path();
+        ~Restore() { std::filesystem::current_path(folder); }
+    } started;
+    std::filesystem::current_path(dir_.Path());
+    ASSERT_EQ(document_.OpenPath("./models/../box.3ds").Show, TShow::Model);
+    EXPECT_EQ(document_.ModelFolder(), dir_.Path().string());
+    EXPECT_EQ(document_.CurrentFileName(), "box.3ds");
+    const TOpened viewer = document_.OpenPath("models/tri.x");
+    std::filesystem::current_path(dir_.File("models"));
+    EXPECT_EQ(viewer.ViewerFileName, dir_.File("models/tri.x"));
+    EXPECT_EQ(document_.RecentFiles.Entries, std::vector{dir_.File("box.3ds")});
+}
+
 // What the save and view commands write, refuse, and where the viewer finds textures.
 TEST_F(Document, SavesAndViewsTheRequestedMeshes) {
     struct Case {

@@ -13,6 +13,7 @@
 
 #include <filesystem>
 
+#include "SampleModels.h"
 #include "app/ColorSwatch.h"
 #include "app/Document.h"
 #include "app/ModelPanel.h"
@@ -67,28 +68,10 @@ TEST(ModelPanel, SelectionNamesItsMesh) {
     EXPECT_EQ(panel.SelectedMesh(), -1);
 }
 
-// A model of three meshes, the second unnamed, and two materials: mesh 0 named
-// "箱" in Shift-JIS bytes with 4 vertices, 2 faces, 3 texture coordinates and
-// groups "Red" and "Blue"; mesh 2 "立方体" (UTF-8) of one vertex at (5, 5, 5).
-std::vector<std::uint8_t> BoxAndCube() {
-    testsupport::MeshSpec box{.name = "\x94\xA0",
-                              .vertices = {{0, -1, 0}, {1, -1, 0}, {1, 1, 0.5f}, {0, 1, 0}},
-                              .faces = {{0, 1, 2}, {0, 2, 3}},
-                              .texCoords = {{0, 0}, {1, 0}, {1, 1}},
-                              .groups = {{"Red", {0}}, {"Blue", {1}}}};
-    testsupport::MeshSpec unnamed{.vertices = {{9, 9, 9}}};
-    testsupport::MeshSpec cube{.name = "立方体", .vertices = {{5, 5, 5}}};
-    testsupport::MaterialSpec red{.name = "Red",
-                                  .diffuse = testsupport::Rgb{255, 128, 0},
-                                  .specular = testsupport::Rgb{0, 0, 255},
-                                  .selfIllum = 35};
-    return testsupport::BuildModel({box, unnamed, cube}, {red, {.name = "Blue"}});
-}
-
 class ModelPage : public ::testing::Test {
 protected:
     void SetUp() override {
-        const std::vector<std::uint8_t> model = BoxAndCube();
+        const std::vector<std::uint8_t> model = apptest::SampleModel();
         testsupport::SaveFile(dir_.File("sample.3ds"), model);
         testsupport::SaveFile(dir_.File("SAMPLE.3DA"), model3ds::Pack3DA(model.data(), model.size()));
     }

@@ -19,6 +19,7 @@
 #include <filesystem>
 #include <optional>
 
+#include "SampleModels.h"
 #include "WindowSupport.h"
 #include "app/MainFrm.h"
 #include "app/ModelPanel.h"
@@ -51,7 +52,7 @@ std::vector<std::uint8_t> TriangleX() {
 
 // A folder tree of each kind of file the browser opens, and one it does not.
 void FillModelFolder(const testsupport::TempDir& dir) {
-    const std::vector<std::uint8_t> model = windowtest::SampleModel();
+    const std::vector<std::uint8_t> model = apptest::SampleModel();
     SaveFile(dir.File("models/box.3ds"), model);
     SaveFile(dir.File("models/packed.3da"), Packed(model));
     const std::vector<std::uint8_t> cube = TriangleX();
@@ -199,7 +200,7 @@ TEST(RemoteBrowsing, NamesThatNeedEscapingOpenTheirOwnFile) {
         {"a#b.3ds", "a%23b.3ds"},
         {"\xe6\x97\xa5\xe6\x9c\xac.3ds", "%E6%97%A5%E6%9C%AC.3ds"},
     };
-    for (const auto& c : cases) SaveFile(dir.File(std::string("my folder/") + c.name), windowtest::SampleModel());
+    for (const auto& c : cases) SaveFile(dir.File(std::string("my folder/") + c.name), apptest::SampleModel());
     // Decoys: what a mangled name would fetch instead.
     SaveFile(dir.File("my folder/model.3ds"), {'b', 'a', 'd'});
     SaveFile(dir.File("my folder/a b.3ds"), {'b', 'a', 'd'});

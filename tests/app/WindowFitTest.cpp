@@ -23,6 +23,7 @@
 #include <filesystem>
 #include <new>
 
+#include "SampleModels.h"
 #include "WindowSupport.h"
 #include "app/FileDialogs.h"
 #include "app/RecentFilesMenu.h"
@@ -68,7 +69,7 @@ class WindowFit : public ::testing::Test {
 protected:
     void SetUp() override {
         sample_ = dir_.File("sample.3ds");
-        SaveFile(sample_, windowtest::SampleModel());
+        SaveFile(sample_, apptest::SampleModel());
         Start();
     }
 
@@ -245,7 +246,7 @@ TEST_F(WindowFit, GivenFilesAreOpenedByTheirAbsoluteNames) {
     TMainFrm& w = *window_;
     const app::TMainFrmControls& ui = w.Controls();
     std::filesystem::create_directory(dir_.File("models"));
-    SaveFile(dir_.File("models/far.x"), windowtest::FarTriangleX());
+    SaveFile(dir_.File("models/far.x"), apptest::FarTriangleX());
     // The folder the tests started in comes back however this test ends.
     const std::unique_ptr<const std::filesystem::path, void (*)(const std::filesystem::path*)> started(
         new std::filesystem::path(std::filesystem::current_path()), [](const std::filesystem::path* folder) {
@@ -272,7 +273,7 @@ TEST_F(WindowFit, GivenFilesAreOpenedByTheirAbsoluteNames) {
 TEST_F(WindowFit, DirectXFilesStartFramedAndTheWindowsViewerAsDesigned) {
     TMainFrm& w = *window_;
     const app::TMainFrmControls& ui = w.Controls();
-    SaveFile(dir_.File("far.x"), windowtest::FarTriangleX());
+    SaveFile(dir_.File("far.x"), apptest::FarTriangleX());
     Open(dir_.File("far.x"));
     ASSERT_FALSE(ui.CurrentViewer.isNull());
     const QImage picture = ui.CurrentViewer->D3DrawX->grabFramebuffer();

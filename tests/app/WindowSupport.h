@@ -1,10 +1,8 @@
 #pragma once
-// Driving the main window in tests: the application object, answering the
-// message boxes a command opens, and the sample model the tests open.
+// Answering the message boxes and file dialogs a command opens, in tests.
 #include <QString>
 
 #include <functional>
-#include <string>
 #include <vector>
 
 namespace windowtest {
@@ -21,16 +19,5 @@ ModalAnswers RunAnswering(const std::function<void()>& action, const QString& pa
 
 // The texts of the message boxes that action opened.
 std::vector<QString> AnswerMessageBoxes(const std::function<void()>& action);
-
-// A model of three meshes, the second unnamed, and two materials:
-//   mesh 0 "箱" (Shift-JIS bytes): 4 vertices from (0, -1, 0) to (1, 1, 0.5), 2 faces,
-//     3 texture coordinates, groups "Red" (face 0) and "Blue" (face 1);
-//   mesh 1 "": one vertex;   mesh 2 "立方体" (UTF-8): one vertex at (5, 5, 5);
-//   material "Red": diffuse (255, 128, 0), specular (0, 0, 255), self-illumination 35 %;
-//   material "Blue": no colours.
-std::vector<std::uint8_t> SampleModel();
-
-// A text .x file of one triangle far from its own origin, from (40, 30, 5) to (43, 34, 6).
-std::vector<std::uint8_t> FarTriangleX();
 
 }  // namespace windowtest
