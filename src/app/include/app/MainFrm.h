@@ -1,8 +1,9 @@
 #pragma once
-// The main window: the loaded model with its browser, the export options, the
-// material editors, the recent files, the remote file grid and the status bar.
-// Every command is one object of a TCommandSet: its menu item and its tool button
-// run the same action and show the same state.
+// The main window assembles its parts around the document: the menus and tool
+// bar, the model page (TModelPanel, holding the export options), the remote
+// panel and the status bar. It binds every command once, as one object of a
+// TCommandSet whose menu item and tool button run the same action and show the
+// same state, and renders what the document's use cases return.
 #include <QCoreApplication>
 #include <QMainWindow>
 
