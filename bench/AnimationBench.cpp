@@ -3,7 +3,9 @@
 // vertices and rotation, position and scale keys every 20 frames over F frames.
 //
 //     bench_animation   (BM_Flat and BM_Animation at 50 nodes, 300 frames, then
-//                        the animation at doubled nodes and doubled frames)
+//                        the animation at doubled nodes and doubled frames; the
+//                        BM_Process ones run korvane-convert on the model as a
+//                        user would, a whole process each time)
 #include <benchmark/benchmark.h>
 
 #include <cmath>
@@ -11,8 +13,10 @@
 #include <string>
 #include <vector>
 
+#include "TimedProcess.h"
 #include "base/Stream.h"
 #include "model3ds/File3DS.h"
+#include "support/TempDir.h"
 #include "support/Writer3DS.h"
 #include "xexport/ExportOptions.h"
 #include "xexport/WriteModelX.h"
@@ -80,10 +84,38 @@ void BM_Animation(benchmark::State& state) { Export(state, true, xexport::TXForm
 void BM_FlatBinary(benchmark::State& state) { Export(state, false, xexport::TXForm::Binary); }
 void BM_AnimationBinary(benchmark::State& state) { Export(state, true, xexport::TXForm::Binary); }
 
+// korvane-convert with the given options on the 50-node model, wall time of the
+// whole run: start-up, reading, writing the file.
+void Convert(benchmark::State& state, std::vector<std::string> options) {
+    const testsupport::TempDir dir;
+    const std::string input = dir.File("model.3ds");
+    testsupport::SaveFile(input, AnimatedModel(50, 300));
+    std::vector<std::string> command{KORVANE_CONVERT};
+    command.insert(command.end(), options.begin(), options.end());
+    command.insert(command.end(), {"-o", dir.File("out.x"), input});
+    for (auto _ : state) {
+        const benchsupport::Run run = benchsupport::RunProcess(command);
+        if (!run.ok) {
+            state.SkipWithError("korvane-convert failed");
+            return;
+        }
+        state.SetIterationTime(run.seconds);
+    }
+}
+
+void BM_ProcessFlat(benchmark::State& state) { Convert(state, {}); }
+void BM_ProcessAnimation(benchmark::State& state) { Convert(state, {"--animation"}); }
+void BM_ProcessFlatBinary(benchmark::State& state) { Convert(state, {"-b"}); }
+void BM_ProcessAnimationBinary(benchmark::State& state) { Convert(state, {"-b", "--animation"}); }
+
 BENCHMARK(BM_Flat)->Args({50, 300})->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Animation)->Args({50, 300})->Args({100, 300})->Args({50, 600})->Args({100, 600})->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_FlatBinary)->Args({50, 300})->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_AnimationBinary)->Args({50, 300})->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ProcessFlat)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ProcessAnimation)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ProcessFlatBinary)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ProcessAnimationBinary)->UseManualTime()->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

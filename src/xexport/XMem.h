@@ -21,8 +21,8 @@ constexpr std::uint16_t TOKEN_SEMICOLON = 20;
 
 static_assert(std::endian::native == std::endian::little, "the binary form is little-endian");
 
-// A growable byte buffer. The writers reserve the exact output size up front, so
-// appending never moves the bytes already written.
+// A growable byte buffer. The writers reserve the output's size up front, so
+// appending seldom or never moves the bytes already written.
 class TXBuffer {
 public:
     explicit TXBuffer(std::size_t capacity = 0) { bytes_.reserve(capacity); }

@@ -84,13 +84,28 @@ void WriteAnimation(const TExportOptions& options, const TModelScene& scene, TXB
     WriteWord(TOKEN_CBRACE, out);
 }
 
+// Room for the whole output, so that appending never copies what was written:
+// each mesh and its material list, a frame's name and matrix, and each key's
+// tick, count and up to four numbers with their list heads.
+std::uint64_t SceneSize(const TModelScene& scene) {
+    std::uint64_t size = 64;
+    for (const TSceneNode& node : scene.Nodes) {
+        size += 128 + node.Name.size();
+        for (const TMesh3DS& mesh : node.Meshes)
+            size += MeshSize(mesh.Vertices.size(), mesh.Faces.size()) + MaterialListSize(mesh.Faces.size(), mesh.MatGroups.size());
+    }
+    for (const TNodeAnimation& animation : scene.Animations)
+        size += 128 + 36 * (animation.Rotation.size() + animation.Scale.size() + animation.Position.size());
+    return size;
+}
+
 }  // namespace
 
 void WriteSceneXBinary(TFile3DS& model, const TExportOptions& options, const std::string& fileName,
                        base::Stream& stream) {
     const TModelScene scene = BuildModelScene(model, SceneRequest(model, options));
     if (!SceneHasMesh(scene)) return;
-    TXBuffer out;
+    TXBuffer out(SceneSize(scene));
     WriteHeader(out);
     if (options.Animation) {
         WriteName("AnimTicksPerSecond", out);
