@@ -68,4 +68,27 @@ TEST(TextNumber, ExactTextHoldsAcrossTheFloats) {
     }
 }
 
+// Floats that need seven decimals or more, from just below 2^-13 to just below
+// 16 and with either sign, take to_chars's shortest general form to the byte.
+TEST(TextNumber, ExactTextBeyondSixDecimalsIsTheShortestGeneralForm) {
+    const struct {
+        float value;
+        int decimals;
+    } cases[] = {
+        {1.2345678f, 7},     {15.9900055f, 7},    {8.0000105f, 7},       {15.9999895f, 7},
+        {0.99000007f, 8},    {0.12345678f, 8},    {0.099000014f, 9},     {0.012345678f, 9},
+        {0.0012345678f, 10}, {0.0009900001f, 10}, {0.0099000055f, 10},   {0.00012345678f, 11},
+        {0x1p-13f, 11},      {0.0001220704f, 10}, {std::nextafter(0x1p-13f, 0.0f), 12},
+    };
+    for (const auto& c : cases) {
+        for (const float value : {c.value, -c.value}) {
+            char expected[64];
+            const auto end = std::to_chars(expected, expected + sizeof expected, value, std::chars_format::general).ptr;
+            const std::string text = Exact(value);
+            EXPECT_EQ(text, std::string(expected, end)) << c.value;
+            EXPECT_EQ(text.size() - text.find('.') - 1, static_cast<std::size_t>(c.decimals)) << text;
+        }
+    }
+}
+
 }  // namespace
