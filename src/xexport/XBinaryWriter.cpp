@@ -182,7 +182,7 @@ void PutIntoStream(TXBuffer& out, base::Stream& stream) {
         memory->Seek(size);
         return;
     }
-    stream.WriteBuffer(out.Bytes().data(), out.Size());
+    stream.WriteBuffer(out.Data(), out.Size());
 }
 
 void SaveStreamToFile(base::Stream& stream, const std::string& fileName) {

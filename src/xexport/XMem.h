@@ -2,6 +2,7 @@
 // Token codes and write primitives of the binary .x form. The primitives append
 // little-endian bytes to an output buffer that the binary writers hand to a
 // stream in one piece.
+#include <algorithm>
 #include <bit>
 #include <cstddef>
 #include <cstdint>
@@ -22,25 +23,33 @@ constexpr std::uint16_t TOKEN_SEMICOLON = 20;
 static_assert(std::endian::native == std::endian::little, "the binary form is little-endian");
 
 // A growable byte buffer. The writers reserve the output's size up front, so
-// appending seldom or never moves the bytes already written.
+// appending seldom or never moves the bytes already written. The vector is kept
+// at its full capacity and the bytes in use counted apart: a key of an animation
+// is a dozen small appends, and growing the vector for each cost more than
+// writing it.
 class TXBuffer {
 public:
-    explicit TXBuffer(std::size_t capacity = 0) { bytes_.reserve(capacity); }
+    explicit TXBuffer(std::size_t capacity = 0) : bytes_(capacity) {}
 
     // An empty span may come with a null pointer (an empty vector's data()),
     // which memcpy must not be given even for zero bytes.
     void Append(const void* data, std::size_t count) {
         if (count == 0) return;
-        const std::size_t used = bytes_.size();
-        bytes_.resize(used + count);
-        std::memcpy(bytes_.data() + used, data, count);
+        if (bytes_.size() - used_ < count) bytes_.resize(std::max(2 * bytes_.size(), used_ + count));
+        std::memcpy(bytes_.data() + used_, data, count);
+        used_ += count;
     }
-    std::size_t Size() const { return bytes_.size(); }
-    const std::vector<std::uint8_t>& Bytes() const { return bytes_; }
-    std::vector<std::uint8_t> TakeBytes() { return std::move(bytes_); }
+    std::size_t Size() const { return used_; }
+    const std::uint8_t* Data() const { return bytes_.data(); }
+    std::vector<std::uint8_t> TakeBytes() {
+        bytes_.resize(used_);
+        used_ = 0;
+        return std::move(bytes_);
+    }
 
 private:
     std::vector<std::uint8_t> bytes_;
+    std::size_t used_ = 0;
 };
 
 // The text's bytes, without length prefix or terminator.
