@@ -17,7 +17,7 @@
 #include "model3ds/Pose.h"
 #include "xexport/ExportOptions.h"
 #include "xexport/XBinaryWriter.h"
-#include "xexport/XSceneWriter.h"
+#include "xexport/WriteModelX.h"
 #include "xexport/XTextWriter.h"
 
 namespace {
@@ -58,9 +58,9 @@ void ExportAll(model3ds::TFile3DS& model) {
     xexport::TExportOptions animation;
     animation.Hierarchy = animation.Animation = animation.TopFrame = true;
     base::MemoryStream sceneText;
-    xexport::WriteSceneXText(model, animation, {}, &sceneText);
+    xexport::WriteModelX(model, animation, xexport::kMergedMeshes, xexport::TXForm::Text, {}, &sceneText);
     base::MemoryStream sceneBinary;
-    xexport::WriteSceneXBinary(model, animation, {}, sceneBinary);
+    xexport::WriteModelX(model, animation, xexport::kMergedMeshes, xexport::TXForm::Binary, {}, &sceneBinary);
 }
 
 void LoadAndExport(const std::uint8_t* data, std::size_t size, const std::string& name) {

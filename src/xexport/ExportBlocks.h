@@ -70,9 +70,6 @@ TFrame SceneFrame(const TSceneNode& node, const TExportOptions& options);
 // space, so only the scale applies.
 TVertexTransform SceneMeshTransform(const TExportOptions& options);
 
-// What to ask of the scene for these options.
-TSceneRequest SceneRequest(TFile3DS& model, const TExportOptions& options);
-
 // Whether the scene holds a mesh to write.
 bool SceneHasMesh(const TModelScene& scene);
 

@@ -10,9 +10,7 @@ namespace {
 
 void WriteBinary(model3ds::TFile3DS& model, const TExportOptions& options, int meshIndex,
                  const std::string& fileName, base::Stream& stream) {
-    if (options.Hierarchy) {
-        WriteSceneXBinary(model, options, fileName, stream);
-    } else if (meshIndex == kMergedMeshes) {
+    if (meshIndex == kMergedMeshes) {
         WriteMergedXBinary(model, options, fileName, stream);
     } else {
         WriteMeshXBinary(model, options, fileName, stream, meshIndex);
@@ -23,19 +21,31 @@ void WriteBinary(model3ds::TFile3DS& model, const TExportOptions& options, int m
 
 void WriteModelX(model3ds::TFile3DS& model, const TExportOptions& options, int meshIndex, TXForm form,
                  const std::string& fileName, base::Stream* stream) {
-    if (form == TXForm::Binary) {
+    if (options.Hierarchy) {
+        WriteSceneX(model, BuildModelScene(model, SceneRequest(model, options)), options, form, fileName, stream);
+    } else if (form == TXForm::Binary) {
         if (stream) {
             WriteBinary(model, options, meshIndex, {}, *stream);
         } else {
             base::MemoryStream buffer;
             WriteBinary(model, options, meshIndex, fileName, buffer);
         }
-    } else if (options.Hierarchy) {
-        WriteSceneXText(model, options, stream ? std::string() : fileName, stream);
     } else if (meshIndex == kMergedMeshes) {
         WriteMergedXText(model, options, stream ? std::string() : fileName, stream);
     } else {
         WriteMeshXText(model, options, stream ? std::string() : fileName, stream, meshIndex);
+    }
+}
+
+void WriteSceneX(model3ds::TFile3DS& model, const TModelScene& scene, const TExportOptions& options, TXForm form,
+                 const std::string& fileName, base::Stream* stream) {
+    if (form == TXForm::Text) {
+        WriteSceneXText(model, scene, options, stream ? std::string() : fileName, stream);
+    } else if (stream) {
+        WriteSceneXBinary(model, scene, options, {}, *stream);
+    } else {
+        base::MemoryStream buffer;
+        WriteSceneXBinary(model, scene, options, fileName, buffer);
     }
 }
 

@@ -101,9 +101,8 @@ std::uint64_t SceneSize(const TModelScene& scene) {
 
 }  // namespace
 
-void WriteSceneXBinary(TFile3DS& model, const TExportOptions& options, const std::string& fileName,
-                       base::Stream& stream) {
-    const TModelScene scene = BuildModelScene(model, SceneRequest(model, options));
+void WriteSceneXBinary(TFile3DS& model, const TModelScene& scene, const TExportOptions& options,
+                       const std::string& fileName, base::Stream& stream) {
     if (!SceneHasMesh(scene)) return;
     TXBuffer out(SceneSize(scene));
     WriteHeader(out);

@@ -83,9 +83,8 @@ void AppendAnimation(TTextOut& out, const TExportOptions& options, const TModelS
 
 }  // namespace
 
-void WriteSceneXText(TFile3DS& model, const TExportOptions& options, const std::string& fileName,
-                     base::Stream* stream) {
-    const TModelScene scene = BuildModelScene(model, SceneRequest(model, options));
+void WriteSceneXText(TFile3DS& model, const TModelScene& scene, const TExportOptions& options,
+                     const std::string& fileName, base::Stream* stream) {
     if (!SceneHasMesh(scene)) return;
     std::uint64_t vertices = 0, faces = 0;
     for (const TSceneNode& node : scene.Nodes) {

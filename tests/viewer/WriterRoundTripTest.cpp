@@ -11,7 +11,7 @@
 #include "viewer/MeshBuilder.h"
 #include "viewer/XFile.h"
 #include "xexport/XBinaryWriter.h"
-#include "xexport/XSceneWriter.h"
+#include "xexport/WriteModelX.h"
 #include "xexport/XTextWriter.h"
 
 using namespace viewer;
@@ -248,7 +248,8 @@ TEST(WriterRoundTrip, AnimatedSceneLoadsBackPosedAsTheKeyframerPosesIt) {
     for (const bool binary : {false, true}) {
         SCOPED_TRACE(binary ? "binary" : "text");
         base::MemoryStream x;
-        binary ? xexport::WriteSceneXBinary(model, options, "", x) : xexport::WriteSceneXText(model, options, "", &x);
+        xexport::WriteModelX(model, options, xexport::kMergedMeshes, binary ? xexport::TXForm::Binary : xexport::TXForm::Text,
+                             "", &x);
         XModel loaded = ParseXModel(x.Bytes().data(), x.Bytes().size());
         EXPECT_EQ(loaded.ticksPerSecond, 30);
         EXPECT_EQ(loaded.lastTick, 40u);

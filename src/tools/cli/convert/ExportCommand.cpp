@@ -323,18 +323,28 @@ void CheckMergedHasFaces(model3ds::TFile3DS& model, const ExportRequest& request
         throw base::Exception("nothing to export: no mesh of " + request.input + " has faces");
 }
 
-// Standard output gets the bytes from memory; a file is written by the writer itself.
-void Write(model3ds::TFile3DS& model, const ExportRequest& request, int meshIndex, std::ostream& out) {
+// Standard output gets the bytes from memory; a file is written by the writer
+// itself. write(fileName, stream) is one of the .x writers.
+template <typename WriteX>
+void Deliver(const ExportRequest& request, std::ostream& out, WriteX write) {
     const bool toStdout = request.output == "-";
     base::MemoryStream stream;
-    xexport::WriteModelX(model, request.options, meshIndex,
-                         request.binary ? xexport::TXForm::Binary : xexport::TXForm::Text,
-                         toStdout ? std::string() : request.output, toStdout ? &stream : nullptr);
+    write(toStdout ? std::string() : request.output, toStdout ? &stream : nullptr);
     if (toStdout) {
         out.write(reinterpret_cast<const char*>(stream.Bytes().data()), static_cast<std::streamsize>(stream.Size()));
         out.flush();
         if (!out) throw base::EWriteError("standard output", errno != 0 ? errno : EIO);
     }
+}
+
+xexport::TXForm Form(const ExportRequest& request) {
+    return request.binary ? xexport::TXForm::Binary : xexport::TXForm::Text;
+}
+
+void Write(model3ds::TFile3DS& model, const ExportRequest& request, int meshIndex, std::ostream& out) {
+    Deliver(request, out, [&](const std::string& fileName, base::Stream* stream) {
+        xexport::WriteModelX(model, request.options, meshIndex, Form(request), fileName, stream);
+    });
 }
 
 // Once for each exported mesh that holds NaN or infinite coordinates, which the
@@ -352,9 +362,11 @@ void WarnNonFiniteCoordinates(const std::vector<const model3ds::TMesh3DS*>& mesh
 void ConvertScene(model3ds::TFile3DS& model, const ExportRequest& request, std::ostream& out, std::ostream& warnings) {
     CheckMergedHasFaces(model, request);
     WarnNonFiniteCoordinates(xexport::CollectMeshes(model).Meshes, warnings);
-    for (const std::string& line : xexport::SceneWarnings(model))
-        warnings << "korvane-convert: warning: " << EscapeField(line) << "\n";
-    Write(model, request, xexport::kMergedMeshes, out);
+    const xexport::TModelScene scene = xexport::BuildModelScene(model, xexport::SceneRequest(model, request.options));
+    for (const std::string& line : scene.Warnings) warnings << "korvane-convert: warning: " << EscapeField(line) << "\n";
+    Deliver(request, out, [&](const std::string& fileName, base::Stream* stream) {
+        xexport::WriteSceneX(model, scene, request.options, Form(request), fileName, stream);
+    });
 }
 
 // The warnings of a model's texture source name the texture and the model.

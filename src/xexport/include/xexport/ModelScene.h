@@ -10,6 +10,7 @@
 #include "model3ds/File3DS.h"
 #include "model3ds/Pose.h"
 #include "model3ds/Records.h"
+#include "xexport/ExportOptions.h"
 
 namespace xexport {
 
@@ -55,6 +56,9 @@ struct TSceneRequest {
     bool TopFrame = false;   // one node at the top holding all others
     bool Animation = false;  // sample the keys of every moving node
 };
+
+// What to ask of the scene for these export options.
+TSceneRequest SceneRequest(model3ds::TFile3DS& model, const TExportOptions& options);
 
 // Samples (frames of the segment times moving nodes) past which an animation is
 // refused rather than sampled: the keys of a segment of billions of frames or

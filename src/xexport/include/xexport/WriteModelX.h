@@ -7,6 +7,7 @@
 #include "base/Stream.h"
 #include "model3ds/File3DS.h"
 #include "xexport/ExportOptions.h"
+#include "xexport/ModelScene.h"
 
 namespace xexport {
 
@@ -21,6 +22,12 @@ constexpr int kMergedMeshes = -1;
 // vertices, a model without a mesh with faces) writes nothing. With
 // options.Hierarchy the keyframer's scene is written whatever meshIndex says.
 void WriteModelX(model3ds::TFile3DS& model, const TExportOptions& options, int meshIndex, TXForm form,
+                 const std::string& fileName, base::Stream* stream);
+
+// What WriteModelX writes with options.Hierarchy, from the scene already built
+// (BuildModelScene with SceneRequest of the same options), so that a caller who
+// shows the scene's warnings builds it once.
+void WriteSceneX(model3ds::TFile3DS& model, const TModelScene& scene, const TExportOptions& options, TXForm form,
                  const std::string& fileName, base::Stream* stream);
 
 }  // namespace xexport
