@@ -134,8 +134,8 @@ std::size_t FormatExactTextNumber(char* out, float value) {
         const Midpoints midpoints = MidpointsAround(magnitude);
         // rint rounds as nearbyint does in the default rounding mode, and is inlined.
         if (ReadsBack(midpoints, std::rint(std::fabs(value) * 1e6), 1e6)) return base::FormatFixed6(out, value);
-        // Six decimals tell apart every float from 16 on (they lie 2^-19 or farther
-        // apart), so animation keys of every size mostly take this path.
+        // Only floats below 16 get here: from 16 on they lie 2^-19 or farther apart,
+        // and six decimals tell them apart.
         if (std::fabs(value) >= kDecimalsFrom) {
             if (const std::size_t length = FormatFewestDecimals(out, value, midpoints)) return length;
         }

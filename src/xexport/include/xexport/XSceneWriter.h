@@ -1,10 +1,10 @@
 #pragma once
 // The keyframer's scene (ModelScene.h, built with SceneRequest of the same
-// options) as .x: one Frame per node, nested as the
-// keyframer nests them, each with its FrameTransformMatrix at the segment's
-// first frame and its meshes in its own space; with options.Animation also
-// AnimTicksPerSecond and one AnimationSet, named after the file, with an
-// Animation of rotation, scale and position keys for each moving node.
+// options) as .x: one Frame per node, nested as the keyframer nests them, each
+// with its FrameTransformMatrix at the segment's first frame and its meshes in
+// its own space; with options.Animation also AnimTicksPerSecond and one
+// AnimationSet, named after the file, with an Animation of rotation, scale and
+// position keys for each moving node.
 #include <string>
 
 #include "base/Stream.h"
