@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cctype>
 #include <cstring>
+#include <optional>
+#include <string_view>
 
 #include "base/Stream.h"
 
@@ -10,8 +12,22 @@ namespace model3ds {
 
 namespace {
 
-// A glTF file's JSON is known by an "asset" member within its first bytes.
-constexpr std::uint64_t kJsonHeadBytes = 64 * 1024;
+constexpr std::size_t kChunkBytes = 64 * 1024;
+
+// The first byte of the file that is not JSON white space, after a byte order
+// mark; none for a file of white space. JSON may start with any amount of it.
+std::optional<char> FirstNonBlank(base::FileStream& file, std::string_view head) {
+    std::size_t start = head.rfind("\xEF\xBB\xBF", 0) == 0 ? 3 : 0;
+    std::string chunk(head);
+    for (;;) {
+        const std::size_t found = chunk.find_first_not_of(" \t\r\n", start);
+        if (found != std::string::npos) return chunk[found];
+        chunk.resize(kChunkBytes);
+        chunk.resize(file.Read(chunk.data(), chunk.size()));
+        if (chunk.empty()) return std::nullopt;
+        start = 0;
+    }
+}
 
 std::string LowerExtension(std::string_view name) {
     const std::size_t dot = name.rfind('.');
@@ -36,16 +52,13 @@ TFileKind FileKindByName(std::string_view name) {
 
 TFileKind FileKindByContent(const std::string& path) {
     base::FileStream file(path, base::FileStream::Mode::Read);
-    std::string head(static_cast<std::size_t>(std::min<std::uint64_t>(kJsonHeadBytes, file.Size())), '\0');
+    std::string head(static_cast<std::size_t>(std::min<std::uint64_t>(kChunkBytes, file.Size())), '\0');
     head.resize(file.Read(head.data(), head.size()));
     if (head.rfind("xof ", 0) == 0) return TFileKind::DirectX;
     if (head.rfind("MM", 0) == 0) return TFileKind::Model3DS;
     if (head.rfind("glTF", 0) == 0) return TFileKind::Gltf;
-    // JSON text may start with a byte order mark and white space.
-    const std::size_t start = head.find_first_not_of(" \t\r\n", head.rfind("\xEF\xBB\xBF", 0) == 0 ? 3 : 0);
-    if (start != std::string::npos && head[start] == '{' && head.find("\"asset\"") != std::string::npos)
-        return TFileKind::Gltf;
-    return TFileKind::Unknown;
+    // The only JSON a model comes as is a glTF description, an object.
+    return FirstNonBlank(file, head) == '{' ? TFileKind::Gltf : TFileKind::Unknown;
 }
 
 TFileKind FileKindOf(const std::string& path) {

@@ -6,19 +6,30 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <map>
 #include <optional>
+#include <set>
 #include <utility>
 
+#include "GltfCensus.h"
 #include "viewer/TextureFiles.h"
 
 namespace viewer {
 
 namespace {
 
-// The JSON text, and each file read beside a .gltf: far above real models,
-// far below what would exhaust memory while parsed.
+// The JSON text, and the files read beside a .gltf together: far above real
+// models, far below what would exhaust memory while parsed.
 constexpr std::size_t MaxJsonBytes = std::size_t{256} << 20;
 constexpr std::size_t MaxFileBytes = std::size_t{1} << 30;
+// What the description may take once parsed, estimated from its census: each
+// JSON value parsed (a value and, in an object, its node in the member map),
+// each extra copied again, each record the values become.
+constexpr std::size_t MaxDescriptionBytes = std::size_t{512} << 20;
+constexpr std::size_t BytesPerJsonValue = 96;
+// The image files a .gltf names, each file counted once: as much as the
+// renderer lets every texture take decoded.
+constexpr std::size_t MaxImageFileBytes = std::size_t{256} << 20;
 constexpr int MaxNodeDepth = 256;
 // tinygltf copies JSON values (extras, extensions) recursively: deeper nesting
 // would exhaust the stack. Real files nest a few levels.
@@ -34,14 +45,38 @@ Vec3 ToScene(const float* v) { return {v[0], v[1], -v[2]}; }
 
 // tinygltf opens every file through these, each named "./" and the uri: it is
 // looked for only inside the model's folder. Other names (tinygltf tries the
-// uri alone, too) are refused.
+// uri alone, too) are refused. Image files are not read here but by the
+// reader, each once: tinygltf would read a file again for every image naming it.
 struct Folder {
     std::optional<TextureFiles> files;
+    std::set<std::string> imageFiles;  // found, and named by no buffer
+    std::size_t readBytes = 0;
+
     std::optional<std::string> Find(const std::string& path) {
         if (!files || path.rfind("./", 0) != 0 || path.size() <= 2 || path[2] == '/' || path[2] == '\\') return {};
         return files->Find(path.substr(2));
     }
 };
+
+// A relative URI's path: each %XY an octet.
+std::string UriPath(const std::string& uri) {
+    const auto hex = [](char c) -> int {
+        if (c >= '0' && c <= '9') return c - '0';
+        if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+        if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+        return -1;
+    };
+    std::string path;
+    for (std::size_t i = 0; i < uri.size(); ++i) {
+        if (uri[i] == '%' && i + 2 < uri.size() && hex(uri[i + 1]) >= 0 && hex(uri[i + 2]) >= 0) {
+            path += static_cast<char>(hex(uri[i + 1]) * 16 + hex(uri[i + 2]));
+            i += 2;
+        } else {
+            path += uri[i];
+        }
+    }
+    return path;
+}
 
 bool FileExists(const std::string& path, void* folder) { return static_cast<Folder*>(folder)->Find(path).has_value(); }
 
@@ -50,15 +85,21 @@ std::string ExpandFilePath(const std::string& path, void*) { return path; }
 bool ReadFile(std::vector<unsigned char>* out, std::string* error, const std::string& path, void* user) {
     Folder& folder = *static_cast<Folder*>(user);
     const auto found = folder.Find(path);
+    if (found && folder.imageFiles.count(*found) != 0) {
+        // A stand-in: the image is read by the reader.
+        out->assign(1, 0);
+        return true;
+    }
     const auto file = found ? folder.files->Open(*found) : std::nullopt;
     if (!file) {
         *error = "not found in the model's folder";
         return false;
     }
-    if (file->Size() > MaxFileBytes) {
-        *error = "larger than " + std::to_string(MaxFileBytes >> 20) + " MB";
+    if (file->Size() > MaxFileBytes - folder.readBytes) {
+        *error = "the files beside the model together are larger than " + std::to_string(MaxFileBytes >> 20) + " MB";
         return false;
     }
+    folder.readBytes += file->Size();
     *out = file->ReadAll();
     return true;
 }
@@ -68,10 +109,13 @@ bool RefuseWrite(std::string* error, const std::string&, const std::vector<unsig
     return false;
 }
 
-// Images stay encoded: the renderer decodes them with its own bounds.
+// Images stay encoded: the renderer decodes them with its own bounds. Only
+// a data: URI's bytes are kept here; the reader takes a buffer view's bytes
+// from the buffer once it has checked the view (tinygltf does not), and reads
+// an image file itself.
 bool KeepImageBytes(tinygltf::Image* image, const int, std::string*, std::string*, int, int,
                     const unsigned char* bytes, int size, void*) {
-    image->image.assign(bytes, bytes + size);
+    if (image->bufferView < 0 && image->uri.empty()) image->image.assign(bytes, bytes + size);
     image->as_is = true;
     return true;
 }
@@ -126,7 +170,8 @@ double Component(const unsigned char* at, int componentType, bool normalized) {
 
 class GltfReader {
 public:
-    GltfReader(const tinygltf::Model& gltf, GltfModel& out) : gltf_(gltf), out_(out), used_(gltf.nodes.size()) {}
+    GltfReader(const tinygltf::Model& gltf, Folder& folder, GltfModel& out)
+        : gltf_(gltf), folder_(folder), out_(out), used_(gltf.nodes.size()) {}
 
     void Read() {
         out_.model.ticksPerSecond = TicksPerSecond;
@@ -234,6 +279,15 @@ private:
         }
     }
 
+    // The bytes of a buffer view, once the view is found inside its buffer.
+    std::pair<const unsigned char*, std::size_t> ViewBytes(int index) const {
+        const tinygltf::BufferView& view = At(gltf_.bufferViews, index, "buffer view");
+        const tinygltf::Buffer& buffer = At(gltf_.buffers, view.buffer, "buffer");
+        if (view.byteOffset > buffer.data.size() || view.byteLength > buffer.data.size() - view.byteOffset)
+            throw GltfFormatError("buffer view " + std::to_string(index) + " reaches past its buffer");
+        return {buffer.data.data() + view.byteOffset, view.byteLength};
+    }
+
     // The accessor's elements, each of the given type, as numbers.
     std::vector<float> ReadAccessor(int index, int type) {
         const tinygltf::Accessor& accessor = At(gltf_.accessors, index, "accessor");
@@ -243,16 +297,15 @@ private:
         const std::size_t element = ComponentBytes(accessor.componentType) * components;
         std::vector<float> values;
         if (accessor.count == 0) return values;
-        const tinygltf::BufferView& view = At(gltf_.bufferViews, accessor.bufferView, "buffer view");
-        const tinygltf::Buffer& buffer = At(gltf_.buffers, view.buffer, "buffer");
-        const std::size_t stride = view.byteStride != 0 ? view.byteStride : element;
-        const bool viewInside = view.byteOffset <= buffer.data.size() && view.byteLength <= buffer.data.size() - view.byteOffset;
-        const std::size_t available = accessor.byteOffset <= view.byteLength ? view.byteLength - accessor.byteOffset : 0;
-        if (!viewInside || stride < element || element > available || accessor.count - 1 > (available - element) / stride)
-            throw GltfFormatError("an accessor reaches past its buffer view or the view past its buffer");
+        const auto [view, viewSize] = ViewBytes(accessor.bufferView);
+        const std::size_t byteStride = At(gltf_.bufferViews, accessor.bufferView, "buffer view").byteStride;
+        const std::size_t stride = byteStride != 0 ? byteStride : element;
+        const std::size_t available = accessor.byteOffset <= viewSize ? viewSize - accessor.byteOffset : 0;
+        if (stride < element || element > available || accessor.count - 1 > (available - element) / stride)
+            throw GltfFormatError("an accessor reaches past its buffer view");
         Charge(accessor.count * components * sizeof(float));
         values.reserve(accessor.count * components);
-        const unsigned char* start = buffer.data.data() + view.byteOffset + accessor.byteOffset;
+        const unsigned char* start = view + accessor.byteOffset;
         const std::size_t size = ComponentBytes(accessor.componentType);
         for (std::size_t i = 0; i < accessor.count; ++i)
             for (std::size_t c = 0; c < components; ++c)
@@ -355,15 +408,45 @@ private:
         return material;
     }
 
-    // The name the image's bytes are kept under; empty for no image.
+    // The name the image's bytes are kept under; empty for no image. Images
+    // of one source (a buffer view, a file) share one name and one copy.
     std::string ImageName(int index) {
         if (index < 0 || static_cast<std::size_t>(index) >= gltf_.images.size()) return {};
         const tinygltf::Image& image = gltf_.images[static_cast<std::size_t>(index)];
-        if (image.image.empty()) return {};
-        const std::string label = !image.name.empty() ? image.name : !image.uri.empty() && image.uri.rfind("data:", 0) != 0 ? image.uri : "image";
-        const std::string name = label + " (" + std::to_string(index) + ")";
-        out_.images.emplace(name, image.image);
+        std::optional<std::string> file;
+        if (image.bufferView < 0 && !image.uri.empty()) {
+            file = folder_.files ? folder_.files->Find(UriPath(image.uri)) : std::nullopt;
+            if (!file) return {};
+        }
+        const std::string source = image.bufferView >= 0 ? "view " + std::to_string(image.bufferView)
+                                   : file              ? "file " + *file
+                                                       : "image " + std::to_string(index);
+        const auto known = imageNames_.find(source);
+        if (known != imageNames_.end()) return known->second;
+        std::vector<std::uint8_t> bytes = image.bufferView >= 0 ? ViewImage(image.bufferView)
+                                          : file                ? ImageFile(*file)
+                                                                : image.image;
+        const std::string label = !image.name.empty() ? image.name : file ? image.uri : "image";
+        const std::string name = bytes.empty() ? std::string() : label + " (" + std::to_string(index) + ")";
+        imageNames_.emplace(source, name);
+        if (!name.empty()) out_.images.emplace(name, std::move(bytes));
         return name;
+    }
+
+    std::vector<std::uint8_t> ViewImage(int index) const {
+        const auto [bytes, size] = ViewBytes(index);
+        return {bytes, bytes + size};
+    }
+
+    // An image file beside the model, all of them within MaxImageFileBytes.
+    std::vector<std::uint8_t> ImageFile(const std::string& found) {
+        const std::optional<OpenFile> file = folder_.files->Open(found);
+        if (!file) return {};
+        if (file->Size() > MaxImageFileBytes - imageFileBytes_)
+            throw GltfFormatError("the image files together are larger than " +
+                                  std::to_string(MaxImageFileBytes >> 20) + " MB, with " + found);
+        imageFileBytes_ += file->Size();
+        return file->ReadAll();
     }
 
     // Each node's translation, rotation and scale channels; what a moving node
@@ -412,31 +495,13 @@ private:
     }
 
     const tinygltf::Model& gltf_;
+    Folder& folder_;
     GltfModel& out_;
     std::vector<bool> used_;
     std::size_t copied_ = 0;
+    std::map<std::string, std::string> imageNames_;  // by source
+    std::size_t imageFileBytes_ = 0;
 };
-
-// How deep the JSON text's objects and arrays nest, strings left aside; the
-// count stops once past MaxJsonDepth.
-int JsonDepth(const std::uint8_t* text, std::size_t size) {
-    int depth = 0, deepest = 0;
-    bool inString = false;
-    for (std::size_t i = 0; i < size && deepest <= MaxJsonDepth; ++i) {
-        const std::uint8_t c = text[i];
-        if (inString) {
-            if (c == '\\') ++i;
-            else if (c == '"') inString = false;
-        } else if (c == '"') {
-            inString = true;
-        } else if (c == '[' || c == '{') {
-            deepest = std::max(deepest, ++depth);
-        } else if (c == ']' || c == '}') {
-            --depth;
-        }
-    }
-    return deepest;
-}
 
 std::uint32_t Read32(const std::uint8_t* at) {
     return static_cast<std::uint32_t>(at[0] | at[1] << 8 | at[2] << 16) | static_cast<std::uint32_t>(at[3]) << 24;
@@ -463,14 +528,61 @@ std::string FirstLine(const std::string& text) {
     return line.empty() ? "the glTF data cannot be read" : line;
 }
 
+// The records of a description as large as the census counts, estimated.
+std::size_t DescriptionBytes(const GltfCensus& census) {
+    static const std::map<std::string, std::size_t> recordBytes = {
+        {"accessors", sizeof(tinygltf::Accessor)}, {"animations", sizeof(tinygltf::Animation)},
+        {"buffers", sizeof(tinygltf::Buffer)},     {"bufferViews", sizeof(tinygltf::BufferView)},
+        {"cameras", sizeof(tinygltf::Camera)},     {"images", sizeof(tinygltf::Image)},
+        {"materials", sizeof(tinygltf::Material)}, {"meshes", sizeof(tinygltf::Mesh)},
+        {"nodes", sizeof(tinygltf::Node)},         {"samplers", sizeof(tinygltf::Sampler)},
+        {"scenes", sizeof(tinygltf::Scene)},       {"skins", sizeof(tinygltf::Skin)},
+        {"textures", sizeof(tinygltf::Texture)},
+    };
+    std::size_t bytes = census.values * BytesPerJsonValue + census.extraValues * sizeof(tinygltf::Value) +
+                        census.stringBytes + census.primitives * sizeof(tinygltf::Primitive);
+    for (const auto& [key, count] : census.elements) {
+        const auto record = recordBytes.find(key);
+        if (record != recordBytes.end()) bytes += count * record->second;
+    }
+    return bytes;
+}
+
+void CheckDescriptionSize(const GltfCensus& census) {
+    const std::size_t bytes = DescriptionBytes(census);
+    if (bytes <= MaxDescriptionBytes) return;
+    std::string counts;
+    for (const char* key : {"nodes", "meshes", "accessors", "images", "materials"}) {
+        const auto count = census.elements.find(key);
+        if (count != census.elements.end() && count->second > 0)
+            counts += (counts.empty() ? "" : ", ") + std::to_string(count->second) + " " + key;
+    }
+    throw GltfFormatError("the glTF description would take about " + std::to_string(bytes >> 20) +
+                          " MB to read, more than " + std::to_string(MaxDescriptionBytes >> 20) + " MB" +
+                          (counts.empty() ? "" : " (" + counts + ")"));
+}
+
+// The files that images name and no buffer does: the reader reads them itself.
+std::set<std::string> ImageFiles(Folder& folder, const GltfCensus& census) {
+    std::set<std::string> images, buffers;
+    if (!folder.files) return images;
+    for (const std::string& uri : census.bufferUris)
+        if (const auto found = folder.files->Find(UriPath(uri))) buffers.insert(*found);
+    for (const std::string& uri : census.imageUris)
+        if (const auto found = folder.files->Find(UriPath(uri)); found && buffers.count(*found) == 0) images.insert(*found);
+    return images;
+}
+
 }  // namespace
 
 GltfModel ParseGltf(const std::uint8_t* data, std::size_t size, const std::string& folder) {
     const bool binary = size >= 4 && std::memcmp(data, "glTF", 4) == 0;
     const auto [json, jsonSize] = JsonText(data, size, binary);
-    if (JsonDepth(json, jsonSize) > MaxJsonDepth) throw GltfFormatError("the glTF data's JSON is nested too deep");
+    const GltfCensus census = TakeGltfCensus(json, jsonSize, MaxJsonDepth);
+    CheckDescriptionSize(census);
     Folder files;
     if (!folder.empty()) files.files.emplace(folder);
+    files.imageFiles = ImageFiles(files, census);
     tinygltf::TinyGLTF loader;
     loader.SetFsCallbacks({FileExists, ExpandFilePath, ReadFile, RefuseWrite, &files});
     loader.SetImageLoader(KeepImageBytes, nullptr);
@@ -482,7 +594,7 @@ GltfModel ParseGltf(const std::uint8_t* data, std::size_t size, const std::strin
                                                             reinterpret_cast<const char*>(data), length, ".");
     if (!loaded) throw GltfFormatError(FirstLine(error));
     GltfModel model;
-    GltfReader(gltf, model).Read();
+    GltfReader(gltf, files, model).Read();
     return model;
 }
 

@@ -2,7 +2,11 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cmath>
 #include <filesystem>
+
+#include "base/Errors.h"
+#include "base/Format.h"
 
 #include "viewer/GltfFile.h"
 #include "viewer/XFile.h"
@@ -141,8 +145,11 @@ double MeshBuilder::AnimationSeconds() const {
 
 void MeshBuilder::SetTime(double seconds) {
     if (!animated_) return;
+    const double ticks = seconds * animated_->ticksPerSecond;
+    if (!std::isfinite(ticks))
+        throw base::Exception(base::Format("the time %g s is more than the animation's ticks can count", seconds));
     time_ = seconds;
-    PoseXModel(*animated_, seconds * animated_->ticksPerSecond);
+    PoseXModel(*animated_, ticks);
     positions_.clear();
     normals_.clear();
     textureCoordinates_.clear();

@@ -136,6 +136,10 @@ TEST(OpenModel, FileKindByNameThenByContent) {
         {"g.3da", model3ds, TFileKind::PackedModel3DS, TFileKind::Model3DS, TFileKind::Model3DS},
         {"h", "x", TFileKind::Unknown, TFileKind::Unknown, TFileKind::Unknown},
         {"i.3ds.bak", model3ds, TFileKind::Unknown, TFileKind::Model3DS, TFileKind::Model3DS},
+        {"j.txt", "\xEF\xBB\xBF" + std::string(100000, ' ') + "\r\n\t{\"asset\":{}}", TFileKind::Unknown,
+         TFileKind::Gltf, TFileKind::Gltf},
+        {"k.3ds", std::string(100000, '\n') + "[]", TFileKind::Model3DS, TFileKind::Model3DS, TFileKind::Unknown},
+        {"l.gltf", std::string(100000, ' '), TFileKind::Gltf, TFileKind::Gltf, TFileKind::Unknown},
     };
     testsupport::TempDir dir;
     for (const Case& c : cases) {

@@ -8,6 +8,8 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
 #include <functional>
 #include <limits>
 #include <string>
@@ -394,6 +396,101 @@ TEST(GltfHostile, AMeshPlacedByManyNodesIsBounded) {
         gltf["scenes"][0]["nodes"].push_back(n);
     }
     EXPECT_THROW(Parse(Glb(gltf, bin)), viewer::GltfFormatError);
+}
+
+// The quad textured by two materials, one a triangle, each of its own image;
+// the images' bytes are in a fifth view of the buffer, after the quad's data,
+// unless an image says otherwise. spoil changes the description before it is
+// written in either form.
+std::vector<Bytes> TexturedQuads(const std::function<void(json&, std::size_t imageView)>& spoil) {
+    Bytes bin = BufferOf({});
+    const std::size_t imageAt = bin.size();
+    const Bytes png = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n', 0, 0, 0, 13};
+    bin.insert(bin.end(), png.begin(), png.end());
+    json gltf = QuadJson();
+    gltf["buffers"][0]["byteLength"] = bin.size();
+    gltf["bufferViews"].push_back({{"buffer", 0}, {"byteOffset", imageAt}, {"byteLength", png.size()}});
+    gltf["accessors"].push_back({{"bufferView", 1}, {"componentType", 5123}, {"count", 3}, {"type", "SCALAR"}});
+    gltf["images"] = json::array({{{"bufferView", 4}, {"mimeType", "image/png"}}, {{"bufferView", 4}, {"mimeType", "image/png"}}});
+    gltf["textures"] = json::array({{{"source", 0}}, {{"source", 1}}});
+    gltf["materials"] = json::array();
+    for (int m = 0; m < 2; ++m)
+        gltf["materials"].push_back({{"pbrMetallicRoughness", {{"baseColorTexture", {{"index", m}}}}}});
+    auto& primitives = gltf["meshes"][0]["primitives"];
+    primitives[0]["material"] = 0;
+    primitives.push_back({{"attributes", {{"POSITION", 0}}}, {"indices", 4}, {"material", 1}});
+    spoil(gltf, 4);
+    return {Glb(gltf, bin), Gltf(gltf, bin)};
+}
+
+// Images in buffer views are read from the buffer only once the view is found
+// inside it, and each view once, however many images it holds.
+TEST(GltfHostile, ImageViewsAreCheckedAndReadOnce) {
+    const struct {
+        const char* name;
+        std::function<void(json&, std::size_t)> spoil;
+    } refused[] = {
+        {"offset 2^40", [](json& g, std::size_t v) { g["bufferViews"][v]["byteOffset"] = 1ull << 40; }},
+        {"length 2^31", [](json& g, std::size_t v) { g["bufferViews"][v]["byteLength"] = 1ull << 31; }},
+        {"4 KB past the end", [](json& g, std::size_t v) { g["bufferViews"][v]["byteLength"] = 4096 + 12; }},
+        {"one byte past the end", [](json& g, std::size_t v) { g["bufferViews"][v]["byteLength"] = 13; }},
+        {"view of a missing buffer", [](json& g, std::size_t v) { g["bufferViews"][v]["buffer"] = 3; }},
+        {"missing view", [](json& g, std::size_t) { g["images"][1]["bufferView"] = 9; }},
+    };
+    for (const auto& c : refused) {
+        for (const Bytes& file : TexturedQuads(c.spoil)) {
+            SCOPED_TRACE(c.name);
+            EXPECT_THROW(Parse(file), viewer::GltfFormatError);
+        }
+    }
+    for (const Bytes& file : TexturedQuads([](json&, std::size_t) {})) {
+        const viewer::GltfModel model = Parse(file);
+        ASSERT_EQ(model.images.size(), 1u);
+        EXPECT_EQ(model.images.begin()->second.size(), 12u);
+        ASSERT_EQ(model.model.meshes.size(), 2u);
+        EXPECT_EQ(model.model.meshes[0].materials[0].textureFileName, model.model.meshes[1].materials[0].textureFileName);
+    }
+}
+
+// Image files are read by the reader, each file once however many images name
+// it, and no more than the renderer lets textures take.
+TEST(GltfHostile, ImageFilesAreReadOnceWithinABound) {
+    testsupport::TempDir dir;
+    testsupport::SaveFile(dir.Path() / "wood.png", {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'});
+    std::ofstream(dir.Path() / "huge.png") << "\x89PNG";
+    std::filesystem::resize_file(dir.Path() / "huge.png", std::uintmax_t{1} << 30);  // sparse: no disk taken
+    const auto named = [](const char* first, const char* second) {
+        return TexturedQuads([=](json& g, std::size_t) { g["images"] = json::array({{{"uri", first}}, {{"uri", second}}}); });
+    };
+    for (const Bytes& file : named("wood.png", "WOOD%2Epng")) {
+        const viewer::GltfModel model = Parse(file, dir.Path().string());
+        ASSERT_EQ(model.images.size(), 1u);
+        EXPECT_EQ(model.images.begin()->second.size(), 8u);
+    }
+    for (const Bytes& file : named("huge.png", "wood.png")) EXPECT_THROW(Parse(file, dir.Path().string()), viewer::GltfFormatError);
+    for (const Bytes& file : named("missing.png", "wood.png")) EXPECT_EQ(Parse(file, dir.Path().string()).images.size(), 1u);
+}
+
+// A description is counted before it is built: a small file asking for
+// millions of records is refused at once.
+TEST(GltfHostile, DescriptionsAskingForTooMuchAreRefused) {
+    const auto many = [](const char* key, const char* record, std::size_t count) {
+        std::string text = "{\"asset\":{\"version\":\"2.0\"},\"" + std::string(key) + "\":[";
+        for (std::size_t i = 0; i < count; ++i) text += (i == 0 ? "" : ",") + std::string(record);
+        text += "]}";
+        return Bytes(text.begin(), text.end());
+    };
+    const Bytes refused[] = {
+        many("nodes", "{}", 2000000),
+        many("materials", "{}", 300000),
+        many("images", "{\"uri\":\"a.png\"}", 1000000),
+        many("extras", "[0,0,0,0,0,0,0,0,0,0]", 300000),
+    };
+    for (const Bytes& file : refused) {
+        SCOPED_TRACE(std::string(file.begin(), file.begin() + 40));
+        EXPECT_THROW(Parse(file), viewer::GltfFormatError);
+    }
+    EXPECT_NO_THROW(Parse(many("nodes", "{}", 20000)));
 }
 
 }  // namespace

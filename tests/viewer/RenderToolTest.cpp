@@ -353,4 +353,54 @@ TEST(RenderTool, TimeMovesAModelAsItsKeyframerDoes) {
     EXPECT_GT(DifferingShare(picture({"--time", "0.5"}), start), 0.01);
 }
 
+// A triangle textured by an image in a buffer view; imageView is that view's
+// byteOffset and byteLength in JSON.
+std::string TexturedTriangleGltf(const std::string& imageView) {
+    return R"({"asset":{"version":"2.0"},
+        "buffers":[{"byteLength":48,"uri":"data:application/octet-stream;base64,AAAAAAAAAAAAAAAAAACAPwAAAAAAAAAAAAAAAAAAgD8AAAAAiVBORw0KGgoAAAAA"}],
+        "bufferViews":[{"buffer":0,"byteLength":36},{"buffer":0,)" + imageView + R"(}],
+        "accessors":[{"bufferView":0,"componentType":5126,"count":3,"type":"VEC3"}],
+        "images":[{"bufferView":1,"mimeType":"image/png"}],"textures":[{"source":0}],
+        "materials":[{"pbrMetallicRoughness":{"baseColorTexture":{"index":0}}}],
+        "meshes":[{"primitives":[{"attributes":{"POSITION":0},"material":0}]}],
+        "nodes":[{"mesh":0}],"scenes":[{"nodes":[0]}]})";
+}
+
+// Every failure names the file it is about, alone or in a folder's list, and
+// leaves no picture.
+TEST(RenderTool, FailuresNameTheirFile) {
+    testsupport::TempDir temp;
+    const auto save = [&](const std::string& name, const std::string& text) {
+        std::ofstream(temp.File(name)) << text;
+        return temp.File(name);
+    };
+    const auto bar = xsamples::TextFile(xsamples::TurningBarText());
+    const struct {
+        std::string input;
+        std::vector<std::string> options;
+        const char* message;
+    } cases[] = {
+        {save("view-far-off.gltf", TexturedTriangleGltf(R"("byteOffset":1099511627776,"byteLength":12)")), {}, "buffer view"},
+        {save("view-too-long.gltf", TexturedTriangleGltf(R"("byteOffset":36,"byteLength":4108)")), {}, "buffer view"},
+        {save("bar.x", std::string(bar.begin(), bar.end())), {"--time", "1e308"}, "ticks"},
+        {save("huge-buffer.gltf", R"({"asset":{"version":"2.0"},"buffers":[{"byteLength":3e9,"uri":"data:,"}]})"), {}, ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.input);
+        std::vector<std::string> arguments = c.options;
+        arguments.insert(arguments.end(), {"--fit", "--background", "transparent", "--size", "256", c.input,
+                                           temp.File("picture.png")});
+        const auto run = Render(arguments, true);
+        EXPECT_EQ(run.exitCode, 1);
+        EXPECT_NE(run.err.find(c.input + ": "), std::string::npos) << run.err;
+        EXPECT_NE(run.err.find(c.message), std::string::npos) << run.err;
+        EXPECT_FALSE(std::filesystem::exists(temp.File("picture.png")));
+    }
+    const std::string folder = temp.File("pictures");
+    const auto run = Render({"--size", "64", temp.File("view-far-off.gltf"), temp.File("bar.x"), "--output", folder}, true);
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_NE(run.err.find("view-far-off.gltf"), std::string::npos) << run.err;
+    EXPECT_TRUE(std::filesystem::exists(std::filesystem::path(folder) / "bar.png"));
+}
+
 }  // namespace

@@ -19,9 +19,8 @@ enum class TFileKind {
 TFileKind FileKindByName(std::string_view name);
 
 // The kind of the file at path by its first bytes ("xof " starts DirectX data, a
-// 4D 4D main chunk a 3DS model, "glTF" a binary glTF file, and a JSON object
-// with an "asset" member in its first 64 KB a glTF file); Unknown when they do
-// not tell. Stream errors of opening the file propagate.
+// 4D 4D main chunk a 3DS model, "glTF" a binary glTF file, and a JSON object,
+// after any amount of white space, a glTF file); Unknown when they do not tell. Stream errors of opening the file propagate.
 TFileKind FileKindByContent(const std::string& path);
 
 // The kind by the file's first bytes where they tell, else by its name.

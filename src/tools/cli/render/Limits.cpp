@@ -2,6 +2,8 @@
 
 #include <csignal>
 #include <cerrno>
+#include <algorithm>
+#include <climits>
 #include <cstring>
 #include <string>
 
@@ -9,6 +11,7 @@
 #include <unistd.h>
 
 #include "base/Errors.h"
+#include "base/EscapeField.h"
 #include "base/TemporaryFiles.h"
 
 namespace render {
@@ -19,18 +22,29 @@ namespace {
 // blocked signal mask in one of them would not do.
 volatile std::sig_atomic_t timeOutHeld = 0;
 
+// The message, made before the time-out can come: the handler may not allocate.
+char timeOutMessage[PATH_MAX + 128];
+std::size_t timeOutMessageSize = 0;
+
 void OnTimeOut(int) {
     if (timeOutHeld) return;
-    static const char message[] = "korvane-render: the time-out has passed; no picture written\n";
     base::RemoveTemporaryFiles();
-    const ssize_t written = write(STDERR_FILENO, message, sizeof message - 1);
+    const ssize_t written = write(STDERR_FILENO, timeOutMessage, timeOutMessageSize);
     static_cast<void>(written);  // nothing more can be done about a lost message here
     _exit(1);
 }
 
+void PrepareTimeOutMessage(const std::string& subject) {
+    const std::string message = "korvane-render: " + base::EscapeField(subject) +
+                                ": the time-out has passed; no picture written\n";
+    timeOutMessageSize = std::min(message.size(), sizeof timeOutMessage);
+    std::memcpy(timeOutMessage, message.data(), timeOutMessageSize);
+}
+
 }  // namespace
 
-void LimitRunTime(unsigned seconds) {
+void LimitRunTime(unsigned seconds, const std::string& subject) {
+    PrepareTimeOutMessage(subject);
     struct sigaction action {};
     action.sa_handler = OnTimeOut;
     action.sa_flags = SA_RESTART;  // a held time-out must not break off the writing

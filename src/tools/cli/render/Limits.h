@@ -2,12 +2,14 @@
 // Bounds on a run of korvane-render, which meets untrusted files first when a
 // file manager asks it for thumbnails.
 #include <cstddef>
+#include <string>
 
 namespace render {
 
-// Ends the process with exit status 1 and a message once the given number of
-// seconds of real time has passed, unless HoldTimeOut was called before.
-void LimitRunTime(unsigned seconds);
+// Ends the process with exit status 1 and a message naming subject (the file
+// or folder drawn) once the given number of seconds of real time has passed,
+// unless HoldTimeOut was called before.
+void LimitRunTime(unsigned seconds, const std::string& subject);
 
 // From here on the time-out waits: for the last steps, which must not be cut
 // off half-way (writing the picture). The process should end soon after.

@@ -101,16 +101,37 @@ QByteArray DrawPng(viewer::ViewerScene& scene, const RenderOptions& options, int
     return EncodePng(DrawPicture(renderer, scene, options));
 }
 
+std::string OutOfMemory(const RenderOptions& options, bool limited) {
+    return limited ? "out of memory (the limit is " + std::to_string(options.memoryMegabytes) + " MB)" : "out of memory";
+}
+
+// What work() raises, as a failure of the model at path: every message names its file.
+template <typename Work>
+auto AboutModel(const std::string& path, const std::string& outOfMemory, Work work) {
+    try {
+        return work();
+    } catch (const std::bad_alloc&) {
+        throw base::Exception(outOfMemory, {}, {path, "", {}});
+    } catch (const base::Exception& error) {
+        if (!error.Detail().file.empty()) throw;
+        throw base::Exception(error.Text(), error.Values(), {path, error.Detail().text, error.Detail().values});
+    } catch (const std::exception& error) {
+        throw base::Exception(error.what(), {}, {path, "", {}});
+    }
+}
+
 int RenderOne(const RenderOptions& options, int argc, char** argv) {
-    LimitRunTime(static_cast<unsigned>(options.timeOutSeconds));
+    LimitRunTime(static_cast<unsigned>(options.timeOutSeconds), options.input);
     CheckPictureMemory(options.width, options.height, Supersampling(options), options.memoryMegabytes);
     LimitMemory(static_cast<std::size_t>(options.memoryMegabytes));
     if (batch::SameFile(options.input, options.output))
         throw base::Exception("the output " + options.output + " is the input file itself; nothing written");
     viewer::ViewerScene scene;
-    LoadModelFile(scene, options.input, options.timeGiven);
-    Configure(scene, options);
-    const QByteArray png = DrawPng(scene, options, argc, argv);
+    const QByteArray png = AboutModel(options.input, OutOfMemory(options, true), [&] {
+        LoadModelFile(scene, options.input, options.timeGiven);
+        Configure(scene, options);
+        return DrawPng(scene, options, argc, argv);
+    });
     // Through a temporary file: a failed write leaves an existing picture whole.
     HoldTimeOut();
     base::WriteFileAtomically(options.output, png.constData(), static_cast<std::size_t>(png.size()));
@@ -121,7 +142,7 @@ int RenderOne(const RenderOptions& options, int argc, char** argv) {
 // one OpenGL context: the batch's threads read the models and encode the
 // pictures, and this thread, which owns the context, draws them.
 int RenderFolder(const RenderOptions& options, int argc, char** argv) {
-    if (options.timeOutGiven) LimitRunTime(static_cast<unsigned>(options.timeOutSeconds));
+    if (options.timeOutGiven) LimitRunTime(static_cast<unsigned>(options.timeOutSeconds), *options.outputFolder);
     if (options.memoryGiven) {
         CheckPictureMemory(options.width, options.height, Supersampling(options), options.memoryMegabytes);
         LimitMemory(static_cast<std::size_t>(options.memoryMegabytes));
@@ -139,11 +160,14 @@ int RenderFolder(const RenderOptions& options, int argc, char** argv) {
     viewer::OffscreenRenderer renderer;
     if (!renderer.IsValid()) throw base::Exception("OpenGL 3.3 core is not available");
     DrawQueue queue;
+    const std::string outOfMemory = OutOfMemory(options, options.memoryGiven);
     const auto draw = [&](const batch::BatchJob& job, std::string&) {
         viewer::ViewerScene scene;
-        LoadModelFile(scene, job.input, options.timeGiven);
-        Configure(scene, options);
-        const QImage picture = queue.Draw([&] { return DrawPicture(renderer, scene, options); });
+        const QImage picture = AboutModel(job.input, outOfMemory, [&] {
+            LoadModelFile(scene, job.input, options.timeGiven);
+            Configure(scene, options);
+            return queue.Draw([&] { return DrawPicture(renderer, scene, options); });
+        });
         const QByteArray png = EncodePng(picture);
         base::WriteFileAtomically(job.output, png.constData(), static_cast<std::size_t>(png.size()));
     };

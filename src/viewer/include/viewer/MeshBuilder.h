@@ -77,7 +77,8 @@ public:
     // The animation's length in seconds, after which it starts again; 0 without one.
     double AnimationSeconds() const;
     // Puts the meshes in the animation's pose at seconds from its start;
-    // nothing happens without an animation.
+    // nothing happens without an animation. Raises base::Exception for a time
+    // whose ticks are not a finite number.
     void SetTime(double seconds);
     // The time of the pose shown: 0 until SetTime.
     double Time() const { return time_; }
