@@ -40,13 +40,6 @@ int PortOfAddress(const std::string& text) {
     return *port;
 }
 
-int HexValue(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
-}
-
 }  // namespace
 
 void AnalyseAddress(std::string& address, std::string& host, int& port, std::string& path) {
@@ -166,19 +159,6 @@ std::string PercentEncode(std::string_view text, std::string_view keep) {
         }
     }
     return encoded;
-}
-
-std::string PercentDecode(std::string_view text) {
-    std::string plain;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '%' && i + 2 < text.size() && HexValue(text[i + 1]) >= 0 && HexValue(text[i + 2]) >= 0) {
-            plain += static_cast<char>(HexValue(text[i + 1]) * 16 + HexValue(text[i + 2]));
-            i += 2;
-        } else {
-            plain += text[i];
-        }
-    }
-    return plain;
 }
 
 }  // namespace net

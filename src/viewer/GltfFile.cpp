@@ -12,6 +12,7 @@
 #include <utility>
 
 #include "GltfCensus.h"
+#include "base/PercentDecode.h"
 #include "viewer/TextureFiles.h"
 
 namespace viewer {
@@ -57,26 +58,6 @@ struct Folder {
         return files->Find(path.substr(2));
     }
 };
-
-// A relative URI's path: each %XY an octet.
-std::string UriPath(const std::string& uri) {
-    const auto hex = [](char c) -> int {
-        if (c >= '0' && c <= '9') return c - '0';
-        if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-        if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-        return -1;
-    };
-    std::string path;
-    for (std::size_t i = 0; i < uri.size(); ++i) {
-        if (uri[i] == '%' && i + 2 < uri.size() && hex(uri[i + 1]) >= 0 && hex(uri[i + 2]) >= 0) {
-            path += static_cast<char>(hex(uri[i + 1]) * 16 + hex(uri[i + 2]));
-            i += 2;
-        } else {
-            path += uri[i];
-        }
-    }
-    return path;
-}
 
 bool FileExists(const std::string& path, void* folder) { return static_cast<Folder*>(folder)->Find(path).has_value(); }
 
@@ -415,7 +396,7 @@ private:
         const tinygltf::Image& image = gltf_.images[static_cast<std::size_t>(index)];
         std::optional<std::string> file;
         if (image.bufferView < 0 && !image.uri.empty()) {
-            file = folder_.files ? folder_.files->Find(UriPath(image.uri)) : std::nullopt;
+            file = folder_.files ? folder_.files->Find(base::PercentDecode(image.uri)) : std::nullopt;
             if (!file) return {};
         }
         const std::string source = image.bufferView >= 0 ? "view " + std::to_string(image.bufferView)
@@ -567,9 +548,9 @@ std::set<std::string> ImageFiles(Folder& folder, const GltfCensus& census) {
     std::set<std::string> images, buffers;
     if (!folder.files) return images;
     for (const std::string& uri : census.bufferUris)
-        if (const auto found = folder.files->Find(UriPath(uri))) buffers.insert(*found);
+        if (const auto found = folder.files->Find(base::PercentDecode(uri))) buffers.insert(*found);
     for (const std::string& uri : census.imageUris)
-        if (const auto found = folder.files->Find(UriPath(uri)); found && buffers.count(*found) == 0) images.insert(*found);
+        if (const auto found = folder.files->Find(base::PercentDecode(uri)); found && buffers.count(*found) == 0) images.insert(*found);
     return images;
 }
 

@@ -3,6 +3,8 @@
 #include <string>
 #include <string_view>
 
+#include "base/PercentDecode.h"
+
 namespace net {
 
 // Optional request header values.
@@ -47,7 +49,6 @@ std::string Base64(std::string_view bytes);
 // Japanese name) stands for itself in an address.
 std::string PercentEncode(std::string_view text, std::string_view keep = {});
 
-// text with its %XX escapes undone; a "%" not followed by two hexadecimal digits stays.
-std::string PercentDecode(std::string_view text);
+using base::PercentDecode;
 
 }  // namespace net

@@ -1,0 +1,29 @@
+#include "base/PercentDecode.h"
+
+namespace base {
+
+namespace {
+
+int HexValue(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+}
+
+}  // namespace
+
+std::string PercentDecode(std::string_view text) {
+    std::string plain;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '%' && i + 2 < text.size() && HexValue(text[i + 1]) >= 0 && HexValue(text[i + 2]) >= 0) {
+            plain += static_cast<char>(HexValue(text[i + 1]) * 16 + HexValue(text[i + 2]));
+            i += 2;
+        } else {
+            plain += text[i];
+        }
+    }
+    return plain;
+}
+
+}  // namespace base
