@@ -45,10 +45,10 @@ private:
     struct GpuMesh {
         std::uint64_t revision = 0;
         unsigned vertexArray = 0, vertexBuffer = 0, indexBuffer = 0, transparentBuffer = 0;
-        std::vector<DrawRange> opaque;  // runs of one material in indexBuffer
+        std::vector<DrawRange> opaque;  // batches of one look in indexBuffer (DrawBatches.h)
         std::vector<std::uint32_t> transparentTriangles;  // three vertex indices each
         std::vector<Vec3> transparentCentres;
-        std::vector<std::uint32_t> transparentMaterials;
+        std::vector<std::uint32_t> transparentMaterials;  // the first material of each one's look
         std::vector<unsigned> textures;  // per material; 0 for none
         bool used = false;
     };
@@ -61,9 +61,9 @@ private:
     void Collect(const Frame& frame, const Matrix4& view, Lighting& lighting,
                  std::vector<Visual>& visuals) const;
     GpuMesh& Upload(const MeshBuilder& builder);
-    static std::vector<std::uint32_t> SplitByMaterial(const MeshBuilder& builder,
-                                                      const std::vector<std::uint32_t>& cornerVertices,
-                                                      GpuMesh& mesh);
+    static std::vector<std::uint32_t> ArrangeDraws(const MeshBuilder& builder,
+                                                   const std::vector<std::uint32_t>& cornerVertices,
+                                                   GpuMesh& mesh);
     void CreateBuffers(GpuMesh& mesh, const std::vector<float>& interleaved,
                        const std::vector<std::uint32_t>& opaqueIndices);
     // A texture for each material whose image loads; none without texture coordinates.
