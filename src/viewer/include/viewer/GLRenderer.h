@@ -2,6 +2,8 @@
 // Draws the retained-mode scene with OpenGL 3.3 core into the framebuffer that
 // is bound: Gouraud and flat shading lit by the scene's lights, wireframe
 // unlit, transparent materials blended after the opaque ones, back to front.
+// Opaque triangles of materials that draw alike are drawn together, whichever
+// mesh they came from (DrawBatches.h).
 // Faces wound clockwise on the screen are the front faces, as in the scene's
 // left-handed system; back faces are culled unless the device draws both
 // sides. A material's texture (an image file in the builder's texture
