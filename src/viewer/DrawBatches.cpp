@@ -36,7 +36,7 @@ public:
     std::size_t operator()(std::uint32_t triangle) const {
         std::size_t hash = 0;
         for (const std::uint32_t bits : Of(triangle)) hash = (hash ^ bits) * 0x100000001b3ull;
-        return hash;
+        return hash ^ hash >> 32;  // the high bits folded in, for tables that pick buckets by the low ones
     }
     bool operator()(std::uint32_t a, std::uint32_t b) const { return Of(a) == Of(b); }
 
