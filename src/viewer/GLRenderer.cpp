@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <numeric>
 
+#include "DrawBatches.h"
 #include "TextureImages.h"
 
 namespace viewer {
@@ -132,8 +133,6 @@ const ProgramSource ProgramSources[] = {
 };
 
 QMatrix4x4 ToQt(const Matrix4& m) { return QMatrix4x4(&m.m[0][0]).transposed(); }
-
-bool IsTransparent(const Material& material) { return material.faceColor[3] < 1.0f; }
 
 }  // namespace
 
@@ -320,10 +319,10 @@ GLRenderer::GpuMesh& GLRenderer::Upload(const MeshBuilder& builder) {
     if (mesh.revision == builder.Revision()) return mesh;
     Release(mesh);
     try {
-        const VertexData data = BuildVertices(builder);
-        const std::vector<std::uint32_t> opaqueIndices = SplitByMaterial(builder, data.cornerVertices, mesh);
-        CreateBuffers(mesh, data.interleaved, opaqueIndices);
         LoadTextures(builder, mesh);
+        const VertexData data = BuildVertices(builder);
+        const std::vector<std::uint32_t> opaqueIndices = ArrangeDraws(builder, data.cornerVertices, mesh);
+        CreateBuffers(mesh, data.interleaved, opaqueIndices);
     } catch (...) {
         // Half a mesh is not kept as the builder's: the next picture starts again.
         Release(mesh);
@@ -333,35 +332,26 @@ GLRenderer::GpuMesh& GLRenderer::Upload(const MeshBuilder& builder) {
     return mesh;
 }
 
-// Opaque triangles go into runs of one material; transparent ones are kept
+// Opaque triangles go into batches of one look; transparent ones are kept
 // apart, with their centres, for sorting at every picture.
-std::vector<std::uint32_t> GLRenderer::SplitByMaterial(const MeshBuilder& builder,
-                                                       const std::vector<std::uint32_t>& cornerVertices,
-                                                       GpuMesh& mesh) {
-    const auto& triangles = builder.Triangles();
-    std::vector<std::uint32_t> order(triangles.size());
-    std::iota(order.begin(), order.end(), 0u);
-    std::stable_sort(order.begin(), order.end(), [&](std::uint32_t a, std::uint32_t b) {
-        return triangles[a].material < triangles[b].material;
-    });
+std::vector<std::uint32_t> GLRenderer::ArrangeDraws(const MeshBuilder& builder,
+                                                    const std::vector<std::uint32_t>& cornerVertices,
+                                                    GpuMesh& mesh) {
+    DrawBatches plan = PlanDraws(builder, mesh.textures);
     std::vector<std::uint32_t> opaqueIndices;
-    opaqueIndices.reserve(triangles.size() * 3);
-    for (std::uint32_t t : order) {
-        const std::uint32_t material = triangles[t].material;
-        const auto corners = cornerVertices.begin() + 3 * t;
-        if (IsTransparent(builder.Materials()[material])) {
-            mesh.transparentTriangles.insert(mesh.transparentTriangles.end(), corners, corners + 3);
-            const auto& v = triangles[t].vertices;
-            const auto& p = builder.Positions();
-            mesh.transparentCentres.push_back((p[v[0]] + p[v[1]] + p[v[2]]) * (1.0f / 3));
-            mesh.transparentMaterials.push_back(material);
-            continue;
-        }
-        if (mesh.opaque.empty() || mesh.opaque.back().material != material)
-            mesh.opaque.push_back({material, static_cast<std::uint32_t>(opaqueIndices.size()), 0});
-        mesh.opaque.back().count += 3;
-        opaqueIndices.insert(opaqueIndices.end(), corners, corners + 3);
+    opaqueIndices.reserve(plan.opaque.size() * 3);
+    for (const std::uint32_t t : plan.opaque)
+        opaqueIndices.insert(opaqueIndices.end(), cornerVertices.begin() + 3 * t, cornerVertices.begin() + 3 * t + 3);
+    for (const DrawBatch& batch : plan.batches)
+        mesh.opaque.push_back({batch.material, 3 * batch.first, 3 * batch.count});
+    const auto& p = builder.Positions();
+    for (const std::uint32_t t : plan.transparent) {
+        mesh.transparentTriangles.insert(mesh.transparentTriangles.end(), cornerVertices.begin() + 3 * t,
+                                         cornerVertices.begin() + 3 * t + 3);
+        const auto& v = builder.Triangles()[t].vertices;
+        mesh.transparentCentres.push_back((p[v[0]] + p[v[1]] + p[v[2]]) * (1.0f / 3));
     }
+    mesh.transparentMaterials = std::move(plan.transparentMaterials);
     return opaqueIndices;
 }
 
@@ -439,7 +429,7 @@ void GLRenderer::DrawTransparent(const Visual& visual, const Matrix4& projection
     gl_->glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, mesh.transparentBuffer);
     gl_->glBufferData(GL_ELEMENT_ARRAY_BUFFER, static_cast<GLsizeiptr>(indices.size() * sizeof(std::uint32_t)),
                       indices.data(), GL_STREAM_DRAW);
-    // Runs of one material in drawing order.
+    // Runs of one look in drawing order.
     std::size_t first = 0;
     while (first < count) {
         const std::uint32_t material = mesh.transparentMaterials[order[first]];

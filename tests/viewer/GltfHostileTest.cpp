@@ -13,8 +13,10 @@
 #include <functional>
 #include <limits>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "GlbFile.h"
 #include "support/TempDir.h"
 #include "viewer/GltfFile.h"
 
@@ -80,26 +82,7 @@ json QuadJson() {
     };
 }
 
-void Append32(Bytes& bytes, std::uint32_t value) {
-    for (int i = 0; i < 4; ++i) bytes.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
-}
-
-// A .glb file: header, JSON chunk padded with spaces, BIN chunk padded with zeros.
-Bytes Glb(const json& gltf, Bytes bin) {
-    std::string text = gltf.dump();
-    text.resize((text.size() + 3) / 4 * 4, ' ');
-    bin.resize((bin.size() + 3) / 4 * 4, 0);
-    Bytes file = {'g', 'l', 'T', 'F'};
-    Append32(file, 2);
-    Append32(file, static_cast<std::uint32_t>(12 + 8 + text.size() + 8 + bin.size()));
-    Append32(file, static_cast<std::uint32_t>(text.size()));
-    file.insert(file.end(), {'J', 'S', 'O', 'N'});
-    file.insert(file.end(), text.begin(), text.end());
-    Append32(file, static_cast<std::uint32_t>(bin.size()));
-    file.insert(file.end(), {'B', 'I', 'N', '\0'});
-    file.insert(file.end(), bin.begin(), bin.end());
-    return file;
-}
+Bytes Glb(const json& gltf, Bytes bin) { return glbfile::Glb(gltf.dump(), std::move(bin)); }
 
 // A .gltf file with its buffer in a data: uri.
 Bytes Gltf(json gltf, const Bytes& bin) {

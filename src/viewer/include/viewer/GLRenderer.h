@@ -2,6 +2,8 @@
 // Draws the retained-mode scene with OpenGL 3.3 core into the framebuffer that
 // is bound: Gouraud and flat shading lit by the scene's lights, wireframe
 // unlit, transparent materials blended after the opaque ones, back to front.
+// Opaque triangles of materials that draw alike are drawn together, whichever
+// mesh they came from (DrawBatches.h).
 // Faces wound clockwise on the screen are the front faces, as in the scene's
 // left-handed system; back faces are culled unless the device draws both
 // sides. A material's texture (an image file in the builder's texture
@@ -45,10 +47,10 @@ private:
     struct GpuMesh {
         std::uint64_t revision = 0;
         unsigned vertexArray = 0, vertexBuffer = 0, indexBuffer = 0, transparentBuffer = 0;
-        std::vector<DrawRange> opaque;  // runs of one material in indexBuffer
+        std::vector<DrawRange> opaque;  // batches of one look in indexBuffer (DrawBatches.h)
         std::vector<std::uint32_t> transparentTriangles;  // three vertex indices each
         std::vector<Vec3> transparentCentres;
-        std::vector<std::uint32_t> transparentMaterials;
+        std::vector<std::uint32_t> transparentMaterials;  // the first material of each one's look
         std::vector<unsigned> textures;  // per material; 0 for none
         bool used = false;
     };
@@ -61,9 +63,9 @@ private:
     void Collect(const Frame& frame, const Matrix4& view, Lighting& lighting,
                  std::vector<Visual>& visuals) const;
     GpuMesh& Upload(const MeshBuilder& builder);
-    static std::vector<std::uint32_t> SplitByMaterial(const MeshBuilder& builder,
-                                                      const std::vector<std::uint32_t>& cornerVertices,
-                                                      GpuMesh& mesh);
+    static std::vector<std::uint32_t> ArrangeDraws(const MeshBuilder& builder,
+                                                   const std::vector<std::uint32_t>& cornerVertices,
+                                                   GpuMesh& mesh);
     void CreateBuffers(GpuMesh& mesh, const std::vector<float>& interleaved,
                        const std::vector<std::uint32_t>& opaqueIndices);
     // A texture for each material whose image loads; none without texture coordinates.
