@@ -94,8 +94,9 @@ void KeepLastCopies(const MeshBuilder& builder, std::size_t first, DrawBatches& 
 using Materials = std::vector<std::uint32_t>::const_iterator;
 
 // The opaque triangles of the materials of one look, in the materials' order,
-// as a batch. Copies can only come from several materials: within one material
-// they are left as they are, not looked for.
+// as a batch. Copies are looked for where several materials meet, and within
+// one material where its triangles outnumber twice the vertices, as no
+// surface's own triangles do: a mesh naming the same corners over and over.
 void AddBatch(const MeshBuilder& builder, const ByMaterial& groups, Materials begin, Materials end,
               std::uint32_t look, DrawBatches& plan) {
     const std::size_t first = plan.opaque.size();
@@ -105,7 +106,7 @@ void AddBatch(const MeshBuilder& builder, const ByMaterial& groups, Materials be
         plan.opaque.insert(plan.opaque.end(), groups.Begin(*material), groups.End(*material));
     }
     if (filled == 0) return;
-    if (filled > 1) KeepLastCopies(builder, first, plan);
+    if (filled > 1 || plan.opaque.size() - first > 2 * builder.Positions().size()) KeepLastCopies(builder, first, plan);
     plan.batches.push_back(
         {look, static_cast<std::uint32_t>(first), static_cast<std::uint32_t>(plan.opaque.size() - first)});
 }

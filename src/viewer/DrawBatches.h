@@ -4,9 +4,10 @@
 // bit) are one look, whichever mesh they came from: the opaque triangles of
 // one look are drawn as one batch, the looks in the order of their first
 // material, each batch's triangles in the order of their materials. Where
-// meshes of one look lie over each other, a triangle drawn again later in its
-// batch with the same corners (position, normal, texture coordinates) changes
-// no pixel, since depth passes on equal: only its last copy is kept.
+// triangles of one look lie over each other (meshes, or one mesh naming the
+// same corners again), a triangle drawn again later in its batch with the same
+// corners (position, normal, texture coordinates) changes no pixel, since
+// depth passes on equal: only its last copy is kept.
 // Transparent triangles stay in the order of their materials, every copy
 // kept, for sorting by depth at every picture.
 #include <cstdint>

@@ -32,7 +32,10 @@ public:
     bool string(string_t& text) override {
         census_.stringBytes += text.size();
         if (IsUri("images")) Keep(census_.imageUris, text);
-        if (IsUri("buffers")) Keep(census_.bufferUris, text);
+        if (IsUri("buffers")) {
+            ++census_.buffersWithUri;
+            Keep(census_.bufferUris, text);
+        }
         return Value();
     }
     bool key(string_t& name) override {
@@ -48,6 +51,8 @@ public:
         if (open_.size() == 2) census_.elements[array.key] = array.children;
         if (open_.size() == 4 && array.key == "primitives" && open_[1].key == "meshes")
             census_.primitives += array.children;
+        if (open_.size() == 4 && array.key == "lights" && open_[1].key == "extensions")
+            census_.elements["lights"] += array.children;
         return Leave();
     }
     bool parse_error(std::size_t at, const std::string&, const nlohmann::detail::exception&) override {
@@ -105,8 +110,7 @@ private:
 GltfCensus TakeGltfCensus(const std::uint8_t* text, std::size_t size, int maxDepth) {
     GltfCensus census;
     CensusTaker taker(census, maxDepth);
-    // Not strict: what follows the description (a .glb's padding) is the reader's to judge.
-    const bool whole = nlohmann::json::sax_parse(text, text + size, &taker, nlohmann::json::input_format_t::json, false);
+    const bool whole = nlohmann::json::sax_parse(text, text + size, &taker);
     if (!whole) throw GltfFormatError(taker.Error().empty() ? "the glTF data's JSON is not valid" : taker.Error());
     return census;
 }

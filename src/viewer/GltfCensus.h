@@ -15,10 +15,12 @@ struct GltfCensus {
     std::size_t extraValues = 0;  // of them, those inside "extras" and "extensions"
     std::size_t stringBytes = 0;  // the bytes of every string and key
     int depth = 0;                // how deep arrays and objects nest
-    std::map<std::string, std::size_t> elements;  // each top-level array's length, by its key
+    // Each top-level array's length, by its key, and the lights of extensions.
+    std::map<std::string, std::size_t> elements;
     std::size_t primitives = 0;                   // of every mesh
     std::vector<std::string> imageUris;           // as written, data: URIs left out
     std::vector<std::string> bufferUris;          // as written, data: URIs left out
+    std::size_t buffersWithUri = 0;               // data: URIs too
 };
 
 // The census of JSON text; stops counting and raises GltfFormatError once

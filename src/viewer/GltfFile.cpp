@@ -11,6 +11,8 @@
 #include <set>
 #include <utility>
 
+#include <sys/resource.h>
+
 #include "GltfCensus.h"
 #include "base/PercentDecode.h"
 #include "viewer/TextureFiles.h"
@@ -22,15 +24,18 @@ namespace {
 // The JSON text, and the files read beside a .gltf together: far above real
 // models, far below what would exhaust memory while parsed.
 constexpr std::size_t MaxJsonBytes = std::size_t{256} << 20;
-constexpr std::size_t MaxFileBytes = std::size_t{1} << 30;
+constexpr std::size_t MaxFileBytes = std::size_t{512} << 20;
 // What the description may take once parsed, estimated from its census: each
 // JSON value parsed (a value and, in an object, its node in the member map),
-// each extra copied again, each record the values become.
+// each extra copied again, each record the values become. A process whose
+// address space is capped gets an eighth of it: tinygltf cannot recover from
+// running out of memory half-way.
 constexpr std::size_t MaxDescriptionBytes = std::size_t{512} << 20;
+constexpr std::size_t AddressSpaceShare = 8;
 constexpr std::size_t BytesPerJsonValue = 96;
-// The image files a .gltf names, each file counted once: as much as the
-// renderer lets every texture take decoded.
-constexpr std::size_t MaxImageFileBytes = std::size_t{256} << 20;
+// The images in buffer views and files, each view's bytes and each file
+// counted once: as much as the renderer lets every texture take decoded.
+constexpr std::size_t MaxImageBytes = std::size_t{256} << 20;
 constexpr int MaxNodeDepth = 256;
 // tinygltf copies JSON values (extras, extensions) recursively: deeper nesting
 // would exhaust the stack. Real files nest a few levels.
@@ -390,7 +395,8 @@ private:
     }
 
     // The name the image's bytes are kept under; empty for no image. Images
-    // of one source (a buffer view, a file) share one name and one copy.
+    // of one source (the same bytes of a buffer, a file) share one name and
+    // one copy.
     std::string ImageName(int index) {
         if (index < 0 || static_cast<std::size_t>(index) >= gltf_.images.size()) return {};
         const tinygltf::Image& image = gltf_.images[static_cast<std::size_t>(index)];
@@ -399,7 +405,7 @@ private:
             file = folder_.files ? folder_.files->Find(base::PercentDecode(image.uri)) : std::nullopt;
             if (!file) return {};
         }
-        const std::string source = image.bufferView >= 0 ? "view " + std::to_string(image.bufferView)
+        const std::string source = image.bufferView >= 0 ? ViewSource(image.bufferView)
                                    : file              ? "file " + *file
                                                        : "image " + std::to_string(index);
         const auto known = imageNames_.find(source);
@@ -414,20 +420,31 @@ private:
         return name;
     }
 
-    std::vector<std::uint8_t> ViewImage(int index) const {
+    // The bytes a view holds, whichever view: views may overlap.
+    std::string ViewSource(int index) const {
+        const tinygltf::BufferView& view = At(gltf_.bufferViews, index, "buffer view");
+        return "buffer " + std::to_string(view.buffer) + " at " + std::to_string(view.byteOffset) + " of " +
+               std::to_string(view.byteLength);
+    }
+
+    std::vector<std::uint8_t> ViewImage(int index) {
         const auto [bytes, size] = ViewBytes(index);
+        SpendOnImages(size, "buffer view " + std::to_string(index));
         return {bytes, bytes + size};
     }
 
-    // An image file beside the model, all of them within MaxImageFileBytes.
     std::vector<std::uint8_t> ImageFile(const std::string& found) {
         const std::optional<OpenFile> file = folder_.files->Open(found);
         if (!file) return {};
-        if (file->Size() > MaxImageFileBytes - imageFileBytes_)
-            throw GltfFormatError("the image files together are larger than " +
-                                  std::to_string(MaxImageFileBytes >> 20) + " MB, with " + found);
-        imageFileBytes_ += file->Size();
+        SpendOnImages(file->Size(), found);
         return file->ReadAll();
+    }
+
+    void SpendOnImages(std::uint64_t bytes, const std::string& source) {
+        if (bytes > MaxImageBytes - imageBytes_)
+            throw GltfFormatError("the images together are larger than " + std::to_string(MaxImageBytes >> 20) +
+                                  " MB, with " + source);
+        imageBytes_ += bytes;
     }
 
     // Each node's translation, rotation and scale channels; what a moving node
@@ -481,7 +498,7 @@ private:
     std::vector<bool> used_;
     std::size_t copied_ = 0;
     std::map<std::string, std::string> imageNames_;  // by source
-    std::size_t imageFileBytes_ = 0;
+    std::size_t imageBytes_ = 0;
 };
 
 std::uint32_t Read32(const std::uint8_t* at) {
@@ -495,7 +512,6 @@ std::pair<const std::uint8_t*, std::size_t> JsonText(const std::uint8_t* data, s
         if (size > MaxJsonBytes) throw GltfFormatError("the file is too large");
         return {data, size};
     }
-    if (size > std::numeric_limits<std::uint32_t>::max()) throw GltfFormatError("the file is too large");
     if (size < 20) throw GltfFormatError("the glTF binary file is cut short");
     if (Read32(data + 4) != 2) throw GltfFormatError("the glTF binary file is not of version 2");
     const std::uint32_t json = Read32(data + 12);
@@ -509,6 +525,26 @@ std::string FirstLine(const std::string& text) {
     return line.empty() ? "the glTF data cannot be read" : line;
 }
 
+// tinygltf reports what it meets as text, a failed allocation too; what it
+// raises is a format error, unless memory ran out.
+void LoadWithTinyGltf(tinygltf::TinyGLTF& loader, tinygltf::Model& gltf, const std::uint8_t* data, std::size_t size,
+                      bool binary) {
+    std::string error, warning;
+    const auto length = static_cast<unsigned>(size);
+    bool loaded = false;
+    try {
+        loaded = binary ? loader.LoadBinaryFromMemory(&gltf, &error, &warning, data, length, ".")
+                        : loader.LoadASCIIFromString(&gltf, &error, &warning, reinterpret_cast<const char*>(data),
+                                                     length, ".");
+    } catch (const std::bad_alloc&) {
+        throw;
+    } catch (const std::exception& failure) {
+        throw GltfFormatError(std::string("the glTF data cannot be read: ") + failure.what());
+    }
+    if (error.find("std::bad_alloc") != std::string::npos) throw std::bad_alloc();
+    if (!loaded) throw GltfFormatError(FirstLine(error));
+}
+
 // The records of a description as large as the census counts, estimated.
 std::size_t DescriptionBytes(const GltfCensus& census) {
     static const std::map<std::string, std::size_t> recordBytes = {
@@ -518,7 +554,7 @@ std::size_t DescriptionBytes(const GltfCensus& census) {
         {"materials", sizeof(tinygltf::Material)}, {"meshes", sizeof(tinygltf::Mesh)},
         {"nodes", sizeof(tinygltf::Node)},         {"samplers", sizeof(tinygltf::Sampler)},
         {"scenes", sizeof(tinygltf::Scene)},       {"skins", sizeof(tinygltf::Skin)},
-        {"textures", sizeof(tinygltf::Texture)},
+        {"textures", sizeof(tinygltf::Texture)},   {"lights", sizeof(tinygltf::Light)},
     };
     std::size_t bytes = census.values * BytesPerJsonValue + census.extraValues * sizeof(tinygltf::Value) +
                         census.stringBytes + census.primitives * sizeof(tinygltf::Primitive);
@@ -529,17 +565,24 @@ std::size_t DescriptionBytes(const GltfCensus& census) {
     return bytes;
 }
 
+std::size_t DescriptionBound() {
+    rlimit limit{};
+    if (getrlimit(RLIMIT_AS, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY) return MaxDescriptionBytes;
+    return std::min<std::size_t>(MaxDescriptionBytes, limit.rlim_cur / AddressSpaceShare);
+}
+
 void CheckDescriptionSize(const GltfCensus& census) {
     const std::size_t bytes = DescriptionBytes(census);
-    if (bytes <= MaxDescriptionBytes) return;
+    const std::size_t bound = DescriptionBound();
+    if (bytes <= bound) return;
     std::string counts;
-    for (const char* key : {"nodes", "meshes", "accessors", "images", "materials"}) {
+    for (const char* key : {"nodes", "meshes", "accessors", "images", "materials", "lights"}) {
         const auto count = census.elements.find(key);
         if (count != census.elements.end() && count->second > 0)
             counts += (counts.empty() ? "" : ", ") + std::to_string(count->second) + " " + key;
     }
     throw GltfFormatError("the glTF description would take about " + std::to_string(bytes >> 20) +
-                          " MB to read, more than " + std::to_string(MaxDescriptionBytes >> 20) + " MB" +
+                          " MB to read, more than " + std::to_string(bound >> 20) + " MB" +
                           (counts.empty() ? "" : " (" + counts + ")"));
 }
 
@@ -557,10 +600,15 @@ std::set<std::string> ImageFiles(Folder& folder, const GltfCensus& census) {
 }  // namespace
 
 GltfModel ParseGltf(const std::uint8_t* data, std::size_t size, const std::string& folder) {
+    if (size > MaxGltfFileBytes) throw GltfFormatError("the file is larger than " + std::to_string(MaxGltfFileBytes >> 20) + " MB");
     const bool binary = size >= 4 && std::memcmp(data, "glTF", 4) == 0;
     const auto [json, jsonSize] = JsonText(data, size, binary);
     const GltfCensus census = TakeGltfCensus(json, jsonSize, MaxJsonDepth);
     CheckDescriptionSize(census);
+    // tinygltf would give each buffer without a uri its own copy of the chunk.
+    const auto buffers = census.elements.find("buffers");
+    if (binary && buffers != census.elements.end() && buffers->second > census.buffersWithUri + 1)
+        throw GltfFormatError("more than one buffer of the glTF binary file has no uri");
     Folder files;
     if (!folder.empty()) files.files.emplace(folder);
     files.imageFiles = ImageFiles(files, census);
@@ -568,12 +616,7 @@ GltfModel ParseGltf(const std::uint8_t* data, std::size_t size, const std::strin
     loader.SetFsCallbacks({FileExists, ExpandFilePath, ReadFile, RefuseWrite, &files});
     loader.SetImageLoader(KeepImageBytes, nullptr);
     tinygltf::Model gltf;
-    std::string error, warning;
-    const auto length = static_cast<unsigned>(size);
-    const bool loaded = binary ? loader.LoadBinaryFromMemory(&gltf, &error, &warning, data, length, ".")
-                               : loader.LoadASCIIFromString(&gltf, &error, &warning,
-                                                            reinterpret_cast<const char*>(data), length, ".");
-    if (!loaded) throw GltfFormatError(FirstLine(error));
+    LoadWithTinyGltf(loader, gltf, data, size, binary);
     GltfModel model;
     GltfReader(gltf, files, model).Read();
     return model;

@@ -105,6 +105,27 @@ TEST(DrawBatches, OnlyTrianglesEqualInEveryCornerAreCopies) {
     }
 }
 
+// One mesh naming the same corners again and again is drawn once; a surface
+// whose triangles share their corners, as a strip's do, is drawn whole.
+TEST(DrawBatches, AMeshNamingTheSameCornersAgainIsDrawnOnce) {
+    const std::vector<float> strip = {0, 0, 0, 0, 1, 0, 1, 0, 0, 1, 1, 0};
+    const struct {
+        const char* name;
+        std::vector<std::vector<std::uint32_t>> faces;
+        std::size_t drawn;
+    } cases[] = {
+        {"one triangle named 2000 times", std::vector<std::vector<std::uint32_t>>(2000, {0, 1, 2}), 1},
+        {"two triangles of four corners", {{0, 1, 2}, {2, 1, 3}}, 2},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::vector<std::uint8_t> x = xsamples::TextFile(xsamples::MeshText(strip, c.faces));
+        MeshBuilder builder;
+        ASSERT_EQ(builder.Load(x.data(), x.size()), 0);
+        EXPECT_EQ(PlanDraws(builder, {}).opaque.size(), c.drawn);
+    }
+}
+
 // Every value a material draws with, and its texture, keeps it apart.
 TEST(DrawBatches, MaterialsShareALookOnlyWhenEverythingDrawnIsEqual) {
     Material base;

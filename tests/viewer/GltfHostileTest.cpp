@@ -299,6 +299,7 @@ TEST(GltfHostile, BrokenJsonIsAFormatError) {
         "",
         "{",
         "{\"asset\":{\"version\":\"2.0\"},\"nodes\":[{]}",
+        "{\"asset\":{\"version\":\"2.0\"}}" + std::string(100000, ' ') + "junk",
         "[]",
         "{\"asset\":{\"version\":\"2.0\"},\"extras\":" + deep + "}",
         "{\"asset\":{\"version\":\"2.0\"},\"nodes\":[{\"extras\":" + deep + "}]}",
@@ -426,13 +427,47 @@ TEST(GltfHostile, ImageViewsAreCheckedAndReadOnce) {
             EXPECT_THROW(Parse(file), viewer::GltfFormatError);
         }
     }
-    for (const Bytes& file : TexturedQuads([](json&, std::size_t) {})) {
+    const auto secondViewOfTheSameBytes = [](json& g, std::size_t v) {
+        g["bufferViews"].push_back(g["bufferViews"][v]);
+        g["images"][1]["bufferView"] = v + 1;
+    };
+    for (const Bytes& file : TexturedQuads(secondViewOfTheSameBytes)) {
         const viewer::GltfModel model = Parse(file);
         ASSERT_EQ(model.images.size(), 1u);
         EXPECT_EQ(model.images.begin()->second.size(), 12u);
         ASSERT_EQ(model.model.meshes.size(), 2u);
         EXPECT_EQ(model.model.meshes[0].materials[0].textureFileName, model.model.meshes[1].materials[0].textureFileName);
     }
+}
+
+// Views over the same bytes at other offsets are other images: together they
+// may take no more than the renderer lets textures take.
+TEST(GltfHostile, ImagesOfOverlappingViewsAreBounded) {
+    constexpr std::size_t megabyte = 1 << 20;
+    Bytes bin = BufferOf({});
+    bin.resize(bin.size() + 2 * megabyte, 0);
+    json gltf = QuadJson();
+    gltf["buffers"][0]["byteLength"] = bin.size();
+    gltf["images"] = json::array();
+    gltf["textures"] = json::array();
+    gltf["materials"] = json::array();
+    json& primitives = gltf["meshes"][0]["primitives"];
+    for (std::size_t i = 0; i < 300; ++i) {
+        gltf["bufferViews"].push_back({{"buffer", 0}, {"byteOffset", 100 + i}, {"byteLength", megabyte}});
+        gltf["images"].push_back({{"bufferView", 4 + i}, {"mimeType", "image/png"}});
+        gltf["textures"].push_back({{"source", i}});
+        gltf["materials"].push_back({{"pbrMetallicRoughness", {{"baseColorTexture", {{"index", i}}}}}});
+        primitives.push_back({{"attributes", {{"POSITION", 0}}}, {"indices", 1}, {"material", i}});
+    }
+    EXPECT_THROW(Parse(Glb(gltf, bin)), viewer::GltfFormatError);
+}
+
+// Only the first buffer of a .glb may be its BIN chunk: each buffer without a
+// uri would be a copy of it.
+TEST(GltfHostile, AGlbHasOneBufferWithoutAUri) {
+    json gltf = QuadJson();
+    for (int i = 0; i < 3; ++i) gltf["buffers"].push_back({{"byteLength", 92}});
+    EXPECT_THROW(Parse(Glb(gltf, BufferOf({}))), viewer::GltfFormatError);
 }
 
 // Image files are read by the reader, each file once however many images name
@@ -469,6 +504,10 @@ TEST(GltfHostile, DescriptionsAskingForTooMuchAreRefused) {
         many("images", "{\"uri\":\"a.png\"}", 1000000),
         many("extras", "[0,0,0,0,0,0,0,0,0,0]", 300000),
     };
+    std::string lights = "{\"asset\":{\"version\":\"2.0\"},\"extensions\":{\"KHR_lights_punctual\":{\"lights\":[";
+    for (int i = 0; i < 1000000; ++i) lights += i == 0 ? "{\"type\":\"point\"}" : ",{\"type\":\"point\"}";
+    lights += "]}}}";
+    EXPECT_THROW(Parse(Bytes(lights.begin(), lights.end())), viewer::GltfFormatError);
     for (const Bytes& file : refused) {
         SCOPED_TRACE(std::string(file.begin(), file.begin() + 40));
         EXPECT_THROW(Parse(file), viewer::GltfFormatError);

@@ -1,5 +1,6 @@
 #include "render/Limits.h"
 
+#include <atomic>
 #include <csignal>
 #include <cerrno>
 #include <algorithm>
@@ -7,6 +8,8 @@
 #include <cstring>
 #include <string>
 
+#include <malloc.h>
+#include <sys/mman.h>
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -16,35 +19,69 @@
 
 namespace render {
 
+// Messages are made before the time-out can come: the handler may not
+// allocate. One for the run, and one for each model being drawn, which
+// stand for it while there are any.
+struct TimeOutMessage {
+    std::atomic<int> state{0};  // 0 free, 1 being written, 2 ready
+    char text[PATH_MAX + 128];
+    std::size_t size = 0;
+};
+static_assert(std::atomic<int>::is_always_lock_free, "the signal handler needs lock-free state");
+
 namespace {
 
 // Set once the last steps have begun; the signal may reach any thread, so a
 // blocked signal mask in one of them would not do.
 volatile std::sig_atomic_t timeOutHeld = 0;
 
-// The message, made before the time-out can come: the handler may not allocate.
-char timeOutMessage[PATH_MAX + 128];
-std::size_t timeOutMessageSize = 0;
+TimeOutMessage runMessage;
+TimeOutMessage modelMessages[256];
+
+void Compose(TimeOutMessage& message, const std::string& subject) {
+    const std::string text =
+        "korvane-render: " + base::EscapeField(subject) + ": the time-out has passed; no picture written\n";
+    message.size = std::min(text.size(), sizeof message.text);
+    std::memcpy(message.text, text.data(), message.size);
+}
+
+void Write(const TimeOutMessage& message) {
+    const ssize_t written = write(STDERR_FILENO, message.text, message.size);
+    static_cast<void>(written);  // nothing more can be done about a lost message here
+}
 
 void OnTimeOut(int) {
     if (timeOutHeld) return;
     base::RemoveTemporaryFiles();
-    const ssize_t written = write(STDERR_FILENO, timeOutMessage, timeOutMessageSize);
-    static_cast<void>(written);  // nothing more can be done about a lost message here
+    bool named = false;
+    for (const TimeOutMessage& message : modelMessages) {
+        if (message.state.load() != 2) continue;
+        Write(message);
+        named = true;
+    }
+    if (!named) Write(runMessage);
     _exit(1);
-}
-
-void PrepareTimeOutMessage(const std::string& subject) {
-    const std::string message = "korvane-render: " + base::EscapeField(subject) +
-                                ": the time-out has passed; no picture written\n";
-    timeOutMessageSize = std::min(message.size(), sizeof timeOutMessage);
-    std::memcpy(timeOutMessage, message.data(), timeOutMessageSize);
 }
 
 }  // namespace
 
+TimeOutSubject::TimeOutSubject(const std::string& model) : slot_(nullptr) {
+    for (TimeOutMessage& message : modelMessages) {
+        int expected = 0;
+        if (!message.state.compare_exchange_strong(expected, 1)) continue;
+        Compose(message, model);
+        message.state.store(2);
+        slot_ = &message;
+        return;
+    }
+}
+
+TimeOutSubject::~TimeOutSubject() {
+    if (slot_ != nullptr) slot_->state.store(0);
+}
+
 void LimitRunTime(unsigned seconds, const std::string& subject) {
-    PrepareTimeOutMessage(subject);
+    Compose(runMessage, subject);
     struct sigaction action {};
     action.sa_handler = OnTimeOut;
     action.sa_flags = SA_RESTART;  // a held time-out must not break off the writing
@@ -65,6 +102,16 @@ void LimitMemory(std::size_t megabytes) {
     limit.rlim_cur = bytes;
     if (setrlimit(RLIMIT_AS, &limit) != 0)
         throw base::Exception(std::string("cannot limit the memory: ") + std::strerror(errno));
+    mallopt(M_ARENA_MAX, 2);
+}
+
+MemoryReserve::MemoryReserve(std::size_t bytes)
+    : start_(mmap(nullptr, bytes, PROT_NONE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0)), bytes_(bytes) {
+    if (start_ == MAP_FAILED) start_ = nullptr;
+}
+
+MemoryReserve::~MemoryReserve() {
+    if (start_ != nullptr) munmap(start_, bytes_);
 }
 
 int PictureSupersampling(int width, int height, bool fit) {

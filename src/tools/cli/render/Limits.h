@@ -6,19 +6,51 @@
 
 namespace render {
 
-// Ends the process with exit status 1 and a message naming subject (the file
-// or folder drawn) once the given number of seconds of real time has passed,
-// unless HoldTimeOut was called before.
+// Ends the process with exit status 1 and a message once the given number of
+// seconds of real time has passed, unless HoldTimeOut was called before. The
+// message names each model being drawn then (TimeOutSubject), or else subject
+// (the file or folder of the run).
 void LimitRunTime(unsigned seconds, const std::string& subject);
+
+struct TimeOutMessage;
+
+// While it lives, the model a time-out names.
+class TimeOutSubject {
+public:
+    explicit TimeOutSubject(const std::string& model);
+    ~TimeOutSubject();
+    TimeOutSubject(const TimeOutSubject&) = delete;
+    TimeOutSubject& operator=(const TimeOutSubject&) = delete;
+
+private:
+    TimeOutMessage* slot_;  // null when every slot is taken: the run's subject stands for it
+};
 
 // From here on the time-out waits: for the last steps, which must not be cut
 // off half-way (writing the picture). The process should end soon after.
 void HoldTimeOut();
 
 // Caps the process's address space; allocations past it fail with
-// std::bad_alloc. A hard limit set from outside that is lower stays.
+// std::bad_alloc. A hard limit set from outside that is lower stays. The
+// allocator then keeps few arenas: each reserves address space that the
+// threads of the graphics libraries would take without using it.
 // Raises base::Exception when the system refuses.
 void LimitMemory(std::size_t megabytes);
+
+// Address space held back while it lives: a model loads within what is left,
+// and drawing it, which the graphics libraries cannot survive failing for
+// want of memory, gets the room back. Holds nothing when there is no room.
+class MemoryReserve {
+public:
+    explicit MemoryReserve(std::size_t bytes);
+    ~MemoryReserve();
+    MemoryReserve(const MemoryReserve&) = delete;
+    MemoryReserve& operator=(const MemoryReserve&) = delete;
+
+private:
+    void* start_;
+    std::size_t bytes_;
+};
 
 // How many times larger, in each direction, a picture is drawn before it is
 // scaled down: fitted pictures (thumbnails) are anti-aliased so unless they are

@@ -77,6 +77,8 @@ base::MemoryStream ReadModelAsX(const std::string& path, bool animated) {
 void LoadModelFile(viewer::ViewerScene& scene, const std::string& path, bool animated) {
     if (KindOf(path) == TFileKind::Gltf) {
         const std::string folder = std::filesystem::absolute(path).parent_path().string();
+        if (std::filesystem::file_size(path) > viewer::MaxGltfFileBytes)
+            throw AboutFile(path, "the file is larger than " + std::to_string(viewer::MaxGltfFileBytes >> 20) + " MB");
         try {
             scene.LoadGltf(base::ReadWholeFile(path), folder);
         } catch (const viewer::GltfFormatError& error) {

@@ -69,6 +69,10 @@ void ChoosePlatform(const RenderOptions& options) {
     }
 }
 
+// The share of the memory limit that a model may not take while it loads:
+// drawing it needs the room.
+constexpr std::size_t DrawingShare = 4;
+
 int Supersampling(const RenderOptions& options) {
     return PictureSupersampling(options.width, options.height, options.fit);
 }
@@ -90,15 +94,6 @@ QByteArray EncodePng(const QImage& picture) {
     buffer.open(QIODevice::WriteOnly);
     if (!picture.save(&buffer, "PNG")) throw base::Exception("cannot draw or encode the picture");
     return png;
-}
-
-// The picture of the scene, encoded as PNG.
-QByteArray DrawPng(viewer::ViewerScene& scene, const RenderOptions& options, int argc, char** argv) {
-    ChoosePlatform(options);
-    QGuiApplication application(argc, argv);
-    viewer::OffscreenRenderer renderer;
-    if (!renderer.IsValid()) throw base::Exception("OpenGL 3.3 core is not available");
-    return EncodePng(DrawPicture(renderer, scene, options));
 }
 
 std::string OutOfMemory(const RenderOptions& options, bool limited) {
@@ -126,11 +121,19 @@ int RenderOne(const RenderOptions& options, int argc, char** argv) {
     LimitMemory(static_cast<std::size_t>(options.memoryMegabytes));
     if (batch::SameFile(options.input, options.output))
         throw base::Exception("the output " + options.output + " is the input file itself; nothing written");
+    // The graphics libraries first: they cannot start once a model has taken the memory.
+    ChoosePlatform(options);
+    QGuiApplication application(argc, argv);
+    viewer::OffscreenRenderer renderer;
+    if (!renderer.IsValid()) throw base::Exception("OpenGL 3.3 core is not available");
     viewer::ViewerScene scene;
     const QByteArray png = AboutModel(options.input, OutOfMemory(options, true), [&] {
-        LoadModelFile(scene, options.input, options.timeGiven);
-        Configure(scene, options);
-        return DrawPng(scene, options, argc, argv);
+        {
+            const MemoryReserve forDrawing((static_cast<std::size_t>(options.memoryMegabytes) << 20) / DrawingShare);
+            LoadModelFile(scene, options.input, options.timeGiven);
+            Configure(scene, options);
+        }
+        return EncodePng(DrawPicture(renderer, scene, options));
     });
     // Through a temporary file: a failed write leaves an existing picture whole.
     HoldTimeOut();
@@ -162,6 +165,7 @@ int RenderFolder(const RenderOptions& options, int argc, char** argv) {
     DrawQueue queue;
     const std::string outOfMemory = OutOfMemory(options, options.memoryGiven);
     const auto draw = [&](const batch::BatchJob& job, std::string&) {
+        const TimeOutSubject drawing(job.input);
         viewer::ViewerScene scene;
         const QImage picture = AboutModel(job.input, outOfMemory, [&] {
             LoadModelFile(scene, job.input, options.timeGiven);

@@ -22,6 +22,10 @@ public:
     using base::Exception::Exception;
 };
 
+// The largest glTF file read: a .glb holds its buffers, and a model larger
+// than this is past what a converter of 3D Studio models is asked to draw.
+inline constexpr std::size_t MaxGltfFileBytes = std::size_t{1} << 30;
+
 // A texture's image by the name a material's textureFileName gives it.
 using EmbeddedImages = std::map<std::string, std::vector<std::uint8_t>>;
 
