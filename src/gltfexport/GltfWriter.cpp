@@ -1,6 +1,9 @@
 #include "gltfexport/GltfWriter.h"
 
 #include <sys/stat.h>
+#include <sys/statvfs.h>
+
+#include <cerrno>
 
 #include <cmath>
 #include <filesystem>
@@ -34,6 +37,26 @@ void MakeFolders(const std::vector<std::string>& paths) {
     }
 }
 
+// A disk too full for the new files is found out before the old .gltf goes,
+// which then stays whole with its files.
+void RefuseWhenTheDiskIsFull(const std::string& outputPath, const TGltfFiles& files) {
+    std::uint64_t bytes = files.Main.size();
+    for (const TSideFile& side : files.Beside) bytes += side.Bytes.size();
+    const std::string folder = std::filesystem::path(outputPath).parent_path().string();
+    struct statvfs disk {};
+    if (statvfs(folder.empty() ? "." : folder.c_str(), &disk) != 0) return;
+    if (std::uint64_t{disk.f_bavail} * disk.f_frsize < bytes) throw base::EWriteError(outputPath, ENOSPC);
+}
+
+// Everything that can fail before a file changes is done first; then the old
+// .gltf goes, so that no moment holds it beside a new side file.
+void PrepareForSideFiles(const TGltfFiles& files, const std::vector<std::string>& sides, const std::string& outputPath) {
+    RefuseIrregularOutput(outputPath);
+    MakeFolders(sides);
+    RefuseWhenTheDiskIsFull(outputPath, files);
+    base::RemoveFileToReplace(outputPath);
+}
+
 }  // namespace
 
 double SrgbToLinear(double c) { return c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4); }
@@ -63,11 +86,7 @@ void WriteGltfFiles(const TGltfFiles& files, const std::string& outputPath, cons
     std::vector<std::string> inputs = files.Read;
     inputs.push_back(modelFile);
     base::RefuseOutputsThatAreInputs(outputs, inputs);
-    if (!sides.empty()) {
-        RefuseIrregularOutput(outputPath);
-        MakeFolders(sides);
-        base::RemoveFileToReplace(outputPath);
-    }
+    if (!sides.empty()) PrepareForSideFiles(files, sides, outputPath);
     for (std::size_t i = 0; i < sides.size(); ++i)
         base::WriteFileAtomically(sides[i], files.Beside[i].Bytes.data(), files.Beside[i].Bytes.size());
     base::WriteFileAtomically(outputPath, files.Main.data(), files.Main.size());

@@ -68,9 +68,10 @@ TGltfFiles BuildGltf(model3ds::TFile3DS& model, const TGltfRequest& request, con
 // file never names a file that is not there. Nothing is written when one of the
 // files would replace the model (modelFile, empty for none) or a texture read
 // (base::kOutputIsInput), or when a .gltf with files beside it would go to
-// anything but a regular file (base::kSideFilesNeedRegularFile). The old main
-// file goes before the first side file is replaced: after a failure, or a
-// signal, part-way, the folder holds the old files whole or no main file.
+// anything but a regular file (base::kSideFilesNeedRegularFile), or when the
+// disk has no room for them all. The old main file goes before the first side
+// file is replaced: after a failure, or a signal, part-way, the folder holds
+// the old files whole or no main file.
 void WriteGltfFiles(const TGltfFiles& files, const std::string& outputPath, const std::string& modelFile);
 
 // sRGB-encoded colour component (0..1) to linear light, as glTF's factors are.
