@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "base/SameFile.h"
 #include "base/Stream.h"
 #include "gltfexport/GltfWriter.h"
 #include "model3ds/OpenModel.h"
@@ -110,6 +111,7 @@ xexport::TExportRefusal TDocument::XRefusal(const TXRequest& request) const {
 }
 
 void TDocument::SaveX(const TXRequest& request, xexport::TXForm form, const std::string& path) const {
+    base::RefuseOutputsThatAreInputs({path}, {LocalModelFile()});
     xexport::TExportOptions options = request.Options;
     options.SceneName = CurrentFileName_;
     xexport::WriteModelX(*ModelFile, options, request.Merged ? xexport::kMergedMeshes : request.MeshIndex, form,
@@ -142,7 +144,7 @@ std::vector<std::string> TDocument::SaveGltf(const std::string& path, const std:
     if (!local.empty()) request.Textures = gltfexport::GltfTextureSource(local, warningText);
     gltfexport::TGltfFiles files =
         gltfexport::BuildGltf(*ModelFile, request, std::filesystem::path(path).filename().string());
-    gltfexport::WriteGltfFiles(files, path);
+    gltfexport::WriteGltfFiles(files, path, local);
     return std::move(files.Warnings);
 }
 

@@ -44,6 +44,8 @@ QString TextureWarning(const std::string& name, gltfexport::TTextureProblem prob
         return TMainFrm::tr("テクスチャ %1 がモデルのフォルダにありません").arg(texture);
     case gltfexport::TTextureProblem::CannotOpen:
         return TMainFrm::tr("テクスチャ %1 を開けません").arg(texture);
+    case gltfexport::TTextureProblem::TooLarge:
+        return TMainFrm::tr("テクスチャ %1 は画像として大きすぎます (256 MB まで)").arg(texture);
     case gltfexport::TTextureProblem::Unreadable:
         break;
     }

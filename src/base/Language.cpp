@@ -47,6 +47,9 @@ constexpr TTranslation kTranslations[] = {
     {kInvalidHostName, "Invalid host name"},
     {kInvalidServerName, "Invalid server name"},
     {kNoMemory, "Not enough memory"},
+    {kOutputIsInput, "the output %s is the input file itself, or a file it reads; nothing written"},
+    {kSideFilesNeedRegularFile,
+     "%s is not a regular file, so a .gltf with files beside it cannot be written there; write a .glb instead"},
 };
 
 }  // namespace

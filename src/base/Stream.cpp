@@ -246,4 +246,9 @@ void WriteFileAtomically(const std::string& fileName, const void* data, std::siz
     temporary.Release();
 }
 
+void RemoveFileToReplace(const std::string& fileName) {
+    const std::string target = LinkTarget(fileName);
+    if (::unlink(target.c_str()) != 0 && errno != ENOENT) throw EFCreateError(fileName, errno);
+}
+
 }  // namespace base

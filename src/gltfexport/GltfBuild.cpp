@@ -195,9 +195,10 @@ private:
     std::optional<std::size_t> ImageOf(const std::string& textureName) {
         const auto known = imageIndex_.find(textureName);
         if (known != imageIndex_.end()) return known->second;
-        std::string warning;
-        std::optional<TTextureImage> image = request_.Textures(textureName, warning);
-        if (!warning.empty()) doc_.Warnings.push_back(warning);
+        TTextureLookup lookup;
+        std::optional<TTextureImage> image = request_.Textures(textureName, lookup);
+        if (!lookup.Warning.empty()) doc_.Warnings.push_back(lookup.Warning);
+        if (!lookup.Read.empty()) doc_.Read.push_back(lookup.Read);
         std::optional<std::size_t> index;
         if (image) {
             doc_.Images.push_back(ImageOut(*image));

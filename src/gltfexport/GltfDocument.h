@@ -93,6 +93,7 @@ struct TGltfDocument {
     std::vector<TSideFile> ImageFiles;  // .gltf: the images beside it
     std::vector<TChannel> Channels;
     std::vector<std::string> Warnings;
+    std::vector<std::string> Read;  // the texture files found, read or not
 };
 
 // The document of the model's scene; outputName names the files beside a .gltf.

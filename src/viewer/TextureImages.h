@@ -3,9 +3,9 @@
 // one drawing: each file decoded once, however many names refer to it, and no
 // more than a bound in all, checked against each image's size in its header
 // before it is decoded. Past the bound a message naming the model goes to
-// stderr and the textures still to come are left out. PNG, JPEG and BMP files,
-// known by their first bytes, are read by Qt's image readers; TGA files, of
-// every common form, by stb_image. A file of any other format, or one cut
+// stderr and the textures still to come are left out. Only an image that
+// passes the checks of ImageLayout.h is decoded: a PNG, JPEG, BMP or TGA file,
+// known by its first bytes, whole. A file of any other format, or one cut
 // short, is unreadable, whatever its name.
 #include <QImage>
 
@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "viewer/ImageLayout.h"
 #include "viewer/TextureFiles.h"
 
 namespace viewer {
@@ -22,7 +23,7 @@ namespace viewer {
 class TextureImages {
 public:
     // Decoded images of 256 MB in all: textures of the era are far smaller.
-    static constexpr std::size_t DefaultMaxBytes = std::size_t{256} << 20;
+    static constexpr std::size_t DefaultMaxBytes = kMaxImageBytes;
 
     // model names the model file in messages. Names found in embedded (the
     // images a glTF file holds) are decoded from its bytes, within the same

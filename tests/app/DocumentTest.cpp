@@ -7,8 +7,10 @@
 #include "app/MaterialRules.h"
 #include "base/Errors.h"
 #include "base/Stream.h"
+#include "base/Texts.h"
 #include "model3ds/OpenModel.h"
 #include "model3ds/Pack3DA.h"
+#include "support/JapaneseMessages.h"
 #include "support/RunProcess.h"
 #include "support/TempDir.h"
 #include "support/Writer3DS.h"
@@ -270,6 +272,96 @@ TEST_F(Document, SavesTheWholeModelAsGltf) {
     }
     document_.Close();
     EXPECT_EQ(document_.GltfRefusal(), xexport::TExportRefusal::NoMeshWithFaces);
+}
+
+// A PNG of one pixel.
+const std::vector<std::uint8_t> kPixelPng = {
+    0x89, 0x50, 0x4E, 0x47, 0x0D, 0x0A, 0x1A, 0x0A, 0x00, 0x00, 0x00, 0x0D, 0x49, 0x48, 0x44, 0x52, 0x00, 0x00,
+    0x00, 0x01, 0x00, 0x00, 0x00, 0x01, 0x08, 0x06, 0x00, 0x00, 0x00, 0x1F, 0x15, 0xC4, 0x89, 0x00, 0x00, 0x00,
+    0x0D, 0x49, 0x44, 0x41, 0x54, 0x78, 0x9C, 0x63, 0x38, 0x91, 0x62, 0xF4, 0x1F, 0x00, 0x05, 0xB4, 0x02, 0x5E,
+    0x1F, 0x3A, 0xFB, 0xCB, 0x00, 0x00, 0x00, 0x00, 0x49, 0x45, 0x4E, 0x44, 0xAE, 0x42, 0x60, 0x82};
+
+// The window's glTF save and korvane-convert keep one rule: no file written
+// replaces a file the export reads, the model or a texture it found, whatever
+// name leads to it. Each case runs through both, in a folder of its own.
+TEST(SaveRule, NoOutputReplacesTheModelOrATextureItReads) {
+    const struct {
+        const char* what;
+        std::string model;                    // a 3DS model, by its name in the folder
+        std::vector<std::string> textures;    // PNG files its material names, found in the folder
+        std::string output;                   // typed in the save dialog, given to -o
+        std::optional<std::string> hardLink;  // made to the model first, under this name
+        bool refused;
+        int convertExit;  // korvane-convert's status: 2 for a name it takes for no output at all
+    } cases[] = {
+        {"the model's own name", "m.3ds", {}, "m.3ds", {}, true, 2},
+        {"the model's own name, a glTF one", "m.glb", {}, "m.glb", {}, true, 1},
+        {"a hard link to the model", "m.3ds", {}, "link.glb", "link.glb", true, 1},
+        {"the buffer beside a .gltf is the model", "scene.bin", {}, "scene.gltf", {}, true, 1},
+        {"the buffer beside a .gltf is a texture", "scene.3ds", {"scene.bin"}, "scene.gltf", {}, true, 1},
+        {"an image beside a .gltf is a texture", "scene.3ds", {"scene_images/wood.png"}, "scene.gltf", {}, true, 1},
+        {"another name beside the same texture", "scene.3ds", {"scene_images/wood.png"}, "other.gltf", {}, false, 0},
+    };
+    for (const auto& c : cases) {
+        for (const bool window : {true, false}) {
+            SCOPED_TRACE(std::string(c.what) + (window ? ", window" : ", korvane-convert"));
+            testsupport::TempDir dir;
+            std::vector<testsupport::MaterialSpec> materials;
+            for (const std::string& texture : c.textures) {
+                testsupport::SaveFile(dir.Path() / texture, kPixelPng);
+                materials.push_back({.name = "M" + texture, .textureFile = texture});
+            }
+            testsupport::MeshSpec box{.name = "box", .vertices = {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}},
+                                      .faces = {{0, 1, 2}}, .texCoords = {{0, 0}, {1, 0}, {0, 1}}};
+            if (!materials.empty()) box.groups = {{materials[0].name, {0}}};
+            const std::vector<std::uint8_t> model = testsupport::BuildModel({box}, materials);
+            testsupport::SaveFile(dir.Path() / c.model, model);
+            if (c.hardLink) std::filesystem::create_hard_link(dir.Path() / c.model, dir.Path() / *c.hardLink);
+            const std::string output = dir.File(c.output);
+            if (window) {
+                TDocument document;
+                document.OpenPath(dir.File(c.model));
+                const auto save = [&] {
+                    document.SaveGltf(output, "test", [](const std::string& name, gltfexport::TTextureProblem) { return name; });
+                };
+                if (c.refused) {
+                    try {
+                        save();
+                        ADD_FAILURE() << "saved";
+                    } catch (const base::Exception& error) {
+                        EXPECT_STREQ(error.Text().c_str(), base::kOutputIsInput);
+                    }
+                } else {
+                    EXPECT_NO_THROW(save());
+                }
+            } else {
+                const auto result = testsupport::RunProcess({KORVANE_CONVERT, "-o", output, dir.File(c.model)});
+                EXPECT_EQ(result.exitCode, c.convertExit) << result.err;
+                if (c.convertExit == 1) {
+                    EXPECT_NE(result.err.find("何も書き込みませんでした"), std::string::npos) << result.err;
+                }
+            }
+            EXPECT_EQ(base::ReadWholeFile(dir.File(c.model)), model);
+            for (const std::string& texture : c.textures) EXPECT_EQ(base::ReadWholeFile(dir.File(texture)), kPixelPng);
+            if (c.refused && !c.hardLink && c.output != c.model) {
+                EXPECT_FALSE(std::filesystem::exists(output));
+            }
+        }
+    }
+}
+
+// The .x save keeps the same rule.
+TEST_F(Document, XSaveDoesNotReplaceTheModel) {
+    const std::vector<std::uint8_t> model = base::ReadWholeFile(dir_.File("box.3ds"));
+    document_.OpenPath(dir_.File("box.3ds"));
+    const app::TXRequest request{.MeshIndex = 0, .Merged = true, .Options = {}};
+    try {
+        document_.SaveX(request, xexport::TXForm::Text, dir_.File("box.3ds"));
+        ADD_FAILURE() << "saved";
+    } catch (const base::Exception& error) {
+        EXPECT_STREQ(error.Text().c_str(), base::kOutputIsInput);
+    }
+    EXPECT_EQ(base::ReadWholeFile(dir_.File("box.3ds")), model);
 }
 
 }  // namespace

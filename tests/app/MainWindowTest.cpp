@@ -607,6 +607,25 @@ TEST_F(MainWindow, LongCornerNumbersWrapInsideTheMeshBox) {
     }
 }
 
+// The model's own name chosen in the glTF save dialog (Qt's overwrite question
+// answered yes): the window refuses, in its language, and the model stays as it was.
+TEST_F(MainWindow, GltfSaveRefusesTheModelsOwnFile) {
+    TMainFrm& w = *window_;
+    const std::string model = dir_.File("m.3ds");
+    testsupport::MeshSpec triangle{.name = "T", .vertices = {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}}, .faces = {{0, 1, 2}}};
+    SaveFile(model, testsupport::BuildModel({triangle}));
+    const std::string before = ReadFile(model);
+    Open(model);
+    // Queued, as the dialog's answer arrives, so that the refusal is shown as any error of a command is.
+    const std::vector<QString> texts = windowtest::AnswerMessageBoxes(
+        [&] { QMetaObject::invokeMethod(&w, [&] { w.SaveGltfFile(model); }, Qt::QueuedConnection); });
+    ASSERT_EQ(texts.size(), 1u);
+    EXPECT_EQ(texts[0],
+              QString::fromUtf8("出力 ") + QString::fromStdString(model) +
+                  QString::fromUtf8(" は読み込むファイルそのものです。何も書き込みませんでした"));
+    EXPECT_EQ(ReadFile(model), before);
+}
+
 // The whole model as glTF, with the opacity typed in the window: the converter's
 // files for the same edit, in both forms, and each missing texture named.
 TEST_F(MainWindow, GltfSavesMatchTheConverter) {

@@ -7,6 +7,8 @@
 #include <array>
 #include <cmath>
 #include <filesystem>
+#include <fstream>
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
@@ -21,6 +23,7 @@
 #include "model3ds/File3DS.h"
 #include "model3ds/Keyframer.h"
 #include "model3ds/Pose.h"
+#include "support/JapaneseMessages.h"
 #include "support/RunProcess.h"
 #include "support/TempDir.h"
 #include "support/Writer3DS.h"
@@ -560,7 +563,11 @@ TEST(GltfExport, OutputNamesChooseTheFormOrAreRefused) {
         {{"--format", "obj"}, 2, "--format takes x, glb or gltf, not obj"},
         {{"-o", dir.File("box.GLB")}, 0, ""},
         {{"-o", "/dev/null", "--format", "glb"}, 0, ""},
+        {{"-o", dir.File("null"), "--format", "glb"}, 0, ""},
+        // A .gltf's files beside a device would be strays.
+        {{"-o", dir.File("null"), "--format", "gltf"}, 1, "は通常のファイルではないため"},
     };
+    std::filesystem::create_symlink("/dev/null", dir.File("null"));
     for (const Case& c : cases) {
         std::vector<std::string> words = c.words;
         words.push_back(dir.File("box.3ds"));
@@ -568,6 +575,8 @@ TEST(GltfExport, OutputNamesChooseTheFormOrAreRefused) {
         EXPECT_EQ(result.exitCode, c.exitCode) << words[1] << result.err;
         EXPECT_NE(result.err.find(c.errorPart), std::string::npos) << result.err;
     }
+    EXPECT_FALSE(std::filesystem::exists(dir.File("null.bin")));
+    EXPECT_FALSE(std::filesystem::exists(dir.File("null_images")));
     EXPECT_EQ(gltftest::LoadGltf(dir.File("box.GLB")).json["asset"]["version"].text, "2.0");
     // A folder: each model's glTF beside it, under the format's extension.
     ASSERT_EQ(Convert({"--format", "gltf", dir.Path().string()}).exitCode, 0);
@@ -581,7 +590,131 @@ TEST(GltfExport, FilesBesideAGltfNeverReplaceTheInput) {
     testsupport::SaveFile(dir.File("scene.bin"), model);
     const auto result = Convert({"-o", dir.File("scene.gltf"), dir.File("scene.bin")});
     EXPECT_EQ(result.exitCode, 1);
-    EXPECT_NE(result.err.find("is the input file itself"), std::string::npos) << result.err;
+    EXPECT_NE(result.err.find("は読み込むファイルそのものです"), std::string::npos) << result.err;
     EXPECT_EQ(base::ReadWholeFile(dir.File("scene.bin")), model);
     EXPECT_FALSE(std::filesystem::exists(dir.File("scene.gltf")));
+}
+
+namespace {
+
+// A box whose faces take, two by two, a material of each texture file named.
+std::vector<std::uint8_t> TexturedBox(const std::vector<std::string>& textures, float x = 0) {
+    testsupport::Writer3DS w;
+    w.Begin(0x4D4D);
+    w.Begin(0x3D3D);
+    std::vector<testsupport::MaterialGroup> groups;
+    for (std::size_t i = 0; i < textures.size(); ++i) {
+        const std::string name = "M" + std::to_string(i);
+        testsupport::WriteMaterial(w, {.name = name, .diffuse = testsupport::Rgb{200, 200, 200}, .textureFile = textures[i]});
+        groups.push_back({name, {static_cast<std::uint16_t>(i % 8)}});
+    }
+    MeshSpec box = Box("Box", x, 0, 0, groups);
+    for (int i = 0; i < 8; ++i) box.texCoords.push_back({static_cast<float>(i & 1), static_cast<float>(i >> 2)});
+    testsupport::WriteMesh(w, box);
+    w.End();
+    w.End();
+    return w.Bytes();
+}
+
+// A PNG of noise, which does not compress: about 4 bytes a pixel.
+std::vector<std::uint8_t> NoisePng(int side) {
+    std::vector<std::uint8_t> rgba(static_cast<std::size_t>(side * side * 4));
+    std::uint32_t state = 12345;
+    for (std::uint8_t& byte : rgba) byte = static_cast<std::uint8_t>((state = state * 1103515245u + 12345u) >> 24);
+    return Png(side, side, rgba);
+}
+
+}  // namespace
+
+// Forged or cut texture files are refused by their headers before anything is
+// decoded, and a file past the bound is refused by its size before it is read:
+// each leaves its material's colour, with a warning naming it, and nothing else
+// is printed.
+TEST(GltfExport, TexturesThatAreNotWholeImagesLeaveTheColourWithAWarning) {
+    testsupport::TempDir dir;
+    std::vector<std::uint8_t> tgaHeader(18, 0);  // uncompressed 24-bit, 8000 x 8000, no pixels
+    tgaHeader[2] = 2, tgaHeader[12] = 0x40, tgaHeader[13] = 0x1F, tgaHeader[14] = 0x40, tgaHeader[15] = 0x1F;
+    tgaHeader[16] = 24;
+    std::vector<std::uint8_t> bmpHeader(54, 0);  // 24-bit, 8000 x 8000, no rows
+    bmpHeader[0] = 'B', bmpHeader[1] = 'M', bmpHeader[10] = 54, bmpHeader[14] = 40;
+    bmpHeader[18] = 0x40, bmpHeader[19] = 0x1F, bmpHeader[22] = 0x40, bmpHeader[23] = 0x1F;
+    bmpHeader[26] = 1, bmpHeader[28] = 24;
+    const std::vector<std::uint8_t> png = Png(2, 2, std::vector<std::uint8_t>(16, 200));
+    std::vector<std::uint8_t> wrongCrc = png;
+    wrongCrc[png.size() - 20] ^= 0x5A;  // inside the image data, whose CRC no longer fits
+    const std::vector<std::uint8_t> headerOnly(png.begin(), png.begin() + 33);  // signature and IHDR
+    const std::vector<std::uint8_t> wood = {10, 20, 30, 255, 40, 50, 60, 255, 70, 80, 90, 255, 100, 110, 120, 255};
+    const struct {
+        std::string file;
+        std::vector<std::uint8_t> bytes;
+    } refused[] = {
+        {"tgahead.tga", tgaHeader}, {"bmphead.bmp", bmpHeader}, {"crc.png", wrongCrc}, {"head.png", headerOnly}};
+    std::vector<std::string> names;
+    for (const auto& texture : refused) {
+        testsupport::SaveFile(dir.Path() / texture.file, texture.bytes);
+        names.push_back(texture.file);
+    }
+    // 6 GB of holes, which reading would take half a minute and all the memory.
+    { std::ofstream(dir.File("sparse.tga")); }
+    std::filesystem::resize_file(dir.File("sparse.tga"), std::uintmax_t{6} << 30);
+    names.push_back("sparse.tga");
+    testsupport::SaveFile(dir.Path() / "wood.tga", Tga(2, 2, wood));
+    names.push_back("wood.tga");
+    testsupport::SaveFile(dir.File("box.3ds"), TexturedBox(names));
+
+    const auto result = Convert({"-o", dir.File("box.glb"), dir.File("box.3ds")});
+    ASSERT_EQ(result.exitCode, 0) << result.err;
+    for (const auto& texture : refused)
+        EXPECT_NE(result.err.find("\"" + texture.file + "\" of"), std::string::npos) << texture.file << result.err;
+    EXPECT_NE(result.err.find("\"sparse.tga\" of " + dir.File("box.3ds") + " is larger than"), std::string::npos)
+        << result.err;
+    EXPECT_EQ(result.err.find("libpng"), std::string::npos) << result.err;
+    const Gltf gltf = gltftest::LoadGltf(dir.File("box.glb"));
+    ASSERT_EQ(gltf.json["images"].Size(), 1u);
+    EXPECT_EQ(Pixels(gltf.ImageBytes(0)), wood);
+}
+
+// A re-export that fails part-way leaves the old set whole, or no .gltf: never
+// the old .gltf beside a new .bin. The old set is a box without textures; the
+// new one has other geometry and a texture whose image cannot be written.
+TEST(GltfExport, AFailedReExportLeavesTheOldSetWholeOrNoGltf) {
+    testsupport::TempDir dir;
+    testsupport::SaveFile(dir.File("plain.3ds"), testsupport::BuildModel({Box("Box", 0, 0, 0)}));
+    testsupport::SaveFile(dir.File("textured.3ds"), TexturedBox({"wood.png"}, 7));
+    testsupport::SaveFile(dir.File("wood.png"), NoisePng(128));  // 64 KB
+    const std::string convert = KORVANE_CONVERT;
+    const struct {
+        const char* what;
+        std::function<void(const std::filesystem::path& out)> spoil;
+        std::vector<std::string> words;
+    } cases[] = {
+        {"the image folder is a plain file",
+         [](const std::filesystem::path& out) { testsupport::SaveFile(out / "scene_images", {'x'}); },
+         {convert}},
+        {"the image's place is a folder",
+         [](const std::filesystem::path& out) { testsupport::SaveFile(out / "scene_images" / "wood.png" / "x", {'x'}); },
+         {convert}},
+        // Files of more than 16 KB cannot be written, as on a full disk.
+        {"the disk fills", [](const std::filesystem::path&) {},
+         {"/bin/sh", "-c", "trap '' XFSZ; ulimit -f 32; exec \"$0\" \"$@\"", convert}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const std::filesystem::path out = dir.Path() / c.what;
+        const std::string gltf = (out / "scene.gltf").string();
+        std::filesystem::create_directories(out);
+        ASSERT_EQ(Convert({"-o", gltf, dir.File("plain.3ds")}).exitCode, 0);
+        const std::string oldGltf = testsupport::ReadFile(gltf), oldBin = testsupport::ReadFile(out / "scene.bin");
+        c.spoil(out);
+        std::vector<std::string> words = c.words;
+        words.insert(words.end(), {"-o", gltf, dir.File("textured.3ds")});
+        const auto result = testsupport::RunProcess(words);
+        EXPECT_EQ(result.exitCode, 1) << result.err;
+        if (std::filesystem::exists(gltf)) {
+            EXPECT_EQ(testsupport::ReadFile(gltf), oldGltf);
+            EXPECT_EQ(testsupport::ReadFile(out / "scene.bin"), oldBin);
+        }
+        for (const std::string& file : testsupport::FilesBelow(out))
+            EXPECT_TRUE(file == "scene.gltf" || file == "scene.bin" || file.rfind("scene_images", 0) == 0) << file;
+    }
 }

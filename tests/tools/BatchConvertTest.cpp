@@ -293,7 +293,10 @@ TEST(ConvertBatch, OutputsThatAreInputsAreRefusedAndDevicesWrittenInto) {
     for (const auto& arguments : refused) {
         const ProcessResult result = Convert(arguments);
         EXPECT_EQ(result.exitCode, 1) << testing::PrintToString(arguments) << result.err;
-        EXPECT_NE(result.err.find("nothing written"), std::string::npos) << result.err;
+        // A folder run's plan says so in its own words; a single run in the tools' language.
+        const bool nothingWritten = result.err.find("nothing written") != std::string::npos ||
+                                    result.err.find("何も書き込みませんでした") != std::string::npos;
+        EXPECT_TRUE(nothingWritten) << result.err;
         EXPECT_EQ(ReadFile(models / "model.x"), original);
         EXPECT_EQ(ReadFile(models / "b.3ds"), other);
     }

@@ -1,11 +1,15 @@
 // korvane-render as a file manager and a server run it: without an X display.
 #include <gtest/gtest.h>
 
+#include <QBuffer>
 #include <QImage>
+
+#include <zlib.h>
 
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -230,6 +234,66 @@ TEST(RenderTool, ModelsAreKnownByTheirContent) {
 
 // Damaged, endless and huge inputs, as a thumbnailer meets them: each ends
 // with status 1, a message, and no picture, not even a temporary file.
+namespace {
+
+// The bytes of a PNG of one colour, with its image data as change makes them
+// and their CRC as fixCrc says.
+std::vector<std::uint8_t> SpoiltPng(const std::function<void(std::vector<std::uint8_t>&)>& change, bool fixCrc) {
+    QImage image(8, 8, QImage::Format_RGB32);
+    image.fill(0xFF0000);
+    QByteArray saved;
+    QBuffer buffer(&saved);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "PNG");
+    std::vector<std::uint8_t> png(saved.begin(), saved.end());
+    const std::string text(png.begin(), png.end());
+    const std::size_t type = text.find("IDAT");
+    const std::size_t length = static_cast<std::uint8_t>(png[type - 2]) << 8 | static_cast<std::uint8_t>(png[type - 1]);
+    std::vector<std::uint8_t> data(png.begin() + static_cast<long>(type + 4), png.begin() + static_cast<long>(type + 4 + length));
+    change(data);
+    std::copy(data.begin(), data.end(), png.begin() + static_cast<long>(type + 4));
+    if (fixCrc) {
+        const uLong crc = crc32(0, &png[type], static_cast<uInt>(length + 4));
+        for (int i = 0; i < 4; ++i) png[type + 4 + length + i] = static_cast<std::uint8_t>(crc >> (24 - 8 * i));
+    }
+    return png;
+}
+
+}  // namespace
+
+// A texture whose image does not decode leaves the material's colour, and
+// what the decoder would say of it is not printed: the run succeeds quietly.
+TEST(RenderTool, TexturesThatDoNotDecodeLeaveTheColourQuietly) {
+    testsupport::TempDir temp;
+    const std::string quad =
+        "xof 0303txt 0032\nMesh {\n4;\n-1;-1;0;, -1;1;0;, 1;-1;0;, 1;1;0;;\n2;\n3;0,1,2;, 3;2,1,3;;\n"
+        "MeshMaterialList {\n1;\n2;\n0,0;;\nMaterial {\n1;1;1;1;;\n0;\n0;0;0;;\n0;0;0;;\n"
+        "TextureFilename {\n\"tex.png\";\n}\n}\n}\nMeshTextureCoords {\n4;\n0;1;, 0;0;, 1;1;, 1;0;;\n}\n}\n";
+    testsupport::SaveFile(temp.File("quad.x"), {quad.begin(), quad.end()});
+    const auto flipLast = [](std::vector<std::uint8_t>& data) { data[data.size() - 5] ^= 0x5A; };
+    const auto garble = [](std::vector<std::uint8_t>& data) { std::fill(data.begin() + 2, data.end(), 0xEE); };
+    const struct {
+        const char* what;
+        std::vector<std::uint8_t> png;
+    } cases[] = {
+        {"image data whose CRC is wrong", SpoiltPng(flipLast, false)},
+        {"image data that do not inflate, their CRC right", SpoiltPng(garble, true)},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        testsupport::SaveFile(temp.File("tex.png"), c.png);
+        const auto run = Render({"--fit", "--size", "32", "--background", "000000", temp.File("quad.x"),
+                                 temp.File("picture.png")},
+                                true);
+        EXPECT_EQ(run.exitCode, 0);
+        EXPECT_EQ(run.err, "");
+        const QImage picture(QString::fromStdString(temp.File("picture.png")));
+        const QRgb middle = picture.pixel(16, 16);  // the material's grey, not the image's red
+        EXPECT_GT(qGreen(middle), 0);
+        EXPECT_LT(std::abs(qRed(middle) - qGreen(middle)), 8);
+    }
+}
+
 TEST(RenderTool, HostileInputEndsWithoutAPicture) {
     const auto folder = testsupport::SharedModels();
     if (folder.empty()) GTEST_SKIP() << "shared models folder not found";

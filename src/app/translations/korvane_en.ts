@@ -224,6 +224,10 @@ Qt %3</translation>
         <source>テクスチャ %1 は読める画像ではありません</source>
         <translation>Texture %1 is not an image that can be read</translation>
     </message>
+    <message>
+        <source>テクスチャ %1 は画像として大きすぎます (256 MB まで)</source>
+        <translation>Texture %1 is larger than an image may be (256 MB)</translation>
+    </message>
 </context>
 <context>
     <name>app::TModelPanel</name>
@@ -527,6 +531,14 @@ Qt %3</translation>
     <message>
         <source>メモリが足りません</source>
         <translation>Not enough memory</translation>
+    </message>
+    <message>
+        <source>出力 %s は読み込むファイルそのものです。何も書き込みませんでした</source>
+        <translation>the output %s is the input file itself, or a file it reads; nothing written</translation>
+    </message>
+    <message>
+        <source>%s は通常のファイルではないため、.gltf とその横のファイルを書き込めません。.glb にしてください</source>
+        <translation>%s is not a regular file, so a .gltf with files beside it cannot be written there; write a .glb instead</translation>
     </message>
 </context>
 <context>

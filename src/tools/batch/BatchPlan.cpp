@@ -7,7 +7,7 @@
 #include <system_error>
 
 #include "model3ds/FileKind.h"
-#include "batch/SameFile.h"
+#include "base/SameFile.h"
 
 namespace batch {
 
@@ -45,7 +45,7 @@ public:
     void Add(const std::string& input, const fs::path& relative, const fs::path& beside) {
         // The same file, named again, by the same path or another.
         if (!inputNames_.insert(input).second) return;
-        if (const std::optional<FileId> id = IdOf(input)) {
+        if (const std::optional<base::FileId> id = base::IdOf(input)) {
             if (!inputIds_.insert(*id).second) return;
         }
         fs::path output = folder_ ? fs::path(*folder_) / relative : beside;
@@ -72,7 +72,7 @@ public:
     std::vector<BatchJob> Jobs() {
         std::vector<BatchJob> kept;
         for (BatchJob& job : jobs_) {
-            const std::optional<FileId> id = IdOf(job.output);
+            const std::optional<base::FileId> id = base::IdOf(job.output);
             if (!id || inputIds_.count(*id) == 0) {
                 kept.push_back(std::move(job));
                 continue;
@@ -90,7 +90,7 @@ private:
     std::vector<BatchFailure>& failures_;
     std::vector<BatchJob> jobs_;
     std::map<std::string, std::size_t> byOutput_;
-    std::set<FileId> inputIds_;
+    std::set<base::FileId> inputIds_;
     std::set<std::string> inputNames_;
 };
 

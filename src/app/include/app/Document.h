@@ -74,7 +74,9 @@ public:
     // ---- Save and view ----
     // Why the request cannot be written, None when it can.
     xexport::TExportRefusal XRefusal(const TXRequest& request) const;
-    // Writes the request's .x file (refused requests write nothing: check XRefusal first).
+    // Writes the request's .x file (refused requests write nothing: check XRefusal
+    // first). Neither save replaces the model's file or a texture it reads:
+    // base::RefuseOutputsThatAreInputs raises, as it does for korvane-convert.
     void SaveX(const TXRequest& request, xexport::TXForm form, const std::string& path) const;
     // The request as the viewer shows it.
     TViewerData ViewerData(const TXRequest& request) const;
@@ -83,7 +85,8 @@ public:
     // Writes the whole model with the material edits as glTF, in the form `path`'s
     // extension gives (.gltf in any letter case the text form with its files beside
     // it, anything else a .glb). Textures are read from the model's folder, a
-    // download has none; warningText words a texture left out. Returns the warnings.
+    // download has none; warningText words a texture left out. Returns the
+    // warnings. Raises as gltfexport::WriteGltfFiles does.
     std::vector<std::string> SaveGltf(const std::string& path, const std::string& generator,
                                       const gltfexport::TTextureWarningText& warningText) const;
 

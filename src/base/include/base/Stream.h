@@ -108,4 +108,9 @@ std::vector<std::uint8_t> ReadWholeFile(const std::string& fileName);
 // Detail(), and leaves a regular file untouched on failure.
 void WriteFileAtomically(const std::string& fileName, const void* data, std::size_t size);
 
+// Removes the file that fileName stands for, the end of its symbolic links (the
+// links stay), where WriteFileAtomically would put its new content; nothing when
+// there is none. Raises EFCreateError with the system's reason.
+void RemoveFileToReplace(const std::string& fileName);
+
 }  // namespace base

@@ -34,5 +34,9 @@ inline constexpr const char* kCouldNotRead = KORVANE_TRANSLATE_NOOP("base", "読
 inline constexpr const char* kInvalidHostName = KORVANE_TRANSLATE_NOOP("base", "ホスト名が無効です");
 inline constexpr const char* kInvalidServerName = KORVANE_TRANSLATE_NOOP("base", "Webサーバ名が無効です");
 inline constexpr const char* kNoMemory = KORVANE_TRANSLATE_NOOP("base", "メモリが足りません");
+inline constexpr const char* kOutputIsInput =
+    KORVANE_TRANSLATE_NOOP("base", "出力 %s は読み込むファイルそのものです。何も書き込みませんでした");
+inline constexpr const char* kSideFilesNeedRegularFile = KORVANE_TRANSLATE_NOOP(
+    "base", "%s は通常のファイルではないため、.gltf とその横のファイルを書き込めません。.glb にしてください");
 
 }  // namespace base

@@ -1,7 +1,7 @@
 #pragma once
 // The images of a model's textures for its glTF: found in the model's folder as
-// korvane-render finds them, PNG and JPEG taken as they are, every other form
-// stb_image reads (BMP, TGA, GIF, ...) turned into PNG.
+// korvane-render finds them, checked as it checks them (viewer/ImageLayout.h),
+// PNG and JPEG taken as they are, BMP and TGA turned into PNG.
 #include <functional>
 #include <string>
 
@@ -10,7 +10,8 @@
 namespace gltfexport {
 
 // Why a texture's image is left out.
-enum class TTextureProblem { NotInFolder, CannotOpen, Unreadable };
+// TooLarge: the file, or its image decoded, past viewer::kMaxImageBytes.
+enum class TTextureProblem { NotInFolder, CannotOpen, Unreadable, TooLarge };
 
 // The warning for a texture left out, in the words of the program that writes
 // the glTF: the converter's log and the window's language differ.

@@ -23,9 +23,16 @@ struct TTextureImage {
     std::vector<std::uint8_t> Bytes;
 };
 
-// The image a material's texture name refers to; none leaves the material's
-// colour, with the warning the source gives.
-using TTextureSource = std::function<std::optional<TTextureImage>(const std::string& textureName, std::string& warning)>;
+// What looking up a texture name leaves besides its image: the warning when
+// there is none, and the file found for it (empty when none was), which no
+// file written may replace.
+struct TTextureLookup {
+    std::string Warning;
+    std::string Read;
+};
+
+// The image a material's texture name refers to; none leaves the material's colour.
+using TTextureSource = std::function<std::optional<TTextureImage>(const std::string& textureName, TTextureLookup& lookup)>;
 
 struct TGltfRequest {
     TGltfForm Form = TGltfForm::Binary;
@@ -47,6 +54,7 @@ struct TGltfFiles {
     std::vector<std::uint8_t> Main;  // the .glb or the .gltf
     std::vector<TSideFile> Beside;   // .gltf only: its .bin, then its images
     std::vector<std::string> Warnings;
+    std::vector<std::string> Read;  // the texture files found, which no file written may replace
 };
 
 // The files of the model's glTF; outputName (the .gltf's own file name) names
@@ -55,10 +63,16 @@ struct TGltfFiles {
 // meshes. Raises as BuildModelScene does.
 TGltfFiles BuildGltf(model3ds::TFile3DS& model, const TGltfRequest& request, const std::string& outputName);
 
-// Each file through a temporary file and a rename (a device written straight
-// into), the side files first, their folders made, so that the main file never
-// names a file that is not there.
-void WriteGltfFiles(const TGltfFiles& files, const std::string& outputPath);
+// Each file through a temporary file and a rename (a .glb to a device written
+// straight into), the side files first, their folders made, so that the main
+// file never names a file that is not there. Nothing is written when one of the
+// files would replace the model (modelFile, empty for none) or a texture read
+// (base::kOutputIsInput), or when a .gltf with files beside it would go to
+// anything but a regular file (base::kSideFilesNeedRegularFile), or when the
+// disk has no room for them all. The old main file goes before the first side
+// file is replaced: after a failure, or a signal, part-way, the folder holds
+// the old files whole or no main file.
+void WriteGltfFiles(const TGltfFiles& files, const std::string& outputPath, const std::string& modelFile);
 
 // sRGB-encoded colour component (0..1) to linear light, as glTF's factors are.
 double SrgbToLinear(double component);

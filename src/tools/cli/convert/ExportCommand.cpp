@@ -24,7 +24,7 @@
 #include "model3ds/MaterialColor.h"
 #include "model3ds/File3DS.h"
 #include "batch/BatchRun.h"
-#include "batch/SameFile.h"
+#include "base/SameFile.h"
 #include "gltfexport/GltfTextures.h"
 #include "gltfexport/GltfWriter.h"
 #include "xexport/ExportPreparation.h"
@@ -374,12 +374,13 @@ gltfexport::TTextureWarningText TextureWarning(const std::string& modelFile) {
     return [modelFile](const std::string& name, gltfexport::TTextureProblem problem) {
         const char* why = problem == gltfexport::TTextureProblem::NotInFolder  ? "is not in the model's folder"
                           : problem == gltfexport::TTextureProblem::CannotOpen ? "cannot be opened"
+                          : problem == gltfexport::TTextureProblem::TooLarge   ? "is larger than an image may be (256 MB)"
                                                                                : "is not an image that can be read";
         return "texture \"" + name + "\" of " + modelFile + " " + why + "; the material keeps its colour";
     };
 }
 
-// The model's glTF, the files beside a .gltf first; none of them may be the input.
+// The model's glTF, the files beside a .gltf first; none of them may be a file read.
 void ConvertGltf(model3ds::TFile3DS& model, const ExportRequest& request, std::ostream& out, std::ostream& warnings) {
     CheckMergedHasFaces(model, request);
     WarnNonFiniteCoordinates(xexport::CollectMeshes(model).Meshes, warnings);
@@ -403,13 +404,7 @@ void ConvertGltf(model3ds::TFile3DS& model, const ExportRequest& request, std::o
         if (!out) throw base::EWriteError("standard output", errno != 0 ? errno : EIO);
         return;
     }
-    const std::filesystem::path folder = std::filesystem::path(request.output).parent_path();
-    for (const gltfexport::TSideFile& side : files.Beside) {
-        const std::string path = (folder / side.Name).string();
-        if (!IsHttpAddress(request.input) && batch::SameFile(request.input, path))
-            throw base::Exception("the output " + path + " is the input file itself; nothing written");
-    }
-    gltfexport::WriteGltfFiles(files, request.output);
+    gltfexport::WriteGltfFiles(files, request.output, IsHttpAddress(request.input) ? std::string() : request.input);
 }
 
 // One input to one output.
@@ -461,8 +456,8 @@ int RunBatchExport(const ExportRequest& request) {
 
 int RunExport(const ExportRequest& request, std::ostream& out) {
     if (request.batch) return RunBatchExport(request);
-    if (request.output != "-" && !IsHttpAddress(request.input) && batch::SameFile(request.input, request.output))
-        throw base::Exception("the output " + request.output + " is the input file itself; nothing written");
+    if (request.output != "-" && !IsHttpAddress(request.input))
+        base::RefuseOutputsThatAreInputs({request.output}, {request.input});
     Convert(request, out, std::cerr);
     return 0;
 }

@@ -2,7 +2,7 @@
 #include "convert/Commands.h"
 #include "model3ds/OpenModel.h"
 #include "model3ds/Pack3DA.h"
-#include "batch/SameFile.h"
+#include "base/SameFile.h"
 
 namespace convert {
 
@@ -10,9 +10,7 @@ namespace {
 
 void CheckOperands(const Arguments& arguments, const char* command) {
     if (arguments.operands.size() != 2) throw UsageError(std::string(command) + " takes OUT and INPUT");
-    const std::string& output = arguments.operands[0];
-    if (batch::SameFile(arguments.operands[1], output))
-        throw base::Exception("the output " + output + " is the input file itself; nothing written");
+    base::RefuseOutputsThatAreInputs({arguments.operands[0]}, {arguments.operands[1]});
 }
 
 }  // namespace

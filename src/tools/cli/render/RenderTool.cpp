@@ -21,7 +21,7 @@
 #include "render/Limits.h"
 #include "render/ModelInput.h"
 #include "batch/BatchRun.h"
-#include "batch/SameFile.h"
+#include "base/SameFile.h"
 #include "viewer/HeadlessGL.h"
 #include "viewer/OffscreenRenderer.h"
 #include "viewer/ViewerControls.h"
@@ -119,7 +119,7 @@ int RenderOne(const RenderOptions& options, int argc, char** argv) {
     LimitRunTime(static_cast<unsigned>(options.timeOutSeconds), options.input);
     CheckPictureMemory(options.width, options.height, Supersampling(options), options.memoryMegabytes);
     LimitMemory(static_cast<std::size_t>(options.memoryMegabytes));
-    if (batch::SameFile(options.input, options.output))
+    if (base::SameFile(options.input, options.output))
         throw base::Exception("the output " + options.output + " is the input file itself; nothing written");
     // The graphics libraries first: they cannot start once a model has taken the memory.
     ChoosePlatform(options);

@@ -1,0 +1,34 @@
+#pragma once
+// What a texture file holds, read from its bytes alone, before anything is
+// decoded: its format by its first bytes (whatever its name), its size by its
+// header, and whether the file holds all of its data. The renderer and the glTF
+// writer both take an image only through these checks. No Qt.
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+namespace viewer {
+
+enum class TImageFormat { Png, Jpeg, Bmp, Tga };
+
+struct TImageLayout {
+    TImageFormat Format = TImageFormat::Png;
+    std::uint32_t Width = 0, Height = 0;
+    // All the data the header announces are there; a file cut short is not
+    // decoded (some decoders would read zeros past its end).
+    bool Whole = false;
+};
+
+// Past this a texture file is not read and its image is not decoded: 8-bit
+// RGBA of 8192 x 8192 pixels. Textures of the era are far smaller.
+inline constexpr std::uint64_t kMaxImageBytes = std::uint64_t{256} << 20;
+
+// The bytes of the image decoded to 8-bit RGBA.
+std::uint64_t RgbaBytes(const TImageLayout& layout);
+
+// The layout of a PNG, JPEG, BMP or TGA image of at least one pixel, as its
+// header gives it; none for any other bytes. A PNG is whole when its chunks,
+// each with its CRC right, run to its end chunk through image data.
+std::optional<TImageLayout> ReadImageLayout(const std::vector<std::uint8_t>& bytes);
+
+}  // namespace viewer
