@@ -125,7 +125,8 @@ int ComparePlacement(TFile3DS& model, const TModelScene& scene, const std::strin
     std::size_t k = 0;
     for (std::size_t n = 0; n < scene.Nodes.size(); ++n) {
         const TMatrix4 chain = Chain(scene, static_cast<int>(n));
-        for (const TMesh3DS& mesh : scene.Nodes[n].Meshes) {
+        for (const auto& shared : scene.Nodes[n].Meshes) {
+            const TMesh3DS& mesh = *shared;
             if (k >= expected.size()) {
                 ADD_FAILURE() << what << ": more meshes than the keyframer places";
                 return static_cast<int>(k);

@@ -1,6 +1,7 @@
 #include "render/ModelInput.h"
 
 #include <filesystem>
+#include <new>
 
 #include "app/MaterialRules.h"
 #include "base/Errors.h"
@@ -74,7 +75,9 @@ base::MemoryStream ReadModelAsX(const std::string& path, bool animated) {
     return ConvertModel(model, path, animated);
 }
 
-void LoadModelFile(viewer::ViewerScene& scene, const std::string& path, bool animated) {
+namespace {
+
+void LoadModel(viewer::ViewerScene& scene, const std::string& path, bool animated) {
     if (KindOf(path) == TFileKind::Gltf) {
         const std::string folder = std::filesystem::absolute(path).parent_path().string();
         try {
@@ -91,6 +94,17 @@ void LoadModelFile(viewer::ViewerScene& scene, const std::string& path, bool ani
         throw AboutFile(path, base::Format("cannot read the .x data (code 0x%x)", static_cast<unsigned>(result)));
     if (!scene.MeshBuilder) throw AboutFile(path, "the file is empty");
     scene.MeshBuilder->SetModelFile(path);
+}
+
+}  // namespace
+
+// Running out of memory fails this model alone, named like any failure of it.
+void LoadModelFile(viewer::ViewerScene& scene, const std::string& path, bool animated) {
+    try {
+        LoadModel(scene, path, animated);
+    } catch (const std::bad_alloc&) {
+        throw AboutFile(path, "out of memory while reading the model");
+    }
 }
 
 }  // namespace render
