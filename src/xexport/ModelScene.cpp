@@ -144,8 +144,8 @@ TQuat Slerp(const TQuat& a, const TQuat& b, double t) {
 }
 
 // Each keyframer node names its parent by a 16-bit id, so a chain holds at most
-// 65536 parents and one node more below them; a top frame adds one. Every .x
-// reader of the viewer takes that depth.
+// 65536 parents and one node more below them; a top frame adds one. The
+// viewer's .x reader takes that depth.
 constexpr int kDeepestScene = 65536 + 1 + 1;
 static_assert(kDeepestScene <= base::kMaxFrameDepth, "the viewer must read every scene the writers write");
 
@@ -290,9 +290,9 @@ private:
         madeCopies_ += Elements(stored);
         if (madeCopies_ > kMaxCopiedElements)
             throw EExportError(base::Format(
-                "the keyframer places mesh \"%s\" in too many different ways: its copies would pass %llu "
+                "the keyframer places its meshes in too many different ways: the copies would pass %llu "
                 "vertices and faces",
-                stored.Name.c_str(), static_cast<unsigned long long>(kMaxCopiedElements)));
+                static_cast<unsigned long long>(kMaxCopiedElements)));
     }
 
     // Frame-by-frame local pose of a keyframer node.
