@@ -1,8 +1,10 @@
 #include "render/Limits.h"
 
+#include <algorithm>
 #include <csignal>
 #include <cerrno>
 #include <cstring>
+#include <limits>
 #include <string>
 
 #include <sys/resource.h>
@@ -53,6 +55,12 @@ void LimitMemory(std::size_t megabytes) {
         throw base::Exception(std::string("cannot limit the memory: ") + std::strerror(errno));
 }
 
+std::optional<int> MemoryLimit() {
+    rlimit limit{};
+    if (getrlimit(RLIMIT_AS, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY) return std::nullopt;
+    return static_cast<int>(std::min<rlim_t>(limit.rlim_cur >> 20, std::numeric_limits<int>::max()));
+}
+
 int PictureSupersampling(int width, int height, bool fit) {
     constexpr long long MaxSupersampledPixels = 2048LL * 2048;
     constexpr int ThumbnailFactor = 2;
@@ -68,6 +76,10 @@ void CheckPictureMemory(int width, int height, int supersampling, int megabytes)
     constexpr long long LibraryMegabytes = 400;
     constexpr long long BytesPerDrawnPixel = 20;
     constexpr long long BytesPerScaledPixel = 8;
+    if (megabytes < kMinMemoryMegabytes)
+        throw base::Exception("the memory limit is " + std::to_string(megabytes) + " MB, less than the " +
+                              std::to_string(kMinMemoryMegabytes) +
+                              " MB that drawing needs (--memory, or a limit set from outside)");
     const long long pixels = static_cast<long long>(width) * height;
     const long long drawn = pixels * supersampling * supersampling;
     const long long needed =
@@ -75,7 +87,7 @@ void CheckPictureMemory(int width, int height, int supersampling, int megabytes)
     if (needed > megabytes)
         throw base::Exception("a picture of " + std::to_string(width) + "x" + std::to_string(height) +
                                  " needs about " + std::to_string(needed) + " MB, more than the limit of " +
-                                 std::to_string(megabytes) + " MB (--memory)");
+                                 std::to_string(megabytes) + " MB (--memory, or a limit set from outside)");
 }
 
 }  // namespace render

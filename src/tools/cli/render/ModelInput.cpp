@@ -10,6 +10,7 @@
 #include "model3ds/FileKind.h"
 #include "model3ds/OpenModel.h"
 #include "viewer/GltfFile.h"
+#include "viewer/MeshBuilder.h"
 #include "xexport/WriteModelX.h"
 
 namespace render {
@@ -22,6 +23,8 @@ using model3ds::TFileKind;
 base::Exception AboutFile(const std::string& path, const std::string& message) {
     return base::Exception(message, {}, {path, "", {}});
 }
+
+base::Exception OutOfMemory(const std::string& path) { return AboutFile(path, "out of memory while reading the model"); }
 
 // .x data and 3DS models are known by their bytes, whatever their name; the
 // packed kinds, whose bytes tell nothing, by their name.
@@ -90,6 +93,7 @@ void LoadModel(viewer::ViewerScene& scene, const std::string& path, bool animate
     }
     base::MemoryStream x = ReadModelAsX(path, animated);
     const std::int32_t result = scene.LoadXFromStream(x);
+    if (result == viewer::LoadErrorOutOfMemory) throw OutOfMemory(path);
     if (result != 0)
         throw AboutFile(path, base::Format("cannot read the .x data (code 0x%x)", static_cast<unsigned>(result)));
     if (!scene.MeshBuilder) throw AboutFile(path, "the file is empty");
@@ -103,7 +107,7 @@ void LoadModelFile(viewer::ViewerScene& scene, const std::string& path, bool ani
     try {
         LoadModel(scene, path, animated);
     } catch (const std::bad_alloc&) {
-        throw AboutFile(path, "out of memory while reading the model");
+        throw OutOfMemory(path);
     }
 }
 

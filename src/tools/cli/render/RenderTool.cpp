@@ -8,6 +8,7 @@
 #include <exception>
 #include <iostream>
 #include <new>
+#include <optional>
 #include <string>
 #include <thread>
 
@@ -73,6 +74,12 @@ int Supersampling(const RenderOptions& options) {
     return PictureSupersampling(options.width, options.height, options.fit);
 }
 
+// The limit in force may be lower than --memory asks, set from outside.
+void CheckMemoryForPicture(const RenderOptions& options) {
+    if (const std::optional<int> limit = MemoryLimit())
+        CheckPictureMemory(options.width, options.height, Supersampling(options), *limit);
+}
+
 QImage DrawPicture(viewer::OffscreenRenderer& renderer, viewer::ViewerScene& scene,
                    const RenderOptions& options) {
     const QImage picture = renderer.Render(scene, options.width, options.height, Supersampling(options));
@@ -103,8 +110,8 @@ QByteArray DrawPng(viewer::ViewerScene& scene, const RenderOptions& options, int
 
 int RenderOne(const RenderOptions& options, int argc, char** argv) {
     LimitRunTime(static_cast<unsigned>(options.timeOutSeconds));
-    CheckPictureMemory(options.width, options.height, Supersampling(options), options.memoryMegabytes);
     LimitMemory(static_cast<std::size_t>(options.memoryMegabytes));
+    CheckMemoryForPicture(options);
     if (batch::SameFile(options.input, options.output))
         throw base::Exception("the output " + options.output + " is the input file itself; nothing written");
     viewer::ViewerScene scene;
@@ -122,10 +129,8 @@ int RenderOne(const RenderOptions& options, int argc, char** argv) {
 // pictures, and this thread, which owns the context, draws them.
 int RenderFolder(const RenderOptions& options, int argc, char** argv) {
     if (options.timeOutGiven) LimitRunTime(static_cast<unsigned>(options.timeOutSeconds));
-    if (options.memoryGiven) {
-        CheckPictureMemory(options.width, options.height, Supersampling(options), options.memoryMegabytes);
-        LimitMemory(static_cast<std::size_t>(options.memoryMegabytes));
-    }
+    if (options.memoryGiven) LimitMemory(static_cast<std::size_t>(options.memoryMegabytes));
+    CheckMemoryForPicture(options);
     const batch::ModelKinds kinds{
         {model3ds::TFileKind::DirectX, model3ds::TFileKind::PackedDirectX, model3ds::TFileKind::Model3DS,
          model3ds::TFileKind::PackedModel3DS, model3ds::TFileKind::Gltf},
