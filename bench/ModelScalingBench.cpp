@@ -1,5 +1,6 @@
 // How the cost of opening and exporting a model grows with the number of items
-// in it: many small meshes, many materials, many keyframer nodes. Each shape runs
+// in it: many small meshes, many materials, many keyframer nodes, cameras aimed
+// down a long chain, nodes placing one mesh. Each shape runs
 // at doubling counts; the time should about double with the count (Google
 // Benchmark's fitted complexity is printed after each shape).
 #include <benchmark/benchmark.h>
@@ -13,6 +14,7 @@
 #include "model3ds/File3DS.h"
 #include "support/Writer3DS.h"
 #include "xexport/ExportOptions.h"
+#include "xexport/ModelScene.h"
 #include "xexport/XBinaryWriter.h"
 #include "xexport/XTextWriter.h"
 
@@ -137,6 +139,26 @@ void BM_LoadKeyframer(benchmark::State& state) {
     state.SetComplexityN(state.range(0));
 }
 
+// The keyframer's scene, as --hierarchy builds it, of count cameras aimed at a
+// target at the end of a chain of count nodes: each node is posed once.
+void BM_SceneOfCameraTargetChain(benchmark::State& state) {
+    const int count = static_cast<int>(state.range(0));
+    TFile3DS model;
+    Load(model, testsupport::CameraTargetChainModel(count, count));
+    for (auto _ : state) benchmark::DoNotOptimize(xexport::BuildModelScene(model, {.Animation = true}));
+    state.SetComplexityN(state.range(0));
+}
+
+// The keyframer's scene of count nodes placing one mesh of 1000 vertices alike:
+// one copy serves them all.
+void BM_SceneOfMeshCopies(benchmark::State& state) {
+    const int count = static_cast<int>(state.range(0));
+    TFile3DS model;
+    Load(model, testsupport::MeshCopiesModel(count, 1000, true));
+    for (auto _ : state) benchmark::DoNotOptimize(xexport::BuildModelScene(model, {}));
+    state.SetComplexityN(state.range(0));
+}
+
 // Four counts from first, each twice the one before.
 template <int first>
 void Doubling(benchmark::internal::Benchmark* benchmark) {
@@ -150,6 +172,8 @@ BENCHMARK(BM_MergedTextManyMaterials)->Apply(Doubling<5000>);
 BENCHMARK(BM_MergedBinaryManyMaterials)->Apply(Doubling<5000>);
 BENCHMARK(BM_MeshTextManyGroups)->Apply(Doubling<5000>);
 BENCHMARK(BM_LoadKeyframer)->Apply(Doubling<25000>);
+BENCHMARK(BM_SceneOfCameraTargetChain)->Apply(Doubling<2500>);
+BENCHMARK(BM_SceneOfMeshCopies)->Apply(Doubling<2500>);
 
 }  // namespace
 

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <filesystem>
 #include <map>
+#include <memory>
 #include <set>
 
 #include "GltfDocument.h"
@@ -120,7 +121,7 @@ public:
         const std::filesystem::path output = std::filesystem::path(outputName).filename();
         stem_ = output.stem().string();
         if (stem_.empty()) stem_ = "model";
-        scene_ = xexport::BuildModelScene(model, {request.ModelFile, false, true});
+        scene_ = StillIfTooLong(model, request.ModelFile);
         doc_.Generator = request.Generator;
         doc_.SceneName = scene_.Name;
         if (request.Form == TGltfForm::Text) doc_.BufferFile = stem_ + ".bin";
@@ -131,6 +132,17 @@ public:
     TGltfDocument Take() { return std::move(doc_); }
 
 private:
+    // The scene with its animation; one too long to write is left out, with a
+    // warning, rather than losing the still scene too.
+    xexport::TModelScene StillIfTooLong(model3ds::TFile3DS& model, const std::string& modelFile) {
+        try {
+            return xexport::BuildModelScene(model, {modelFile, false, true});
+        } catch (const xexport::ELongAnimationError& error) {
+            doc_.Warnings.push_back(std::string(error.what()) + "; the scene is written still, without it");
+            return xexport::BuildModelScene(model, {modelFile, false, false});
+        }
+    }
+
     std::size_t AddView(const void* data, std::size_t size, int target) {
         std::vector<std::uint8_t>& bin = doc_.Bin;
         while (bin.size() % 4 != 0) bin.push_back(0);
@@ -321,17 +333,24 @@ private:
         for (std::size_t i = 0; i < scene_.Nodes.size(); ++i) AddMeshes(i);
     }
 
+    // The glTF mesh of a scene mesh, built once however many nodes place it.
+    std::size_t MeshOf(const std::shared_ptr<const TMesh3DS>& mesh) {
+        const auto [known, added] = meshIndex_.try_emplace(mesh.get(), doc_.Meshes.size());
+        if (added) doc_.Meshes.push_back(BuildMesh(*mesh));
+        return known->second;
+    }
+
     void AddMeshes(std::size_t node) {
-        const std::vector<TMesh3DS>& meshes = scene_.Nodes[node].Meshes;
-        for (const TMesh3DS& mesh : meshes) {
-            doc_.Meshes.push_back(BuildMesh(mesh));
+        const auto& meshes = scene_.Nodes[node].Meshes;
+        for (const auto& mesh : meshes) {
+            const std::size_t index = MeshOf(mesh);
             if (meshes.size() == 1) {
-                doc_.Nodes[node].Mesh = doc_.Meshes.size() - 1;
+                doc_.Nodes[node].Mesh = index;
                 continue;
             }
             TNodeOut holder;
-            holder.Name = mesh.Name;
-            holder.Mesh = doc_.Meshes.size() - 1;
+            holder.Name = mesh->Name;
+            holder.Mesh = index;
             doc_.Nodes.push_back(std::move(holder));
             doc_.Nodes[node].Children.push_back(doc_.Nodes.size() - 1);
         }
@@ -373,6 +392,7 @@ private:
     std::string stem_;
     xexport::TModelScene scene_;
     TGltfDocument doc_;
+    std::map<const TMesh3DS*, std::size_t> meshIndex_;             // scene mesh -> glTF mesh
     std::map<int, int> materialIndex_;                              // model material -> glTF material
     std::map<std::string, std::optional<std::size_t>> imageIndex_;  // texture name -> image
     std::set<std::string> imageFileNames_;                          // lower case, of the .gltf's image files

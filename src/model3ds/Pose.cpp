@@ -269,36 +269,42 @@ struct TPoseEvaluator::Impl {
         return pose;
     }
 
-    // A node's matrix from its own tracks and its parents', without cameras' aims.
-    TMatrix4 Unaimed(std::size_t node, double frame) const {
-        TMatrix4 result = Local(node, frame).Matrix();
-        for (int p = parents[node]; p >= 0; p = parents[static_cast<std::size_t>(p)]) {
-            result = Local(static_cast<std::size_t>(p), frame).Matrix() * result;
+    double Roll(std::size_t node, double frame) const {
+        if (tracks[node].Roll.Empty()) return 0;
+        double value[3];
+        tracks[node].Roll.Evaluate(frame, value);
+        return value[0];
+    }
+
+    // Every node's matrix from its own tracks and its parents', without cameras'
+    // aims: where a target stands. Each node is worked out once, from its parent's.
+    std::vector<TMatrix4> Unaimed(const std::vector<TMatrix4>& local) const {
+        std::vector<TMatrix4> unaimed(local.size());
+        for (std::size_t i : order) {
+            const int parent = parents[i];
+            unaimed[i] = parent >= 0 ? unaimed[static_cast<std::size_t>(parent)] * local[i] : local[i];
         }
-        return result;
+        return unaimed;
     }
 
     std::vector<TMatrix4> World(double frame) const {
+        std::vector<TMatrix4> local(parents.size());
+        for (std::size_t i = 0; i < local.size(); ++i) local[i] = Local(i, frame).Matrix();
+        const bool aims = std::any_of(targets.begin(), targets.end(), [](int target) { return target >= 0; });
+        const std::vector<TMatrix4> unaimed = aims ? Unaimed(local) : std::vector<TMatrix4>();
         std::vector<TMatrix4> world(parents.size());
         for (std::size_t i : order) {
             const int parent = parents[i];
             const TMatrix4 above = parent >= 0 ? world[static_cast<std::size_t>(parent)] : TMatrix4::Identity();
-            TMatrix4 local = Local(i, frame).Matrix();
-            if (targets[i] >= 0) {
-                const TMatrix4 eye = above * local;
-                const TMatrix4 target = Unaimed(static_cast<std::size_t>(targets[i]), frame);
-                double roll = 0;
-                if (!tracks[i].Roll.Empty()) {
-                    double value[3];
-                    tracks[i].Roll.Evaluate(frame, value);
-                    roll = value[0];
-                }
-                const double from[3] = {eye.m[0][3], eye.m[1][3], eye.m[2][3]};
-                const double to[3] = {target.m[0][3], target.m[1][3], target.m[2][3]};
-                world[i] = CameraAim(from, to, roll);
-            } else {
-                world[i] = above * local;
+            const TMatrix4 here = above * local[i];
+            if (targets[i] < 0) {
+                world[i] = here;
+                continue;
             }
+            const TMatrix4& target = unaimed[static_cast<std::size_t>(targets[i])];
+            const double from[3] = {here.m[0][3], here.m[1][3], here.m[2][3]};
+            const double to[3] = {target.m[0][3], target.m[1][3], target.m[2][3]};
+            world[i] = CameraAim(from, to, Roll(i, frame));
         }
         return world;
     }

@@ -115,7 +115,7 @@ std::int32_t MeshBuilder::Load(const void* data, std::size_t size) {
         return LoadErrorBadFile;
     } catch (const std::bad_alloc&) {
         Clear();
-        return LoadErrorBadFile;
+        return LoadErrorOutOfMemory;
     }
     return 0;
 }

@@ -11,13 +11,13 @@
 
 #include "XMsZip.h"
 #include "XTokenizer.h"
+#include "base/FrameDepth.h"
 
 namespace viewer {
 
 namespace {
 
 constexpr std::size_t HeaderSize = 16;
-constexpr int MaxFrameDepth = 256;
 // Frames, meshes and references visited while placing the meshes: each visit
 // takes time whatever it leads to, so that a few references cannot ask for
 // billions of steps.
@@ -71,14 +71,14 @@ public:
             const XToken token = tokens_.Next();
             if (token.kind == XTokenKind::End) break;
             if (token.kind != XTokenKind::Name) throw XFormatError("object expected");
-            if (auto node = ParseObject(token.text, 0)) top.push_back(std::move(*node));
+            if (auto node = ParseObject(token.text)) top.push_back(std::move(*node));
         }
         ResolveReferences();
         XModel model;
         model.animations = ResolveAnimations();
         recordUses_ = !model.animations.empty();
         open_.assign(frames_.size(), false);
-        for (const XNode& node : top) Place(node, Matrix4::Identity(), 0, -1);
+        for (const XNode& node : top) Place(node);
         if (recordUses_) {
             model.frameUses = std::move(uses_);
             model.ticksPerSecond = ticksPerSecond_;
@@ -110,12 +110,12 @@ private:
 
     // Reads an object after its type name, up to and including its "}": a
     // frame or a mesh, which a name may refer to, or nothing drawn.
-    std::optional<XNode> ParseObject(std::string_view type, int depth) {
-        const std::string name(OpenObject());
+    std::optional<XNode> ParseObject(std::string_view type) {
+        std::string name(OpenObject());
         std::optional<XNode> node;
         if (type == "Frame")
-            node = ParseFrame(depth);
-        else if (type == "Mesh")
+            return ParseFrame(std::move(name));
+        if (type == "Mesh")
             node = ParseMesh();
         else if (type == "Material")
             namedMaterials_[name] = ParseMaterial();
@@ -125,30 +125,61 @@ private:
             ParseAnimationSet();
         else
             SkipRest();
-        if (node && !name.empty()) namedNodes_.emplace(name, *node);
-        if (node && !name.empty() && node->kind == XNode::Kind::Frame) namedFrames_.emplace(name, node->index);
+        if (node) NameNode(name, *node);
         return node;
     }
 
-    XNode ParseFrame(int depth) {
-        if (depth >= MaxFrameDepth) throw XFormatError("frames nested too deep");
-        const std::size_t index = frames_.size();
-        frames_.emplace_back();
+    void NameNode(const std::string& name, const XNode& node) {
+        if (name.empty()) return;
+        namedNodes_.emplace(name, node);
+        if (node.kind == XNode::Kind::Frame) namedFrames_.emplace(name, node.index);
+    }
+
+    // A frame still being read, with its index among the frames.
+    struct OpenFrame {
+        std::size_t index = 0;
+        std::string name;
         XFrameNode frame;
-        ForEachChild([&](std::string_view type) {
-            if (type == "FrameTransformMatrix") {
+    };
+
+    void BeginFrame(std::vector<OpenFrame>& open, std::string name) {
+        if (open.size() >= static_cast<std::size_t>(base::kMaxFrameDepth)) throw XFormatError("frames nested too deep");
+        open.push_back({frames_.size(), std::move(name), {}});
+        frames_.emplace_back();
+    }
+
+    // Reads a frame after its "{", with every frame inside it: the frames still
+    // open are kept on a list, not on the call stack, however deep they nest.
+    XNode ParseFrame(std::string name) {
+        std::vector<OpenFrame> open;
+        BeginFrame(open, std::move(name));
+        for (;;) {
+            const XToken token = tokens_.Next();
+            if (token.kind == XTokenKind::CloseBrace) {
+                const XNode node{XNode::Kind::Frame, open.back().index, {}};
+                frames_[node.index] = std::move(open.back().frame);
+                NameNode(open.back().name, node);
+                open.pop_back();
+                if (open.empty()) return node;
+                open.back().frame.children.push_back(node);
+            } else if (token.kind == XTokenKind::Name && token.text == "Frame") {
+                BeginFrame(open, std::string(OpenObject()));
+            } else if (token.kind == XTokenKind::Name && token.text == "FrameTransformMatrix") {
                 OpenObject();
-                for (auto& row : frame.local.m)
+                for (auto& row : open.back().frame.local.m)
                     for (float& value : row) value = ReadFloat();
                 SkipRest();
-            } else if (auto child = ParseObject(type, depth + 1)) {
-                frame.children.push_back(std::move(*child));
+            } else if (token.kind == XTokenKind::Name) {
+                if (auto child = ParseObject(token.text)) open.back().frame.children.push_back(std::move(*child));
+            } else if (token.kind == XTokenKind::OpenBrace) {
+                const XToken reference = tokens_.Next();
+                if (reference.kind == XTokenKind::Name)
+                    open.back().frame.children.push_back({XNode::Kind::Reference, 0, std::string(reference.text)});
+                if (reference.kind != XTokenKind::CloseBrace) SkipRest();
+            } else {
+                throw XFormatError("unexpected data in object");
             }
-        }, [&](std::string_view reference) {
-            frame.children.push_back({XNode::Kind::Reference, 0, std::string(reference)});
-        });
-        frames_[index] = std::move(frame);
-        return {XNode::Kind::Frame, index, {}};
+        }
     }
 
     // Names may be used before they are defined, so they are looked up once the
@@ -179,37 +210,59 @@ private:
         return keys.empty() ? 0 : keys.back().tick;
     }
 
-    // Adds the placements of what the node draws, inside frames that place it
-    // at outer, the frame use use. The frame's matrix applies before those of
-    // the frames around it.
-    void Place(const XNode& node, const Matrix4& outer, int depth, std::int32_t use) {
-        if (++visits_ > MaxVisits) throw XFormatError("references repeat the meshes too often");
-        switch (node.kind) {
-        case XNode::Kind::Mesh: {
-            XMesh& mesh = meshes_[node.index];
-            if (!mesh.placements.empty()) SpendCopy(copyCosts_[node.index]);
-            mesh.placements.push_back(outer);
-            if (recordUses_) mesh.placedBy.push_back(use);
-            return;
-        }
-        case XNode::Kind::Reference:  // to a name the file does not define
-            return;
-        case XNode::Kind::Frame:
-            if (open_[node.index]) return;
-            if (depth >= MaxFrameDepth) throw XFormatError("frames nested too deep");
-            open_[node.index] = true;
-            const XFrameNode& frame = frames_[node.index];
-            const Matrix4 placement = frame.local * outer;
-            if (recordUses_ && uses_.size() >= MaxFrameUses) {
-                recordUses_ = false;
-                uses_ = {};
+    // One step of placing: what a node draws inside frames that place it at
+    // outer, the frame use use; or, once a frame's children are placed, the
+    // frame closing again.
+    struct PlaceStep {
+        const XNode* node = nullptr;
+        Matrix4 outer;
+        std::int32_t use = -1;
+        int depth = 0;
+        bool close = false;
+    };
+
+    // Adds the placements of what the node draws. A frame's matrix applies
+    // before those of the frames around it. The steps still to take are kept on
+    // a list, not on the call stack, however deep the frames nest.
+    void Place(const XNode& root) {
+        std::vector<PlaceStep> steps{{&root, Matrix4::Identity(), -1, 0, false}};
+        while (!steps.empty()) {
+            const PlaceStep step = steps.back();
+            steps.pop_back();
+            if (step.close) {
+                open_[step.node->index] = false;
+                continue;
             }
-            if (recordUses_) uses_.push_back({static_cast<std::uint32_t>(node.index), use});
-            const auto inner = recordUses_ ? static_cast<std::int32_t>(uses_.size() - 1) : -1;
-            for (const XNode& child : frame.children) Place(child, placement, depth + 1, inner);
-            open_[node.index] = false;
-            return;
+            if (++visits_ > MaxVisits) throw XFormatError("references repeat the meshes too often");
+            const XNode& node = *step.node;
+            if (node.kind == XNode::Kind::Mesh) {
+                XMesh& mesh = meshes_[node.index];
+                if (!mesh.placements.empty()) SpendCopy(copyCosts_[node.index]);
+                mesh.placements.push_back(step.outer);
+                if (recordUses_) mesh.placedBy.push_back(step.use);
+            } else if (node.kind == XNode::Kind::Frame && !open_[node.index]) {
+                OpenFrameUse(step, steps);
+            }  // else a reference to a name the file does not define, or a frame inside itself
         }
+    }
+
+    // Places a frame: its use recorded, its closing and then its children
+    // (the first on top) to come.
+    void OpenFrameUse(const PlaceStep& step, std::vector<PlaceStep>& steps) {
+        const std::size_t index = step.node->index;
+        if (step.depth >= base::kMaxFrameDepth) throw XFormatError("frames nested too deep");
+        open_[index] = true;
+        const XFrameNode& frame = frames_[index];
+        const Matrix4 placement = frame.local * step.outer;
+        if (recordUses_ && uses_.size() >= MaxFrameUses) {
+            recordUses_ = false;
+            uses_ = {};
+        }
+        if (recordUses_) uses_.push_back({static_cast<std::uint32_t>(index), step.use});
+        const auto inner = recordUses_ ? static_cast<std::int32_t>(uses_.size() - 1) : -1;
+        steps.push_back({step.node, {}, -1, 0, true});
+        for (auto child = frame.children.rbegin(); child != frame.children.rend(); ++child)
+            steps.push_back({&*child, placement, inner, step.depth + 1, false});
     }
 
     void SpendCopy(const CopyCost& cost) {

@@ -3,11 +3,13 @@
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
-#include <optional>
+#include <map>
+#include <memory>
 #include <unordered_map>
 #include <unordered_set>
 
 #include "ExportBlocks.h"
+#include "base/FrameDepth.h"
 #include "base/Format.h"
 #include "model3ds/ChunkIds.h"
 #include "model3ds/Keyframer.h"
@@ -60,16 +62,31 @@ double ModelSize(model3ds::TFile3DS& model) {
     return size > 0 && std::isfinite(size) ? size : 1;
 }
 
-// The model's mesh with its vertices carried by placement; null when it has
-// nothing to draw.
-std::optional<model3ds::TMesh3DS> PlacedMesh(const model3ds::TMesh3DS& stored, const TMatrix4* placement) {
+using TSharedMesh = std::shared_ptr<const model3ds::TMesh3DS>;
+
+bool Drawn(const model3ds::TMesh3DS& stored) {
     CheckFaceVertices(stored);
-    if (stored.Vertices.empty() || stored.Faces.empty()) return std::nullopt;
-    model3ds::TMesh3DS mesh = stored;
-    if (placement != nullptr) {
-        for (TVector3DS& v : mesh.Vertices) v = model3ds::TransformPoint(*placement, v);
-    }
+    return !stored.Vertices.empty() && !stored.Faces.empty();
+}
+
+// The model's mesh with its vertices carried by placement.
+TSharedMesh PlacedMesh(const model3ds::TMesh3DS& stored, const TMatrix4& placement) {
+    auto mesh = std::make_shared<model3ds::TMesh3DS>(stored);
+    for (TVector3DS& v : mesh->Vertices) v = model3ds::TransformPoint(placement, v);
     return mesh;
+}
+
+std::uint64_t Elements(const model3ds::TMesh3DS& mesh) { return mesh.Vertices.size() + mesh.Faces.size(); }
+
+// The copies of one model mesh made so far, by the bytes of the matrix that
+// placed them: equal bytes place every vertex alike.
+struct TMeshCopies {
+    std::map<std::string, TSharedMesh> Made;
+    bool Placed = false;
+};
+
+std::string MatrixBytes(const TMatrix4& matrix) {
+    return std::string(reinterpret_cast<const char*>(matrix.m.data()), sizeof matrix.m);
 }
 
 TQuat Normalised(TQuat q) {
@@ -125,6 +142,12 @@ TQuat Slerp(const TQuat& a, const TQuat& b, double t) {
     }
     return Normalised({wa * a.w + wb * b.w, wa * a.x + wb * b.x, wa * a.y + wb * b.y, wa * a.z + wb * b.z});
 }
+
+// Each keyframer node names its parent by a 16-bit id, so a chain holds at most
+// 65536 parents and one node more below them; a top frame adds one. The
+// viewer's .x reader takes that depth.
+constexpr int kDeepestScene = 65536 + 1 + 1;
+static_assert(kDeepestScene <= base::kMaxFrameDepth, "the viewer must read every scene the writers write");
 
 // Longest run of frames between two kept keys; it bounds the work of finding
 // them to a constant per frame.
@@ -250,6 +273,28 @@ private:
         return static_cast<int>(scene_.Nodes.size()) - 1;
     }
 
+    // The copy of model mesh index placed by inNode: one already made the same
+    // way, or a new one within kMaxCopiedElements.
+    TSharedMesh Copy(int index, const model3ds::TMesh3DS& stored, const TMatrix4& inNode) {
+        TMeshCopies& copies = copies_[static_cast<std::size_t>(index)];
+        if (copies.Placed) scene_.PlacedCopies += Elements(stored);
+        copies.Placed = true;
+        const auto [made, added] = copies.Made.try_emplace(MatrixBytes(inNode));
+        if (!added) return made->second;
+        if (copies.Made.size() > 1) SpendCopy(stored);
+        made->second = PlacedMesh(stored, inNode);
+        return made->second;
+    }
+
+    void SpendCopy(const model3ds::TMesh3DS& stored) {
+        madeCopies_ += Elements(stored);
+        if (madeCopies_ > kMaxCopiedElements)
+            throw EExportError(base::Format(
+                "the keyframer places its meshes in too many different ways: the copies would pass %llu "
+                "vertices and faces",
+                static_cast<unsigned long long>(kMaxCopiedElements)));
+    }
+
     // Frame-by-frame local pose of a keyframer node.
     model3ds::TNodePose LocalPose(std::size_t node, double frame, const std::vector<TMatrix4>& world) const {
         if (!pose_.Aimed(node)) return pose_.LocalPose(node, frame);
@@ -271,7 +316,7 @@ private:
         std::unordered_map<std::string, int> meshByName;
         auto& meshes = model_.ObjectList();
         for (int i = meshes.MeshTotal() - 1; i >= 0; --i) meshByName[meshes.GetMesh(i)->Name] = i;
-        placed_.assign(static_cast<std::size_t>(meshes.MeshTotal()), false);
+        copies_.assign(static_cast<std::size_t>(meshes.MeshTotal()), {});
         sceneIndex_.assign(nodes.size(), -1);
         const std::vector<TMatrix4> world = pose_.World(keyframer_.SegmentStart);
         for (const std::size_t i : pose_.Order()) {
@@ -284,22 +329,24 @@ private:
             if (nodes[i].Tag != model3ds::CK_NODE_OBJECT || nodes[i].Name == model3ds::kDummyNodeName) continue;
             const auto found = meshByName.find(nodes[i].Name);
             if (found == meshByName.end()) continue;
-            placed_[static_cast<std::size_t>(found->second)] = true;
             const model3ds::TMesh3DS& stored = *meshes.GetMesh(found->second);
+            if (!Drawn(stored)) {
+                copies_[static_cast<std::size_t>(found->second)].Placed = true;
+                continue;
+            }
             const TMatrix4 inNode = pose_.MeshInNode(i, stored.LocalMatrix);
-            if (auto mesh = PlacedMesh(stored, &inNode)) scene_.Nodes[static_cast<std::size_t>(index)].Meshes.push_back(std::move(*mesh));
+            scene_.Nodes[static_cast<std::size_t>(index)].Meshes.push_back(Copy(found->second, stored, inNode));
         }
     }
 
     void AddUnplacedMeshes() {
         auto& meshes = model_.ObjectList();
         for (int i = 0; i < meshes.MeshTotal(); ++i) {
-            if (!placed_.empty() && placed_[static_cast<std::size_t>(i)]) continue;
+            if (!copies_.empty() && copies_[static_cast<std::size_t>(i)].Placed) continue;
             const model3ds::TMesh3DS& stored = *meshes.GetMesh(i);
-            auto mesh = PlacedMesh(stored, nullptr);
-            if (!mesh) continue;
+            if (!Drawn(stored)) continue;
             const int index = AddNode(stored.Name, -1, model3ds::TNodePose());
-            scene_.Nodes[static_cast<std::size_t>(index)].Meshes.push_back(std::move(*mesh));
+            scene_.Nodes[static_cast<std::size_t>(index)].Meshes.push_back(std::make_shared<model3ds::TMesh3DS>(stored));
         }
     }
 
@@ -318,7 +365,7 @@ private:
         // A camera's aim needs every node's matrix at every frame.
         const std::uint64_t perFrame = aimed ? pose_.NodeCount() + moving.size() : moving.size();
         if (frames > kMaxAnimationSamples / perFrame) {
-            throw EExportError(base::Format(
+            throw ELongAnimationError(base::Format(
                 "the animation is too long to write: %llu frames (%d to %d) for %zu moving nodes make more "
                 "than %llu samples",
                 static_cast<unsigned long long>(frames), keyframer_.SegmentStart, keyframer_.SegmentEnd,
@@ -353,8 +400,9 @@ private:
     TModelScene scene_;
     TUniqueNames names_;
     int top_ = -1;  // the node holding all others, or -1
-    std::vector<bool> placed_;     // per model mesh: a node places it
-    std::vector<int> sceneIndex_;  // per keyframer node: its scene node, or -1
+    std::vector<TMeshCopies> copies_;  // per model mesh
+    std::uint64_t madeCopies_ = 0;     // vertices and faces of copies past each mesh's first
+    std::vector<int> sceneIndex_;      // per keyframer node: its scene node, or -1
 };
 
 }  // namespace
@@ -370,6 +418,14 @@ std::vector<std::string> SceneWarnings(model3ds::TFile3DS& model) {
 
 TModelScene BuildModelScene(model3ds::TFile3DS& model, const TSceneRequest& request) {
     return TSceneBuilder(model, request).Take();
+}
+
+void CheckPlacedCopies(const TModelScene& scene) {
+    if (scene.PlacedCopies > kMaxCopiedElements)
+        throw EExportError(base::Format(
+            "the keyframer places its meshes too many times to write each copy: %llu vertices and faces, more "
+            "than %llu",
+            static_cast<unsigned long long>(scene.PlacedCopies), static_cast<unsigned long long>(kMaxCopiedElements)));
 }
 
 }  // namespace xexport

@@ -39,6 +39,7 @@ void WriteModelX(model3ds::TFile3DS& model, const TExportOptions& options, int m
 
 void WriteSceneX(model3ds::TFile3DS& model, const TModelScene& scene, const TExportOptions& options, TXForm form,
                  const std::string& fileName, base::Stream* stream) {
+    CheckPlacedCopies(scene);
     if (form == TXForm::Text) {
         WriteSceneXText(model, scene, options, stream ? std::string() : fileName, stream);
     } else if (stream) {

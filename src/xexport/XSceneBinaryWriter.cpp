@@ -40,7 +40,7 @@ void WriteFrames(TFile3DS& model, const TExportOptions& options, const TModelSce
             open.pop_back();
         }
         WriteFrameStart(SceneFrame(node, options), out);
-        for (const TMesh3DS& mesh : node.Meshes) WriteSceneMesh(model, options, mesh, out);
+        for (const auto& mesh : node.Meshes) WriteSceneMesh(model, options, *mesh, out);
         open.push_back(static_cast<int>(i));
     }
     for (std::size_t i = 0; i < open.size(); ++i) WriteWord(TOKEN_CBRACE, out);
@@ -91,8 +91,9 @@ std::uint64_t SceneSize(const TModelScene& scene) {
     std::uint64_t size = 64;
     for (const TSceneNode& node : scene.Nodes) {
         size += 128 + node.Name.size();
-        for (const TMesh3DS& mesh : node.Meshes)
-            size += MeshSize(mesh.Vertices.size(), mesh.Faces.size()) + MaterialListSize(mesh.Faces.size(), mesh.MatGroups.size());
+        for (const auto& mesh : node.Meshes)
+            size += MeshSize(mesh->Vertices.size(), mesh->Faces.size()) +
+                    MaterialListSize(mesh->Faces.size(), mesh->MatGroups.size());
     }
     for (const TNodeAnimation& animation : scene.Animations)
         size += 128 + 36 * (animation.Rotation.size() + animation.Scale.size() + animation.Position.size());

@@ -37,7 +37,7 @@ void AppendFrames(TTextOut& out, TFile3DS& model, const TExportOptions& options,
             open.pop_back();
         }
         AppendFrameStart(out, SceneFrame(node, options));
-        for (const TMesh3DS& mesh : node.Meshes) AppendSceneMesh(out, model, options, mesh);
+        for (const auto& mesh : node.Meshes) AppendSceneMesh(out, model, options, *mesh);
         open.push_back(static_cast<int>(i));
     }
     for (std::size_t i = 0; i < open.size(); ++i) out.Line("}");
@@ -88,9 +88,9 @@ void WriteSceneXText(TFile3DS& model, const TModelScene& scene, const TExportOpt
     if (!SceneHasMesh(scene)) return;
     std::uint64_t vertices = 0, faces = 0;
     for (const TSceneNode& node : scene.Nodes) {
-        for (const TMesh3DS& mesh : node.Meshes) {
-            vertices += mesh.Vertices.size();
-            faces += mesh.Faces.size();
+        for (const auto& mesh : node.Meshes) {
+            vertices += mesh->Vertices.size();
+            faces += mesh->Faces.size();
         }
     }
     // A key is a tick, a count and up to four numbers; reserving them too spares

@@ -718,3 +718,65 @@ TEST(GltfExport, AFailedReExportLeavesTheOldSetWholeOrNoGltf) {
             EXPECT_TRUE(file == "scene.gltf" || file == "scene.bin" || file.rfind("scene_images", 0) == 0) << file;
     }
 }
+
+// Nodes that place one mesh the same way share one glTF mesh, so that a small
+// file of many such nodes gives a small glTF; a node that places it another way
+// has a mesh of its own. Either way each copy lies where its node puts it.
+TEST(GltfExport, NodesPlacingAMeshAlikeShareOneGltfMesh) {
+    testsupport::TempDir dir;
+    const struct {
+        const char* name;
+        int nodes;
+        bool alike;
+        std::size_t meshes;
+        double right;  // the largest x of any copy
+    } cases[] = {
+        {"alike", 1000, true, 1, 999 + 4},
+        {"each its own way", 3, false, 3, 4},
+    };
+    std::vector<std::string> validate{KORVANE_NODE, KORVANE_SOURCE_DIR "/tests/gltf/validate.js"};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string input = dir.File(std::string(c.name) + ".3ds");
+        const std::string output = dir.File(std::string(c.name) + ".glb");
+        testsupport::SaveFile(input, testsupport::MeshCopiesModel(c.nodes, 10, c.alike));
+        const auto result = Convert({"-o", output, input});
+        ASSERT_EQ(result.exitCode, 0) << result.err;
+        const Gltf gltf = gltftest::LoadGltf(output);
+        EXPECT_EQ(gltf.json["meshes"].Size(), c.meshes);
+        EXPECT_EQ(gltf.json["nodes"].Size(), static_cast<std::size_t>(c.nodes));
+        const Box3 box = GltfBoxes(gltf, 0).at("Strip");
+        EXPECT_NEAR(box.min[0], 0, 1e-4);
+        EXPECT_NEAR(box.max[0], c.right, 1e-3);
+        validate.push_back(output);
+    }
+    EXPECT_LT(std::filesystem::file_size(dir.File("alike.glb")), 200'000u);
+    if (const std::string missing = ValidatorMissing(); !missing.empty()) GTEST_SKIP() << missing;
+    const auto report = testsupport::RunProcess(validate);
+    EXPECT_EQ(report.out, "");
+    EXPECT_EQ(report.exitCode, 0) << report.err;
+}
+
+// An animation too long to write leaves the still scene, with a warning that
+// says so, rather than no glTF at all.
+TEST(GltfExport, AnimationTooLongToWriteIsLeftOutWithAWarning) {
+    testsupport::TempDir dir;
+    testsupport::KeyframerSpec kf{.start = 0, .end = 2'000'000};
+    NodeSpec box{.id = 0, .name = "Box"};
+    box.position.keys = {Key(0, {0, 0, 0}), Key(2'000'000, {10, 0, 0})};
+    kf.nodes.push_back(box);
+    testsupport::SaveFile(dir.File("long.3ds"), testsupport::BuildAnimatedModel({Box("Box", 0, 0, 0)}, kf));
+    for (const char* extension : {".glb", ".gltf"}) {
+        SCOPED_TRACE(extension);
+        const std::string output = dir.File(std::string("long") + extension);
+        const auto result = Convert({"-o", output, dir.File("long.3ds")});
+        ASSERT_EQ(result.exitCode, 0) << result.err;
+        EXPECT_NE(result.err.find("korvane-convert: warning: the animation is too long to write: 2000001 frames"),
+                  std::string::npos)
+            << result.err;
+        EXPECT_NE(result.err.find("the scene is written still, without it"), std::string::npos) << result.err;
+        const Gltf gltf = gltftest::LoadGltf(output);
+        EXPECT_FALSE(gltf.json.Has("animations"));
+        EXPECT_EQ(NodeNames(gltf.json), std::vector<std::string>{"Box"});
+    }
+}

@@ -275,4 +275,53 @@ std::vector<std::uint8_t> BuildAnimatedModel(const std::vector<MeshSpec>& meshes
     return w.Bytes();
 }
 
+MeshSpec StripMesh(const std::string& name, int vertices) {
+    MeshSpec mesh{.name = name};
+    for (int i = 0; i < vertices; ++i) mesh.vertices.push_back({static_cast<float>(i / 2), static_cast<float>(i % 2), 0});
+    for (int i = 0; i + 2 < vertices; ++i) {
+        const auto v = static_cast<std::uint16_t>(i);
+        mesh.faces.push_back(i % 2 == 0 ? Face{v, static_cast<std::uint16_t>(v + 1), static_cast<std::uint16_t>(v + 2)}
+                                        : Face{v, static_cast<std::uint16_t>(v + 2), static_cast<std::uint16_t>(v + 1)});
+    }
+    return mesh;
+}
+
+namespace {
+
+std::int16_t WrappedId(int id) { return static_cast<std::int16_t>(static_cast<std::uint16_t>(id)); }
+
+KeySpec At(float x, float y, float z) { return {.frame = 0, .value = {x, y, z}}; }
+
+}  // namespace
+
+std::vector<std::uint8_t> MeshCopiesModel(int nodes, int vertices, bool alike) {
+    KeyframerSpec keyframer;
+    for (int i = 0; i < nodes; ++i) {
+        NodeSpec node{.id = WrappedId(i), .name = "Strip", .pivot = Vertex{alike ? 0.0f : static_cast<float>(i), 0, 0}};
+        node.position.keys = {At(static_cast<float>(i), 0, 0)};
+        keyframer.nodes.push_back(node);
+    }
+    return BuildAnimatedModel({StripMesh("Strip", vertices)}, keyframer);
+}
+
+std::vector<std::uint8_t> CameraTargetChainModel(int depth, int cameras) {
+    KeyframerSpec keyframer;
+    for (int i = 0; i < depth; ++i) {
+        NodeSpec link{.id = WrappedId(i), .name = i + 1 == depth ? "Strip" : "$$$DUMMY",
+                      .parent = static_cast<std::int16_t>(i == 0 ? -1 : WrappedId(i - 1)),
+                      .instance = i + 1 == depth ? "" : "Link" + std::to_string(i)};
+        link.position.keys = {At(i == 0 ? 0.0f : 1.0f, 0, 0)};
+        keyframer.nodes.push_back(link);
+    }
+    for (int i = 0; i < cameras; ++i) {
+        NodeSpec camera{.tag = 0xB003, .id = WrappedId(depth + i), .name = "Camera"};
+        camera.position.keys = {At(0, static_cast<float>(i), 5)};
+        keyframer.nodes.push_back(camera);
+    }
+    NodeSpec target{.tag = 0xB004, .id = WrappedId(depth + cameras), .name = "Camera",
+                    .parent = WrappedId(depth - 1)};
+    keyframer.nodes.push_back(target);
+    return BuildAnimatedModel({StripMesh("Strip", 3)}, keyframer);
+}
+
 }  // namespace testsupport

@@ -137,4 +137,17 @@ std::vector<std::uint8_t> BuildModel(const std::vector<MeshSpec>& meshes,
 // 0x4D4D { 0x3D3D { meshes... } 0xB000 {...} }
 std::vector<std::uint8_t> BuildAnimatedModel(const std::vector<MeshSpec>& meshes, const KeyframerSpec& keyframer);
 
+// A strip of triangles over vertices vertices (at least 3) in the z = 0 plane.
+MeshSpec StripMesh(const std::string& name, int vertices);
+
+// nodes object nodes, side by side, that all name the mesh "Strip" of vertices
+// vertices; alike, they share one pivot, so that one copy of the mesh serves
+// them all, else each has a pivot of its own.
+std::vector<std::uint8_t> MeshCopiesModel(int nodes, int vertices, bool alike);
+
+// A chain of depth object nodes, each one unit along x from its parent, whose
+// last places the mesh "Strip"; below it the target of cameras cameras, which
+// stand at the top, each at its own place. Node ids past 16 bits wrap round.
+std::vector<std::uint8_t> CameraTargetChainModel(int depth, int cameras);
+
 }  // namespace testsupport

@@ -257,3 +257,52 @@ TEST(RenderRun, FailureLinesNameTheFileOnce) {
         EXPECT_EQ(run.err.substr(0, run.err.find('\n') + 1), c.line) << testing::PrintToString(c.arguments);
     }
 }
+
+namespace {
+
+// A .x file of 3 GiB, sparse, so that it takes no disk: reading it runs out of
+// any memory limit the tests set.
+std::string HugeX(const testsupport::TempDir& dir) {
+    const std::string huge = (dir.Path() / "in" / "huge.x").string();
+    fs::create_directories(dir.Path() / "in");
+    std::ofstream(huge) << "xof 0303txt 0032\n";
+    fs::resize_file(huge, std::uintmax_t{3} << 30);
+    return huge;
+}
+
+}  // namespace
+
+// Running out of memory fails that model alone, named, and draws nothing for it,
+// in a run of one model as in a folder run; a limit set from outside below what
+// drawing needs is refused before anything starts.
+TEST(RenderRun, RunningOutOfMemoryFailsThatModelAlone) {
+    testsupport::TempDir dir;
+    const std::string huge = HugeX(dir);
+    SaveFile(dir.Path() / "in" / "triangle.3ds", Triangle(1));
+    const std::string picture = (dir.Path() / "huge.png").string(), out = (dir.Path() / "out").string();
+    const std::string triangle = (dir.Path() / "in" / "triangle.3ds").string();
+    const struct {
+        std::vector<std::string> words;
+        std::string line;
+    } cases[] = {
+        {{KORVANE_RENDER, "--memory", "600", huge, picture},
+         "korvane-render: " + huge + ": out of memory while reading the model\n"},
+        {{KORVANE_RENDER, "--memory", "600", "--jobs", "1", "-o", out, (dir.Path() / "in").string()},
+         "korvane-render: failed: " + huge + ": out of memory while reading the model\n"},
+        {{"/usr/bin/prlimit", "--as=" + std::to_string(300 << 20), KORVANE_RENDER, triangle, picture},
+         "korvane-render: the memory limit is 300 MB, less than the 512 MB that drawing needs (--memory, or a limit "
+         "set from outside)\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::PrintToString(c.words));
+        if (!fs::exists(c.words[0])) continue;
+        std::vector<std::string> words{"/usr/bin/env", "-u", "DISPLAY", "LANGUAGE=en"};
+        words.insert(words.end(), c.words.begin(), c.words.end());
+        const ProcessResult run = testsupport::RunProcess(words);
+        EXPECT_EQ(run.exitCode, 1);
+        EXPECT_NE(run.err.find(c.line), std::string::npos) << run.err;
+        EXPECT_FALSE(fs::exists(picture));
+    }
+    EXPECT_TRUE(fs::exists(dir.Path() / "out" / "triangle.png"));
+    EXPECT_FALSE(fs::exists(dir.Path() / "out" / "huge.png"));
+}

@@ -269,3 +269,29 @@ TEST(WriterRoundTrip, AnimatedSceneLoadsBackPosedAsTheKeyframerPosesIt) {
         }
     }
 }
+
+// However deep the keyframer nests its nodes, the .x data written of them
+// loads back with each mesh where the keyframer puts it, cameras aimed down the
+// chain and all.
+TEST(WriterRoundTrip, DeepHierarchiesLoadBack) {
+    for (const int depth : {300, 20000}) {
+        base::MemoryStream source(testsupport::CameraTargetChainModel(depth, 3));
+        model3ds::TFile3DS model;
+        model.LoadFromStream(source);
+        xexport::TExportOptions options;
+        options.Hierarchy = options.Animation = options.TopFrame = true;
+        for (const bool binary : {false, true}) {
+            SCOPED_TRACE(std::to_string(depth) + (binary ? " binary" : " text"));
+            base::MemoryStream x;
+            xexport::WriteModelX(model, options, xexport::kMergedMeshes,
+                                 binary ? xexport::TXForm::Binary : xexport::TXForm::Text, "", &x);
+            const XModel loaded = ParseXModel(x.Bytes().data(), x.Bytes().size());
+            const std::vector<Points> expected = KeyframerMeshes(model, 0);
+            const std::vector<Points> actual = LoadedMeshes(loaded);
+            ASSERT_EQ(actual.size(), 1u);
+            ASSERT_EQ(expected.size(), 1u);
+            EXPECT_TRUE(Near(actual[0], expected[0], 1e-3f));
+            EXPECT_NEAR(actual[0][0].x, depth - 1, 1e-3);
+        }
+    }
+}

@@ -7,6 +7,7 @@
 #include <random>
 
 #include "XSamples.h"
+#include "base/FrameDepth.h"
 #include "base/Stream.h"
 #include "support/TempDir.h"
 #include "viewer/MeshBuilder.h"
@@ -167,6 +168,18 @@ TEST(XLoader, FramesPlaceTheirMeshesInsideOut) {
     EXPECT_EQ(builder.Triangles()[2].vertices, (std::array<std::uint32_t, 3>{6, 7, 8}));
 }
 
+// Frames nest as deep as the converter may write them, without recursion: each
+// level moves the mesh one unit along x.
+TEST(XLoader, FramesNestAsDeepAsTheConverterWrites) {
+    const std::string triangle = xsamples::MeshText({0, 0, 0, 0, 1, 0, 1, 0, 0}, {{0, 1, 2}});
+    const std::string step = "Frame { FrameTransformMatrix { 1,0,0,0, 0,1,0,0, 0,0,1,0, 1,0,0,1;; }\n";
+    const int depth = base::kMaxFrameDepth;
+    MeshBuilder builder;
+    ASSERT_EQ(Load(builder, TextFile(Repeat(step, depth) + triangle + Repeat("}", depth))), 0);
+    ASSERT_EQ(builder.Positions().size(), 3u);
+    ExpectNear(builder.Positions()[2], {static_cast<float>(depth + 1), 0, 0});
+}
+
 // A frame that names a mesh ("{ name }") draws it once more, placed by that
 // frame; a top-level mesh stays where it is. Each copy shows as a triangle
 // whose first corner lies at the offset of the frames that place it.
@@ -272,8 +285,10 @@ TEST(XLoader, UnreadableDataGivesAnErrorCode) {
         {"unclosed string", TextFile("Material { 1;1;1;1;; 0; 0;0;0;; 0;0;0;; TextureFilename { \"a"),
          LoadErrorBadFile},
         {"binary mesh without data", xsamples::BinaryWriter().Name("Mesh").Open().Data(), LoadErrorBadFile},
-        {"frames nested too deep", TextFile(Repeat("Frame {", 20000)),
+        {"frames nested too deep",
+         TextFile(Repeat("Frame {", base::kMaxFrameDepth + 1) + mesh + Repeat("}", base::kMaxFrameDepth + 1)),
          LoadErrorBadFile},
+        {"frames left open", TextFile(Repeat("Frame {", 20000)), LoadErrorBadFile},
         {"references doubling the meshes forty times", TextFile(DoublingFrames(mesh, 40)), LoadErrorBadFile},
         {"references nested too deep", TextFile(ChainedFrames(mesh, 20000)), LoadErrorBadFile},
         {"compressed data past its declared size", Undersized(xsamples::Compress(TextFile(mesh), 64)),

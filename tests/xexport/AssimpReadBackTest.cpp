@@ -263,7 +263,7 @@ TEST(AssimpReadBack, AnimationExportsReadBackWithTheirFramesAndChannels) {
             for (std::size_t j = 0; j < scene.Nodes.size(); ++j) {
                 if (scene.Nodes[j].Meshes.empty()) continue;
                 const int node = keyframerNode[j];
-                const model3ds::TMesh3DS* stored = &scene.Nodes[j].Meshes.front();
+                const model3ds::TMesh3DS* stored = scene.Nodes[j].Meshes.front().get();
                 model3ds::TMatrix4 placement = model3ds::TMatrix4::Identity();
                 if (node >= 0) {
                     stored = model.ObjectList().GetMesh(model3ds::FindMeshIndex(model, keyframer.Nodes[static_cast<std::size_t>(node)].Name));

@@ -304,6 +304,34 @@ TEST_F(ConvertExport, ScaleKeepsZerosSmallAndRefusesOverflow) {
     }
 }
 
+// Running out of memory fails that input alone, named, and writes nothing for
+// it: in a run of one input, and among others in a folder run.
+TEST_F(ConvertExport, RunningOutOfMemoryFailsThatInputAlone) {
+    const std::string prlimit = "/usr/bin/prlimit";
+    if (!std::filesystem::exists(prlimit)) GTEST_SKIP() << "prlimit is not installed";
+    // Thirty copies of a large mesh, each placed its own way: within the bound on
+    // copies, but about twice the limit once written as .x text.
+    const std::string heavy = dir_.File("in/heavy.3ds");
+    testsupport::SaveFile(heavy, testsupport::MeshCopiesModel(30, 65535, false));
+    testsupport::SaveFile(dir_.File("in/light.3ds"), testsupport::BuildModel(kMeshes, kMaterials));
+    const auto limited = [&](std::vector<std::string> arguments) {
+        arguments.insert(arguments.begin(), {prlimit, "--as=" + std::to_string(100 << 20), KORVANE_CONVERT});
+        return RunProcess(arguments);
+    };
+    const auto one = limited({"--hierarchy", "-o", dir_.File("heavy.x"), heavy});
+    EXPECT_EQ(one.exitCode, 1);
+    EXPECT_EQ(one.err, "korvane-convert: " + heavy + ": out of memory; nothing written\n");
+    EXPECT_FALSE(std::filesystem::exists(dir_.File("heavy.x")));
+
+    const auto folder = limited({"--hierarchy", "--jobs", "1", "-o", dir_.File("out"), dir_.File("in")});
+    EXPECT_EQ(folder.exitCode, 1);
+    EXPECT_NE(folder.err.find("korvane-convert: failed: " + heavy + ": out of memory; nothing written\n"),
+              std::string::npos)
+        << folder.err;
+    EXPECT_TRUE(std::filesystem::exists(dir_.File("out/light.x")));
+    EXPECT_FALSE(std::filesystem::exists(dir_.File("out/heavy.x")));
+}
+
 TEST_F(ConvertExport, UsageErrorsExitTwo) {
     const std::vector<std::string> usages[] = {
         {"--origin", "middle", input_}, {"--opacity", "Red", input_},  {"--mesh", "1", "--mesh-name", "Tri", input_},

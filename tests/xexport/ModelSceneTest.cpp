@@ -17,6 +17,7 @@
 #include "support/Writer3DS.h"
 #include "xexport/ExportPreparation.h"
 #include "xexport/ModelScene.h"
+#include "xexport/WriteModelX.h"
 
 using namespace model3ds;
 using testsupport::KeyframerSpec;
@@ -125,7 +126,8 @@ int ComparePlacement(TFile3DS& model, const TModelScene& scene, const std::strin
     std::size_t k = 0;
     for (std::size_t n = 0; n < scene.Nodes.size(); ++n) {
         const TMatrix4 chain = Chain(scene, static_cast<int>(n));
-        for (const TMesh3DS& mesh : scene.Nodes[n].Meshes) {
+        for (const auto& shared : scene.Nodes[n].Meshes) {
+            const TMesh3DS& mesh = *shared;
             if (k >= expected.size()) {
                 ADD_FAILURE() << what << ": more meshes than the keyframer places";
                 return static_cast<int>(k);
@@ -291,4 +293,67 @@ TEST(ModelScene, EndlessSegmentsAreRefusedQuickly) {
     // The hierarchy alone needs only the first frame.
     EXPECT_EQ(BuildModelScene(*model, {}).Nodes.size(), 7u);
     EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(5));
+}
+
+// Nodes that place one mesh the same way share one copy of it; a node that
+// places it another way has its own. Every placement past the first counts
+// for the writers that copy each one.
+TEST(ModelScene, NodesPlacingAMeshAlikeShareOneCopy) {
+    KeyframerSpec kf;
+    for (std::int16_t i = 0; i < 3; ++i) {
+        NodeSpec node{.id = i, .name = "Strip", .pivot = testsupport::Vertex{i == 2 ? 1.0f : 0.0f, 0, 0}};
+        node.position.keys = {Key(0, {static_cast<float>(i), 0, 0})};
+        kf.nodes.push_back(node);
+    }
+    auto model = Load(testsupport::BuildAnimatedModel({testsupport::StripMesh("Strip", 10)}, kf));
+    const TModelScene scene = BuildModelScene(*model, {});
+    ASSERT_EQ(scene.Nodes.size(), 3u);
+    for (const auto& node : scene.Nodes) ASSERT_EQ(node.Meshes.size(), 1u);
+    EXPECT_EQ(scene.Nodes[0].Meshes[0], scene.Nodes[1].Meshes[0]);
+    EXPECT_NE(scene.Nodes[0].Meshes[0], scene.Nodes[2].Meshes[0]);
+    EXPECT_FLOAT_EQ(scene.Nodes[2].Meshes[0]->Vertices[0].x, -1);
+    EXPECT_EQ(scene.PlacedCopies, 2u * (10 + 8));
+}
+
+// A small file whose nodes place one large mesh many times is refused before
+// the copies are made, or, when one copy serves them all, where a writer would
+// copy it for each node (.x); glTF shares it.
+TEST(ModelScene, CopiesPastTheBoundAreRefused) {
+    constexpr int kVertices = 65535;
+    constexpr std::uint64_t kPerCopy = kVertices + kVertices - 2;
+    const int nodes = static_cast<int>(xexport::kMaxCopiedElements / kPerCopy) + 2;
+    const struct {
+        const char* name;
+        bool alike;
+        bool sceneRefused;
+    } cases[] = {{"placed alike", true, false}, {"each placed its own way", false, true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        auto model = Load(testsupport::MeshCopiesModel(nodes, kVertices, c.alike));
+        xexport::TExportOptions options;
+        options.Hierarchy = true;
+        base::MemoryStream x;
+        EXPECT_THROW(xexport::WriteModelX(*model, options, xexport::kMergedMeshes, xexport::TXForm::Text, {}, &x),
+                     xexport::EExportError);
+        EXPECT_EQ(x.Size(), 0u);
+        if (c.sceneRefused) {
+            EXPECT_THROW(BuildModelScene(*model, {}), xexport::EExportError);
+        } else {
+            EXPECT_EQ(BuildModelScene(*model, {}).Nodes.size(), static_cast<std::size_t>(nodes));
+        }
+    }
+    // One copy fewer than the bound is written.
+    auto within = Load(testsupport::MeshCopiesModel(nodes - 2, kVertices, false));
+    EXPECT_LE(BuildModelScene(*within, {}).PlacedCopies, xexport::kMaxCopiedElements);
+}
+
+// The real models place few copies, far within the bound.
+TEST(ModelScene, SharedModelsStayWithinTheCopyBound) {
+    const auto models = testsupport::SharedModels();
+    if (models.empty()) GTEST_SKIP() << "no shared models";
+    for (const auto& entry : std::filesystem::directory_iterator(models / "3ds")) {
+        auto model = Load(base::ReadWholeFile(entry.path().string()));
+        const TModelScene scene = BuildModelScene(*model, {.TopFrame = true, .Animation = true});
+        EXPECT_LE(scene.PlacedCopies, xexport::kMaxCopiedElements / 100) << entry.path();
+    }
 }

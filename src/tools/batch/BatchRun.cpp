@@ -4,6 +4,7 @@
 #include <atomic>
 #include <filesystem>
 #include <mutex>
+#include <new>
 #include <optional>
 #include <system_error>
 #include <thread>
@@ -68,6 +69,10 @@ std::vector<BatchFailure> RunJob(const BatchJob& job, const BatchConverter& conv
     for (const std::string& input : inputs) {
         try {
             convert(BatchJob{input, job.output, {}}, warnings);
+        } catch (const std::bad_alloc&) {
+            // Whatever ran out, this input fails alone: what it took is freed by now.
+            failures.push_back({input, "out of memory; nothing written"});
+            continue;
         } catch (const std::exception& error) {
             failures.push_back({input, Reason(error, input)});
             continue;

@@ -2,6 +2,7 @@
 //
 // Exit status: 0 success; 1 when the input cannot be read (or the output not
 // written), with the reader's message on standard error; 2 for a usage error.
+#include <exception>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -24,7 +25,7 @@ int main(int argc, char** argv) {
         convert::PrintMessage(error.what());
         std::cerr << convert::Usage();
         return kExitUsage;
-    } catch (const base::Exception& error) {
+    } catch (const std::exception& error) {
         convert::PrintMessage(base::ErrorLine(error, base::EnvironmentUiLanguage()));
         return kExitFailure;
     }

@@ -7,8 +7,10 @@
 #include <cmath>
 #include <filesystem>
 #include <iostream>
+#include <new>
 #include <optional>
 #include <sstream>
+#include <stdexcept>
 #include <thread>
 
 #include <unistd.h>
@@ -407,8 +409,7 @@ void ConvertGltf(model3ds::TFile3DS& model, const ExportRequest& request, std::o
     gltfexport::WriteGltfFiles(files, request.output, IsHttpAddress(request.input) ? std::string() : request.input);
 }
 
-// One input to one output.
-void Convert(const ExportRequest& request, std::ostream& out, std::ostream& warnings) {
+void ConvertModel(const ExportRequest& request, std::ostream& out, std::ostream& warnings) {
     model3ds::TFile3DS model;
     OpenModelFile(model, request.input, model3ds::TModelNeeds::Meshes, DeadlineAfter(request.maxTime));
     ApplyEdits(model, request);
@@ -427,6 +428,23 @@ void Convert(const ExportRequest& request, std::ostream& out, std::ostream& warn
                                            : Meshes{model.ObjectList().GetMesh(meshIndex)},
                              warnings);
     Write(model, request, meshIndex, out);
+}
+
+base::Exception OutOfMemory(const std::string& input) {
+    return base::Exception("out of memory; nothing written", {}, {input, "", {}});
+}
+
+// One input to one output. Running out of memory (or asking for an array past
+// any memory) fails this input alone: what was built for it is freed as the
+// failure unwinds, and the output is written whole or not at all.
+void Convert(const ExportRequest& request, std::ostream& out, std::ostream& warnings) {
+    try {
+        ConvertModel(request, out, warnings);
+    } catch (const std::bad_alloc&) {
+        throw OutOfMemory(request.input);
+    } catch (const std::length_error&) {
+        throw OutOfMemory(request.input);
+    }
 }
 
 int RunBatchExport(const ExportRequest& request) {

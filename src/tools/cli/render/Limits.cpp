@@ -1,11 +1,12 @@
 #include "render/Limits.h"
 
+#include <algorithm>
 #include <atomic>
 #include <csignal>
 #include <cerrno>
-#include <algorithm>
 #include <climits>
 #include <cstring>
+#include <limits>
 #include <string>
 
 #include <malloc.h>
@@ -114,6 +115,12 @@ MemoryReserve::~MemoryReserve() {
     if (start_ != nullptr) munmap(start_, bytes_);
 }
 
+std::optional<int> MemoryLimit() {
+    rlimit limit{};
+    if (getrlimit(RLIMIT_AS, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY) return std::nullopt;
+    return static_cast<int>(std::min<rlim_t>(limit.rlim_cur >> 20, std::numeric_limits<int>::max()));
+}
+
 int PictureSupersampling(int width, int height, bool fit) {
     constexpr long long MaxSupersampledPixels = 2048LL * 2048;
     constexpr int ThumbnailFactor = 2;
@@ -129,6 +136,10 @@ void CheckPictureMemory(int width, int height, int supersampling, int megabytes)
     constexpr long long LibraryMegabytes = 400;
     constexpr long long BytesPerDrawnPixel = 20;
     constexpr long long BytesPerScaledPixel = 8;
+    if (megabytes < kMinMemoryMegabytes)
+        throw base::Exception("the memory limit is " + std::to_string(megabytes) + " MB, less than the " +
+                              std::to_string(kMinMemoryMegabytes) +
+                              " MB that drawing needs (--memory, or a limit set from outside)");
     const long long pixels = static_cast<long long>(width) * height;
     const long long drawn = pixels * supersampling * supersampling;
     const long long needed =
@@ -136,7 +147,7 @@ void CheckPictureMemory(int width, int height, int supersampling, int megabytes)
     if (needed > megabytes)
         throw base::Exception("a picture of " + std::to_string(width) + "x" + std::to_string(height) +
                                  " needs about " + std::to_string(needed) + " MB, more than the limit of " +
-                                 std::to_string(megabytes) + " MB (--memory)");
+                                 std::to_string(megabytes) + " MB (--memory, or a limit set from outside)");
 }
 
 }  // namespace render

@@ -2,6 +2,7 @@
 // Bounds on a run of korvane-render, which meets untrusted files first when a
 // file manager asks it for thumbnails.
 #include <cstddef>
+#include <optional>
 #include <string>
 
 namespace render {
@@ -30,6 +31,10 @@ private:
 // off half-way (writing the picture). The process should end soon after.
 void HoldTimeOut();
 
+// Below this much address space the libraries that draw cannot even start:
+// some of them then end the process, or never finish.
+inline constexpr int kMinMemoryMegabytes = 512;
+
 // Caps the process's address space; allocations past it fail with
 // std::bad_alloc. A hard limit set from outside that is lower stays. The
 // allocator then keeps few arenas: each reserves address space that the
@@ -51,6 +56,9 @@ private:
     void* start_;
     std::size_t bytes_;
 };
+// The address space the process may take now, in megabytes, whoever set the
+// limit; none when there is no limit.
+std::optional<int> MemoryLimit();
 
 // How many times larger, in each direction, a picture is drawn before it is
 // scaled down: fitted pictures (thumbnails) are anti-aliased so unless they are
@@ -58,10 +66,10 @@ private:
 // the viewer draws them.
 int PictureSupersampling(int width, int height, bool fit);
 
-// Raises base::Exception, before anything is drawn, when the buffers of a
-// picture of that size and supersampling cannot fit in the memory limit:
-// drawing would fail only part-way through, after the libraries have taken
-// their share.
+// Raises base::Exception, before anything is drawn, when the limit is below
+// kMinMemoryMegabytes or the buffers of a picture of that size and
+// supersampling cannot fit in it: drawing would fail only part-way through,
+// after the libraries have taken their share.
 void CheckPictureMemory(int width, int height, int supersampling, int megabytes);
 
 }  // namespace render

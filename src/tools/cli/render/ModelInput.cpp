@@ -1,6 +1,7 @@
 #include "render/ModelInput.h"
 
 #include <filesystem>
+#include <new>
 
 #include "app/MaterialRules.h"
 #include "base/Errors.h"
@@ -9,6 +10,7 @@
 #include "model3ds/FileKind.h"
 #include "model3ds/OpenModel.h"
 #include "viewer/GltfFile.h"
+#include "viewer/MeshBuilder.h"
 #include "xexport/WriteModelX.h"
 
 namespace render {
@@ -21,6 +23,8 @@ using model3ds::TFileKind;
 base::Exception AboutFile(const std::string& path, const std::string& message) {
     return base::Exception(message, {}, {path, "", {}});
 }
+
+base::Exception OutOfMemory(const std::string& path) { return AboutFile(path, "out of memory while reading the model"); }
 
 // .x data and 3DS models are known by their bytes, whatever their name; the
 // packed kinds, whose bytes tell nothing, by their name.
@@ -74,7 +78,9 @@ base::MemoryStream ReadModelAsX(const std::string& path, bool animated) {
     return ConvertModel(model, path, animated);
 }
 
-void LoadModelFile(viewer::ViewerScene& scene, const std::string& path, bool animated) {
+namespace {
+
+void LoadModel(viewer::ViewerScene& scene, const std::string& path, bool animated) {
     if (KindOf(path) == TFileKind::Gltf) {
         const std::string folder = std::filesystem::absolute(path).parent_path().string();
         if (std::filesystem::file_size(path) > viewer::MaxGltfFileBytes)
@@ -89,10 +95,22 @@ void LoadModelFile(viewer::ViewerScene& scene, const std::string& path, bool ani
     }
     base::MemoryStream x = ReadModelAsX(path, animated);
     const std::int32_t result = scene.LoadXFromStream(x);
+    if (result == viewer::LoadErrorOutOfMemory) throw OutOfMemory(path);
     if (result != 0)
         throw AboutFile(path, base::Format("cannot read the .x data (code 0x%x)", static_cast<unsigned>(result)));
     if (!scene.MeshBuilder) throw AboutFile(path, "the file is empty");
     scene.MeshBuilder->SetModelFile(path);
+}
+
+}  // namespace
+
+// Running out of memory fails this model alone, named like any failure of it.
+void LoadModelFile(viewer::ViewerScene& scene, const std::string& path, bool animated) {
+    try {
+        LoadModel(scene, path, animated);
+    } catch (const std::bad_alloc&) {
+        throw OutOfMemory(path);
+    }
 }
 
 }  // namespace render

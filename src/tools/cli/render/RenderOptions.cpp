@@ -6,6 +6,7 @@
 #include <thread>
 
 #include "cli/OptionTable.h"
+#include "render/Limits.h"
 
 namespace render {
 
@@ -107,8 +108,6 @@ std::string BuildHelp() {
 // A picture of 8192 x 8192 pixels already takes 256 MB in each of its copies.
 constexpr int MaxPictureSide = 8192;
 constexpr int MaxTimeOutSeconds = 3600;
-// Below this the libraries that draw cannot even start.
-constexpr int MinMemoryMegabytes = 512;
 constexpr int MaxJobs = 256;
 
 template <typename T>
@@ -202,7 +201,7 @@ void Apply(std::string_view name, const std::string& value, RenderOptions& optio
     } else if (name == "--memory") {
         options.memoryMegabytes = Number<int>(value);
         options.memoryGiven = true;
-        if (options.memoryMegabytes < MinMemoryMegabytes)
+        if (options.memoryMegabytes < kMinMemoryMegabytes)
             throw UsageError("--memory takes at least 512 MB, not " + value);
     } else if (name == "--time") {
         options.time = ParseTime(value);

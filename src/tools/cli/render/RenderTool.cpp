@@ -8,6 +8,7 @@
 #include <exception>
 #include <iostream>
 #include <new>
+#include <optional>
 #include <string>
 #include <thread>
 
@@ -77,6 +78,12 @@ int Supersampling(const RenderOptions& options) {
     return PictureSupersampling(options.width, options.height, options.fit);
 }
 
+// The limit in force may be lower than --memory asks, set from outside.
+void CheckMemoryForPicture(const RenderOptions& options) {
+    if (const std::optional<int> limit = MemoryLimit())
+        CheckPictureMemory(options.width, options.height, Supersampling(options), *limit);
+}
+
 QImage DrawPicture(viewer::OffscreenRenderer& renderer, viewer::ViewerScene& scene,
                    const RenderOptions& options) {
     const QImage picture = renderer.Render(scene, options.width, options.height, Supersampling(options));
@@ -96,8 +103,10 @@ QByteArray EncodePng(const QImage& picture) {
     return png;
 }
 
-std::string OutOfMemory(const RenderOptions& options, bool limited) {
-    return limited ? "out of memory (the limit is " + std::to_string(options.memoryMegabytes) + " MB)" : "out of memory";
+// The failure of a model that ran out of memory, with the limit in force.
+std::string OutOfMemory() {
+    const std::optional<int> limit = MemoryLimit();
+    return limit ? "out of memory (the limit is " + std::to_string(*limit) + " MB)" : "out of memory";
 }
 
 // What work() raises, as a failure of the model at path: every message names its file.
@@ -117,8 +126,8 @@ auto AboutModel(const std::string& path, const std::string& outOfMemory, Work wo
 
 int RenderOne(const RenderOptions& options, int argc, char** argv) {
     LimitRunTime(static_cast<unsigned>(options.timeOutSeconds), options.input);
-    CheckPictureMemory(options.width, options.height, Supersampling(options), options.memoryMegabytes);
     LimitMemory(static_cast<std::size_t>(options.memoryMegabytes));
+    CheckMemoryForPicture(options);
     if (base::SameFile(options.input, options.output))
         throw base::Exception("the output " + options.output + " is the input file itself; nothing written");
     // The graphics libraries first: they cannot start once a model has taken the memory.
@@ -127,9 +136,9 @@ int RenderOne(const RenderOptions& options, int argc, char** argv) {
     viewer::OffscreenRenderer renderer;
     if (!renderer.IsValid()) throw base::Exception("OpenGL 3.3 core is not available");
     viewer::ViewerScene scene;
-    const QByteArray png = AboutModel(options.input, OutOfMemory(options, true), [&] {
+    const QByteArray png = AboutModel(options.input, OutOfMemory(), [&] {
         {
-            const MemoryReserve forDrawing((static_cast<std::size_t>(options.memoryMegabytes) << 20) / DrawingShare);
+            const MemoryReserve forDrawing((static_cast<std::size_t>(MemoryLimit().value_or(0)) << 20) / DrawingShare);
             LoadModelFile(scene, options.input, options.timeGiven);
             Configure(scene, options);
         }
@@ -146,10 +155,8 @@ int RenderOne(const RenderOptions& options, int argc, char** argv) {
 // pictures, and this thread, which owns the context, draws them.
 int RenderFolder(const RenderOptions& options, int argc, char** argv) {
     if (options.timeOutGiven) LimitRunTime(static_cast<unsigned>(options.timeOutSeconds), *options.outputFolder);
-    if (options.memoryGiven) {
-        CheckPictureMemory(options.width, options.height, Supersampling(options), options.memoryMegabytes);
-        LimitMemory(static_cast<std::size_t>(options.memoryMegabytes));
-    }
+    if (options.memoryGiven) LimitMemory(static_cast<std::size_t>(options.memoryMegabytes));
+    CheckMemoryForPicture(options);
     const batch::ModelKinds kinds{
         {model3ds::TFileKind::DirectX, model3ds::TFileKind::PackedDirectX, model3ds::TFileKind::Model3DS,
          model3ds::TFileKind::PackedModel3DS, model3ds::TFileKind::Gltf},
@@ -163,7 +170,7 @@ int RenderFolder(const RenderOptions& options, int argc, char** argv) {
     viewer::OffscreenRenderer renderer;
     if (!renderer.IsValid()) throw base::Exception("OpenGL 3.3 core is not available");
     DrawQueue queue;
-    const std::string outOfMemory = OutOfMemory(options, options.memoryGiven);
+    const std::string outOfMemory = OutOfMemory();
     const auto draw = [&](const batch::BatchJob& job, std::string&) {
         const TimeOutSubject drawing(job.input);
         viewer::ViewerScene scene;
@@ -208,7 +215,7 @@ int RunRenderTool(int argc, char** argv) {
         base::RemoveTemporaryFilesOnSignals();
         return options.outputFolder ? RenderFolder(options, argc, argv) : RenderOne(options, argc, argv);
     } catch (const std::bad_alloc&) {
-        throw base::Exception("out of memory (the limit is " + std::to_string(options.memoryMegabytes) + " MB)");
+        throw base::Exception(OutOfMemory());
     }
 }
 

@@ -29,6 +29,7 @@ enum RenderQuality : std::uint32_t {
 // Result codes of Load besides 0 (success).
 constexpr std::int32_t LoadErrorNotFound = static_cast<std::int32_t>(0x88760311);  // no mesh in the data
 constexpr std::int32_t LoadErrorBadFile = static_cast<std::int32_t>(0x88760314);   // data that cannot be read
+constexpr std::int32_t LoadErrorOutOfMemory = static_cast<std::int32_t>(0x8007000E);  // more than memory holds
 
 struct Material {
     std::array<float, 4> faceColor{1, 1, 1, 1};  // red, green, blue, alpha

@@ -4,6 +4,7 @@
 // the meshes each node places in its own space, and per moving node its keys.
 // Everything is in the model's axes; matrices take points as columns (Pose.h).
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -11,6 +12,7 @@
 #include "model3ds/Pose.h"
 #include "model3ds/Records.h"
 #include "xexport/ExportOptions.h"
+#include "xexport/ExportPreparation.h"
 
 namespace xexport {
 
@@ -19,7 +21,9 @@ struct TSceneNode {
     int Parent = -1;                         // index into the scene's nodes; -1 for a top node
     model3ds::TMatrix4 Local;                // under the parent's, at the segment's first frame
     model3ds::TNodePose Pose;                // the same as translation, rotation and scale (Local = Pose.Matrix())
-    std::vector<model3ds::TMesh3DS> Meshes;  // the model's meshes, vertices in this node's space
+    // The model's meshes, vertices in this node's space; nodes that place one mesh
+    // the same way share its copy.
+    std::vector<std::shared_ptr<const model3ds::TMesh3DS>> Meshes;
 };
 
 // Keys are at whole ticks from the segment's first frame; a tick is one frame.
@@ -49,6 +53,9 @@ struct TModelScene {
     int TicksPerSecond = 30;
     std::vector<TNodeAnimation> Animations;  // empty when nothing moves or none was asked for
     std::vector<std::string> Warnings;       // what the keyframer could not give, one line each
+    // Vertices and faces of every placement of a mesh past its first: what a
+    // writer that copies each placement (.x) adds to the model's own meshes.
+    std::uint64_t PlacedCopies = 0;
 };
 
 struct TSceneRequest {
@@ -65,6 +72,21 @@ TSceneRequest SceneRequest(model3ds::TFile3DS& model, const TExportOptions& opti
 // of tens of thousands of moving nodes would take time and memory without bound.
 inline constexpr std::uint64_t kMaxAnimationSamples = 1'000'000;
 
+// Vertices and faces that copies of meshes may add, so that a small file whose
+// nodes place one large mesh many times cannot ask for gigabytes: counted once
+// per different copy in the scene, and once per placement where a writer copies
+// each one.
+inline constexpr std::uint64_t kMaxCopiedElements = 4'000'000;
+
+// The animation of a scene asked for one is past kMaxAnimationSamples.
+class ELongAnimationError : public EExportError {
+public:
+    using EExportError::EExportError;
+};
+
+// Raises EExportError when the scene's placed copies (PlacedCopies) pass kMaxCopiedElements.
+void CheckPlacedCopies(const TModelScene& scene);
+
 // The name a node gets, raw bytes: a group ("$$$DUMMY") by its instance name,
 // any other node by its own name.
 std::string NodeName(const model3ds::TKFNode3DS& node);
@@ -75,8 +97,9 @@ std::string NodeName(const model3ds::TKFNode3DS& node);
 // mesh of its name, so a mesh used by several nodes appears under each. Meshes
 // no node places, and every mesh of a model without a keyframer, are top nodes
 // at their stored place. Meshes without vertices or faces are left out. Raises
-// E3DSError for a face past its mesh's vertices, EExportError for an animation
-// past kMaxAnimationSamples.
+// E3DSError for a face past its mesh's vertices, ELongAnimationError for an
+// animation past kMaxAnimationSamples, EExportError for different copies of
+// meshes past kMaxCopiedElements.
 TModelScene BuildModelScene(model3ds::TFile3DS& model, const TSceneRequest& request);
 
 // The Warnings of the model's scene, without building it.

@@ -26,7 +26,8 @@ void WriteModelX(model3ds::TFile3DS& model, const TExportOptions& options, int m
 
 // What WriteModelX writes with options.Hierarchy, from the scene already built
 // (BuildModelScene with SceneRequest of the same options), so that a caller who
-// shows the scene's warnings builds it once.
+// shows the scene's warnings builds it once. Each placement of a mesh is a copy
+// in .x: past kMaxCopiedElements (CheckPlacedCopies) nothing is written.
 void WriteSceneX(model3ds::TFile3DS& model, const TModelScene& scene, const TExportOptions& options, TXForm form,
                  const std::string& fileName, base::Stream* stream);
 
