@@ -13,7 +13,9 @@
 
 #include <sys/resource.h>
 
+#include "CopyBudget.h"
 #include "GltfCensus.h"
+#include "base/FrameDepth.h"
 #include "base/PercentDecode.h"
 #include "viewer/TextureFiles.h"
 
@@ -36,11 +38,10 @@ constexpr std::size_t BytesPerJsonValue = 96;
 // The images in buffer views and files, each view's bytes and each file
 // counted once: as much as the renderer lets every texture take decoded.
 constexpr std::size_t MaxImageBytes = std::size_t{256} << 20;
-constexpr int MaxNodeDepth = 256;
 // tinygltf copies JSON values (extras, extensions) recursively: deeper nesting
 // would exhaust the stack. Real files nest a few levels.
 constexpr int MaxJsonDepth = 64;
-// Meshes copied into every node that places them, as the .x loader bounds its copies.
+// What the meshes read from the buffers may take.
 constexpr std::size_t MaxCopiedBytes = std::size_t{1} << 28;
 constexpr double TicksPerSecond = 4800;
 // Times past this would not fit the keys' ticks.
@@ -163,7 +164,7 @@ public:
         out_.model.ticksPerSecond = TicksPerSecond;
         out_.model.frameMatrices.resize(gltf_.nodes.size());
         for (std::size_t n = 0; n < gltf_.nodes.size(); ++n) out_.model.frameMatrices[n] = NodeMatrix(gltf_.nodes[n]);
-        for (const int node : SceneNodes()) Place(node, -1, 0);
+        for (const int node : SceneNodes()) Place(node);
         if (!gltf_.animations.empty()) ReadAnimation(gltf_.animations.front());
         PoseXModel(out_.model, 0);
     }
@@ -239,30 +240,60 @@ private:
         return keys;
     }
 
+    // The nodes under a top node, parents first, each child's subtree in
+    // order, without recursion: chains may be as deep as the converter writes.
     // Each node is placed once: a node named again, under another parent or
     // inside itself, is skipped.
-    void Place(int node, std::int32_t parentUse, int depth) {
-        if (node < 0 || static_cast<std::size_t>(node) >= gltf_.nodes.size() || used_[static_cast<std::size_t>(node)])
-            return;
-        if (depth >= MaxNodeDepth) throw GltfFormatError("nodes nested too deep");
-        used_[static_cast<std::size_t>(node)] = true;
-        auto& uses = out_.model.frameUses;
-        uses.push_back({static_cast<std::uint32_t>(node), parentUse});
-        const auto use = static_cast<std::int32_t>(uses.size() - 1);
-        const tinygltf::Node& n = gltf_.nodes[static_cast<std::size_t>(node)];
-        if (n.mesh >= 0) AddMesh(At(gltf_.meshes, n.mesh, "mesh"), use);
-        for (const int child : n.children) Place(child, use, depth + 1);
+    void Place(int top) {
+        struct Step {
+            int node;
+            std::int32_t parentUse;
+            int depth;
+        };
+        std::vector<Step> steps{{top, -1, 0}};
+        while (!steps.empty()) {
+            const Step step = steps.back();
+            steps.pop_back();
+            if (step.node < 0 || static_cast<std::size_t>(step.node) >= gltf_.nodes.size() ||
+                used_[static_cast<std::size_t>(step.node)])
+                continue;
+            if (step.depth >= base::kMaxFrameDepth) throw GltfFormatError("nodes nested too deep");
+            used_[static_cast<std::size_t>(step.node)] = true;
+            auto& uses = out_.model.frameUses;
+            uses.push_back({static_cast<std::uint32_t>(step.node), step.parentUse});
+            const auto use = static_cast<std::int32_t>(uses.size() - 1);
+            const tinygltf::Node& n = gltf_.nodes[static_cast<std::size_t>(step.node)];
+            if (n.mesh >= 0) PlaceMesh(n.mesh, use);
+            for (auto child = n.children.rbegin(); child != n.children.rend(); ++child)
+                steps.push_back({*child, use, step.depth + 1});
+        }
     }
 
-    void AddMesh(const tinygltf::Mesh& mesh, std::int32_t use) {
+    // A mesh is read once, at its first node; every node after places the
+    // same meshes again, each placement within the copy budget.
+    void PlaceMesh(int index, std::int32_t use) {
+        const auto [placed, first] = placedMeshes_.try_emplace(index);
+        if (first) placed->second = ReadMesh(At(gltf_.meshes, index, "mesh"));
+        for (const std::size_t m : placed->second) {
+            XMesh& mesh = out_.model.meshes[m];
+            if (!mesh.placedBy.empty() && !copies_.Spend(PlacementCost(mesh)))
+                throw GltfFormatError("nodes place the meshes too often");
+            mesh.placements.push_back(Matrix4::Identity());
+            mesh.placedBy.push_back(use);
+        }
+    }
+
+    // The mesh's primitives of triangles, as meshes of the model: their indices.
+    std::vector<std::size_t> ReadMesh(const tinygltf::Mesh& mesh) {
+        std::vector<std::size_t> read;
         for (const tinygltf::Primitive& primitive : mesh.primitives) {
             if (primitive.mode != -1 && primitive.mode != TINYGLTF_MODE_TRIANGLES) continue;
             XMesh x = ReadPrimitive(primitive);
             if (x.faces.cornerCounts.empty()) continue;
-            x.placements.push_back(Matrix4::Identity());
-            x.placedBy.push_back(use);
+            read.push_back(out_.model.meshes.size());
             out_.model.meshes.push_back(std::move(x));
         }
+        return read;
     }
 
     // The bytes of a buffer view, once the view is found inside its buffer.
@@ -497,6 +528,8 @@ private:
     GltfModel& out_;
     std::vector<bool> used_;
     std::size_t copied_ = 0;
+    std::map<int, std::vector<std::size_t>> placedMeshes_;  // by the file's mesh: the model's meshes read of it
+    CopyBudget copies_;
     std::map<std::string, std::string> imageNames_;  // by source
     std::size_t imageBytes_ = 0;
 };

@@ -9,6 +9,7 @@
 #include <string>
 #include <string_view>
 
+#include "CopyBudget.h"
 #include "XMsZip.h"
 #include "XTokenizer.h"
 #include "base/FrameDepth.h"
@@ -22,24 +23,9 @@ constexpr std::size_t HeaderSize = 16;
 // takes time whatever it leads to, so that a few references cannot ask for
 // billions of steps.
 constexpr std::size_t MaxVisits = std::size_t{1} << 22;
-// The memory that copies of meshes and materials made by references may take,
-// in bytes of what the mesh builder holds: 256 MiB, so that with the growth of
-// the builder's arrays a load stays well under a gigabyte.
-constexpr std::size_t MaxCopiedBytes = std::size_t{1} << 28;
-// Of those, the copies of materials: each texture name is an allocation of its
-// own, and many mid-sized ones stay with the allocator after they are freed.
-constexpr std::size_t MaxCopiedMaterialBytes = std::size_t{1} << 25;
 // Frame uses an animated model may have: each pose takes a matrix per use, so
 // past this a model is drawn unmoving rather than posed at great cost.
 constexpr std::size_t MaxFrameUses = std::size_t{1} << 20;
-
-// What copies add to the mesh builder, in bytes: in all, and in materials.
-struct CopyCost {
-    std::size_t bytes = 0;
-    std::size_t materialBytes = 0;
-};
-
-std::size_t MaterialBytes(const Material& material) { return sizeof(Material) + material.textureFileName.size(); }
 
 // What the file or a frame holds: a mesh, a frame, or a reference by name to
 // one. Once the whole file is read, each reference to a defined name becomes
@@ -266,26 +252,7 @@ private:
     }
 
     void SpendCopy(const CopyCost& cost) {
-        if (cost.bytes > MaxCopiedBytes - copied_.bytes ||
-            cost.materialBytes > MaxCopiedMaterialBytes - copied_.materialBytes)
-            throw XFormatError("references repeat the meshes too often");
-        copied_.bytes += cost.bytes;
-        copied_.materialBytes += cost.materialBytes;
-    }
-
-    // What one more placement of the mesh adds to the mesh builder: its
-    // positions with their texture coordinates, normals (made ones when the
-    // mesh gives none), triangles and materials, and the placement itself.
-    static CopyCost PlacementCost(const XMesh& mesh) {
-        // A mesh without materials is drawn with a white one per copy.
-        std::size_t materials = mesh.materials.empty() ? sizeof(Material) : 0;
-        for (const Material& material : mesh.materials) materials += MaterialBytes(material);
-        std::size_t triangles = 0;
-        for (const std::uint32_t corners : mesh.faces.cornerCounts) triangles += corners > 2 ? corners - 2 : 0;
-        const std::size_t normals = mesh.normals.empty() ? mesh.positions.size() : mesh.normals.size();
-        const std::size_t geometry = sizeof(Matrix4) + mesh.positions.size() * (sizeof(Vec3) + sizeof(Vec2)) +
-                                     normals * sizeof(Vec3) + triangles * sizeof(Triangle);
-        return {geometry + materials, materials};
+        if (!copied_.Spend(cost)) throw XFormatError("references repeat the meshes too often");
     }
 
     XNode ParseMesh() {
@@ -583,7 +550,7 @@ private:
     std::vector<CopyCost> copyCosts_;  // per mesh: what each placement after its first costs
     std::vector<bool> open_;  // per frame: being placed, so a reference back into it is a cycle
     std::size_t visits_ = 0;
-    CopyCost copied_;
+    CopyBudget copied_;  // by references, of meshes and materials
     const Material white_;  // of references to materials the file does not define
     std::map<std::string, Material> namedMaterials_;
     std::map<std::string, XNode> namedNodes_;  // the first frame or mesh of each name

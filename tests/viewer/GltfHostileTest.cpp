@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "GlbFile.h"
+#include "base/FrameDepth.h"
 #include "support/TempDir.h"
 #include "viewer/GltfFile.h"
 
@@ -272,7 +273,9 @@ TEST(GltfHostile, BrokenDescriptionsAndDataAreRefusedOrBounded) {
          NoTriangles},
         {"scene of missing nodes", [](json& g, QuadData&) { g["scenes"][0]["nodes"] = {5, -1}; }, NoTriangles},
         {"nodes nested 200 deep", [](json& g, QuadData&) { Chain(g, 200); }, OneQuad},
-        {"nodes nested 5000 deep", [](json& g, QuadData&) { Chain(g, 5000); }, nullptr},
+        {"nodes nested 5000 deep", [](json& g, QuadData&) { Chain(g, 5000); }, OneQuad},
+        {"nodes nested deeper than .x frames may be",
+         [](json& g, QuadData&) { Chain(g, base::kMaxFrameDepth + 1); }, nullptr},
     };
     for (const JsonCase& c : cases) {
         json gltf = QuadJson();
@@ -380,6 +383,30 @@ TEST(GltfHostile, AMeshPlacedByManyNodesIsBounded) {
         gltf["scenes"][0]["nodes"].push_back(n);
     }
     EXPECT_THROW(Parse(Glb(gltf, bin)), viewer::GltfFormatError);
+}
+
+// A mesh is read once and placed by every node that names it; the
+// placements after the first are bounded as the .x loader bounds its copies.
+TEST(GltfHostile, NodesNamingOneMeshShareItWithinABound) {
+    const auto placedBy = [](int primitives, int nodes) {
+        json gltf = QuadJson();
+        gltf["animations"] = json::array();
+        gltf["meshes"][0]["primitives"] = json::array();
+        for (int p = 0; p < primitives; ++p)
+            gltf["meshes"][0]["primitives"].push_back({{"attributes", {{"POSITION", 0}}}, {"indices", 1}});
+        gltf["nodes"] = json::array();
+        gltf["scenes"][0]["nodes"] = json::array();
+        for (int n = 0; n < nodes; ++n) {
+            gltf["nodes"].push_back({{"mesh", 0}, {"translation", {n, 0, 0}}});
+            gltf["scenes"][0]["nodes"].push_back(n);
+        }
+        return Glb(gltf, BufferOf({}));
+    };
+    const viewer::GltfModel shared = Parse(placedBy(2, 30));
+    ASSERT_EQ(shared.model.meshes.size(), 2u);
+    EXPECT_EQ(shared.model.meshes[0].placements.size(), 30u);
+    EXPECT_EQ(Triangles(shared), 2u * 2 * 30);
+    EXPECT_THROW(Parse(placedBy(1000, 1000)), viewer::GltfFormatError);
 }
 
 // The quad textured by two materials, one a triangle, each of its own image;
