@@ -574,8 +574,11 @@ void LoadWithTinyGltf(tinygltf::TinyGLTF& loader, tinygltf::Model& gltf, const s
     } catch (const std::exception& failure) {
         throw GltfFormatError(std::string("the glTF data cannot be read: ") + failure.what());
     }
-    if (error.find("std::bad_alloc") != std::string::npos) throw std::bad_alloc();
-    if (!loaded) throw GltfFormatError(FirstLine(error));
+    if (loaded) return;
+    // What tinygltf caught while parsing the JSON is the whole report, a
+    // failed allocation's text alone.
+    if (error == std::bad_alloc().what()) throw std::bad_alloc();
+    throw GltfFormatError(FirstLine(error));
 }
 
 // The records of a description as large as the census counts, estimated.

@@ -340,6 +340,7 @@ TEST(GltfHostile, UrisReachNothingOutsideTheFolder) {
         "/etc/passwd",
         "/dev/zero",
         "missing.bin",
+        "std::bad_alloc",
         "data:application/octet-stream;base64,@@@@",
         "data:application/octet-stream;base64,AAA",
         "data:application/octet-stream;base64," + Base64(Bytes(40, 0)),
