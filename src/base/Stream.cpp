@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -224,6 +225,15 @@ void WriteInPlace(const std::string& fileName, const std::string& target, const 
     if (error != 0) throw EWriteError(fileName, error);
 }
 
+// The target's name and a dot, shortened so that the temporary file's name,
+// six characters longer, is one the file system takes.
+std::string TemporaryPrefix(const std::string& target) {
+    constexpr std::size_t kMaxName = NAME_MAX - 7;
+    const std::size_t slash = target.rfind('/');
+    const std::size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
+    return target.substr(0, nameStart) + target.substr(nameStart, kMaxName) + ".";
+}
+
 }  // namespace
 
 void WriteFileAtomically(const std::string& fileName, const void* data, std::size_t size) {
@@ -233,7 +243,7 @@ void WriteFileAtomically(const std::string& fileName, const void* data, std::siz
     const bool exists = stat(target.c_str(), &existing) == 0;
     if (exists && !S_ISREG(existing.st_mode) && !S_ISDIR(existing.st_mode))
         return WriteInPlace(fileName, target, data, size);
-    TemporaryFile temporary(target + ".", fileName);
+    TemporaryFile temporary(TemporaryPrefix(target), fileName);
     int error = WriteAll(temporary.Descriptor(), static_cast<const std::uint8_t*>(data), size);
     // A new file gets the usual permissions rather than the temporary file's owner-only ones.
     fchmod(temporary.Descriptor(), exists ? (existing.st_mode & 07777) : 0666 & ~CurrentUmask());

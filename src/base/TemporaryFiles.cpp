@@ -56,7 +56,12 @@ std::string RandomSuffix() {
     return suffix;
 }
 
+// Set by the signal that ends the process: a file another thread makes after
+// the table was emptied removes itself.
+std::atomic<bool> ending{false};
+
 void OnEndingSignal(int signal) {
+    ending.store(true);
     RemoveTemporaryFiles();
     // The handler was reset to the default action: once this returns, the
     // signal, blocked while it runs, ends the process.
@@ -73,6 +78,7 @@ TemporaryFile::TemporaryFile(const std::string& prefix, const std::string& nameI
         std::memcpy(slots[slot_].name, path_.c_str(), path_.size() + 1);
         slots[slot_].state.store(Live);
         fd_ = ::open(path_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+        if (fd_ >= 0 && ending.load()) ::unlink(path_.c_str());
         if (fd_ >= 0) return;
         error = errno;
         Unpublish(slot_);
@@ -114,6 +120,9 @@ void RemoveTemporaryFilesOnSignals() {
     action.sa_handler = OnEndingSignal;
     action.sa_flags = SA_RESETHAND;
     sigemptyset(&action.sa_mask);
+    // Past a file size limit a write fails, as on a full disk, instead of
+    // ending the process with its temporary files.
+    signal(SIGXFSZ, SIG_IGN);
     for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
         // A signal ignored from the start (nohup) stays ignored.
         struct sigaction previous {};

@@ -212,9 +212,13 @@ private:
         if (!lookup.Warning.empty()) doc_.Warnings.push_back(lookup.Warning);
         if (!lookup.Read.empty()) doc_.Read.push_back(lookup.Read);
         std::optional<std::size_t> index;
-        if (image) {
+        const auto sameFile = imageOfFile_.find(lookup.Read);
+        if (image && sameFile != imageOfFile_.end()) {
+            index = sameFile->second;
+        } else if (image) {
             doc_.Images.push_back(ImageOut(*image));
             index = doc_.Images.size() - 1;
+            imageOfFile_.emplace(lookup.Read, *index);
         }
         imageIndex_[textureName] = index;
         return index;
@@ -395,6 +399,7 @@ private:
     std::map<const TMesh3DS*, std::size_t> meshIndex_;             // scene mesh -> glTF mesh
     std::map<int, int> materialIndex_;                              // model material -> glTF material
     std::map<std::string, std::optional<std::size_t>> imageIndex_;  // texture name -> image
+    std::map<std::string, std::size_t> imageOfFile_;                  // file read -> image, one for all its names
     std::set<std::string> imageFileNames_;                          // lower case, of the .gltf's image files
 };
 

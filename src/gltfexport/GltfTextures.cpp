@@ -1,7 +1,10 @@
 #include "gltfexport/GltfTextures.h"
 
 #include <filesystem>
+#include <map>
 #include <memory>
+#include <mutex>
+#include <variant>
 
 #include <stb_image_write.h>
 
@@ -18,7 +21,15 @@ void AppendBytes(void* context, void* data, int size) {
     out->insert(out->end(), bytes, bytes + size);
 }
 
+// Above this many pixels an image's rows are written unfiltered: trying every
+// filter on every row would take many seconds for the largest textures.
+constexpr long long kFilteredPixels = 4LL << 20;
+
 std::vector<std::uint8_t> ToPng(const viewer::TRgbaPixels& pixels) {
+    // The encoder's choice of filter is a setting of the whole process.
+    static std::mutex encoding;
+    const std::lock_guard<std::mutex> one(encoding);
+    stbi_write_force_png_filter = static_cast<long long>(pixels.Width) * pixels.Height > kFilteredPixels ? 0 : -1;
     std::vector<std::uint8_t> png;
     if (stbi_write_png_to_func(AppendBytes, &png, pixels.Width, pixels.Height, 4, pixels.Pixels.get(),
                                pixels.Width * 4) == 0)
@@ -31,7 +42,7 @@ std::vector<std::uint8_t> ToPng(const viewer::TRgbaPixels& pixels) {
 std::optional<TTextureProblem> ToGltfImage(TTextureImage& image) {
     const std::optional<viewer::TImageLayout> layout = viewer::ReadImageLayout(image.Bytes);
     if (!layout) return TTextureProblem::Unreadable;
-    if (viewer::RgbaBytes(*layout) > viewer::kMaxImageBytes) return TTextureProblem::TooLarge;
+    if (viewer::DecodedBytes(*layout) > viewer::kMaxImageBytes) return TTextureProblem::TooLarge;
     if (!layout->Whole) return TTextureProblem::Unreadable;
     const std::optional<viewer::TRgbaPixels> pixels = viewer::DecodeRgba(image.Bytes, *layout);
     if (!pixels) return TTextureProblem::Unreadable;
@@ -45,28 +56,41 @@ std::optional<TTextureProblem> ToGltfImage(TTextureImage& image) {
     return std::nullopt;
 }
 
+// The image of a file that Find gave.
+std::variant<TTextureImage, TTextureProblem> Convert(viewer::TextureFiles& files, const std::string& found) {
+    const std::optional<viewer::OpenFile> file = files.Open(found);
+    if (!file) return TTextureProblem::CannotOpen;
+    // A sparse file of gigabytes is refused by its size, before a byte is read.
+    if (file->Size() > viewer::kMaxImageBytes) return TTextureProblem::TooLarge;
+    TTextureImage image;
+    image.Name = std::filesystem::path(found).filename().string();
+    image.Bytes = file->ReadAll();
+    if (const std::optional<TTextureProblem> problem = ToGltfImage(image)) return *problem;
+    return image;
+}
+
 }  // namespace
 
 TTextureSource GltfTextureSource(const std::string& modelFile, TTextureWarningText warningText) {
     const std::string folder = std::filesystem::path(modelFile).parent_path().string();
     auto files = std::make_shared<viewer::TextureFiles>(folder.empty() ? std::string(".") : folder);
-    return [files, folder, warningText](const std::string& name, TTextureLookup& lookup) -> std::optional<TTextureImage> {
-        const auto missing = [&](TTextureProblem problem) {
-            lookup.Warning = warningText(name, problem);
-            return std::nullopt;
-        };
+    // Each file is read and converted once, however many names lead to it.
+    auto converted = std::make_shared<std::map<std::string, std::variant<TTextureImage, TTextureProblem>>>();
+    return [files, folder, warningText, converted](const std::string& name,
+                                                   TTextureLookup& lookup) -> std::optional<TTextureImage> {
         const std::optional<std::string> found = files->Find(name);
-        if (!found) return missing(TTextureProblem::NotInFolder);
+        if (!found) {
+            lookup.Warning = warningText(name, TTextureProblem::NotInFolder);
+            return std::nullopt;
+        }
         lookup.Read = (std::filesystem::path(folder.empty() ? "." : folder) / *found).string();
-        const std::optional<viewer::OpenFile> file = files->Open(*found);
-        if (!file) return missing(TTextureProblem::CannotOpen);
-        // A sparse file of gigabytes is refused by its size, before a byte is read.
-        if (file->Size() > viewer::kMaxImageBytes) return missing(TTextureProblem::TooLarge);
-        TTextureImage image;
-        image.Name = std::filesystem::path(*found).filename().string();
-        image.Bytes = file->ReadAll();
-        if (const std::optional<TTextureProblem> problem = ToGltfImage(image)) return missing(*problem);
-        return image;
+        auto known = converted->find(*found);
+        if (known == converted->end()) known = converted->emplace(*found, Convert(*files, *found)).first;
+        if (const auto* problem = std::get_if<TTextureProblem>(&known->second)) {
+            lookup.Warning = warningText(name, *problem);
+            return std::nullopt;
+        }
+        return std::get<TTextureImage>(known->second);
     };
 }
 

@@ -39,13 +39,15 @@ void MakeFolders(const std::vector<std::string>& paths) {
 
 // A disk too full for the new files is found out before the old .gltf goes,
 // which then stays whole with its files.
+// Each file takes whole blocks, and one more for its name.
 void RefuseWhenTheDiskIsFull(const std::string& outputPath, const TGltfFiles& files) {
-    std::uint64_t bytes = files.Main.size();
-    for (const TSideFile& side : files.Beside) bytes += side.Bytes.size();
     const std::string folder = std::filesystem::path(outputPath).parent_path().string();
     struct statvfs disk {};
-    if (statvfs(folder.empty() ? "." : folder.c_str(), &disk) != 0) return;
-    if (std::uint64_t{disk.f_bavail} * disk.f_frsize < bytes) throw base::EWriteError(outputPath, ENOSPC);
+    if (statvfs(folder.empty() ? "." : folder.c_str(), &disk) != 0 || disk.f_frsize == 0) return;
+    const auto blocks = [&disk](std::uint64_t bytes) { return (bytes + disk.f_frsize - 1) / disk.f_frsize + 1; };
+    std::uint64_t needed = blocks(files.Main.size());
+    for (const TSideFile& side : files.Beside) needed += blocks(side.Bytes.size());
+    if (std::uint64_t{disk.f_bavail} < needed) throw base::EWriteError(outputPath, ENOSPC);
 }
 
 // Everything that can fail before a file changes is done first; then the old
@@ -77,8 +79,41 @@ TGltfFiles BuildGltf(model3ds::TFile3DS& model, const TGltfRequest& request, con
     return files;
 }
 
+namespace {
+
+// Where a .gltf's files go: beside it, or, when its name is a symbolic link,
+// beside the file the link leads to, which is the one written.
+std::filesystem::path SideFolder(const std::string& outputPath) {
+    constexpr int kMaxLinks = 40;  // as the system follows them
+    std::filesystem::path path = outputPath;
+    std::error_code error;
+    for (int links = 0; std::filesystem::is_symlink(path, error); ++links) {
+        const std::filesystem::path target = std::filesystem::read_symlink(path, error);
+        if (error || links == kMaxLinks) throw base::EFCreateError(outputPath, error ? error.value() : ELOOP);
+        path = target.is_absolute() ? target : path.parent_path() / target;
+    }
+    return path.parent_path();
+}
+
+// Side files, then the .gltf; a failure on the way takes away the side files
+// already written, which no .gltf names any more.
+void WriteInOrder(const TGltfFiles& files, const std::vector<std::string>& sides, const std::string& outputPath) {
+    std::size_t written = 0;
+    try {
+        for (; written < sides.size(); ++written)
+            base::WriteFileAtomically(sides[written], files.Beside[written].Bytes.data(), files.Beside[written].Bytes.size());
+        base::WriteFileAtomically(outputPath, files.Main.data(), files.Main.size());
+    } catch (...) {
+        std::error_code ignored;  // a stray that cannot go is no reason to hide the failure itself
+        for (std::size_t i = 0; i < written; ++i) std::filesystem::remove(sides[i], ignored);
+        throw;
+    }
+}
+
+}  // namespace
+
 void WriteGltfFiles(const TGltfFiles& files, const std::string& outputPath, const std::string& modelFile) {
-    const std::filesystem::path folder = std::filesystem::path(outputPath).parent_path();
+    const std::filesystem::path folder = SideFolder(outputPath);
     std::vector<std::string> sides;
     for (const TSideFile& side : files.Beside) sides.push_back((folder / side.Name).string());
     std::vector<std::string> outputs = sides;
@@ -87,9 +122,7 @@ void WriteGltfFiles(const TGltfFiles& files, const std::string& outputPath, cons
     inputs.push_back(modelFile);
     base::RefuseOutputsThatAreInputs(outputs, inputs);
     if (!sides.empty()) PrepareForSideFiles(files, sides, outputPath);
-    for (std::size_t i = 0; i < sides.size(); ++i)
-        base::WriteFileAtomically(sides[i], files.Beside[i].Bytes.data(), files.Beside[i].Bytes.size());
-    base::WriteFileAtomically(outputPath, files.Main.data(), files.Main.size());
+    WriteInOrder(files, sides, outputPath);
 }
 
 }  // namespace gltfexport

@@ -33,7 +33,7 @@ public:
         census_.stringBytes += text.size();
         if (IsUri("images")) Keep(census_.imageUris, text);
         if (IsUri("buffers")) {
-            ++census_.buffersWithUri;
+            if (!text.empty()) ++census_.buffersWithUri;
             Keep(census_.bufferUris, text);
         }
         return Value();
@@ -48,7 +48,8 @@ public:
     bool end_object() override { return Leave(); }
     bool end_array() override {
         const Open& array = open_.back();
-        if (open_.size() == 2) census_.elements[array.key] = array.children;
+        // A key given twice counts twice: which one a parser keeps is its own affair.
+        if (open_.size() == 2) census_.elements[array.key] += array.children;
         if (open_.size() == 4 && array.key == "primitives" && open_[1].key == "meshes")
             census_.primitives += array.children;
         if (open_.size() == 4 && array.key == "lights" && open_[1].key == "extensions")

@@ -20,7 +20,7 @@ struct GltfCensus {
     std::size_t primitives = 0;                   // of every mesh
     std::vector<std::string> imageUris;           // as written, data: URIs left out
     std::vector<std::string> bufferUris;          // as written, data: URIs left out
-    std::size_t buffersWithUri = 0;               // data: URIs too
+    std::size_t buffersWithUri = 0;               // not empty; data: URIs too
 };
 
 // The census of JSON text; stops counting and raises GltfFormatError once

@@ -6,12 +6,15 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <fstream>
 #include <map>
+#include <mutex>
 #include <optional>
 #include <set>
 #include <utility>
 
 #include <sys/resource.h>
+#include <unistd.h>
 
 #include "CopyBudget.h"
 #include "GltfCensus.h"
@@ -30,10 +33,11 @@ constexpr std::size_t MaxFileBytes = std::size_t{512} << 20;
 // What the description may take once parsed, estimated from its census: each
 // JSON value parsed (a value and, in an object, its node in the member map),
 // each extra copied again, each record the values become. A process whose
-// address space is capped gets an eighth of it: tinygltf cannot recover from
-// running out of memory half-way.
+// address space is capped gets half of what is left of it, and parses one
+// description at a time: tinygltf cannot recover from running out of memory
+// half-way.
 constexpr std::size_t MaxDescriptionBytes = std::size_t{512} << 20;
-constexpr std::size_t AddressSpaceShare = 8;
+constexpr std::size_t HeadroomShare = 2;
 constexpr std::size_t BytesPerJsonValue = 96;
 // The images in buffer views and files, each view's bytes and each file
 // counted once: as much as the renderer lets every texture take decoded.
@@ -601,10 +605,20 @@ std::size_t DescriptionBytes(const GltfCensus& census) {
     return bytes;
 }
 
+// The address space the process takes now, as the limit counts it.
+std::optional<std::size_t> AddressSpaceInUse() {
+    std::ifstream statm("/proc/self/statm");
+    std::size_t pages = 0;
+    if (!(statm >> pages)) return std::nullopt;
+    return pages * static_cast<std::size_t>(sysconf(_SC_PAGESIZE));
+}
+
 std::size_t DescriptionBound() {
     rlimit limit{};
     if (getrlimit(RLIMIT_AS, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY) return MaxDescriptionBytes;
-    return std::min<std::size_t>(MaxDescriptionBytes, limit.rlim_cur / AddressSpaceShare);
+    const std::size_t used = AddressSpaceInUse().value_or(limit.rlim_cur);
+    const std::size_t left = used < limit.rlim_cur ? limit.rlim_cur - used : 0;
+    return std::min(MaxDescriptionBytes, left / HeadroomShare);
 }
 
 void CheckDescriptionSize(const GltfCensus& census) {
@@ -640,7 +654,6 @@ GltfModel ParseGltf(const std::uint8_t* data, std::size_t size, const std::strin
     const bool binary = size >= 4 && std::memcmp(data, "glTF", 4) == 0;
     const auto [json, jsonSize] = JsonText(data, size, binary);
     const GltfCensus census = TakeGltfCensus(json, jsonSize, MaxJsonDepth);
-    CheckDescriptionSize(census);
     // tinygltf would give each buffer without a uri its own copy of the chunk.
     const auto buffers = census.elements.find("buffers");
     if (binary && buffers != census.elements.end() && buffers->second > census.buffersWithUri + 1)
@@ -648,11 +661,16 @@ GltfModel ParseGltf(const std::uint8_t* data, std::size_t size, const std::strin
     Folder files;
     if (!folder.empty()) files.files.emplace(folder);
     files.imageFiles = ImageFiles(files, census);
-    tinygltf::TinyGLTF loader;
-    loader.SetFsCallbacks({FileExists, ExpandFilePath, ReadFile, RefuseWrite, &files});
-    loader.SetImageLoader(KeepImageBytes, nullptr);
     tinygltf::Model gltf;
-    LoadWithTinyGltf(loader, gltf, data, size, binary);
+    {
+        static std::mutex oneAtATime;
+        const std::lock_guard<std::mutex> parsing(oneAtATime);
+        CheckDescriptionSize(census);
+        tinygltf::TinyGLTF loader;
+        loader.SetFsCallbacks({FileExists, ExpandFilePath, ReadFile, RefuseWrite, &files});
+        loader.SetImageLoader(KeepImageBytes, nullptr);
+        LoadWithTinyGltf(loader, gltf, data, size, binary);
+    }
     GltfModel model;
     GltfReader(gltf, files, model).Read();
     return model;

@@ -7,6 +7,7 @@
 #include <initializer_list>
 #include <iterator>
 #include <string_view>
+#include <utility>
 
 namespace viewer {
 
@@ -34,29 +35,85 @@ std::optional<TImageLayout> Sized(TImageFormat format, std::uint64_t width, std:
     return TImageLayout{format, static_cast<std::uint32_t>(width), static_cast<std::uint32_t>(height), whole};
 }
 
+// The bytes a PNG's image data inflate to: each row of each pass with its
+// filter byte; none for a bit depth and colour type that do not go together.
+std::optional<std::uint64_t> PngDataBytes(std::uint64_t width, std::uint64_t height, std::uint8_t depth,
+                                          std::uint8_t colourType, bool interlaced) {
+    static constexpr struct {
+        std::uint8_t type, samples;
+        std::initializer_list<std::uint8_t> depths;
+    } kColourTypes[] = {{0, 1, {1, 2, 4, 8, 16}}, {2, 3, {8, 16}}, {3, 1, {1, 2, 4, 8}}, {4, 2, {8, 16}}, {6, 4, {8, 16}}};
+    const auto known = std::find_if(std::begin(kColourTypes), std::end(kColourTypes),
+                                    [&](const auto& c) { return c.type == colourType; });
+    if (known == std::end(kColourTypes) ||
+        std::find(known->depths.begin(), known->depths.end(), depth) == known->depths.end())
+        return std::nullopt;
+    const std::uint64_t bitsPerPixel = std::uint64_t{depth} * known->samples;
+    const auto pass = [&](std::uint64_t x0, std::uint64_t y0, std::uint64_t dx, std::uint64_t dy) -> std::uint64_t {
+        const std::uint64_t columns = width > x0 ? (width - x0 + dx - 1) / dx : 0;
+        const std::uint64_t rows = height > y0 ? (height - y0 + dy - 1) / dy : 0;
+        return columns == 0 ? 0 : rows * (1 + (columns * bitsPerPixel + 7) / 8);
+    };
+    if (!interlaced) return pass(0, 0, 1, 1);
+    return pass(0, 0, 8, 8) + pass(4, 0, 8, 8) + pass(0, 4, 4, 8) + pass(2, 0, 4, 4) + pass(0, 2, 2, 4) +
+           pass(1, 0, 2, 2) + pass(0, 1, 1, 2);
+}
+
+// Whether the image data, inflated a piece at a time, come to just expected
+// bytes: no more is inflated than that, however much the data would give.
+bool InflatesTo(const Bytes& bytes, const std::vector<std::pair<std::size_t, std::size_t>>& chunks,
+                std::uint64_t expected) {
+    z_stream stream{};
+    if (inflateInit(&stream) != Z_OK) return false;
+    std::vector<std::uint8_t> piece(64 * 1024);
+    std::uint64_t inflated = 0;
+    int status = Z_OK;
+    for (std::size_t c = 0; c < chunks.size() && status == Z_OK; ++c) {
+        stream.next_in = const_cast<Bytef*>(&bytes[chunks[c].first]);
+        stream.avail_in = static_cast<uInt>(chunks[c].second);
+        while (status == Z_OK && (stream.avail_in > 0 || stream.avail_out == 0) && inflated <= expected) {
+            stream.next_out = piece.data();
+            stream.avail_out = static_cast<uInt>(piece.size());
+            status = inflate(&stream, Z_NO_FLUSH);
+            inflated += piece.size() - stream.avail_out;
+        }
+    }
+    inflateEnd(&stream);
+    return status == Z_STREAM_END && inflated == expected;
+}
+
 // Whole when the chunks from the header to the end chunk are each within the
-// file, with their CRC right, and hold image data: a decoder meets no
-// surprise, and a CRC failure is not left to a decoder that would print it.
+// file, with their CRC right, and hold image data that inflate to what the
+// header announces: a decoder meets no surprise, and a CRC failure is not left
+// to a decoder that would print it. Data of more than the bound are not inflated.
 std::optional<TImageLayout> PngLayout(const Bytes& bytes) {
     constexpr std::size_t kSignature = 8, kHeaderEnd = kSignature + 8 + 13;
     if (bytes.size() < kHeaderEnd || Big32(bytes, kSignature) != 13 ||
         std::string_view(reinterpret_cast<const char*>(&bytes[kSignature + 4]), 4) != "IHDR")
         return std::nullopt;
-    bool data = false, whole = false;
+    std::vector<std::pair<std::size_t, std::size_t>> data;
+    bool ended = false;
     for (std::size_t at = kSignature; at + 12 <= bytes.size();) {
         const std::uint64_t length = Big32(bytes, at);
         if (length > 0x7FFFFFFF || at + 12 + length > bytes.size()) break;
         const std::string_view type(reinterpret_cast<const char*>(&bytes[at + 4]), 4);
         const uLong crc = crc32(crc32(0, nullptr, 0), &bytes[at + 4], static_cast<uInt>(length + 4));
         if (crc != Big32(bytes, at + 8 + length)) break;
-        data = data || type == "IDAT";
+        if (type == "IDAT") data.emplace_back(at + 8, static_cast<std::size_t>(length));
         if (type == "IEND") {
-            whole = data;
+            ended = true;
             break;
         }
         at += 12 + length;
     }
-    return Sized(TImageFormat::Png, Big32(bytes, kSignature + 8), Big32(bytes, kSignature + 12), whole);
+    const std::uint32_t width = Big32(bytes, kSignature + 8), height = Big32(bytes, kSignature + 12);
+    std::optional<TImageLayout> layout = Sized(TImageFormat::Png, width, height, false);
+    const std::optional<std::uint64_t> dataBytes =
+        PngDataBytes(width, height, bytes[kSignature + 16], bytes[kSignature + 17], bytes[kSignature + 20] == 1);
+    if (!layout || !dataBytes) return layout;
+    layout->DataBytes = *dataBytes;
+    layout->Whole = ended && !data.empty() && DecodedBytes(*layout) <= kMaxImageBytes && InflatesTo(bytes, data, *dataBytes);
+    return layout;
 }
 
 // A JPEG is whole when an end-of-image marker follows its last scan: inside a
@@ -166,7 +223,9 @@ std::optional<TImageLayout> TgaLayout(const Bytes& bytes) {
 
 }  // namespace
 
-std::uint64_t RgbaBytes(const TImageLayout& layout) { return std::uint64_t{layout.Width} * layout.Height * 4; }
+std::uint64_t DecodedBytes(const TImageLayout& layout) {
+    return std::max(std::uint64_t{layout.Width} * layout.Height * 4, layout.DataBytes);
+}
 
 std::optional<TImageLayout> ReadImageLayout(const Bytes& bytes) {
     if (StartsWith(bytes, "\x89PNG\r\n\x1A\n")) return PngLayout(bytes);

@@ -5,7 +5,7 @@
 namespace viewer {
 
 std::optional<TRgbaPixels> DecodeRgba(const std::vector<std::uint8_t>& bytes, const TImageLayout& layout) {
-    if (!layout.Whole || RgbaBytes(layout) > kMaxImageBytes || bytes.size() > 0x7FFFFFFF) return std::nullopt;
+    if (!layout.Whole || DecodedBytes(layout) > kMaxImageBytes || bytes.size() > 0x7FFFFFFF) return std::nullopt;
     int width = 0, height = 0, channels = 0;
     TRgbaPixels pixels;
     pixels.Pixels = {stbi_load_from_memory(bytes.data(), static_cast<int>(bytes.size()), &width, &height, &channels, 4),

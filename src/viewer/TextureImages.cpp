@@ -51,7 +51,7 @@ QImage DecodeWithStb(const Bytes& bytes, const TImageLayout& layout) {
 Decoded DecodeChecked(const Bytes& bytes, std::uint64_t left) {
     const std::optional<TImageLayout> layout = ReadImageLayout(bytes);
     if (!layout) return {};
-    if (RgbaBytes(*layout) > left) return {{}, true};
+    if (DecodedBytes(*layout) > left) return {{}, true};
     if (!layout->Whole) return {};
     const QImage image = layout->Format == TImageFormat::Jpeg  ? DecodeWithQt(bytes, "jpeg")
                          : layout->Format == TImageFormat::Bmp ? DecodeWithQt(bytes, "bmp")

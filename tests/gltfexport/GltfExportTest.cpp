@@ -659,7 +659,8 @@ TEST(GltfExport, TexturesThatAreNotWholeImagesLeaveTheColourWithAWarning) {
     std::filesystem::resize_file(dir.File("sparse.tga"), std::uintmax_t{6} << 30);
     names.push_back("sparse.tga");
     testsupport::SaveFile(dir.Path() / "wood.tga", Tga(2, 2, wood));
-    names.push_back("wood.tga");
+    // One file under three names is read, converted and held once.
+    names.insert(names.end(), {"wood.tga", "./WOOD.TGA", "x/../Wood.tga"});
     testsupport::SaveFile(dir.File("box.3ds"), TexturedBox(names));
 
     const auto result = Convert({"-o", dir.File("box.glb"), dir.File("box.3ds")});
@@ -697,6 +698,9 @@ TEST(GltfExport, AFailedReExportLeavesTheOldSetWholeOrNoGltf) {
         // Files of more than 16 KB cannot be written, as on a full disk.
         {"the disk fills", [](const std::filesystem::path&) {},
          {"/bin/sh", "-c", "trap '' XFSZ; ulimit -f 32; exec \"$0\" \"$@\"", convert}},
+        // The limit's signal does not end the run with its temporary files.
+        {"the file size limit is reached", [](const std::filesystem::path&) {},
+         {"/bin/sh", "-c", "ulimit -f 32; exec \"$0\" \"$@\"", convert}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -717,6 +721,28 @@ TEST(GltfExport, AFailedReExportLeavesTheOldSetWholeOrNoGltf) {
         for (const std::string& file : testsupport::FilesBelow(out))
             EXPECT_TRUE(file == "scene.gltf" || file == "scene.bin" || file.rfind("scene_images", 0) == 0) << file;
     }
+}
+
+// A .gltf named by a link is written where the link leads, its files beside
+// it; a name as long as the file system takes is written whole.
+TEST(GltfExport, OutputsThroughALinkOrOfTheLongestNameAreWhole) {
+    testsupport::TempDir dir;
+    testsupport::SaveFile(dir.File("box.3ds"), testsupport::BuildModel({Box("Box", 0, 0, 0)}));
+    std::filesystem::create_directories(dir.Path() / "out");
+    std::filesystem::create_directories(dir.Path() / "else");
+    std::filesystem::create_symlink("../else/real.gltf", dir.Path() / "out" / "link.gltf");
+    const std::string longName = (dir.Path() / "out" / (std::string(250, 'a') + ".glb")).string();
+    const struct {
+        std::string output, written;
+    } cases[] = {{(dir.Path() / "out" / "link.gltf").string(), (dir.Path() / "else" / "real.gltf").string()},
+                 {longName, longName}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.output.substr(c.output.size() - 20));
+        const auto result = Convert({"-o", c.output, dir.File("box.3ds")});
+        ASSERT_EQ(result.exitCode, 0) << result.err;
+        EXPECT_NO_THROW(gltftest::LoadGltf(c.written));
+    }
+    EXPECT_FALSE(std::filesystem::exists(dir.Path() / "out" / "link.bin"));
 }
 
 // Nodes that place one mesh the same way share one glTF mesh, so that a small

@@ -493,9 +493,11 @@ TEST(GltfHostile, ImagesOfOverlappingViewsAreBounded) {
 // Only the first buffer of a .glb may be its BIN chunk: each buffer without a
 // uri would be a copy of it.
 TEST(GltfHostile, AGlbHasOneBufferWithoutAUri) {
-    json gltf = QuadJson();
-    for (int i = 0; i < 3; ++i) gltf["buffers"].push_back({{"byteLength", 92}});
-    EXPECT_THROW(Parse(Glb(gltf, BufferOf({}))), viewer::GltfFormatError);
+    for (const json& other : {json{{"byteLength", 92}}, json{{"byteLength", 92}, {"uri", ""}}}) {
+        json gltf = QuadJson();
+        for (int i = 0; i < 3; ++i) gltf["buffers"].push_back(other);
+        EXPECT_THROW(Parse(Glb(gltf, BufferOf({}))), viewer::GltfFormatError) << other;
+    }
 }
 
 // Image files are read by the reader, each file once however many images name
@@ -532,6 +534,11 @@ TEST(GltfHostile, DescriptionsAskingForTooMuchAreRefused) {
         many("images", "{\"uri\":\"a.png\"}", 1000000),
         many("extras", "[0,0,0,0,0,0,0,0,0,0]", 300000),
     };
+    // A key given twice: the census counts both arrays, whichever a parser keeps.
+    const Bytes twice = many("materials", "{}", 300000);
+    std::string text(twice.begin(), twice.end() - 1);
+    text += ",\"materials\":[]}";
+    EXPECT_THROW(Parse(Bytes(text.begin(), text.end())), viewer::GltfFormatError);
     std::string lights = "{\"asset\":{\"version\":\"2.0\"},\"extensions\":{\"KHR_lights_punctual\":{\"lights\":[";
     for (int i = 0; i < 1000000; ++i) lights += i == 0 ? "{\"type\":\"point\"}" : ",{\"type\":\"point\"}";
     lights += "]}}}";

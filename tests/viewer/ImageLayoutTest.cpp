@@ -105,15 +105,22 @@ TEST(ImageLayout, OnlyWholeImagesOfKnownFormatsHaveALayout) {
     Bytes bmp8000(54, 0);
     bmp8000[0] = 'B', bmp8000[1] = 'M', bmp8000[10] = 54, bmp8000[14] = 40;
     bmp8000[18] = 0x40, bmp8000[19] = 0x1F, bmp8000[22] = 0x40, bmp8000[23] = 0x1F, bmp8000[26] = 1, bmp8000[28] = 24;
-    // A valid zlib stream of a few rows.
-    const Bytes packedRows = [] {
-        Bytes rows(64, 0);
+    // Valid zlib streams of rows of zeros.
+    const auto packed = [](std::size_t bytes) {
+        Bytes rows(bytes, 0);
         Bytes packed(compressBound(rows.size()));
         uLongf size = packed.size();
         compress(packed.data(), &size, rows.data(), rows.size());
         packed.resize(size);
         return packed;
-    }();
+    };
+    const Bytes packedRows = packed(64);
+    Bytes header5x3(13, 0);
+    Put32Big(header5x3, 0, 5);
+    Put32Big(header5x3, 4, 3);
+    header5x3[8] = 8, header5x3[9] = 6;
+    Bytes header8000Deep = Header8000();
+    header8000Deep[8] = 16;
     const struct {
         const char* what;
         Bytes bytes;
@@ -129,6 +136,14 @@ TEST(ImageLayout, OnlyWholeImagesOfKnownFormatsHaveALayout) {
         {"PNG header of 8000 x 8000 and end, no image data", PngOf({{"IHDR", Header8000()}, {"IEND", {}}}),
          TImageFormat::Png, false},
         {"PNG whose image data fail their CRC", WrongCrc(png), TImageFormat::Png, false},
+        {"PNG of 5 x 3 whose data inflate to 16 MB", PngOf({{"IHDR", header5x3}, {"IDAT", packed(16 << 20)}, {"IEND", {}}}),
+         TImageFormat::Png, false},
+        {"PNG of 5 x 3 whose data inflate to a row too few", PngOf({{"IHDR", header5x3}, {"IDAT", packed(2 * 21)}, {"IEND", {}}}),
+         TImageFormat::Png, false},
+        {"PNG of 8000 x 8000 whose data inflate to a few rows", PngOf({{"IHDR", Header8000()}, {"IDAT", packedRows}, {"IEND", {}}}),
+         TImageFormat::Png, false},
+        {"PNG of 8000 x 8000 at 16 bits a sample", PngOf({{"IHDR", header8000Deep}, {"IDAT", packedRows}, {"IEND", {}}}),
+         TImageFormat::Png, false},
         {"PNG of no pixels", PngOf({{"IHDR", Bytes(13, 0)}, {"IDAT", packedRows}, {"IEND", {}}}), std::nullopt, false},
         {"JPEG cut in its scan", Cut(jpeg, jpeg.size() - 10), TImageFormat::Jpeg, false},
         {"BMP cut in its rows", Cut(bmp, bmp.size() - 1), TImageFormat::Bmp, false},

@@ -37,7 +37,8 @@ void RemoveTemporaryFiles() noexcept;
 
 // On SIGINT, SIGTERM and SIGHUP: removes every temporary file, then ends the
 // process by the same signal with its default action. A signal ignored
-// already (nohup) stays ignored.
+// already (nohup) stays ignored. SIGXFSZ is ignored: a write past the file
+// size limit fails with EFBIG.
 void RemoveTemporaryFilesOnSignals();
 
 }  // namespace base
