@@ -3,6 +3,8 @@
 #include <nlohmann/json.hpp>
 
 #include <algorithm>
+#include <cstdint>
+#include <limits>
 #include <string_view>
 
 #include "viewer/GltfFile.h"
@@ -25,8 +27,14 @@ public:
 
     bool null() override { return Value(); }
     bool boolean(bool) override { return Value(); }
-    bool number_integer(number_integer_t) override { return Value(); }
-    bool number_unsigned(number_unsigned_t) override { return Value(); }
+    // Whole numbers past 32 bits are no index, count, offset or length a
+    // bounded file can hold, and a parser into int would wrap them.
+    bool number_integer(number_integer_t value) override {
+        return value >= std::numeric_limits<std::int32_t>::min() ? Value() : TooLarge();
+    }
+    bool number_unsigned(number_unsigned_t value) override {
+        return value <= std::numeric_limits<std::uint32_t>::max() ? Value() : TooLarge();
+    }
     bool number_float(number_float_t, const string_t&) override { return Value(); }
     bool binary(binary_t&) override { return Value(); }
     bool string(string_t& text) override {
@@ -64,6 +72,11 @@ public:
     const std::string& Error() const { return error_; }
 
 private:
+    bool TooLarge() {
+        error_ = "a whole number in the glTF description is past 32 bits";
+        return false;
+    }
+
     // The value now read is a string member "uri" of an element of the top-level array named list.
     bool IsUri(std::string_view list) const {
         return open_.size() == 3 && !open_.back().array && key_ == "uri" && open_[1].key == list;

@@ -24,7 +24,8 @@ struct GltfCensus {
 };
 
 // The census of JSON text; stops counting and raises GltfFormatError once
-// arrays and objects nest deeper than maxDepth, or when the text is not JSON.
+// arrays and objects nest deeper than maxDepth, at a whole number past 32
+// bits, or when the text is not JSON.
 GltfCensus TakeGltfCensus(const std::uint8_t* text, std::size_t size, int maxDepth);
 
 }  // namespace viewer

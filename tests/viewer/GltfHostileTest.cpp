@@ -249,6 +249,9 @@ TEST(GltfHostile, BrokenDescriptionsAndDataAreRefusedOrBounded) {
         {"no POSITION",
          [](json& g, QuadData&) { g["meshes"][0]["primitives"][0]["attributes"] = {{"NORMAL", 0}}; }, NoTriangles},
         {"node of a missing mesh", [](json& g, QuadData&) { g["nodes"][1]["mesh"] = 3; }, nullptr},
+        {"node of mesh 2^32, which would wrap to 0", [](json& g, QuadData&) { g["nodes"][1]["mesh"] = 1ull << 32; },
+         nullptr},
+        {"scene of node 2^32 + 1", [](json& g, QuadData&) { g["scenes"][0]["nodes"] = {(1ull << 32) + 1}; }, nullptr},
         {"missing material", [](json& g, QuadData&) { g["meshes"][0]["primitives"][0]["material"] = 2; }, nullptr},
         {"missing texture",
          [](json& g, QuadData&) {
