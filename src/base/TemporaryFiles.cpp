@@ -56,12 +56,20 @@ std::string RandomSuffix() {
     return suffix;
 }
 
-// Set by the signal that ends the process: a file another thread makes after
-// the table was emptied removes itself.
+// Set by the signal that ends the process: no temporary file is made after it.
 std::atomic<bool> ending{false};
+// Threads between publishing a name and knowing whether its file was made: the
+// handler waits for them, so that the process never ends with one just made.
+std::atomic<int> creating{0};
+
+// About a tenth of a second of loads: long enough for a thread inside open(),
+// short enough should the signal have interrupted the creating thread itself.
+constexpr long kCreationWaits = 50'000'000;
 
 void OnEndingSignal(int signal) {
     ending.store(true);
+    for (long wait = 0; wait < kCreationWaits && creating.load() != 0; ++wait) {
+    }
     RemoveTemporaryFiles();
     // The handler was reset to the default action: once this returns, the
     // signal, blocked while it runs, ends the process.
@@ -76,11 +84,17 @@ TemporaryFile::TemporaryFile(const std::string& prefix, const std::string& nameI
     for (int attempt = 0; attempt < kAttempts && prefix.size() + 6 < PATH_MAX; ++attempt) {
         path_ = prefix + RandomSuffix();
         std::memcpy(slots[slot_].name, path_.c_str(), path_.size() + 1);
+        creating.fetch_add(1);
+        if (ending.load()) {
+            creating.fetch_sub(1);
+            error = EINTR;
+            break;
+        }
         slots[slot_].state.store(Live);
         fd_ = ::open(path_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-        if (fd_ >= 0 && ending.load()) ::unlink(path_.c_str());
-        if (fd_ >= 0) return;
         error = errno;
+        creating.fetch_sub(1);
+        if (fd_ >= 0) return;
         Unpublish(slot_);
         if (error != EEXIST) break;
     }
