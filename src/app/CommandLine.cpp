@@ -15,11 +15,11 @@ constexpr const char* kVersion = KORVANE_VERSION;
 void Describe(QCommandLineParser& parser) {
     parser.setApplicationDescription(
         QStringLiteral("Browse 3D Studio models (.3ds, .3da), edit their materials and save them as DirectX .x "
-                       "files; DirectX files (.x, .xa) open in a viewer window."));
+                       "or glTF files; DirectX (.x, .xa) and glTF files (.glb, .gltf) open in a viewer window."));
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     parser.addHelpOption();
     parser.addVersionOption();
-    parser.addPositionalArgument(QStringLiteral("file"), QStringLiteral("A model or DirectX file to open."),
+    parser.addPositionalArgument(QStringLiteral("file"), QStringLiteral("A model, DirectX or glTF file to open."),
                                  QStringLiteral("[file]"));
 }
 

@@ -16,16 +16,18 @@ bool IsModelKind(model3ds::TFileKind kind) {
     return kind == model3ds::TFileKind::Model3DS || kind == model3ds::TFileKind::PackedModel3DS;
 }
 
-bool IsDirectXKind(model3ds::TFileKind kind) {
-    return kind == model3ds::TFileKind::DirectX || kind == model3ds::TFileKind::PackedDirectX;
+// What the viewer draws without the model reader.
+bool IsViewerKind(model3ds::TFileKind kind) {
+    return kind == model3ds::TFileKind::DirectX || kind == model3ds::TFileKind::PackedDirectX ||
+           kind == model3ds::TFileKind::Gltf;
 }
 
-// A file from disk that is not DirectX data is read as a model, so that the
+// A file from disk that is neither DirectX data nor glTF is read as a model, so that the
 // reader names what is wrong with it; a download is fetched only for a kind its
 // name gives, and anything but a model goes to the viewer, which tells whether
 // it can draw it.
 bool OpensAsModel(model3ds::TFileKind kind, bool fromDisk) {
-    return fromDisk ? !IsDirectXKind(kind) : IsModelKind(kind);
+    return fromDisk ? !IsViewerKind(kind) : IsModelKind(kind);
 }
 
 // The text form for a name whose part after its last dot is "gltf" in any letter case.
@@ -85,7 +87,8 @@ TOpened TDocument::Open(model3ds::TFileKind kind, std::vector<std::uint8_t> byte
         opened.FromDisk = fromDisk;
         return opened;
     }
-    if (fromDisk) bytes = base::ReadWholeFile(path);
+    // The viewer reads a glTF file itself, with the files it names.
+    if (fromDisk && kind != model3ds::TFileKind::Gltf) bytes = base::ReadWholeFile(path);
     if (kind == model3ds::TFileKind::PackedDirectX) {
         bytes = model3ds::UnpackBytes(std::move(bytes), path, model3ds::TUnpackPolicy::AnyOutput);
     }
@@ -94,6 +97,8 @@ TOpened TDocument::Open(model3ds::TFileKind kind, std::vector<std::uint8_t> byte
             .ViewerBytes = std::move(bytes),
             .ViewerFileName = shown,
             .ViewerCaption = fromDisk ? path.substr(path.find_last_of('/') + 1) : std::string(),
+            .Gltf = kind == model3ds::TFileKind::Gltf,
+            .ViewerFolder = fromDisk ? std::filesystem::path(path).parent_path().string() : std::string(),
             .FromDisk = fromDisk};
 }
 

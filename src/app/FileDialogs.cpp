@@ -57,10 +57,11 @@ QFileDialog& TFileDialogs::OpenFileDialog() {
     openDialog_->setDefaultSuffix(QStringLiteral("3ds"));
     // Names are matched in any letter case, as files from other systems often carry
     // capitals, also by a desktop's own dialog, which may tell case apart.
-    openDialog_->setNameFilters({tr("すべての対応ﾌｧｲﾙ (*.3[dD][sS] *.3[dD][aA] *.[xX] *.[xX][aA])"),
-                                 tr("3dsﾌｧｲﾙ(3d Studio) (*.3[dD][sS])"), tr("3ds圧縮ﾌｧｲﾙ (*.3[dD][aA])"),
-                                 tr("DirectXﾌｧｲﾙ (*.[xX])"), tr("DirectX圧縮ﾌｧｲﾙ (*.[xX][aA])"),
-                                 tr("すべてのﾌｧｲﾙ (*)")});
+    openDialog_->setNameFilters(
+        {tr("すべての対応ﾌｧｲﾙ (*.3[dD][sS] *.3[dD][aA] *.[xX] *.[xX][aA] *.[gG][lL][bB] *.[gG][lL][tT][fF])"),
+         tr("3dsﾌｧｲﾙ(3d Studio) (*.3[dD][sS])"), tr("3ds圧縮ﾌｧｲﾙ (*.3[dD][aA])"), tr("DirectXﾌｧｲﾙ (*.[xX])"),
+         tr("DirectX圧縮ﾌｧｲﾙ (*.[xX][aA])"), tr("glTFﾌｧｲﾙ (*.[gG][lL][bB] *.[gG][lL][tT][fF])"),
+         tr("すべてのﾌｧｲﾙ (*)")});
     return *openDialog_;
 }
 

@@ -323,6 +323,11 @@ void TMainFrm::ShowOpened(TOpened opened) {
         UpdateCommandStates();
         return;
     }
+    if (opened.Gltf) {
+        OpenGltfViewer(opened, shown(opened.ViewerCaption));
+        UpdateCommandStates();
+        return;
+    }
     base::MemoryStream geometry(std::move(opened.ViewerBytes));
     OpenViewer(geometry, opened.ViewerCaption.empty() ? QString() : shown(opened.ViewerCaption), opened.ViewerFileName);
     UpdateCommandStates();
@@ -353,10 +358,9 @@ void TMainFrm::dragEnterEvent(QDragEnterEvent* event) {
     const QList<QUrl> urls = event->mimeData()->urls();
     if (NetworkBusy()) return;
     if (!(urls.size() == 1 && urls.front().isLocalFile())) return;
-    // The window opens every kind of model but glTF, which only korvane-render draws.
     const model3ds::TFileKind kind =
         model3ds::FileKindByName(QFile::encodeName(urls.front().toLocalFile()).toStdString());
-    if (bOpen->isEnabled() && kind != model3ds::TFileKind::Unknown && kind != model3ds::TFileKind::Gltf) {
+    if (bOpen->isEnabled() && kind != model3ds::TFileKind::Unknown) {
         event->acceptProposedAction();
     }
 }

@@ -15,6 +15,7 @@
 #include "app/ModelPanel.h"
 #include "WaitCursor.h"
 #include "viewer/Draw3DFrm.h"
+#include "viewer/GltfFile.h"
 #include "xexport/ExportPreparation.h"
 #include "xexport/WriteModelX.h"
 
@@ -134,6 +135,28 @@ void TMainFrm::OpenViewer(base::MemoryStream& stream, const QString& caption, co
     CurrentViewer->show();
     CurrentViewer->LoadModel(stream, caption);
     Document.ViewerShown = true;
+}
+
+// A glTF file that cannot be drawn says why and leaves no window, as a model
+// that fails while drawing does; errors of reading the file go on as an open's do.
+void TMainFrm::OpenGltfViewer(TOpened& opened, const QString& caption) {
+    ViewerFileName = opened.ViewerFileName;
+    viewer::TDraw3DFrm* shown = nullptr;
+    try {
+        const std::vector<std::uint8_t> bytes =
+            opened.FromDisk ? viewer::ReadGltfFile(opened.ViewerFileName) : std::move(opened.ViewerBytes);
+        shown = new viewer::TDraw3DFrm(this, this);
+        CurrentViewer = shown;
+        shown->show();
+        Document.ViewerShown = true;
+        shown->LoadGltf(bytes, opened.ViewerFolder, caption);
+    } catch (const viewer::GltfFormatError& error) {
+        if (shown) shown->close();
+        ViewerCannotDraw(error);
+        return;
+    }
+    if (opened.FromDisk) shown->D3DrawX->MeshBuilder()->SetModelFile(opened.ViewerFileName);
+    shown->ShowWholeModel();
 }
 
 void TMainFrm::ViewerCannotDraw(const std::exception& error) {

@@ -84,6 +84,21 @@ void TDraw3DFrm::FormCreate() {
 
 void TDraw3DFrm::LoadModel(base::MemoryStream& stream, const QString& caption) {
     D3DrawX->LoadXFromStream(stream);
+    ShowLoaded(caption);
+}
+
+void TDraw3DFrm::LoadGltf(const std::vector<std::uint8_t>& bytes, const std::string& folder, const QString& caption) {
+    try {
+        D3DrawX->Scene().LoadGltf(bytes, folder);
+    } catch (...) {
+        while (QApplication::overrideCursor()) QApplication::restoreOverrideCursor();
+        throw;
+    }
+    D3DrawX->Redraw();
+    ShowLoaded(caption);
+}
+
+void TDraw3DFrm::ShowLoaded(const QString& caption) {
     const bool animated = D3DrawX->MeshBuilder() && D3DrawX->MeshBuilder()->Animated();
     for (QAction* action : {pPlay, pPrevFrame, pNextFrame}) action->setEnabled(animated);
     setWindowTitle(caption);

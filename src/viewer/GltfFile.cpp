@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <filesystem>
 #include <limits>
 #include <fstream>
 #include <map>
@@ -20,6 +21,7 @@
 #include "GltfCensus.h"
 #include "base/FrameDepth.h"
 #include "base/PercentDecode.h"
+#include "base/Stream.h"
 #include "viewer/TextureFiles.h"
 
 namespace viewer {
@@ -674,6 +676,18 @@ GltfModel ParseGltf(const std::uint8_t* data, std::size_t size, const std::strin
     GltfModel model;
     GltfReader(gltf, files, model).Read();
     return model;
+}
+
+}  // namespace viewer
+
+namespace viewer {
+
+std::vector<std::uint8_t> ReadGltfFile(const std::string& path) {
+    std::error_code error;
+    const std::uintmax_t size = std::filesystem::file_size(path, error);
+    if (!error && size > MaxGltfFileBytes)
+        throw GltfFormatError("the file is larger than " + std::to_string(MaxGltfFileBytes >> 20) + " MB");
+    return base::ReadWholeFile(path);
 }
 
 }  // namespace viewer

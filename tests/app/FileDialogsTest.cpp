@@ -43,22 +43,28 @@ TEST(FileDialogs, OpenDialogIsMadeWhenFirstUsedAndFindsEveryModel) {
     EXPECT_EQ(answer, chosen);
 
     const QStringList filters = dialogs.OpenDialog()->nameFilters();
-    ASSERT_EQ(filters.size(), 6);
+    ASSERT_EQ(filters.size(), 7);
     EXPECT_TRUE(filters[0].startsWith(QString::fromUtf8("すべての対応ﾌｧｲﾙ")));
     EXPECT_TRUE(filters[1].startsWith(QString::fromUtf8("3dsﾌｧｲﾙ(3d Studio)")));
     EXPECT_TRUE(filters[2].startsWith(QString::fromUtf8("3ds圧縮ﾌｧｲﾙ")));
     const struct {
         const char* name;
-        std::array<bool, 6> shown;
+        std::array<bool, 7> shown;
     } names[] = {
-        {"a.3ds", {true, true, false, false, false, true}},   {"B.3DS", {true, true, false, false, false, true}},
-        {"c.3Ds", {true, true, false, false, false, true}},   {"D.3dA", {true, false, true, false, false, true}},
-        {"e.x", {true, false, false, true, false, true}},     {"F.X", {true, false, false, true, false, true}},
-        {"g.xA", {true, false, false, false, true, true}},    {"h.txt", {false, false, false, false, false, true}},
-        {"i.3ds.bak", {false, false, false, false, false, true}},
+        {"a.3ds", {true, true, false, false, false, false, true}},
+        {"B.3DS", {true, true, false, false, false, false, true}},
+        {"c.3Ds", {true, true, false, false, false, false, true}},
+        {"D.3dA", {true, false, true, false, false, false, true}},
+        {"e.x", {true, false, false, true, false, false, true}},
+        {"F.X", {true, false, false, true, false, false, true}},
+        {"g.xA", {true, false, false, false, true, false, true}},
+        {"j.glb", {true, false, false, false, false, true, true}},
+        {"K.glTF", {true, false, false, false, false, true, true}},
+        {"h.txt", {false, false, false, false, false, false, true}},
+        {"i.3ds.bak", {false, false, false, false, false, false, true}},
     };
     for (const auto& n : names) {
-        for (int filter = 0; filter < 6; ++filter)
+        for (int filter = 0; filter < 7; ++filter)
             EXPECT_EQ(Shows(filters[filter], QString::fromLatin1(n.name)), n.shown[filter]) << n.name << " " << filter;
     }
 }

@@ -684,3 +684,54 @@ TEST_F(MainWindow, GltfSavesMatchTheConverter) {
         }
     }
 }
+
+// The window opens the glTF it writes, in both forms and every way a file
+// arrives, as a .x: in a viewer, framed, its animation playable; a damaged one
+// is named in a message and leaves no viewer.
+TEST_F(MainWindow, WrittenGltfOpensInAViewer) {
+    TMainFrm& w = *window_;
+    const app::TMainFrmControls& ui = w.Controls();
+    const testsupport::MeshSpec arm{.name = "Arm", .vertices = {{0, 0, 0}, {1, 0, 0}, {1, 1, 0}}, .faces = {{0, 1, 2}}};
+    testsupport::KeyframerSpec keyframer{.start = 0, .end = 10};
+    keyframer.nodes.push_back({.id = 0, .name = "Arm"});
+    keyframer.nodes.back().position.keys = {{.frame = 0, .value = {2, 0, 0}}, {.frame = 10, .value = {0, 0, 0}}};
+    const std::string model = dir_.File("arm.3ds");
+    SaveFile(model, testsupport::BuildAnimatedModel({arm}, keyframer));
+    const std::string still = dir_.File("still.3ds");
+    SaveFile(still, testsupport::BuildModel({arm}));
+    for (const auto& [source, output] : {std::pair{model, "arm.glb"}, {model, "ARM.GLTF"}, {still, "still.glb"}}) {
+        ASSERT_EQ(Convert({"-o", dir_.File(output), source}).exitCode, 0) << output;
+    }
+    SaveFile(dir_.File("broken.glb"), std::vector<std::uint8_t>{'g', 'l', 'T', 'F', 2, 0, 0, 0, 12, 0, 0, 0});
+
+    const struct {
+        const char* file;
+        bool animated;
+    } cases[] = {{"arm.glb", true}, {"ARM.GLTF", true}, {"still.glb", false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.file);
+        Open(dir_.File(c.file));
+        ASSERT_FALSE(ui.CurrentViewer.isNull());
+        ASSERT_NE(ui.CurrentViewer->D3DrawX->MeshBuilder(), nullptr);
+        EXPECT_EQ(ui.CurrentViewer->windowTitle(), QString::fromUtf8(c.file));
+        EXPECT_EQ(ui.CurrentViewer->pPlay->isEnabled(), c.animated);
+        EXPECT_EQ(ui.ModelPanel->TreeView()->topLevelItemCount(), 0);
+        ui.CurrentViewer->close();
+    }
+
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(QString::fromStdString(dir_.File("arm.glb")))});
+    QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&w, &enter);
+    EXPECT_TRUE(enter.isAccepted());
+    QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&w, &drop);
+    ASSERT_FALSE(ui.CurrentViewer.isNull());
+    ui.CurrentViewer->close();
+
+    const std::vector<QString> texts = windowtest::AnswerMessageBoxes([&] { w.OpenGivenFile(dir_.File("broken.glb")); });
+    ASSERT_EQ(texts.size(), 1u);
+    EXPECT_TRUE(texts[0].startsWith(QString::fromStdString(dir_.File("broken.glb")) + QString::fromUtf8(" を表示できません")))
+        << texts[0].toStdString();
+    EXPECT_TRUE(ui.CurrentViewer.isNull());
+}

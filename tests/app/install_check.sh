@@ -27,7 +27,7 @@ for key in Name Comment; do
         grep -q "^$key\\[$language\\]=" "$entry" || { echo "no $key[$language]"; exit 1; }
     done
 done
-types='image/x-3ds;application/x-korvane-3da;application/x-korvane-xa;model/x-korvane-directx;'
+types='image/x-3ds;application/x-korvane-3da;application/x-korvane-xa;model/x-korvane-directx;model/gltf-binary;model/gltf+json;'
 grep -qx "MimeType=$types" "$entry" || { echo "MimeType wrong"; exit 1; }
 desktop-file-validate "$entry"
 [ -f "$prefix/share/icons/hicolor/scalable/apps/korvane.svg" ] || { echo "no icon"; exit 1; }
@@ -71,8 +71,7 @@ done
 # a file manager fills it (%s the size, %i the input, %o the output).
 thumbnailer=$prefix/share/thumbnailers/korvane.thumbnailer
 grep -qx '\[Thumbnailer Entry\]' "$thumbnailer" || { echo "no thumbnailer entry"; exit 1; }
-# It also draws glTF files, which the window does not open.
-grep -qx "MimeType=${types}model/gltf-binary;model/gltf+json;" "$thumbnailer" ||
+grep -qx "MimeType=$types" "$thumbnailer" ||
     { echo "thumbnailer MimeType wrong"; exit 1; }
 try_exec=$(sed -n 's/^TryExec=//p' "$thumbnailer")
 exec_line=$(sed -n 's/^Exec=//p' "$thumbnailer")

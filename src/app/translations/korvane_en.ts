@@ -70,8 +70,8 @@
 <context>
     <name>app::TFileDialogs</name>
     <message>
-        <source>すべての対応ﾌｧｲﾙ (*.3[dD][sS] *.3[dD][aA] *.[xX] *.[xX][aA])</source>
-        <translation>All supported files (*.3[dD][sS] *.3[dD][aA] *.[xX] *.[xX][aA])</translation>
+        <source>すべての対応ﾌｧｲﾙ (*.3[dD][sS] *.3[dD][aA] *.[xX] *.[xX][aA] *.[gG][lL][bB] *.[gG][lL][tT][fF])</source>
+        <translation>All supported files (*.3[dD][sS] *.3[dD][aA] *.[xX] *.[xX][aA] *.[gG][lL][bB] *.[gG][lL][tT][fF])</translation>
     </message>
     <message>
         <source>3dsﾌｧｲﾙ(3d Studio) (*.3[dD][sS])</source>
@@ -88,6 +88,10 @@
     <message>
         <source>DirectX圧縮ﾌｧｲﾙ (*.[xX][aA])</source>
         <translation>Packed DirectX files (*.[xX][aA])</translation>
+    </message>
+    <message>
+        <source>glTFﾌｧｲﾙ (*.[gG][lL][bB] *.[gG][lL][tT][fF])</source>
+        <translation>glTF files (*.[gG][lL][bB] *.[gG][lL][tT][fF])</translation>
     </message>
     <message>
         <source>すべてのﾌｧｲﾙ (*)</source>

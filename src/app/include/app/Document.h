@@ -24,7 +24,7 @@ struct TOpened {
     enum class TShow {
         Nothing,  // a download that holds no model: the window stays as it was
         Model,    // the model, now the document's, in the browser
-        Viewer,   // DirectX data in a viewer window; the document holds no model
+        Viewer,   // DirectX data or glTF in a viewer window; the document holds no model
     };
     TShow Show = TShow::Nothing;
     // Viewer: the .x data, the file or address it came from (named in the
@@ -32,6 +32,11 @@ struct TOpened {
     std::vector<std::uint8_t> ViewerBytes;
     std::string ViewerFileName;
     std::string ViewerCaption;
+    // glTF rather than .x data: from disk, the viewer reads the file at
+    // ViewerFileName (ViewerBytes stays empty) and the files it names (buffers,
+    // images) from ViewerFolder; a download has its bytes and no folder.
+    bool Gltf = false;
+    std::string ViewerFolder;
     // A file from disk: its name is shown as the system names files. In a viewer
     // its coordinates may lie anywhere, so the window frames it and requires a mesh.
     bool FromDisk = false;
@@ -58,8 +63,8 @@ public:
     TDocument();
 
     // ---- Open and close ----
-    // The file at path (made absolute): DirectX data (.x, packed .xa, by content
-    // where it tells) for a viewer, anything else as a model, which must hold a
+    // The file at path (made absolute): DirectX data (.x, packed .xa) or glTF
+    // (.glb, .gltf), by content where it tells, for a viewer; anything else as a model, which must hold a
     // mesh. A model opened is added to the recent files. Raises
     // model3ds::EReadModelError ("READ ERROR : path") and reader and stream errors.
     TOpened OpenPath(const std::string& path);

@@ -81,6 +81,7 @@ private:
     // A new viewer window showing the .x data of stream, made from the file named
     // fileName (a path or an address); the viewer command is off while it is open.
     void OpenViewer(base::MemoryStream& stream, const QString& caption, const std::string& fileName);
+    void OpenGltfViewer(TOpened& opened, const QString& caption);
     // The selected mesh, or all of them merged, in a new viewer window.
     void ViewSelectedMesh();
 

@@ -83,10 +83,8 @@ namespace {
 void LoadModel(viewer::ViewerScene& scene, const std::string& path, bool animated) {
     if (KindOf(path) == TFileKind::Gltf) {
         const std::string folder = std::filesystem::absolute(path).parent_path().string();
-        if (std::filesystem::file_size(path) > viewer::MaxGltfFileBytes)
-            throw AboutFile(path, "the file is larger than " + std::to_string(viewer::MaxGltfFileBytes >> 20) + " MB");
         try {
-            scene.LoadGltf(base::ReadWholeFile(path), folder);
+            scene.LoadGltf(viewer::ReadGltfFile(path), folder);
         } catch (const viewer::GltfFormatError& error) {
             throw AboutFile(path, error.what());
         }

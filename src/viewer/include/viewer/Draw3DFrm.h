@@ -9,6 +9,8 @@
 #include <QWidget>
 
 #include <cstdint>
+#include <string>
+#include <vector>
 
 #include "base/Stream.h"
 #include "viewer/D3DrawX.h"
@@ -32,6 +34,9 @@ public:
     // Shows the stream's .x data (the stream stays the caller's) under the
     // caption text, and puts the normal mouse cursor back.
     void LoadModel(base::MemoryStream& stream, const QString& caption);
+    // The same for a glTF file's bytes, the files it names read from folder
+    // (none when empty); raises GltfFormatError when it cannot be drawn.
+    void LoadGltf(const std::vector<std::uint8_t>& bytes, const std::string& folder, const QString& caption);
     // Centres the model and moves the camera back until the model fills the
     // control, as Home does; from then on the model turns about the centre of
     // its box, and the picture is framed anew when the window changes size
@@ -65,6 +70,8 @@ protected:
 
 private:
     void FormCreate();
+    // The loaded model's caption and animation commands.
+    void ShowLoaded(const QString& caption);
     void FormClose();
     void FormKeyDown(int& key);
     void FormMouseWheelDown(bool& handled);

@@ -42,4 +42,8 @@ struct GltfModel {
 // that does not hold, is out of range, or asks for more than bounded memory.
 GltfModel ParseGltf(const std::uint8_t* data, std::size_t size, const std::string& folder);
 
+// The bytes of the glTF file at path; GltfFormatError for a file past
+// MaxGltfFileBytes, refused by its size before a byte is read. Stream errors propagate.
+std::vector<std::uint8_t> ReadGltfFile(const std::string& path);
+
 }  // namespace viewer
