@@ -16,7 +16,7 @@ constexpr double kPi = 3.14159265358979323846;
 // screen, 640 x 480), so the frame is 36 x 27 mm and glTF's vertical field of
 // view is 2 atan(13.5 mm / lens), at an aspect ratio of 4/3. Lenses outside
 // these bounds (from a fish-eye to a telescope) are taken at the nearest one.
-constexpr double kFrameHeight = 27, kAspect = 4.0 / 3.0;
+constexpr double kHalfFrameHeight = 13.5, kAspect = 4.0 / 3.0;
 constexpr float kMinLens = 1, kMaxLens = 100000;
 // The near plane when the file gives none usable, as a share of the far range,
 // else in the model's units.
@@ -39,7 +39,7 @@ TCameraOut CameraOut(const model3ds::TCamera3DS& camera, std::vector<std::string
         warnings.push_back(base::Format("camera \"%s\": its lens %g mm is out of reach; %g mm is used",
                                         camera.Name.c_str(), static_cast<double>(camera.Lens), static_cast<double>(lens)));
     }
-    out.YFov = static_cast<float>(2 * std::atan(kFrameHeight / lens));
+    out.YFov = static_cast<float>(2 * std::atan(kHalfFrameHeight / lens));
     out.AspectRatio = static_cast<float>(kAspect);
     if (camera.Far && Positive(*camera.Far)) out.ZFar = *camera.Far;
     if (camera.Near && Positive(*camera.Near)) out.ZNear = *camera.Near;
