@@ -6,6 +6,7 @@
 #include <memory>
 #include <set>
 
+#include "GltfCamerasLights.h"
 #include "GltfDocument.h"
 #include "net/HttpRequest.h"
 #include "xexport/ExportPreparation.h"
@@ -127,6 +128,7 @@ public:
         if (request.Form == TGltfForm::Text) doc_.BufferFile = stem_ + ".bin";
         AddNodes();
         AddAnimation();
+        AddCamerasAndLights(scene_, doc_);
     }
 
     TGltfDocument Take() { return std::move(doc_); }
@@ -136,10 +138,10 @@ private:
     // warning, rather than losing the still scene too.
     xexport::TModelScene StillIfTooLong(model3ds::TFile3DS& model, const std::string& modelFile) {
         try {
-            return xexport::BuildModelScene(model, {modelFile, false, true});
+            return xexport::BuildModelScene(model, {modelFile, false, true, true});
         } catch (const xexport::ELongAnimationError& error) {
             doc_.Warnings.push_back(std::string(error.what()) + "; the scene is written still, without it");
-            return xexport::BuildModelScene(model, {modelFile, false, false});
+            return xexport::BuildModelScene(model, {modelFile, false, false, true});
         }
     }
 

@@ -67,9 +67,27 @@ struct TNodeOut {
     std::string Name;
     std::vector<std::size_t> Children;
     std::optional<std::size_t> Mesh;
+    std::optional<std::size_t> Camera, Light;
     float Translation[3] = {0, 0, 0};
     float Rotation[4] = {0, 0, 0, 1};  // x, y, z, w
     float Scale[3] = {1, 1, 1};
+};
+
+// A perspective camera, looking down its node's -z axis.
+struct TCameraOut {
+    std::string Name;
+    float YFov = 0, AspectRatio = 1, ZNear = 1;
+    std::optional<float> ZFar;  // none: an infinite projection
+};
+
+// A KHR_lights_punctual light; a spot shines down its node's -z axis.
+struct TLightOut {
+    std::string Name;
+    bool Spot = false;
+    float Color[3] = {1, 1, 1};  // linear
+    float Intensity = 1;
+    std::optional<float> Range;
+    float InnerCone = 0, OuterCone = 0;  // half angles, radians
 };
 
 struct TChannel {
@@ -92,6 +110,8 @@ struct TGltfDocument {
     std::vector<TImageOut> Images;
     std::vector<TSideFile> ImageFiles;  // .gltf: the images beside it
     std::vector<TChannel> Channels;
+    std::vector<TCameraOut> Cameras;
+    std::vector<TLightOut> Lights;
     std::vector<std::string> Warnings;
     std::vector<std::string> Read;  // the texture files found, read or not
 };

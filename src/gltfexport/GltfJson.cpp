@@ -1,5 +1,6 @@
 #include <algorithm>
 
+#include "GltfCamerasLights.h"
 #include "GltfDocument.h"
 #include "JsonOut.h"
 #include "net/HttpRequest.h"
@@ -28,6 +29,7 @@ void WriteNode(TJsonOut& json, const TNodeOut& node) {
         json.EndArray();
     }
     if (node.Mesh) WriteIndex(json, "mesh", *node.Mesh);
+    WriteNodeCameraLight(json, node);
     const auto vector = [&json](const char* key, const float* values, std::size_t count, const float* identity) {
         if (std::equal(values, values + count, identity)) return;
         json.Key(key);
@@ -230,12 +232,12 @@ void WriteAsset(TJsonOut& json, const TGltfDocument& document) {
     json.Key("version");
     json.String("2.0");
     json.EndObject();
-    if (!document.Materials.empty()) {
-        json.Key("extensionsUsed");
-        json.BeginArray();
-        json.String(kSpecularExtension);
-        json.EndArray();
-    }
+    if (document.Materials.empty() && document.Lights.empty()) return;
+    json.Key("extensionsUsed");
+    json.BeginArray();
+    if (!document.Materials.empty()) json.String(kSpecularExtension);
+    if (!document.Lights.empty()) json.String(kLightsExtension);
+    json.EndArray();
 }
 
 void WriteScene(TJsonOut& json, const TGltfDocument& document) {
@@ -292,6 +294,7 @@ std::string DocumentJson(const TGltfDocument& document) {
     WriteScene(json, document);
     WriteList(json, "nodes", document.Nodes, WriteNode);
     WriteList(json, "meshes", document.Meshes, WriteMesh);
+    WriteCameras(json, document);
     WriteList(json, "materials", document.Materials, WriteMaterial);
     WriteTextures(json, document.Images.size());
     WriteList(json, "images", document.Images, WriteImage);
@@ -299,6 +302,7 @@ std::string DocumentJson(const TGltfDocument& document) {
     WriteList(json, "accessors", document.Accessors, WriteAccessor);
     WriteList(json, "bufferViews", document.Views, WriteView);
     WriteBuffer(json, document);
+    WriteLightsExtension(json, document);
     json.EndObject();
     return json.Text();
 }

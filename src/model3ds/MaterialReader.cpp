@@ -11,23 +11,6 @@ TColor3DS ByteColor(const TColor24Data3DS& bytes) {
             static_cast<float>(bytes.b / 255.0)};
 }
 
-// The 24-bit colour, or failing that the float forms (linear first), or black;
-// a linear 24-bit colour, when present, wins over all of them.
-TColor3DS ReadColor(base::Stream& stream, TChunkNode3DS& container) {
-    TColor3DS color;
-    if (TChunkNode3DS* bytes = SearchTree(&container, CK_COLOR_24)) {
-        color = ByteColor(TakeChunkData<TColor24Data3DS>(stream, *bytes));
-    } else if (TChunkNode3DS* linear = SearchTree(&container, CK_COLOR_FLOAT_LINEAR)) {
-        color = TakeChunkData<TColor3DS>(stream, *linear);
-    } else if (TChunkNode3DS* floats = SearchTree(&container, CK_COLOR_FLOAT)) {
-        color = TakeChunkData<TColor3DS>(stream, *floats);
-    }
-    if (TChunkNode3DS* linearBytes = SearchTree(&container, CK_COLOR_24_LINEAR)) {
-        color = ByteColor(TakeChunkData<TColor24Data3DS>(stream, *linearBytes));
-    }
-    return color;
-}
-
 // The whole-percent form, scaled to a fraction, takes precedence over the float
 // form, which is taken as stored.
 float ReadPercent(base::Stream& stream, TChunkNode3DS& container) {
@@ -214,6 +197,21 @@ void ReadMaterialChunk(base::Stream& stream, TChunkNode3DS& chunk, TMaterial3DS&
 }
 
 }  // namespace
+
+TColor3DS ReadColor(base::Stream& stream, TChunkNode3DS& container) {
+    TColor3DS color;
+    if (TChunkNode3DS* bytes = SearchTree(&container, CK_COLOR_24)) {
+        color = ByteColor(TakeChunkData<TColor24Data3DS>(stream, *bytes));
+    } else if (TChunkNode3DS* linear = SearchTree(&container, CK_COLOR_FLOAT_LINEAR)) {
+        color = TakeChunkData<TColor3DS>(stream, *linear);
+    } else if (TChunkNode3DS* floats = SearchTree(&container, CK_COLOR_FLOAT)) {
+        color = TakeChunkData<TColor3DS>(stream, *floats);
+    }
+    if (TChunkNode3DS* linearBytes = SearchTree(&container, CK_COLOR_24_LINEAR)) {
+        color = ByteColor(TakeChunkData<TColor24Data3DS>(stream, *linearBytes));
+    }
+    return color;
+}
 
 std::unique_ptr<TMaterial3DS> ReadMaterial(base::Stream& stream, TChunkNode3DS& entry) {
     if (entry.tag != CK_MATERIAL) RaiseInvalidChunk();

@@ -137,10 +137,9 @@ constexpr double kDegree = 3.14159265358979323846 / 180;
 
 double Length(const double v[3]) { return std::sqrt(v[0] * v[0] + v[1] * v[1] + v[2] * v[2]); }
 
-// A camera at eye looking at target, turned by roll degrees about its line of sight.
-// It looks along its local -z axis, with its x axis level and its y axis up as
-// far as it can: the placement that children of cameras are stored in.
-TMatrix4 CameraAim(const double eye[3], const double target[3], double roll) {
+}  // namespace
+
+TMatrix4 AimMatrix(const double eye[3], const double target[3], double roll) {
     double ahead[3] = {target[0] - eye[0], target[1] - eye[1], target[2] - eye[2]};
     double length = Length(ahead);
     if (!(length > 0) || !std::isfinite(length)) return TMatrix4::Translation(eye[0], eye[1], eye[2]);
@@ -160,8 +159,6 @@ TMatrix4 CameraAim(const double eye[3], const double target[3], double roll) {
     }
     return aim * RotationMatrix(AngleAxisQuat(roll * kDegree, 0, 0, 1));
 }
-
-}  // namespace
 
 struct TPoseEvaluator::Impl {
     const TKeyframer3DS& keyframer;
@@ -241,19 +238,24 @@ struct TPoseEvaluator::Impl {
         }
     }
 
-    // The target of a camera is the target node of its name, the first after it in
-    // the file, else the first before it.
+    // The target of a camera (a spotlight) is the camera (light) target node of
+    // its name, the first after it in the file, else the first before it.
     void FindTargets() {
         const std::vector<TKFNode3DS>& nodes = keyframer.Nodes;
         targets.assign(nodes.size(), -1);
-        std::unordered_map<std::string, std::vector<int>> targetsByName;
+        using TByName = std::unordered_map<std::string, std::vector<int>>;
+        TByName cameraTargets, lightTargets;
         for (std::size_t i = 0; i < nodes.size(); ++i) {
-            if (nodes[i].Tag == CK_NODE_TARGET) targetsByName[nodes[i].Name].push_back(static_cast<int>(i));
+            if (nodes[i].Tag == CK_NODE_TARGET) cameraTargets[nodes[i].Name].push_back(static_cast<int>(i));
+            if (nodes[i].Tag == CK_NODE_LIGHT_TARGET) lightTargets[nodes[i].Name].push_back(static_cast<int>(i));
         }
         for (std::size_t i = 0; i < nodes.size(); ++i) {
-            if (nodes[i].Tag != CK_NODE_CAMERA) continue;
-            const auto found = targetsByName.find(nodes[i].Name);
-            if (found == targetsByName.end()) continue;
+            const TByName* byName = nodes[i].Tag == CK_NODE_CAMERA ? &cameraTargets
+                                    : nodes[i].Tag == CK_NODE_SPOT ? &lightTargets
+                                                                   : nullptr;
+            if (byName == nullptr) continue;
+            const auto found = byName->find(nodes[i].Name);
+            if (found == byName->end()) continue;
             const std::vector<int>& candidates = found->second;
             const auto after = std::upper_bound(candidates.begin(), candidates.end(), static_cast<int>(i));
             targets[i] = after != candidates.end() ? *after : candidates.front();
@@ -304,7 +306,7 @@ struct TPoseEvaluator::Impl {
             const TMatrix4& target = unaimed[static_cast<std::size_t>(targets[i])];
             const double from[3] = {here.m[0][3], here.m[1][3], here.m[2][3]};
             const double to[3] = {target.m[0][3], target.m[1][3], target.m[2][3]};
-            world[i] = CameraAim(from, to, Roll(i, frame));
+            world[i] = AimMatrix(from, to, Roll(i, frame));
         }
         return world;
     }

@@ -131,6 +131,29 @@ model3ds::TNodePose Decompose(const TMatrix4& matrix) {
     return pose;
 }
 
+// The pose of a camera or spotlight stored at eye, looking at target.
+model3ds::TNodePose StoredAim(const TVector3DS& eye, const TVector3DS& target, float roll) {
+    const double from[3] = {eye.x, eye.y, eye.z}, to[3] = {target.x, target.y, target.z};
+    return Decompose(model3ds::AimMatrix(from, to, roll));
+}
+
+// The keyframer node of each camera, then of each light: the first node of its
+// kind and name; -1 for none, and for a light switched off.
+std::vector<int> CameraLightNodes(const model3ds::TKeyframer3DS& keyframer, const model3ds::TCamerasLights3DS& records) {
+    std::map<std::pair<std::uint16_t, std::string>, int> byKindAndName;
+    for (std::size_t i = keyframer.Nodes.size(); i-- > 0;)
+        byKindAndName[{keyframer.Nodes[i].Tag, keyframer.Nodes[i].Name}] = static_cast<int>(i);
+    const auto find = [&byKindAndName](std::uint16_t tag, const std::string& name) {
+        const auto found = byKindAndName.find({tag, name});
+        return found == byKindAndName.end() ? -1 : found->second;
+    };
+    std::vector<int> nodes;
+    for (const model3ds::TCamera3DS& camera : records.Cameras) nodes.push_back(find(model3ds::CK_NODE_CAMERA, camera.Name));
+    for (const model3ds::TLight3DS& light : records.Lights)
+        nodes.push_back(light.Off ? -1 : find(light.Spot ? model3ds::CK_NODE_SPOT : model3ds::CK_NODE_LIGHT, light.Name));
+    return nodes;
+}
+
 TQuat Slerp(const TQuat& a, const TQuat& b, double t) {
     double dot = a.w * b.w + a.x * b.x + a.y * b.y + a.z * b.z;
     double wa = 1 - t, wb = t;
@@ -255,8 +278,13 @@ public:
         if (scene_.Name.empty()) scene_.Name = "Scene";
         scene_.Warnings = Complaints(keyframer_, pose_);
         if (request.TopFrame) top_ = AddNode(scene_.Name, -1, model3ds::TNodePose());
+        if (request.CamerasAndLights) {
+            records_ = model3ds::ReadCamerasAndLights(model);
+            recordNodes_ = CameraLightNodes(keyframer_, records_);
+        }
         AddKeyframerNodes();
         AddUnplacedMeshes();
+        if (request.CamerasAndLights) AddCamerasAndLights();
         if (request.Animation) AddAnimations();
     }
 
@@ -306,10 +334,13 @@ private:
 
     void AddKeyframerNodes() {
         const std::vector<model3ds::TKFNode3DS>& nodes = keyframer_.Nodes;
-        // Objects, and every node above one.
+        // Objects, the nodes of cameras and lights asked for, and every node above one.
+        std::vector<bool> carries(nodes.size(), false);
+        for (const int node : recordNodes_)
+            if (node >= 0) carries[static_cast<std::size_t>(node)] = true;
         std::vector<bool> kept(nodes.size(), false);
         for (std::size_t i = 0; i < nodes.size(); ++i) {
-            if (nodes[i].Tag != model3ds::CK_NODE_OBJECT) continue;
+            if (nodes[i].Tag != model3ds::CK_NODE_OBJECT && !carries[i]) continue;
             for (int j = static_cast<int>(i); j >= 0 && !kept[static_cast<std::size_t>(j)]; j = pose_.Parent(static_cast<std::size_t>(j)))
                 kept[static_cast<std::size_t>(j)] = true;
         }
@@ -348,6 +379,32 @@ private:
             const int index = AddNode(stored.Name, -1, model3ds::TNodePose());
             scene_.Nodes[static_cast<std::size_t>(index)].Meshes.push_back(std::make_shared<model3ds::TMesh3DS>(stored));
         }
+    }
+
+    // The scene node of a camera or light: its keyframer node's, else a new top node.
+    std::size_t CameraLightNode(std::size_t record, const std::string& name, const model3ds::TNodePose& stored) {
+        const int node = recordNodes_[record];
+        if (node >= 0) return static_cast<std::size_t>(sceneIndex_[static_cast<std::size_t>(node)]);
+        return static_cast<std::size_t>(AddNode(name, -1, stored));
+    }
+
+    void AddCamerasAndLights() {
+        std::size_t record = 0;
+        for (model3ds::TCamera3DS& camera : records_.Cameras) {
+            const model3ds::TNodePose stored = StoredAim(camera.Position, camera.Target, camera.Roll);
+            scene_.Cameras.push_back({CameraLightNode(record++, camera.Name, stored), std::move(camera)});
+        }
+        for (model3ds::TLight3DS& light : records_.Lights) {
+            model3ds::TNodePose stored;
+            if (light.Spot) stored = StoredAim(light.Position, light.Spot->Target, light.Spot->Roll);
+            stored.Position[0] = light.Position.x;
+            stored.Position[1] = light.Position.y;
+            stored.Position[2] = light.Position.z;
+            const int node = light.Off ? -1 : static_cast<int>(CameraLightNode(record, light.Name, stored));
+            ++record;
+            scene_.Lights.push_back({node, std::move(light)});
+        }
+        scene_.CameraLightWarnings = std::move(records_.Warnings);
     }
 
     void AddAnimations() {
@@ -403,6 +460,8 @@ private:
     std::vector<TMeshCopies> copies_;  // per model mesh
     std::uint64_t madeCopies_ = 0;     // vertices and faces of copies past each mesh's first
     std::vector<int> sceneIndex_;      // per keyframer node: its scene node, or -1
+    model3ds::TCamerasLights3DS records_;
+    std::vector<int> recordNodes_;  // per camera, then per light: its keyframer node, or -1
 };
 
 }  // namespace

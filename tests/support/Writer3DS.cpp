@@ -265,12 +265,76 @@ void WriteKeyframer(Writer3DS& w, const KeyframerSpec& keyframer) {
 }
 
 std::vector<std::uint8_t> BuildAnimatedModel(const std::vector<MeshSpec>& meshes, const KeyframerSpec& keyframer) {
+    SceneSpec scene;
+    scene.meshes = meshes;
+    scene.keyframer = keyframer;
+    return BuildScene(scene);
+}
+
+namespace {
+
+void WriteVertex(Writer3DS& w, const Vertex& v) {
+    w.F32(v.x);
+    w.F32(v.y);
+    w.F32(v.z);
+}
+
+}  // namespace
+
+void WriteCamera(Writer3DS& w, const CameraSpec& camera) {
+    w.Begin(0x4000);
+    w.String(camera.name);
+    w.Begin(0x4700);
+    WriteVertex(w, camera.position);
+    WriteVertex(w, camera.target);
+    w.F32(camera.roll);
+    w.F32(camera.lens);
+    if (camera.ranges) {
+        w.Begin(0x4720);
+        w.F32((*camera.ranges)[0]);
+        w.F32((*camera.ranges)[1]);
+        w.End();
+    }
+    w.End();
+    w.End();
+}
+
+void WriteLight(Writer3DS& w, const LightSpec& light) {
+    w.Begin(0x4000);
+    w.String(light.name);
+    w.Begin(0x4600);
+    WriteVertex(w, light.position);
+    if (light.color) {
+        w.Begin(0x0010);
+        for (const float c : *light.color) w.F32(c);
+        w.End();
+    }
+    if (light.off) w.Flag(0x4620);
+    if (light.attenuated) w.Flag(0x4625);
+    if (light.innerRange) w.ChunkF32(0x4659, *light.innerRange);
+    if (light.outerRange) w.ChunkF32(0x465A, *light.outerRange);
+    if (light.multiplier) w.ChunkF32(0x465B, *light.multiplier);
+    if (light.spot) {
+        w.Begin(0x4610);
+        WriteVertex(w, light.spot->target);
+        w.F32(light.spot->hotspot);
+        w.F32(light.spot->falloff);
+        if (light.spot->roll) w.ChunkF32(0x4656, *light.spot->roll);
+        w.End();
+    }
+    w.End();
+    w.End();
+}
+
+std::vector<std::uint8_t> BuildScene(const SceneSpec& scene) {
     Writer3DS w;
     w.Begin(0x4D4D);
     w.Begin(0x3D3D);
-    for (const MeshSpec& mesh : meshes) WriteMesh(w, mesh);
+    for (const MeshSpec& mesh : scene.meshes) WriteMesh(w, mesh);
+    for (const CameraSpec& camera : scene.cameras) WriteCamera(w, camera);
+    for (const LightSpec& light : scene.lights) WriteLight(w, light);
     w.End();
-    WriteKeyframer(w, keyframer);
+    if (scene.keyframer) WriteKeyframer(w, *scene.keyframer);
     w.End();
     return w.Bytes();
 }

@@ -15,6 +15,7 @@
 //
 // BuildModel() does the same for a list of meshes and materials. Helpers that
 // write a whole chunk (Chunk*, Flag) need no End().
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -127,7 +128,43 @@ struct KeyframerSpec {
     std::vector<NodeSpec> nodes{};
 };
 
+// A named object (0x4000) holding a camera (0x4700) and its ranges (0x4720) when given.
+struct CameraSpec {
+    std::string name{};
+    Vertex position{}, target{};
+    float roll = 0, lens = 50;
+    std::optional<std::array<float, 2>> ranges{};  // near, far
+};
+
+struct SpotSpec {
+    Vertex target{};
+    float hotspot = 0, falloff = 0;
+    std::optional<float> roll{};  // 0x4656
+};
+
+// A named object holding a light (0x4600): its colour as 0x0010 when given, a
+// flag chunk for off (0x4620) and attenuation (0x4625), a float chunk for each
+// value given, and the spotlight (0x4610) when given.
+struct LightSpec {
+    std::string name{};
+    Vertex position{};
+    std::optional<std::array<float, 3>> color{};
+    bool off = false, attenuated = false;
+    std::optional<float> multiplier{}, innerRange{}, outerRange{};
+    std::optional<SpotSpec> spot{};
+};
+
+// The parts of a whole scene; the keyframer is written when given.
+struct SceneSpec {
+    std::vector<MeshSpec> meshes{};
+    std::vector<CameraSpec> cameras{};
+    std::vector<LightSpec> lights{};
+    std::optional<KeyframerSpec> keyframer{};
+};
+
 void WriteMesh(Writer3DS& writer, const MeshSpec& mesh);
+void WriteCamera(Writer3DS& writer, const CameraSpec& camera);
+void WriteLight(Writer3DS& writer, const LightSpec& light);
 void WriteKeyframer(Writer3DS& writer, const KeyframerSpec& keyframer);
 void WriteMaterial(Writer3DS& writer, const MaterialSpec& material);
 
@@ -136,6 +173,9 @@ std::vector<std::uint8_t> BuildModel(const std::vector<MeshSpec>& meshes,
                                      const std::vector<MaterialSpec>& materials = {});
 // 0x4D4D { 0x3D3D { meshes... } 0xB000 {...} }
 std::vector<std::uint8_t> BuildAnimatedModel(const std::vector<MeshSpec>& meshes, const KeyframerSpec& keyframer);
+
+// 0x4D4D { 0x3D3D { meshes..., cameras..., lights... } 0xB000 {...} }
+std::vector<std::uint8_t> BuildScene(const SceneSpec& scene);
 
 // A strip of triangles over vertices vertices (at least 3) in the z = 0 plane.
 MeshSpec StripMesh(const std::string& name, int vertices);

@@ -1,7 +1,7 @@
 #pragma once
-// The model's scene (the keyframer's hierarchy, its meshes, materials, textures
-// and animation) as glTF 2.0: one .glb file, or a .gltf file with its .bin and
-// images beside it. glTF's +Y is up: a model point (x, y, z) is written as
+// The model's scene (the keyframer's hierarchy, its meshes, materials, textures,
+// cameras, lights and animation) as glTF 2.0: one .glb file, or a .gltf file
+// with its .bin and images beside it. Lights are KHR_lights_punctual lights. glTF's +Y is up: a model point (x, y, z) is written as
 // (x, z, -y), a rotation that keeps front faces counter-clockwise.
 #include <cstdint>
 #include <functional>

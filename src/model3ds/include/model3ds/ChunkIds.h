@@ -74,8 +74,15 @@ inline constexpr std::uint16_t CK_BOX_MAP = 0x4190;
 // Lights and cameras.
 inline constexpr std::uint16_t CK_LIGHT = 0x4600;
 inline constexpr std::uint16_t CK_SPOTLIGHT = 0x4610;
+inline constexpr std::uint16_t CK_LIGHT_OFF = 0x4620;
+inline constexpr std::uint16_t CK_LIGHT_ATTENUATE = 0x4625;
 inline constexpr std::uint16_t CK_LIGHT_LOCAL_SHADOW = 0x4641;
+inline constexpr std::uint16_t CK_SPOT_ROLL = 0x4656;
+inline constexpr std::uint16_t CK_LIGHT_INNER_RANGE = 0x4659;
+inline constexpr std::uint16_t CK_LIGHT_OUTER_RANGE = 0x465A;
+inline constexpr std::uint16_t CK_LIGHT_MULTIPLIER = 0x465B;
 inline constexpr std::uint16_t CK_CAMERA = 0x4700;
+inline constexpr std::uint16_t CK_CAMERA_RANGES = 0x4720;
 
 // Material entry.
 inline constexpr std::uint16_t CK_MATERIAL = 0xAFFF;

@@ -49,6 +49,12 @@ struct TNodePose {
     TMatrix4 Matrix() const;
 };
 
+// A camera or spotlight at eye looking at target, turned by roll degrees about its
+// line of sight. It looks along its local -z axis, with its x axis level and its
+// y axis up as far as it can: the placement that children of cameras are stored
+// in. Straight up or down, "up" is taken along y; at its target it only moves.
+TMatrix4 AimMatrix(const double eye[3], const double target[3], double roll);
+
 class TPoseEvaluator {
 public:
     // The keyframer is borrowed and must outlive the evaluator.
@@ -71,8 +77,8 @@ public:
     // evaluated; for a camera, its position only (the aim comes in World).
     TNodePose LocalPose(std::size_t node, double frame) const;
     // Every node's matrix in the model's axes at frame: its parent's matrix times its
-    // own. A camera is turned to look at its target and rolled, so that its children
-    // follow its aim.
+    // own. A camera (a spotlight) is turned to look at its target (light target)
+    // node of the same name and rolled, so that its children follow its aim.
     std::vector<TMatrix4> World(double frame) const;
 
     // The matrix that carries a mesh's stored vertices to where the node puts them:
@@ -85,7 +91,7 @@ public:
     // node's own space, the same at every frame.
     TMatrix4 MeshInNode(std::size_t node, const TMatrix3DS& meshMatrix) const;
 
-    // Whether the node is a camera turned to look at its target: its matrix under
+    // Whether the node is a camera or spotlight turned to look at its target: its matrix under
     // its parent's then comes from World, not from its own tracks alone.
     bool Aimed(std::size_t node) const;
 

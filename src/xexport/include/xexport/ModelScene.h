@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "model3ds/CamerasLights.h"
 #include "model3ds/File3DS.h"
 #include "model3ds/Pose.h"
 #include "model3ds/Records.h"
@@ -46,6 +47,21 @@ struct TNodeAnimation {
     std::vector<TVectorKey> Position;
 };
 
+// A camera on its node, which stands at the eye and looks down its local -z axis
+// at the target, its +y up as far as the roll leaves it.
+struct TSceneCamera {
+    std::size_t Node = 0;
+    model3ds::TCamera3DS Camera;
+};
+
+// A light on its node, which stands at the light; a spotlight's node looks down
+// its local -z axis at the target, as a camera's does. Node is -1 for a light
+// switched off, which no node carries.
+struct TSceneLight {
+    int Node = -1;
+    model3ds::TLight3DS Light;
+};
+
 struct TModelScene {
     std::string Name;  // the file's name as one word: the top frame's and the animation's
     // Parents before their children, each node's subtree right after it.
@@ -56,12 +72,18 @@ struct TModelScene {
     // Vertices and faces of every placement of a mesh past its first: what a
     // writer that copies each placement (.x) adds to the model's own meshes.
     std::uint64_t PlacedCopies = 0;
+    // When asked for: the model's cameras and lights, in file order, and what
+    // could not be read of them.
+    std::vector<TSceneCamera> Cameras;
+    std::vector<TSceneLight> Lights;
+    std::vector<std::string> CameraLightWarnings;
 };
 
 struct TSceneRequest {
     std::string FileName;    // the model's file; its name without folder and extension names the scene
     bool TopFrame = false;   // one node at the top holding all others
     bool Animation = false;  // sample the keys of every moving node
+    bool CamerasAndLights = false;  // nodes for the model's cameras and lights
 };
 
 // What to ask of the scene for these export options.
@@ -96,7 +118,11 @@ std::string NodeName(const model3ds::TKFNode3DS& node);
 // when empty) and unique by a suffix "_2", "_3", ...; an object node places the
 // mesh of its name, so a mesh used by several nodes appears under each. Meshes
 // no node places, and every mesh of a model without a keyframer, are top nodes
-// at their stored place. Meshes without vertices or faces are left out. Raises
+// at their stored place. Meshes without vertices or faces are left out. Asked
+// for, each camera and light that is on gets a node: its keyframer node of its
+// kind and name (a camera's, an omni light's or a spotlight's), aimed and
+// moving as the keyframer has it, or without one a top node at its stored
+// place, aimed at its stored target with its roll. Raises
 // E3DSError for a face past its mesh's vertices, ELongAnimationError for an
 // animation past kMaxAnimationSamples, EExportError for different copies of
 // meshes past kMaxCopiedElements.
