@@ -138,7 +138,8 @@ TViewerData TDocument::ViewerData(const TXRequest& request) const {
 xexport::TExportRefusal TDocument::GltfRefusal() const { return xexport::ExportRefusal(*ModelFile, -1, true); }
 
 std::vector<std::string> TDocument::SaveGltf(const std::string& path, const std::string& generator,
-                                             const gltfexport::TTextureWarningText& warningText) const {
+                                             const gltfexport::TTextureTexts& texts,
+                                             const std::vector<std::string>& textureFolders) const {
     gltfexport::TGltfRequest request;
     request.Form = IsGltfText(path) ? gltfexport::TGltfForm::Text : gltfexport::TGltfForm::Binary;
     const std::string local = LocalModelFile();
@@ -146,7 +147,7 @@ std::vector<std::string> TDocument::SaveGltf(const std::string& path, const std:
     request.Generator = generator;
     request.EditedOpacity = EditedOpacity;
     // A downloaded model has no folder, so no textures.
-    if (!local.empty()) request.Textures = gltfexport::GltfTextureSource(local, warningText);
+    if (!local.empty()) request.Textures = gltfexport::GltfTextureSource(local, textureFolders, texts);
     gltfexport::TGltfFiles files =
         gltfexport::BuildGltf(*ModelFile, request, std::filesystem::path(path).filename().string());
     gltfexport::WriteGltfFiles(files, path, local);

@@ -1,6 +1,9 @@
 #include "app/ExportOptionsBox.h"
 
 #include <QCheckBox>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
 #include <QRadioButton>
 
 #include <initializer_list>
@@ -11,7 +14,8 @@ namespace app {
 
 namespace {
 
-constexpr int kExportOptionsHeight = 120;  // five rows of options, to the page's foot
+constexpr int kExportOptionsHeight = 144;  // six rows of options, to the page's foot
+constexpr int kRowMargin = 12;
 
 void Place(QAbstractButton* button, int x, int y) {
     button->move(x, y);
@@ -54,6 +58,7 @@ TExportOptionsBox::TExportOptionsBox(QWidget* parent) : QGroupBox(tr("Direct3D �
     };
     row({saveTextureCoords_, saveTextureNames_, saveNormals_}, 80);
     row({saveHierarchy_, saveAnimation_}, 100);
+    CreateTextureFolderRow(120);
     resize(width(), kExportOptionsHeight);
     // Kept for the options the window has no use for; they sit below the group's visible area.
     setIndipendentVertex_ = new QCheckBox(tr("独立頂点に分解する"), this);
@@ -68,6 +73,36 @@ TExportOptionsBox::TExportOptionsBox(QWidget* parent) : QGroupBox(tr("Direct3D �
         connect(scene, &QCheckBox::toggled, this, widgets::Guarded([this] { SceneOptionsClick(); }));
     }
 }
+
+// A caption and a field to the group's right edge.
+void TExportOptionsBox::CreateTextureFolderRow(int y) {
+    auto* caption = new QLabel(tr("テクスチャの場所"), this);
+    caption->move(kRowMargin + 2, y + 3);
+    caption->adjustSize();
+    textureFolders_ = new QLineEdit(this);
+    const int left = caption->geometry().right() + 8;
+    textureFolders_->setGeometry(left, y, width() - kRowMargin - left, 20);
+    textureFolders_->setPlaceholderText(tr("フォルダを ; で区切って並べる"));
+    textureFolders_->setAccessibleName(caption->text());
+    caption->setBuddy(textureFolders_);
+}
+
+QStringList TExportOptionsBox::TextureFolderList() const {
+    QStringList folders;
+    for (const QString& part : textureFolders_->text().split(';')) {
+        const QString folder = part.trimmed();
+        if (!folder.isEmpty()) folders << folder;
+    }
+    return folders;
+}
+
+std::vector<std::string> TExportOptionsBox::TextureFolders() const {
+    std::vector<std::string> folders;
+    for (const QString& folder : TextureFolderList()) folders.push_back(QFile::encodeName(folder).toStdString());
+    return folders;
+}
+
+void TExportOptionsBox::SetTextureFolders(const QStringList& folders) { textureFolders_->setText(folders.join("; ")); }
 
 xexport::TExportOptions TExportOptionsBox::Options() const {
     xexport::TExportOptions options;

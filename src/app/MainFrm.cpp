@@ -43,7 +43,7 @@ namespace {
 constexpr int kClientWidth = 802;
 constexpr int kClientHeight = 578;
 constexpr int kToolBarHeight = 30;
-constexpr int kPageHeight = 353;  // 20 more than designed, for the export options' fifth row
+constexpr int kPageHeight = 377;  // 44 more than designed, for the export options' fifth and sixth rows
 constexpr int kStatusBarHeight = 19;
 constexpr int kToolButtonWidth = 31;
 
@@ -178,6 +178,7 @@ void TMainFrm::CreateStatusBar() {
 void TMainFrm::RestoreSettings() {
     Settings = LoadUserSettings(SettingsPath);
     WebAdrFrm->SetFields(Settings.Login);
+    ExportOptions->SetTextureFolders(Settings.TextureFolders);
     // A stored size may have come from a larger screen, or from a hand-edited file
     // whose size no drawing could allocate: the screen's room bounds it.
     if (Settings.WindowSize.isValid()) {
@@ -187,6 +188,7 @@ void TMainFrm::RestoreSettings() {
 
 void TMainFrm::SaveSettings() {
     Settings.WindowSize = isMaximized() && normalGeometry().isValid() ? normalGeometry().size() : size();
+    Settings.TextureFolders = ExportOptions->TextureFolderList();
     SaveUserSettings(Settings, SettingsPath);
 }
 
@@ -338,6 +340,7 @@ void TMainFrm::ShowOpened(TOpened opened) {
         throw model3ds::EReadModelError(opened.ViewerFileName, base::kNoDirectXMesh);
     }
     meshes->SetModelFile(opened.ViewerFileName);
+    meshes->SetTexturePaths(ExportOptions->TextureFolders());
     // A file's own coordinates may lie anywhere: it starts framed, as Home shows it.
     CurrentViewer->ShowWholeModel();
 }

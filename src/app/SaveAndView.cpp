@@ -53,6 +53,11 @@ QString TextureWarning(const std::string& name, gltfexport::TTextureProblem prob
     return TMainFrm::tr("テクスチャ %1 は読める画像ではありません").arg(texture);
 }
 
+// The note for a texture taken from another file than its name gives.
+QString TextureNote(const std::string& name, const std::string& used) {
+    return TMainFrm::tr("テクスチャ %1: %2 を使います").arg(DisplayText(name), QFile::decodeName(QByteArray::fromStdString(used)));
+}
+
 // The folder a save proposes: the last one saved into, else the model's.
 QString SaveFolder(const TUserSettings& settings, const TDocument& document) {
     return !settings.SaveFolder.isEmpty() ? settings.SaveFolder
@@ -103,10 +108,13 @@ void TMainFrm::SaveGltfFile(const std::string& path) {
         return;
     }
     TWaitCursor waiting;
-    const std::vector<std::string> warnings = Document.SaveGltf(
-        path, "Korvane " KORVANE_VERSION, [](const std::string& name, gltfexport::TTextureProblem problem) {
+    const gltfexport::TTextureTexts texts{
+        [](const std::string& name, gltfexport::TTextureProblem problem) {
             return TextureWarning(name, problem).toStdString();
-        });
+        },
+        [](const std::string& name, const std::string& used) { return TextureNote(name, used).toStdString(); }};
+    const std::vector<std::string> warnings =
+        Document.SaveGltf(path, "Korvane " KORVANE_VERSION, texts, ExportOptions->TextureFolders());
     if (warnings.empty()) return;
     QStringList lines;
     for (const std::string& warning : warnings) lines << QString::fromStdString(warning);
@@ -124,6 +132,7 @@ void TMainFrm::ViewSelectedMesh() {
     viewer::MeshBuilder* meshes = CurrentViewer->D3DrawX->MeshBuilder();
     if (meshes && !data.TextureModelFile.empty()) {
         meshes->SetModelFile(data.TextureModelFile);
+        meshes->SetTexturePaths(ExportOptions->TextureFolders());
         CurrentViewer->D3DrawX->Redraw();
     }
 }

@@ -28,6 +28,7 @@ TUserSettings LoadUserSettings(const std::string& path) {
     settings.OpenFolder = file.value("Folders/Open").toString();
     settings.SaveFolder = file.value("Folders/Save").toString();
     settings.WindowSize = file.value("Window/Size").toSize();
+    settings.TextureFolders = file.value("Folders/Textures").toStringList();
     return settings;
 }
 
@@ -45,6 +46,7 @@ void SaveUserSettings(const TUserSettings& settings, const std::string& path) {
     }
     if (!settings.OpenFolder.isEmpty()) file.setValue("Folders/Open", settings.OpenFolder);
     if (!settings.SaveFolder.isEmpty()) file.setValue("Folders/Save", settings.SaveFolder);
+    if (!settings.TextureFolders.isEmpty()) file.setValue("Folders/Textures", settings.TextureFolders);
     if (settings.WindowSize.isValid()) file.setValue("Window/Size", settings.WindowSize);
     file.sync();
     if (file.status() != QSettings::NoError) {

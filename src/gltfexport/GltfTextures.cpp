@@ -10,6 +10,7 @@
 
 #include "viewer/ImagePixels.h"
 #include "viewer/TextureFiles.h"
+#include "viewer/TextureSearch.h"
 
 namespace gltfexport {
 
@@ -71,26 +72,33 @@ std::variant<TTextureImage, TTextureProblem> Convert(viewer::TextureFiles& files
 
 }  // namespace
 
-TTextureSource GltfTextureSource(const std::string& modelFile, TTextureWarningText warningText) {
-    const std::string folder = std::filesystem::path(modelFile).parent_path().string();
-    auto files = std::make_shared<viewer::TextureFiles>(folder.empty() ? std::string(".") : folder);
+TTextureSource GltfTextureSource(const std::string& modelFile, const std::vector<std::string>& textureFolders,
+                                 TTextureTexts texts) {
+    auto search = std::make_shared<viewer::TextureSearch>(std::filesystem::path(modelFile).parent_path().string(),
+                                                          textureFolders);
     // Each file is read and converted once, however many names lead to it.
     auto converted = std::make_shared<std::map<std::string, std::variant<TTextureImage, TTextureProblem>>>();
-    return [files, folder, warningText, converted](const std::string& name,
-                                                   TTextureLookup& lookup) -> std::optional<TTextureImage> {
-        const std::optional<std::string> found = files->Find(name);
-        if (!found) {
-            lookup.Warning = warningText(name, TTextureProblem::NotInFolder);
+    return [search, texts, converted](const std::string& name,
+                                      TTextureLookup& lookup) -> std::optional<TTextureImage> {
+        const std::vector<viewer::TTextureCandidate> candidates = search->Candidates(name);
+        if (candidates.empty()) {
+            lookup.Warning = texts.Warning(name, TTextureProblem::NotInFolder);
             return std::nullopt;
         }
-        lookup.Read = (std::filesystem::path(folder.empty() ? "." : folder) / *found).string();
-        auto known = converted->find(*found);
-        if (known == converted->end()) known = converted->emplace(*found, Convert(*files, *found)).first;
-        if (const auto* problem = std::get_if<TTextureProblem>(&known->second)) {
-            lookup.Warning = warningText(name, *problem);
-            return std::nullopt;
+        for (const viewer::TTextureCandidate& candidate : candidates) {
+            auto known = converted->find(candidate.Path);
+            if (known == converted->end())
+                known = converted->emplace(candidate.Path, Convert(*candidate.Files, candidate.Found)).first;
+            if (const auto* image = std::get_if<TTextureImage>(&known->second)) {
+                lookup.Read = candidate.Path;
+                if (candidate.Noted) lookup.Warning = texts.Note(name, candidate.Shown);
+                return *image;
+            }
         }
-        return std::get<TTextureImage>(known->second);
+        // None decodes: the warning is about the file the name itself leads to first.
+        lookup.Read = candidates.front().Path;
+        lookup.Warning = texts.Warning(name, std::get<TTextureProblem>(converted->at(candidates.front().Path)));
+        return std::nullopt;
     };
 }
 

@@ -449,7 +449,7 @@ void GLRenderer::LoadTextures(const MeshBuilder& builder, GpuMesh& mesh) {
     mesh.textures.assign(materials.size(), 0);
     if (builder.TextureFolder().empty() || builder.TextureCoordinates().size() != builder.Positions().size()) return;
     TextureImages images(builder.TextureFolder(), builder.ModelFile(), TextureImages::DefaultMaxBytes,
-                         &builder.EmbeddedImages());
+                         &builder.EmbeddedImages(), builder.TexturePaths());
     std::map<const QImage*, unsigned> uploaded;  // one texture for every material of one image
     for (std::size_t m = 0; m < materials.size(); ++m) {
         // A missing or unreadable image leaves the material colour alone.

@@ -208,6 +208,12 @@ void MeshBuilder::SetModelFile(const std::string& path) {
     revision_ = NextRevision();
 }
 
+void MeshBuilder::SetTexturePaths(const std::vector<std::string>& folders) {
+    if (folders == texturePaths_) return;
+    texturePaths_ = folders;
+    revision_ = NextRevision();
+}
+
 std::uint64_t MeshBuilder::NextRevision() {
     static std::atomic<std::uint64_t> counter{0};
     return ++counter;

@@ -14,15 +14,6 @@ namespace {
 
 enum class EntryKind { Folder, RegularFile, Other };
 
-// ASCII letters only: the names of the era are ASCII or Shift-JIS, whose
-// lead bytes are past ASCII.
-std::string Folded(const std::string& name) {
-    std::string folded = name;
-    for (char& c : folded)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    return folded;
-}
-
 // The name's parts between "/" and "\", with "." and empty parts dropped and
 // each ".." taking back the part before it; none for an absolute name or one
 // that goes up past its start.
@@ -59,6 +50,15 @@ EntryKind KindOf(int folder, const std::string& name, unsigned char type) {
 
 }  // namespace
 
+// ASCII letters only: the names of the era are ASCII or Shift-JIS, whose
+// lead bytes are past ASCII.
+std::string FoldedName(const std::string& name) {
+    std::string folded = name;
+    for (char& c : folded)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    return folded;
+}
+
 OpenFile::~OpenFile() {
     if (descriptor_ >= 0) close(descriptor_);
 }
@@ -93,7 +93,7 @@ struct TextureFiles::Directory {
     // The entry of that name: spelled so, else the first by name among those
     // spelled in other capitals.
     const Entry* Match(const std::string& name) const {
-        const auto [first, last] = entries.equal_range(Folded(name));
+        const auto [first, last] = entries.equal_range(FoldedName(name));
         const Entry* best = nullptr;
         for (auto it = first; it != last; ++it) {
             if (it->second.name == name) return &it->second;
@@ -128,7 +128,7 @@ TextureFiles::Directory* TextureFiles::DirectoryAt(const std::string& path) {
             while (const dirent* entry = readdir(listing)) {
                 const std::string name = entry->d_name;
                 if (name == "." || name == "..") continue;
-                directory->entries.emplace(Folded(name), Directory::Entry{name, entry->d_type});
+                directory->entries.emplace(FoldedName(name), Directory::Entry{name, entry->d_type});
             }
             closedir(listing);
         }

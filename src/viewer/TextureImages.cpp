@@ -6,7 +6,9 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <mutex>
 #include <optional>
+#include <set>
 #include <vector>
 
 #include "base/EscapeField.h"
@@ -62,11 +64,16 @@ Decoded DecodeChecked(const Bytes& bytes, std::uint64_t left) {
     return {image};
 }
 
+QString ProgramName() {
+    return QCoreApplication::instance() ? QCoreApplication::applicationName() : QString("korvane");
+}
+
 }  // namespace
 
 TextureImages::TextureImages(const std::string& folder, const std::string& model, std::size_t maxBytes,
-                             const std::map<std::string, std::vector<std::uint8_t>>* embedded)
-    : files_(folder), embedded_(embedded), model_(model), maxBytes_(maxBytes) {}
+                             const std::map<std::string, std::vector<std::uint8_t>>* embedded,
+                             const std::vector<std::string>& extraFolders)
+    : search_(folder, extraFolders), embedded_(embedded), model_(model), maxBytes_(maxBytes) {}
 
 const QImage* TextureImages::Find(const std::string& name) {
     const auto known = byName_.find(name);
@@ -76,25 +83,34 @@ const QImage* TextureImages::Find(const std::string& name) {
         // Kept apart from the files, whose paths never start with a newline.
         const auto decoded = byFile_.emplace("\n" + name, DecodeBytes(embedded_->at(name), name)).first;
         if (!decoded->second.isNull()) image = &decoded->second;
-    } else if (const auto found = files_.Find(name)) {
-        auto decoded = byFile_.find(*found);
-        if (decoded == byFile_.end()) decoded = byFile_.emplace(*found, Decode(*found)).first;
-        if (!decoded->second.isNull()) image = &decoded->second;
+    } else {
+        image = FromFiles(name);
     }
     byName_.emplace(name, image);
     return image;
 }
 
-QImage TextureImages::Decode(const std::string& found) {
+const QImage* TextureImages::FromFiles(const std::string& name) {
+    for (const TTextureCandidate& candidate : search_.Candidates(name)) {
+        auto decoded = byFile_.find(candidate.Path);
+        if (decoded == byFile_.end()) decoded = byFile_.emplace(candidate.Path, Decode(candidate)).first;
+        if (decoded->second.isNull()) continue;
+        if (candidate.Noted) Note(name, candidate.Shown);
+        return &decoded->second;
+    }
+    return nullptr;
+}
+
+QImage TextureImages::Decode(const TTextureCandidate& candidate) {
     if (bounded_) return {};
-    const auto file = files_.Open(found);
+    const auto file = candidate.Files->Open(candidate.Found);
     if (!file) return {};
     const std::uint64_t left = maxBytes_ - usedBytes_;
     if (file->Size() > left) {
-        ReportBound(found);
+        ReportBound(candidate.Shown);
         return {};
     }
-    return DecodeBytes(file->ReadAll(), found);
+    return DecodeBytes(file->ReadAll(), candidate.Shown);
 }
 
 QImage TextureImages::DecodeBytes(const Bytes& bytes, const std::string& label) {
@@ -111,11 +127,21 @@ QImage TextureImages::DecodeBytes(const Bytes& bytes, const std::string& label) 
 
 void TextureImages::ReportBound(const std::string& found) {
     bounded_ = true;
-    const QString program = QCoreApplication::instance() ? QCoreApplication::applicationName() : QString("korvane");
     std::fprintf(stderr, "%s: %s: the textures would take more than %zu MB of memory; %s and the textures after it "
                  "are drawn without their images\n",
-                 qPrintable(program), base::EscapeField(model_).c_str(), maxBytes_ >> 20,
+                 qPrintable(ProgramName()), base::EscapeField(model_).c_str(), maxBytes_ >> 20,
                  base::EscapeField(found).c_str());
+}
+
+// Once per process: a model drawn again and again (each pose of an animation)
+// is not noted each time.
+void TextureImages::Note(const std::string& name, const std::string& used) const {
+    static std::mutex guard;
+    static std::set<std::string> given;
+    const std::lock_guard<std::mutex> one(guard);
+    if (!given.insert(model_ + '\n' + name + '\n' + used).second) return;
+    std::fprintf(stderr, "%s: warning: %s: texture %s: using %s\n", qPrintable(ProgramName()),
+                 base::EscapeField(model_).c_str(), base::EscapeField(name).c_str(), base::EscapeField(used).c_str());
 }
 
 }  // namespace viewer

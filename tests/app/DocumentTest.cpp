@@ -252,7 +252,9 @@ TEST_F(Document, XFilesMatchTheConverter) {
 
 // The extension chooses the glTF form in any letter case; only a model on disk has textures to look for.
 TEST_F(Document, SavesTheWholeModelAsGltf) {
-    const auto warning = [](const std::string& name, gltfexport::TTextureProblem) { return "missing " + name; };
+    const gltfexport::TTextureTexts warning{
+        [](const std::string& name, gltfexport::TTextureProblem) { return "missing " + name; },
+        [](const std::string& name, const std::string& used) { return name + " as " + used; }};
     for (bool download : {false, true}) {
         SCOPED_TRACE(download ? "downloaded" : "from disk");
         if (download) {
@@ -322,7 +324,8 @@ TEST(SaveRule, NoOutputReplacesTheModelOrATextureItReads) {
                 TDocument document;
                 document.OpenPath(dir.File(c.model));
                 const auto save = [&] {
-                    document.SaveGltf(output, "test", [](const std::string& name, gltfexport::TTextureProblem) { return name; });
+                    const auto name = [](const std::string& texture, auto&&...) { return texture; };
+                    document.SaveGltf(output, "test", {name, name});
                 };
                 if (c.refused) {
                     try {

@@ -25,6 +25,7 @@
 
 #include "SampleModels.h"
 #include "WindowSupport.h"
+#include "app/ExportOptionsBox.h"
 #include "app/FileDialogs.h"
 #include "app/RecentFilesMenu.h"
 #include "app/MainFrm.h"
@@ -143,6 +144,7 @@ TEST_F(WindowFit, ValueLabelsAndStatusPanelsAreNamedByTheirText) {
         EXPECT_EQ(AccessibleName(label), label->text());
     }
     EXPECT_EQ(AccessibleName(ui.ModelPanel->TreeView()), QString::fromUtf8("メッシュとマテリアル"));
+    EXPECT_EQ(AccessibleName(ui.ExportOptions->TextureFolderField()), QString::fromUtf8("テクスチャの場所"));
 
     // The status panels, as a failed login fills them.
     FailedLogin();
@@ -392,6 +394,7 @@ TEST_F(WindowFit, SettingsSurviveARestartWithoutThePassword) {
     EXPECT_EQ(QFileInfo(saved.proposed).absolutePath(), QString::fromStdString(dir_.File("models")));
     // The fields are kept although the login fails.
     FailedLogin();
+    ui.ExportOptions->TextureFolderField()->setText(QString::fromStdString(" " + dir_.File("maps") + " ;; textures;"));
     w.resize(1000, 720);
     QTest::qWait(10);
 
@@ -408,6 +411,7 @@ TEST_F(WindowFit, SettingsSurviveARestartWithoutThePassword) {
     EXPECT_EQ(fields.TimeOutMinutes, 3);
     EXPECT_EQ(fields.User, "Hanako");
     EXPECT_TRUE(again.Controls().WebAdrFrm->PassWordEdit->text().isEmpty());
+    EXPECT_EQ(again.Controls().ExportOptions->TextureFolders(), (std::vector<std::string>{dir_.File("maps"), "textures"}));
     EXPECT_EQ(app::LoadUserSettings(dir_.File("config/korvane.conf")).OpenFolder, QString::fromStdString(dir_.File("models")));
     const auto opened = windowtest::RunAnswering([&] { again.Controls().fOpen3DS->trigger(); }, QString::fromStdString(sample_));
     EXPECT_EQ(again.Controls().FileDialogs->OpenDialog()->directory().absolutePath(),

@@ -422,13 +422,13 @@ TEST(GltfExport, TexturesAreFoundInTheFolderAndKeptOrTurnedIntoPng) {
                                             100, 110, 120, 255, 130, 140, 150, 255, 160, 170, 180, 255};
     testsupport::SaveFile(dir.Path() / "model" / "sky.png", Png(2, 2, sky));
     testsupport::SaveFile(dir.Path() / "model" / "Wood.tga", Tga(3, 2, wood));
-    testsupport::SaveFile(dir.Path() / "outside.png", Png(2, 2, sky));
+    testsupport::SaveFile(dir.Path() / "elsewhere" / "outside.png", Png(2, 2, sky));
     testsupport::SaveFile(dir.Path() / "model" / "broken.jpg", {0xFF, 0xD8, 0xFF, 0xE0, 0, 2, 'n', 'o'});
     testsupport::Writer3DS w;
     w.Begin(0x4D4D);
     w.Begin(0x3D3D);
     const std::pair<const char*, const char*> maps[] = {
-        {"Sky", "SKY.PNG"}, {"Wood", "WOOD.TGA"}, {"Gone", "GONE.BMP"}, {"Out", "../OUTSIDE.PNG"},
+        {"Sky", "SKY.PNG"}, {"Wood", "WOOD.TGA"}, {"Gone", "GONE.BMP"}, {"Out", "../ELSEWHERE/OUTSIDE.PNG"},
         {"Broken", "BROKEN.JPG"}};
     for (const auto& [name, file] : maps)
         testsupport::WriteMaterial(w, {.name = name, .diffuse = testsupport::Rgb{200, 200, 200}, .textureFile = file});
@@ -446,7 +446,7 @@ TEST(GltfExport, TexturesAreFoundInTheFolderAndKeptOrTurnedIntoPng) {
         const auto result = Convert({"-o", output, (dir.Path() / "model" / "textured.3ds").string()});
         ASSERT_EQ(result.exitCode, 0) << result.err;
         EXPECT_NE(result.err.find("\"GONE.BMP\""), std::string::npos) << result.err;
-        EXPECT_NE(result.err.find("\"../OUTSIDE.PNG\""), std::string::npos) << result.err;
+        EXPECT_NE(result.err.find("\"../ELSEWHERE/OUTSIDE.PNG\""), std::string::npos) << result.err;
         EXPECT_NE(result.err.find("\"BROKEN.JPG\""), std::string::npos) << result.err;
         const Gltf gltf = gltftest::LoadGltf(output);
         const Json& images = gltf.json["images"];
@@ -549,6 +549,41 @@ std::vector<std::uint8_t> NoisePng(int side) {
 }
 
 }  // namespace
+
+// A collection keeps its models beside their textures, in other capitals, as
+// .tga files where the model names .RGB; a file of the name given that does not
+// decode gives way to one of its stem that does; --texture-path comes first.
+// Each image is the file used, named by it, with a note where the model's name
+// does not lead to it.
+TEST(GltfExport, TexturesAreFoundWhereCollectionsKeepThem) {
+    testsupport::TempDir dir;
+    const std::vector<std::uint8_t> red = {255, 0, 0, 255}, green = {0, 255, 0, 255}, blue = {0, 0, 255, 255};
+    testsupport::SaveFile(dir.Path() / "textures" / "ship_fra.tga", Tga(1, 1, red));
+    testsupport::SaveFile(dir.Path() / "models" / "HULL.PNG", {'n', 'o', 't', ' ', 'P', 'N', 'G'});
+    testsupport::SaveFile(dir.Path() / "models" / "Maps" / "hull.bmp", {'n', 'o', 't', ' ', 'B', 'M', 'P'});
+    testsupport::SaveFile(dir.Path() / "models" / "hull.jpeg", {0xFF, 0xD8, 0xFF, 0xE0, 0, 2});
+    testsupport::SaveFile(dir.Path() / "models" / "Hull.tga", Tga(1, 1, green));
+    testsupport::SaveFile(dir.Path() / "textures" / "wing.png", Png(1, 1, red));
+    testsupport::SaveFile(dir.Path() / "extra" / "WING.png", Png(1, 1, blue));
+    testsupport::SaveFile(dir.File("models/ship.3ds"), TexturedBox({"SHIP_FRA.RGB", "HULL.PNG", "WING.PNG"}));
+
+    const auto result = Convert({"-o", dir.File("ship.glb"), "--texture-path", dir.File("extra"),
+                                 dir.File("models/ship.3ds")});
+    ASSERT_EQ(result.exitCode, 0) << result.err;
+    const std::string model = dir.File("models/ship.3ds");
+    EXPECT_EQ(result.err, "korvane-convert: warning: texture SHIP_FRA.RGB of " + model +
+                              ": using ../textures/ship_fra.tga\n"
+                              "korvane-convert: warning: texture HULL.PNG of " + model + ": using Hull.tga\n");
+    const Gltf gltf = gltftest::LoadGltf(dir.File("ship.glb"));
+    const Json& images = gltf.json["images"];
+    ASSERT_EQ(images.Size(), 3u);
+    const std::pair<const char*, std::vector<std::uint8_t>> expected[] = {
+        {"ship_fra.tga", red}, {"Hull.tga", green}, {"WING.png", blue}};
+    for (std::size_t i = 0; i < images.Size(); ++i) {
+        EXPECT_EQ(images[i]["name"].text, expected[i].first);
+        EXPECT_EQ(Pixels(gltf.ImageBytes(i)), expected[i].second) << expected[i].first;
+    }
+}
 
 // Forged or cut texture files are refused by their headers before anything is
 // decoded, and a file past the bound is refused by its size before it is read:

@@ -80,6 +80,12 @@ TEST(ConvertOptions, WordsGiveTheCommandAndItsOptionsOrTheUsageError) {
         {{"a.3ds", "-j", "0"}, "usage error: --jobs takes a whole number from 1 to 256, not 0"},
         {{"a.3ds", "b.3ds", "a.3ds"}, "usage error: INPUT a.3ds given twice"},
         {{"a.3ds", "b.3ds", "-o", "-"}, "usage error: with several inputs or a folder, --output names a folder"},
+        {{"a.3ds", "-o", "a.glb", "--texture-path", "/", "--texture-path", "."},
+         "convert --output=a.glb --texture-path=/,. | a.3ds -> a.glb"},
+        {{"a.3ds", "--texture-path", "."},
+         "usage error: --texture-path is for glTF output; a .x file keeps its texture names as stored"},
+        {{"a.3ds", "-o", "a.glb", "--texture-path", "/no/such/folder"},
+         "usage error: --texture-path /no/such/folder is not a folder"},
     };
     for (const auto& c : cases) {
         std::string words;

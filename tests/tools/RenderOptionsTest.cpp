@@ -24,6 +24,7 @@ std::string Summary(const render::RenderOptions& options) {
     if (options.fit) text += " fit";
     if (options.timeOutGiven) text += " timeout " + std::to_string(options.timeOutSeconds);
     if (options.memoryGiven) text += " memory " + std::to_string(options.memoryMegabytes);
+    for (const std::string& folder : options.texturePaths) text += " textures " + folder;
     if (options.outputFolder) {
         text += " jobs " + std::to_string(options.jobs) + " into " + *options.outputFolder + ":";
         for (const std::string& input : options.inputs) text += " " + input;
@@ -82,6 +83,8 @@ TEST(RenderOptions, WordsGiveTheOptionsOrTheUsageError) {
         {{"--timeout", "0"}, "usage error: --timeout takes 1 to 3600 seconds, not 0"},
         {{"--memory", "100"}, "usage error: --memory takes at least 512 MB, not 100"},
         {{"-j", "0"}, "usage error: --jobs takes a whole number from 1 to 256, not 0"},
+        {{"--texture-path", "/", "a", "--texture-path", ".", "b"}, "640x480 quality " + gouraud + " textures / textures . a -> b"},
+        {{"--texture-path", "/no/such/folder", "a", "b"}, "usage error: --texture-path /no/such/folder is not a folder"},
     };
     for (const auto& c : cases) {
         std::string words;

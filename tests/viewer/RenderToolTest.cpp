@@ -468,3 +468,54 @@ TEST(RenderTool, FailuresNameTheirFile) {
 }
 
 }  // namespace
+
+// A .3ds model kept in models/ is drawn with its texture from ../textures,
+// there in another form than the model names, with a warning naming the file;
+// --texture-path comes first; with neither the material keeps its grey.
+TEST(RenderTool, TexturesAreFoundBesideTheModelsFolder) {
+    testsupport::TempDir temp;
+    const testsupport::MeshSpec quad{.name = "Quad",
+                                     .vertices = {{-1, -1, 0}, {1, -1, 0}, {1, 1, 0}, {-1, 1, 0}},
+                                     .faces = {{0, 1, 2}, {0, 2, 3}},
+                                     .texCoords = {{0, 0}, {1, 0}, {1, 1}, {0, 1}},
+                                     .groups = {{"Hull", {0, 1}}}};
+    const std::string model = temp.File("models/quad.3ds");
+    testsupport::SaveFile(model, testsupport::BuildModel(
+                                     {quad}, {{.name = "Hull", .diffuse = testsupport::Rgb{200, 200, 200},
+                                               .textureFile = "HULL.RGB"}}));
+    const auto savePlain = [&temp](const std::string& name, QRgb colour) {
+        std::filesystem::create_directories(std::filesystem::path(temp.File(name)).parent_path());
+        QImage image(4, 4, QImage::Format_RGB32);
+        image.fill(colour);
+        ASSERT_TRUE(image.save(QString::fromStdString(temp.File(name))));
+    };
+    savePlain("textures/hull.png", qRgb(255, 0, 0));
+    savePlain("extra/HULL.bmp", qRgb(0, 0, 255));
+    const struct {
+        const char* what;
+        std::vector<std::string> options;
+        bool remove;       // textures/hull.png taken away first
+        int red, blue;     // which channel is strongest: 1 for that one, 0 for neither (grey)
+        const char* note;  // in the warnings, or nullptr for none
+    } cases[] = {
+        {"../textures", {}, false, 1, 0, ": texture HULL.RGB: using ../textures/hull.png\n"},
+        {"--texture-path first", {"--texture-path", temp.File("extra")}, false, 0, 1, "/extra/HULL.bmp\n"},
+        {"nowhere", {}, true, 0, 0, nullptr},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        if (c.remove) std::filesystem::remove(temp.File("textures/hull.png"));
+        std::vector<std::string> words = c.options;
+        words.insert(words.end(), {"--fit", "--size", "32", "--background", "000000", model, temp.File("p.png")});
+        const auto run = Render(words, true);
+        ASSERT_EQ(run.exitCode, 0) << run.err;
+        if (c.note) {
+            EXPECT_NE(run.err.find(c.note), std::string::npos) << run.err;
+        } else {
+            EXPECT_EQ(run.err, "");
+        }
+        const QRgb middle = QImage(QString::fromStdString(temp.File("p.png"))).pixel(16, 16);
+        EXPECT_EQ(qRed(middle) > 2 * qGreen(middle) + 20, c.red == 1) << std::hex << middle;
+        EXPECT_EQ(qBlue(middle) > 2 * qGreen(middle) + 20, c.blue == 1) << std::hex << middle;
+    }
+}

@@ -5,6 +5,7 @@
 #include <QImage>
 
 #include <cstdint>
+#include <filesystem>
 #include <functional>
 #include <string>
 #include <vector>
@@ -222,4 +223,23 @@ TEST(TextureImages, OnlyDocumentedFormatsWholeDecode) {
         const QImage* image = images.Find(c.name);
         EXPECT_EQ(image ? image->size() : QSize(), c.size);
     }
+}
+
+// A file of the name given that does not decode gives way to a file of its
+// stem that does, in a folder beside the model's; nothing decodes for a name
+// whose files all fail.
+TEST(TextureImages, FileThatDoesNotDecodeGivesWayToItsStem) {
+    testsupport::TempDir temp;
+    const Bytes junk = Text("not an image");
+    const Bytes bmp = Saved(Colours(false), "BMP");
+    std::filesystem::create_directories(temp.Path() / "models");
+    std::filesystem::create_directories(temp.Path() / "Maps");
+    base::WriteFileAtomically(temp.File("Maps/wood.png"), junk.data(), junk.size());
+    base::WriteFileAtomically(temp.File("Maps/WOOD.bmp"), bmp.data(), bmp.size());
+    base::WriteFileAtomically(temp.File("stone.png"), junk.data(), junk.size());
+    TextureImages images(temp.File("models"), temp.File("models/model.x"));
+    const QImage* wood = images.Find("WOOD.PNG");
+    ASSERT_NE(wood, nullptr);
+    EXPECT_EQ(wood->size(), Colours(false).size());
+    EXPECT_EQ(images.Find("stone.png"), nullptr);
 }

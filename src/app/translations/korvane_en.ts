@@ -63,6 +63,14 @@
         <translation>Save animation</translation>
     </message>
     <message>
+        <source>テクスチャの場所</source>
+        <translation>Texture folders</translation>
+    </message>
+    <message>
+        <source>フォルダを ; で区切って並べる</source>
+        <translation>folders separated by ;</translation>
+    </message>
+    <message>
         <source>独立頂点に分解する</source>
         <translation>Split into separate vertices</translation>
     </message>
@@ -219,6 +227,10 @@ Qt %3</translation>
     <message>
         <source>テクスチャ %1 がモデルのフォルダにありません</source>
         <translation>Texture %1 is not in the model&apos;s folder</translation>
+    </message>
+    <message>
+        <source>テクスチャ %1: %2 を使います</source>
+        <translation>Texture %1: using %2</translation>
     </message>
     <message>
         <source>テクスチャ %1 を開けません</source>

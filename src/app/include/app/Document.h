@@ -89,11 +89,13 @@ public:
     xexport::TExportRefusal GltfRefusal() const;
     // Writes the whole model with the material edits as glTF, in the form `path`'s
     // extension gives (.gltf in any letter case the text form with its files beside
-    // it, anything else a .glb). Textures are read from the model's folder, a
-    // download has none; warningText words a texture left out. Returns the
-    // warnings. Raises as gltfexport::WriteGltfFiles does.
+    // it, anything else a .glb). Textures are looked for in textureFolders, then
+    // by the model's folder (viewer/TextureSearch.h), a download has none; texts
+    // word a texture left out or taken from another file. Returns the warnings.
+    // Raises as gltfexport::WriteGltfFiles does.
     std::vector<std::string> SaveGltf(const std::string& path, const std::string& generator,
-                                      const gltfexport::TTextureWarningText& warningText) const;
+                                      const gltfexport::TTextureTexts& texts,
+                                      const std::vector<std::string>& textureFolders = {}) const;
 
     // ---- The state the window reads ----
     // The model loaded, empty when none is; the material editors change it in place.

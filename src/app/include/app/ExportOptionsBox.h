@@ -2,15 +2,22 @@
 // The "Direct3D 変換オプション" group of the model page: how a save or the viewer
 // writes the selected mesh. The window asks it for the request of a mesh; the
 // group keeps its own controls consistent (a merge keeps the coordinates, the
-// scene options grey out what a scene ignores).
+// scene options grey out what a scene ignores). Its last row holds the folders
+// looked in first for the textures of a glTF and of the viewer.
 #include <QCoreApplication>
 #include <QGroupBox>
+
+#include <QStringList>
+
+#include <string>
+#include <vector>
 
 #include "app/Document.h"
 #include "xexport/ExportOptions.h"
 
 class QAbstractButton;
 class QCheckBox;
+class QLineEdit;
 class QRadioButton;
 
 namespace app {
@@ -28,6 +35,11 @@ public:
     bool MergesAll() const;
     // The mesh at meshIndex (or all, merged) with these options.
     TXRequest Request(int meshIndex) const;
+    // The texture folders as the field lists them, separated by ";", each
+    // trimmed, empty ones left out; as file names, and as the settings keep them.
+    std::vector<std::string> TextureFolders() const;
+    QStringList TextureFolderList() const;
+    void SetTextureFolders(const QStringList& folders);
 
     QCheckBox* SelectAllMesh() const { return selectAllMesh_; }
     QCheckBox* SaveMaterial() const { return saveMaterial_; }
@@ -42,8 +54,10 @@ public:
     QCheckBox* SaveNormals() const { return saveNormals_; }              // --normals
     QCheckBox* SaveHierarchy() const { return saveHierarchy_; }          // --hierarchy
     QCheckBox* SaveAnimation() const { return saveAnimation_; }          // --animation, which implies --hierarchy
+    QLineEdit* TextureFolderField() const { return textureFolders_; }    // --texture-path, each folder
 
 private:
+    void CreateTextureFolderRow(int y);
     void SelectAllMeshClick();
     void SceneOptionsClick();
 
@@ -60,6 +74,7 @@ private:
     QCheckBox* saveAnimation_;
     QCheckBox* setIndipendentVertex_;
     QCheckBox* combineMesh_;
+    QLineEdit* textureFolders_;
 };
 
 }  // namespace app

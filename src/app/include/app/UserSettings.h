@@ -1,9 +1,11 @@
 #pragma once
 // What the program remembers between runs: the login dialog's fields (never the
-// password), the folders of the last open and save, and the window's size. One
+// password), the folders of the last open and save, the texture folders and the
+// window's size. One
 // INI file, which QSettings replaces through a temporary file and a rename.
 #include <QSize>
 #include <QString>
+#include <QStringList>
 
 #include <string>
 
@@ -22,6 +24,7 @@ struct TUserSettings {
     QString OpenFolder;  // of the last model opened
     QString SaveFolder;  // of the last .x file saved
     QSize WindowSize;    // invalid until a window has closed
+    QStringList TextureFolders;  // looked in first for the textures of a glTF and the viewer
 };
 
 // The settings file in the user's configuration folder (see UserConfigFolder).

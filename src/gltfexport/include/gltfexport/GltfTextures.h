@@ -1,9 +1,10 @@
 #pragma once
-// The images of a model's textures for its glTF: found in the model's folder as
-// korvane-render finds them, checked as it checks them (viewer/ImageLayout.h),
+// The images of a model's textures for its glTF: found as korvane-render finds
+// them (viewer/TextureSearch.h), the first file that decodes taken, checked as it checks them (viewer/ImageLayout.h),
 // PNG and JPEG taken as they are, BMP and TGA turned into PNG.
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "gltfexport/GltfWriter.h"
 
@@ -17,8 +18,18 @@ enum class TTextureProblem { NotInFolder, CannotOpen, Unreadable, TooLarge };
 // the glTF: the converter's log and the window's language differ.
 using TTextureWarningText = std::function<std::string(const std::string& textureName, TTextureProblem problem)>;
 
-// The source for a model file. The source keeps the folder's listing: it lives
-// as long as the copies of it.
-TTextureSource GltfTextureSource(const std::string& modelFile, TTextureWarningText warningText);
+// The note for a texture taken from a file its name does not give: used names
+// that file, relative to the model's folder when inside it or its parent.
+using TTextureNoteText = std::function<std::string(const std::string& textureName, const std::string& used)>;
+
+struct TTextureTexts {
+    TTextureWarningText Warning;
+    TTextureNoteText Note;
+};
+
+// The source for a model file, looking in textureFolders first. The source
+// keeps the folders' listings: it lives as long as the copies of it.
+TTextureSource GltfTextureSource(const std::string& modelFile, const std::vector<std::string>& textureFolders,
+                                 TTextureTexts texts);
 
 }  // namespace gltfexport

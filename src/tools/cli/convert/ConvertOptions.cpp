@@ -66,6 +66,14 @@ constexpr cli::Option kOptions[] = {
     {"--top-frame", "", false, "", "with --hierarchy: all in one Frame named after the file", kConversionGroup},
     {"--scale", "", true, "F", "multiply every coordinate by F (positive), after --origin", kConversionGroup},
     {"--flip-winding", "", false, "", "reverse every face's vertex order, and the normals with it", kConversionGroup},
+    {"--texture-path", "", true, "DIR",
+     "glTF output: look for texture images in DIR first, by file name\n"
+     "(repeatable, in the order given); then as the model names them,\n"
+     "in its folder, in its or its parent's textures, texture, maps,\n"
+     "images, tex or bitmaps folder, in the parent; a .png, .jpg,\n"
+     ".jpeg, .tga, .bmp or .gif of the same stem where a file is absent\n"
+     "or unreadable (any letter case)",
+     kConversionGroup, true},
     {"--opacity", "", true, "NAME=PERCENT", "", kConversionGroup, true},
     {"--power", "", true, "NAME=VALUE", "", kConversionGroup, true},
     {"--diffuse", "", true, "NAME=RRGGBB", "", kConversionGroup, true},

@@ -159,6 +159,20 @@ void CheckGltfOptions(const Arguments& arguments, const ExportRequest& request) 
     }
 }
 
+// The folders of --texture-path, each one that exists: a .x file keeps its texture names as stored.
+std::vector<std::string> ParseTexturePaths(const Arguments& arguments, OutputFormat format) {
+    if (!arguments.Has("--texture-path")) return {};
+    if (format == OutputFormat::X)
+        throw UsageError("--texture-path is for glTF output; a .x file keeps its texture names as stored");
+    const std::vector<std::string>& folders = arguments.options.find("--texture-path")->second;
+    for (const std::string& folder : folders) {
+        std::error_code ignored;
+        if (!std::filesystem::is_directory(folder, ignored))
+            throw UsageError("--texture-path " + folder + " is not a folder");
+    }
+    return folders;
+}
+
 // --hierarchy and what goes with it. The scene holds every mesh at the keyframer's
 // place, so the choices of one mesh or of a merge do not go with it.
 void ParseSceneOptions(const Arguments& arguments, ExportRequest& request) {
@@ -181,8 +195,10 @@ void ParseSceneOptions(const Arguments& arguments, ExportRequest& request) {
 std::vector<MaterialEdit> ReadMaterialEdits(const cli::SplitLine& line) {
     std::vector<MaterialEdit> edits;
     for (const cli::Occurrence& occurrence : line.options) {
-        // The material edits are the conversion's only repeatable options.
-        if (occurrence.option == nullptr || !occurrence.option->repeatable) continue;
+        // The material edits are the conversion's repeatable options but for the texture folders.
+        if (occurrence.option == nullptr || !occurrence.option->repeatable ||
+            occurrence.option->longName == "--texture-path")
+            continue;
         CheckOccurrence(occurrence);
         const std::string_view option = occurrence.option->longName;
         const EditKind kind = KindOf(option);
@@ -223,6 +239,7 @@ ExportRequest ParseExportRequest(const Arguments& arguments, std::vector<Materia
     ChooseFormat(arguments, request);
     if (!request.batch && !arguments.Has("--output")) request.output = DefaultOutput(request.input, request.format);
     CheckGltfOptions(arguments, request);
+    request.texturePaths = ParseTexturePaths(arguments, request.format);
     const unsigned cores = std::thread::hardware_concurrency();
     request.jobs = cores == 0 ? 1 : static_cast<int>(std::min(cores, 256u));
     if (arguments.Has("--jobs")) {
@@ -371,15 +388,19 @@ void ConvertScene(model3ds::TFile3DS& model, const ExportRequest& request, std::
     });
 }
 
-// The warnings of a model's texture source name the texture and the model.
-gltfexport::TTextureWarningText TextureWarning(const std::string& modelFile) {
-    return [modelFile](const std::string& name, gltfexport::TTextureProblem problem) {
+// The warnings and notes of a model's texture source name the texture and the model.
+gltfexport::TTextureTexts TextureTexts(const std::string& modelFile) {
+    const auto warning = [modelFile](const std::string& name, gltfexport::TTextureProblem problem) {
         const char* why = problem == gltfexport::TTextureProblem::NotInFolder  ? "is not in the model's folder"
                           : problem == gltfexport::TTextureProblem::CannotOpen ? "cannot be opened"
                           : problem == gltfexport::TTextureProblem::TooLarge   ? "is larger than an image may be (256 MB)"
                                                                                : "is not an image that can be read";
         return "texture \"" + name + "\" of " + modelFile + " " + why + "; the material keeps its colour";
     };
+    const auto note = [modelFile](const std::string& name, const std::string& used) {
+        return "texture " + name + " of " + modelFile + ": using " + used;
+    };
+    return {warning, note};
 }
 
 // The model's glTF, the files beside a .gltf first; none of them may be a file read.
@@ -395,7 +416,8 @@ void ConvertGltf(model3ds::TFile3DS& model, const ExportRequest& request, std::o
     for (const MaterialEdit& edit : request.edits) {
         if (edit.kind == EditKind::Opacity) gltf.EditedOpacity.insert(edit.name);
     }
-    if (!IsHttpAddress(request.input)) gltf.Textures = gltfexport::GltfTextureSource(request.input, TextureWarning(request.input));
+    if (!IsHttpAddress(request.input))
+        gltf.Textures = gltfexport::GltfTextureSource(request.input, request.texturePaths, TextureTexts(request.input));
     const bool toStdout = request.output == "-";
     const gltfexport::TGltfFiles files = gltfexport::BuildGltf(model, gltf, toStdout ? "model.glb" : request.output);
     for (const std::string& line : files.Warnings)

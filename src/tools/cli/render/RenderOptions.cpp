@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <filesystem>
+#include <system_error>
 #include <thread>
 
 #include "cli/OptionTable.h"
@@ -35,9 +37,17 @@ constexpr cli::Option kOptions[] = {
      "past either, it ends with status 1 and writes no picture.",
      kPictureGroup},
     {"--memory", "", true, "MB", "", kPictureGroup},
+    {"--texture-path", "", true, "DIR",
+     "--texture-path DIR (repeatable) is looked in first, in the order given, for a texture's file\n"
+     "by its name; then the model's folder as the model names it, the folder itself, its and its\n"
+     "parent's textures, texture, maps, images, tex or bitmaps folder, the parent; in each place\n"
+     "a .png, .jpg, .jpeg, .tga, .bmp or .gif of the same stem where the file named is absent or\n"
+     "unreadable (any letter case). The first file that decodes is drawn; one found elsewhere than\n"
+     "the model names it gets a warning naming it.",
+     kPictureGroup, true},
     {"--verbose", "", false, "",
      "--verbose shows what Qt and the graphics drivers say; without it a run that succeeds prints\n"
-     "nothing.",
+     "nothing but those warnings.",
      kPictureGroup},
     {"--output", "-o", true, "FOLDER",
      "each INPUT, or every model below an INPUT folder (.x, .xa, .3ds, .3da,\n"
@@ -203,6 +213,11 @@ void Apply(std::string_view name, const std::string& value, RenderOptions& optio
         options.memoryGiven = true;
         if (options.memoryMegabytes < kMinMemoryMegabytes)
             throw UsageError("--memory takes at least 512 MB, not " + value);
+    } else if (name == "--texture-path") {
+        std::error_code ignored;
+        if (!std::filesystem::is_directory(value, ignored))
+            throw UsageError("--texture-path " + value + " is not a folder");
+        options.texturePaths.push_back(value);
     } else if (name == "--time") {
         options.time = ParseTime(value);
         options.timeGiven = true;

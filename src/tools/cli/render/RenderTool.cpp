@@ -34,6 +34,7 @@ namespace {
 
 void Configure(viewer::ViewerScene& scene, const RenderOptions& options) {
     scene.MeshBuilder->SetQuality(options.quality);
+    scene.MeshBuilder->SetTexturePaths(options.texturePaths);
     scene.MeshBuilder->SetTime(options.time);
     if (options.background) {
         const std::uint32_t rgb = *options.background;

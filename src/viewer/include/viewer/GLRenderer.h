@@ -6,8 +6,8 @@
 // mesh they came from (DrawBatches.h).
 // Faces wound clockwise on the screen are the front faces, as in the scene's
 // left-handed system; back faces are culled unless the device draws both
-// sides. A material's texture (an image file in the builder's texture
-// folder, read as TextureImages.h says) is modulated by its lit colour, as
+// sides. A material's texture (an image file found and read as
+// TextureImages.h says) is modulated by its lit colour, as
 // Direct3D does by default. Needs a current OpenGL 3.3 core context for every call.
 #include <QOpenGLFunctions_3_3_Core>
 #include <QOpenGLShaderProgram>

@@ -103,6 +103,10 @@ public:
     // The model file's folder, absolute; empty (no textures drawn) for data
     // that came from no file.
     const std::string& TextureFolder() const { return textureFolder_; }
+    // Folders looked in before the model's own for its texture files
+    // (TextureSearch.h), in order.
+    void SetTexturePaths(const std::vector<std::string>& folders);
+    const std::vector<std::string>& TexturePaths() const { return texturePaths_; }
 
     // Changes with every change of the geometry and differs between builders,
     // so that a renderer knows when its copy is stale.
@@ -122,6 +126,7 @@ private:
     std::map<std::string, std::vector<std::uint8_t>> embeddedImages_;
     std::string modelFile_;
     std::string textureFolder_;
+    std::vector<std::string> texturePaths_;
     std::uint32_t quality_ = RenderGouraud;
     std::uint64_t revision_ = NextRevision();
     std::unique_ptr<XModel> animated_;  // the parsed data, kept only when it moves

@@ -52,6 +52,8 @@ struct ExportRequest {
     std::optional<std::string> meshName;
     xexport::TExportOptions options;
     std::vector<MaterialEdit> edits;
+    // Looked in first for a glTF's texture images (--texture-path), in order.
+    std::vector<std::string> texturePaths;
     // For each http:// input, counted from the start of its conversion.
     MaxTime maxTime = kDefaultMaxTime;
 };

@@ -19,6 +19,7 @@ struct RenderOptions {
     double time = 0;           // seconds into the animation of an animated model
     bool timeGiven = false;    // a 3DS model is then drawn with its keyframer's animation
     bool fit = false;          // the camera moved so that the model fills the picture
+    std::vector<std::string> texturePaths;  // looked in first for texture files, in order
     int timeOutSeconds = 30;   // of real time, for the whole run
     int memoryMegabytes = 4096;  // address space of the whole process
     bool timeOutGiven = false, memoryGiven = false;
