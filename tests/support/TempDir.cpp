@@ -11,12 +11,16 @@ namespace testsupport {
 TempDir::TempDir() {
     std::string pattern = (std::filesystem::temp_directory_path() / "korvane-test-XXXXXX").string();
     if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("cannot create a temporary folder");
-    path_ = pattern;
+    root_ = pattern;
+    // One level down, so that what a model's parent folder holds (textures are
+    // searched there) is this folder's own and never the system's temporary folder.
+    path_ = root_ / "work";
+    std::filesystem::create_directory(path_);
 }
 
 TempDir::~TempDir() {
     std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
+    std::filesystem::remove_all(root_, ignored);
 }
 
 void SaveFile(const std::filesystem::path& path, const std::vector<std::uint8_t>& bytes) {

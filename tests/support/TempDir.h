@@ -18,6 +18,7 @@ public:
     std::string File(const std::string& name) const { return (path_ / name).string(); }
 
 private:
+    std::filesystem::path root_;  // the folder made, holding path_
     std::filesystem::path path_;
 };
 

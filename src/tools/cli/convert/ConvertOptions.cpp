@@ -123,8 +123,9 @@ constexpr const char* kIntro =
     "\n"
     "  [OPTIONS] INPUT      convert INPUT to a DirectX .x file, or to glTF 2.0 (.glb: one\n"
     "                       file; .gltf: with OUT.bin and OUT_images/ beside it), the\n"
-    "                       keyframer's nodes, meshes, materials, textures and animation\n"
-    "                       (with glTF only the material edits go):\n";
+    "                       keyframer's nodes, meshes, materials, textures and animation,\n"
+    "                       and in glTF its cameras and lights (with glTF only the\n"
+    "                       material edits go):\n";
 
 constexpr const char* kBatchIntro =
     "  [OPTIONS] INPUT...   several inputs, or a folder (every .3ds/.3da below it, any\n"
