@@ -1,8 +1,11 @@
 // korvane-convert's .glb export against assimp's (export MODEL OUT.glb -fglb2),
 // whole process: each shared model, then generated grids of doubling size to
-// show how the time grows with the model.
+// show how the time grows with the model, then the size of a faceted grid's file.
 //
-//     bench_gltf_export [REPEATS]   (default 5; the fastest run of each is shown)
+//     bench_gltf_export [REPEATS [CONVERTER]]
+//
+// REPEATS defaults to 5 (the fastest run of each is shown); CONVERTER, another
+// build of korvane-convert to time instead of this one's.
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -21,8 +24,10 @@ struct Pair {
     benchsupport::Run korvane, assimp;
 };
 
+std::string converter = KORVANE_CONVERT;
+
 Pair Measure(const std::string& input, const testsupport::TempDir& dir, int repeats) {
-    return {benchsupport::Best({KORVANE_CONVERT, "-o", dir.File("k.glb"), input}, repeats),
+    return {benchsupport::Best({converter, "-o", dir.File("k.glb"), input}, repeats),
             benchsupport::Best({"assimp", "export", input, dir.File("a.glb"), "-fglb2"}, repeats)};
 }
 
@@ -40,10 +45,31 @@ void Print(const std::string& label, const Pair& pair) {
     }
 }
 
+double Megabytes(const std::string& file) {
+    std::error_code error;
+    const std::uintmax_t bytes = std::filesystem::file_size(file, error);
+    return error ? 0 : static_cast<double>(bytes) / 1e6;
+}
+
+// A grid of flat faces (no smoothing group) of about 30,000 faces: the bytes
+// of each tool's file besides the time.
+void MeasureFaceted(const testsupport::TempDir& dir, int repeats) {
+    constexpr int kSide = 123;
+    const std::vector<std::uint8_t> bytes = gridmodel::GridModel(0, kSide, true);
+    const std::string input = dir.File("faceted.3ds");
+    base::WriteFileAtomically(input, bytes.data(), bytes.size());
+    const Pair pair = Measure(input, dir, repeats);
+    Print("faceted grid " + std::to_string(2 * (kSide - 1) * (kSide - 1)) + " faces", pair);
+    std::printf("%-36s %9.3f MB .glb", "", pair.korvane.ok ? Megabytes(dir.File("k.glb")) : 0.0);
+    if (pair.assimp.ok) std::printf(", assimp's %.3f MB", Megabytes(dir.File("a.glb")));
+    std::printf("\n");
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     const int repeats = argc > 1 ? std::max(1, std::atoi(argv[1])) : 5;
+    if (argc > 2) converter = argv[2];
     testsupport::TempDir dir;
     std::printf("%-36s %9s %9s %9s %9s %9s\n", "model", "korvane s", "peak MiB", "assimp s", "peak MiB", "speed-up");
     const std::filesystem::path shared = std::filesystem::path(KORVANE_SHARED_MODELS) / "3ds";
@@ -65,5 +91,6 @@ int main(int argc, char** argv) {
         if (pair.korvane.ok)
             std::printf("%-36s %9.3f microseconds a face\n", "", pair.korvane.seconds / faces * 1e6);
     }
+    MeasureFaceted(dir, repeats);
     return 0;
 }

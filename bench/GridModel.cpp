@@ -7,7 +7,7 @@
 
 namespace gridmodel {
 
-std::vector<std::uint8_t> GridModel(int index, int side) {
+std::vector<std::uint8_t> GridModel(int index, int side, bool faceted) {
     testsupport::MeshSpec mesh;
     mesh.name = "Grid" + std::to_string(index);
     for (int r = 0; r < side; ++r) {
@@ -24,7 +24,7 @@ std::vector<std::uint8_t> GridModel(int index, int side) {
             const auto v = static_cast<std::uint16_t>(r * side + c);
             for (int k = 0; k < 2; ++k) {
                 group.faces.push_back(static_cast<std::uint16_t>(mesh.faces.size()));
-                mesh.smoothing.push_back(r < side / 2 ? 1u : 2u);
+                if (!faceted) mesh.smoothing.push_back(r < side / 2 ? 1u : 2u);
                 mesh.faces.push_back(k == 0 ? testsupport::Face{v, static_cast<std::uint16_t>(v + 1),
                                                                static_cast<std::uint16_t>(v + side)}
                                             : testsupport::Face{static_cast<std::uint16_t>(v + 1),

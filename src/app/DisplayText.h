@@ -6,7 +6,8 @@
 
 namespace app {
 
-// Valid UTF-8 as it is; anything else read as Shift-JIS (code page 932).
+// base::DisplayName as a QString: valid UTF-8 as it is, anything else read as
+// Shift-JIS (code page 932). The glTF writer names things by the same rule.
 QString DisplayText(std::string_view raw);
 
 }  // namespace app

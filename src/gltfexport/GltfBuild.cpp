@@ -8,6 +8,8 @@
 
 #include "GltfCamerasLights.h"
 #include "GltfDocument.h"
+#include "VertexTable.h"
+#include "base/DisplayName.h"
 #include "net/HttpRequest.h"
 #include "xexport/ExportPreparation.h"
 #include "xexport/MeshNormals.h"
@@ -54,7 +56,7 @@ std::string Lower(std::string text) {
 // The colours and surface of a model material; its texture is left to the caller.
 TMaterialOut MaterialOut(const TMaterial3DS& material, bool editedOpacity) {
     TMaterialOut out;
-    out.Name = material.Name;
+    out.Name = base::DisplayName(material.Name);
     const float diffuse[3] = {material.Diffuse.r, material.Diffuse.g, material.Diffuse.b};
     for (int c = 0; c < 3; ++c) out.BaseColor[c] = static_cast<float>(SrgbToLinear(Unit(diffuse[c])));
     // The file's transparency counts by its magnitude: a flag in the file may store it negated.
@@ -74,40 +76,80 @@ TMaterialOut MaterialOut(const TMaterial3DS& material, bool editedOpacity) {
     return out;
 }
 
-// The glTF vertices of a primitive: one per stored vertex and normal, found in
-// the few entries of that vertex.
-class TCornerTable {
-public:
-    explicit TCornerTable(std::size_t vertices) : first_(vertices, kNone) {}
-
-    // The corner's index, and whether it is new.
-    std::pair<std::uint32_t, bool> Find(std::uint16_t vertex, const model3ds::TVector3DS& normal) {
-        for (std::uint32_t e = first_[vertex]; e != kNone; e = entries_[e].Next) {
-            const model3ds::TVector3DS& known = entries_[e].Normal;
-            if (known.x == normal.x && known.y == normal.y && known.z == normal.z) return {e, false};
-        }
-        entries_.push_back({normal, first_[vertex]});
-        first_[vertex] = static_cast<std::uint32_t>(entries_.size() - 1);
-        return {first_[vertex], true};
-    }
-
-    std::size_t Size() const { return entries_.size(); }
-
-private:
-    static constexpr std::uint32_t kNone = 0xFFFFFFFF;
-    struct Entry {
-        model3ds::TVector3DS Normal;
-        std::uint32_t Next;
-    };
-    std::vector<std::uint32_t> first_;  // per stored vertex, its latest entry
-    std::vector<Entry> entries_;        // in order of first use: the corners' indices
-};
-
-// The values of one primitive's vertices, one entry per corner of a new vertex.
+// The values of one primitive's vertices, each distinct vertex once, and its
+// corners' indices into them. Without normals every face is flat: readers give
+// each its own normal.
 struct TCorners {
     std::vector<float> Positions, Normals, TexCoords;
     std::vector<std::uint32_t> Indices;
 };
+
+// A mesh's values by stored vertex, in glTF's axes, and where any face is
+// smoothed the normals of every face's corners.
+struct TMeshValues {
+    std::vector<std::array<float, 3>> Positions;
+    std::vector<std::array<float, 2>> TexCoords;  // empty for a mesh without texture coordinates
+    std::vector<std::array<model3ds::TVector3DS, 3>> Normals;  // empty when every face is flat
+};
+
+bool Flat(const TMesh3DS& mesh, std::size_t face) {
+    return face >= mesh.SmoothGroups.size() || mesh.SmoothGroups[face] == 0;
+}
+
+TMeshValues MeshValues(const TMesh3DS& mesh, const xexport::TVertexTransform& transform) {
+    TMeshValues out;
+    out.Positions.reserve(mesh.Vertices.size());
+    for (const model3ds::TVector3DS& vertex : mesh.Vertices) {
+        const model3ds::TVector3DS p = transform.Apply(vertex);
+        ToGltf(p.x, p.y, p.z, out.Positions.emplace_back().data());
+    }
+    if (!mesh.TexCoords.empty()) {
+        out.TexCoords.reserve(mesh.Vertices.size());
+        for (std::size_t v = 0; v < mesh.Vertices.size(); ++v) {
+            model3ds::TTexCoord3DS uv;
+            if (v < mesh.TexCoords.size()) uv = mesh.TexCoords[v];
+            const float u = std::isfinite(uv.u) ? uv.u : 0.0f;
+            const float w = std::isfinite(uv.v) ? uv.v : 0.0f;
+            out.TexCoords.push_back({u, 1 - w});  // glTF's v goes down the image
+        }
+    }
+    for (std::size_t f = 0; f < mesh.Faces.size(); ++f) {
+        if (Flat(mesh, f)) continue;
+        out.Normals = xexport::CornerNormals(mesh, transform);
+        break;
+    }
+    return out;
+}
+
+// The corners of the faces, vertices equal in position, normal and texture
+// coordinates shared. The primitive has normals where any of its faces is
+// smoothed; without, vertices are shared by position and texture coordinates.
+TCorners CollectCorners(const TMesh3DS& mesh, const TMeshValues& values, const std::vector<std::size_t>& faces) {
+    const bool normals = std::any_of(faces.begin(), faces.end(), [&mesh](std::size_t f) { return !Flat(mesh, f); });
+    const bool mapped = !values.TexCoords.empty();
+    const std::size_t width = 3 + (normals ? 3 : 0) + (mapped ? 2 : 0);
+    TVertexTable table(width, faces.size());
+    TCorners out;
+    out.Indices.reserve(faces.size() * 3);
+    float vertex[8];
+    for (const std::size_t f : faces) {
+        const model3ds::TFaceEntry3DS& face = mesh.Faces[f];
+        const std::uint16_t corners[3] = {face.V1, face.V2, face.V3};
+        for (std::size_t c = 0; c < 3; ++c) {
+            std::copy_n(values.Positions[corners[c]].data(), 3, vertex);
+            if (normals) {
+                const model3ds::TVector3DS& normal = values.Normals[f][c];
+                ToGltf(normal.x, normal.y, normal.z, vertex + 3);
+            }
+            if (mapped) std::copy_n(values.TexCoords[corners[c]].data(), 2, vertex + width - 2);
+            out.Indices.push_back(table.Add(vertex));
+        }
+    }
+    out.Positions = table.Column(0, 3);
+    if (normals) out.Normals = table.Column(3, 3);
+    if (mapped) out.TexCoords = table.Column(width - 2, 2);
+    return out;
+}
 
 // Faces by material, the materials in order of first use.
 struct TFacesByMaterial {
@@ -192,17 +234,24 @@ private:
         return doc_.Accessors.size() - 1;
     }
 
-    // The glTF material of a model material (by its index in the model's list), made on first use.
-    int MaterialOf(int modelIndex) {
+    // The glTF material of a model material (by its index in the model's list),
+    // made on first use: with its texture for a primitive with texture
+    // coordinates, else a second one without, which no validator or reader
+    // would take as a texture to place.
+    int MaterialOf(int modelIndex, bool mapped) {
         if (modelIndex < 0) return -1;
-        const auto found = materialIndex_.find(modelIndex);
-        if (found != materialIndex_.end()) return found->second;
         const TMaterial3DS& material = *model_.MaterialList().GetMaterial(modelIndex);
+        std::optional<std::size_t> texture;
+        if (mapped && request_.Textures && !material.TextureMap.Map.Name.empty())
+            texture = ImageOf(material.TextureMap.Map.Name);
+        std::map<int, int>& known = texture ? texturedIndex_ : plainIndex_;
+        const auto found = known.find(modelIndex);
+        if (found != known.end()) return found->second;
         TMaterialOut out = MaterialOut(material, request_.EditedOpacity.count(material.Name) != 0);
-        if (request_.Textures && !material.TextureMap.Map.Name.empty()) out.Texture = ImageOf(material.TextureMap.Map.Name);
+        out.Texture = texture;
         doc_.Materials.push_back(std::move(out));
-        materialIndex_[modelIndex] = static_cast<int>(doc_.Materials.size()) - 1;
-        return materialIndex_[modelIndex];
+        known[modelIndex] = static_cast<int>(doc_.Materials.size()) - 1;
+        return known[modelIndex];
     }
 
     // The image of a texture name, read once however many materials use it.
@@ -229,14 +278,15 @@ private:
     // A .glb holds the image's bytes in its buffer, a .gltf names a file beside it.
     TImageOut ImageOut(TTextureImage& image) {
         TImageOut out;
-        out.Name = image.Name;
+        // A file's name in the bytes of its system: glTF's names and URIs are UTF-8.
+        out.Name = base::DisplayName(image.Name);
         out.MimeType = image.MimeType;
         if (request_.Form == TGltfForm::Binary) {
             out.View = AddView(image.Bytes.data(), image.Bytes.size(), 0);
             return out;
         }
         const std::string extension = image.MimeType == "image/png" ? ".png" : ".jpg";
-        std::string stem = std::filesystem::path(image.Name).stem().string();
+        std::string stem = std::filesystem::path(out.Name).stem().string();
         if (stem.empty()) stem = "image";
         std::string file = stem;
         // Two sources of one name (WOOD.TGA, wood.bmp) stay two files, on any file system.
@@ -248,14 +298,21 @@ private:
         return out;
     }
 
-    TFacesByMaterial GroupFaces(const TMesh3DS& mesh) {
+    // The faces by glTF material; each group's material is found on its first face.
+    TFacesByMaterial GroupFaces(const TMesh3DS& mesh, bool mapped) {
+        constexpr int kUnknown = -2;
         const std::vector<std::uint16_t> groups = xexport::FirstGroupTable(mesh);
+        std::vector<int> groupMaterial(mesh.MatGroups.size(), kUnknown);
         TFacesByMaterial grouped;
         for (std::size_t f = 0; f < mesh.Faces.size(); ++f) {
             const std::uint16_t group = groups[f];
-            const int modelMaterial =
-                group == xexport::kNoFaceGroup ? -1 : model3ds::FindMaterialIndex(model_, mesh.MatGroups[group].Name);
-            const int material = MaterialOf(modelMaterial);
+            int material = -1;
+            if (group != xexport::kNoFaceGroup) {
+                int& known = groupMaterial[group];
+                if (known == kUnknown)
+                    known = MaterialOf(model3ds::FindMaterialIndex(model_, mesh.MatGroups[group].Name), mapped);
+                material = known;
+            }
             auto& list = grouped.Faces[material];
             if (list.empty()) grouped.Order.push_back(material);
             list.push_back(f);
@@ -263,58 +320,22 @@ private:
         return grouped;
     }
 
-    // The corners of the faces, those with the same vertex and normal shared.
-    static TCorners CollectCorners(const TMesh3DS& mesh, const std::vector<std::size_t>& faces,
-                                   const std::vector<std::array<model3ds::TVector3DS, 3>>& normals,
-                                   const xexport::TVertexTransform& transform) {
-        const bool mapped = !mesh.TexCoords.empty();
-        TCorners out;
-        TCornerTable corners(mesh.Vertices.size());
-        for (const std::size_t f : faces) {
-            const model3ds::TFaceEntry3DS& face = mesh.Faces[f];
-            const std::uint16_t vertices[3] = {face.V1, face.V2, face.V3};
-            for (int c = 0; c < 3; ++c) {
-                const std::uint16_t vertex = vertices[c];
-                const model3ds::TVector3DS& normal = normals[f][static_cast<std::size_t>(c)];
-                const auto [index, added] = corners.Find(vertex, normal);
-                out.Indices.push_back(index);
-                if (!added) continue;
-                const model3ds::TVector3DS p = transform.Apply(mesh.Vertices[vertex]);
-                float value[3];
-                ToGltf(p.x, p.y, p.z, value);
-                out.Positions.insert(out.Positions.end(), value, value + 3);
-                ToGltf(normal.x, normal.y, normal.z, value);
-                out.Normals.insert(out.Normals.end(), value, value + 3);
-                if (mapped) {
-                    model3ds::TTexCoord3DS uv;
-                    if (vertex < mesh.TexCoords.size()) uv = mesh.TexCoords[vertex];
-                    const float u = std::isfinite(uv.u) ? uv.u : 0.0f;
-                    const float w = std::isfinite(uv.v) ? uv.v : 0.0f;
-                    out.TexCoords.push_back(u);
-                    out.TexCoords.push_back(1 - w);  // glTF's v goes down the image
-                }
-            }
-        }
-        return out;
-    }
-
-    // One primitive per material, corners with the same vertex and normal shared.
+    // One primitive per material, equal vertices shared.
     TMeshOut BuildMesh(const TMesh3DS& mesh) {
         TMeshOut out;
-        out.Name = mesh.Name;
+        out.Name = base::DisplayName(mesh.Name);
         xexport::TVertexTransform transform;
         transform.Snap = false;
         xexport::CheckStaysFinite(mesh, transform);
-        const std::vector<std::array<model3ds::TVector3DS, 3>> normals = xexport::CornerNormals(mesh, transform);
-        TFacesByMaterial grouped = GroupFaces(mesh);
-        const bool mapped = !mesh.TexCoords.empty();
+        const TMeshValues values = MeshValues(mesh, transform);
+        TFacesByMaterial grouped = GroupFaces(mesh, !values.TexCoords.empty());
         for (const int material : grouped.Order) {
-            const TCorners corners = CollectCorners(mesh, grouped.Faces[material], normals, transform);
+            const TCorners corners = CollectCorners(mesh, values, grouped.Faces[material]);
             TPrimitive primitive;
             primitive.Material = material;
             primitive.Position = AddFloats(corners.Positions, 3, "VEC3", kArrayBuffer, true);
-            primitive.Normal = AddFloats(corners.Normals, 3, "VEC3", kArrayBuffer, false);
-            if (mapped) primitive.TexCoord = AddFloats(corners.TexCoords, 2, "VEC2", kArrayBuffer, false);
+            if (!corners.Normals.empty()) primitive.Normal = AddFloats(corners.Normals, 3, "VEC3", kArrayBuffer, false);
+            if (!corners.TexCoords.empty()) primitive.TexCoord = AddFloats(corners.TexCoords, 2, "VEC2", kArrayBuffer, false);
             primitive.Indices = AddIndices(corners.Indices, corners.Positions.size() / 3);
             out.Primitives.push_back(primitive);
         }
@@ -329,7 +350,7 @@ private:
         for (std::size_t i = 0; i < scene_.Nodes.size(); ++i) {
             const xexport::TSceneNode& node = scene_.Nodes[i];
             TNodeOut& out = nodes[i];
-            out.Name = node.Name;
+            out.Name = base::DisplayName(node.RawName);
             ToGltf(node.Pose.Position[0], node.Pose.Position[1], node.Pose.Position[2], out.Translation);
             RotationToGltf(node.Pose.Rotation, out.Rotation);
             ScaleToGltf(node.Pose.Scale, out.Scale);
@@ -355,7 +376,7 @@ private:
                 continue;
             }
             TNodeOut holder;
-            holder.Name = mesh->Name;
+            holder.Name = base::DisplayName(mesh->Name);
             holder.Mesh = index;
             doc_.Nodes.push_back(std::move(holder));
             doc_.Nodes[node].Children.push_back(doc_.Nodes.size() - 1);
@@ -399,7 +420,8 @@ private:
     xexport::TModelScene scene_;
     TGltfDocument doc_;
     std::map<const TMesh3DS*, std::size_t> meshIndex_;             // scene mesh -> glTF mesh
-    std::map<int, int> materialIndex_;                              // model material -> glTF material
+    // model material -> glTF material, with its texture, and without
+    std::map<int, int> texturedIndex_, plainIndex_;
     std::map<std::string, std::optional<std::size_t>> imageIndex_;  // texture name -> image
     std::map<std::string, std::size_t> imageOfFile_;                  // file read -> image, one for all its names
     std::set<std::string> imageFileNames_;                          // lower case, of the .gltf's image files

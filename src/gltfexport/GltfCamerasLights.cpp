@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "base/DisplayName.h"
 #include "base/Format.h"
 
 namespace gltfexport {
@@ -32,12 +33,12 @@ bool Positive(float value) { return std::isfinite(value) && value > 0; }
 
 TCameraOut CameraOut(const model3ds::TCamera3DS& camera, std::vector<std::string>& warnings) {
     TCameraOut out;
-    out.Name = camera.Name;
+    out.Name = base::DisplayName(camera.Name);
     float lens = camera.Lens;
     if (!(lens >= kMinLens && lens <= kMaxLens)) {
         lens = std::isnan(lens) ? 50.0f : std::clamp(lens, kMinLens, kMaxLens);
         warnings.push_back(base::Format("camera \"%s\": its lens %g mm is out of reach; %g mm is used",
-                                        camera.Name.c_str(), static_cast<double>(camera.Lens), static_cast<double>(lens)));
+                                        base::DisplayName(camera.Name).c_str(), static_cast<double>(camera.Lens), static_cast<double>(lens)));
     }
     out.YFov = static_cast<float>(2 * std::atan(kHalfFrameHeight / lens));
     out.AspectRatio = static_cast<float>(kAspect);
@@ -60,11 +61,11 @@ float HalfCone(float degrees) {
 std::optional<TLightOut> LightOut(const model3ds::TLight3DS& light, std::vector<std::string>& warnings) {
     if (!(std::isfinite(light.Multiplier) && light.Multiplier >= 0)) {
         warnings.push_back(base::Format("light \"%s\": its multiplier %g cannot be given in glTF; it was left out",
-                                        light.Name.c_str(), static_cast<double>(light.Multiplier)));
+                                        base::DisplayName(light.Name).c_str(), static_cast<double>(light.Multiplier)));
         return std::nullopt;
     }
     TLightOut out;
-    out.Name = light.Name;
+    out.Name = base::DisplayName(light.Name);
     const float color[3] = {light.Color.r, light.Color.g, light.Color.b};
     for (int c = 0; c < 3; ++c) {
         const float unit = std::isfinite(color[c]) ? std::clamp(color[c], 0.0f, 1.0f) : 0.0f;
@@ -149,7 +150,7 @@ void AddCamerasAndLights(const xexport::TModelScene& scene, TGltfDocument& docum
     }
     for (const xexport::TSceneLight& light : scene.Lights) {
         if (light.Node < 0) {
-            warnings.push_back("light \"" + light.Light.Name + "\" is switched off and was left out");
+            warnings.push_back("light \"" + base::DisplayName(light.Light.Name) + "\" is switched off and was left out");
             continue;
         }
         std::optional<TLightOut> out = LightOut(light.Light, warnings);

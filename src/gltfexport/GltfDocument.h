@@ -35,7 +35,8 @@ struct TAccessor {
 };
 
 struct TPrimitive {
-    std::size_t Position = 0, Normal = 0, Indices = 0;
+    std::size_t Position = 0, Indices = 0;
+    std::optional<std::size_t> Normal;  // none: every face flat, readers compute their normals
     std::optional<std::size_t> TexCoord;
     int Material = -1;
 };

@@ -93,7 +93,7 @@ void WritePrimitive(TJsonOut& json, const TPrimitive& primitive) {
     json.Key("attributes");
     json.BeginObject();
     WriteIndex(json, "POSITION", primitive.Position);
-    WriteIndex(json, "NORMAL", primitive.Normal);
+    if (primitive.Normal) WriteIndex(json, "NORMAL", *primitive.Normal);
     if (primitive.TexCoord) WriteIndex(json, "TEXCOORD_0", *primitive.TexCoord);
     json.EndObject();
     WriteIndex(json, "indices", primitive.Indices);

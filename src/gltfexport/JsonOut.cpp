@@ -3,39 +3,9 @@
 #include <charconv>
 #include <cmath>
 
+#include "base/Utf8.h"
+
 namespace gltfexport {
-
-namespace {
-
-// The length of the valid UTF-8 sequence at the start of text, 0 when none
-// (overlong forms, surrogates and code points past U+10FFFF are invalid).
-std::size_t Utf8Length(std::string_view text) {
-    const auto byte = [&text](std::size_t i) { return static_cast<unsigned char>(text[i]); };
-    const unsigned char lead = byte(0);
-    if (lead < 0x80) return 1;
-    std::size_t length = 0;
-    unsigned low = 0x80, high = 0xBF;  // the range of the second byte
-    if (lead >= 0xC2 && lead <= 0xDF) {
-        length = 2;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        length = 3;
-        if (lead == 0xE0) low = 0xA0;
-        if (lead == 0xED) high = 0x9F;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        length = 4;
-        if (lead == 0xF0) low = 0x90;
-        if (lead == 0xF4) high = 0x8F;
-    } else {
-        return 0;
-    }
-    if (text.size() < length || byte(1) < low || byte(1) > high) return 0;
-    for (std::size_t i = 2; i < length; ++i) {
-        if (byte(i) < 0x80 || byte(i) > 0xBF) return 0;
-    }
-    return length;
-}
-
-}  // namespace
 
 void TJsonOut::Separate() {
     if (afterKey_) {
@@ -90,7 +60,7 @@ void TJsonOut::String(std::string_view text) {
             text_ += hex[c >> 4];
             text_ += hex[c & 15];
         } else if (c >= 0x80) {
-            const std::size_t length = Utf8Length(text.substr(i));
+            const std::size_t length = base::Utf8Length(text.substr(i));
             if (length == 0) {
                 text_ += "\xEF\xBF\xBD";
                 ++i;

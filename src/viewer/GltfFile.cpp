@@ -341,6 +341,34 @@ private:
         copied_ += bytes;
     }
 
+    // Without normals of its own (or with too few), each triangle is flat:
+    // its corners take its own normal, as glTF asks of readers.
+    void SetFlatNormals(const std::vector<float>& positions, XMesh& mesh) {
+        const std::vector<std::uint32_t>& corners = mesh.faces.indices;
+        Charge(corners.size() / 3 * sizeof(Vec3) + corners.size() * sizeof(std::uint32_t));
+        mesh.normals.reserve(corners.size() / 3);
+        mesh.normalFaces.indices.reserve(corners.size());
+        for (std::size_t c = 0; c < corners.size(); c += 3) {
+            // The corners are in the scene's order, glTF's second and third
+            // swapped; the positions are glTF's.
+            const float* first = &positions[corners[c] * std::size_t{3}];
+            const float* second = &positions[corners[c + 2] * std::size_t{3}];
+            const float* third = &positions[corners[c + 1] * std::size_t{3}];
+            const double u[3] = {second[0] - first[0], second[1] - first[1], second[2] - first[2]};
+            const double v[3] = {third[0] - first[0], third[1] - first[1], third[2] - first[2]};
+            const double n[3] = {u[1] * v[2] - u[2] * v[1], u[2] * v[0] - u[0] * v[2], u[0] * v[1] - u[1] * v[0]};
+            const double length = std::sqrt(n[0] * n[0] + n[1] * n[1] + n[2] * n[2]);
+            // A triangle without area faces up, whatever it faces it is not seen.
+            const float unit[3] = {length > 0 ? static_cast<float>(n[0] / length) : 0.0f,
+                                   length > 0 ? static_cast<float>(n[1] / length) : 1.0f,
+                                   length > 0 ? static_cast<float>(n[2] / length) : 0.0f};
+            const auto index = static_cast<std::uint32_t>(mesh.normals.size());
+            mesh.normals.push_back(ToScene(unit));
+            mesh.normalFaces.indices.insert(mesh.normalFaces.indices.end(), {index, index, index});
+        }
+        mesh.normalFaces.cornerCounts = mesh.faces.cornerCounts;
+    }
+
     XMesh ReadPrimitive(const tinygltf::Primitive& primitive) {
         XMesh mesh;
         const auto position = primitive.attributes.find("POSITION");
@@ -372,6 +400,7 @@ private:
                 mesh.normalFaces = mesh.faces;
             }
         }
+        if (mesh.normals.empty()) SetFlatNormals(positions, mesh);
         const auto uv = primitive.attributes.find("TEXCOORD_0");
         if (uv != primitive.attributes.end()) {
             const std::vector<float> uvs = ReadAccessor(uv->second, TINYGLTF_TYPE_VEC2);

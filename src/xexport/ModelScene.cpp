@@ -294,6 +294,7 @@ private:
     int AddNode(const std::string& rawName, int parent, const model3ds::TNodePose& pose) {
         TSceneNode node;
         node.Name = names_.Take(rawName);
+        node.RawName = rawName;
         node.Parent = parent < 0 ? top_ : parent;
         node.Local = pose.Matrix();
         node.Pose = pose;

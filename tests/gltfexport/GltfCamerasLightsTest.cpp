@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "gltfexport/ConvertRun.h"
+#include "ExportRun.h"
 #include "gltfexport/GltfPoses.h"
 #include "gltfexport/GltfReadBack.h"
 #include "model3ds/ChunkIds.h"

@@ -15,10 +15,9 @@
 #include <vector>
 
 #include <stb_image.h>
-#include <stb_image_write.h>
 
+#include "ExportRun.h"
 #include "base/Stream.h"
-#include "gltfexport/ConvertRun.h"
 #include "gltfexport/GltfPoses.h"
 #include "gltfexport/GltfReadBack.h"
 #include "model3ds/ChunkIds.h"
@@ -34,6 +33,7 @@ using gltftest::Convert;
 using gltftest::Gltf;
 using gltftest::GltfWorld;
 using gltftest::Json;
+using gltftest::Png;
 using gltftest::ValidatorMissing;
 using model3ds::TMatrix4;
 using testsupport::KeySpec;
@@ -79,8 +79,9 @@ std::vector<std::uint8_t> RiggedModel() {
     return testsupport::BuildAnimatedModel({Box("Arm", 4, 0, 1), Box("Hand", 6, 0, 1), Box("Loose", -5, 3, 0)}, kf);
 }
 
-// A bumpy grid of flat faces: every corner has a normal of its own, so the
-// primitive has more vertices than 16-bit indices can reach.
+// A bumpy grid of flat faces but one smoothed: the primitive keeps its normals,
+// every corner has one of its own, so it has more vertices than 16-bit indices
+// can reach.
 std::vector<std::uint8_t> BumpyGrid() {
     constexpr int kSide = 160;
     MeshSpec grid{.name = "Grid"};
@@ -95,6 +96,8 @@ std::vector<std::uint8_t> BumpyGrid() {
             grid.faces.push_back({at(x + 1, y), at(x + 1, y + 1), at(x, y + 1)});
         }
     }
+    grid.smoothing.assign(grid.faces.size(), 0);
+    grid.smoothing[0] = 1;
     return testsupport::BuildModel({grid});
 }
 
@@ -378,15 +381,6 @@ TEST(GltfExport, MaterialsCarryLinearColourAlphaSidesAndGlow) {
 }
 
 namespace {
-
-std::vector<std::uint8_t> Png(int width, int height, const std::vector<std::uint8_t>& rgba) {
-    std::vector<std::uint8_t> png;
-    stbi_write_png_to_func([](void* out, void* data, int size) {
-        auto* bytes = static_cast<std::uint8_t*>(data);
-        static_cast<std::vector<std::uint8_t>*>(out)->insert(static_cast<std::vector<std::uint8_t>*>(out)->end(), bytes, bytes + size);
-    }, &png, width, height, 4, rgba.data(), width * 4);
-    return png;
-}
 
 // An uncompressed 24-bit TGA, rows from the bottom as the format's default.
 std::vector<std::uint8_t> Tga(int width, int height, const std::vector<std::uint8_t>& rgba) {

@@ -5,6 +5,7 @@
 #include <QColor>
 #include <QImage>
 
+#include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
@@ -70,7 +71,36 @@ std::string MovingPlates(const testsupport::TempDir& temp) {
     return model;
 }
 
-// Shared models, a built textured one and a built moving one, each drawn from
+// A coarse ball of flat faces over shared vertices, and one of smoothed faces
+// but a flat band: the .glb of the first has no normals, its reader gives each
+// triangle its own.
+std::string Ball(const testsupport::TempDir& temp, bool smoothed) {
+    constexpr int kRings = 6, kSegments = 9;
+    testsupport::MeshSpec ball{.name = "Ball"};
+    for (int r = 0; r <= kRings; ++r) {
+        const double polar = 3.14159265358979 * r / kRings;
+        for (int s = 0; s < kSegments; ++s) {
+            const double around = 2 * 3.14159265358979 * s / kSegments;
+            ball.vertices.push_back({static_cast<float>(std::sin(polar) * std::cos(around)),
+                                     static_cast<float>(std::sin(polar) * std::sin(around)),
+                                     static_cast<float>(std::cos(polar))});
+        }
+    }
+    const auto at = [](int r, int s) { return static_cast<std::uint16_t>(r * kSegments + s % kSegments); };
+    for (int r = 0; r < kRings; ++r) {
+        for (int s = 0; s < kSegments; ++s) {
+            ball.faces.push_back({at(r, s), at(r + 1, s), at(r + 1, s + 1)});
+            ball.faces.push_back({at(r, s), at(r + 1, s + 1), at(r, s + 1)});
+            const std::uint32_t group = smoothed && r != kRings / 2 ? 1 : 0;
+            ball.smoothing.insert(ball.smoothing.end(), 2, group);
+        }
+    }
+    const std::string model = temp.File(smoothed ? "banded.3ds" : "facets.3ds");
+    testsupport::SaveFile(model, testsupport::BuildModel({ball}));
+    return model;
+}
+
+// Shared models, built textured, moving and faceted ones, each drawn from
 // the .3ds and from its .glb and .gltf: the pictures differ in no more than a
 // small share of pixels (edges drawn from other triangles).
 TEST(GltfRender, PictureMatchesTheModelItCameFrom) {
@@ -78,7 +108,8 @@ TEST(GltfRender, PictureMatchesTheModelItCameFrom) {
     struct Case {
         std::string model, time;
     };
-    std::vector<Case> cases{{TexturedPlate(temp), "0"}, {MovingPlates(temp), "0"}, {MovingPlates(temp), "0.6"}};
+    std::vector<Case> cases{{TexturedPlate(temp), "0"}, {MovingPlates(temp), "0"}, {MovingPlates(temp), "0.6"},
+                            {Ball(temp, false), "0"}, {Ball(temp, true), "0"}};
     // Every shared model, the animated ones also in motion: hard edges, transparency
     // and highlights of no colour all show in these.
     if (const auto shared = testsupport::SharedModels(); !shared.empty())

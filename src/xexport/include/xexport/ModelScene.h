@@ -19,6 +19,7 @@ namespace xexport {
 
 struct TSceneNode {
     std::string Name;                        // unique among the nodes, one word for every .x reader
+    std::string RawName;                     // as the model has it (NodeName), bytes as stored
     int Parent = -1;                         // index into the scene's nodes; -1 for a top node
     model3ds::TMatrix4 Local;                // under the parent's, at the segment's first frame
     model3ds::TNodePose Pose;                // the same as translation, rotation and scale (Local = Pose.Matrix())
