@@ -221,6 +221,43 @@ std::optional<TImageLayout> TgaLayout(const Bytes& bytes) {
     return Sized(TImageFormat::Tga, width, height, at <= bytes.size());
 }
 
+// The bytes of a GIF's sub-blocks from at, through their empty last block;
+// none when the file ends first.
+std::optional<std::size_t> SkipSubBlocks(const Bytes& bytes, std::size_t at) {
+    while (at < bytes.size()) {
+        const std::uint8_t length = bytes[at];
+        at += 1 + std::size_t{length};
+        if (length == 0) return at;
+    }
+    return std::nullopt;
+}
+
+// A GIF is whole when the data of its first image, past any extensions before
+// it, end within the file; that image is all that is decoded.
+std::optional<TImageLayout> GifLayout(const Bytes& bytes) {
+    constexpr std::size_t kScreenEnd = 13, kDescriptor = 10;
+    if (bytes.size() < kScreenEnd) return std::nullopt;
+    const std::uint32_t width = Little16(bytes, 6), height = Little16(bytes, 8);
+    const auto table = [](std::uint8_t flags) { return flags & 0x80 ? std::size_t{3} << ((flags & 7) + 1) : 0; };
+    std::optional<std::size_t> at = kScreenEnd + table(bytes[10]);
+    bool whole = false;
+    while (at && *at < bytes.size()) {
+        const std::uint8_t block = bytes[*at];
+        if (block == 0x21 && *at + 2 <= bytes.size()) {
+            at = SkipSubBlocks(bytes, *at + 2);
+        } else if (block == 0x2C && *at + kDescriptor <= bytes.size()) {
+            // The descriptor, its own colour table, the code size, then the data.
+            whole = SkipSubBlocks(bytes, *at + kDescriptor + table(bytes[*at + 9]) + 1).has_value();
+            break;
+        } else {
+            break;
+        }
+    }
+    std::optional<TImageLayout> layout = Sized(TImageFormat::Gif, width, height, whole);
+    if (layout) layout->DataBytes = std::uint64_t{width} * height * 9;
+    return layout;
+}
+
 }  // namespace
 
 std::uint64_t DecodedBytes(const TImageLayout& layout) {
@@ -231,6 +268,7 @@ std::optional<TImageLayout> ReadImageLayout(const Bytes& bytes) {
     if (StartsWith(bytes, "\x89PNG\r\n\x1A\n")) return PngLayout(bytes);
     if (StartsWith(bytes, "\xFF\xD8\xFF")) return JpegLayout(bytes);
     if (StartsWith(bytes, "BM")) return BmpLayout(bytes);
+    if (StartsWith(bytes, "GIF87a") || StartsWith(bytes, "GIF89a")) return GifLayout(bytes);
     return TgaLayout(bytes);
 }
 

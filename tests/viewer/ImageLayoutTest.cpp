@@ -4,6 +4,7 @@
 
 #include <zlib.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -95,6 +96,35 @@ Bytes WrongCrc(Bytes png) {
     return png;
 }
 
+// A GIF of width x height pixels of a four-colour table, its data coded so that
+// every code stays three bits wide: a clear code before each pair of pixels.
+Bytes Gif(std::uint16_t width, std::uint16_t height) {
+    Bytes gif = {'G', 'I', 'F', '8', '9', 'a', std::uint8_t(width), std::uint8_t(width >> 8), std::uint8_t(height),
+                 std::uint8_t(height >> 8), 0x81, 0, 0, 255, 0, 0, 0, 255, 0, 0, 0, 255, 40, 40, 40};
+    gif.insert(gif.end(), {0x21, 0xF9, 4, 0, 0, 0, 0, 0});  // an extension before the image
+    gif.insert(gif.end(), {0x2C, 0, 0, 0, 0, std::uint8_t(width), std::uint8_t(width >> 8), std::uint8_t(height),
+                           std::uint8_t(height >> 8), 0, 2});
+    Bytes data;
+    std::uint32_t bits = 0, count = 0;
+    const auto code = [&](std::uint32_t value) {
+        bits |= value << count;
+        for (count += 3; count >= 8; count -= 8, bits >>= 8) data.push_back(static_cast<std::uint8_t>(bits));
+    };
+    for (std::uint32_t i = 0; i < std::uint32_t{width} * height; ++i) {
+        if (i % 2 == 0) code(4);
+        code(i % 4);
+    }
+    code(5);
+    if (count > 0) data.push_back(static_cast<std::uint8_t>(bits));
+    for (std::size_t at = 0; at < data.size(); at += 255) {
+        const std::size_t length = std::min<std::size_t>(255, data.size() - at);
+        gif.push_back(static_cast<std::uint8_t>(length));
+        gif.insert(gif.end(), data.begin() + static_cast<long>(at), data.begin() + static_cast<long>(at + length));
+    }
+    gif.insert(gif.end(), {0, ';'});
+    return gif;
+}
+
 }  // namespace
 
 TEST(ImageLayout, OnlyWholeImagesOfKnownFormatsHaveALayout) {
@@ -150,7 +180,10 @@ TEST(ImageLayout, OnlyWholeImagesOfKnownFormatsHaveALayout) {
         {"BMP header of 8000 x 8000 and no rows", bmp8000, TImageFormat::Bmp, false},
         {"TGA header of 8000 x 8000 and no pixels", tga8000, TImageFormat::Tga, false},
         {"TGA cut in its last pixel", Cut(tga, tga.size() - 1), TImageFormat::Tga, false},
-        {"GIF", {'G', 'I', 'F', '8', '9', 'a', 1, 0, 1, 0, 0, 0, 0, ';'}, std::nullopt, false},
+        {"whole GIF", Gif(5, 3), TImageFormat::Gif, true},
+        {"GIF cut in its image data", Cut(Gif(5, 3), Gif(5, 3).size() - 4), TImageFormat::Gif, false},
+        {"GIF screen of 8000 x 8000 and no image", Cut(Gif(8000, 8000), 33), TImageFormat::Gif, false},
+        {"GIF of no pixels", {'G', 'I', 'F', '8', '9', 'a', 0, 0, 0, 0, 0, 0, 0, ';'}, std::nullopt, false},
         {"nothing", {}, std::nullopt, false},
     };
     for (const auto& c : cases) {

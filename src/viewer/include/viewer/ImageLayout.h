@@ -9,7 +9,7 @@
 
 namespace viewer {
 
-enum class TImageFormat { Png, Jpeg, Bmp, Tga };
+enum class TImageFormat { Png, Jpeg, Bmp, Tga, Gif };
 
 struct TImageLayout {
     TImageFormat Format = TImageFormat::Png;
@@ -17,7 +17,8 @@ struct TImageLayout {
     // All the data the header announces are there; a file cut short is not
     // decoded (some decoders would read zeros past its end).
     bool Whole = false;
-    // A PNG's image data inflated, as its header gives them; 0 for other formats.
+    // A PNG's image data inflated, as its header gives them; a GIF's decoding
+    // buffers (its frame, the frame before and the pixels' history); 0 for other formats.
     std::uint64_t DataBytes = 0;
 };
 
@@ -26,11 +27,11 @@ struct TImageLayout {
 inline constexpr std::uint64_t kMaxImageBytes = std::uint64_t{256} << 20;
 
 // The bytes decoding the image takes at once: the image in 8-bit RGBA, or a
-// PNG's inflated data when they are more (16 bits a sample).
+// PNG's inflated data or a GIF's buffers when they are more.
 std::uint64_t DecodedBytes(const TImageLayout& layout);
 
-// The layout of a PNG, JPEG, BMP or TGA image of at least one pixel, as its
-// header gives it; none for any other bytes. A PNG is whole when its chunks,
+// The layout of a PNG, JPEG, BMP, TGA or GIF image (its first frame) of at
+// least one pixel, as its header gives it; none for any other bytes. A PNG is whole when its chunks,
 // each with its CRC right, run to its end chunk through image data that
 // inflate to just what its header announces (a file that would inflate to
 // gigabytes is found out in pieces, without the memory).
