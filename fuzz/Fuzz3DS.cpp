@@ -1,7 +1,7 @@
 // Loads the input as a model, plain and packed, reads every mesh and material,
 // evaluates the keyframer's pose at a few frames and exports them with all four
 // .x writers and, as korvane-convert --animation --top-frame does, as the
-// keyframer's scene in both forms, into memory. Reader errors are the
+// keyframer's scene in both forms, and as glTF with its cameras and lights, into memory. Reader errors are the
 // expected answer to damaged input; anything else (a crash, a sanitizer report,
 // an escaping exception of another kind) is a finding.
 #include <cstddef>
@@ -11,6 +11,7 @@
 
 #include "base/Errors.h"
 #include "base/Stream.h"
+#include "gltfexport/GltfWriter.h"
 #include "model3ds/File3DS.h"
 #include "model3ds/Keyframer.h"
 #include "model3ds/OpenModel.h"
@@ -61,6 +62,12 @@ void ExportAll(model3ds::TFile3DS& model) {
     xexport::WriteModelX(model, animation, xexport::kMergedMeshes, xexport::TXForm::Text, {}, &sceneText);
     base::MemoryStream sceneBinary;
     xexport::WriteModelX(model, animation, xexport::kMergedMeshes, xexport::TXForm::Binary, {}, &sceneBinary);
+    for (const gltfexport::TGltfForm form : {gltfexport::TGltfForm::Binary, gltfexport::TGltfForm::Text}) {
+        gltfexport::TGltfRequest gltf;
+        gltf.Form = form;
+        gltf.ModelFile = "input.3ds";
+        gltfexport::BuildGltf(model, gltf, "model.gltf");
+    }
 }
 
 void LoadAndExport(const std::uint8_t* data, std::size_t size, const std::string& name) {

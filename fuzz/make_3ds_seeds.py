@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 # Writes the keyframer shapes that fuzz_3ds starts from into fuzz/seeds/3ds/:
-# cameras aimed at a target at the end of a chain of nodes, and nodes that place
-# one mesh, alike or each its own way. Small versions: the fuzzer grows them.
+# cameras aimed at a target at the end of a chain of nodes, nodes that place
+# one mesh, alike or each its own way, and stored cameras and lights (omni, spot,
+# with every optional part and values past any sense) with their keyframer nodes. Small versions: the fuzzer grows them.
 #     python3 fuzz/make_3ds_seeds.py
 import os
 import struct
@@ -24,7 +25,7 @@ class Chunks:
         self.bytes += struct.pack('<' + layout, *values)
 
     def text(self, value):
-        self.bytes += value.encode() + b'\0'
+        self.bytes += (value if isinstance(value, bytes) else value.encode()) + b'\0'
 
 
 def strip_mesh(w, name, vertices):
@@ -52,10 +53,41 @@ def node(w, tag, id, name, parent=-1, instance='', pivot=None, at=(0, 0, 0)):
     w.end()
 
 
-def model(vertices, nodes):
+def camera(w, name, values, ranges):
+    w.begin(0x4000); w.text(name); w.begin(0x4700); w.put('8f', *values)
+    w.begin(0x4720); w.put('ff', *ranges); w.end()
+    w.end(); w.end()
+
+
+def light(w, name, position, spot=None):
+    w.begin(0x4000); w.text(name); w.begin(0x4600); w.put('fff', *position)
+    w.begin(0x0010); w.put('fff', 1, 0.5, 2); w.end()
+    w.begin(0x4625); w.end()
+    for tag, value in [(0x465B, 2.0), (0x4659, 1.0), (0x465A, 50.0)]:
+        w.begin(tag); w.put('f', value); w.end()
+    if spot is not None:
+        w.begin(0x4610); w.put('5f', *spot)
+        w.begin(0x4656); w.put('f', 15); w.end()
+        w.end()
+    w.end(); w.end()
+
+
+def cameras_and_lights(w):
+    nan, inf = float('nan'), float('inf')
+    camera(w, 'Camera', (0, -10, 2, 0, 0, 2, 30, 50), (1, 500))
+    camera(w, 'Wild', (nan, 0, inf, 0, -inf, 0, nan, 0), (nan, -1))
+    light(w, 'Omni', (1, 2, 3))
+    light(w, '\u30e9\u30a4\u30c8'.encode('cp932'), (0, 0, 9), (0, 0, 0, 20, 40))
+    light(w, 'Beam', (5, 5, 5), (nan, 0, 0, inf, -inf))
+
+
+def model(vertices, nodes, scene_extra=None):
     w = Chunks()
     w.begin(0x4D4D)
-    w.begin(0x3D3D); strip_mesh(w, 'Strip', vertices); w.end()
+    w.begin(0x3D3D); strip_mesh(w, 'Strip', vertices)
+    if scene_extra is not None:
+        scene_extra(w)
+    w.end()
     w.begin(0xB000)
     w.begin(0xB008); w.put('II', 0, 20); w.end()
     w.begin(0xB009); w.put('I', 0); w.end()
@@ -74,6 +106,13 @@ def camera_target_chain(depth, cameras):
     return model(3, nodes)
 
 
+def cameras_lights_nodes():
+    nodes = [dict(tag=0xB002, id=0, name='Strip'), dict(tag=0xB003, id=1, name='Camera', at=(0, -10, 2)),
+             dict(tag=0xB004, id=2, name='Camera', parent=0), dict(tag=0xB005, id=3, name='Omni', parent=1),
+             dict(tag=0xB007, id=4, name='Beam', parent=3), dict(tag=0xB006, id=5, name='Beam', parent=4)]
+    return model(3, nodes, cameras_and_lights)
+
+
 def mesh_copies(count, vertices, alike):
     return model(vertices, [dict(tag=0xB002, id=i, name='Strip', pivot=(0 if alike else i, 0, 0), at=(i, 0, 0))
                             for i in range(count)])
@@ -83,6 +122,7 @@ folder = os.path.join(os.path.dirname(os.path.abspath(__file__)), 'seeds', '3ds'
 os.makedirs(folder, exist_ok=True)
 for name, data in [('camera-target-chain.3ds', camera_target_chain(40, 20)),
                    ('mesh-copies-alike.3ds', mesh_copies(30, 40, True)),
-                   ('mesh-copies-apart.3ds', mesh_copies(30, 40, False))]:
+                   ('mesh-copies-apart.3ds', mesh_copies(30, 40, False)),
+                   ('cameras-lights.3ds', cameras_lights_nodes())]:
     with open(os.path.join(folder, name), 'wb') as out:
         out.write(data)

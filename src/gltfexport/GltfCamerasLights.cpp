@@ -146,7 +146,7 @@ void AddCamerasAndLights(const xexport::TModelScene& scene, TGltfDocument& docum
     warnings.insert(warnings.end(), scene.CameraLightWarnings.begin(), scene.CameraLightWarnings.end());
     for (const xexport::TSceneCamera& camera : scene.Cameras) {
         document.Cameras.push_back(CameraOut(camera.Camera, warnings));
-        document.Nodes[AimedChild(document, camera.Node, camera.Camera.Name)].Camera = document.Cameras.size() - 1;
+        document.Nodes[AimedChild(document, camera.Node, document.Cameras.back().Name)].Camera = document.Cameras.size() - 1;
     }
     for (const xexport::TSceneLight& light : scene.Lights) {
         if (light.Node < 0) {
@@ -157,7 +157,7 @@ void AddCamerasAndLights(const xexport::TModelScene& scene, TGltfDocument& docum
         if (!out) continue;
         document.Lights.push_back(std::move(*out));
         auto node = static_cast<std::size_t>(light.Node);
-        if (light.Light.Spot) node = AimedChild(document, node, light.Light.Name);
+        if (light.Light.Spot) node = AimedChild(document, node, document.Lights.back().Name);
         document.Nodes[node].Light = document.Lights.size() - 1;
     }
 }

@@ -342,31 +342,49 @@ private:
     }
 
     // Without normals of its own (or with too few), each triangle is flat:
-    // its corners take its own normal, as glTF asks of readers.
+    // its corners take its own normal, as glTF asks of readers. Triangles
+    // facing one way share one normal, so that the viewer shares their corners'
+    // vertices: a plane of many triangles, or one triangle given millions of
+    // times, takes a few normals, not one vertex per corner. The directions
+    // met are looked up in a small table of the latest, by their bits.
     void SetFlatNormals(const std::vector<float>& positions, XMesh& mesh) {
+        constexpr std::size_t kLatestNormals = 1024;
+        constexpr std::uint32_t kNone = 0xFFFFFFFF;
+        std::vector<std::uint32_t> latest(kLatestNormals, kNone);
         const std::vector<std::uint32_t>& corners = mesh.faces.indices;
         Charge(corners.size() / 3 * sizeof(Vec3) + corners.size() * sizeof(std::uint32_t));
-        mesh.normals.reserve(corners.size() / 3);
         mesh.normalFaces.indices.reserve(corners.size());
         for (std::size_t c = 0; c < corners.size(); c += 3) {
-            // The corners are in the scene's order, glTF's second and third
-            // swapped; the positions are glTF's.
-            const float* first = &positions[corners[c] * std::size_t{3}];
-            const float* second = &positions[corners[c + 2] * std::size_t{3}];
-            const float* third = &positions[corners[c + 1] * std::size_t{3}];
-            const double u[3] = {second[0] - first[0], second[1] - first[1], second[2] - first[2]};
-            const double v[3] = {third[0] - first[0], third[1] - first[1], third[2] - first[2]};
-            const double n[3] = {u[1] * v[2] - u[2] * v[1], u[2] * v[0] - u[0] * v[2], u[0] * v[1] - u[1] * v[0]};
-            const double length = std::sqrt(n[0] * n[0] + n[1] * n[1] + n[2] * n[2]);
-            // A triangle without area faces up, whatever it faces it is not seen.
-            const float unit[3] = {length > 0 ? static_cast<float>(n[0] / length) : 0.0f,
-                                   length > 0 ? static_cast<float>(n[1] / length) : 1.0f,
-                                   length > 0 ? static_cast<float>(n[2] / length) : 0.0f};
-            const auto index = static_cast<std::uint32_t>(mesh.normals.size());
-            mesh.normals.push_back(ToScene(unit));
+            const Vec3 normal = FlatNormal(positions, &corners[c]);
+            std::uint32_t bits[3];
+            std::memcpy(bits, &normal, sizeof bits);
+            const std::size_t slot = ((bits[0] * 0x9E3779B1u ^ bits[1]) * 0x85EBCA6Bu ^ bits[2]) * 0xC2B2AE35u % kLatestNormals;
+            std::uint32_t& index = latest[slot];
+            if (index == kNone || std::memcmp(&mesh.normals[index], &normal, sizeof normal) != 0) {
+                index = static_cast<std::uint32_t>(mesh.normals.size());
+                mesh.normals.push_back(normal);
+            }
             mesh.normalFaces.indices.insert(mesh.normalFaces.indices.end(), {index, index, index});
         }
         mesh.normalFaces.cornerCounts = mesh.faces.cornerCounts;
+    }
+
+    // The unit normal of the triangle of three corners, in the scene's axes.
+    static Vec3 FlatNormal(const std::vector<float>& positions, const std::uint32_t* corner) {
+        // The corners are in the scene's order, glTF's second and third
+        // swapped; the positions are glTF's.
+        const float* first = &positions[corner[0] * std::size_t{3}];
+        const float* second = &positions[corner[2] * std::size_t{3}];
+        const float* third = &positions[corner[1] * std::size_t{3}];
+        const double u[3] = {second[0] - first[0], second[1] - first[1], second[2] - first[2]};
+        const double v[3] = {third[0] - first[0], third[1] - first[1], third[2] - first[2]};
+        const double n[3] = {u[1] * v[2] - u[2] * v[1], u[2] * v[0] - u[0] * v[2], u[0] * v[1] - u[1] * v[0]};
+        const double length = std::sqrt(n[0] * n[0] + n[1] * n[1] + n[2] * n[2]);
+        // A triangle without area faces up, whatever it faces it is not seen.
+        const float unit[3] = {length > 0 ? static_cast<float>(n[0] / length) : 0.0f,
+                               length > 0 ? static_cast<float>(n[1] / length) : 1.0f,
+                               length > 0 ? static_cast<float>(n[2] / length) : 0.0f};
+        return ToScene(unit);
     }
 
     XMesh ReadPrimitive(const tinygltf::Primitive& primitive) {

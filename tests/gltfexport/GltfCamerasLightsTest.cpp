@@ -253,6 +253,25 @@ TEST(GltfCamerasLights, SharedModelsCamerasLookWhereTheKeyframerAimsThem) {
     }
 }
 
+// A camera's or spot's name is shown as the window shows it on the node that
+// carries it too, not only on the node above it and on the camera or light.
+TEST(GltfCamerasLights, CarryingNodesHaveTheNamesAsTheWindowShowsThem) {
+    testsupport::TempDir dir;
+    testsupport::SceneSpec scene;
+    scene.meshes = {testsupport::StripMesh("Strip", 4)};
+    scene.cameras = {{.name = "\x83\x4A\x83\x81\x83\x89", .position = {0, -10, 2}}};  // カメラ in Shift-JIS
+    scene.lights = {{.name = "\x83\x89\x83\x43\x83\x67", .position = {0, 0, 9},  // ライト
+                     .spot = testsupport::SpotSpec{.target = {0, 0, 0}, .hotspot = 20, .falloff = 40}},
+                    {.name = "\x8C\xF5", .position = {1, 2, 3}}};  // 光
+    const Gltf gltf = gltftest::LoadGltf(Export(dir, "names", scene, ".glb"));
+    for (const char* name : {"\xE3\x82\xAB\xE3\x83\xA1\xE3\x83\xA9", "\xE3\x83\xA9\xE3\x82\xA4\xE3\x83\x88", "\xE5\x85\x89"}) {
+        SCOPED_TRACE(name);
+        const int carrier = CarrierOf(gltf, name);
+        ASSERT_GE(carrier, 0);
+        EXPECT_EQ(gltf.json["nodes"][static_cast<std::size_t>(carrier)]["name"].text, name);
+    }
+}
+
 TEST(GltfCamerasLights, ValidatorFindsNoErrorOrWarning) {
     const std::string missing = gltftest::ValidatorMissing();
     if (!missing.empty()) GTEST_SKIP() << missing;

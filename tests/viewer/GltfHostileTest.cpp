@@ -389,6 +389,49 @@ TEST(GltfHostile, AMeshPlacedByManyNodesIsBounded) {
     EXPECT_THROW(Parse(Glb(gltf, bin)), viewer::GltfFormatError);
 }
 
+// The quad's first triangle, times times.
+std::vector<std::uint16_t> OneTriangle(std::size_t times) {
+    std::vector<std::uint16_t> indices;
+    for (std::size_t i = 0; i < times; ++i) indices.insert(indices.end(), {0, 1, 2});
+    return indices;
+}
+
+// A primitive without normals gets one per direction its triangles face, not
+// one per triangle: indices that give a few corners millions of times would
+// otherwise make the viewer a vertex of every corner.
+TEST(GltfHostile, FlatNormalsAreOnePerDirectionFaced) {
+    const struct {
+        const char* name;
+        std::vector<std::uint16_t> indices;
+        std::size_t normals;
+    } cases[] = {
+        {"one triangle", {0, 1, 2}, 1},
+        {"the quad, both halves facing one way", {0, 1, 2, 0, 2, 3}, 1},
+        {"the quad and its back", {0, 1, 2, 0, 2, 3, 0, 2, 1, 0, 3, 2}, 2},
+        {"a line without area and a triangle", {0, 0, 1, 0, 1, 2}, 2},
+        {"one triangle over and over", OneTriangle(10000), 1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::vector<std::uint16_t>& indices = c.indices;
+        const QuadData quad;
+        Bytes bin(sizeof quad.positions + indices.size() * 2);
+        std::memcpy(bin.data(), quad.positions, sizeof quad.positions);
+        std::memcpy(bin.data() + sizeof quad.positions, indices.data(), indices.size() * 2);
+        json gltf = QuadJson();
+        gltf.erase("animations");
+        gltf["buffers"][0]["byteLength"] = bin.size();
+        gltf["bufferViews"][1] = {{"buffer", 0}, {"byteOffset", sizeof quad.positions}, {"byteLength", indices.size() * 2}};
+        gltf["accessors"][1]["count"] = indices.size();
+        const viewer::GltfModel model = Parse(Glb(gltf, bin));
+        ASSERT_EQ(model.model.meshes.size(), 1u);
+        const viewer::XMesh& mesh = model.model.meshes[0];
+        EXPECT_EQ(mesh.faces.cornerCounts.size(), indices.size() / 3);
+        EXPECT_EQ(mesh.normals.size(), c.normals);
+        EXPECT_EQ(mesh.normalFaces.indices.size(), indices.size());
+    }
+}
+
 // A mesh is read once and placed by every node that names it; the
 // placements after the first are bounded as the .x loader bounds its copies.
 TEST(GltfHostile, NodesNamingOneMeshShareItWithinABound) {
