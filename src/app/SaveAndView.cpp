@@ -38,11 +38,13 @@ QString RefusalText(xexport::TExportRefusal refusal) {
 }
 
 // The warning for a texture left out of the glTF, in the window's language.
-QString TextureWarning(const std::string& name, gltfexport::TTextureProblem problem) {
-    const QString texture = DisplayText(name);
+QString TextureWarning(const std::string& name, gltfexport::TTextureProblem problem, const std::string& file) {
+    QString texture = DisplayText(name);
+    // The file the problem is about, where the name alone does not say it.
+    if (!file.empty() && file != name) texture += " (" + QFile::decodeName(QByteArray::fromStdString(file)) + ")";
     switch (problem) {
-    case gltfexport::TTextureProblem::NotInFolder:
-        return TMainFrm::tr("テクスチャ %1 がモデルのフォルダにありません").arg(texture);
+    case gltfexport::TTextureProblem::NotFound:
+        return TMainFrm::tr("テクスチャ %1 が見つかりません").arg(texture);
     case gltfexport::TTextureProblem::CannotOpen:
         return TMainFrm::tr("テクスチャ %1 を開けません").arg(texture);
     case gltfexport::TTextureProblem::TooLarge:
@@ -109,8 +111,8 @@ void TMainFrm::SaveGltfFile(const std::string& path) {
     }
     TWaitCursor waiting;
     const gltfexport::TTextureTexts texts{
-        [](const std::string& name, gltfexport::TTextureProblem problem) {
-            return TextureWarning(name, problem).toStdString();
+        [](const std::string& name, gltfexport::TTextureProblem problem, const std::string& file) {
+            return TextureWarning(name, problem, file).toStdString();
         },
         [](const std::string& name, const std::string& used) { return TextureNote(name, used).toStdString(); }};
     const std::vector<std::string> warnings =

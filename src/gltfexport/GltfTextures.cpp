@@ -80,24 +80,26 @@ TTextureSource GltfTextureSource(const std::string& modelFile, const std::vector
     auto converted = std::make_shared<std::map<std::string, std::variant<TTextureImage, TTextureProblem>>>();
     return [search, texts, converted](const std::string& name,
                                       TTextureLookup& lookup) -> std::optional<TTextureImage> {
-        const std::vector<viewer::TTextureCandidate> candidates = search->Candidates(name);
-        if (candidates.empty()) {
-            lookup.Warning = texts.Warning(name, TTextureProblem::NotInFolder);
-            return std::nullopt;
-        }
-        for (const viewer::TTextureCandidate& candidate : candidates) {
+        std::optional<viewer::TTextureCandidate> first;
+        const auto decodes = [&](const viewer::TTextureCandidate& candidate) {
+            if (!first) first = candidate;
             auto known = converted->find(candidate.Path);
             if (known == converted->end())
                 known = converted->emplace(candidate.Path, Convert(*candidate.Files, candidate.Found)).first;
-            if (const auto* image = std::get_if<TTextureImage>(&known->second)) {
-                lookup.Read = candidate.Path;
-                if (candidate.Noted) lookup.Warning = texts.Note(name, candidate.Shown);
-                return *image;
-            }
+            return std::holds_alternative<TTextureImage>(known->second);
+        };
+        if (const std::optional<viewer::TTextureCandidate> taken = search->FirstTaken(name, decodes)) {
+            lookup.Read = taken->Path;
+            if (taken->Noted) lookup.Warning = texts.Note(name, taken->Shown);
+            return std::get<TTextureImage>(converted->at(taken->Path));
         }
-        // None decodes: the warning is about the file the name itself leads to first.
-        lookup.Read = candidates.front().Path;
-        lookup.Warning = texts.Warning(name, std::get<TTextureProblem>(converted->at(candidates.front().Path)));
+        if (!first) {
+            lookup.Warning = texts.Warning(name, TTextureProblem::NotFound, {});
+            return std::nullopt;
+        }
+        // None decodes: the warning is about the file the name leads to first.
+        lookup.Read = first->Path;
+        lookup.Warning = texts.Warning(name, std::get<TTextureProblem>(converted->at(first->Path)), first->Shown);
         return std::nullopt;
     };
 }

@@ -91,14 +91,17 @@ const QImage* TextureImages::Find(const std::string& name) {
 }
 
 const QImage* TextureImages::FromFiles(const std::string& name) {
-    for (const TTextureCandidate& candidate : search_.Candidates(name)) {
+    const QImage* image = nullptr;
+    const auto decodes = [&](const TTextureCandidate& candidate) {
         auto decoded = byFile_.find(candidate.Path);
         if (decoded == byFile_.end()) decoded = byFile_.emplace(candidate.Path, Decode(candidate)).first;
-        if (decoded->second.isNull()) continue;
-        if (candidate.Noted) Note(name, candidate.Shown);
-        return &decoded->second;
-    }
-    return nullptr;
+        if (decoded->second.isNull()) return false;
+        image = &decoded->second;
+        return true;
+    };
+    const std::optional<TTextureCandidate> taken = search_.FirstTaken(name, decodes);
+    if (taken && taken->Noted) Note(name, taken->Shown);
+    return image;
 }
 
 QImage TextureImages::Decode(const TTextureCandidate& candidate) {

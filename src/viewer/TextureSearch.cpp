@@ -1,7 +1,7 @@
 #include "viewer/TextureSearch.h"
 
-#include <algorithm>
 #include <filesystem>
+#include <set>
 #include <system_error>
 
 namespace viewer {
@@ -41,40 +41,68 @@ TextureSearch::TextureSearch(const std::string& modelFolder, const std::vector<s
 
 TextureSearch::~TextureSearch() = default;
 
-std::vector<TTextureCandidate> TextureSearch::Candidates(const std::string& name) {
+// The files offered so far, each offered once, and the one taken.
+class TextureSearch::Walk {
+public:
+    explicit Walk(const Take& take) : take_(take) {}
+
+    // Whether the file is taken; a file offered before is not offered again.
+    bool Offer(TTextureCandidate candidate) {
+        if (!offered_.insert(candidate.Path).second) return false;
+        if (!take_(candidate)) return false;
+        taken_ = std::move(candidate);
+        return true;
+    }
+
+    std::optional<TTextureCandidate> Taken() { return std::move(taken_); }
+
+private:
+    const Take& take_;
+    std::set<std::string> offered_;
+    std::optional<TTextureCandidate> taken_;
+};
+
+std::optional<TTextureCandidate> TextureSearch::FirstTaken(const std::string& name, const Take& take) {
     const std::size_t slash = name.find_last_of("/\\");
     const std::string fileName = slash == std::string::npos ? name : name.substr(slash + 1);
-    if (fileName.empty()) return {};
-    std::vector<TTextureCandidate> out;
-    for (const auto& root : extra_) AddPlace(*root, "", fileName, true, out);
-    AddPlace(*model_, slash == std::string::npos ? "" : name.substr(0, slash + 1), fileName, true, out);
-    AddPlace(*model_, "", fileName, false, out);
-    for (const char* folder : kTextureFolders) AddPlace(*model_, std::string(folder) + "/", fileName, false, out);
-    if (!parent_) return out;
-    for (const char* folder : kTextureFolders) {
-        // The model's own folder is looked in already, and listed once.
-        if (folder != modelFolderName_) AddPlace(*parent_, std::string(folder) + "/", fileName, false, out);
-    }
-    AddPlace(*parent_, "", fileName, false, out);
-    return out;
+    if (fileName.empty()) return std::nullopt;
+    Walk walk(take);
+    const auto offered = [&] {
+        for (const auto& root : extra_)
+            if (OfferPlace(walk, *root, "", fileName, true)) return true;
+        if (OfferPlace(walk, *model_, slash == std::string::npos ? "" : name.substr(0, slash + 1), fileName, true))
+            return true;
+        if (OfferPlace(walk, *model_, "", fileName, false)) return true;
+        for (const char* folder : kTextureFolders)
+            if (OfferPlace(walk, *model_, std::string(folder) + "/", fileName, false)) return true;
+        if (!parent_) return false;
+        for (const char* folder : kTextureFolders) {
+            // The model's own folder is looked in already, and listed once.
+            if (folder != modelFolderName_ && OfferPlace(walk, *parent_, std::string(folder) + "/", fileName, false))
+                return true;
+        }
+        return OfferPlace(walk, *parent_, "", fileName, false);
+    };
+    if (!offered()) return std::nullopt;
+    return walk.Taken();
 }
 
-void TextureSearch::AddPlace(Root& root, const std::string& folder, const std::string& fileName,
-                             bool exactUnnoted, std::vector<TTextureCandidate>& out) {
+bool TextureSearch::OfferPlace(Walk& walk, Root& root, const std::string& folder, const std::string& fileName,
+                               bool exactUnnoted) {
     TextureFiles& files = root.files;
-    const auto add = [&](const std::string& file, bool noted) {
+    const auto offer = [&](const std::string& file, bool noted) {
         const std::optional<std::string> found = files.Find(folder + file);
-        if (!found) return;
+        if (!found) return false;
         const std::string path = (std::filesystem::path(root.folder) / *found).string();
-        const bool known = std::any_of(out.begin(), out.end(), [&](const TTextureCandidate& c) { return c.Path == path; });
-        if (known) return;
         const std::string shown = root.shown.empty() ? *found : (std::filesystem::path(root.shown) / *found).string();
-        out.push_back({&files, *found, path, shown, noted});
+        return walk.Offer({&files, *found, path, shown, noted});
     };
-    add(fileName, !exactUnnoted);
+    if (offer(fileName, !exactUnnoted)) return true;
     const std::string stem = fileName.substr(0, fileName.rfind('.'));
-    if (stem.empty()) return;
-    for (const char* extension : kStandIns) add(stem + extension, true);
+    if (stem.empty()) return false;
+    for (const char* extension : kStandIns)
+        if (offer(stem + extension, true)) return true;
+    return false;
 }
 
 }  // namespace viewer

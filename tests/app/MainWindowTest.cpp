@@ -672,7 +672,7 @@ TEST_F(MainWindow, GltfSavesMatchTheConverter) {
         const std::filesystem::path folder = std::string(extension) == "gltf" ? dir_.Path() : dir_.Path() / "window";
         EXPECT_EQ(answers.proposed, QString::fromStdString((folder / "quad.glb").string()));
         EXPECT_EQ(answers.boxTexts,
-                  std::vector<QString>{QString::fromUtf8("テクスチャ WOOD.PNG がモデルのフォルダにありません")});
+                  std::vector<QString>{QString::fromUtf8("テクスチャ WOOD.PNG が見つかりません")});
         const std::string converted = (dir_.Path() / "convert" / name).string();
         std::filesystem::create_directories(dir_.Path() / "convert");
         const auto result = Convert({"--opacity", "Red=40", "-o", converted, model});

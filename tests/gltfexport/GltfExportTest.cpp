@@ -559,7 +559,9 @@ TEST(GltfExport, TexturesAreFoundWhereCollectionsKeepThem) {
     testsupport::SaveFile(dir.Path() / "models" / "Hull.tga", Tga(1, 1, green));
     testsupport::SaveFile(dir.Path() / "textures" / "wing.png", Png(1, 1, red));
     testsupport::SaveFile(dir.Path() / "extra" / "WING.png", Png(1, 1, blue));
-    testsupport::SaveFile(dir.File("models/ship.3ds"), TexturedBox({"SHIP_FRA.RGB", "HULL.PNG", "WING.PNG"}));
+    testsupport::SaveFile(dir.Path() / "textures" / "stone.bmp", {'n', 'o', 't', ' ', 'B', 'M', 'P'});
+    testsupport::SaveFile(dir.File("models/ship.3ds"),
+                          TexturedBox({"SHIP_FRA.RGB", "HULL.PNG", "WING.PNG", "C:\\ART\\STONE.GIF", "GONE.BMP"}));
 
     const auto result = Convert({"-o", dir.File("ship.glb"), "--texture-path", dir.File("extra"),
                                  dir.File("models/ship.3ds")});
@@ -567,7 +569,11 @@ TEST(GltfExport, TexturesAreFoundWhereCollectionsKeepThem) {
     const std::string model = dir.File("models/ship.3ds");
     EXPECT_EQ(result.err, "korvane-convert: warning: texture SHIP_FRA.RGB of " + model +
                               ": using ../textures/ship_fra.tga\n"
-                              "korvane-convert: warning: texture HULL.PNG of " + model + ": using Hull.tga\n");
+                              "korvane-convert: warning: texture HULL.PNG of " + model + ": using Hull.tga\n"
+                              "korvane-convert: warning: texture \"C:\\\\ART\\\\STONE.GIF\" (../textures/stone.bmp) of " +
+                              model + " is not an image that can be read; the material keeps its colour\n"
+                              "korvane-convert: warning: texture \"GONE.BMP\" of " + model +
+                              " is found nowhere textures are looked for; the material keeps its colour\n");
     const Gltf gltf = gltftest::LoadGltf(dir.File("ship.glb"));
     const Json& images = gltf.json["images"];
     ASSERT_EQ(images.Size(), 3u);

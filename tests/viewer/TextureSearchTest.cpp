@@ -15,6 +15,16 @@ void WriteText(const std::filesystem::path& path, const std::string& text) {
     std::ofstream(path) << text;
 }
 
+// Every file the search offers for name, in its order.
+std::vector<TTextureCandidate> Offered(TextureSearch& search, const std::string& name) {
+    std::vector<TTextureCandidate> offered;
+    search.FirstTaken(name, [&offered](const TTextureCandidate& candidate) {
+        offered.push_back(candidate);
+        return false;
+    });
+    return offered;
+}
+
 }  // namespace
 
 // A collection: models/ beside textures/, files in other capitals than the
@@ -59,7 +69,7 @@ TEST(TextureSearch, FindsACollectionsTexturesInOrder) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         std::vector<std::string> shown;
-        const std::vector<TTextureCandidate> candidates = search.Candidates(c.name);
+        const std::vector<TTextureCandidate> candidates = Offered(search, c.name);
         for (const TTextureCandidate& candidate : candidates) {
             const std::string prefix = top.string() + "/";
             shown.push_back(candidate.Shown.starts_with(prefix) ? candidate.Shown.substr(prefix.size()) : candidate.Shown);
@@ -72,6 +82,16 @@ TEST(TextureSearch, FindsACollectionsTexturesInOrder) {
         }
         EXPECT_EQ(shown, c.shown);
         EXPECT_EQ(!candidates.empty() && candidates.front().Noted, c.firstNoted);
+        // The file taken is the one returned, and nothing is offered after it.
+        if (candidates.empty()) continue;
+        int asked = 0;
+        const auto taken = search.FirstTaken(c.name, [&](const TTextureCandidate& candidate) {
+            ++asked;
+            return candidate.Path == candidates.back().Path;
+        });
+        ASSERT_TRUE(taken.has_value());
+        EXPECT_EQ(taken->Path, candidates.back().Path);
+        EXPECT_EQ(asked, static_cast<int>(candidates.size()));
     }
 }
 
@@ -81,8 +101,9 @@ TEST(TextureSearch, ModelFolderNamedTexturesIsListedOnce) {
     testsupport::TempDir temp;
     WriteText(temp.Path() / "Textures/a.png", "a");
     TextureSearch search((temp.Path() / "Textures").string(), {});
-    const auto candidates = search.Candidates("A.PNG");
+    const auto candidates = Offered(search, "A.PNG");
     ASSERT_EQ(candidates.size(), 1u);
     EXPECT_EQ(candidates[0].Shown, "a.png");
-    EXPECT_TRUE(TextureSearch("/", {}).Candidates("no-such-texture.rgb").empty());
+    TextureSearch top("/", {});
+    EXPECT_TRUE(Offered(top, "no-such-texture.rgb").empty());
 }

@@ -225,8 +225,8 @@ Qt %3</translation>
         <translation>Save as glTF...</translation>
     </message>
     <message>
-        <source>テクスチャ %1 がモデルのフォルダにありません</source>
-        <translation>Texture %1 is not in the model&apos;s folder</translation>
+        <source>テクスチャ %1 が見つかりません</source>
+        <translation>Texture %1 was not found</translation>
     </message>
     <message>
         <source>テクスチャ %1: %2 を使います</source>

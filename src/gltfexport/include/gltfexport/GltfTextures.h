@@ -11,12 +11,16 @@
 namespace gltfexport {
 
 // Why a texture's image is left out.
+// NotFound: no file at any place the search looks.
 // TooLarge: the file, or its image decoded, past viewer::kMaxImageBytes.
-enum class TTextureProblem { NotInFolder, CannotOpen, Unreadable, TooLarge };
+enum class TTextureProblem { NotFound, CannotOpen, Unreadable, TooLarge };
 
 // The warning for a texture left out, in the words of the program that writes
-// the glTF: the converter's log and the window's language differ.
-using TTextureWarningText = std::function<std::string(const std::string& textureName, TTextureProblem problem)>;
+// the glTF: the converter's log and the window's language differ. file is the
+// first file found for the name, which the problem is about, as a note shows
+// it; empty for NotFound.
+using TTextureWarningText =
+    std::function<std::string(const std::string& textureName, TTextureProblem problem, const std::string& file)>;
 
 // The note for a texture taken from a file its name does not give: used names
 // that file, relative to the model's folder when inside it or its parent.

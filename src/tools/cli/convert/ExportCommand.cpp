@@ -390,12 +390,15 @@ void ConvertScene(model3ds::TFile3DS& model, const ExportRequest& request, std::
 
 // The warnings and notes of a model's texture source name the texture and the model.
 gltfexport::TTextureTexts TextureTexts(const std::string& modelFile) {
-    const auto warning = [modelFile](const std::string& name, gltfexport::TTextureProblem problem) {
-        const char* why = problem == gltfexport::TTextureProblem::NotInFolder  ? "is not in the model's folder"
+    const auto warning = [modelFile](const std::string& name, gltfexport::TTextureProblem problem,
+                                     const std::string& file) {
+        const char* why = problem == gltfexport::TTextureProblem::NotFound     ? "is found nowhere textures are looked for"
                           : problem == gltfexport::TTextureProblem::CannotOpen ? "cannot be opened"
                           : problem == gltfexport::TTextureProblem::TooLarge   ? "is larger than an image may be (256 MB)"
                                                                                : "is not an image that can be read";
-        return "texture \"" + name + "\" of " + modelFile + " " + why + "; the material keeps its colour";
+        // The file the problem is about, where the name alone does not say it.
+        const std::string tried = file.empty() || file == name ? "" : " (" + file + ")";
+        return "texture \"" + name + "\"" + tried + " of " + modelFile + " " + why + "; the material keeps its colour";
     };
     const auto note = [modelFile](const std::string& name, const std::string& used) {
         return "texture " + name + " of " + modelFile + ": using " + used;

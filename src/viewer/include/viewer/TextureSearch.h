@@ -13,6 +13,7 @@
 // of its stem with .png, .jpg, .jpeg, .tga, .bmp or .gif, all in any capitals.
 // Every folder is read through TextureFiles: only regular files, no link
 // followed, no deeper walk, each folder listed once per search.
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -44,15 +45,20 @@ public:
     TextureSearch(const TextureSearch&) = delete;
     TextureSearch& operator=(const TextureSearch&) = delete;
 
-    // The files a texture name may refer to, best first, each once; none when
-    // no place holds any of them.
-    std::vector<TTextureCandidate> Candidates(const std::string& name);
+    // Whether a file offered is the one to use.
+    using Take = std::function<bool(const TTextureCandidate&)>;
+
+    // Offers take the files a texture name may refer to, best first, each
+    // once, until it takes one, which it returns: the folders further down the
+    // order are not even listed. None when no file was taken.
+    std::optional<TTextureCandidate> FirstTaken(const std::string& name, const Take& take);
 
 private:
     struct Root;
-    // The candidates of one place: folder inside root (empty or ending in "/").
-    void AddPlace(Root& root, const std::string& folder, const std::string& fileName, bool exactUnnoted,
-                  std::vector<TTextureCandidate>& out);
+    class Walk;
+    // Offers the candidates of one place (folder inside root: empty or ending
+    // in "/"); whether one was taken.
+    bool OfferPlace(Walk& walk, Root& root, const std::string& folder, const std::string& fileName, bool exactUnnoted);
 
     std::vector<std::unique_ptr<Root>> extra_;
     std::unique_ptr<Root> model_;
