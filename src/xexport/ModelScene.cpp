@@ -138,14 +138,18 @@ model3ds::TNodePose StoredAim(const TVector3DS& eye, const TVector3DS& target, f
 }
 
 // The keyframer node of each camera, then of each light: the first node of its
-// kind and name; -1 for none, and for a light switched off.
+// kind and name; -1 for none, and for a light switched off. A node carries one
+// of them: a second camera or light of the same kind and name gets none.
 std::vector<int> CameraLightNodes(const model3ds::TKeyframer3DS& keyframer, const model3ds::TCamerasLights3DS& records) {
     std::map<std::pair<std::uint16_t, std::string>, int> byKindAndName;
     for (std::size_t i = keyframer.Nodes.size(); i-- > 0;)
         byKindAndName[{keyframer.Nodes[i].Tag, keyframer.Nodes[i].Name}] = static_cast<int>(i);
     const auto find = [&byKindAndName](std::uint16_t tag, const std::string& name) {
         const auto found = byKindAndName.find({tag, name});
-        return found == byKindAndName.end() ? -1 : found->second;
+        if (found == byKindAndName.end()) return -1;
+        const int node = found->second;
+        byKindAndName.erase(found);
+        return node;
     };
     std::vector<int> nodes;
     for (const model3ds::TCamera3DS& camera : records.Cameras) nodes.push_back(find(model3ds::CK_NODE_CAMERA, camera.Name));
@@ -382,10 +386,15 @@ private:
         }
     }
 
-    // The scene node of a camera or light: its keyframer node's, else a new top node.
-    std::size_t CameraLightNode(std::size_t record, const std::string& name, const model3ds::TNodePose& stored) {
+    // The scene node of a camera or light: its keyframer node's, else a new top
+    // node at its stored place. A camera or spot (aims) whose keyframer node has
+    // no target to look at would look nowhere in particular: it too stands at its
+    // stored place, aimed at its stored target.
+    std::size_t CameraLightNode(std::size_t record, const std::string& name, const model3ds::TNodePose& stored,
+                                bool aims) {
         const int node = recordNodes_[record];
-        if (node >= 0) return static_cast<std::size_t>(sceneIndex_[static_cast<std::size_t>(node)]);
+        if (node >= 0 && (!aims || pose_.Aimed(static_cast<std::size_t>(node))))
+            return static_cast<std::size_t>(sceneIndex_[static_cast<std::size_t>(node)]);
         return static_cast<std::size_t>(AddNode(name, -1, stored));
     }
 
@@ -393,7 +402,7 @@ private:
         std::size_t record = 0;
         for (model3ds::TCamera3DS& camera : records_.Cameras) {
             const model3ds::TNodePose stored = StoredAim(camera.Position, camera.Target, camera.Roll);
-            scene_.Cameras.push_back({CameraLightNode(record++, camera.Name, stored), std::move(camera)});
+            scene_.Cameras.push_back({CameraLightNode(record++, camera.Name, stored, true), std::move(camera)});
         }
         for (model3ds::TLight3DS& light : records_.Lights) {
             model3ds::TNodePose stored;
@@ -401,7 +410,8 @@ private:
             stored.Position[0] = light.Position.x;
             stored.Position[1] = light.Position.y;
             stored.Position[2] = light.Position.z;
-            const int node = light.Off ? -1 : static_cast<int>(CameraLightNode(record, light.Name, stored));
+            const int node =
+                light.Off ? -1 : static_cast<int>(CameraLightNode(record, light.Name, stored, light.Spot.has_value()));
             ++record;
             scene_.Lights.push_back({node, std::move(light)});
         }

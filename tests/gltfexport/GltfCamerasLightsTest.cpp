@@ -272,6 +272,40 @@ TEST(GltfCamerasLights, CarryingNodesHaveTheNamesAsTheWindowShowsThem) {
     }
 }
 
+// Two lights of one name and one keyframer node: the node carries the first,
+// the second stands at its own stored place; neither is lost. A camera or spot
+// whose keyframer node has no target keeps its stored aim.
+TEST(GltfCamerasLights, LightsAndCamerasTheKeyframerCannotPlaceKeepTheirStoredPlaces) {
+    testsupport::TempDir dir;
+    testsupport::SceneSpec scene;
+    scene.meshes = {testsupport::StripMesh("Strip", 4)};
+    scene.lights = {{.name = "Twin", .position = {1, 0, 0}}, {.name = "Twin", .position = {0, 5, 0}}};
+    testsupport::KeyframerSpec kf{.start = 0, .end = 10, .current = 0};
+    NodeSpec light{.tag = model3ds::CK_NODE_LIGHT, .id = 0, .name = "Twin"};
+    light.position.keys = {Key(0, {1, 0, 0})};
+    kf.nodes = {light};
+    scene.keyframer = kf;
+    // A camera and a spot whose keyframer nodes have no targets look at their stored ones.
+    scene.cameras = {{.name = "Lone", .position = {0, -10, 0}, .target = {3, 0, 0}}};
+    scene.lights.push_back({.name = "Beam", .position = {0, 0, 10},
+                            .spot = testsupport::SpotSpec{.target = {0, 2, 0}, .hotspot = 20, .falloff = 40}});
+    NodeSpec camera{.tag = model3ds::CK_NODE_CAMERA, .id = 1, .name = "Lone"};
+    camera.position.keys = {Key(0, {0, -10, 0})};
+    NodeSpec spot{.tag = model3ds::CK_NODE_SPOT, .id = 2, .name = "Beam"};
+    spot.position.keys = {Key(0, {0, 0, 10})};
+    scene.keyframer->nodes.insert(scene.keyframer->nodes.end(), {camera, spot});
+    const Gltf gltf = gltftest::LoadGltf(Export(dir, "twins", scene, ".glb"));
+    ExpectAim(gltf, "Lone", 0, {0, -10, 0}, {3, 0, 0});
+    ExpectAim(gltf, "Beam", 0, {0, 0, 10}, {0, 2, 0});
+    const std::vector<model3ds::TMatrix4> world = gltftest::GltfWorld(gltf, 0);
+    std::vector<Vec> places;
+    for (std::size_t i = 0; i < gltf.json["nodes"].Size(); ++i)
+        if (gltf.json["nodes"][i].Has("extensions")) places.push_back(Column(world[i], 3));
+    ASSERT_EQ(places.size(), 3u);
+    EXPECT_NEAR(places[0][0], 1, 1e-6);
+    EXPECT_NEAR(places[1][2], -5, 1e-6);  // the model's y is glTF's -z
+}
+
 TEST(GltfCamerasLights, ValidatorFindsNoErrorOrWarning) {
     const std::string missing = gltftest::ValidatorMissing();
     if (!missing.empty()) GTEST_SKIP() << missing;
