@@ -253,7 +253,7 @@ TEST_F(Document, XFilesMatchTheConverter) {
 // The extension chooses the glTF form in any letter case; only a model on disk has textures to look for.
 TEST_F(Document, SavesTheWholeModelAsGltf) {
     const gltfexport::TTextureTexts warning{
-        [](const std::string& name, gltfexport::TTextureProblem) { return "missing " + name; },
+        [](const std::string& name, gltfexport::TTextureProblem, const std::string&) { return "missing " + name; },
         [](const std::string& name, const std::string& used) { return name + " as " + used; }};
     for (bool download : {false, true}) {
         SCOPED_TRACE(download ? "downloaded" : "from disk");
