@@ -10,7 +10,7 @@
 #include "GltfDocument.h"
 #include "VertexTable.h"
 #include "base/DisplayName.h"
-#include "net/HttpRequest.h"
+#include "base/PercentEscapes.h"
 #include "xexport/ExportPreparation.h"
 #include "xexport/MeshNormals.h"
 #include "xexport/ModelScene.h"
@@ -293,7 +293,7 @@ private:
         for (int n = 2; !imageFileNames_.insert(Lower(file + extension)).second; ++n)
             file = stem + "_" + std::to_string(n);
         const std::string path = stem_ + "_images/" + file + extension;
-        out.Uri = net::PercentEncode(path, "/");
+        out.Uri = base::PercentEncode(path, "/");
         doc_.ImageFiles.push_back({path, std::move(image.Bytes)});
         return out;
     }

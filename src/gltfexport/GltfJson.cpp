@@ -3,7 +3,7 @@
 #include "GltfCamerasLights.h"
 #include "GltfDocument.h"
 #include "JsonOut.h"
-#include "net/HttpRequest.h"
+#include "base/PercentEscapes.h"
 #include "xexport/ExportPreparation.h"
 
 namespace gltfexport {
@@ -279,7 +279,7 @@ void WriteBuffer(TJsonOut& json, const TGltfDocument& document) {
     WriteIndex(json, "byteLength", document.Bin.size());
     if (!document.BufferFile.empty()) {
         json.Key("uri");
-        json.String(net::PercentEncode(document.BufferFile));
+        json.String(base::PercentEncode(document.BufferFile));
     }
     json.EndObject();
     json.EndArray();

@@ -143,22 +143,4 @@ std::string Base64(std::string_view bytes) {
     return text;
 }
 
-std::string PercentEncode(std::string_view text, std::string_view keep) {
-    static constexpr char kDigits[] = "0123456789ABCDEF";
-    std::string encoded;
-    for (const char c : text) {
-        const auto byte = static_cast<unsigned char>(c);
-        const bool letterOrDigit = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
-        if (letterOrDigit || std::string_view("-._~").find(c) != std::string_view::npos ||
-            keep.find(c) != std::string_view::npos) {
-            encoded += c;
-        } else {
-            encoded += '%';
-            encoded += kDigits[byte >> 4];
-            encoded += kDigits[byte & 15];
-        }
-    }
-    return encoded;
-}
-
 }  // namespace net

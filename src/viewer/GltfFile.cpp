@@ -20,7 +20,7 @@
 #include "CopyBudget.h"
 #include "GltfCensus.h"
 #include "base/FrameDepth.h"
-#include "base/PercentDecode.h"
+#include "base/PercentEscapes.h"
 #include "base/Stream.h"
 #include "viewer/TextureFiles.h"
 

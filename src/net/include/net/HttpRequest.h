@@ -3,7 +3,7 @@
 #include <string>
 #include <string_view>
 
-#include "base/PercentDecode.h"
+#include "base/PercentEscapes.h"
 
 namespace net {
 
@@ -44,11 +44,7 @@ std::string GetRequestHeader(const std::string& target, const std::string& host,
 
 std::string Base64(std::string_view bytes);
 
-// text with every byte other than letters, digits, "-._~" and the characters of
-// keep written as %XX, so a name ("my model.3ds", "a%20b.3ds", "a#b.3ds", a
-// Japanese name) stands for itself in an address.
-std::string PercentEncode(std::string_view text, std::string_view keep = {});
-
 using base::PercentDecode;
+using base::PercentEncode;
 
 }  // namespace net
