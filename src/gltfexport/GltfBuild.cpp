@@ -160,6 +160,7 @@ public:
         stem_ = output.stem().string();
         if (stem_.empty()) stem_ = "model";
         scene_ = StillIfTooLong(model, request.ModelFile);
+        doc_.SceneWarnings = scene_.Warnings;
         doc_.Generator = request.Generator;
         doc_.SceneName = scene_.Name;
         if (request.Form == TGltfForm::Text) doc_.BufferFile = stem_ + ".bin";

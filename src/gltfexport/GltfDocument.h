@@ -113,6 +113,7 @@ struct TGltfDocument {
     std::vector<TChannel> Channels;
     std::vector<TCameraOut> Cameras;
     std::vector<TLightOut> Lights;
+    std::vector<std::string> SceneWarnings;  // the keyframer's complaints
     std::vector<std::string> Warnings;
     std::vector<std::string> Read;  // the texture files found, read or not
 };

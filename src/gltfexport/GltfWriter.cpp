@@ -66,6 +66,7 @@ double SrgbToLinear(double c) { return c <= 0.04045 ? c / 12.92 : std::pow((c + 
 TGltfFiles BuildGltf(model3ds::TFile3DS& model, const TGltfRequest& request, const std::string& outputName) {
     TGltfDocument document = BuildDocument(model, request, outputName);
     TGltfFiles files;
+    files.SceneWarnings = std::move(document.SceneWarnings);
     files.Warnings = std::move(document.Warnings);
     files.Read = std::move(document.Read);
     const std::string json = DocumentJson(document);

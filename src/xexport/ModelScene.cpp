@@ -481,11 +481,6 @@ std::string NodeName(const model3ds::TKFNode3DS& node) {
     return node.Name == model3ds::kDummyNodeName && !node.Instance.empty() ? node.Instance : node.Name;
 }
 
-std::vector<std::string> SceneWarnings(model3ds::TFile3DS& model) {
-    const model3ds::TKeyframer3DS keyframer = model3ds::ReadKeyframer(model);
-    return Complaints(keyframer, model3ds::TPoseEvaluator(keyframer));
-}
-
 TModelScene BuildModelScene(model3ds::TFile3DS& model, const TSceneRequest& request) {
     return TSceneBuilder(model, request).Take();
 }

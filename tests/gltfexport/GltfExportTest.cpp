@@ -765,3 +765,15 @@ TEST(GltfExport, AnimationTooLongToWriteIsLeftOutWithAWarning) {
         EXPECT_EQ(NodeNames(gltf.json), std::vector<std::string>{"Box"});
     }
 }
+
+// What the keyframer cannot give is told once, before the writer's own warnings.
+TEST(GltfExport, KeyframerComplaintsAreToldOnce) {
+    testsupport::TempDir dir;
+    testsupport::KeyframerSpec kf{.start = 0, .end = 10};
+    kf.nodes = {NodeSpec{.id = 0, .name = "A", .parent = 1}, NodeSpec{.id = 1, .name = "B", .parent = 0}};
+    testsupport::SaveFile(dir.File("cycle.3ds"),
+                          testsupport::BuildAnimatedModel({Box("A", 0, 0, 0), Box("B", 3, 0, 0)}, kf));
+    const auto result = Convert({"-o", dir.File("cycle.glb"), dir.File("cycle.3ds")});
+    ASSERT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_EQ(result.err, "korvane-convert: warning: keyframer node \"B\": its parents form a cycle; it stands at the top\n");
+}

@@ -53,6 +53,9 @@ struct TSideFile {
 struct TGltfFiles {
     std::vector<std::uint8_t> Main;  // the .glb or the .gltf
     std::vector<TSideFile> Beside;   // .gltf only: its .bin, then its images
+    // What the keyframer could not give, one line each (the scene's Warnings),
+    // told apart from the writer's own Warnings, which alone the window shows.
+    std::vector<std::string> SceneWarnings;
     std::vector<std::string> Warnings;
     std::vector<std::string> Read;  // the texture files found, which no file written may replace
 };

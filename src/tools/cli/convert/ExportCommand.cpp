@@ -409,8 +409,6 @@ gltfexport::TTextureTexts TextureTexts(const std::string& modelFile) {
 void ConvertGltf(model3ds::TFile3DS& model, const ExportRequest& request, std::ostream& out, std::ostream& warnings) {
     CheckMergedHasFaces(model, request);
     WarnNonFiniteCoordinates(xexport::CollectMeshes(model).Meshes, warnings);
-    for (const std::string& line : xexport::SceneWarnings(model))
-        warnings << "korvane-convert: warning: " << EscapeField(line) << "\n";
     gltfexport::TGltfRequest gltf;
     gltf.Form = request.format == OutputFormat::Glb ? gltfexport::TGltfForm::Binary : gltfexport::TGltfForm::Text;
     gltf.ModelFile = request.input;
@@ -422,8 +420,8 @@ void ConvertGltf(model3ds::TFile3DS& model, const ExportRequest& request, std::o
         gltf.Textures = gltfexport::GltfTextureSource(request.input, request.texturePaths, TextureTexts(request.input));
     const bool toStdout = request.output == "-";
     const gltfexport::TGltfFiles files = gltfexport::BuildGltf(model, gltf, toStdout ? "model.glb" : request.output);
-    for (const std::string& line : files.Warnings)
-        warnings << "korvane-convert: warning: " << EscapeField(line) << "\n";
+    for (const auto* lines : {&files.SceneWarnings, &files.Warnings})
+        for (const std::string& line : *lines) warnings << "korvane-convert: warning: " << EscapeField(line) << "\n";
     if (toStdout) {
         out.write(reinterpret_cast<const char*>(files.Main.data()), static_cast<std::streamsize>(files.Main.size()));
         out.flush();

@@ -129,7 +129,4 @@ std::string NodeName(const model3ds::TKFNode3DS& node);
 // meshes past kMaxCopiedElements.
 TModelScene BuildModelScene(model3ds::TFile3DS& model, const TSceneRequest& request);
 
-// The Warnings of the model's scene, without building it.
-std::vector<std::string> SceneWarnings(model3ds::TFile3DS& model);
-
 }  // namespace xexport
