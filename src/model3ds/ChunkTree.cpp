@@ -4,7 +4,6 @@
 
 #include "model3ds/ChunkIds.h"
 #include "ChunkLayout.h"
-#include "KeyframerNames.h"
 
 namespace model3ds {
 
@@ -154,14 +153,14 @@ void TChunkDatabase3DS::FreeTree() {
     materialNames.Entries.clear();
 }
 
-void LoadChunkTree(base::Stream& stream, TChunkDatabase3DS& database) {
+bool LoadChunkTree(base::Stream& stream, TChunkDatabase3DS& database) {
     TreeBuilder builder(stream, database);
     TChunkNode3DS& top = builder.ReadTop();
     database.top = &top;
-    if (!IsAcceptedTop(top.tag)) return;
+    if (!IsAcceptedTop(top.tag)) return false;
     if (top.length < 6 || top.End() > stream.Size()) RaiseInvalidChunk();
     builder.ReadChildren(top, 0);
-    NameKeyframerNodes(stream, database);
+    return true;
 }
 
 TChunkNode3DS* SearchTree(TChunkNode3DS* node, std::uint16_t tag) {

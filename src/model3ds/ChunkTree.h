@@ -80,9 +80,10 @@ inline constexpr int kMaxChunkDepth = 64;
 bool IsAcceptedTop(std::uint16_t tag);
 
 // Reads the chunk headers of the stream into a fresh tree (the database must be
-// empty) and names the keyframer nodes. Raises the stream's read error for a file
-// shorter than one header and E3DSError for a chunk that does not fit its parent.
-void LoadChunkTree(base::Stream& stream, TChunkDatabase3DS& database);
+// empty); whether its top is a model's, whose chunks below it were read. Raises
+// the stream's read error for a file shorter than one header and E3DSError for a
+// chunk that does not fit its parent.
+bool LoadChunkTree(base::Stream& stream, TChunkDatabase3DS& database);
 
 // node itself or the first chunk of the tag below it, depth first; null for a null node.
 TChunkNode3DS* SearchTree(TChunkNode3DS* node, std::uint16_t tag);

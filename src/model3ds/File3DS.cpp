@@ -3,6 +3,7 @@
 #include <new>
 
 #include "ChunkTree.h"
+#include "KeyframerNames.h"
 
 namespace model3ds {
 
@@ -51,7 +52,7 @@ void TFile3DS::Load(std::unique_ptr<base::Stream> source) {
     database_->objectsDirty = true;
     database_->materialsDirty = true;
     try {
-        LoadChunkTree(*source_, *database_);
+        if (LoadChunkTree(*source_, *database_)) NameKeyframerNodes(*source_, *database_);
     } catch (const std::bad_alloc&) {
         RaiseError3DS(kErrorNoMemory);
     }
