@@ -367,6 +367,26 @@ private:
             mesh.normalFaces.indices.insert(mesh.normalFaces.indices.end(), {index, index, index});
         }
         mesh.normalFaces.cornerCounts = mesh.faces.cornerCounts;
+        ChargeDrawnVertices(mesh);
+    }
+
+    // A position met with several normals is drawn as a vertex for each: triangles
+    // that face many ways over few positions cost the renderer far more than
+    // their indices cost the file, and that is charged before anything is drawn.
+    void ChargeDrawnVertices(const XMesh& mesh) {
+        // A vertex of its own as the renderer makes it: position, normal and
+        // texture coordinates, on the card and while uploaded, with its entry in
+        // the table that finds it again.
+        constexpr std::size_t kDrawnVertexBytes = 96;
+        const std::vector<std::uint32_t>& positions = mesh.faces.indices;
+        const std::vector<std::uint32_t>& normals = mesh.normalFaces.indices;
+        Charge(positions.size() * sizeof(std::uint64_t));
+        std::vector<std::uint64_t> pairs;
+        pairs.reserve(positions.size());
+        for (std::size_t c = 0; c < positions.size(); ++c) pairs.push_back(std::uint64_t{positions[c]} << 32 | normals[c]);
+        std::sort(pairs.begin(), pairs.end());
+        const auto drawn = static_cast<std::size_t>(std::unique(pairs.begin(), pairs.end()) - pairs.begin());
+        if (drawn > mesh.positions.size()) Charge((drawn - mesh.positions.size()) * kDrawnVertexBytes);
     }
 
     // The unit normal of the triangle of three corners, in the scene's axes.

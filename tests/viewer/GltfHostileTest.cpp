@@ -432,6 +432,39 @@ TEST(GltfHostile, FlatNormalsAreOnePerDirectionFaced) {
     }
 }
 
+// Triangles without normals that face every way over a few thousand positions
+// would make the renderer a vertex of nearly every corner: past the bound of
+// what a file's meshes may take, they are refused; a faceted sphere is read.
+TEST(GltfHostile, FlatTrianglesFacingEveryWayAreBounded) {
+    const auto primitive = [](std::size_t positions, const std::vector<std::uint32_t>& indices) {
+        Bytes bin(positions * 12 + indices.size() * 4);
+        std::uint32_t state = 7;
+        for (std::size_t i = 0; i < positions * 3; ++i) {
+            state = state * 1103515245u + 12345u;
+            const float value = static_cast<float>(state >> 8) / static_cast<float>(1 << 24);
+            std::memcpy(bin.data() + i * 4, &value, 4);
+        }
+        std::memcpy(bin.data() + positions * 12, indices.data(), indices.size() * 4);
+        json gltf = QuadJson();
+        gltf.erase("animations");
+        gltf["buffers"][0]["byteLength"] = bin.size();
+        gltf["bufferViews"] = {{{"buffer", 0}, {"byteLength", positions * 12}},
+                               {{"buffer", 0}, {"byteOffset", positions * 12}, {"byteLength", indices.size() * 4}}};
+        gltf["accessors"] = {{{"bufferView", 0}, {"componentType", 5126}, {"count", positions}, {"type", "VEC3"}},
+                             {{"bufferView", 1}, {"componentType", 5125}, {"count", indices.size()}, {"type", "SCALAR"}}};
+        return Glb(gltf, bin);
+    };
+    constexpr std::uint32_t kPool = 4096;
+    std::vector<std::uint32_t> everyWay(3'600'000);
+    std::uint32_t state = 11;
+    for (std::uint32_t& index : everyWay) index = (state = state * 1103515245u + 12345u) >> 8 & (kPool - 1);
+    EXPECT_THROW(Parse(primitive(kPool, everyWay)), viewer::GltfFormatError);
+    // Each triangle its own three positions: flat, and as many vertices as the file gives.
+    std::vector<std::uint32_t> faceted(300'000);
+    for (std::uint32_t i = 0; i < faceted.size(); ++i) faceted[i] = i;
+    EXPECT_EQ(Parse(primitive(faceted.size(), faceted)).model.meshes.size(), 1u);
+}
+
 // A mesh is read once and placed by every node that names it; the
 // placements after the first are bounded as the .x loader bounds its copies.
 TEST(GltfHostile, NodesNamingOneMeshShareItWithinABound) {
