@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "base/AsciiCase.h"
 #include "base/SameFile.h"
 #include "base/Stream.h"
 #include "gltfexport/GltfWriter.h"
@@ -35,11 +36,7 @@ bool IsGltfText(const std::string& path) {
     const std::string name = std::filesystem::path(path).filename().string();
     const std::size_t dot = name.find_last_of('.');
     if (dot == std::string::npos) return false;
-    std::string suffix = name.substr(dot + 1);
-    for (char& c : suffix) {
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    }
-    return suffix == "gltf";
+    return base::LowerAscii(std::string_view(name).substr(dot + 1)) == "gltf";
 }
 
 }  // namespace

@@ -1,10 +1,10 @@
 #include "base/Language.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cstdlib>
 #include <string_view>
 
+#include "base/AsciiCase.h"
 #include "base/Texts.h"
 
 namespace base {
@@ -15,7 +15,7 @@ namespace {
 bool NamesLanguage(std::string_view tag, std::string_view language) {
     if (tag.size() < language.size()) return false;
     for (std::size_t i = 0; i < language.size(); ++i) {
-        if (std::tolower(static_cast<unsigned char>(tag[i])) != language[i]) return false;
+        if (LowerAscii(tag[i]) != language[i]) return false;
     }
     return tag.size() == language.size() || std::string_view("-_.@").find(tag[language.size()]) != std::string_view::npos;
 }

@@ -6,6 +6,7 @@
 #include <memory>
 #include <set>
 
+#include "base/AsciiCase.h"
 #include "GltfCamerasLights.h"
 #include "GltfDocument.h"
 #include "VertexTable.h"
@@ -46,12 +47,6 @@ void ScaleToGltf(const double scale[3], float out[3]) {
 }
 
 float Unit(float value) { return std::isfinite(value) ? std::clamp(value, 0.0f, 1.0f) : 0.0f; }
-
-std::string Lower(std::string text) {
-    for (char& c : text)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    return text;
-}
 
 // The colours and surface of a model material; its texture is left to the caller.
 TMaterialOut MaterialOut(const TMaterial3DS& material, bool editedOpacity) {
@@ -290,7 +285,7 @@ private:
         if (stem.empty()) stem = "image";
         std::string file = stem;
         // Two sources of one name (WOOD.TGA, wood.bmp) stay two files, on any file system.
-        for (int n = 2; !imageFileNames_.insert(Lower(file + extension)).second; ++n)
+        for (int n = 2; !imageFileNames_.insert(base::LowerAscii(file + extension)).second; ++n)
             file = stem + "_" + std::to_string(n);
         const std::string path = stem_ + "_images/" + file + extension;
         out.Uri = net::PercentEncode(path, "/");

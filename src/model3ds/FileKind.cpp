@@ -1,11 +1,11 @@
 #include "model3ds/FileKind.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cstring>
 #include <optional>
 #include <string_view>
 
+#include "base/AsciiCase.h"
 #include "base/Stream.h"
 
 namespace model3ds {
@@ -33,9 +33,7 @@ std::string LowerExtension(std::string_view name) {
     const std::size_t dot = name.rfind('.');
     const std::size_t slash = name.find_last_of("/\\");
     if (dot == std::string_view::npos || (slash != std::string_view::npos && dot < slash)) return {};
-    std::string extension(name.substr(dot));
-    for (char& c : extension) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return extension;
+    return base::LowerAscii(name.substr(dot));
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include "net/FtpClient.h"
 
+#include "base/AsciiCase.h"
 #include "base/Format.h"
 #include "NetErrors.h"
 #include "net/Text.h"
@@ -33,7 +34,7 @@ std::string WithoutLineEnd(std::string line) {
 }
 
 int OperationOf(const std::string& command) {
-    const std::string word = UpperCase(command.substr(0, command.find(' ')));
+    const std::string word = base::UpperAscii(command.substr(0, command.find(' ')));
     if (word == "CWD") return kFtpChangeFolder;
     if (word == "DELE") return kFtpDeleteFile;
     if (word == "MKD") return kFtpMakeFolder;
@@ -69,7 +70,7 @@ int VendorFromSystemReply(const std::string& replyText) {
 }
 
 long long BytesFromReply(const std::string& replyText) {
-    const std::string upper = UpperCase(replyText);
+    const std::string upper = base::UpperAscii(replyText);
     const std::size_t byte = upper.find("BYTE");
     if (byte == std::string::npos) return 0;
     std::size_t end = byte;

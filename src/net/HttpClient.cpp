@@ -1,5 +1,6 @@
 #include "net/HttpClient.h"
 
+#include "base/AsciiCase.h"
 #include "base/Errors.h"
 #include "base/Format.h"
 #include "base/Stream.h"
@@ -44,7 +45,7 @@ HeaderField SplitHeaderLine(const std::string& line) {
     while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
     const std::size_t space = text.find(' ');
     HeaderField field;
-    field.name = UpperCase(text.substr(0, space));
+    field.name = base::UpperAscii(text.substr(0, space));
     if (space != std::string::npos) {
         const std::size_t start = text.find_first_not_of(' ', space);
         if (start != std::string::npos) field.value = text.substr(start);

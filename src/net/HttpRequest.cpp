@@ -1,5 +1,6 @@
 #include "net/HttpRequest.h"
 
+#include "base/AsciiCase.h"
 #include "base/Errors.h"
 #include "net/Text.h"
 
@@ -55,7 +56,7 @@ void AnalyseAddress(std::string& address, std::string& host, int& port, std::str
     }
     const std::size_t colon = address.find(':');
     if (colon != std::string::npos) {
-        const std::string scheme = LowerCase(address.substr(0, colon));
+        const std::string scheme = base::LowerAscii(address.substr(0, colon));
         port = scheme == "gopher" ? 70 : scheme == "ftp" ? 21 : 80;
     }
     std::string hostPart;
@@ -96,7 +97,7 @@ std::string RedirectionAddress(const std::string& location, const std::string& h
         throw base::Exception("Redirection refused: its Location holds a CR, LF or NUL character");
     }
     std::string address = ResolveLocation(location, host, port, path);
-    if (LowerCase(address.substr(0, 7)) != "http://") {
+    if (base::LowerAscii(address.substr(0, 7)) != "http://") {
         // Only an address with a scheme resolves to itself, and a scheme's characters are safe to show.
         throw base::Exception("Redirection to " + address.substr(0, address.find(':') + 1) +
                               " refused: only http:// addresses are followed");

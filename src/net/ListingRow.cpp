@@ -1,5 +1,6 @@
 #include "net/ListingRow.h"
 
+#include "base/AsciiCase.h"
 #include "base/Format.h"
 #include "net/FtpDirectoryList.h"
 #include "net/Text.h"
@@ -39,7 +40,7 @@ std::optional<long long> SizeOf(const std::string& field) {
 
 std::string KindOf(const std::string& name, bool isFolder) {
     std::string kind = isFolder ? kKindFolder : kKindUnknown;
-    const std::string lower = LowerCase(name);
+    const std::string lower = base::LowerAscii(name);
     if (lower.find(".3ds") != std::string::npos) kind = kKind3DS;
     if (lower.find(".3da") != std::string::npos) kind = kKindPacked3DS;
     if (lower.find(".x") != std::string::npos) kind = kKindDirectX;
@@ -87,7 +88,7 @@ std::optional<TRemoteRow> ReadDosLine(const std::string& line) {
         field = rest.substr(0, space);
         rest = Trim(rest.substr(space + 1));
     }
-    const bool isFolder = UpperCase(fields[2]) == "<DIR>";
+    const bool isFolder = base::UpperAscii(fields[2]) == "<DIR>";
     const std::optional<long long> size = isFolder ? 0 : SizeOf(fields[2]);
     if (!size) return std::nullopt;
     return MakeRow(rest, *size, fields[0] + " " + fields[1], isFolder);

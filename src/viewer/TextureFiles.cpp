@@ -8,6 +8,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "base/AsciiCase.h"
+
 namespace viewer {
 
 namespace {
@@ -50,15 +52,6 @@ EntryKind KindOf(int folder, const std::string& name, unsigned char type) {
 
 }  // namespace
 
-// ASCII letters only: the names of the era are ASCII or Shift-JIS, whose
-// lead bytes are past ASCII.
-std::string FoldedName(const std::string& name) {
-    std::string folded = name;
-    for (char& c : folded)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    return folded;
-}
-
 OpenFile::~OpenFile() {
     if (descriptor_ >= 0) close(descriptor_);
 }
@@ -93,7 +86,7 @@ struct TextureFiles::Directory {
     // The entry of that name: spelled so, else the first by name among those
     // spelled in other capitals.
     const Entry* Match(const std::string& name) const {
-        const auto [first, last] = entries.equal_range(FoldedName(name));
+        const auto [first, last] = entries.equal_range(base::LowerAscii(name));
         const Entry* best = nullptr;
         for (auto it = first; it != last; ++it) {
             if (it->second.name == name) return &it->second;
@@ -128,7 +121,7 @@ TextureFiles::Directory* TextureFiles::DirectoryAt(const std::string& path) {
             while (const dirent* entry = readdir(listing)) {
                 const std::string name = entry->d_name;
                 if (name == "." || name == "..") continue;
-                directory->entries.emplace(FoldedName(name), Directory::Entry{name, entry->d_type});
+                directory->entries.emplace(base::LowerAscii(name), Directory::Entry{name, entry->d_type});
             }
             closedir(listing);
         }

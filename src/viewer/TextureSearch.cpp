@@ -4,6 +4,8 @@
 #include <filesystem>
 #include <system_error>
 
+#include "base/AsciiCase.h"
+
 namespace viewer {
 
 namespace {
@@ -36,7 +38,7 @@ TextureSearch::TextureSearch(const std::string& modelFolder, const std::vector<s
     const std::filesystem::path parent = folder.parent_path();
     if (parent.empty() || parent == folder) return;
     parent_.reset(new Root{TextureFiles(parent.string()), parent.string(), ".."});
-    modelFolderName_ = FoldedName(folder.filename().string());
+    modelFolderName_ = base::LowerAscii(folder.filename().string());
 }
 
 TextureSearch::~TextureSearch() = default;

@@ -1,23 +1,11 @@
 #pragma once
-// Small text helpers shared by the clients: ASCII case changes, as the protocols
-// compare their words without regard to case, and the reading of numbers.
-#include <cctype>
+// Small text helpers shared by the clients: the reading of numbers.
 #include <charconv>
 #include <optional>
 #include <string>
 #include <string_view>
 
 namespace net {
-
-inline std::string UpperCase(std::string text) {
-    for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return text;
-}
-
-inline std::string LowerCase(std::string text) {
-    for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return text;
-}
 
 inline bool InRange(int value, int low, int high) { return value >= low && value <= high; }
 

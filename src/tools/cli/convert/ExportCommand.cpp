@@ -16,6 +16,7 @@
 #include <unistd.h>
 
 #include "app/MaterialRules.h"
+#include "base/AsciiCase.h"
 #include "base/Format.h"
 #include "base/Stream.h"
 #include "convert/ConvertOptions.h"
@@ -117,10 +118,8 @@ OutputFormat ParseFormat(const std::string& text) {
 // The format an output's name asks for, by its extension in any letter case; none
 // for a name without one (standard output, a device, a folder).
 std::optional<OutputFormat> FormatOfName(const std::string& output) {
-    std::string extension = std::filesystem::path(output).extension().string();
+    const std::string extension = base::LowerAscii(std::filesystem::path(output).extension().string());
     if (extension.empty() || extension == ".") return std::nullopt;
-    std::transform(extension.begin(), extension.end(), extension.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
     for (const OutputFormat format : {OutputFormat::X, OutputFormat::Glb, OutputFormat::Gltf}) {
         if (extension == Extension(format)) return format;
     }

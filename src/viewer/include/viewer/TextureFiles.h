@@ -15,9 +15,6 @@
 
 namespace viewer {
 
-// The name with its letters in lower case, as names are matched whatever their capitals.
-std::string FoldedName(const std::string& name);
-
 // A file opened for reading; closed when destroyed.
 class OpenFile {
 public:
