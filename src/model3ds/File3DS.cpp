@@ -2,18 +2,25 @@
 
 #include <algorithm>
 #include <new>
+#include <string>
 
+#include "base/Beep.h"
+#include "base/Texts.h"
 #include "ChunkTree.h"
 
 namespace model3ds {
 
 namespace {
 
+// The largest model read: its top chunk is held in memory whole, beside the records
+// read from it.
+constexpr std::uint32_t kMaxModelBytes = std::uint32_t{1} << 30;
+
 // The bytes of the model in the file: its top chunk, which is all the reader
-// ever looks at and at most 4 GiB - 1 bytes long, read in one go, so that the
-// file is not touched again. A file whose top chunk is not a model's, or claims
-// more than the file holds, gives its header alone, which the chunk tree judges.
-// A file shorter than a header raises the file's read error.
+// ever looks at, read in one go, so that the file is not touched again. A file
+// whose top chunk is not a model's, or claims more than the file holds, gives its
+// header alone, which the chunk tree judges. A file shorter than a header raises
+// the file's read error; a model past kMaxModelBytes is refused unread.
 std::vector<std::uint8_t> ReadModelBytes(const std::string& fileName) {
     base::FileStream file(fileName, base::FileStream::Mode::Read);
     std::uint8_t header[6];
@@ -22,6 +29,10 @@ std::vector<std::uint8_t> ReadModelBytes(const std::string& fileName) {
     const std::uint32_t length = std::uint32_t{header[2]} | std::uint32_t{header[3]} << 8 |
                                  std::uint32_t{header[4]} << 16 | std::uint32_t{header[5]} << 24;
     const bool whole = IsAcceptedTop(tag) && length > sizeof header && length <= file.Size();
+    if (whole && length > kMaxModelBytes) {
+        base::Beep();
+        throw E3DSError(base::kFileLargerThan, {std::to_string(kMaxModelBytes >> 20)}, {fileName, {}, {}});
+    }
     try {
         std::vector<std::uint8_t> bytes(whole ? length : sizeof header);
         std::copy(header, header + sizeof header, bytes.begin());
@@ -73,7 +84,7 @@ void TFile3DS::LoadFromBytes(std::vector<std::uint8_t> bytes) {
     Load(std::make_unique<base::MemoryStream>(std::move(bytes)));
 }
 
-void TFile3DS::Load(std::unique_ptr<base::Stream> source) {
+void TFile3DS::Load(std::unique_ptr<base::MemoryStream> source) {
     source_ = std::move(source);
     database_->FreeTree();
     database_->objectsDirty = true;
@@ -101,6 +112,6 @@ TChunkDatabase3DS& TFile3DS::Database() { return *database_; }
 
 void TFile3DS::ReadChunkData(TChunkNode3DS& node) { model3ds::ReadChunkData(*source_, node); }
 
-base::Stream& TFile3DS::Source() { return *source_; }
+base::MemoryStream& TFile3DS::Source() { return *source_; }
 
 }  // namespace model3ds

@@ -7,6 +7,8 @@
 #include <vector>
 
 #include "base/Beep.h"
+#include "base/Texts.h"
+#include "Errors3DS.h"
 #include "model3ds/File3DS.h"
 #include "model3ds/Keyframer.h"
 #include "support/TempDir.h"
@@ -142,4 +144,41 @@ TEST(ReadOnce, OnlyTheTopChunkIsRead) {
     base::SetBeepHook(nullptr);
     EXPECT_EQ(beeps, 1);
     EXPECT_EQ(model.ObjectList().MeshTotal(), 0);
+}
+
+// A top chunk that claims more than the reader holds in memory is refused before a
+// byte of it is read; one that claims more than its file holds is refused at its
+// header, whatever it claims. The files are sparse: they take no disk space.
+TEST(ReadOnce, HostileTopChunkLengthsAreRefusedUnread) {
+    const struct {
+        const char* what;
+        std::uintmax_t fileSize;
+        std::uint32_t claimed;
+        const char* text;
+    } cases[] = {
+        {"one byte past 1 GiB", (std::uintmax_t{1} << 30) + 1, (std::uint32_t{1} << 30) + 1, base::kFileLargerThan},
+        {"nearly 4 GiB", 0xFFFFFFFF, 0xFFFFFFFF, base::kFileLargerThan},
+        {"2 GB claimed in 100 bytes", 100, 2000000000, kErrorInvalidChunk},
+        {"1 GiB claimed in 100 bytes", 100, std::uint32_t{1} << 30, kErrorInvalidChunk},
+    };
+    for (const auto& c : cases) {
+        testsupport::TempDir dir;
+        const std::string path = dir.File("hostile.3ds");
+        std::vector<std::uint8_t> header = {0x4D, 0x4D};
+        for (int shift = 0; shift < 32; shift += 8) header.push_back(static_cast<std::uint8_t>(c.claimed >> shift));
+        testsupport::SaveFile(path, header);
+        std::filesystem::resize_file(path, c.fileSize);
+        base::SetBeepHook([] {});
+        try {
+            TFile3DS model(path);
+            ADD_FAILURE() << c.what << ": loaded";
+        } catch (const E3DSError& error) {
+            EXPECT_EQ(error.Text(), c.text) << c.what;
+            if (c.text == base::kFileLargerThan) {
+                EXPECT_EQ(error.Values(), std::vector<std::string>{"1024"}) << c.what;
+                EXPECT_EQ(error.Detail().file, path) << c.what;
+            }
+        }
+        base::SetBeepHook(nullptr);
+    }
 }
