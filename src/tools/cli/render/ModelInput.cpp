@@ -54,11 +54,10 @@ base::MemoryStream ConvertModel(model3ds::TFile3DS& model, const std::string& pa
     return x;
 }
 
-}  // namespace
-
-base::MemoryStream ReadModelAsX(const std::string& path, bool animated) {
+// The model of the kind KindOf found as binary .x data.
+base::MemoryStream ReadModelOfKindAsX(const std::string& path, TFileKind kind, bool animated) {
     model3ds::TFile3DS model;
-    switch (KindOf(path)) {
+    switch (kind) {
     case TFileKind::DirectX:
         return base::MemoryStream(base::ReadWholeFile(path));
     case TFileKind::PackedDirectX:
@@ -78,10 +77,10 @@ base::MemoryStream ReadModelAsX(const std::string& path, bool animated) {
     return ConvertModel(model, path, animated);
 }
 
-namespace {
-
+// The file's first bytes are read once, to tell its kind, before it is loaded.
 void LoadModel(viewer::ViewerScene& scene, const std::string& path, bool animated) {
-    if (KindOf(path) == TFileKind::Gltf) {
+    const TFileKind kind = KindOf(path);
+    if (kind == TFileKind::Gltf) {
         const std::string folder = std::filesystem::absolute(path).parent_path().string();
         try {
             scene.LoadGltf(viewer::ReadGltfFile(path), folder);
@@ -91,7 +90,7 @@ void LoadModel(viewer::ViewerScene& scene, const std::string& path, bool animate
         scene.MeshBuilder->SetModelFile(path);
         return;
     }
-    base::MemoryStream x = ReadModelAsX(path, animated);
+    base::MemoryStream x = ReadModelOfKindAsX(path, kind, animated);
     const std::int32_t result = scene.LoadXFromStream(x);
     if (result == viewer::LoadErrorOutOfMemory) throw OutOfMemory(path);
     if (result != 0)
@@ -101,6 +100,10 @@ void LoadModel(viewer::ViewerScene& scene, const std::string& path, bool animate
 }
 
 }  // namespace
+
+base::MemoryStream ReadModelAsX(const std::string& path, bool animated) {
+    return ReadModelOfKindAsX(path, KindOf(path), animated);
+}
 
 // Running out of memory fails this model alone, named like any failure of it.
 void LoadModelFile(viewer::ViewerScene& scene, const std::string& path, bool animated) {
