@@ -35,6 +35,7 @@ constexpr TTranslation kTranslations[] = {
     {kNotAFloat, "'%s' is not a valid floating point number"},
     {kFileIsEmpty, "the file is empty"},
     {kFileEndsInsideData, "the file ends inside its data, after %s bytes"},
+    {kFileLargerThan, "the file is larger than %s MB"},
     {kNotARegularFile, "not a regular file"},
     {kNotA3DStudioModel, "not a 3D Studio model"},
     {kNoMesh, "the model holds no mesh"},

@@ -13,7 +13,7 @@ namespace {
 
 class TCameraLightReader {
 public:
-    TCameraLightReader(base::Stream& stream, TCamerasLights3DS& out) : stream_(stream), out_(out) {}
+    TCameraLightReader(base::MemoryStream& stream, TCamerasLights3DS& out) : stream_(stream), out_(out) {}
 
     void ReadCamera(const std::string& name, TChunkNode3DS& chunk) {
         float v[8];
@@ -84,7 +84,7 @@ private:
         }
     }
 
-    base::Stream& stream_;
+    base::MemoryStream& stream_;
     TCamerasLights3DS& out_;
 };
 

@@ -17,34 +17,40 @@ static_assert(sizeof(TMatrix3DS) == 48);
 
 namespace {
 
-// Reads the payload of one chunk, never past the chunk's end.
+// Reads the payload of one chunk straight from the model's bytes in memory, never
+// past the chunk's end: each value or array is copied once, into its record.
 class PayloadReader {
 public:
-    PayloadReader(base::Stream& stream, const TChunkNode3DS& node) : stream_(stream), left_(node.length - 6u) {
-        stream_.Seek(std::uint64_t{node.position} + 6);
+    PayloadReader(const base::MemoryStream& stream, const TChunkNode3DS& node) {
+        const std::vector<std::uint8_t>& bytes = stream.Bytes();
+        const std::uint64_t start = std::uint64_t{node.position} + 6;
+        if (node.length < 6 || node.End() > bytes.size()) RaiseInvalidChunk();
+        next_ = bytes.data() + start;
+        left_ = node.length - 6u;
     }
 
     std::uint64_t Left() const { return left_; }
 
     template <typename T>
     T Value() {
-        Take(sizeof(T));
-        return stream_.ReadValue<T>();
+        T value;
+        std::memcpy(&value, Take(sizeof(T)), sizeof(T));
+        return value;
     }
 
     // count elements of T in one block.
     template <typename T>
     std::vector<T> Array(std::uint64_t count) {
-        Take(count * sizeof(T));
+        const std::uint8_t* from = Take(count * sizeof(T));
         std::vector<T> values(static_cast<std::size_t>(count));
-        stream_.ReadBuffer(values.data(), values.size() * sizeof(T));
+        if (count != 0) std::memcpy(values.data(), from, values.size() * sizeof(T));
         return values;
     }
 
     std::string String() {
         std::uint64_t consumed = 0;
-        std::string text = ReadString3DS(stream_, left_, consumed);
-        left_ -= consumed;
+        std::string text = ReadString3DS({next_, static_cast<std::size_t>(left_)}, consumed);
+        Take(consumed);
         return text;
     }
 
@@ -64,26 +70,26 @@ public:
         return vector;
     }
 
-    void Skip(std::uint64_t count) {
-        Take(count);
-        stream_.Seek(stream_.Position() + count);
-    }
+    void Skip(std::uint64_t count) { Take(count); }
 
     TMatrix3DS Matrix() {
         TMatrix3DS matrix;
-        Take(sizeof matrix.m);
-        stream_.ReadBuffer(matrix.m, sizeof matrix.m);
+        std::memcpy(matrix.m, Take(sizeof matrix.m), sizeof matrix.m);
         return matrix;
     }
 
 private:
-    void Take(std::uint64_t count) {
+    // The next count bytes, which the reader then moves past.
+    const std::uint8_t* Take(std::uint64_t count) {
         if (count > left_) RaiseInvalidChunk();
+        const std::uint8_t* taken = next_;
+        next_ += count;
         left_ -= count;
+        return taken;
     }
 
-    base::Stream& stream_;
-    std::uint64_t left_;
+    const std::uint8_t* next_ = nullptr;
+    std::uint64_t left_ = 0;
 };
 
 template <typename T>
@@ -229,7 +235,7 @@ std::optional<TChunkData3DS> ReadPayload(PayloadReader& reader, std::uint16_t ta
 
 }  // namespace
 
-void ReadChunkData(base::Stream& stream, TChunkNode3DS& node) {
+void ReadChunkData(base::MemoryStream& stream, TChunkNode3DS& node) {
     if (node.data) return;
     PayloadReader reader(stream, node);
     std::optional<TChunkData3DS> payload = ReadPayload(reader, node.tag);
@@ -238,26 +244,13 @@ void ReadChunkData(base::Stream& stream, TChunkNode3DS& node) {
 
 void FreeChunkData(TChunkNode3DS& node) { node.data.reset(); }
 
-std::string ReadString3DS(base::Stream& stream, std::uint64_t limit, std::uint64_t& consumed) {
+std::string ReadString3DS(std::span<const std::uint8_t> bytes, std::uint64_t& consumed) {
     constexpr std::size_t kMaxName = 255;
-    const std::uint64_t start = stream.Position();
-    char buffer[256];
-    std::string text;
-    consumed = 0;
-    while (consumed < limit) {
-        const auto want = static_cast<std::size_t>(std::min<std::uint64_t>(sizeof buffer, limit - consumed));
-        stream.ReadBuffer(buffer, want);
-        const void* zero = std::memchr(buffer, 0, want);
-        const std::size_t used = zero ? static_cast<std::size_t>(static_cast<const char*>(zero) - buffer) : want;
-        text.append(buffer, std::min(used, kMaxName - std::min(kMaxName, text.size())));
-        consumed += used;
-        if (zero) {
-            ++consumed;
-            break;
-        }
-    }
-    stream.Seek(start + consumed);
-    return text;
+    const void* zero = std::memchr(bytes.data(), 0, bytes.size());
+    const std::size_t used = zero ? static_cast<std::size_t>(static_cast<const std::uint8_t*>(zero) - bytes.data())
+                                  : bytes.size();
+    consumed = zero ? used + 1 : used;
+    return std::string(reinterpret_cast<const char*>(bytes.data()), std::min(used, kMaxName));
 }
 
 }  // namespace model3ds

@@ -2,6 +2,7 @@
 // Payloads of chunks, read on demand into the chunk tree. Each tag the reader
 // knows has one payload type; tags it does not know keep their raw bytes.
 #include <cstdint>
+#include <span>
 #include <string>
 #include <variant>
 #include <vector>
@@ -74,12 +75,12 @@ using TChunkData3DS = std::variant<
 // Reads the node's payload from the stream unless it is already there. Pure
 // containers and empty chunks get none. Raises E3DSError when the payload does
 // not fit the chunk.
-void ReadChunkData(base::Stream& stream, TChunkNode3DS& node);
+void ReadChunkData(base::MemoryStream& stream, TChunkNode3DS& node);
 void FreeChunkData(TChunkNode3DS& node);
 
-// Reads a zero-terminated string of at most limit bytes from the stream: the text
-// keeps at most 255 bytes, the stream ends behind the terminator (or at limit when
-// there is none). Returns the bytes consumed in consumed.
-std::string ReadString3DS(base::Stream& stream, std::uint64_t limit, std::uint64_t& consumed);
+// Reads a zero-terminated string from the front of bytes: the text keeps at most
+// 255 bytes; consumed counts the bytes up to and with the terminator, or all of
+// them when there is none.
+std::string ReadString3DS(std::span<const std::uint8_t> bytes, std::uint64_t& consumed);
 
 }  // namespace model3ds

@@ -16,7 +16,7 @@ bool IsXDataEntry(std::uint16_t tag) { return tag >= CK_XDATA_ENTRY_FIRST && tag
 // outside the data nor make it loop.
 class TreeBuilder {
 public:
-    TreeBuilder(base::Stream& stream, TChunkDatabase3DS& database) : stream_(stream), database_(database) {}
+    TreeBuilder(base::MemoryStream& stream, TChunkDatabase3DS& database) : stream_(stream), database_(database) {}
 
     void ReadChildren(TChunkNode3DS& node, int depth) {
         if (depth > kMaxChunkDepth) RaiseInvalidChunk();
@@ -124,12 +124,11 @@ private:
 
     void SkipString(std::uint64_t end) {
         std::uint64_t consumed = 0;
-        stream_.Seek(position_);
-        ReadString3DS(stream_, end - position_, consumed);
+        ReadString3DS(std::span(stream_.Bytes()).subspan(position_, end - position_), consumed);
         position_ += consumed;
     }
 
-    base::Stream& stream_;
+    base::MemoryStream& stream_;
     TChunkDatabase3DS& database_;
     // Where the next header starts; the stream is moved there before each read.
     std::uint64_t position_ = 0;
@@ -153,7 +152,7 @@ void TChunkDatabase3DS::FreeTree() {
     materialNames.Entries.clear();
 }
 
-bool LoadChunkTree(base::Stream& stream, TChunkDatabase3DS& database) {
+bool LoadChunkTree(base::MemoryStream& stream, TChunkDatabase3DS& database) {
     TreeBuilder builder(stream, database);
     TChunkNode3DS& top = builder.ReadTop();
     database.top = &top;
@@ -176,7 +175,7 @@ TChunkNode3DS* SearchSiblings(TChunkNode3DS* node, std::uint16_t tag) {
     return node;
 }
 
-TRawData3DS TakeRawData(base::Stream& stream, TChunkNode3DS& node) {
+TRawData3DS TakeRawData(base::MemoryStream& stream, TChunkNode3DS& node) {
     ReadChunkData(stream, node);
     return node.data ? TakeChunkData<TRawData3DS>(stream, node) : TRawData3DS();
 }

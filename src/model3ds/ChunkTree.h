@@ -27,7 +27,7 @@ struct TChunkNode3DS {
 // The node's payload as T, read first if needed; the invalid-chunk error when the
 // chunk holds no payload of that type (a container, or a chunk too short for one).
 template <typename T>
-T& ChunkData(base::Stream& stream, TChunkNode3DS& node) {
+T& ChunkData(base::MemoryStream& stream, TChunkNode3DS& node) {
     ReadChunkData(stream, node);
     T* value = node.data ? std::get_if<T>(node.data.get()) : nullptr;
     if (value == nullptr) RaiseInvalidChunk();
@@ -36,14 +36,14 @@ T& ChunkData(base::Stream& stream, TChunkNode3DS& node) {
 
 // Moves the payload of type T out of the chunk and releases the chunk's payload.
 template <typename T>
-T TakeChunkData(base::Stream& stream, TChunkNode3DS& node) {
+T TakeChunkData(base::MemoryStream& stream, TChunkNode3DS& node) {
     T value = std::move(ChunkData<T>(stream, node));
     FreeChunkData(node);
     return value;
 }
 
 // The raw payload moved out of the chunk; empty for a chunk without payload bytes.
-TRawData3DS TakeRawData(base::Stream& stream, TChunkNode3DS& node);
+TRawData3DS TakeRawData(base::MemoryStream& stream, TChunkNode3DS& node);
 
 // True for the tags whose chunks have no payload of their own, only sub-chunks.
 bool IsPureContainer(std::uint16_t tag);
@@ -83,7 +83,7 @@ bool IsAcceptedTop(std::uint16_t tag);
 // empty); whether its top is a model's, whose chunks below it were read. Raises
 // the stream's read error for a file shorter than one header and E3DSError for a
 // chunk that does not fit its parent.
-bool LoadChunkTree(base::Stream& stream, TChunkDatabase3DS& database);
+bool LoadChunkTree(base::MemoryStream& stream, TChunkDatabase3DS& database);
 
 // node itself or the first chunk of the tag below it, depth first; null for a null node.
 TChunkNode3DS* SearchTree(TChunkNode3DS* node, std::uint16_t tag);
@@ -94,7 +94,7 @@ TChunkNode3DS* SearchSiblings(TChunkNode3DS* node, std::uint16_t tag);
 std::vector<TChunkNode3DS*> ChunksOfTag(TChunkNode3DS* parent, std::uint16_t tag);
 
 // Builds the name lists if they are dirty.
-void UpdateObjectNames(base::Stream& stream, TChunkDatabase3DS& database);
-void UpdateMaterialNames(base::Stream& stream, TChunkDatabase3DS& database);
+void UpdateObjectNames(base::MemoryStream& stream, TChunkDatabase3DS& database);
+void UpdateMaterialNames(base::MemoryStream& stream, TChunkDatabase3DS& database);
 
 }  // namespace model3ds

@@ -14,7 +14,7 @@ bool IsNodeTag(std::uint16_t tag) { return tag >= CK_NODE_OBJECT && tag <= CK_NO
 
 class TKeyframerReader {
 public:
-    TKeyframerReader(base::Stream& stream, TKeyframer3DS& keyframer) : stream_(stream), keyframer_(keyframer) {}
+    TKeyframerReader(base::MemoryStream& stream, TKeyframer3DS& keyframer) : stream_(stream), keyframer_(keyframer) {}
 
     // The payload of the first direct child of parent with the tag, moved out of
     // the tree; false when there is none or it is damaged (with a warning).
@@ -55,7 +55,7 @@ public:
     }
 
 private:
-    base::Stream& stream_;
+    base::MemoryStream& stream_;
     TKeyframer3DS& keyframer_;
 };
 

@@ -28,13 +28,13 @@ bool IsNodeTag(std::uint16_t tag) {
     return false;
 }
 
-std::int16_t ReadNodeId(base::Stream& stream, TChunkNode3DS& idChunk) {
+std::int16_t ReadNodeId(base::MemoryStream& stream, TChunkNode3DS& idChunk) {
     const std::int16_t id = ChunkData<std::int16_t>(stream, idChunk);
     FreeChunkData(idChunk);
     return id;
 }
 
-TKFNodeEntry3DS ReadEntry(base::Stream& stream, TChunkNode3DS& node) {
+TKFNodeEntry3DS ReadEntry(base::MemoryStream& stream, TChunkNode3DS& node) {
     TKFNodeEntry3DS entry;
     TChunkNode3DS* header = SearchTree(&node, CK_NODE_HEADER);
     if (header == nullptr) return entry;
@@ -88,7 +88,7 @@ void StoreParentName(TChunkDatabase3DS& database, TChunkNode3DS& header, const s
     (last ? last->next : header.children) = &name;
 }
 
-void NameNode(base::Stream& stream, TChunkDatabase3DS& database, const TKFNodeIndex3DS& entries,
+void NameNode(base::MemoryStream& stream, TChunkDatabase3DS& database, const TKFNodeIndex3DS& entries,
               TChunkNode3DS& node) {
     TChunkNode3DS* header = SearchTree(&node, CK_NODE_HEADER);
     TChunkNode3DS* idChunk = SearchTree(&node, CK_NODE_ID);
@@ -102,7 +102,7 @@ void NameNode(base::Stream& stream, TChunkDatabase3DS& database, const TKFNodeIn
 
 }  // namespace
 
-void NameKeyframerNodes(base::Stream& stream, TChunkDatabase3DS& database) {
+void NameKeyframerNodes(base::MemoryStream& stream, TChunkDatabase3DS& database) {
     TChunkNode3DS* keyframer = SearchTree(database.top, CK_KEYFRAMER);
     if (keyframer == nullptr) return;
     std::vector<TKFNodeEntry3DS> entries;

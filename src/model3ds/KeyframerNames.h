@@ -7,6 +7,6 @@ namespace model3ds {
 
 // Gives every keyframer node header a parent-name chunk (CK_PARENT_NAME) holding
 // the name of its parent node.
-void NameKeyframerNodes(base::Stream& stream, TChunkDatabase3DS& database);
+void NameKeyframerNodes(base::MemoryStream& stream, TChunkDatabase3DS& database);
 
 }  // namespace model3ds

@@ -13,7 +13,7 @@ TColor3DS ByteColor(const TColor24Data3DS& bytes) {
 
 // The whole-percent form, scaled to a fraction, takes precedence over the float
 // form, which is taken as stored.
-float ReadPercent(base::Stream& stream, TChunkNode3DS& container) {
+float ReadPercent(base::MemoryStream& stream, TChunkNode3DS& container) {
     if (TChunkNode3DS* whole = SearchTree(&container, CK_PERCENT_INT)) {
         return static_cast<float>(TakeChunkData<std::int16_t>(stream, *whole) / 100.0);
     }
@@ -46,7 +46,7 @@ void DecodeMapFlags(std::uint16_t flags, TBitmap3DS& map) {
     }
 }
 
-void ReadMapChunk(base::Stream& stream, TChunkNode3DS& chunk, TBitmap3DS& map) {
+void ReadMapChunk(base::MemoryStream& stream, TChunkNode3DS& chunk, TBitmap3DS& map) {
     switch (chunk.tag) {
     case CK_PERCENT_INT: map.Percent = static_cast<float>(TakeChunkData<std::int16_t>(stream, chunk) / 100.0); break;
     case CK_PERCENT_FLOAT: map.Percent = TakeChunkData<float>(stream, chunk); break;
@@ -68,7 +68,7 @@ void ReadMapChunk(base::Stream& stream, TChunkNode3DS& chunk, TBitmap3DS& map) {
 }
 
 // The map settings of a map or mask container, sub-chunks in file order.
-void ReadMap(base::Stream& stream, TChunkNode3DS& container, TBitmap3DS& map) {
+void ReadMap(base::MemoryStream& stream, TChunkNode3DS& container, TBitmap3DS& map) {
     for (TChunkNode3DS* chunk = container.children; chunk != nullptr; chunk = chunk->next) {
         ReadMapChunk(stream, *chunk, map);
     }
@@ -151,7 +151,7 @@ bool IsIgnoredInMaterial(std::uint16_t tag) {
     return (tag >= CK_XDATA_GROUP && tag <= CK_XDATA_LAST) || tag == CK_MAT_SHIN_THIRD || tag == CK_MAT_SELF_ILLUM_OLD;
 }
 
-void ReadAutoReflect(base::Stream& stream, TChunkNode3DS& chunk, TRMapSet3DS& reflection) {
+void ReadAutoReflect(base::MemoryStream& stream, TChunkNode3DS& chunk, TRMapSet3DS& reflection) {
     const TAutoReflectData3DS data = TakeChunkData<TAutoReflectData3DS>(stream, chunk);
     reflection.UseAuto = true;
     reflection.AutoMap.FirstFrame = (data.Flags & 0x09) != 0;
@@ -160,14 +160,14 @@ void ReadAutoReflect(base::Stream& stream, TChunkNode3DS& chunk, TRMapSet3DS& re
     reflection.AutoMap.NthFrame = data.FrameStep;
 }
 
-void ReadBumpMap(base::Stream& stream, TChunkNode3DS& chunk, TBitmap3DS& bump) {
+void ReadBumpMap(base::MemoryStream& stream, TChunkNode3DS& chunk, TBitmap3DS& bump) {
     ReadMap(stream, chunk, bump);
     if (TChunkNode3DS* percent = SearchTree(&chunk, CK_MAT_BUMP_PERCENT)) {
         bump.Percent = static_cast<float>(TakeChunkData<std::int16_t>(stream, *percent) / 100.0);
     }
 }
 
-void ReadMaterialChunk(base::Stream& stream, TChunkNode3DS& chunk, TMaterial3DS& m) {
+void ReadMaterialChunk(base::MemoryStream& stream, TChunkNode3DS& chunk, TMaterial3DS& m) {
     const std::uint16_t tag = chunk.tag;
     if (IsIgnoredInMaterial(tag)) return;
     if (float* percent = PercentOfContainer(m, tag)) {
@@ -198,7 +198,7 @@ void ReadMaterialChunk(base::Stream& stream, TChunkNode3DS& chunk, TMaterial3DS&
 
 }  // namespace
 
-TColor3DS ReadColor(base::Stream& stream, TChunkNode3DS& container) {
+TColor3DS ReadColor(base::MemoryStream& stream, TChunkNode3DS& container) {
     TColor3DS color;
     if (TChunkNode3DS* bytes = SearchTree(&container, CK_COLOR_24)) {
         color = ByteColor(TakeChunkData<TColor24Data3DS>(stream, *bytes));
@@ -213,7 +213,7 @@ TColor3DS ReadColor(base::Stream& stream, TChunkNode3DS& container) {
     return color;
 }
 
-std::unique_ptr<TMaterial3DS> ReadMaterial(base::Stream& stream, TChunkNode3DS& entry) {
+std::unique_ptr<TMaterial3DS> ReadMaterial(base::MemoryStream& stream, TChunkNode3DS& entry) {
     if (entry.tag != CK_MATERIAL) RaiseInvalidChunk();
     auto material = std::make_unique<TMaterial3DS>();
     for (TChunkNode3DS* chunk = entry.children; chunk != nullptr; chunk = chunk->next) {

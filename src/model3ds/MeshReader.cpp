@@ -7,7 +7,7 @@ namespace model3ds {
 
 namespace {
 
-void ReadFaceSubChunks(base::Stream& stream, TMesh3DS& mesh, TChunkNode3DS& faces) {
+void ReadFaceSubChunks(base::MemoryStream& stream, TMesh3DS& mesh, TChunkNode3DS& faces) {
     const std::vector<TChunkNode3DS*> groups = ChunksOfTag(&faces, CK_FACE_MATERIAL);
     mesh.MatGroups.clear();
     mesh.MatGroups.reserve(groups.size());
@@ -25,7 +25,7 @@ void ReadFaceSubChunks(base::Stream& stream, TMesh3DS& mesh, TChunkNode3DS& face
     }
 }
 
-void ReadMeshChunk(base::Stream& stream, TMesh3DS& mesh, TChunkNode3DS& chunk) {
+void ReadMeshChunk(base::MemoryStream& stream, TMesh3DS& mesh, TChunkNode3DS& chunk) {
     switch (chunk.tag) {
     case CK_VERTICES:
         mesh.Vertices = TakeChunkData<std::vector<TVector3DS>>(stream, chunk);
@@ -79,7 +79,7 @@ void ReadObjectFlags(TMesh3DS& mesh, const TChunkNode3DS& namedObject) {
 
 }  // namespace
 
-std::unique_ptr<TMesh3DS> ReadMesh(base::Stream& stream, TChunkNode3DS& namedObject) {
+std::unique_ptr<TMesh3DS> ReadMesh(base::MemoryStream& stream, TChunkNode3DS& namedObject) {
     TChunkNode3DS* trimesh = SearchSiblings(namedObject.children, CK_TRIMESH);
     if (trimesh == nullptr) RaiseError3DS(kErrorNotAMesh);
     auto mesh = std::make_unique<TMesh3DS>();

@@ -10,6 +10,6 @@ namespace model3ds {
 
 // Reads the triangle mesh directly below the named object; E3DSError when it has
 // none. The arrays move out of the chunk payloads, which are released.
-std::unique_ptr<TMesh3DS> ReadMesh(base::Stream& stream, TChunkNode3DS& namedObject);
+std::unique_ptr<TMesh3DS> ReadMesh(base::MemoryStream& stream, TChunkNode3DS& namedObject);
 
 }  // namespace model3ds

@@ -4,7 +4,7 @@
 
 namespace model3ds {
 
-void UpdateObjectNames(base::Stream& stream, TChunkDatabase3DS& database) {
+void UpdateObjectNames(base::MemoryStream& stream, TChunkDatabase3DS& database) {
     if (!database.objectsDirty) return;
     database.objectNames.Entries.clear();
     TChunkNode3DS* scene = SearchTree(database.top, CK_SCENE);
@@ -16,7 +16,7 @@ void UpdateObjectNames(base::Stream& stream, TChunkDatabase3DS& database) {
     database.objectsDirty = false;
 }
 
-void UpdateMaterialNames(base::Stream& stream, TChunkDatabase3DS& database) {
+void UpdateMaterialNames(base::MemoryStream& stream, TChunkDatabase3DS& database) {
     if (!database.materialsDirty) return;
     database.materialNames.Entries.clear();
     TChunkNode3DS* parent = SearchTree(database.top, CK_SCENE);

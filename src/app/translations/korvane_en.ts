@@ -501,6 +501,10 @@ Qt %3</translation>
         <translation>the file ends inside its data, after %s bytes</translation>
     </message>
     <message>
+        <source>ファイルが %s MB を超えています</source>
+        <translation>the file is larger than %s MB</translation>
+    </message>
+    <message>
         <source>通常のファイルではありません</source>
         <translation>not a regular file</translation>
     </message>

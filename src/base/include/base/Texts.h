@@ -22,6 +22,7 @@ inline constexpr const char* kNotAFloat = KORVANE_TRANSLATE_NOOP("base", "'%s' �
 inline constexpr const char* kFileIsEmpty = KORVANE_TRANSLATE_NOOP("base", "ファイルが空です");
 inline constexpr const char* kFileEndsInsideData =
     KORVANE_TRANSLATE_NOOP("base", "ファイルがデータの途中で終わっています (%s バイト)");
+inline constexpr const char* kFileLargerThan = KORVANE_TRANSLATE_NOOP("base", "ファイルが %s MB を超えています");
 inline constexpr const char* kNotARegularFile = KORVANE_TRANSLATE_NOOP("base", "通常のファイルではありません");
 inline constexpr const char* kNotA3DStudioModel = KORVANE_TRANSLATE_NOOP("base", "3D Studio のモデルではありません");
 inline constexpr const char* kNoMesh = KORVANE_TRANSLATE_NOOP("base", "メッシュがありません");

@@ -92,13 +92,13 @@ public:
     TChunkDatabase3DS& Database();
     void ReadChunkData(TChunkNode3DS& node);
     // The payload stream; valid while a model is loaded.
-    base::Stream& Source();
+    base::MemoryStream& Source();
 
 private:
-    void Load(std::unique_ptr<base::Stream> source);
+    void Load(std::unique_ptr<base::MemoryStream> source);
 
     std::unique_ptr<TChunkDatabase3DS> database_;
-    std::unique_ptr<base::Stream> source_;
+    std::unique_ptr<base::MemoryStream> source_;
     std::unique_ptr<TMaterialList> materialList_;
     std::unique_ptr<TObjectList> objectList_;
     std::string fileName_;
