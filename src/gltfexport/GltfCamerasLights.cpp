@@ -93,11 +93,6 @@ std::size_t AimedChild(TGltfDocument& document, std::size_t node, const std::str
     return index;
 }
 
-void WriteIndex(TJsonOut& json, const char* key, std::size_t index) {
-    json.Key(key);
-    json.Int(static_cast<std::int64_t>(index));
-}
-
 void WriteFloat(TJsonOut& json, const char* key, float value) {
     json.Key(key);
     json.Float(value);

@@ -13,11 +13,6 @@ namespace {
 // Every material names the colour of its highlight through this extension.
 constexpr const char* kSpecularExtension = "KHR_materials_specular";
 
-void WriteIndex(TJsonOut& json, const char* key, std::size_t index) {
-    json.Key(key);
-    json.Int(static_cast<std::int64_t>(index));
-}
-
 void WriteNode(TJsonOut& json, const TNodeOut& node) {
     json.BeginObject();
     json.Key("name");

@@ -109,4 +109,9 @@ void TJsonOut::Floats(const float* values, std::size_t count) {
     EndArray();
 }
 
+void WriteIndex(TJsonOut& json, const char* key, std::size_t index) {
+    json.Key(key);
+    json.Int(static_cast<std::int64_t>(index));
+}
+
 }  // namespace gltfexport

@@ -40,4 +40,7 @@ private:
     bool afterKey_ = false;
 };
 
+// A member holding an index into one of the document's lists.
+void WriteIndex(TJsonOut& json, const char* key, std::size_t index);
+
 }  // namespace gltfexport
